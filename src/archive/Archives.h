@@ -1,0 +1,41 @@
+#pragma once
+
+#include "archive/RecordView.h"
+
+#include <QString>
+
+namespace orvena {
+
+// The four record views of the main window and their files:
+//   Data1  area.mdb         AREA
+//   Data2  localita.mdb     localita
+//   Data3  esplocalita.mdb  localita
+//   Data4  esparea.mdb      AREA
+class Archives {
+public:
+    static constexpr const char* kAreaFile = "area.mdb";
+    static constexpr const char* kLocalityFile = "localita.mdb";
+    static constexpr const char* kExchangeLocalityFile = "esplocalita.mdb";
+    static constexpr const char* kExchangeAreaFile = "esparea.mdb";
+
+    explicit Archives(QObject* owner = nullptr);
+
+    // Opens the four files in folder. A missing file is created empty with its
+    // table; a file that is not one of our archives (not a database, or
+    // without its table) is left exactly as it is and the Italian message
+    // naming it is returned. Empty text on success.
+    QString openAll(const QString& folder);
+    void closeAll();
+
+    RecordView* Data1;
+    RecordView* Data2;
+    RecordView* Data3;
+    RecordView* Data4;
+};
+
+// Creates the file with the table and its indexes if it does not exist.
+// Returns an empty text or the reason it failed. Used by openAll() and by the
+// demo and test fixtures.
+QString createArchive(const QString& path, const char* table);
+
+} // namespace orvena

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace orvena {
+
+// An engine failure: a query that does not run, a move on an empty result, a
+// write that the file refuses. Handlers with an error trap catch it; the
+// application shows any other one as a message instead of ending.
+class ArchiveError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class RecordView;
+
+// The text of one field of a view's current record (a "bound text box").
+// A QObject child of its view, named after the box (d1area, d2loc, ...).
+class BoundText : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString text READ text)
+public:
+    BoundText(RecordView* view, QString field, const QString& objectName);
+    QString text() const;
+    const QString& field() const { return field_; }
+
+private:
+    RecordView* view_;
+    QString field_;
+};
+
+// One bound box: the object name of the box and the field it shows.
+struct BoundSpec {
+    const char* box;
+    const char* field;
+};
+
+// A record view (Data1 ... Data4): one database file, a record source, a
+// current record, and the bound texts of that record.
+//
+// refresh() takes a snapshot of the keys (rowids) of the result in its order
+// and reads the records themselves a block at a time as the walk reaches them,
+// so a large table is never held in memory. Records deleted during a walk are
+// skipped, records added during it are not visited (they show up at the next
+// refresh), and the current record may be deleted without disturbing moveNext().
+class RecordView : public QObject {
+    Q_OBJECT
+public:
+    RecordView(const QString& objectName, QString fileName, QString table,
+               const std::vector<BoundSpec>& boxes, QObject* parent = nullptr);
+    ~RecordView() override;
+
+    const QString& fileName() const { return fileName_; }
+    const QString& table() const { return table_; }
+
+    // Opens the file, which must exist and hold the view's table. Returns an
+    // empty text on success, otherwise why it failed (the file is not touched).
+    QString open(const QString& folder);
+    void close();
+    bool isOpen() const;
+
+    // The record source: one of the texts of SqlTexts.h with the values bound
+    // to its "?" in order. It runs at the next refresh().
+    void setRecordSource(const char* sql, QStringList params = {});
+    const char* recordSource() const { return source_; }
+    void refresh();
+
+    bool eof() const;
+    void moveFirst(); // ArchiveError on an empty result
+    void moveNext();  // ArchiveError when already at the end
+
+    // The bound text of a field of the current record: an integer as its
+    // digits, a real as its shortest single-precision text with '.', a null as
+    // the empty text. The empty text when there is no current record.
+    QString text(const QString& field) const;
+    BoundText* box(const char* objectName) const;
+
+    // Field by name: the stored value (a null QVariant for a null).
+    QVariant field(const QString& name) const;
+
+    // Writing: addNew() or edit(), setField() for each field, then update().
+    // A text value is converted to the column's kind as the engine does.
+    void addNew();
+    void edit();
+    void setField(const QString& name, const QVariant& value);
+    void update();
+    // Deletes the current record; moveNext() then goes on with the next one.
+    void remove();
+
+    // Runs fn inside one transaction on this view's file: all or nothing.
+    template <class Fn> void transaction(Fn&& fn);
+
+    // The number of keys in the current result (for tests and benchmarks).
+    std::size_t resultSize() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+    QString fileName_;
+    QString table_;
+    const char* source_ = nullptr;
+    void beginTransaction();
+    void commit();
+    void rollback();
+};
+
+template <class Fn> void RecordView::transaction(Fn&& fn) {
+    beginTransaction();
+    try {
+        fn();
+    } catch (...) {
+        rollback();
+        throw;
+    }
+    commit();
+}
+
+} // namespace orvena
