@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program (Release), writes a fresh copy
+# of the demo atlas into demo-work/ and opens the program there. Extra
+# arguments go to the program (for example a locality name).
+set -euo pipefail
+root=$(cd "$(dirname "$0")" && pwd)
+"$root/scripts/deps.sh"
+cmake -S "$root" -B "$root/build-release" -DCMAKE_BUILD_TYPE=Release -DORVENA_BENCH=OFF >/dev/null
+cmake --build "$root/build-release" --target orvena orvena-demo -j"$(nproc)"
+work="$root/demo-work"
+rm -rf "$work"
+mkdir -p "$work"
+"$root/build-release/demo/orvena-demo" "$work"
+cd "$work"
+exec "$root/build-release/src/orvena" "$@"

@@ -1,0 +1,166 @@
+// The main window's controls and menu, at the places the program has always
+// had them (twips, 15 to a device-independent pixel).
+#include "app/MainWindow.h"
+
+#include "toolkit/Twips.h"
+#include "viewer/ArrowImage.h"
+#include "viewer/Canvas.h"
+#include "viewer/MapImage.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace orvena {
+
+namespace {
+
+constexpr int kLabelHeight = 240;
+constexpr int kBoxHeight = 285;
+constexpr int kComboHeight = 315;
+
+void place(QWidget* w, const char* name, int left, int top, int width, int height) {
+    w->setObjectName(QString::fromLatin1(name));
+    w->setGeometry(twips::toPixels(left), twips::toPixels(top), twips::toPixels(width),
+                   twips::toPixels(height));
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, int left, int top,
+              int width) {
+    auto* l = new QLabel(caption, parent);
+    place(l, name, left, top, width, kLabelHeight);
+    return l;
+}
+
+QLineEdit* box(QWidget* parent, const char* name, int left, int top, int width) {
+    auto* e = new QLineEdit(parent);
+    place(e, name, left, top, width, kBoxHeight);
+    return e;
+}
+
+QComboBox* combo(QWidget* parent, const char* name, int left, int top, int width) {
+    auto* c = new QComboBox(parent);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->setMaxVisibleItems(20);
+    place(c, name, left, top, width, kComboHeight);
+    return c;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                    int width, int height) {
+    auto* b = new QPushButton(caption, parent);
+    b->setAutoDefault(false);
+    b->setFocusPolicy(Qt::TabFocus);
+    place(b, name, left, top, width, height);
+    return b;
+}
+
+} // namespace
+
+void MainWindow::buildControls() {
+    auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("Form1Client"));
+    setCentralWidget(area);
+
+    // The map lies beneath every other control.
+    Image1 = new MapImage(area);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->move(1080, 840);
+    Image1->setWidthTwips(8775);
+    Image1->setHeightTwips(6615);
+
+    Label9 = label(area, "Label9", QStringLiteral("AREA"), 240, 120, 1200);
+    f1area = combo(area, "f1area", 240, 360, 4815);
+    Label10 = label(area, "Label10", QStringLiteral("LOCALITA'"), 5520, 120, 1500);
+    cmbloc = combo(area, "cmbloc", 5520, 360, 4335);
+
+    Label4 = label(area, "Label4", QStringLiteral("La."), 5520, 720, 360);
+    grlaf1 = box(area, "grlaf1", 5880, 720, 375);
+    mnlaf1 = box(area, "mnlaf1", 6240, 720, 375);
+    selaf1 = box(area, "selaf1", 6600, 720, 375);
+    Label8 = label(area, "Label8", QStringLiteral("Lo."), 7320, 720, 360);
+    grlof1 = box(area, "grlof1", 7680, 720, 375);
+    mnlof1 = box(area, "mnlof1", 8040, 720, 375);
+    selof1 = box(area, "selof1", 8400, 720, 375);
+
+    cmdregcor = button(area, "cmdregcor", QStringLiteral("Registra"), 10680, 360, 855, 375);
+
+    Label13 = label(area, "Label13", QStringLiteral("Zoom"), 240, 2160, 615);
+    f1ing = box(area, "f1ing", 240, 2520, 615);
+    cmding = button(area, "cmding", QStringLiteral("+"), 120, 2880, 375, 375);
+    cmdrid = button(area, "cmdrid", QStringLiteral("--"), 600, 2880, 375, 375);
+
+    Label12 = label(area, "Label12", QStringLiteral("Lento"), 120, 3480, 855);
+    imgsi = new ArrowImage(ArrowImage::Direction::West, area);
+    place(imgsi, "imgsi", 120, 3960, 255, 270);
+    imgde = new ArrowImage(ArrowImage::Direction::East, area);
+    place(imgde, "imgde", 360, 3960, 210, 300);
+    imgsu = new ArrowImage(ArrowImage::Direction::North, area);
+    place(imgsu, "imgsu", 720, 3840, 330, 270);
+    imggiu = new ArrowImage(ArrowImage::Direction::South, area);
+    place(imggiu, "imggiu", 720, 4080, 285, 285);
+
+    Label11 = label(area, "Label11", QStringLiteral("Veloce"), 120, 4440, 855);
+    VScroll1 = new QScrollBar(Qt::Vertical, area);
+    place(VScroll1, "VScroll1", 720, 4800, 255, 495);
+    HScroll1 = new QScrollBar(Qt::Horizontal, area);
+    place(HScroll1, "HScroll1", 120, 4920, 495, 255);
+    for (QScrollBar* s : {VScroll1, HScroll1}) {
+        s->setRange(0, 32767);
+        s->setSingleStep(1);
+        s->setFocusPolicy(Qt::NoFocus);
+    }
+
+    cmdsalva = button(area, "cmdsalva", QStringLiteral("Salva"), 0, 5760, 975, 495);
+    cmdstampa = button(area, "cmdstampa", QStringLiteral("Stampa"), 0, 6360, 975, 495);
+    cmdesci = button(area, "cmdesci", QStringLiteral("Esci"), 0, 6960, 975, 495);
+
+    freccia = new QLabel(area);
+    place(freccia, "freccia", 0, 0, 255, 315);
+    freccia->hide();
+    blusu = new QLabel(area);
+    place(blusu, "blusu", 0, 0, 255, 315);
+    blusu->hide();
+    Picture1 = new Canvas(area);
+    place(Picture1, "Picture1", 120, 960, 615, 495);
+    Picture1->hide();
+
+    CommonDialog1 = new QObject(this);
+    CommonDialog1->setObjectName(QStringLiteral("CommonDialog1"));
+    File1 = new QObject(this);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setProperty("path", QDir::currentPath());
+
+    Image1->lower();
+    resize(twips::toPixels(11880), twips::toPixels(8310) + menuBar()->sizeHint().height());
+}
+
+void MainWindow::buildMenu() {
+    auto entry = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* a = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setEnabled(false); // each entry is enabled by the feature that handles it
+        return a;
+    };
+    QMenu* area = menuBar()->addMenu(QStringLiteral("Area"));
+    area->setObjectName(QStringLiteral("mnarea"));
+    mnapri = entry(area, "mnapri", QStringLiteral("Nuova Area"));
+    mnareacanc = entry(area, "mnareacanc", QStringLiteral("Elimina Area"));
+    mncollega = entry(area, "mncollega", QStringLiteral("Collegamenti"));
+    QMenu* loc = menuBar()->addMenu(QStringLiteral("Località"));
+    loc->setObjectName(QStringLiteral("mnloc"));
+    mnloccerca = entry(loc, "mnloccerca", QStringLiteral("Ricerca"));
+    mnlocagg = entry(loc, "mnlocagg", QStringLiteral("Aggiornamento"));
+    mnesporta = entry(nullptr, "mnesporta", QStringLiteral("Esporta"));
+    mnimporta = entry(nullptr, "mnimporta", QStringLiteral("Importa"));
+    mncomprdb = entry(nullptr, "mncomprdb", QStringLiteral("Compatta Data Base"));
+    mnhelp = entry(nullptr, "mnhelp", QStringLiteral("Help"));
+}
+
+} // namespace orvena

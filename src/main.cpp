@@ -1,0 +1,28 @@
+#include "app/Application.h"
+#include "app/MainWindow.h"
+#include "archive/Archives.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Picture.h"
+#include "toolkit/QtDialogs.h"
+
+#include <QDir>
+
+int main(int argc, char** argv) {
+    orvena::Application app(argc, argv);
+    orvena::allowLargePictures();
+    orvena::QtDialogs qtDialogs;
+    orvena::setDialogs(&qtDialogs);
+
+    // Everything lives in the working folder: the four archives and the sheets.
+    orvena::Archives archives;
+    const QString problem = archives.openAll(QDir::currentPath());
+    if (!problem.isEmpty()) {
+        orvena::dialogs().message(problem);
+        return 1;
+    }
+
+    orvena::ViewerState state;
+    orvena::MainWindow window(state, archives, orvena::commandLineOf(app.arguments().mid(1)));
+    orvena::showAndActivate(window);
+    return app.exec();
+}

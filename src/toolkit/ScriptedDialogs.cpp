@@ -1,0 +1,66 @@
+#include "toolkit/ScriptedDialogs.h"
+
+#include "toolkit/Hourglass.h"
+
+namespace orvena {
+
+ScriptedDialogs::ScriptedDialogs() : previous_(setDialogs(this)) {}
+
+ScriptedDialogs::~ScriptedDialogs() {
+    setDialogs(previous_);
+}
+
+QStringList ScriptedDialogs::texts() const {
+    QStringList out;
+    for (const Shown& s : shown_) out << s.text;
+    return out;
+}
+
+QStringList ScriptedDialogs::takeTexts() {
+    QStringList out = texts();
+    shown_.clear();
+    return out;
+}
+
+int ScriptedDialogs::message(const QString& text, Buttons buttons) {
+    shown_.append({text, buttons, hourglass::isBusy()});
+    if (buttons == Buttons::Ok) return AnswerOk;
+    if (!answers_.empty()) {
+        const int a = answers_.front();
+        answers_.pop_front();
+        return a;
+    }
+    return buttons == Buttons::YesNo ? AnswerYes : AnswerOk;
+}
+
+std::optional<QString> ScriptedDialogs::nextFile(const QString& title, const QString& filter) {
+    ++fileDialogs_;
+    lastFileTitle_ = title;
+    lastFileFilter_ = filter;
+    if (files_.empty()) return std::nullopt;
+    auto f = files_.front();
+    files_.pop_front();
+    return f;
+}
+
+std::optional<QString> ScriptedDialogs::openFile(const QString& title, const QString& filter,
+                                                 const QString&) {
+    return nextFile(title, filter);
+}
+
+std::optional<QString> ScriptedDialogs::saveFile(const QString& title, const QString& filter,
+                                                 const QString&) {
+    return nextFile(title, filter);
+}
+
+bool ScriptedDialogs::showHelp(const QString& helpFile) {
+    help_ << helpFile;
+    return true;
+}
+
+bool ScriptedDialogs::printPicture(const QImage&, double, double) {
+    ++printed_;
+    return true;
+}
+
+} // namespace orvena

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "toolkit/Dialogs.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+
+namespace orvena {
+
+// The dialog seam for tests: records every message and answers questions and
+// file dialogs from queues, so no test ever blocks on a modal window. It
+// installs itself while it lives.
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Shown {
+        QString text;
+        Buttons buttons;
+        bool hourglassBusy; // whether the hourglass was up when it appeared
+    };
+
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+    ScriptedDialogs(const ScriptedDialogs&) = delete;
+    ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+
+    // Answers for the next questions and file dialogs, in order. A question
+    // with no queued answer gets OK (or Yes); a file dialog with none is
+    // cancelled.
+    void queueAnswer(int answer) { answers_.push_back(answer); }
+    void queueFile(std::optional<QString> file) { files_.push_back(std::move(file)); }
+
+    const QList<Shown>& shown() const { return shown_; }
+    QStringList texts() const;
+    // The texts shown so far, and forget them.
+    QStringList takeTexts();
+    int fileDialogs() const { return fileDialogs_; }
+    QString lastFileTitle() const { return lastFileTitle_; }
+    QString lastFileFilter() const { return lastFileFilter_; }
+    QStringList helpShown() const { return help_; }
+    int printed() const { return printed_; }
+
+    int message(const QString& text, Buttons buttons) override;
+    std::optional<QString> openFile(const QString& title, const QString& filter,
+                                    const QString& folder) override;
+    std::optional<QString> saveFile(const QString& title, const QString& filter,
+                                    const QString& folder) override;
+    bool showHelp(const QString& helpFile) override;
+    bool printPicture(const QImage& picture, double sourceX, double sourceY) override;
+
+private:
+    std::optional<QString> nextFile(const QString& title, const QString& filter);
+
+    Dialogs* previous_;
+    QList<Shown> shown_;
+    std::deque<int> answers_;
+    std::deque<std::optional<QString>> files_;
+    int fileDialogs_ = 0;
+    QString lastFileTitle_;
+    QString lastFileFilter_;
+    QStringList help_;
+    int printed_ = 0;
+};
+
+} // namespace orvena

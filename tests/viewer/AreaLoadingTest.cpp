@@ -1,0 +1,210 @@
+#include "TestMain.h"
+#include "Workspace.h"
+
+#include "DemoAtlas.h"
+#include "archive/SqlTexts.h"
+#include "toolkit/ComboText.h"
+#include "toolkit/Hourglass.h"
+#include "toolkit/Twips.h"
+#include "viewer/MapImage.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace orvena;
+using orvena::test::Workspace;
+
+namespace {
+
+const QString kMissing = QStringLiteral("La cartina selezionata non è presente nella cartella,");
+
+QStringList placesOf(const QString& sheet) {
+    QStringList names;
+    for (const auto& p : demo::demoPlaces())
+        if (p.area == sheet) names << p.name;
+    names.sort();
+    return names;
+}
+
+void fillBoxes(MainWindow& w) {
+    for (QLineEdit* b : w.coordinateBoxes()) b->setText(QStringLiteral("7"));
+}
+
+bool boxesEmpty(MainWindow& w) {
+    for (QLineEdit* b : w.coordinateBoxes())
+        if (!b->text().isEmpty()) return false;
+    return true;
+}
+
+// Adds an AREA record for a sheet file of the test's own.
+void addArea(Workspace& ws, const QString& name, double cola, double colo) {
+    RecordView* v = ws.archives.Data1;
+    v->addNew();
+    v->setField(QStringLiteral("AREA"), name);
+    v->setField(QStringLiteral("COLA"), cola);
+    v->setField(QStringLiteral("COLO"), colo);
+    v->update();
+}
+
+} // namespace
+
+class AreaLoadingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void choosingASheetShowsIt_data();
+    void choosingASheetShowsIt();
+    void missingOrBrokenImageKeepsThePreviousSheet_data();
+    void missingOrBrokenImageKeepsThePreviousSheet();
+    void nameWithoutRecordShowsPictureButKeepsScales();
+    void nameMatchingOnlyIgnoringCase();
+    void deletionModeOnlyEmptiesTheBoxes();
+    void loadingTwiceGivesTheSameState();
+    void largeSheetLoads();
+};
+
+void AreaLoadingTest::choosingASheetShowsIt_data() {
+    QTest::addColumn<QString>("sheet");
+    for (const auto& s : demo::demoSheets()) QTest::newRow(qPrintable(s.name)) << s.name;
+}
+
+void AreaLoadingTest::choosingASheetShowsIt() {
+    QFETCH(QString, sheet);
+    Workspace ws;
+    MainWindow& w = ws.start();
+    fillBoxes(w);
+    Workspace::choose(w.f1area, sheet);
+
+    QVERIFY(w.Image1->isVisible());
+    QCOMPARE(w.Image1->pos(), QPoint(twips::toPixels(1080), twips::toPixels(840)));
+    const QSize pixels = QImageReader(ws.file(sheet)).size();
+    QCOMPARE(w.Image1->size(), pixels);
+    QCOMPARE(w.state().naturalWidth, pixels.width() * 15);
+    QCOMPARE(w.state().naturalHeight, pixels.height() * 15);
+    QCOMPARE(combo::lines(w.cmbloc), placesOf(sheet));
+    QVERIFY(!placesOf(sheet).isEmpty());
+    QCOMPARE(w.f1ing->text(), QStringLiteral("100"));
+    QVERIFY(w.state().latScale != 0.0f && w.state().lonScale != 0.0f);
+    QCOMPARE(w.state().latScale, ws.archives.Data1->text("COLA").toFloat());
+    QCOMPARE(w.state().readoutEnabled, Flag::One);
+    QVERIFY(boxesEmpty(w));
+    QVERIFY(!hourglass::isBusy());
+    QCOMPARE(ws.dialogs.texts(), QStringList());
+}
+
+void AreaLoadingTest::missingOrBrokenImageKeepsThePreviousSheet_data() {
+    QTest::addColumn<bool>("broken"); // a file that is not a picture, or no file at all
+    QTest::newRow("missing") << false;
+    QTest::newRow("not a picture") << true;
+}
+
+void AreaLoadingTest::missingOrBrokenImageKeepsThePreviousSheet() {
+    QFETCH(bool, broken);
+    Workspace ws;
+    const auto& sheets = demo::demoSheets();
+    QVERIFY(QFile::remove(ws.file(sheets[1].name)));
+    if (broken) {
+        QFile f(ws.file(sheets[1].name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a picture at all");
+    }
+    MainWindow& w = ws.start();
+    Workspace::choose(w.f1area, sheets[0].name);
+    const QSize before = w.Image1->size();
+    const float scale = w.state().latScale;
+    const QStringList places = combo::lines(w.cmbloc);
+    fillBoxes(w);
+
+    Workspace::choose(w.f1area, sheets[1].name);
+    QCOMPARE(ws.dialogs.texts(), QStringList{kMissing});
+    QVERIFY2(!ws.dialogs.shown().front().hourglassBusy, "hourglass still up at the message");
+    QVERIFY(!hourglass::isBusy());
+    QCOMPARE(w.Image1->size(), before);
+    QCOMPARE(w.state().latScale, scale);
+    QCOMPARE(combo::lines(w.cmbloc), places);
+    QVERIFY(boxesEmpty(w));
+}
+
+void AreaLoadingTest::nameWithoutRecordShowsPictureButKeepsScales() {
+    Workspace ws;
+    const QString orphan = QStringLiteral("senza record.jpg");
+    QVERIFY(demo::writeLargeSheet(ws.file(orphan), 300, 200).isEmpty());
+    MainWindow& w = ws.start();
+    Workspace::choose(w.f1area, demo::demoSheets()[0].name);
+    const std::int32_t width = w.state().naturalWidth;
+    const QStringList places = combo::lines(w.cmbloc);
+    w.f1ing->setText(QStringLiteral("130"));
+
+    combo::setText(w.f1area, orphan);
+    w.f1area_Click();
+    QCOMPARE(ws.dialogs.texts(), QStringList{kMissing});
+    QCOMPARE(w.Image1->size(), QSize(300, 200)); // the new picture is already shown
+    QCOMPARE(w.state().naturalWidth, width);
+    QCOMPARE(w.f1ing->text(), QStringLiteral("130"));
+    QCOMPARE(combo::lines(w.cmbloc), places);
+}
+
+void AreaLoadingTest::nameMatchingOnlyIgnoringCase() {
+    Workspace ws;
+    const QString sheet = demo::demoSheets()[0].name;
+    const QString upper = sheet.toUpper();
+    QVERIFY(QFile::copy(ws.file(sheet), ws.file(upper)));
+    MainWindow& w = ws.start();
+    Workspace::choose(w.f1area, demo::demoSheets()[1].name);
+    const std::int32_t width = w.state().naturalWidth;
+
+    combo::setText(w.f1area, upper);
+    w.f1area_Click();
+    QCOMPARE(ws.dialogs.texts(), QStringList());
+    QVERIFY(w.Image1->isVisible());
+    QCOMPARE(w.state().naturalWidth, width); // no record matched exactly
+    QCOMPARE(w.cmbloc->count(), 0);
+    QVERIFY(w.cmbloc->isVisible());
+}
+
+void AreaLoadingTest::deletionModeOnlyEmptiesTheBoxes() {
+    Workspace ws;
+    MainWindow& w = ws.start();
+    Workspace::choose(w.f1area, demo::demoSheets()[0].name);
+    const QStringList places = combo::lines(w.cmbloc);
+    w.cmdregcor->setText(QStringLiteral("Elimina"));
+    w.cmdregcor->show();
+    fillBoxes(w);
+    Workspace::choose(w.f1area, demo::demoSheets()[1].name);
+    QVERIFY(boxesEmpty(w));
+    QCOMPARE(combo::lines(w.cmbloc), places);
+    QVERIFY(!hourglass::isBusy());
+}
+
+void AreaLoadingTest::loadingTwiceGivesTheSameState() {
+    Workspace ws;
+    MainWindow& w = ws.start();
+    const QString sheet = demo::demoSheets()[2].name;
+    Workspace::choose(w.f1area, sheet);
+    const auto first = std::make_tuple(w.Image1->geometry(), w.state().latScale,
+                                       w.state().lonScale, combo::lines(w.cmbloc));
+    w.Image1->move(-3000, 200);
+    Workspace::choose(w.f1area, sheet);
+    QVERIFY(std::make_tuple(w.Image1->geometry(), w.state().latScale, w.state().lonScale,
+                            combo::lines(w.cmbloc)) == first);
+}
+
+void AreaLoadingTest::largeSheetLoads() {
+    Workspace ws;
+    const QString big = QStringLiteral("grande.jpg");
+    QVERIFY(demo::writeLargeSheet(ws.file(big), 8000, 8000).isEmpty());
+    MainWindow& w = ws.start();
+    addArea(ws, big, 12.0, 10.0);
+    w.Form_Load();
+    Workspace::choose(w.f1area, big);
+    QCOMPARE(ws.dialogs.texts(), QStringList());
+    QCOMPARE(w.state().naturalWidth, 8000 * 15);
+    QCOMPARE(w.Image1->size(), QSize(8000, 8000));
+    QVERIFY(w.Image1->isVisible());
+}
+
+ORVENA_TEST_MAIN(AreaLoadingTest)
+#include "AreaLoadingTest.moc"
