@@ -18,12 +18,20 @@ public:
     static constexpr const char* kExchangeLocalityFile = "esplocalita.mdb";
     static constexpr const char* kExchangeAreaFile = "esparea.mdb";
 
+    // The views become children of owner; without an owner Archives deletes
+    // them itself.
     explicit Archives(QObject* owner = nullptr);
+    ~Archives();
+    Archives(const Archives&) = delete;
+    Archives& operator=(const Archives&) = delete;
 
     // Opens the four files in folder. A missing file is created empty with its
     // table; a file that is not one of our archives (not a database, or
     // without its table) is left exactly as it is and the Italian message
-    // naming it is returned. Empty text on success.
+    // naming it is returned. All four files are checked before any is created
+    // or opened, so a foreign file stops start-up before anything is written.
+    // Empty text on success; the views then stand at their end until their
+    // first refresh().
     QString openAll(const QString& folder);
     void closeAll();
 
@@ -31,11 +39,14 @@ public:
     RecordView* Data2;
     RecordView* Data3;
     RecordView* Data4;
+
+private:
+    bool ownsViews_;
 };
 
-// Creates the file with the table and its indexes if it does not exist.
-// Returns an empty text or the reason it failed. Used by openAll() and by the
-// demo and test fixtures.
+// Creates the file with the table and its indexes if it does not exist; an
+// existing file is only checked (never changed). Returns an empty text or the
+// reason it failed. Used by openAll() and by the demo and test fixtures.
 QString createArchive(const QString& path, const char* table);
 
 } // namespace orvena

@@ -63,14 +63,19 @@ public:
 
     // Opens the file, which must exist and hold the view's table. Returns an
     // empty text on success, otherwise why it failed (the file is not touched).
+    // The view then stands at the end until the first refresh(); its record
+    // source is the whole table until setRecordSource() is called.
     QString open(const QString& folder);
     void close();
     bool isOpen() const;
 
     // The record source: one of the texts of SqlTexts.h with the values bound
-    // to its "?" in order. It runs at the next refresh().
+    // to its "?" in order. It runs at the next refresh(). ArchiveError for a
+    // text that is not a "select * from ...".
     void setRecordSource(const char* sql, QStringList params = {});
     const char* recordSource() const { return source_; }
+    // Runs the record source again and stands on its first record (at the end
+    // when the result is empty). Drops a pending addNew() or edit().
     void refresh();
 
     bool eof() const;
@@ -83,11 +88,18 @@ public:
     QString text(const QString& field) const;
     BoundText* box(const char* objectName) const;
 
-    // Field by name: the stored value (a null QVariant for a null).
+    // Field by name: the stored value (a null QVariant for a null): an
+    // integer as qlonglong, a real as double, a text as QString. ArchiveError
+    // for an unknown field or when there is no current record. Between
+    // addNew()/edit() and update() it reads the values being written.
     QVariant field(const QString& name) const;
 
     // Writing: addNew() or edit(), setField() for each field, then update().
-    // A text value is converted to the column's kind as the engine does.
+    // A text value is converted to the column's kind as the engine does (a
+    // text reading as a number becomes that number in a numeric column); an
+    // int or double is stored as such, a null QVariant as a null. After
+    // update() the view stands on the record it stood on before; a record
+    // added this way shows up at the next refresh().
     void addNew();
     void edit();
     void setField(const QString& name, const QVariant& value);

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <array>
+
 namespace orvena::schema {
 
 // The two tables. Text columns ignore letter case in the engine's equality and
@@ -26,5 +28,11 @@ inline constexpr const char* kIndexLocalityArea =
     "CREATE INDEX IF NOT EXISTS localita_AREA_LOCALITA ON localita (AREA, LOCALITA)";
 inline constexpr const char* kIndexLocalityName =
     "CREATE INDEX IF NOT EXISTS localita_LOCALITA ON localita (LOCALITA)";
+
+// The fields each table must have for a file to count as one of our archives.
+inline constexpr std::array<const char*, 11> kAreaColumns = {
+    "AREA", "COLA", "COLO", "PXLAO", "SECLAO", "PXLOO", "SECLOO", "NORD", "EST", "SUD", "OVEST"};
+inline constexpr std::array<const char*, 10> kLocalityColumns = {
+    "AREA", "LOCALITA", "LAGR", "LAMN", "LASE", "LOGR", "LOMN", "LOSE", "PX", "PY"};
 
 } // namespace orvena::schema

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+// Checks and creation of the archive files, shared by the record views and
+// Archives. Not part of the interface the windows use.
+namespace orvena::archivefile {
+
+// The fields a table must have (the schema's columns for AREA and localita,
+// none for any other table).
+QStringList requiredColumns(const QString& table);
+
+// The CREATE INDEX statements of a table (empty for an unknown table).
+std::vector<const char*> indexStatements(const QString& table);
+
+// Reads the file at path without changing it (read-only connection) and tells
+// whether it is one of our archives: an SQLite database holding the table with
+// the given fields. Empty text when it is; otherwise the Italian message that
+// names the file.
+QString check(const QString& path, const QString& table, const QStringList& fields);
+
+// Messages of the files that cannot be created or opened.
+QString cannotCreate(const QString& path, const QString& reason);
+QString cannotOpen(const QString& path, const QString& reason);
+QString missing(const QString& path);
+
+// The path as SQLite takes it (UTF-8).
+std::string nativePath(const QString& path);
+
+} // namespace orvena::archivefile
