@@ -7,16 +7,16 @@
 namespace orvena::demo {
 
 struct DemoSheet {
-    QString name;                         // AREA, also the image file name
-    QString north, east, south, west;     // neighbour names, empty when none
+    QString name;                     // AREA, also the image file name
+    QString north, east, south, west; // neighbour names, empty when none
 };
 
 struct DemoPlace {
-    QString area;     // the sheet it lies on
-    QString name;     // LOCALITA, in capitals
+    QString area; // the sheet it lies on
+    QString name; // LOCALITA, in capitals
     int latDeg, latMin, latSec;
     int lonDeg, lonMin, lonSec;
-    double px, py;    // twips from the sheet image's top-left corner, at zoom 100
+    double px, py; // twips from the sheet image's top-left corner, at zoom 100
 };
 
 // The four sheets of the demo atlas and the places drawn on them.
