@@ -4,6 +4,7 @@
 #include "GifWriter.h"
 #include "SheetPainter.h"
 #include "Sheets.h"
+#include "archive/Archives.h"
 #include "archive/Schema.h"
 
 #include <QCoreApplication>
@@ -24,11 +25,6 @@
 namespace orvena::demo {
 
 namespace {
-
-constexpr const char* kAreaFile = "area.mdb";
-constexpr const char* kLocalityFile = "localita.mdb";
-constexpr const char* kExchangeAreaFile = "esparea.mdb";
-constexpr const char* kExchangeLocalityFile = "esplocalita.mdb";
 
 std::vector<DemoSheet> buildSheets() {
     std::vector<DemoSheet> out;
@@ -71,20 +67,9 @@ QByteArray fileName(const QString& path) {
     return QFile::encodeName(QDir::toNativeSeparators(path));
 }
 
-void createTable(SQLite::Database& db, const char* table) {
-    if (QByteArray(table) == schema::kAreaTable) {
-        db.exec(schema::kCreateArea);
-        db.exec(schema::kIndexArea);
-    } else {
-        db.exec(schema::kCreateLocality);
-        db.exec(schema::kIndexLocalityArea);
-        db.exec(schema::kIndexLocalityName);
-    }
-}
-
 QString writeAreaArchive(const QString& path) {
-    SQLite::Database db(fileName(path).toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    createTable(db, schema::kAreaTable);
+    if (QString error = createArchive(path, schema::kAreaTable); !error.isEmpty()) return error;
+    SQLite::Database db(fileName(path).toStdString(), SQLite::OPEN_READWRITE);
     SQLite::Transaction transaction(db);
     SQLite::Statement insert(db,
                              "INSERT INTO AREA (AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO, "
@@ -110,8 +95,8 @@ QString writeAreaArchive(const QString& path) {
 }
 
 QString writeLocalityArchive(const QString& path) {
-    SQLite::Database db(fileName(path).toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    createTable(db, schema::kLocalityTable);
+    if (QString error = createArchive(path, schema::kLocalityTable); !error.isEmpty()) return error;
+    SQLite::Database db(fileName(path).toStdString(), SQLite::OPEN_READWRITE);
     SQLite::Transaction transaction(db);
     SQLite::Statement insert(db, "INSERT INTO localita (AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, "
                                  "LOMN, LOSE, PX, PY) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
@@ -130,12 +115,6 @@ QString writeLocalityArchive(const QString& path) {
         insert.reset();
     }
     transaction.commit();
-    return {};
-}
-
-QString writeEmptyArchive(const QString& path, const char* table) {
-    SQLite::Database db(fileName(path).toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    createTable(db, table);
     return {};
 }
 
@@ -214,10 +193,10 @@ QString writeDemoAtlas(const QString& folder) {
     const QDir dir(folder);
     if (!dir.exists()) return QStringLiteral("the folder %1 does not exist").arg(folder);
 
-    const QString archives[] = {dir.filePath(QString::fromLatin1(kAreaFile)),
-                                dir.filePath(QString::fromLatin1(kLocalityFile)),
-                                dir.filePath(QString::fromLatin1(kExchangeAreaFile)),
-                                dir.filePath(QString::fromLatin1(kExchangeLocalityFile))};
+    const QString archives[] = {dir.filePath(QString::fromLatin1(Archives::kAreaFile)),
+                                dir.filePath(QString::fromLatin1(Archives::kLocalityFile)),
+                                dir.filePath(QString::fromLatin1(Archives::kExchangeAreaFile)),
+                                dir.filePath(QString::fromLatin1(Archives::kExchangeLocalityFile))};
     QStringList old;
     for (const QString& a : archives)
         old << a << a + QStringLiteral("-journal");
@@ -230,10 +209,11 @@ QString writeDemoAtlas(const QString& folder) {
         if (QString error = writeSheet(l, dir.filePath(l.name)); !error.isEmpty()) return error;
 
     try {
-        writeAreaArchive(archives[0]);
-        writeLocalityArchive(archives[1]);
-        writeEmptyArchive(archives[2], schema::kAreaTable);
-        writeEmptyArchive(archives[3], schema::kLocalityTable);
+        QString error = writeAreaArchive(archives[0]);
+        if (error.isEmpty()) error = writeLocalityArchive(archives[1]);
+        if (error.isEmpty()) error = createArchive(archives[2], schema::kAreaTable);
+        if (error.isEmpty()) error = createArchive(archives[3], schema::kLocalityTable);
+        if (!error.isEmpty()) return error;
     } catch (const std::exception& e) {
         return QStringLiteral("writing the archives in %1: %2")
             .arg(folder, QString::fromUtf8(e.what()));
