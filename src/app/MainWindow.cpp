@@ -34,7 +34,7 @@ MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& co
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orvena"));
     // The record views and their bound texts are the window's, as its controls are.
-    for (RecordView* v : {Data1, Data2, Data3, Data4}) v->setParent(this);
+    archives.giveViewsTo(this);
     buildControls();
     buildMenu();
     connectEvents();

@@ -95,6 +95,11 @@ QString Archives::openAll(const QString& folder) {
     return {};
 }
 
+void Archives::giveViewsTo(QObject* owner) {
+    for (RecordView* view : {Data1, Data2, Data3, Data4}) view->setParent(owner);
+    ownsViews_ = false;
+}
+
 void Archives::closeAll() {
     for (RecordView* view : {Data1, Data2, Data3, Data4})
         view->close();

@@ -33,6 +33,8 @@ public:
     // Empty text on success; the views then stand at their end until their
     // first refresh().
     QString openAll(const QString& folder);
+    // Makes owner the parent of the four views, which it then deletes.
+    void giveViewsTo(QObject* owner);
     void closeAll();
 
     RecordView* Data1;

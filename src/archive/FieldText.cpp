@@ -8,9 +8,14 @@
 namespace orvena {
 
 QString realFieldText(double value) {
-    // Room for the longest shortest-form float, e.g. "-1.17549435e-38".
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value));
+    // The shortest text that reads back as the same float, written without an
+    // exponent (a position of a million twips reads "1000000", not "1e+06").
+    // Values too small or too large for that fall back to the exponent form.
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value),
+                                std::chars_format::fixed);
+    if (result.ec != std::errc())
+        result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value));
     if (result.ec != std::errc()) return QString::number(value, 'g', 9);
     return QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer));
 }

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 
 using namespace orvena;
 using orvena::test::Workspace;

@@ -4,15 +4,36 @@
 #include "app/Application.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace orvena::test {
 
-Workspace::Workspace(Content content) {
-    if (content == Content::DemoAtlas) {
-        const QString error = demo::writeDemoAtlas(folder.path());
+namespace {
+
+// The demo atlas is drawn once per test program and copied for each test.
+const QDir& demoTemplate() {
+    static QTemporaryDir dir;
+    static const bool written = [] {
+        const QString error = demo::writeDemoAtlas(dir.path());
         if (!error.isEmpty()) qFatal("demo atlas: %s", qPrintable(error));
-    }
+        return true;
+    }();
+    (void)written;
+    static const QDir templateDir(dir.path());
+    return templateDir;
+}
+
+} // namespace
+
+Workspace::Workspace(Content content) {
+    if (content != Content::DemoAtlas) return;
+    const QDir& from = demoTemplate();
+    for (const QString& name : from.entryList(QDir::Files))
+        if (!QFile::copy(from.filePath(name), folder.file(name)))
+            qFatal("cannot copy %s", qPrintable(name));
 }
 
 Workspace::~Workspace() {
