@@ -126,6 +126,9 @@ public:
     void RefillLocalityList();
     void cmding_Click();
     void cmdrid_Click();
+    // The zoom in force, in per cent, as the text of f1ing says; a text that is
+    // not a number counts as the zoom it last held.
+    double zoomPercent() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -142,6 +145,7 @@ private:
 
     ViewerState& state_;
     QString commandLine_;
+    mutable double lastZoom_ = 100.0;
 };
 
 // Whether a control is shown, as its own setting, whatever its window does.

@@ -145,7 +145,6 @@ void MainWindow::buildMenu() {
     auto entry = [this](QMenu* menu, const char* name, const QString& caption) {
         QAction* a = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
-        a->setEnabled(false); // each entry is enabled by the feature that handles it
         return a;
     };
     QMenu* area = menuBar()->addMenu(QStringLiteral("Area"));
@@ -161,6 +160,11 @@ void MainWindow::buildMenu() {
     mnimporta = entry(nullptr, "mnimporta", QStringLiteral("Importa"));
     mncomprdb = entry(nullptr, "mncomprdb", QStringLiteral("Compatta Data Base"));
     mnhelp = entry(nullptr, "mnhelp", QStringLiteral("Help"));
+
+    // Entries whose feature is not in the program yet stay visible but disabled.
+    for (QAction* a : {mnapri, mnareacanc, mncollega, mnloccerca, mnlocagg, mnesporta, mnimporta,
+                       mncomprdb, mnhelp})
+        a->setEnabled(false);
 }
 
 } // namespace orvena
