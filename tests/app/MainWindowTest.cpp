@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace orvena;
 using orvena::test::Workspace;
@@ -41,6 +42,8 @@ private slots:
     void activationRunsOnReturnFromProgramWindowsOnly();
     void plusAndMinusAreSwallowed_data();
     void plusAndMinusAreSwallowed();
+    void esciAndClosingEndTheProgram_data();
+    void esciAndClosingEndTheProgram();
 };
 
 void MainWindowTest::everyControlIsFoundByName_data() {
@@ -179,6 +182,27 @@ void MainWindowTest::plusAndMinusAreSwallowed() {
     w.grlaf1->setFocus();
     QTest::keyClicks(w.grlaf1, typed);
     QCOMPARE(w.grlaf1->text(), shown);
+}
+
+void MainWindowTest::esciAndClosingEndTheProgram_data() {
+    QTest::addColumn<bool>("byClosing");
+    QTest::newRow("Esci") << false;
+    QTest::newRow("closing the window") << true;
+}
+
+void MainWindowTest::esciAndClosingEndTheProgram() {
+    QFETCH(bool, byClosing);
+    Workspace ws;
+    MainWindow& w = ws.start();
+    QTimer::singleShot(0, &w, [&] {
+        if (byClosing)
+            w.close();
+        else
+            QTest::mouseClick(w.cmdesci, Qt::LeftButton);
+    });
+    QTimer::singleShot(5000, &w, [] { QCoreApplication::exit(99); }); // never ended: fail, not hang
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QCOMPARE(ws.dialogs.texts(), QStringList());
 }
 
 ORVENA_TEST_MAIN(MainWindowTest)
