@@ -7,7 +7,8 @@
 
 namespace orvena {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+Application::Application(int& argc, char** argv)
+    : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Orvena"));
 }
 

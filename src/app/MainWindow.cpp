@@ -77,7 +77,8 @@ void MainWindow::connectEvents() {
 
 void MainWindow::Form_Load() {
     state_.commandLineLocality = commandLine_.toUpper();
-    for (QLineEdit* b : coordinateBoxes()) b->hide();
+    for (QLineEdit* b : coordinateBoxes())
+        b->hide();
     Label4->hide();
     Label8->hide();
     cmdregcor->hide();
@@ -92,7 +93,8 @@ void MainWindow::Form_Load() {
     Data1->refresh();
     if (Data1->eof()) return;
     QStringList names;
-    for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext()) names << Data1->text("AREA");
+    for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext())
+        names << Data1->text("AREA");
     combo::setLines(f1area, names);
 }
 

@@ -32,7 +32,8 @@ void setLines(QComboBox* box, const QStringList& lines) {
 QStringList lines(const QComboBox* box) {
     QStringList out;
     out.reserve(box->count());
-    for (int i = 0; i < box->count(); ++i) out << box->itemText(i);
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
     return out;
 }
 

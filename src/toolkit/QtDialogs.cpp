@@ -61,16 +61,16 @@ QString qtNameFilters(const QString& barFilter) {
 
 std::optional<QString> QtDialogs::openFile(const QString& title, const QString& filter,
                                            const QString& folder) {
-    const QString f = QFileDialog::getOpenFileName(activeParent(), title, folder,
-                                                   qtNameFilters(filter));
+    const QString f =
+        QFileDialog::getOpenFileName(activeParent(), title, folder, qtNameFilters(filter));
     if (f.isEmpty()) return std::nullopt;
     return f;
 }
 
 std::optional<QString> QtDialogs::saveFile(const QString& title, const QString& filter,
                                            const QString& folder) {
-    const QString f = QFileDialog::getSaveFileName(activeParent(), title, folder,
-                                                   qtNameFilters(filter));
+    const QString f =
+        QFileDialog::getSaveFileName(activeParent(), title, folder, qtNameFilters(filter));
     if (f.isEmpty()) return std::nullopt;
     return f;
 }

@@ -4,7 +4,8 @@
 
 namespace orvena {
 
-ScriptedDialogs::ScriptedDialogs() : previous_(setDialogs(this)) {}
+ScriptedDialogs::ScriptedDialogs()
+    : previous_(setDialogs(this)) {}
 
 ScriptedDialogs::~ScriptedDialogs() {
     setDialogs(previous_);
@@ -12,7 +13,8 @@ ScriptedDialogs::~ScriptedDialogs() {
 
 QStringList ScriptedDialogs::texts() const {
     QStringList out;
-    for (const Shown& s : shown_) out << s.text;
+    for (const Shown& s : shown_)
+        out << s.text;
     return out;
 }
 

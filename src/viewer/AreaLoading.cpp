@@ -21,7 +21,8 @@ namespace orvena {
 
 namespace {
 
-const QString kAreaMissing = QStringLiteral("La cartina selezionata non è presente nella cartella,");
+const QString kAreaMissing =
+    QStringLiteral("La cartina selezionata non è presente nella cartella,");
 
 // A scale read back from its stored text; a record without one cannot be shown.
 float storedScale(const QString& text) {
@@ -51,7 +52,8 @@ void MainWindow::LoadCurrentArea() {
 // read by field name.
 void MainWindow::loadArea(AreaRecord record) {
     try {
-        for (QLineEdit* b : coordinateBoxes()) b->clear();
+        for (QLineEdit* b : coordinateBoxes())
+            b->clear();
         if (isShown(cmdregcor) && cmdregcor->text() == QLatin1String("Elimina")) return;
         hourglass::set();
         const QString area = combo::text(f1area);

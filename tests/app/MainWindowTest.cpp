@@ -54,21 +54,21 @@ void MainWindowTest::everyControlIsFoundByName_data() {
         const char* name;
         int left, top;
     } controls[] = {
-        {"f1area", 240, 360},   {"cmbloc", 5520, 360},    {"Image1", 1080, 840},
-        {"Label4", 5520, 720},  {"grlaf1", 5880, 720},    {"mnlaf1", 6240, 720},
-        {"selaf1", 6600, 720},  {"Label8", 7320, 720},    {"grlof1", 7680, 720},
-        {"mnlof1", 8040, 720},  {"selof1", 8400, 720},    {"cmdregcor", 10680, 360},
-        {"Label13", 240, 2160}, {"f1ing", 240, 2520},     {"cmding", 120, 2880},
-        {"cmdrid", 600, 2880},  {"imgsu", 720, 3840},     {"imggiu", 720, 4080},
-        {"imgsi", 120, 3960},   {"imgde", 360, 3960},     {"Label12", 120, 3480},
+        {"f1area", 240, 360},    {"cmbloc", 5520, 360},   {"Image1", 1080, 840},
+        {"Label4", 5520, 720},   {"grlaf1", 5880, 720},   {"mnlaf1", 6240, 720},
+        {"selaf1", 6600, 720},   {"Label8", 7320, 720},   {"grlof1", 7680, 720},
+        {"mnlof1", 8040, 720},   {"selof1", 8400, 720},   {"cmdregcor", 10680, 360},
+        {"Label13", 240, 2160},  {"f1ing", 240, 2520},    {"cmding", 120, 2880},
+        {"cmdrid", 600, 2880},   {"imgsu", 720, 3840},    {"imggiu", 720, 4080},
+        {"imgsi", 120, 3960},    {"imgde", 360, 3960},    {"Label12", 120, 3480},
         {"VScroll1", 720, 4800}, {"HScroll1", 120, 4920}, {"Label11", 120, 4440},
-        {"cmdsalva", 0, 5760},  {"cmdstampa", 0, 6360},   {"cmdesci", 0, 6960},
-        {"Picture1", 120, 960}, {"Label9", -1, -1},       {"Label10", -1, -1},
-        {"freccia", -1, -1},    {"blusu", -1, -1},        {"CommonDialog1", -1, -1},
-        {"File1", -1, -1},      {"Data1", -1, -1},        {"Data2", -1, -1},
-        {"Data3", -1, -1},      {"Data4", -1, -1},        {"d1area", -1, -1},
-        {"d1ovest", -1, -1},    {"d2loc", -1, -1},        {"d2py", -1, -1},
-        {"d3localita", -1, -1}, {"d4secloo", -1, -1},
+        {"cmdsalva", 0, 5760},   {"cmdstampa", 0, 6360},  {"cmdesci", 0, 6960},
+        {"Picture1", 120, 960},  {"Label9", -1, -1},      {"Label10", -1, -1},
+        {"freccia", -1, -1},     {"blusu", -1, -1},       {"CommonDialog1", -1, -1},
+        {"File1", -1, -1},       {"Data1", -1, -1},       {"Data2", -1, -1},
+        {"Data3", -1, -1},       {"Data4", -1, -1},       {"d1area", -1, -1},
+        {"d1ovest", -1, -1},     {"d2loc", -1, -1},       {"d2py", -1, -1},
+        {"d3localita", -1, -1},  {"d4secloo", -1, -1},
     };
     for (const auto& c : controls)
         QTest::newRow(c.name) << QString::fromLatin1(c.name) << c.left << c.top;
@@ -95,7 +95,8 @@ void MainWindowTest::menuInOrder() {
     for (QAction* top : w.menuBar()->actions()) {
         captions << top->text();
         if (top->menu())
-            for (QAction* entry : top->menu()->actions()) captions << "  " + entry->text();
+            for (QAction* entry : top->menu()->actions())
+                captions << "  " + entry->text();
     }
     QCOMPARE(captions, QStringList({"Area", "  Nuova Area", "  Elimina Area", "  Collegamenti",
                                     "Località", "  Ricerca", "  Aggiornamento", "Esporta",
@@ -107,7 +108,8 @@ void MainWindowTest::startWithoutArgument() {
     Workspace ws;
     MainWindow& w = ws.start();
     QStringList expected;
-    for (const auto& s : demo::demoSheets()) expected << s.name;
+    for (const auto& s : demo::demoSheets())
+        expected << s.name;
     QStringList listed = combo::lines(w.f1area);
     listed.sort();
     expected.sort();
@@ -167,9 +169,12 @@ void MainWindowTest::activationRunsOnReturnFromProgramWindowsOnly() {
 void MainWindowTest::plusAndMinusAreSwallowed_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("plus") << "4+5" << "45";
-    QTest::newRow("minus") << "-12" << "12";
-    QTest::newRow("digits and letters pass") << "9a,5" << "9a,5";
+    QTest::newRow("plus") << "4+5"
+                          << "45";
+    QTest::newRow("minus") << "-12"
+                           << "12";
+    QTest::newRow("digits and letters pass") << "9a,5"
+                                             << "9a,5";
 }
 
 void MainWindowTest::plusAndMinusAreSwallowed() {

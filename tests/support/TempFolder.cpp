@@ -2,7 +2,8 @@
 
 namespace orvena::test {
 
-TempFolder::TempFolder() : previous_(QDir::currentPath()) {
+TempFolder::TempFolder()
+    : previous_(QDir::currentPath()) {
     QDir::setCurrent(dir_.path());
 }
 

@@ -31,7 +31,8 @@ QStringList placesOf(const QString& sheet) {
 }
 
 void fillBoxes(MainWindow& w) {
-    for (QLineEdit* b : w.coordinateBoxes()) b->setText(QStringLiteral("7"));
+    for (QLineEdit* b : w.coordinateBoxes())
+        b->setText(QStringLiteral("7"));
 }
 
 bool boxesEmpty(MainWindow& w) {
@@ -68,7 +69,8 @@ private slots:
 
 void AreaLoadingTest::choosingASheetShowsIt_data() {
     QTest::addColumn<QString>("sheet");
-    for (const auto& s : demo::demoSheets()) QTest::newRow(qPrintable(s.name)) << s.name;
+    for (const auto& s : demo::demoSheets())
+        QTest::newRow(qPrintable(s.name)) << s.name;
 }
 
 void AreaLoadingTest::choosingASheetShowsIt() {
@@ -184,8 +186,8 @@ void AreaLoadingTest::loadingTwiceGivesTheSameState() {
     MainWindow& w = ws.start();
     const QString sheet = demo::demoSheets()[2].name;
     Workspace::choose(w.f1area, sheet);
-    const auto first = std::make_tuple(w.Image1->geometry(), w.state().latScale,
-                                       w.state().lonScale, combo::lines(w.cmbloc));
+    const auto first = std::make_tuple(w.Image1->geometry(), w.state().latScale, w.state().lonScale,
+                                       combo::lines(w.cmbloc));
     w.Image1->move(-3000, 200);
     Workspace::choose(w.f1area, sheet);
     QVERIFY(std::make_tuple(w.Image1->geometry(), w.state().latScale, w.state().lonScale,
