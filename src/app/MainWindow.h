@@ -138,6 +138,8 @@ private:
     void loadArea(AreaRecord record);
     void applyAreaRecord(const QString& coloText);
     void RefillAreaLocalities(const QString& area);
+    // Brings the locality editor back after its position click (geo/AreaSetup.cpp).
+    void showLocalityEditor();
 
     void buildControls();
     void buildMenu();
