@@ -93,6 +93,11 @@ void MainWindow::buildControls() {
 
     Label13 = label(area, "Label13", QStringLiteral("Zoom"), 240, 2160, 615);
     f1ing = box(area, "f1ing", 240, 2520, 615);
+    // Every figure the program writes (a load's "100", a zoom step) becomes the
+    // zoom the box last held, for when the user then types something else.
+    connect(f1ing, &QLineEdit::textChanged, this, [this] {
+        if (!f1ing->isModified()) zoomPercent();
+    });
     cmding = button(area, "cmding", QStringLiteral("+"), 120, 2880, 375, 375);
     cmdrid = button(area, "cmdrid", QStringLiteral("--"), 600, 2880, 375, 375);
 

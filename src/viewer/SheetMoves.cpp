@@ -1,16 +1,144 @@
-// Moving to the adjoining sheet past an edge.
+// Moving to the adjoining sheet past an edge: the neighbour named in the
+// current area record takes the old sheet's place, next to where it was.
 #include "app/MainWindow.h"
+
+#include "archive/SqlTexts.h"
+#include "toolkit/ComboText.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Hourglass.h"
+#include "toolkit/Picture.h"
+#include "viewer/MapImage.h"
+
+#include <QComboBox>
 
 namespace orvena {
 
-void MainWindow::MoveEast() {}
+namespace {
 
-void MainWindow::MoveNorth() {}
+const QString kAreaNotFound = QStringLiteral("Area non trovata");
 
-void MainWindow::MoveWest() {}
+// The reference point the east and south neighbours are placed at, in twips.
+constexpr double kReferenceX = 5500;
+constexpr double kReferenceY = 3500;
 
-void MainWindow::MoveSouth() {}
+enum class Placement { East, North, West, South };
 
-void MainWindow::RefillLocalityList() {}
+struct Neighbour {
+    const char* field;   // the link column of the AREA record
+    const char* message; // when the link is empty
+    Placement placement;
+};
+
+constexpr Neighbour kEast{"EST", "Non ci sono carte collegate ad est", Placement::East};
+constexpr Neighbour kNorth{"NORD", "Non ci sono carte collegate a nord", Placement::North};
+constexpr Neighbour kWest{"OVEST", "Non ci sono carte collegate ad ovest", Placement::West};
+constexpr Neighbour kSouth{"SUD", "Non ci sono carte collegate a sud", Placement::South};
+
+// Puts the new sheet where the old one was: its near edge on the old sheet's
+// far edge (north, west; with the size the image has now) or on the
+// reference point (east, south).
+void place(MapImage& image, Placement placement) {
+    switch (placement) {
+    case Placement::East:
+        image.setLeft(kReferenceX);
+        break;
+    case Placement::North:
+        image.setTop(image.top() - image.heightTwips());
+        break;
+    case Placement::West:
+        image.setLeft(image.left() - image.widthTwips());
+        break;
+    case Placement::South:
+        image.setTop(kReferenceY);
+        break;
+    }
+}
+
+// Steps 3 to 7 of a move: finds the neighbour's record on Data1, shows its
+// picture and refills the locality list. False when the record or the picture
+// is missing; the old picture then stays.
+bool showNeighbour(MainWindow& w, const QString& name, Placement placement) {
+    combo::setText(w.f1area, name);
+    RecordView* area = w.Data1;
+    area->setRecordSource(sql::kAreaNeighbour, {name});
+    area->refresh();
+    bool found = false;
+    if (!area->eof()) {
+        for (area->moveFirst(); !area->eof(); area->moveNext()) {
+            if (area->text(QStringLiteral("AREA")) == name) {
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!found) return false;
+    auto picture = loadPicture(name);
+    if (!picture) return false;
+    w.state().loadedPicture = *picture;
+    w.Image1->setPicture(w.state().loadedPicture);
+    place(*w.Image1, placement);
+    w.RefillLocalityList();
+    return true;
+}
+
+void moveToNeighbour(MainWindow& w, const Neighbour& n) {
+    const QString shown = combo::text(w.f1area);
+    const QString name = w.Data1->text(QString::fromLatin1(n.field));
+    if (name.isEmpty()) {
+        dialogs().message(QString::fromUtf8(n.message));
+    } else {
+        hourglass::set();
+        bool shownNow = false;
+        try {
+            shownNow = showNeighbour(w, name, n.placement);
+        } catch (const std::exception&) {
+            shownNow = false;
+        }
+        hourglass::reset();
+        if (shownNow) return;
+        dialogs().message(kAreaNotFound);
+    }
+    // Data1 goes back to the shown area's record. If that area has been
+    // deleted meanwhile there is none: Data1 is then left at the end.
+    w.Data1->setRecordSource(sql::kAreaNeighbour, {shown});
+    w.Data1->refresh();
+    if (!w.Data1->eof()) w.Data1->moveFirst();
+}
+
+} // namespace
+
+void MainWindow::MoveEast() {
+    moveToNeighbour(*this, kEast);
+}
+
+void MainWindow::MoveNorth() {
+    moveToNeighbour(*this, kNorth);
+}
+
+void MainWindow::MoveWest() {
+    moveToNeighbour(*this, kWest);
+}
+
+void MainWindow::MoveSouth() {
+    moveToNeighbour(*this, kSouth);
+}
+
+// The new sheet's localities in the order of their names. The engine's
+// filter ignores letter case, so it admits a superset of the exact matches in
+// the same order; the exact comparison keeps only the sheet's own.
+void MainWindow::RefillLocalityList() {
+    combo::clear(cmbloc);
+    const QString area = combo::text(f1area);
+    Data2->setRecordSource(sql::kLocalityOfAreaOrdered, {area});
+    Data2->refresh();
+    QStringList names;
+    if (!Data2->eof()) {
+        for (Data2->moveFirst(); !Data2->eof(); Data2->moveNext())
+            if (Data2->text(QStringLiteral("AREA")) == area)
+                names << Data2->text(QStringLiteral("LOCALITA"));
+    }
+    combo::setLines(cmbloc, names);
+    hourglass::reset();
+}
 
 } // namespace orvena
