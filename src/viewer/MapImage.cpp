@@ -10,7 +10,8 @@
 
 namespace orvena {
 
-MapImage::MapImage(QWidget* parent) : QWidget(parent) {
+MapImage::MapImage(QWidget* parent)
+    : QWidget(parent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -28,7 +29,10 @@ void MapImage::setPicture(const QImage& picture) {
 void MapImage::setStretch(bool on) {
     if (stretch_ == on) return;
     stretch_ = on;
-    if (!stretch_) setPicture(picture_);
+    if (!stretch_)
+        setPicture(picture_);
+    else
+        update();
 }
 
 void MapImage::setLeft(double twips) {
@@ -65,6 +69,8 @@ void MapImage::place() {
     if (geometry() != QRect(x, y, w, h)) setGeometry(x, y, w, h);
 }
 
+// Only the exposed part is painted, straight from the decoded picture: a pan
+// or zoom step costs what the window shows, whatever the sheet's size.
 void MapImage::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect exposed = event->rect();
@@ -73,17 +79,23 @@ void MapImage::paintEvent(QPaintEvent* event) {
         return;
     }
     if (!stretch_ || picture_.size() == size()) {
-        painter.fillRect(exposed, palette().window());
+        if (!picture_.rect().contains(exposed)) painter.fillRect(exposed, palette().window());
         painter.drawImage(exposed.topLeft(), picture_, exposed);
         return;
     }
-    // Only the exposed part of the picture is scaled.
+    // Stretched: the exposed part is scaled with a margin of a couple of
+    // picture pixels, so that the smooth filter sees the same neighbours as in
+    // a full repaint and a partial repaint leaves no seam; the painter's clip
+    // keeps the margin out.
     const double sx = double(picture_.width()) / width();
     const double sy = double(picture_.height()) / height();
-    const QRectF source(exposed.x() * sx, exposed.y() * sy, exposed.width() * sx,
-                        exposed.height() * sy);
+    const int mx = 2 + int(std::ceil(2 / sx));
+    const int my = 2 + int(std::ceil(2 / sy));
+    const QRect target = exposed.adjusted(-mx, -my, mx, my) & rect();
+    const QRectF source(target.x() * sx, target.y() * sy, target.width() * sx,
+                        target.height() * sy);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRectF(exposed), picture_, source);
+    painter.drawImage(QRectF(target), picture_, source);
 }
 
 void MapImage::mouseMoveEvent(QMouseEvent* event) {

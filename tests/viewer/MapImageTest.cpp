@@ -1,0 +1,180 @@
+#include "TestMain.h"
+#include "Workspace.h"
+
+#include "DemoAtlas.h"
+#include "viewer/MapImage.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QRandomGenerator>
+
+#include <cstdlib>
+
+using namespace orvena;
+using orvena::test::Workspace;
+
+namespace {
+
+// A picture where every pixel differs from its neighbours: the hardest case
+// for a scaled paint to join up.
+QImage noise(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            line[x] = 0xff000000u | (random.generate() & 0xffffffu);
+    }
+    return image;
+}
+
+// The largest difference of one colour channel between two pictures.
+int largestDifference(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    int worst = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col) {
+            worst = std::max({worst, std::abs(qRed(p[col]) - qRed(q[col])),
+                              std::abs(qGreen(p[col]) - qGreen(q[col])),
+                              std::abs(qBlue(p[col]) - qBlue(q[col]))});
+        }
+    }
+    return worst;
+}
+
+double meanDifference(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col)
+            sum += std::abs(qGray(p[col]) - qGray(q[col]));
+    }
+    return sum / (double(x.width()) * x.height());
+}
+
+// The part of w that region covers, painted by itself.
+QImage renderPart(QWidget* w, const QRect& part) {
+    QImage image(part.size(), QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    w->render(&image, QPoint(), QRegion(part));
+    return image;
+}
+
+} // namespace
+
+class MapImageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void naturalSizeShowsThePictureAsIs();
+    void partialRepaintMatchesTheWhole_data();
+    void partialRepaintMatchesTheWhole();
+    void twipsStayExactWhilePixelsRound();
+    void zoomedSheetOnTheWindow();
+};
+
+void MapImageTest::naturalSizeShowsThePictureAsIs() {
+    QWidget window;
+    window.resize(400, 300);
+    auto* image = new MapImage(&window);
+    const QImage picture = noise(230, 170);
+    image->setPicture(picture);
+    image->move(-450, 300);
+    window.show();
+    QCOMPARE(image->size(), QSize(230, 170));
+    QCOMPARE(image->widthTwips(), 230 * 15.0);
+    QCOMPARE(largestDifference(image->grab().toImage(), picture), 0);
+    const QRect part(37, 21, 90, 61);
+    QCOMPARE(largestDifference(renderPart(image, part), picture.copy(part)), 0);
+}
+
+// A repaint of a small exposed part (a closing tool tip, a control moving
+// over the map) gives the same pixels as painting everything, but for the
+// last bit of the smooth filter's fixed-point steps (a seam would differ by
+// tens).
+void MapImageTest::partialRepaintMatchesTheWhole_data() {
+    QTest::addColumn<double>("scale");
+    QTest::newRow("one step in") << 1.1;
+    QTest::newRow("doubled") << 2.0;
+    QTest::newRow("large") << 7.3;
+    QTest::newRow("reduced") << 0.4;
+    QTest::newRow("smallest") << 0.1;
+}
+
+void MapImageTest::partialRepaintMatchesTheWhole() {
+    QFETCH(double, scale);
+    QWidget window;
+    window.resize(600, 500);
+    auto* image = new MapImage(&window);
+    const QImage picture = noise(300, 240);
+    image->setPicture(picture);
+    image->setStretch(true);
+    image->setWidthTwips(300 * 15 * scale);
+    image->setHeightTwips(240 * 15 * scale);
+    window.show();
+    const QImage whole = image->grab().toImage();
+    QCOMPARE(whole.size(), image->size());
+    for (const QRect& part : {QRect(13, 7, 29, 17), QRect(image->width() / 2, image->height() / 3,
+                                                          image->width() / 3, 5)}) {
+        const QRect inside = part & image->rect();
+        QVERIFY(!inside.isEmpty());
+        QVERIFY2(largestDifference(renderPart(image, inside), whole.copy(inside)) <= 4,
+                 qPrintable(QStringLiteral("seam in %1,%2 %3x%4")
+                                .arg(inside.x())
+                                .arg(inside.y())
+                                .arg(inside.width())
+                                .arg(inside.height())));
+    }
+}
+
+void MapImageTest::twipsStayExactWhilePixelsRound() {
+    QWidget window;
+    MapImage image(&window);
+    image.setPicture(noise(10, 10));
+    image.setStretch(true);
+    image.move(641.25, 509.25);
+    image.setWidthTwips(9652.5);
+    image.setHeightTwips(7276.5);
+    QCOMPARE(image.left(), 641.25);
+    QCOMPARE(image.top(), 509.25);
+    QCOMPARE(image.widthTwips(), 9652.5);
+    QCOMPARE(image.geometry(), QRect(43, 34, 644, 485));
+    image.setLeft(image.left() - 240);
+    QCOMPARE(image.left(), 401.25);
+    QCOMPARE(image.size(), QSize(644, 485));
+    // Back to stretch off: the picture's own size again.
+    image.setStretch(false);
+    QCOMPARE(image.size(), QSize(10, 10));
+    QCOMPARE(image.widthTwips(), 150.0);
+}
+
+// A demo sheet three steps in: the map on the window is the sheet, enlarged.
+// With ORVENA_GRAB_DIR set, the window is also saved there for a look.
+void MapImageTest::zoomedSheetOnTheWindow() {
+    Workspace ws;
+    MainWindow& w = ws.start();
+    Workspace::choose(w.f1area, demo::demoSheets()[1].name);
+    for (int i = 0; i < 3; ++i)
+        w.cmding_Click();
+    w.Image1->move(w.Image1->left() - 6000, w.Image1->top() - 3000);
+    const QImage window = w.grab().toImage();
+    const QImage map = w.Image1->grab().toImage();
+    const QImage expected = w.Image1->picture().scaled(w.Image1->size(), Qt::IgnoreAspectRatio,
+                                                       Qt::SmoothTransformation);
+    QVERIFY2(meanDifference(map, expected) < 4.0,
+             qPrintable(QString::number(meanDifference(map, expected))));
+    // Where the window shows the map, it shows the same pixels.
+    const QPoint on = w.Image1->mapTo(&w, QPoint(-w.Image1->x() + 500, -w.Image1->y() + 400));
+    const QPoint in = w.Image1->mapFrom(&w, on);
+    QCOMPARE(window.pixel(on), map.pixel(in));
+    const QString dir = qEnvironmentVariable("ORVENA_GRAB_DIR");
+    if (!dir.isEmpty()) QVERIFY(window.save(QDir(dir).filePath(QStringLiteral("zoomed.png"))));
+}
+
+ORVENA_TEST_MAIN(MapImageTest)
+#include "MapImageTest.moc"
