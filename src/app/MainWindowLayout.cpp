@@ -6,6 +6,7 @@
 #include "viewer/ArrowImage.h"
 #include "viewer/Canvas.h"
 #include "viewer/MapImage.h"
+#include "viewer/Markers.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -128,9 +129,11 @@ void MainWindow::buildControls() {
 
     freccia = new QLabel(area);
     place(freccia, "freccia", 0, 0, 255, 315);
+    freccia->setPixmap(QPixmap::fromImage(markers::downArrow()));
     freccia->hide();
     blusu = new QLabel(area);
     place(blusu, "blusu", 0, 0, 255, 315);
+    blusu->setPixmap(QPixmap::fromImage(markers::upArrow()));
     blusu->hide();
     Picture1 = new Canvas(area);
     place(Picture1, "Picture1", 120, 960, 615, 495);
