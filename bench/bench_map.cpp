@@ -1,0 +1,177 @@
+// Panning and zooming a very large sheet: how long one step takes together
+// with the repaint it causes, at natural size and at the largest zoom.
+//
+//   bench_map [side [window-width window-height]]   (default 10000, the window's own size)
+//
+// The sheet is a side x side JPEG written into a fresh working folder beside
+// the demo atlas. Each step is timed from the handler's call to the end of a
+// forced repaint of the main window.
+#include "DemoAtlas.h"
+#include "Workspace.h"
+#include "toolkit/KeyPreview.h"
+#include "viewer/MapImage.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPaintEvent>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace orvena;
+using orvena::test::Workspace;
+
+namespace {
+
+// Counts the paint events the map receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    qint64 paintedPixels = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            const QRect r = static_cast<QPaintEvent*>(event)->rect();
+            paintedPixels += qint64(r.width()) * r.height();
+        }
+        return false;
+    }
+};
+
+struct Figures {
+    double median = 0;
+    double worst = 0;
+};
+
+Figures figuresOf(std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.back()};
+}
+
+// Runs step(i) n times, each followed by a forced repaint of the window: it
+// paints at once what the step left to paint, as the event loop would.
+void measure(const char* what, int n, MainWindow& w, PaintCounter& counter,
+             const std::function<void(int)>& step) {
+    std::vector<double> ms;
+    ms.reserve(std::size_t(n));
+    counter.paints = 0;
+    counter.paintedPixels = 0;
+    QElapsedTimer timer;
+    for (int i = 0; i < n; ++i) {
+        timer.start();
+        step(i);
+        w.repaint();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    const Figures f = figuresOf(ms);
+    std::printf("  %-44s median %7.2f ms   worst %7.2f ms   (%d steps, %.2f map paints "
+                "and %.0f kpx a step)\n",
+                what, f.median, f.worst, n, double(counter.paints) / n,
+                double(counter.paintedPixels) / n / 1000.0);
+}
+
+void panAndZoom(MainWindow& w, PaintCounter& counter) {
+    measure("whole window painted afresh (grab)", 20, w, counter, [&w](int) { (void)w.grab(); });
+    measure("arrow image click (imgde/imgsi, 240 twips)", 200, w, counter,
+            [&w](int i) { i % 40 < 20 ? w.imgde_Click(false) : w.imgsi_Click(false); });
+    measure("arrow image double click (1200 twips)", 100, w, counter,
+            [&w](int i) { i % 10 < 5 ? w.imgde_Click(true) : w.imgsi_Click(true); });
+    measure("arrow keys (Form_KeyDown, 2400 twips)", 200, w, counter, [&w](int i) {
+        static const int keys[] = {keycode::kRight, keycode::kDown, keycode::kLeft, keycode::kUp};
+        int code = keys[(i / 5) % 4];
+        w.Form_KeyDown(code);
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int side = args.size() > 1 ? args[1].toInt() : 10000;
+    const QSize windowSize = args.size() > 3 ? QSize(args[2].toInt(), args[3].toInt()) : QSize();
+    if (side < 100) {
+        std::fprintf(stderr, "usage: bench_map [side [window-width window-height]]\n");
+        return 2;
+    }
+
+    Workspace ws;
+    const QString sheet = QStringLiteral("grande.jpg");
+    QElapsedTimer timer;
+    timer.start();
+    const QString error = demo::writeLargeSheet(ws.file(sheet), side, side);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("sheet %d x %d written in %.0f ms\n", side, side, double(timer.elapsed()));
+
+    MainWindow& w = ws.start();
+    RecordView* area = ws.archives.Data1;
+    area->addNew();
+    area->setField(QStringLiteral("AREA"), sheet);
+    area->setField(QStringLiteral("COLA"), 24.25);
+    area->setField(QStringLiteral("COLO"), 17.0);
+    area->setField(QStringLiteral("EST"), sheet); // linked to itself, to time a sheet move
+    area->update();
+    w.Form_Load();
+    if (windowSize.isValid()) w.resize(windowSize);
+    // Let the window system expose the window, so that repaints really paint.
+    QCoreApplication::processEvents();
+    w.repaint();
+
+    timer.start();
+    Workspace::choose(w.f1area, sheet);
+    w.repaint();
+    std::printf("loaded and shown in %.0f ms\n", double(timer.elapsed()));
+    if (!ws.dialogs.texts().isEmpty()) {
+        std::fprintf(stderr, "the sheet did not load: %s\n",
+                     qPrintable(ws.dialogs.texts().join(QLatin1Char(' '))));
+        return 1;
+    }
+    std::printf("window %d x %d px\n", w.width(), w.height());
+
+    PaintCounter counter;
+    w.Image1->installEventFilter(&counter);
+
+    std::printf("natural size (%.0f x %.0f twips):\n", w.Image1->widthTwips(),
+                w.Image1->heightTwips());
+    panAndZoom(w, counter);
+
+    int steps = 0;
+    while (ws.dialogs.texts().isEmpty() && steps < 1000) {
+        w.cmding_Click();
+        ++steps;
+    }
+    ws.dialogs.takeTexts();
+    w.repaint();
+    std::printf("largest size after %d zoom steps (the next one refused): %.0f x %.0f twips, "
+                "%d x %d px, zoom %s\n",
+                steps - 1, w.Image1->widthTwips(), w.Image1->heightTwips(), w.Image1->width(),
+                w.Image1->height(), qPrintable(w.f1ing->text()));
+    panAndZoom(w, counter);
+    measure("zoom step out and in (cmdrid/cmding)", 60, w, counter,
+            [&w](int i) { i % 2 == 0 ? w.cmdrid_Click() : w.cmding_Click(); });
+    while (w.f1ing->text() != QLatin1String("50"))
+        w.cmdrid_Click();
+    w.Image1->move(-20000, -20000); // covering the window
+    w.repaint();
+    measure("zoom step out and in at 50", 60, w, counter,
+            [&w](int i) { i % 2 == 0 ? w.cmdrid_Click() : w.cmding_Click(); });
+
+    // One sheet move: the neighbour's picture decoded and shown.
+    w.Image1->setLeft(-w.Image1->widthTwips());
+    timer.start();
+    w.imgde_Click(false);
+    w.repaint();
+    std::printf("  %-44s %7.0f ms (the decoding of the %d x %d JPEG)\n", "sheet move",
+                double(timer.elapsed()), side, side);
+    return ws.dialogs.texts().isEmpty() ? 0 : 1;
+}
