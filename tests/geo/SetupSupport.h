@@ -10,6 +10,7 @@
 
 #include <QCursor>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace orvena::test {
@@ -39,14 +40,22 @@ inline QPoint pixelAt(int xTwips, int yTwips) {
     return {twips::toPixels(xTwips), twips::toPixels(yTwips)};
 }
 
-// Moves the pointer over Image1 to (x, y) twips, as the user does. The window
-// system reports no move to where the pointer already is, so it first steps
-// aside.
+// Moves the pointer over Image1 to the pixel p, as the user does, and waits
+// until the image has seen the move (a real window system delivers it later).
+inline void movePointer(MapImage* image, const QPoint& p) {
+    QSignalSpy moved(image, &MapImage::mouseMoved);
+    QTest::mouseMove(image, p);
+    const QVariantList expected{twips::fromPixels(p.x()), twips::fromPixels(p.y())};
+    QTRY_VERIFY(!moved.isEmpty() && moved.last() == expected);
+}
+
+// Moves the pointer over Image1 to (x, y) twips. The window system reports no
+// move to where the pointer already is, so it first steps aside.
 inline void pointTo(MapImage* image, int xTwips, int yTwips) {
     const QPoint target = pixelAt(xTwips, yTwips);
     if (QCursor::pos() == image->mapToGlobal(target))
-        QTest::mouseMove(image, target + QPoint(target.x() > 0 ? -1 : 1, 0));
-    QTest::mouseMove(image, target);
+        movePointer(image, target + QPoint(target.x() > 0 ? -1 : 1, 0));
+    movePointer(image, target);
 }
 
 // Moves to (x, y) twips and clicks there.

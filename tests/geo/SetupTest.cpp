@@ -153,6 +153,8 @@ private slots:
     void imageChosenElsewhere_data();
     void imageChosenElsewhere();
     void cancelledDialogStartsNothing();
+    void clickGivesTheLocalityEditorItsPosition_data();
+    void clickGivesTheLocalityEditorItsPosition();
 };
 
 void SetupTest::workedExampleThroughTheWindow_data() {
@@ -617,6 +619,35 @@ void SetupTest::cancelledDialogStartsNothing() {
     QCOMPARE(w.state().readoutEnabled, Flag::Zero);
     QCOMPARE(combo::text(w.f1area), demo::demoSheets()[0].name);
     QVERIFY(!hourglass::isBusy());
+}
+
+void SetupTest::clickGivesTheLocalityEditorItsPosition_data() {
+    QTest::addColumn<bool>("duringSetup");
+    QTest::newRow("viewing") << false;
+    QTest::newRow("set-up waiting for the second point") << true;
+}
+
+void SetupTest::clickGivesTheLocalityEditorItsPosition() {
+    QFETCH(bool, duringSetup);
+    Workspace ws;
+    const QString path = newSheet(ws, "nuova.jpg");
+    MainWindow& w = ws.start();
+    makeRoomForTheSheet(w);
+    if (duringSetup) {
+        openNewArea(ws, path);
+        takeFirstPoint(w);
+    } else {
+        Workspace::choose(w.f1area, demo::demoSheets()[0].name);
+    }
+    const QStringList messages = ws.dialogs.texts();
+    w.state().pixelCapture = Flag::One;
+    clickAt(w.Image1, 615, 915);
+
+    QCOMPARE(w.state().localityPixelX, 615.0f);
+    QCOMPARE(w.state().localityPixelY, 915.0f);
+    QCOMPARE(w.state().pixelCapture, Flag::One); // the editor ends the capture
+    QCOMPARE(w.state().secondPointX, duringSetup ? 615 : 0);
+    QCOMPARE(ws.dialogs.texts(), messages);
 }
 
 ORVENA_TEST_MAIN(SetupTest)
