@@ -2,212 +2,101 @@
 #include "TestMain.h"
 #include "Workspace.h"
 
-#include "DemoAtlas.h"
 #include "toolkit/ComboText.h"
-#include "toolkit/Hourglass.h"
-#include "viewer/Canvas.h"
+#include "toolkit/Picture.h"
 #include "viewer/MapImage.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 
 using namespace orvena;
 using orvena::test::Workspace;
 
 namespace {
-
-const QString kNE = QStringLiteral("valfonda_ne.bmp");
-const QString kInexistent = QStringLiteral("Località inesistente.");
-
-const demo::DemoPlace& place(const QString& area, const QString& name) {
-    for (const auto& p : demo::demoPlaces())
-        if (p.area == area && p.name == name) return p;
-    qFatal("no demo place %s", qPrintable(name));
-}
-
-QStringList boxTexts(MainWindow& w) {
-    QStringList texts;
-    for (QLineEdit* b : w.coordinateBoxes())
-        texts << b->text();
-    return texts;
-}
-
-QStringList dmsTexts(const demo::DemoPlace& p) {
-    QStringList texts;
-    for (int v : {p.latDeg, p.latMin, p.latSec, p.lonDeg, p.lonMin, p.lonSec})
-        texts << QString::number(v);
-    return texts;
-}
-
-bool boxesShown(MainWindow& w) {
-    for (QLineEdit* b : w.coordinateBoxes())
-        if (!isShown(b)) return false;
-    return isShown(w.Label4) && isShown(w.Label8);
-}
-
-bool boxesHidden(MainWindow& w) {
-    for (QLineEdit* b : w.coordinateBoxes())
-        if (isShown(b)) return false;
-    return !isShown(w.Label4) && !isShown(w.Label8);
-}
-
+const QString kNE = QStringLiteral("valfonda_ne.bmp"); // 1600 x 1200 pixels
 } // namespace
 
 class LocalityDisplayTest : public QObject {
     Q_OBJECT
 private slots:
-    void arrowsAreShipped_data();
-    void arrowsAreShipped();
-    void arrowOnEitherSideOfTheBoundary_data();
-    void arrowOnEitherSideOfTheBoundary();
-    void nameBesideTheArrow_data();
-    void nameBesideTheArrow();
+    void arrowAndName_data();
+    void arrowAndName();
     void markingsAccumulateUntilTheSheetIsLoaded();
-    void arrowLandsOnTheFixedPointAtEveryZoom_data();
-    void arrowLandsOnTheFixedPointAtEveryZoom();
-    void choosingAPlaceMarksIt_data();
-    void choosingAPlaceMarksIt();
-    void lookupNeedsTheExactNames_data();
-    void lookupNeedsTheExactNames();
-    void typingInTheBoxDoesNothing();
-    void positionThatIsNotANumber_data();
-    void positionThatIsNotANumber();
+    void arrowLandsOnTheFixedPoint_data();
+    void arrowLandsOnTheFixedPoint();
+    void nothingMarked_data();
+    void nothingMarked();
 };
 
-void LocalityDisplayTest::arrowsAreShipped_data() {
-    QTest::addColumn<bool>("down");
-    QTest::newRow("freccia, tip at the bottom") << true;
-    QTest::newRow("blusu, tip at the top") << false;
-}
-
-void LocalityDisplayTest::arrowsAreShipped() {
-    QFETCH(bool, down);
-    Workspace ws;
-    MainWindow& w = ws.start();
-    const QImage arrow = (down ? w.freccia : w.blusu)->pixmap().toImage();
-    QCOMPARE(arrow.size(), QSize(17, 21));
-    QCOMPARE(arrow, (down ? markers::downArrow() : markers::upArrow()));
-    QCOMPARE(qAlpha(arrow.pixel(0, 0)), 0);
-    QCOMPARE(qAlpha(arrow.pixel(16, down ? 20 : 0)), 0);
-    // Only the middle of the tip row is painted.
-    const int tipRow = down ? 20 : 0;
-    QVERIFY(qAlpha(arrow.pixel(8, tipRow)) > 128);
-    QCOMPARE(qAlpha(arrow.pixel(4, tipRow)), 0);
-    QVERIFY(qBlue(arrow.pixel(8, 10)) > 2 * qRed(arrow.pixel(8, 10)));
-    QVERIFY(!isShown(w.freccia) && !isShown(w.blusu));
-}
-
-void LocalityDisplayTest::arrowOnEitherSideOfTheBoundary_data() {
-    QTest::addColumn<double>("py");
-    QTest::addColumn<bool>("up");
-    QTest::addColumn<QPoint>("corner"); // the arrow's top-left pixel on the sheet
-    // The point is at PX 3140 (pixel 209.3), PY / 15 down.
-    QTest::newRow("PY 809: up arrow below the point") << 809.0 << true << QPoint(207, 51);
-    QTest::newRow("PY 810: down arrow above it") << 810.0 << false << QPoint(200, 27);
-    QTest::newRow("PY 3000: down arrow above it") << 3000.0 << false << QPoint(200, 173);
-}
-
-void LocalityDisplayTest::arrowOnEitherSideOfTheBoundary() {
-    QFETCH(double, py);
-    QFETCH(bool, up);
-    QFETCH(QPoint, corner);
-    Workspace ws;
-    MainWindow& w = ws.start();
-    test::addLocality(w.Data2, kNE, QStringLiteral("PUNTO"), 3140.0, py);
-    Workspace::choose(w.f1area, kNE);
-    Workspace::choose(w.cmbloc, QStringLiteral("PUNTO"));
-    QCOMPARE(ws.dialogs.texts(), QStringList());
-
-    const QImage picture = w.Image1->picture();
-    const QRect around(150, 0, 120, 240);
-    const auto shown =
-        test::findSprite(picture, up ? markers::upArrow() : markers::downArrow(), around);
-    const auto other =
-        test::findSprite(picture, up ? markers::downArrow() : markers::upArrow(), around);
-    QCOMPARE(shown, std::optional<QPoint>(corner));
-    QCOMPARE(other, std::nullopt);
-    const double pointRow = py / 15;
-    if (up)
-        QVERIFY(corner.y() + 10 > pointRow); // its body lies below the point
-    else
-        QVERIFY(corner.y() + 21 <= pointRow); // wholly above it, tip down
-    QCOMPARE(w.state().loadedPicture, test::sheetFromFile(ws.file(kNE)));
-    QCOMPARE(w.Picture1->picture(), picture);
-}
-
-void LocalityDisplayTest::nameBesideTheArrow_data() {
+void LocalityDisplayTest::arrowAndName_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<double>("px");
     QTest::addColumn<double>("py");
-    QTest::addColumn<bool>("added");   // a record of the test's own, or a demo place
-    QTest::addColumn<int>("textLeft"); // pixel where the written text begins
-    QTest::addColumn<int>("cellTop");  // top pixel of its text line
-    QTest::addColumn<int>("arrowLeft");
-    QTest::newRow("short, right of the down arrow")
-        << "POZZO" << 3140.0 << 3000.0 << true << 207 << 150 << 200;
-    QTest::newRow("short, right of the up arrow")
-        << "POZZO" << 3140.0 << 600.0 << true << 207 << 60 << 207;
-    QTest::newRow("long near the right edge, left of the down arrow")
-        << "CORTE NUOVA" << 22870.0 << 12531.0 << false << 1402 << 785 << 1515;
-    QTest::newRow("long near the top right corner, left of the up arrow")
-        << "CIMA DEL MONTE" << 23500.0 << 600.0 << true << 1412 << 60 << 1564;
+    QTest::addColumn<bool>("up");
+    QTest::addColumn<QPoint>("corner"); // the arrow's top-left pixel on the sheet
+    QTest::addColumn<int>("textLeft");  // where the written name begins
+    QTest::addColumn<int>("cellTop");   // the top of its text line
+    QTest::newRow("PY 809: up arrow, name on its right")
+        << "POZZO" << 3140.0 << 809.0 << true << QPoint(207, 51) << 207 << 73;
+    QTest::newRow("PY 810: down arrow, name on its right")
+        << "POZZO" << 3140.0 << 810.0 << false << QPoint(200, 27) << 207 << 4;
+    QTest::newRow("long name by the right edge: on the left")
+        << "CASCINA LONTANA" << 22870.0 << 12531.0 << false << QPoint(1515, 809) << 1359 << 785;
+    QTest::newRow("long name in the top right corner: on the left")
+        << "CIMA DEL MONTE" << 23500.0 << 600.0 << true << QPoint(1564, 37) << 1412 << 60;
 }
 
-void LocalityDisplayTest::nameBesideTheArrow() {
+void LocalityDisplayTest::arrowAndName() {
     QFETCH(QString, name);
     QFETCH(double, px);
     QFETCH(double, py);
-    QFETCH(bool, added);
+    QFETCH(bool, up);
+    QFETCH(QPoint, corner);
     QFETCH(int, textLeft);
     QFETCH(int, cellTop);
-    QFETCH(int, arrowLeft);
     Workspace ws;
     MainWindow& w = ws.start();
-    if (added) test::addLocality(w.Data2, kNE, name, px, py);
+    test::addLocality(w.Data2, kNE, name, px, py);
     Workspace::choose(w.f1area, kNE);
     Workspace::choose(w.cmbloc, name);
+    QCOMPARE(ws.dialogs.texts(), QStringList());
 
-    const QRect text = test::textPixels(w.state().loadedPicture, w.Image1->picture());
-    QVERIFY2(!text.isEmpty(), "no text-coloured pixels");
+    const QImage marked = w.Image1->picture();
+    const QRect near(corner - QPoint(60, 60), QSize(120, 120));
+    QCOMPARE(test::findSprite(marked, up ? markers::upArrow() : markers::downArrow(), near),
+             std::optional<QPoint>(corner));
+    QCOMPARE(test::findSprite(marked, up ? markers::downArrow() : markers::upArrow(), near),
+             std::nullopt);
+    // The up arrow lies mostly below the point, the down arrow wholly above it.
+    QVERIFY(up ? corner.y() + 10 > py / 15 : corner.y() + 21 <= py / 15);
+
+    const QRect text = test::textPixels(w.state().loadedPicture, marked);
     QVERIFY2(text.left() >= textLeft && text.left() <= textLeft + 3,
              qPrintable(QString::number(text.left())));
     QVERIFY2(text.top() >= cellTop && text.bottom() < cellTop + 20,
-             qPrintable(QStringLiteral("%1..%2").arg(text.top()).arg(text.bottom())));
-    // Eleven or so pixels a character.
-    QVERIFY(std::abs(text.width() - 11.4 * name.size()) < 12);
-    if (name.size() < 10) // on the right, from the arrow's left edge on
-        QVERIFY(text.left() >= arrowLeft);
-    else // on the left, ending by the arrow
-        QVERIFY(text.left() < arrowLeft - 8 * name.size());
+             qPrintable(QString::number(text.top())));
+    QVERIFY(std::abs(text.width() - 11.4 * name.size()) < 12); // 19-pixel Courier
+    QCOMPARE(w.state().loadedPicture, loadPicture(ws.file(kNE)).value());
 }
 
 void LocalityDisplayTest::markingsAccumulateUntilTheSheetIsLoaded() {
     Workspace ws;
     MainWindow& w = ws.start();
     Workspace::choose(w.f1area, kNE);
-    const QImage clean = test::sheetFromFile(ws.file(kNE));
-    const QRect everywhere(0, 0, 1600, 1200);
-    const auto& first = place(kNE, QStringLiteral("VILLAFREDDA")); // down arrow
-    const auto& second = place(kNE, QStringLiteral("MOLINO DEL PONTE"));
-    const QRect nearFirst(int(first.px / 15) - 30, int(first.py / 15) - 40, 60, 60);
-    const QRect nearSecond(int(second.px / 15) - 30, int(second.py / 15) - 40, 60, 60);
-
-    Workspace::choose(w.cmbloc, first.name);
-    Workspace::choose(w.cmbloc, second.name);
+    const QImage clean = w.Image1->picture();
+    // VILLAFREDDA (14064, 5110) and MOLINO DEL PONTE (11004, 10712): down arrows.
+    Workspace::choose(w.cmbloc, QStringLiteral("VILLAFREDDA"));
+    Workspace::choose(w.cmbloc, QStringLiteral("MOLINO DEL PONTE"));
     const QImage marked = w.Image1->picture();
-    QVERIFY(test::findSprite(marked, markers::downArrow(), nearFirst));
-    QVERIFY(test::findSprite(marked, markers::downArrow(), nearSecond));
-    QVERIFY(!test::textPixels(clean, marked).isEmpty());
+    QVERIFY(test::findSprite(marked, markers::downArrow(), QRect(926, 312, 5, 5)));
+    QVERIFY(test::findSprite(marked, markers::downArrow(), QRect(722, 685, 5, 5)));
     QCOMPARE(w.state().loadedPicture, clean);
-    QCOMPARE(ws.dialogs.texts(), QStringList());
 
     Workspace::choose(w.f1area, kNE);
     QCOMPARE(w.Image1->picture(), clean);
-    QCOMPARE(test::findSprite(w.Image1->picture(), markers::downArrow(), everywhere), std::nullopt);
 }
 
-void LocalityDisplayTest::arrowLandsOnTheFixedPointAtEveryZoom_data() {
+void LocalityDisplayTest::arrowLandsOnTheFixedPoint_data() {
     QTest::addColumn<int>("zoom");
     QTest::addColumn<double>("left");
     QTest::addColumn<double>("top");
@@ -217,7 +106,7 @@ void LocalityDisplayTest::arrowLandsOnTheFixedPointAtEveryZoom_data() {
     QTest::newRow("70") << 70 << -4247.0 << 203.0;
 }
 
-void LocalityDisplayTest::arrowLandsOnTheFixedPointAtEveryZoom() {
+void LocalityDisplayTest::arrowLandsOnTheFixedPoint() {
     QFETCH(int, zoom);
     QFETCH(double, left);
     QFETCH(double, top);
@@ -237,111 +126,48 @@ void LocalityDisplayTest::arrowLandsOnTheFixedPointAtEveryZoom() {
     QCOMPARE(w.state().markerTop, 5210);
     QCOMPARE(w.Image1->left(), left);
     QCOMPARE(w.Image1->top(), top);
-    QVERIFY(w.Image1->shown());
-    // The arrow's top-left corner at (5500, 3500) twips: pixel (367, 233).
+    QCOMPARE(test::boxTexts(w), (QStringList{"45", "26", "54", "9", "51", "12"}));
+    // The arrow's corner at (5500, 3500) twips, pixel (367, 233) of the window.
     const double scale = zoom / 100.0;
     QVERIFY(test::arrowBlueNear(w, QPoint(367 + qRound(8 * scale), 233 + qRound(10 * scale))));
     QVERIFY(!test::arrowBlueNear(w, QPoint(367 + 60, 233 + 60)));
 }
 
-void LocalityDisplayTest::choosingAPlaceMarksIt_data() {
-    QTest::addColumn<QString>("sheet");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("plain") << kNE << "FONTANELLE";
-    QTest::newRow("apostrophe") << kNE << "SANT'ANNA";
-    QTest::newRow("accent") << "valfonda_no.gif"
-                            << "CÀ BIANCA";
-    QTest::newRow("name on two sheets") << "valfonda_se.jpg"
-                                        << "SAN MARTINO";
-}
-
-void LocalityDisplayTest::choosingAPlaceMarksIt() {
-    QFETCH(QString, sheet);
-    QFETCH(QString, name);
-    Workspace ws;
-    MainWindow& w = ws.start();
-    Workspace::choose(w.f1area, sheet);
-    QVERIFY(boxesHidden(w));
-    Workspace::choose(w.cmbloc, name);
-
-    QCOMPARE(ws.dialogs.texts(), QStringList());
-    QCOMPARE(boxTexts(w), dmsTexts(place(sheet, name)));
-    QVERIFY(boxesShown(w));
-    QVERIFY(w.Image1->shown());
-    QVERIFY(w.Image1->picture() != w.state().loadedPicture);
-    QVERIFY(!isShown(w.Picture1));
-    // The view stays on the locality's record.
-    QCOMPARE(w.Data2->text("LOCALITA"), name);
-    QCOMPARE(w.Data2->text("AREA"), sheet);
-    QCOMPARE(w.Image1->left(), 5500 - (place(sheet, name).px - 140));
-}
-
-void LocalityDisplayTest::lookupNeedsTheExactNames_data() {
+void LocalityDisplayTest::nothingMarked_data() {
     QTest::addColumn<QString>("area");
     QTest::addColumn<QString>("name");
-    QTest::newRow("name in other letters") << kNE << "Fontanelle";
-    QTest::newRow("area in other letters") << kNE.toUpper() << "FONTANELLE";
-    QTest::newRow("place of another sheet") << kNE << "SAN ROCCO";
-    QTest::newRow("quotes") << kNE << "FONTANELLE\" or \"1\"=\"1";
-    QTest::newRow("column name") << kNE << "LOCALITA";
-    QTest::newRow("empty") << kNE << "";
+    QTest::addColumn<QString>("message");
+    const QString missing = QStringLiteral("Località inesistente.");
+    QTest::newRow("name in other letters") << kNE << "Fontanelle" << missing;
+    QTest::newRow("area in other letters") << kNE.toUpper() << "FONTANELLE" << missing;
+    QTest::newRow("place of another sheet") << kNE << "SAN ROCCO" << missing;
+    QTest::newRow("quotes") << kNE << "FONTANELLE\" or \"1\"=\"1" << missing;
+    QTest::newRow("position not a number")
+        << kNE << "SENZA POSTO"
+        << "La posizione della località sulla cartina non è un numero.";
 }
 
-void LocalityDisplayTest::lookupNeedsTheExactNames() {
+void LocalityDisplayTest::nothingMarked() {
     QFETCH(QString, area);
     QFETCH(QString, name);
+    QFETCH(QString, message);
     Workspace ws;
     MainWindow& w = ws.start();
+    test::addLocality(w.Data2, kNE, QStringLiteral("SENZA POSTO"), QStringLiteral("abc"), 900.0);
     Workspace::choose(w.f1area, kNE);
     const QRect geometry = w.Image1->geometry();
+    // Typing in the box looks nothing up; the click does.
+    QTest::keyClicks(w.cmbloc->lineEdit(), QStringLiteral("FONTANELLE"));
+    QCOMPARE(ws.dialogs.texts(), QStringList());
     combo::setText(w.f1area, area);
     combo::setText(w.cmbloc, name);
     w.cmbloc_Click();
 
-    QCOMPARE(ws.dialogs.texts(), QStringList{kInexistent});
+    QCOMPARE(ws.dialogs.texts(), QStringList{message});
     QVERIFY(!ws.dialogs.shown().front().hourglassBusy);
     QCOMPARE(w.Image1->picture(), w.state().loadedPicture);
     QCOMPARE(w.Image1->geometry(), geometry);
-    QVERIFY(boxesHidden(w));
-    QCOMPARE(boxTexts(w), QStringList(6, QString()));
-}
-
-void LocalityDisplayTest::typingInTheBoxDoesNothing() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    Workspace::choose(w.f1area, kNE);
-    QTest::keyClicks(w.cmbloc->lineEdit(), QStringLiteral("FONTANELLE"));
-    QCOMPARE(combo::text(w.cmbloc), QStringLiteral("FONTANELLE"));
-    QCOMPARE(ws.dialogs.texts(), QStringList());
-    QCOMPARE(w.Image1->picture(), w.state().loadedPicture);
-    QVERIFY(boxesHidden(w));
-}
-
-void LocalityDisplayTest::positionThatIsNotANumber_data() {
-    QTest::addColumn<QVariant>("px");
-    QTest::addColumn<QVariant>("py");
-    QTest::newRow("text") << QVariant(QStringLiteral("abc")) << QVariant(900.0);
-    QTest::newRow("empty") << QVariant(3000.0) << QVariant();
-}
-
-void LocalityDisplayTest::positionThatIsNotANumber() {
-    QFETCH(QVariant, px);
-    QFETCH(QVariant, py);
-    Workspace ws;
-    MainWindow& w = ws.start();
-    test::addLocality(w.Data2, kNE, QStringLiteral("SENZA POSTO"), px, py);
-    Workspace::choose(w.f1area, kNE);
-    const QRect geometry = w.Image1->geometry();
-    Workspace::choose(w.cmbloc, QStringLiteral("SENZA POSTO"));
-
-    QCOMPARE(
-        ws.dialogs.texts(),
-        QStringList{QStringLiteral("La posizione della località sulla cartina non è un numero.")});
-    QVERIFY(!ws.dialogs.shown().front().hourglassBusy);
-    QCOMPARE(w.Image1->picture(), w.state().loadedPicture);
-    QCOMPARE(w.Image1->geometry(), geometry);
-    QVERIFY(w.Image1->shown());
-    QVERIFY(boxesHidden(w));
+    QCOMPARE(test::boxTexts(w), QStringList(6, QStringLiteral("-")));
 }
 
 ORVENA_TEST_MAIN(LocalityDisplayTest)
