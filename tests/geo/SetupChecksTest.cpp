@@ -48,14 +48,6 @@ private slots:
         QCOMPARE(orvena::bareFileName(path), name);
     }
 
-    void fillEmptyAndAllEqual() {
-        CoordinateTexts texts{"45", "", "0", "", "1", ""};
-        fillEmpty(texts, "2");
-        QCOMPARE(texts, (CoordinateTexts{"45", "2", "0", "2", "1", "2"}));
-        QVERIFY(allEqual(CoordinateTexts{"1", "1", "1", "1", "1", "1"}, "1"));
-        QVERIFY(!allEqual(CoordinateTexts{"1", "1", "1", "1", "1", "01"}, "1"));
-    }
-
     void copyReplacing_data() {
         QTest::addColumn<QString>("case_");
         QTest::addColumn<bool>("ok");
@@ -85,20 +77,6 @@ private slots:
         if (case_ == "no source") QCOMPARE(readFile(target), QByteArray("vecchia"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
                  ok ? 2 : 1); // no temporary left behind
-    }
-
-    void sameContentAndSameFile() {
-        QTemporaryDir dir;
-        const QString a = dir.filePath("a");
-        const QString b = dir.filePath("b");
-        QVERIFY(writeFile(a, "uguale"));
-        QVERIFY(writeFile(b, "uguale"));
-        QVERIFY(haveSameContent(a, b));
-        QVERIFY(!isSameFile(a, b));
-        QVERIFY(isSameFile(a, dir.path() + "/./a"));
-        QVERIFY(writeFile(b, "diversa"));
-        QVERIFY(!haveSameContent(a, b));
-        QVERIFY(!haveSameContent(a, dir.filePath("manca")));
     }
 };
 
