@@ -39,9 +39,12 @@ constexpr double kArrowOffsetY = 400;
 constexpr std::int64_t kFitCharWidth = 155;
 constexpr std::int64_t kPlaceCharWidth = 163;
 
-// A record position read back from its bound text.
+// A record position read back from its bound text; nothing unless it is a
+// number of twips that a window position can hold.
 std::optional<double> position(const QString& text) {
-    return parseNumber(text, QLocale::c());
+    const auto v = parseNumber(text, QLocale::c());
+    if (!v || !roundToInt32(*v)) return std::nullopt;
+    return v;
 }
 
 // v rounded to whole twips; 0 when it does not fit a 32-bit number.

@@ -142,9 +142,10 @@ void LocalityDisplayTest::nothingMarked_data() {
     QTest::newRow("area in other letters") << kNE.toUpper() << "FONTANELLE" << missing;
     QTest::newRow("place of another sheet") << kNE << "SAN ROCCO" << missing;
     QTest::newRow("quotes") << kNE << "FONTANELLE\" or \"1\"=\"1" << missing;
-    QTest::newRow("position not a number")
-        << kNE << "SENZA POSTO"
-        << "La posizione della località sulla cartina non è un numero.";
+    const QString badPosition =
+        QStringLiteral("La posizione della località sulla cartina non è un numero.");
+    QTest::newRow("position not a number") << kNE << "SENZA POSTO" << badPosition;
+    QTest::newRow("position out of range") << kNE << "LONTANISSIMO" << badPosition;
 }
 
 void LocalityDisplayTest::nothingMarked() {
@@ -154,6 +155,7 @@ void LocalityDisplayTest::nothingMarked() {
     Workspace ws;
     MainWindow& w = ws.start();
     test::addLocality(w.Data2, kNE, QStringLiteral("SENZA POSTO"), QStringLiteral("abc"), 900.0);
+    test::addLocality(w.Data2, kNE, QStringLiteral("LONTANISSIMO"), 1e300, 900.0);
     Workspace::choose(w.f1area, kNE);
     const QRect geometry = w.Image1->geometry();
     // Typing in the box looks nothing up; the click does.
