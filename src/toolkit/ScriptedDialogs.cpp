@@ -40,9 +40,9 @@ std::optional<QString> ScriptedDialogs::nextFile(const QString& title, const QSt
     lastFileTitle_ = title;
     lastFileFilter_ = filter;
     if (files_.empty()) return std::nullopt;
-    auto f = files_.front();
+    std::optional<QString> file = std::move(files_.front());
     files_.pop_front();
-    return f;
+    return file;
 }
 
 std::optional<QString> ScriptedDialogs::openFile(const QString& title, const QString& filter,

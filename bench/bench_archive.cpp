@@ -1,0 +1,116 @@
+// Record views over an archive of a million places: how long the walks the
+// viewer makes take, and how much memory a full walk needs.
+//
+//   bench_archive [places]      (default 1000000)
+#include "archive/Archives.h"
+#include "archive/SqlTexts.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <cstdio>
+#include <string>
+
+using namespace orvena;
+
+namespace {
+
+constexpr int kSheets = 1000;
+
+QString sheetName(int i) {
+    return QStringLiteral("foglio%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
+}
+
+void fill(const QString& folder, int places) {
+    SQLite::Database area((folder + "/area.mdb").toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Database loc((folder + "/localita.mdb").toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Transaction ta(area);
+    SQLite::Statement addArea(area, "INSERT INTO AREA (AREA, COLA, COLO) VALUES (?, 24.25, 17)");
+    for (int i = 0; i < kSheets; ++i) {
+        addArea.bind(1, sheetName(i).toStdString());
+        addArea.exec();
+        addArea.reset();
+    }
+    ta.commit();
+    SQLite::Transaction tl(loc);
+    SQLite::Statement addPlace(loc, "INSERT INTO localita VALUES (?, ?, 45, 20, 10, 9, 30, 5, ?, ?)");
+    for (int i = 0; i < places; ++i) {
+        addPlace.bind(1, sheetName(i % kSheets).toStdString());
+        addPlace.bind(2, ("LOCALITA " + std::to_string(i)));
+        addPlace.bind(3, 100.0 + i % 20000);
+        addPlace.bind(4, 100.0 + i % 15000);
+        addPlace.exec();
+        addPlace.reset();
+    }
+    tl.commit();
+}
+
+long residentKb() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong();
+    return -1;
+}
+
+template <class Fn> double timed(Fn&& fn) {
+    QElapsedTimer t;
+    t.start();
+    fn();
+    return t.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int places = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    QTemporaryDir dir;
+    Archives archives;
+    if (const QString e = archives.openAll(dir.path()); !e.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(e));
+        return 1;
+    }
+    archives.closeAll();
+    std::printf("filling %d places on %d sheets: %.0f ms\n", places, kSheets,
+                timed([&] { fill(dir.path(), places); }));
+    double openMs = timed([&] { archives.openAll(dir.path()); });
+    std::printf("opening the four archives: %.1f ms\n", openMs);
+
+    RecordView* areas = archives.Data1;
+    RecordView* locs = archives.Data2;
+    const QString sheet = sheetName(kSheets / 2);
+    int n = 0;
+    std::printf("area list (all %d sheets): %.1f ms\n", kSheets, timed([&] {
+                    areas->setRecordSource(sql::kAreaList);
+                    areas->refresh();
+                    for (areas->moveFirst(); !areas->eof(); areas->moveNext()) ++n;
+                }));
+    n = 0;
+    const double oneSheet = timed([&] {
+        locs->setRecordSource(sql::kLocalityOfAreaOrdered, {sheet});
+        locs->refresh();
+        for (locs->moveFirst(); !locs->eof(); locs->moveNext())
+            if (locs->text(QStringLiteral("AREA")) == sheet) ++n;
+    });
+    std::printf("localities of one sheet (%d): %.1f ms\n", n, oneSheet);
+    std::printf("one place by name: %.2f ms\n", timed([&] {
+                    locs->setRecordSource(sql::kLocalityByName, {QStringLiteral("LOCALITA 777777")});
+                    locs->refresh();
+                }));
+    const long before = residentKb();
+    n = 0;
+    const double full = timed([&] {
+        locs->setRecordSource(sql::kLocalityOrderedByAreaName);
+        locs->refresh();
+        for (locs->moveFirst(); !locs->eof(); locs->moveNext())
+            if (locs->text(QStringLiteral("AREA")) == sheet) ++n;
+    });
+    std::printf("full ordered walk of %d places: %.0f ms (resident memory +%ld kB)\n", places, full,
+                residentKb() - before);
+    archives.closeAll();
+    return 0;
+}
