@@ -40,8 +40,9 @@ std::optional<QString> ScriptedDialogs::nextFile(const QString& title, const QSt
     lastFileTitle_ = title;
     lastFileFilter_ = filter;
     if (files_.empty()) return std::nullopt;
-    std::optional<QString> file = std::move(files_.front());
+    const QString file = files_.front();
     files_.pop_front();
+    if (file.isNull()) return std::nullopt;
     return file;
 }
 

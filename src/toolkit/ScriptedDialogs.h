@@ -30,7 +30,7 @@ public:
     // with no queued answer gets OK (or Yes); a file dialog with none is
     // cancelled.
     void queueAnswer(int answer) { answers_.push_back(answer); }
-    void queueFile(std::optional<QString> file) { files_.push_back(std::move(file)); }
+    void queueFile(const std::optional<QString>& file) { files_.push_back(file.value_or(QString())); }
 
     const QList<Shown>& shown() const { return shown_; }
     QStringList texts() const;
@@ -56,7 +56,7 @@ private:
     Dialogs* previous_;
     QList<Shown> shown_;
     std::deque<int> answers_;
-    std::deque<std::optional<QString>> files_;
+    std::deque<QString> files_; // a null text stands for a cancelled dialog
     int fileDialogs_ = 0;
     QString lastFileTitle_;
     QString lastFileFilter_;
