@@ -89,11 +89,14 @@ void MainWindow::ShowChosenLocality() {
     combo::setText(f1area, Data1->text("AREA"));
     f1area_Click();
 
-    Data2->setRecordSource(sql::kLocalityOrderedByAreaName);
+    // Only the area's own localities can match, so only they are walked: the
+    // engine's filter admits every exact match, in the same order as a walk of
+    // the whole table, which on a large archive would keep the window frozen.
+    const QString area = Data1->text("AREA");
+    Data2->setRecordSource(sql::kLocalityOfAreaOrdered, {area});
     Data2->refresh();
     found = false;
     if (!Data2->eof()) {
-        const QString area = Data1->text("AREA");
         for (Data2->moveFirst(); !Data2->eof(); Data2->moveNext()) {
             const QString locality = Data2->text("LOCALITA");
             combo::setText(cmbloc, locality);
