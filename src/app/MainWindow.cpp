@@ -47,6 +47,9 @@ MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& co
 
 MainWindow::~MainWindow() {
     ActivationTracker::instance().unregisterWindow(this);
+    // The controls die after this object: none of their signals may reach a
+    // handler on the way.
+    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
 }
 
 QList<QLineEdit*> MainWindow::coordinateBoxes() const {

@@ -48,6 +48,9 @@ QComboBox* combo(QWidget* parent, const char* name, int left, int top, int width
     auto* c = new QComboBox(parent);
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
+    // Qt takes leaving the box with a text that names a line as choosing that
+    // line; only a choice in the list (by mouse or keys) is a choice here.
+    QObject::disconnect(c->lineEdit(), &QLineEdit::editingFinished, c, nullptr);
     c->setMaxVisibleItems(20);
     place(c, name, left, top, width, kComboHeight);
     return c;

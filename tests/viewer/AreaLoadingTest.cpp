@@ -65,6 +65,7 @@ private slots:
     void deletionModeOnlyEmptiesTheBoxes();
     void loadingTwiceGivesTheSameState();
     void largeSheetLoads();
+    void typingANameAndLeavingTheBoxLoadsNothing();
 };
 
 void AreaLoadingTest::choosingASheetShowsIt_data() {
@@ -206,6 +207,21 @@ void AreaLoadingTest::largeSheetLoads() {
     QCOMPARE(w.state().naturalWidth, 8000 * 15);
     QCOMPARE(w.Image1->size(), QSize(8000, 8000));
     QVERIFY(w.Image1->isVisible());
+}
+
+// Only a choice in the list is a choice: a typed name, even one of the list,
+// loads nothing when the box loses the focus.
+void AreaLoadingTest::typingANameAndLeavingTheBoxLoadsNothing() {
+    Workspace ws;
+    MainWindow& w = ws.start();
+    QApplication::setActiveWindow(&w);
+    w.f1area->setFocus();
+    QTest::keyClicks(w.f1area, demo::demoSheets()[0].name);
+    w.f1ing->setFocus();
+    QCoreApplication::processEvents();
+    QCOMPARE(combo::text(w.f1area), demo::demoSheets()[0].name);
+    QVERIFY(!w.Image1->shown());
+    QCOMPARE(w.cmbloc->count(), 0);
 }
 
 ORVENA_TEST_MAIN(AreaLoadingTest)
