@@ -296,9 +296,9 @@ RecordView::RecordView(const QString& objectName, QString fileName, QString tabl
     , table_(std::move(table)) {
     setObjectName(objectName);
     d->boxSpecs = boxes;
-    for (const BoundSpec& spec : boxes) {
+    for (const BoundSpec& bound : boxes) {
         d->boxes.push_back(
-            new BoundText(this, QString::fromLatin1(spec.field), QString::fromLatin1(spec.box)));
+            new BoundText(this, QString::fromLatin1(bound.field), QString::fromLatin1(bound.box)));
     }
 }
 
@@ -312,8 +312,8 @@ QString RecordView::open(const QString& folder) {
     if (!QFileInfo::exists(path)) return archivefile::missing(path);
 
     QStringList fields = archivefile::requiredColumns(table_);
-    for (const BoundSpec& spec : d->boxSpecs) {
-        const QString field = QString::fromLatin1(spec.field);
+    for (const BoundSpec& bound : d->boxSpecs) {
+        const QString field = QString::fromLatin1(bound.field);
         if (!fields.contains(field, Qt::CaseInsensitive)) fields << field;
     }
     if (const QString problem = archivefile::check(path, table_, fields); !problem.isEmpty())
