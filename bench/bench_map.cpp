@@ -121,6 +121,13 @@ int main(int argc, char** argv) {
     area->setField(QStringLiteral("COLO"), 17.0);
     area->setField(QStringLiteral("EST"), sheet); // linked to itself, to time a sheet move
     area->update();
+    RecordView* places = ws.archives.Data2;
+    places->addNew();
+    places->setField(QStringLiteral("AREA"), sheet);
+    places->setField(QStringLiteral("LOCALITA"), QStringLiteral("PUNTO"));
+    places->setField(QStringLiteral("PX"), side * 7.5);
+    places->setField(QStringLiteral("PY"), side * 7.5);
+    places->update();
     w.Form_Load();
     if (windowSize.isValid()) w.resize(windowSize);
     // Let the window system expose the window, so that repaints really paint.
@@ -173,5 +180,16 @@ int main(int argc, char** argv) {
     w.repaint();
     std::printf("  %-44s %7.0f ms (the decoding of the %d x %d JPEG)\n", "sheet move",
                 double(timer.elapsed()), side, side);
+
+    // Markings on the freshly loaded sheet: the first one copies the clean
+    // sheet, the later ones paint on the picture already composed.
+    Workspace::choose(w.f1area, sheet);
+    for (int i = 1; i <= 3; ++i) {
+        timer.start();
+        Workspace::choose(w.cmbloc, QStringLiteral("PUNTO"));
+        w.repaint();
+        std::printf("  %-44s %7.0f ms\n", qPrintable(QStringLiteral("locality marking %1").arg(i)),
+                    double(timer.elapsed()));
+    }
     return ws.dialogs.texts().isEmpty() ? 0 : 1;
 }

@@ -99,8 +99,9 @@ void MainWindow::MarkLocality() {
 
     Image1->hide();
     // The picture shown already holds the markers painted since the sheet was
-    // loaded; the canvas paints on its own copy of it.
-    Picture1->setPicture(Image1->picture());
+    // loaded. The image hands it over, so the canvas paints on it in place
+    // unless it is still the clean sheet of the last load, which is copied.
+    Picture1->setPicture(Image1->takePicture());
 
     const QString name = combo::text(cmbloc);
     const auto fitWidth = checkedInt32(kFitCharWidth * name.size());

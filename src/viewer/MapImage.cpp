@@ -26,6 +26,13 @@ void MapImage::setPicture(const QImage& picture) {
     update();
 }
 
+QImage MapImage::takePicture() {
+    QImage taken = std::move(picture_);
+    picture_ = QImage();
+    update();
+    return taken;
+}
+
 void MapImage::setStretch(bool on) {
     if (stretch_ == on) return;
     stretch_ = on;

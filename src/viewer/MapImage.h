@@ -17,6 +17,9 @@ public:
 
     const QImage& picture() const { return picture_; }
     void setPicture(const QImage& picture);
+    // Hands the picture over and keeps none (size and place stay), so that
+    // whoever takes it can paint on it without a copy.
+    QImage takePicture();
 
     bool stretch() const { return stretch_; }
     void setStretch(bool on);
