@@ -36,7 +36,8 @@ void fill(const QString& folder, int places) {
     }
     ta.commit();
     SQLite::Transaction tl(loc);
-    SQLite::Statement addPlace(loc, "INSERT INTO localita VALUES (?, ?, 45, 20, 10, 9, 30, 5, ?, ?)");
+    SQLite::Statement addPlace(loc,
+                               "INSERT INTO localita VALUES (?, ?, 45, 20, 10, 9, 30, 5, ?, ?)");
     for (int i = 0; i < places; ++i) {
         addPlace.bind(1, sheetName(i % kSheets).toStdString());
         addPlace.bind(2, ("LOCALITA " + std::to_string(i)));
@@ -87,7 +88,8 @@ int main(int argc, char** argv) {
     std::printf("area list (all %d sheets): %.1f ms\n", kSheets, timed([&] {
                     areas->setRecordSource(sql::kAreaList);
                     areas->refresh();
-                    for (areas->moveFirst(); !areas->eof(); areas->moveNext()) ++n;
+                    for (areas->moveFirst(); !areas->eof(); areas->moveNext())
+                        ++n;
                 }));
     n = 0;
     const double oneSheet = timed([&] {
@@ -98,7 +100,8 @@ int main(int argc, char** argv) {
     });
     std::printf("localities of one sheet (%d): %.1f ms\n", n, oneSheet);
     std::printf("one place by name: %.2f ms\n", timed([&] {
-                    locs->setRecordSource(sql::kLocalityByName, {QStringLiteral("LOCALITA 777777")});
+                    locs->setRecordSource(sql::kLocalityByName,
+                                          {QStringLiteral("LOCALITA 777777")});
                     locs->refresh();
                 }));
     const long before = residentKb();

@@ -49,7 +49,8 @@ MainWindow::~MainWindow() {
     ActivationTracker::instance().unregisterWindow(this);
     // The controls die after this object: none of their signals may reach a
     // handler on the way.
-    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
 }
 
 QList<QLineEdit*> MainWindow::coordinateBoxes() const {

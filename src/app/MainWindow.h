@@ -33,30 +33,30 @@ public:
     ViewerState& state() { return state_; }
 
     // --- Controls, named as the program has always named them.
-    QLabel* Label9;   // "AREA"
+    QLabel* Label9; // "AREA"
     QComboBox* f1area;
-    QLabel* Label10;  // "LOCALITA'"
+    QLabel* Label10; // "LOCALITA'"
     QComboBox* cmbloc;
     MapImage* Image1;
-    QLabel* Label4;   // "La."
+    QLabel* Label4; // "La."
     QLineEdit* grlaf1;
     QLineEdit* mnlaf1;
     QLineEdit* selaf1;
-    QLabel* Label8;   // "Lo."
+    QLabel* Label8; // "Lo."
     QLineEdit* grlof1;
     QLineEdit* mnlof1;
     QLineEdit* selof1;
     QPushButton* cmdregcor;
-    QLabel* Label13;  // "Zoom"
+    QLabel* Label13; // "Zoom"
     QLineEdit* f1ing;
     QPushButton* cmding;
     QPushButton* cmdrid;
-    QLabel* Label12;  // "Lento"
+    QLabel* Label12; // "Lento"
     ArrowImage* imgsu;
     ArrowImage* imggiu;
     ArrowImage* imgsi;
     ArrowImage* imgde;
-    QLabel* Label11;  // "Veloce"
+    QLabel* Label11; // "Veloce"
     QScrollBar* VScroll1;
     QScrollBar* HScroll1;
     QPushButton* cmdsalva;
@@ -66,7 +66,7 @@ public:
     QLabel* blusu;    // hidden: the up arrow marker
     Canvas* Picture1; // hidden drawing canvas
     QObject* CommonDialog1;
-    QObject* File1;   // its path is the working folder
+    QObject* File1; // its path is the working folder
 
     QAction* mnapri;
     QAction* mnareacanc;

@@ -96,7 +96,8 @@ QString Archives::openAll(const QString& folder) {
 }
 
 void Archives::giveViewsTo(QObject* owner) {
-    for (RecordView* view : {Data1, Data2, Data3, Data4}) view->setParent(owner);
+    for (RecordView* view : {Data1, Data2, Data3, Data4})
+        view->setParent(owner);
     ownsViews_ = false;
 }
 

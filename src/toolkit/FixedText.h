@@ -7,7 +7,8 @@ namespace orvena {
 // A text of fixed length N: blank-padded on assignment and cut at N.
 template <int N> class FixedText {
 public:
-    FixedText() : text_(N, QLatin1Char(' ')) {}
+    FixedText()
+        : text_(N, QLatin1Char(' ')) {}
     FixedText(const QString& s) { assign(s); } // NOLINT: assignment semantics wanted
     FixedText& operator=(const QString& s) {
         assign(s);

@@ -30,7 +30,9 @@ public:
     // with no queued answer gets OK (or Yes); a file dialog with none is
     // cancelled.
     void queueAnswer(int answer) { answers_.push_back(answer); }
-    void queueFile(const std::optional<QString>& file) { files_.push_back(file.value_or(QString())); }
+    void queueFile(const std::optional<QString>& file) {
+        files_.push_back(file.value_or(QString()));
+    }
 
     const QList<Shown>& shown() const { return shown_; }
     QStringList texts() const;
