@@ -97,8 +97,8 @@ void MainWindow::applyAreaRecord(const QString& coloText) {
     const float cola = storedScale(Data1->text("COLA"));
     const float colo = storedScale(coloText);
     f1ing->setText(QStringLiteral("100"));
-    state_.naturalHeight = static_cast<std::int32_t>(std::lround(Image1->heightTwips()));
-    state_.naturalWidth = static_cast<std::int32_t>(std::lround(Image1->widthTwips()));
+    state_.naturalHeight = roundToInt32(Image1->heightTwips()).value_or(0);
+    state_.naturalWidth = roundToInt32(Image1->widthTwips()).value_or(0);
     state_.latScale = cola;
     state_.lonScale = colo;
 }
