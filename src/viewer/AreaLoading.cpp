@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-
 namespace orvena {
 
 namespace {
