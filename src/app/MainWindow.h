@@ -138,6 +138,7 @@ private:
     void loadArea(AreaRecord record);
     void applyAreaRecord(const QString& coloText);
     void RefillAreaLocalities(const QString& area);
+    void zoomStep(int direction);
     // Brings the locality editor back after its position click (geo/AreaSetup.cpp).
     void showLocalityEditor();
 

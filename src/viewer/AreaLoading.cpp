@@ -101,6 +101,9 @@ void MainWindow::applyAreaRecord(const QString& coloText) {
     state_.lonScale = colo;
 }
 
+// The area's localities in the order of their names. The engine's filter
+// ignores letter case, so it admits a superset of the exact matches in the
+// same order; the exact comparison keeps only the area's own.
 void MainWindow::RefillAreaLocalities(const QString& area) {
     combo::clear(cmbloc);
     Data2->setRecordSource(sql::kLocalityOfAreaOrdered, {area});

@@ -123,21 +123,9 @@ void MainWindow::MoveSouth() {
     moveToNeighbour(*this, kSouth);
 }
 
-// The new sheet's localities in the order of their names. The engine's
-// filter ignores letter case, so it admits a superset of the exact matches in
-// the same order; the exact comparison keeps only the sheet's own.
+// The new sheet's localities, as an area load lists them.
 void MainWindow::RefillLocalityList() {
-    combo::clear(cmbloc);
-    const QString area = combo::text(f1area);
-    Data2->setRecordSource(sql::kLocalityOfAreaOrdered, {area});
-    Data2->refresh();
-    QStringList names;
-    if (!Data2->eof()) {
-        for (Data2->moveFirst(); !Data2->eof(); Data2->moveNext())
-            if (Data2->text(QStringLiteral("AREA")) == area)
-                names << Data2->text(QStringLiteral("LOCALITA"));
-    }
-    combo::setLines(cmbloc, names);
+    RefillAreaLocalities(combo::text(f1area));
     hourglass::reset();
 }
 

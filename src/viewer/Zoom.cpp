@@ -56,47 +56,41 @@ double MainWindow::zoomPercent() const {
 
 void MainWindow::cmding_Click() {
     if (state_.pixelCapture == Flag::One) return;
-    hourglass::set();
-    Image1->hide();
     if (Image1->widthTwips() > kLargestTwips || Image1->heightTwips() > kLargestTwips) {
+        hourglass::set();
+        Image1->hide();
         hourglass::reset();
         dialogs().message(kLargestSize);
-    } else {
-        const double dw = stepOf(state_.naturalWidth);
-        const double dh = stepOf(state_.naturalHeight);
-        const float lonStep = scaleStep(Data1->text(QStringLiteral("COLO")));
-        const float latStep = scaleStep(Data1->text(QStringLiteral("COLA")));
-        const double zoom = zoomPercent();
-        Image1->setTop(Image1->top() - dh / 2);
-        Image1->setLeft(Image1->left() - dw / 2);
-        Image1->setWidthTwips(Image1->widthTwips() + dw);
-        Image1->setHeightTwips(Image1->heightTwips() + dh);
-        state_.lonScale += lonStep;
-        state_.latScale += latStep;
-        f1ing->setText(zoomText(zoom + kStepPercent));
+        Image1->setStretch(true);
+        Image1->show();
+        return;
     }
-    Image1->setStretch(true);
-    Image1->show();
-    hourglass::reset();
+    zoomStep(+1);
 }
 
 void MainWindow::cmdrid_Click() {
     if (state_.pixelCapture == Flag::One) return;
-    const double zoom = zoomPercent();
-    if (zoom == kStepPercent) return;
+    if (zoomPercent() == kStepPercent) return;
+    zoomStep(-1);
+}
+
+// One step in (+1) or out (-1): the size by a tenth of the natural size around
+// the image's centre, the scales by a tenth of the record's, the figure by 10.
+void MainWindow::zoomStep(int direction) {
     hourglass::set();
     Image1->hide();
-    const double dw = stepOf(state_.naturalWidth);
-    const double dh = stepOf(state_.naturalHeight);
-    const float lonStep = scaleStep(Data1->text(QStringLiteral("COLO")));
-    const float latStep = scaleStep(Data1->text(QStringLiteral("COLA")));
-    Image1->setTop(Image1->top() + dh / 2);
-    Image1->setLeft(Image1->left() + dw / 2);
-    Image1->setWidthTwips(Image1->widthTwips() - dw);
-    Image1->setHeightTwips(Image1->heightTwips() - dh);
-    state_.lonScale -= lonStep;
-    state_.latScale -= latStep;
-    f1ing->setText(zoomText(zoom - kStepPercent));
+    const double dw = direction * stepOf(state_.naturalWidth);
+    const double dh = direction * stepOf(state_.naturalHeight);
+    const float lonStep = float(direction) * scaleStep(Data1->text(QStringLiteral("COLO")));
+    const float latStep = float(direction) * scaleStep(Data1->text(QStringLiteral("COLA")));
+    const double zoom = zoomPercent();
+    Image1->setTop(Image1->top() - dh / 2);
+    Image1->setLeft(Image1->left() - dw / 2);
+    Image1->setWidthTwips(Image1->widthTwips() + dw);
+    Image1->setHeightTwips(Image1->heightTwips() + dh);
+    state_.lonScale += lonStep;
+    state_.latScale += latStep;
+    f1ing->setText(zoomText(zoom + direction * kStepPercent));
     Image1->setStretch(true);
     Image1->show();
     hourglass::reset();
