@@ -42,7 +42,6 @@ private slots:
     void cleanup();
     void helpMenu_data();
     void helpMenu();
-    void opensAtTheKeywordSearch();
     void keywordLeadsToItsPage_data();
     void keywordLeadsToItsPage();
     void notAHelpFile();
@@ -80,22 +79,6 @@ void HelpWindowTest::helpMenu() {
     }
 }
 
-void HelpWindowTest::opensAtTheKeywordSearch() {
-    HelpWindow* help = openGuide();
-    QVERIFY(help);
-    QVERIFY(help->isVisible());
-    QVERIFY(help->keywordField()->isVisible());
-    QVERIFY(help->keywordField()->text().isEmpty());
-    QVERIFY(help->indexList()->isVisible());
-    QVERIFY(help->indexList()->model()->rowCount() > 100);
-    QCOMPARE(pageName(help->shownPage()), QStringLiteral("index.html"));
-    QVERIFY(help->pageView()->toPlainText().contains(QStringLiteral("Guida di Orvena")));
-    // Opening it again brings back the keyword search, emptied.
-    help->keywordField()->setText(QStringLiteral("zoom"));
-    QCOMPARE(HelpWindow::open(kBuiltHelp), help);
-    QVERIFY(help->keywordField()->text().isEmpty());
-}
-
 void HelpWindowTest::keywordLeadsToItsPage_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("page");
@@ -114,18 +97,22 @@ void HelpWindowTest::keywordLeadsToItsPage_data() {
                                << "Salvare la carta";
 }
 
-// Typing in the keyword field narrows the index and shows the best entry's
-// page, read from the help file.
+// The guide opens at its keyword search: typing in the keyword field narrows
+// the index and shows the best entry's page, read from the help file. Opening
+// it again empties the field.
 void HelpWindowTest::keywordLeadsToItsPage() {
     QFETCH(QString, typed);
     QFETCH(QString, page);
     QFETCH(QString, heading);
     HelpWindow* help = openGuide();
-    QVERIFY(help);
+    QVERIFY(help && help->isVisible() && help->indexList()->isVisible());
     QTest::keyClicks(help->keywordField(), typed);
     QCOMPARE(pageName(help->shownPage()), page);
     QVERIFY(help->pageView()->toPlainText().contains(heading));
-    QVERIFY(help->indexList()->model()->rowCount() < 20);
+    const int entries = help->indexList()->model()->rowCount();
+    QVERIFY(typed.isEmpty() ? entries > 100 : entries < 20);
+    QCOMPARE(HelpWindow::open(kBuiltHelp), help);
+    QVERIFY(help->keywordField()->text().isEmpty());
 }
 
 void HelpWindowTest::notAHelpFile() {
