@@ -87,7 +87,12 @@ HelpWindow::HelpWindow(const QString& helpFile)
     resize(900, 640);
 }
 
-HelpWindow::~HelpWindow() = default;
+HelpWindow::~HelpWindow() {
+    // The index and the pages go before the engine whose models they show, and
+    // the engine closes its collection before the temporary folder goes.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+    delete engine_;
+}
 
 QHelpIndexWidget* HelpWindow::indexList() const {
     return engine_ ? engine_->indexWidget() : nullptr;
