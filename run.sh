@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program (Release), writes a fresh copy
-# of the demo atlas into demo-work/ and opens the program there. Extra
+# of the demo atlas and the help file into demo-work/ and opens the program there. Extra
 # arguments go to the program (for example a locality name).
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
@@ -11,5 +11,6 @@ work="$root/demo-work"
 rm -rf "$work"
 mkdir -p "$work"
 "$root/build-release/demo/orvena-demo" "$work"
+cp "$root/build-release/help/orvena.hlp" "$work/"
 cd "$work"
 exec "$root/build-release/src/orvena" "$@"

@@ -4,6 +4,7 @@
 #include "toolkit/Dialogs.h"
 #include "toolkit/Picture.h"
 #include "toolkit/QtDialogs.h"
+#include "windows/HelpWindow.h"
 
 #include <QDir>
 
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
     orvena::allowLargePictures();
     orvena::QtDialogs qtDialogs;
     orvena::setDialogs(&qtDialogs);
+    qtDialogs.setHelpViewer(
+        [](const QString& helpFile) { return orvena::HelpWindow::open(helpFile) != nullptr; });
 
     // Everything lives in the working folder: the four archives and the sheets.
     orvena::Archives archives;

@@ -77,6 +77,9 @@ void MainWindow::connectEvents() {
     connect(HScroll1, &QScrollBar::valueChanged, this, &MainWindow::HScroll1_Change);
     connect(VScroll1, &QScrollBar::valueChanged, this, &MainWindow::VScroll1_Change);
     connect(mnapri, &QAction::triggered, this, [this] { mnapri_Click(); });
+    connect(cmdstampa, &QPushButton::clicked, this, [this] { cmdstampa_Click(); });
+    connect(cmdsalva, &QPushButton::clicked, this, [this] { cmdsalva_Click(); });
+    connect(mnhelp, &QAction::triggered, this, [this] { mnhelp_Click(); });
 }
 
 void MainWindow::Form_Load() {

@@ -130,6 +130,11 @@ public:
     // not a number counts as the zoom it last held.
     double zoomPercent() const;
 
+    // --- Print, save and help (viewer/PrintSave.cpp, windows/HelpWindow.cpp).
+    void cmdstampa_Click();
+    void cmdsalva_Click();
+    void mnhelp_Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -174,7 +174,7 @@ void MainWindow::buildMenu() {
 
     // Entries whose feature is not in the program yet stay visible but disabled.
     for (QAction* a :
-         {mnareacanc, mncollega, mnloccerca, mnlocagg, mnesporta, mnimporta, mncomprdb, mnhelp})
+         {mnareacanc, mncollega, mnloccerca, mnlocagg, mnesporta, mnimporta, mncomprdb})
         a->setEnabled(false);
 }
 

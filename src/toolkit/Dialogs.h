@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QImage>
+#include "toolkit/Printing.h"
+
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -32,9 +34,10 @@ public:
     // Opens the help file at its keyword search. False when it cannot be shown.
     virtual bool showHelp(const QString& helpFile) = 0;
 
-    // Prints picture with its source point (x, y) at the page's top-left
-    // corner, in twips. False when there is no printer.
-    virtual bool printPicture(const QImage& picture, double sourceX, double sourceY) = 0;
+    // Prints each document on a page of its own, on the default printer. With
+    // no printer installed, writes each as the PDF file pdfFolder/name.pdf
+    // instead. No printer dialog is shown.
+    virtual PrintOutcome print(const QList<PrintDocument>& documents, const QString& pdfFolder) = 0;
 };
 
 // The one instance the program's windows use.

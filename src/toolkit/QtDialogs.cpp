@@ -1,15 +1,10 @@
 #include "toolkit/QtDialogs.h"
 
-#include "toolkit/Twips.h"
-
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPrinter>
-#include <QUrl>
+#include <QPrinterInfo>
 
 namespace orvena {
 
@@ -76,22 +71,23 @@ std::optional<QString> QtDialogs::saveFile(const QString& title, const QString& 
 }
 
 bool QtDialogs::showHelp(const QString& helpFile) {
-    const QFileInfo info(helpFile);
-    if (!info.isFile()) return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+    return helpViewer_ && helpViewer_(helpFile);
 }
 
-bool QtDialogs::printPicture(const QImage& picture, double sourceX, double sourceY) {
-    QPrinter printer;
-    QPainter painter;
-    if (!painter.begin(&printer)) return false;
-    // The page is measured in twips, like the map.
-    const double perTwip = printer.resolution() / 1440.0;
-    painter.scale(perTwip * twips::kPerPixel, perTwip * twips::kPerPixel);
-    const QPointF source(twips::toPixelsF(sourceX), twips::toPixelsF(sourceY));
-    painter.drawImage(QPointF(1.0 / twips::kPerPixel, 1.0 / twips::kPerPixel), picture,
-                      QRectF(source, QSizeF(picture.size()) - QSizeF(source.x(), source.y())));
-    return painter.end();
+PrintOutcome QtDialogs::print(const QList<PrintDocument>& documents, const QString& pdfFolder) {
+    QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
+    if (printerInfo.isNull() && !QPrinterInfo::availablePrinters().isEmpty())
+        printerInfo = QPrinterInfo::availablePrinters().constFirst();
+    if (printerInfo.isNull()) return printAsPdf(documents, pdfFolder);
+    for (const PrintDocument& d : documents) {
+        QPrinter printer(printerInfo, QPrinter::HighResolution);
+        printer.setDocName(d.name);
+        if (!paintDocument(printer, d))
+            return {PrintOutcome::Kind::Failed,
+                    {},
+                    QStringLiteral("la stampante %1 non risponde").arg(printerInfo.printerName())};
+    }
+    return {PrintOutcome::Kind::Printed, {}, {}};
 }
 
 } // namespace orvena

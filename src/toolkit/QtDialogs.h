@@ -2,21 +2,32 @@
 
 #include "toolkit/Dialogs.h"
 
+#include <functional>
+
 class QWidget;
 
 namespace orvena {
 
 // The dialog seam as the user sees it: Qt's message boxes, file dialogs, the
-// desktop's viewer for the help file and the default printer.
+// program's help viewer and the default printer (PDF files in the working
+// folder when no printer is installed).
 class QtDialogs : public Dialogs {
 public:
+    // The window that shows a help file (the program's own help viewer): true
+    // when it could show the file.
+    using HelpViewer = std::function<bool(const QString& helpFile)>;
+    void setHelpViewer(HelpViewer viewer) { helpViewer_ = std::move(viewer); }
+
     int message(const QString& text, Buttons buttons) override;
     std::optional<QString> openFile(const QString& title, const QString& filter,
                                     const QString& folder) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter,
                                     const QString& folder) override;
     bool showHelp(const QString& helpFile) override;
-    bool printPicture(const QImage& picture, double sourceX, double sourceY) override;
+    PrintOutcome print(const QList<PrintDocument>& documents, const QString& pdfFolder) override;
+
+private:
+    HelpViewer helpViewer_;
 };
 
 // "desc|pattern|desc|pattern" as a Qt name filter list "desc (pattern);;...".

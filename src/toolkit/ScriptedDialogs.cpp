@@ -61,9 +61,12 @@ bool ScriptedDialogs::showHelp(const QString& helpFile) {
     return true;
 }
 
-bool ScriptedDialogs::printPicture(const QImage&, double, double) {
-    ++printed_;
-    return true;
+PrintOutcome ScriptedDialogs::print(const QList<PrintDocument>& documents,
+                                    const QString& pdfFolder) {
+    for (const PrintDocument& d : documents)
+        printed_.append({d.name, d.orientation, paintPage(d)});
+    if (printerInstalled_) return {PrintOutcome::Kind::Printed, {}, {}};
+    return printAsPdf(documents, pdfFolder);
 }
 
 } // namespace orvena

@@ -42,7 +42,17 @@ public:
     QString lastFileTitle() const { return lastFileTitle_; }
     QString lastFileFilter() const { return lastFileFilter_; }
     QStringList helpShown() const { return help_; }
-    int printed() const { return printed_; }
+
+    // Every document given to the printer, with its page as the PDF file
+    // shows it (paintPage). With no printer installed, the default, each is
+    // also written as a PDF file, as on a machine without one.
+    struct PrintedPage {
+        QString name;
+        QPageLayout::Orientation orientation;
+        QImage page;
+    };
+    const QList<PrintedPage>& printedPages() const { return printed_; }
+    void setPrinterInstalled(bool installed) { printerInstalled_ = installed; }
 
     int message(const QString& text, Buttons buttons) override;
     std::optional<QString> openFile(const QString& title, const QString& filter,
@@ -50,7 +60,7 @@ public:
     std::optional<QString> saveFile(const QString& title, const QString& filter,
                                     const QString& folder) override;
     bool showHelp(const QString& helpFile) override;
-    bool printPicture(const QImage& picture, double sourceX, double sourceY) override;
+    PrintOutcome print(const QList<PrintDocument>& documents, const QString& pdfFolder) override;
 
 private:
     std::optional<QString> nextFile(const QString& title, const QString& filter);
@@ -63,7 +73,8 @@ private:
     QString lastFileTitle_;
     QString lastFileFilter_;
     QStringList help_;
-    int printed_ = 0;
+    QList<PrintedPage> printed_;
+    bool printerInstalled_ = false;
 };
 
 } // namespace orvena
