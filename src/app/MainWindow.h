@@ -77,6 +77,7 @@ public:
     QAction* mnimporta;
     QAction* mncomprdb;
     QAction* mnhelp;
+    QAction* mnesportagis; // "Esporta per GIS…", the last of "Area"
 
     RecordView* Data1;
     RecordView* Data2;
@@ -129,6 +130,9 @@ public:
     // The zoom in force, in per cent, as the text of f1ing says; a text that is
     // not a number counts as the zoom it last held.
     double zoomPercent() const;
+
+    // --- The export for other map tools (exchange/GisExportMenu.cpp).
+    void mnesportagis_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -75,6 +75,12 @@ std::optional<QString> QtDialogs::saveFile(const QString& title, const QString& 
     return f;
 }
 
+std::optional<QString> QtDialogs::chooseFolder(const QString& title, const QString& folder) {
+    const QString f = QFileDialog::getExistingDirectory(activeParent(), title, folder);
+    if (f.isEmpty()) return std::nullopt;
+    return f;
+}
+
 bool QtDialogs::showHelp(const QString& helpFile) {
     const QFileInfo info(helpFile);
     if (!info.isFile()) return false;
