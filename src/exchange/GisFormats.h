@@ -48,7 +48,7 @@ QByteArray worldFileText(const WorldFile& w);
 
 // The world file's name beside an image: the first and last letters of the
 // image's extension and a "w" ("valfonda.gif" -> "valfonda.gfw", ".bmp" ->
-// ".bpw", ".jpg" -> ".jgw", ".jpeg" -> ".jpw"), in the extension's letter case;
+// ".bpw", ".jpg" and ".jpeg" -> ".jgw"), in the extension's letter case;
 // "name.wld" for an image without extension.
 QString worldFileName(const QString& imageName);
 // "valfonda.gif" -> "valfonda.prj".
