@@ -8,6 +8,8 @@ packages=(
     qt6-base-dev qt6-image-formats-plugins
     libsqlite3-dev libsqlitecpp-dev sqlite3
     fonts-liberation fontconfig
+    # the tests: independent readers of the GIS exports, the Debian package check
+    gdal-bin dpkg-dev desktop-file-utils
 )
 
 missing=()
