@@ -3,6 +3,7 @@
 
 #include "DemoAtlas.h"
 #include "Sheets.h"
+#include "exchange/GisExport.h"
 #include "geo/Readout.h"
 
 #include <QAction>
@@ -76,6 +77,7 @@ private slots:
     void archivesUntouched();
     void commandLine_data();
     void commandLine();
+    void cancelLeavesNoPlaceFile();
     void menuEntry();
 
 private:
@@ -224,6 +226,21 @@ void GisExportTest::commandLine() {
     QVERIFY2((r.out + r.err).contains(says), qPrintable(r.out + r.err));
     QCOMPARE(QFileInfo::exists(ws.file("area.mdb")), archives);
     QVERIFY(!QFileInfo::exists(ws.file("valfonda_no.gfw")));
+}
+
+void GisExportTest::cancelLeavesNoPlaceFile() {
+    Workspace ws;
+    qint64 calls = 0, lastTotal = 0;
+    const auto report =
+        gis::exportForGis(ws.folder.path(), ws.file("out"), [&](qint64, qint64 total) {
+            lastTotal = total;
+            return ++calls < 4; // stops after the third sheet
+        });
+    QVERIFY(report.cancelled);
+    QCOMPARE(lastTotal, 4 + 31);
+    QCOMPARE(report.sheets, 3);
+    QCOMPARE(gis::reportText(report), QStringLiteral("Esportazione per GIS interrotta."));
+    QVERIFY(QDir(ws.file("out")).entryList(QDir::Files).isEmpty());
 }
 
 // The last entry of "Area" asks for a folder and exports there; the map shown
