@@ -10,6 +10,8 @@ packages=(
     libpoppler-qt6-dev
     libsqlite3-dev libsqlitecpp-dev sqlite3
     fonts-liberation fontconfig
+    # the tests: independent readers of the GIS exports, the Debian package check
+    gdal-bin dpkg-dev desktop-file-utils
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "archive/Archives.h"
+#include "exchange/GisExportCommand.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Picture.h"
 #include "toolkit/QtDialogs.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 
 int main(int argc, char** argv) {
+    if (orvena::gis::isExportCommand(argc, argv)) return orvena::gis::runExportCommand(argc, argv);
     orvena::Application app(argc, argv);
     orvena::allowLargePictures();
     orvena::QtDialogs qtDialogs;

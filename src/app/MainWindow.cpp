@@ -80,6 +80,7 @@ void MainWindow::connectEvents() {
     connect(cmdstampa, &QPushButton::clicked, this, [this] { cmdstampa_Click(); });
     connect(cmdsalva, &QPushButton::clicked, this, [this] { cmdsalva_Click(); });
     connect(mnhelp, &QAction::triggered, this, [this] { mnhelp_Click(); });
+    connect(mnesportagis, &QAction::triggered, this, [this] { mnesportagis_Click(); });
 }
 
 void MainWindow::Form_Load() {

@@ -77,6 +77,7 @@ public:
     QAction* mnimporta;
     QAction* mncomprdb;
     QAction* mnhelp;
+    QAction* mnesportagis; // "Esporta per GIS…", the last of "Area"
 
     RecordView* Data1;
     RecordView* Data2;
@@ -134,6 +135,9 @@ public:
     void cmdstampa_Click();
     void cmdsalva_Click();
     void mnhelp_Click();
+
+    // --- The export for other map tools (exchange/GisExportMenu.cpp).
+    void mnesportagis_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -163,6 +163,7 @@ void MainWindow::buildMenu() {
     mnapri = entry(area, "mnapri", QStringLiteral("Nuova Area"));
     mnareacanc = entry(area, "mnareacanc", QStringLiteral("Elimina Area"));
     mncollega = entry(area, "mncollega", QStringLiteral("Collegamenti"));
+    mnesportagis = entry(area, "mnesportagis", QStringLiteral("Esporta per GIS…"));
     QMenu* loc = menuBar()->addMenu(QStringLiteral("Località"));
     loc->setObjectName(QStringLiteral("mnloc"));
     mnloccerca = entry(loc, "mnloccerca", QStringLiteral("Ricerca"));

@@ -31,6 +31,14 @@ public:
     virtual std::optional<QString> saveFile(const QString& title, const QString& filter,
                                             const QString& folder) = 0;
 
+    // A folder chooser starting at folder; nothing when the user cancels. An
+    // implementation without one cancels.
+    virtual std::optional<QString> chooseFolder(const QString& title, const QString& folder) {
+        (void)title;
+        (void)folder;
+        return std::nullopt;
+    }
+
     // Opens the help file at its keyword search. False when it cannot be shown.
     virtual bool showHelp(const QString& helpFile) = 0;
 

@@ -70,6 +70,12 @@ std::optional<QString> QtDialogs::saveFile(const QString& title, const QString& 
     return f;
 }
 
+std::optional<QString> QtDialogs::chooseFolder(const QString& title, const QString& folder) {
+    const QString f = QFileDialog::getExistingDirectory(activeParent(), title, folder);
+    if (f.isEmpty()) return std::nullopt;
+    return f;
+}
+
 bool QtDialogs::showHelp(const QString& helpFile) {
     return helpViewer_ && helpViewer_(helpFile);
 }

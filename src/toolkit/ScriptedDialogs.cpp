@@ -56,6 +56,10 @@ std::optional<QString> ScriptedDialogs::saveFile(const QString& title, const QSt
     return nextFile(title, filter);
 }
 
+std::optional<QString> ScriptedDialogs::chooseFolder(const QString& title, const QString&) {
+    return nextFile(title, QString());
+}
+
 bool ScriptedDialogs::showHelp(const QString& helpFile) {
     help_ << helpFile;
     return true;

@@ -28,7 +28,7 @@ public:
 
     // Answers for the next questions and file dialogs, in order. A question
     // with no queued answer gets OK (or Yes); a file dialog with none is
-    // cancelled.
+    // cancelled. Folder choosers take their answers from the file queue.
     void queueAnswer(int answer) { answers_.push_back(answer); }
     void queueFile(const std::optional<QString>& file) {
         files_.push_back(file.value_or(QString()));
@@ -59,6 +59,7 @@ public:
                                     const QString& folder) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter,
                                     const QString& folder) override;
+    std::optional<QString> chooseFolder(const QString& title, const QString& folder) override;
     bool showHelp(const QString& helpFile) override;
     PrintOutcome print(const QList<PrintDocument>& documents, const QString& pdfFolder) override;
 

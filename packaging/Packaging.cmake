@@ -1,0 +1,65 @@
+# Installation and the Debian package: `cpack -G DEB` in a build folder makes
+# orvena_<version>_<arch>.deb with the program, its desktop entry and icon, the
+# desktop launcher and, when the build made one, the help file orvena.hlp.
+
+include(GNUInstallDirs)
+
+set(ORVENA_HELP_FILE "" CACHE FILEPATH
+    "The help file to install; when empty, an orvena.hlp made anywhere in the build folder")
+install(TARGETS orvena RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+if(UNIX AND NOT APPLE)
+    install(PROGRAMS ${CMAKE_CURRENT_LIST_DIR}/orvena-avvia
+            DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/orvena.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/orvena.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    install(FILES ${CMAKE_SOURCE_DIR}/README.md
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvena)
+endif()
+
+# The help file is built by its own target; whichever it is, the file is looked
+# for when installing, so a build without it still packages the rest.
+install(CODE "
+    set(help \"${ORVENA_HELP_FILE}\")
+    if(NOT help)
+        file(GLOB_RECURSE found LIST_DIRECTORIES false \"${CMAKE_BINARY_DIR}/*orvena.hlp\")
+        foreach(f IN LISTS found)
+            get_filename_component(n \"\${f}\" NAME)
+            if(n STREQUAL \"orvena.hlp\" AND NOT f MATCHES \"/_CPack_Packages/\")
+                set(help \"\${f}\")
+                break()
+            endif()
+        endforeach()
+    endif()
+    if(help)
+        file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/orvena\"
+             TYPE FILE FILES \"\${help}\")
+    else()
+        message(STATUS \"No orvena.hlp in the build: the package goes without help file\")
+    endif()
+")
+
+set(CPACK_PACKAGE_NAME orvena)
+set(CPACK_PACKAGE_VENDOR "Orvena")
+set(CPACK_PACKAGE_CONTACT "Orvena developers <orvena@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "visualizzatore di carte geografiche scansionate e archivio di località")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Orvena mostra i fogli di carte scansionate (GIF, BMP, JPEG) calibrati su due
+punti, con la latitudine e la longitudine sotto il puntatore, segue i
+collegamenti fra fogli vicini e trova, segna, stampa e salva le località.
+Esporta fogli e località per i programmi GIS (file world, GPX, KML, GeoJSON,
+CSV).")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The Qt and SQLite libraries come from the program's own links; the fonts
+# and the image plugins it loads at run time are named here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fontconfig")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins, qt6-translations-l10n")
+include(CPack)

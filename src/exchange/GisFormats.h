@@ -1,0 +1,106 @@
+#pragma once
+
+// The plain formats other map tools read: world files for the sheets and
+// GPX, KML, GeoJSON and CSV for the places. Pure functions and small stream
+// writers, no windows.
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QIODevice;
+class QXmlStreamWriter;
+
+namespace orvena::gis {
+
+// An area's calibration as its record's texts read (the read-out's own path):
+// twips and seconds of arc, the scales in single precision.
+struct SheetCalibration {
+    float cola = 0.0f;
+    float colo = 0.0f;
+    double pxlao = 0.0;
+    double seclao = 0.0;
+    double pxloo = 0.0;
+    double secloo = 0.0;
+};
+
+// The six numbers of a world file, in the order they are written: pixel width,
+// two rotation terms (always 0: the calibration is a separate map per axis),
+// pixel height (negative when latitude decreases downwards), and the longitude
+// and latitude of the centre of the top-left pixel, all in degrees.
+using WorldFile = std::array<double, 6>;
+
+// Image pixels of the sheet at natural size become twips at this rate, as the
+// map shows them at zoom 100 (15 twips to a pixel).
+inline constexpr double kTwipsPerPixel = 15.0;
+
+// The world file of a calibrated sheet. A pixel column c spans the twips
+// [15c, 15c + 15) of the read-out, so the image's outer corner (0, 0) has the
+// coordinates the read-out gives at twips (0, 0) and the pixel centres lie half
+// a pixel inside. Nothing for a zero or non-finite scale or value.
+std::optional<WorldFile> worldFileFor(const SheetCalibration& c);
+
+// Six lines, one number each, '.' as the decimal separator whatever the locale.
+QByteArray worldFileText(const WorldFile& w);
+
+// The world file's name beside an image: the first and last letters of the
+// image's extension and a "w" ("valfonda.gif" -> "valfonda.gfw", ".bmp" ->
+// ".bpw", ".jpg" and ".jpeg" -> ".jgw"), in the extension's letter case;
+// "name.wld" for an image without extension.
+QString worldFileName(const QString& imageName);
+// "valfonda.gif" -> "valfonda.prj".
+QString projectionFileName(const QString& imageName);
+// "valfonda.gif" -> "valfonda.gif.aux.xml".
+QString auxiliaryFileName(const QString& imageName);
+
+// The .prj text: geographic coordinates on WGS 84, in degrees.
+QByteArray projectionText();
+// The auxiliary metadata file some GIS readers take the coordinate system from
+// when an image format has no place for it.
+QByteArray auxiliaryText();
+
+// A place ready for the formats: names as stored, coordinates in decimal
+// degrees.
+struct Place {
+    QString area;
+    QString name;
+    double lat = 0.0;
+    double lon = 0.0;
+};
+
+// Decimal degrees of an angle stored as degrees, minutes and seconds, added as
+// they stand (-45 30 0 is -45 * 3600 + 30 * 60 seconds, as everywhere in the
+// program). Nothing when a part is not a number.
+std::optional<double> decimalDegrees(const std::optional<double>& deg,
+                                     const std::optional<double>& min,
+                                     const std::optional<double>& sec);
+// Whether a point is on the globe: latitude within +-90, longitude within +-180.
+bool onTheGlobe(double lat, double lon);
+
+// A file of places written one place at a time, so that a million places never
+// sit in memory. begin(), add() for each place, then finish(), which tells
+// whether everything reached the device.
+class PlaceWriter {
+public:
+    virtual ~PlaceWriter() = default;
+    virtual void begin() = 0;
+    virtual void add(const Place& place) = 0;
+    virtual bool finish() = 0;
+};
+
+enum class PlaceFormat { Gpx, Kml, GeoJson, Csv };
+
+// The writer of a format onto device, which must stay open while it writes.
+//   Gpx:     GPX 1.1 waypoints, <wpt lat lon><name/><desc>area</desc></wpt>
+//   Kml:     KML 2.2 placemarks, the area as their description
+//   GeoJson: a FeatureCollection of points, [lon, lat], properties area and localita
+//   Csv:     "area;localita;lat;lon", UTF-8, decimal commas, quoted where needed
+std::unique_ptr<PlaceWriter> placeWriter(PlaceFormat format, QIODevice* device);
+
+// The file name of each format: localita.gpx, .kml, .geojson, .csv.
+QString placeFileName(PlaceFormat format);
+
+} // namespace orvena::gis
