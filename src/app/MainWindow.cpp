@@ -77,6 +77,8 @@ void MainWindow::connectEvents() {
     connect(HScroll1, &QScrollBar::valueChanged, this, &MainWindow::HScroll1_Change);
     connect(VScroll1, &QScrollBar::valueChanged, this, &MainWindow::VScroll1_Change);
     connect(mnapri, &QAction::triggered, this, [this] { mnapri_Click(); });
+    connect(mnareacanc, &QAction::triggered, this, [this] { mnareacanc_Click(); });
+    connect(mncollega, &QAction::triggered, this, [this] { mncollega_Click(); });
 }
 
 void MainWindow::Form_Load() {

@@ -130,6 +130,10 @@ public:
     // not a number counts as the zoom it last held.
     double zoomPercent() const;
 
+    // --- Area deletion and the links editor (windows/).
+    void mnareacanc_Click();
+    void mncollega_Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

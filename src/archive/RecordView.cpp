@@ -104,6 +104,19 @@ void bindValue(SQLite::Statement& statement, int index, const QVariant& value) {
     }
 }
 
+// "select rowid from <table>" and nothing else but blanks.
+bool isWholeTable(std::string_view sql) {
+    sql.remove_prefix(std::char_traits<char>::length(kSelectKey));
+    while (!sql.empty() && sql.back() == ' ')
+        sql.remove_suffix(1);
+    if (sql.size() >= 2 && sql.front() == '"' && sql.back() == '"')
+        return sql.find('"', 1) == sql.size() - 1;
+    return !sql.empty() && std::all_of(sql.begin(), sql.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_';
+    });
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -369,9 +382,13 @@ void RecordView::refresh() {
     d->requireOpen();
     d->cancelPending();
     // The same query, asking only for the keys of the result in its order.
-    const std::string sql =
+    std::string sql =
         source_ ? kSelectKey + std::string(source_ + std::char_traits<char>::length(kSelectStar))
                 : kSelectKey + utf8(quoted(table_));
+    // Asked for its keys alone, a whole table would be read through an index
+    // that holds them (in the order of the indexed names); the records come in
+    // the table's own order, as "select *" returns them.
+    if (isWholeTable(sql)) sql += " NOT INDEXED";
 
     std::vector<std::int64_t> keys;
     try {
