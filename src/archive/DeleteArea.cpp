@@ -75,6 +75,10 @@ AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area,
         });
     } catch (const Cancelled&) {
         return AreaDeletionResult{false, 0, true, {}};
+    } catch (const ArchiveError& e) {
+        AreaDeletionResult failed;
+        failed.failure = e.italianMessage();
+        return failed;
     } catch (const std::exception& e) {
         AreaDeletionResult failed;
         failed.failure = QString::fromUtf8(e.what());
@@ -88,6 +92,10 @@ AreaDeletionResult deleteArea(const QString& folder, const QString& area,
     try {
         WorkingPair pair(folder);
         return deleteArea(pair, area, progress);
+    } catch (const ArchiveError& e) {
+        AreaDeletionResult failed;
+        failed.failure = e.italianMessage();
+        return failed;
     } catch (const std::exception& e) {
         AreaDeletionResult failed;
         failed.failure = QString::fromUtf8(e.what());

@@ -1,5 +1,6 @@
 #include "archive/WorkingPair.h"
 
+#include "archive/ArchiveFailure.h"
 #include "archive/ArchiveFile.h"
 #include "archive/Archives.h"
 #include "archive/Schema.h"
@@ -19,7 +20,6 @@ namespace {
 // file held by another program is reported at once.
 constexpr int kBusyTimeoutMs = 750;
 
-const char* const kEngineFailure = "Errore nell'archivio %1: %2";
 const char* const kJournalRefused =
     "L'archivio %1 non può passare al giornale di ripristino (modo %2): "
     "le modifiche che riguardano anche %3 non sarebbero sicure.";
@@ -131,8 +131,8 @@ SQLite::Database& WorkingPair::db() {
 }
 
 void WorkingPair::fail(const QString& fileName, const SQLite::Exception& e) {
-    throw ArchiveError(
-        QString::fromUtf8(kEngineFailure).arg(fileName, QString::fromUtf8(e.what())).toStdString());
+    const int code = e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
+    throw ArchiveError(fileName, code, failureMessage(fileName, code).toStdString());
 }
 
 void WorkingPair::fail(const SQLite::Exception& e) const {

@@ -104,7 +104,7 @@ void deleteChosenArea(MainWindow& w) {
     try {
         rebuildAreaList(w);
     } catch (const ArchiveError& e) {
-        listFailure = QString::fromUtf8(e.what());
+        listFailure = e.italianMessage();
     }
     if (isShown(w.cmdregcor) && w.cmdregcor->text() == kCaptionDelete) w.cmdregcor->hide();
     hourglass::reset();

@@ -144,7 +144,7 @@ void LinksEditor::Form_Activate() {
         for (std::size_t i = 0; i < boxes.size(); ++i)
             combo::setText(boxes[i], data1_.text(QString::fromLatin1(fields[i])));
     } catch (const ArchiveError& e) {
-        dialogs().message(QString::fromUtf8(e.what()));
+        dialogs().message(e.italianMessage());
     }
 }
 
@@ -169,7 +169,7 @@ void LinksEditor::cmdmod_Click() {
         data1_.refresh();
         findRecord(recordArea_);
     } catch (const ArchiveError& e) {
-        dialogs().message(kStoreFailed.arg(QString::fromUtf8(e.what())));
+        dialogs().message(kStoreFailed.arg(e.italianMessage()));
         return;
     }
     dialogs().message(kStored);
