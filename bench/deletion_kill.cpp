@@ -136,11 +136,20 @@ int main(int argc, char** argv) {
     for (int k = 0; k < kills; ++k) {
         const QString folder = dir.filePath(QStringLiteral("kill%1").arg(k));
         copyFolder(base, folder);
-        // Instants spread from the start to a little past the usual end.
-        const qint64 at = duration * k / (kills - 1) * 11 / 10;
+        // Instants spread from the start to well past the usual end, so that
+        // some kills land after the commit.
+        const qint64 at = duration * k / (kills - 1) * 3 / 2;
         run(folder, at);
+        // Journals left behind show that the kill came inside the transaction.
+        QStringList journals;
+        for (const QString& f :
+             QDir(folder).entryList({QStringLiteral("*-journal*"), QStringLiteral("*-mj*")}))
+            journals << f;
         const QString state = inspect(folder);
-        std::printf("kill -9 at %7.1f ms: %s\n", at / 1000.0, qPrintable(state));
+        std::printf("kill -9 at %7.1f ms: %-7s %s\n", at / 1000.0, qPrintable(state),
+                    journals.isEmpty()
+                        ? ""
+                        : qPrintable(QStringLiteral("(left: %1)").arg(journals.join(u' '))));
         if (state == QLatin1String("before"))
             ++before;
         else if (state == QLatin1String("after"))
