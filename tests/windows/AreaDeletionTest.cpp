@@ -1,63 +1,32 @@
+#include "Records.h"
 #include "TestMain.h"
 #include "Workspace.h"
 
 #include "archive/DeleteArea.h"
 #include "archive/SqlTexts.h"
 #include "toolkit/ComboText.h"
-#include "toolkit/Picture.h"
-#include "viewer/MapImage.h"
 
 #include <QComboBox>
 #include <QPushButton>
 #include <SQLiteCpp/SQLiteCpp.h>
 
 using namespace orvena;
-using orvena::test::Workspace;
+using namespace orvena::test;
 
 namespace {
 
 const QString kDeleted = QStringLiteral("Area eliminata correttamente");
-const QString kChoose = QStringLiteral("Scegliere l'area da eliminare e clicca Elimina.");
 const QString kConfirm =
     QStringLiteral("Se verrà scelto OK, verrà eliminata l'area e tutte le località di quella "
                    "area. Procedo con l'eliminazione dal database?");
+const QStringList kAreaFields{"AREA", "COLA"};
+const QStringList kPlaceFields{"AREA", "LOCALITA"};
 
-// Areas as "name#n" (n their COLA, telling duplicates apart) in table order.
-QStringList areas(RecordView* v) {
-    QStringList out;
-    v->setRecordSource(sql::kAreaAll);
-    v->refresh();
-    for (; !v->eof(); v->moveNext())
-        out << v->text(QStringLiteral("AREA")) + u'#' + v->text(QStringLiteral("COLA"));
-    return out;
+QStringList areas(MainWindow& w) {
+    return records(w.Data1, sql::kAreaAll, kAreaFields);
 }
-
-// Places as "area/name" in table order.
-QStringList places(RecordView* v) {
-    QStringList out;
-    v->setRecordSource(sql::kLocalityAll);
-    v->refresh();
-    for (; !v->eof(); v->moveNext())
-        out << v->text(QStringLiteral("AREA")) + u'/' + v->text(QStringLiteral("LOCALITA"));
-    return out;
-}
-
-// Fills empty archives: areas "name" get COLA 1, 2, ... in order; places
-// "area/name".
-void fill(MainWindow& w, const QStringList& areaNames, const QStringList& placeNames) {
-    int n = 0;
-    for (const QString& a : areaNames) {
-        w.Data1->addNew();
-        w.Data1->setField(QStringLiteral("AREA"), a);
-        w.Data1->setField(QStringLiteral("COLA"), ++n);
-        w.Data1->update();
-    }
-    for (const QString& p : placeNames) {
-        w.Data2->addNew();
-        w.Data2->setField(QStringLiteral("AREA"), p.section(u'/', 0, 0));
-        w.Data2->setField(QStringLiteral("LOCALITA"), p.section(u'/', 1));
-        w.Data2->update();
-    }
+QStringList places(MainWindow& w) {
+    return records(w.Data2, sql::kLocalityAll, kPlaceFields);
 }
 
 void pressDelete(MainWindow& w, const QString& area) {
@@ -75,58 +44,47 @@ private slots:
     void deletes();
     void refusedOrDeclinedKeepsDeleteMode_data();
     void refusedOrDeclinedKeepsDeleteMode();
-    void areaChoiceLoadsAgainAfterDeletion();
-    void failureBetweenTheFilesLeavesBothUnchanged();
-    void cancelRollsBack();
+    void failureOrCancelBetweenTheFilesChangesNothing();
 };
 
 void AreaDeletionTest::deletes_data() {
-    QTest::addColumn<QStringList>("areaNames");
-    QTest::addColumn<QStringList>("placeNames");
+    QTest::addColumn<QStringList>("before"); // areas "name|COLA", then "=", then places
     QTest::addColumn<QString>("chosen");
-    QTest::addColumn<QStringList>("areasLeft");
-    QTest::addColumn<QStringList>("placesLeft");
-    const QStringList three{"a.gif", "b.gif", "c.gif"};
-    const QStringList scattered{"a.gif/P1", "b.gif/P2", "a.gif/P3", "c.gif/P4", "a.gif/P5"};
+    QTest::addColumn<QStringList>("after");
+    const QStringList places{"a|P1", "b|P2", "a|P3", "c|P4", "a|P5"};
+    const QStringList three = QStringList{"a|1", "b|2", "c|3", "="} + places;
     QTest::newRow("scattered places of the area go, the others stay")
-        << three << scattered << "a.gif" << QStringList{"b.gif#2", "c.gif#3"}
-        << QStringList{"b.gif/P2", "c.gif/P4"};
-    QTest::newRow("letter case differs: nothing goes")
-        << three << scattered << "A.GIF" << QStringList{"a.gif#1", "b.gif#2", "c.gif#3"}
-        << scattered;
+        << three << "a" << QStringList{"b|2", "c|3", "=", "b|P2", "c|P4"};
+    QTest::newRow("letter case differs: nothing goes") << three << "A" << three;
+    QTest::newRow("name not found") << three << "z" << three;
     QTest::newRow("two records of one name: the first goes, all places go")
-        << QStringList{"b.gif", "a.gif", "a.gif"} << scattered << "a.gif"
-        << QStringList{"b.gif#1", "a.gif#3"} << QStringList{"b.gif/P2", "c.gif/P4"};
-    QTest::newRow("name not found") << three << scattered << "z.gif"
-                                    << QStringList{"a.gif#1", "b.gif#2", "c.gif#3"} << scattered;
-    QTest::newRow("empty tables") << QStringList() << QStringList() << "a.gif" << QStringList()
-                                  << QStringList();
-    QTest::newRow("quote and a column's name are plain names")
-        << QStringList{"AREA", "x\"y", "x"} << QStringList{"AREA/P", "x\"y/Q", "x/R"} << "x\"y"
-        << QStringList{"AREA#1", "x#3"} << QStringList{"AREA/P", "x/R"};
+        << QStringList{"b|1", "a|2", "a|3", "="} + places << "a"
+        << QStringList{"b|1", "a|3", "=", "b|P2", "c|P4"};
+    QTest::newRow("empty tables") << QStringList{"="} << "a" << QStringList{"="};
+    QTest::newRow("a quote and a column's name are plain names")
+        << QStringList{"AREA|1", "x\"y|2", "x|3", "=", "AREA|P", "x\"y|Q", "x|R"} << "x\"y"
+        << QStringList{"AREA|1", "x|3", "=", "AREA|P", "x|R"};
 }
 
 void AreaDeletionTest::deletes() {
-    QFETCH(QStringList, areaNames);
-    QFETCH(QStringList, placeNames);
+    QFETCH(QStringList, before);
     QFETCH(QString, chosen);
-    QFETCH(QStringList, areasLeft);
-    QFETCH(QStringList, placesLeft);
+    QFETCH(QStringList, after);
     Workspace ws(Workspace::Content::Empty);
     MainWindow& w = ws.start();
-    fill(w, areaNames, placeNames);
+    const auto split = before.indexOf(QStringLiteral("="));
+    addRecords(w.Data1, kAreaFields, before.mid(0, split));
+    addRecords(w.Data2, kPlaceFields, before.mid(split + 1));
 
     pressDelete(w, chosen);
     QCOMPARE(ws.dialogs.texts(), (QStringList{kConfirm, kDeleted}));
     QCOMPARE(ws.dialogs.shown().at(0).buttons, Buttons::YesNo);
     QVERIFY(!ws.dialogs.shown().at(1).hourglassBusy);
     QVERIFY(!isShown(w.cmdregcor));
-    QCOMPARE(w.cmdregcor->text(), QStringLiteral("Elimina"));
-    QCOMPARE(areas(w.Data1), areasLeft);
-    QCOMPARE(places(w.Data2), placesLeft);
+    QCOMPARE(areas(w) + QStringList{"="} + places(w), after);
     QStringList listed;
-    for (const QString& a : areasLeft)
-        listed << a.section(u'#', 0, 0);
+    for (const QString& a : after.mid(0, after.indexOf(QStringLiteral("="))))
+        listed << a.section(u'|', 0, 0);
     QCOMPARE(combo::lines(w.f1area), listed);
 }
 
@@ -134,7 +92,8 @@ void AreaDeletionTest::refusedOrDeclinedKeepsDeleteMode_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<int>("answer");
     QTest::addColumn<QStringList>("texts");
-    QTest::newRow("empty box") << "" << int(AnswerYes) << QStringList{kChoose};
+    QTest::newRow("empty box") << "" << int(AnswerYes)
+                               << QStringList{"Scegliere l'area da eliminare e clicca Elimina."};
     QTest::newRow("No") << "valfonda_ne.bmp" << int(AnswerNo) << QStringList{kConfirm};
 }
 
@@ -144,74 +103,49 @@ void AreaDeletionTest::refusedOrDeclinedKeepsDeleteMode() {
     QFETCH(QStringList, texts);
     Workspace ws;
     MainWindow& w = ws.start();
-    const QStringList areasBefore = areas(w.Data1);
-    const QStringList placesBefore = places(w.Data2);
+    const QStringList before = areas(w) + places(w);
     ws.dialogs.queueAnswer(answer);
     pressDelete(w, chosen);
     QCOMPARE(ws.dialogs.takeTexts(), texts);
     QVERIFY(isShown(w.cmdregcor));
-    QCOMPARE(areas(w.Data1), areasBefore);
-    QCOMPARE(places(w.Data2), placesBefore);
+    QCOMPARE(areas(w) + places(w), before);
 
-    // Still in delete mode: another area can be chosen and deleted.
-    combo::setText(w.f1area, QStringLiteral("valfonda_so.jpg"));
-    QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
-    QCOMPARE(ws.dialogs.takeTexts(), (QStringList{kConfirm, kDeleted}));
-    QCOMPARE(areas(w.Data1).size(), areasBefore.size() - 1);
-    QVERIFY(!places(w.Data2).join(u' ').contains(QStringLiteral("valfonda_so.jpg/")));
-}
-
-void AreaDeletionTest::areaChoiceLoadsAgainAfterDeletion() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    w.mnareacanc_Click();
-    // In delete mode a choice only names the area.
-    Workspace::choose(w.f1area, QStringLiteral("valfonda_se.jpg"));
+    // Still in delete mode: a choice loads nothing, and that area is deleted.
+    Workspace::choose(w.f1area, QStringLiteral("valfonda_so.jpg"));
     QVERIFY(w.state().loadedPicture.isNull());
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
     QCOMPARE(ws.dialogs.takeTexts(), (QStringList{kConfirm, kDeleted}));
-    QVERIFY(!combo::lines(w.f1area).contains(QStringLiteral("valfonda_se.jpg")));
+    QCOMPARE(areas(w).size(), 3);
+    QVERIFY(places(w).filter(QStringLiteral("valfonda_so.jpg|")).isEmpty());
 
+    // Out of delete mode, a choice loads the area again.
     Workspace::choose(w.f1area, QStringLiteral("valfonda_ne.bmp"));
     QCOMPARE(ws.dialogs.texts(), QStringList());
-    QCOMPARE(w.state().loadedPicture, loadPicture(ws.file(QStringLiteral("valfonda_ne.bmp"))));
-    QVERIFY(w.cmbloc->count() > 0);
+    QVERIFY(!w.state().loadedPicture.isNull() && w.cmbloc->count() > 0);
 }
 
-void AreaDeletionTest::failureBetweenTheFilesLeavesBothUnchanged() {
+void AreaDeletionTest::failureOrCancelBetweenTheFilesChangesNothing() {
     Workspace ws;
     MainWindow& w = ws.start();
-    const QStringList areasBefore = areas(w.Data1);
-    const QStringList placesBefore = places(w.Data2);
-    {
-        // The places refuse to go, after the area record is already deleted.
-        SQLite::Database loc(ws.file(QStringLiteral("localita.mdb")).toStdString(),
-                             SQLite::OPEN_READWRITE);
-        loc.exec("CREATE TRIGGER refuse BEFORE DELETE ON localita "
-                 "BEGIN SELECT RAISE(ABORT, 'disk says no'); END");
-    }
-    pressDelete(w, QStringLiteral("valfonda_ne.bmp"));
-    const QStringList texts = ws.dialogs.texts();
-    QCOMPARE(texts.size(), 2);
-    QVERIFY2(texts[1].startsWith(QStringLiteral("L'area non è stata eliminata")) &&
-                 texts[1].contains(QStringLiteral("localita.mdb")),
-             qPrintable(texts[1]));
+    const QStringList before = areas(w) + places(w);
+    const QString area = QStringLiteral("valfonda_ne.bmp");
+    // A cancel heard after the area record went.
+    QVERIFY(
+        deleteArea(ws.folder.path(), area, [](auto done, auto) { return done == 0; }).cancelled);
+    QCOMPARE(areas(w) + places(w), before);
+
+    // The places refuse to go, after the area record is already deleted.
+    SQLite::Database(ws.file(QStringLiteral("localita.mdb")).toStdString(), SQLite::OPEN_READWRITE)
+        .exec("CREATE TRIGGER refuse BEFORE DELETE ON localita "
+              "BEGIN SELECT RAISE(ABORT, 'no'); END");
+    pressDelete(w, area);
+    const QString failure = ws.dialogs.texts().value(1);
+    QVERIFY2(failure.startsWith(QStringLiteral("L'area non è stata eliminata")) &&
+                 failure.contains(QStringLiteral("localita.mdb")),
+             qPrintable(failure));
     QVERIFY(!ws.dialogs.shown().at(1).hourglassBusy);
     QVERIFY(isShown(w.cmdregcor));
-    QCOMPARE(areas(w.Data1), areasBefore);
-    QCOMPARE(places(w.Data2), placesBefore);
-}
-
-void AreaDeletionTest::cancelRollsBack() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    const QStringList placesBefore = places(w.Data2);
-    const AreaDeletionResult r =
-        deleteArea(ws.folder.path(), QStringLiteral("valfonda_ne.bmp"),
-                   [](std::int64_t done, std::int64_t) { return done == 0; });
-    QVERIFY(r.cancelled && !r.ok());
-    QCOMPARE(places(w.Data2), placesBefore);
-    QVERIFY(areas(w.Data1).join(u' ').contains(QStringLiteral("valfonda_ne.bmp")));
+    QCOMPARE(areas(w) + places(w), before);
 }
 
 ORVENA_TEST_MAIN(AreaDeletionTest)

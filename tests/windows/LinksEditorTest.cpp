@@ -1,10 +1,10 @@
+#include "Records.h"
 #include "TestMain.h"
 #include "Workspace.h"
 
 #include "archive/SqlTexts.h"
 #include "toolkit/ActivationTracker.h"
 #include "toolkit/ComboText.h"
-#include "toolkit/Picture.h"
 #include "viewer/MapImage.h"
 #include "windows/LinksEditor.h"
 
@@ -16,26 +16,13 @@
 #include <cmath>
 
 using namespace orvena;
-using orvena::test::Workspace;
+using namespace orvena::test;
 
 namespace {
 
 const QString kStored = QStringLiteral("Collegamenti modificati.");
 const QString kNE = QStringLiteral("valfonda_ne.bmp");
-
-// Every area's links in table order, as "area:north,east,south,west".
-QStringList links(RecordView* v) {
-    QStringList out;
-    v->setRecordSource(sql::kAreaAll);
-    v->refresh();
-    for (; !v->eof(); v->moveNext()) {
-        QStringList four;
-        for (const char* f : {"NORD", "EST", "SUD", "OVEST"})
-            four << v->text(QLatin1String(f));
-        out << v->text(QStringLiteral("AREA")) + u':' + four.join(u',');
-    }
-    return out;
-}
+const QStringList kLinkFields{"AREA", "NORD", "EST", "SUD", "OVEST"};
 
 LinksEditor& open(MainWindow& w) {
     w.mncollega_Click();
@@ -44,16 +31,24 @@ LinksEditor& open(MainWindow& w) {
     return *editor;
 }
 
-QStringList comboTexts(LinksEditor& e) {
-    return {combo::text(e.cmbnord), combo::text(e.cmbest), combo::text(e.cmbsud),
-            combo::text(e.cmbovest)};
+QList<QComboBox*> boxes(LinksEditor& e) {
+    return {e.cmbnord, e.cmbest, e.cmbsud, e.cmbovest};
 }
 
-void setComboTexts(LinksEditor& e, const QStringList& texts) {
-    combo::setText(e.cmbnord, texts[0]);
-    combo::setText(e.cmbest, texts[1]);
-    combo::setText(e.cmbsud, texts[2]);
-    combo::setText(e.cmbovest, texts[3]);
+QString comboTexts(LinksEditor& e) {
+    QStringList texts;
+    for (QComboBox* b : boxes(e))
+        texts << combo::text(b);
+    return texts.join(u'|');
+}
+
+void setComboTexts(LinksEditor& e, const QString& texts) {
+    for (int i = 0; i < 4; ++i)
+        combo::setText(boxes(e)[i], texts.section(u'|', i, i));
+}
+
+void activate(QWidget* w) {
+    ActivationTracker::instance().windowActivated(w);
 }
 
 } // namespace
@@ -63,69 +58,70 @@ class LinksEditorTest : public QObject {
 private slots:
     void storesOnlyTheShownAreasRecord_data();
     void storesOnlyTheShownAreasRecord();
-    void noAreaShownOpensNothing();
     void comingBackDiscardsUnsavedChoices();
-    void openingSetsTheNaturalSizeFromTheShownImage_data();
-    void openingSetsTheNaturalSizeFromTheShownImage();
+    void openingTakesTheShownImageAsNaturalSize_data();
+    void openingTakesTheShownImageAsNaturalSize();
     void panningFollowsANewLink();
 };
 
 void LinksEditorTest::storesOnlyTheShownAreasRecord_data() {
     QTest::addColumn<QString>("shown");
-    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QString>("texts");
     QTest::addColumn<QStringList>("expected");
-    const QStringList before{"a:,,,", "b:,,,", "x\"y:,,,", "AREA:,,,", "A:,,,"};
-    QTest::newRow("east neighbour, no link back")
-        << "a" << QStringList{"", "b", "", ""}
-        << QStringList{"a:,b,,", "b:,,,", "x\"y:,,,", "AREA:,,,", "A:,,,"};
+    QTest::addColumn<QString>("message");
+    const QString noRecord = QStringLiteral("L'area mostrata non ha un record nell'archivio delle "
+                                            "aree: i collegamenti non sono stati modificati.");
+    const QStringList before{"a||||", "b||||", "x\"y||||", "AREA||||", "A||||"};
+    auto with = [&](int i, const QString& line) {
+        QStringList l = before;
+        l[i] = line;
+        return l;
+    };
+    QTest::newRow("east neighbour, no link back") << "a"
+                                                  << "|b||" << with(0, "a||b||") << kStored;
     QTest::newRow("itself, and one name in several directions")
-        << "b" << QStringList{"b", "a", "a", "no such sheet"}
-        << QStringList{"a:,,,", "b:b,a,a,no such sheet", "x\"y:,,,", "AREA:,,,", "A:,,,"};
-    QTest::newRow("a quote in the name")
-        << "x\"y" << QStringList{"AREA", "", "x\"y", ""}
-        << QStringList{"a:,,,", "b:,,,", "x\"y:AREA,,x\"y,", "AREA:,,,", "A:,,,"};
-    QTest::newRow("a column's name; the same name in other case is another area")
-        << "AREA" << QStringList{"a", "a", "a", "a"}
-        << QStringList{"a:,,,", "b:,,,", "x\"y:,,,", "AREA:a,a,a,a", "A:,,,"};
+        << "b"
+        << "b|a|a|no such sheet" << with(1, "b|b|a|a|no such sheet") << kStored;
+    QTest::newRow("a quote in the name") << "x\"y"
+                                         << "AREA||x\"y|" << with(2, "x\"y|AREA||x\"y|") << kStored;
+    QTest::newRow("a column's name, beside the same name in other case")
+        << "AREA"
+        << "a|a|a|a" << with(3, "AREA|a|a|a|a") << kStored;
     QTest::newRow("no record of exactly that name: nothing written")
-        << "B" << QStringList{"a", "a", "a", "a"} << before;
+        << "B"
+        << "a|a|a|a" << before << noRecord;
+    QTest::newRow("no area shown: not opened")
+        << ""
+        << "" << before << "Richiama prima una carta a cui fare i collegamenti.";
 }
 
 void LinksEditorTest::storesOnlyTheShownAreasRecord() {
     QFETCH(QString, shown);
-    QFETCH(QStringList, texts);
+    QFETCH(QString, texts);
     QFETCH(QStringList, expected);
+    QFETCH(QString, message);
     Workspace ws(Workspace::Content::Empty);
     MainWindow& w = ws.start();
     const QStringList names{"a", "b", "x\"y", "AREA", "A"};
-    for (const QString& n : names) {
-        w.Data1->addNew();
-        w.Data1->setField(QStringLiteral("AREA"), n);
-        w.Data1->update();
-    }
+    addRecords(w.Data1, {"AREA"}, names);
     combo::setText(w.f1area, shown);
+    if (shown.isEmpty()) {
+        w.mncollega_Click();
+        QCOMPARE(ws.dialogs.texts(), QStringList{message});
+        QVERIFY(!w.findChild<LinksEditor*>());
+        return;
+    }
     LinksEditor& e = open(w);
     QCOMPARE(e.windowTitle(), QStringLiteral("Form4"));
     QCOMPARE(e.Label1->text(), QStringLiteral("AREA: ") + shown);
-    for (QComboBox* box : {e.cmbnord, e.cmbest, e.cmbsud, e.cmbovest})
+    for (QComboBox* box : boxes(e))
         QCOMPARE(combo::lines(box), names);
-    QCOMPARE(comboTexts(e), (QStringList{"", "", "", ""}));
+    QCOMPARE(comboTexts(e), QStringLiteral("|||"));
 
     setComboTexts(e, texts);
     QTest::mouseClick(e.cmdmod, Qt::LeftButton);
-    const bool found = names.contains(shown);
-    QCOMPARE(ws.dialogs.texts().size(), 1);
-    QVERIFY2(found == (ws.dialogs.texts()[0] == kStored), qPrintable(ws.dialogs.texts()[0]));
-    QCOMPARE(links(w.Data1), expected);
-}
-
-void LinksEditorTest::noAreaShownOpensNothing() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    w.mncollega_Click();
-    QCOMPARE(ws.dialogs.texts(),
-             QStringList{QStringLiteral("Richiama prima una carta a cui fare i collegamenti.")});
-    QVERIFY(!w.findChild<LinksEditor*>(QStringLiteral("Form4")));
+    QCOMPARE(ws.dialogs.texts(), QStringList{message});
+    QCOMPARE(records(w.Data1, sql::kAreaAll, kLinkFields), expected);
 }
 
 void LinksEditorTest::comingBackDiscardsUnsavedChoices() {
@@ -133,31 +129,31 @@ void LinksEditorTest::comingBackDiscardsUnsavedChoices() {
     MainWindow& w = ws.start();
     Workspace::choose(w.f1area, kNE);
     LinksEditor& e = open(w);
-    const QStringList stored = comboTexts(e);
-    QVERIFY(!stored[3].isEmpty()); // the demo's north-east sheet has a west neighbour
-    setComboTexts(e, {kNE, kNE, kNE, kNE});
-    ActivationTracker::instance().windowActivated(&w);
-    ActivationTracker::instance().windowActivated(&e);
+    const QString stored = comboTexts(e);
+    QCOMPARE(stored, QStringLiteral("||valfonda_se.jpg|valfonda_no.gif"));
+    const QString unsaved = QStringList(4, kNE).join(u'|');
+    setComboTexts(e, unsaved);
+    activate(&w);
+    activate(&e);
     QCOMPARE(comboTexts(e), stored);
-    QCOMPARE(combo::lines(e.cmbest).size(), 4);
 
-    // Esci hides the window; opening it again finds it with the stored links.
+    // Esci only hides it; opening it again reads the stored links.
     QTest::mouseClick(e.cmdesci, Qt::LeftButton);
     QVERIFY(e.isHidden());
-    setComboTexts(e, {kNE, kNE, kNE, kNE});
-    ActivationTracker::instance().windowActivated(&w);
+    setComboTexts(e, unsaved);
+    activate(&w);
     QCOMPARE(&open(w), &e);
     QCOMPARE(comboTexts(e), stored);
     QCOMPARE(ws.dialogs.texts(), QStringList());
 }
 
-void LinksEditorTest::openingSetsTheNaturalSizeFromTheShownImage_data() {
+void LinksEditorTest::openingTakesTheShownImageAsNaturalSize_data() {
     QTest::addColumn<int>("zoomSteps");
     QTest::newRow("zoom 100") << 0;
     QTest::newRow("zoomed in twice") << 2;
 }
 
-void LinksEditorTest::openingSetsTheNaturalSizeFromTheShownImage() {
+void LinksEditorTest::openingTakesTheShownImageAsNaturalSize() {
     QFETCH(int, zoomSteps);
     Workspace ws;
     MainWindow& w = ws.start();
@@ -179,17 +175,15 @@ void LinksEditorTest::openingSetsTheNaturalSizeFromTheShownImage() {
 void LinksEditorTest::panningFollowsANewLink() {
     Workspace ws;
     MainWindow& w = ws.start();
-    const QString target = QStringLiteral("valfonda_so.jpg");
     Workspace::choose(w.f1area, kNE);
     LinksEditor& e = open(w);
-    combo::setText(e.cmbest, target);
+    combo::setText(e.cmbest, QStringLiteral("valfonda_so.jpg"));
     QTest::mouseClick(e.cmdmod, Qt::LeftButton);
     QCOMPARE(ws.dialogs.takeTexts(), QStringList{kStored});
-    ActivationTracker::instance().windowActivated(&w);
+    activate(&w);
     w.MoveEast();
     QCOMPARE(ws.dialogs.texts(), QStringList());
-    QCOMPARE(combo::text(w.f1area), target);
-    QCOMPARE(w.state().loadedPicture, loadPicture(ws.file(target)));
+    QCOMPARE(combo::text(w.f1area), QStringLiteral("valfonda_so.jpg"));
 }
 
 ORVENA_TEST_MAIN(LinksEditorTest)
