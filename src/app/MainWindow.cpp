@@ -81,6 +81,8 @@ void MainWindow::connectEvents() {
     connect(cmdsalva, &QPushButton::clicked, this, [this] { cmdsalva_Click(); });
     connect(mnhelp, &QAction::triggered, this, [this] { mnhelp_Click(); });
     connect(mnesportagis, &QAction::triggered, this, [this] { mnesportagis_Click(); });
+    connect(mnareacanc, &QAction::triggered, this, [this] { mnareacanc_Click(); });
+    connect(mncollega, &QAction::triggered, this, [this] { mncollega_Click(); });
 }
 
 void MainWindow::Form_Load() {

@@ -139,6 +139,10 @@ public:
     // --- The export for other map tools (exchange/GisExportMenu.cpp).
     void mnesportagis_Click();
 
+    // --- Area deletion and the links editor (windows/).
+    void mnareacanc_Click();
+    void mncollega_Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

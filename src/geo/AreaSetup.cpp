@@ -19,6 +19,7 @@
 #include "toolkit/Hourglass.h"
 #include "toolkit/Picture.h"
 #include "viewer/MapImage.h"
+#include "windows/AreaDeletion.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -249,7 +250,7 @@ void MainWindow::cmdregcor_Click() {
         return;
     }
     if (caption == kCaptionDelete) {
-        // Area deletion.
+        deleteChosenArea(*this);
         return;
     }
 

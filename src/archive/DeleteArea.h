@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+namespace orvena {
+
+class WorkingPair;
+
+// What a deletion of an area did.
+struct AreaDeletionResult {
+    bool areaFound = false; // an area record of exactly that name was deleted
+    std::int64_t localitiesDeleted = 0;
+    bool cancelled = false; // the progress callback asked to stop: nothing changed
+    QString failure;        // Italian reason when it failed: nothing changed
+    bool ok() const { return failure.isEmpty() && !cancelled; }
+};
+
+// Progress of a deletion: places deleted so far and in all. Returning false
+// stops it, and everything is rolled back.
+using DeletionProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+
+// Deletes an area with its places, in one transaction over area.mdb and
+// localita.mdb: the first AREA record (in table order) whose name equals area
+// exactly, letter case included, and every locality whose AREA equals it
+// exactly, wherever it lies in the table. A name found nowhere deletes nothing
+// and is no failure. After a failure, a cancel or a crash at any instant both
+// files are as before or as after, never in between.
+AreaDeletionResult deleteArea(const QString& folder, const QString& area,
+                              const DeletionProgress& progress = {});
+AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area,
+                              const DeletionProgress& progress = {});
+
+} // namespace orvena

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace orvena {
+
+class MapImage;
+class RecordView;
+struct ViewerState;
+
+// The sheet links editor (Form4): the four neighbours of the area the main
+// window shows. Opened by "Collegamenti" (MainWindow::mncollega_Click), hidden
+// by its own "Esci", unloaded when closed by its frame. Every activation reads
+// the links back from the stored record, discarding unsaved choices.
+class LinksEditor : public QWidget {
+    Q_OBJECT
+public:
+    // areaBox: the main window's f1area; image: its Image1; data1: Data1.
+    LinksEditor(QComboBox& areaBox, const MapImage& image, RecordView& data1, ViewerState& state,
+                QWidget* parent);
+    ~LinksEditor() override;
+
+    QLabel* Label1; // "AREA: " and the area name
+    QLabel* Label2; // "Nord"
+    QLabel* Label3; // "Est"
+    QLabel* Label4; // "Sud"
+    QLabel* Label5; // "Ovest"
+    QComboBox* cmbnord;
+    QComboBox* cmbest;
+    QComboBox* cmbsud;
+    QComboBox* cmbovest;
+    QPushButton* cmdmod;
+    QPushButton* cmdesci;
+
+    void Form_Activate();
+    void cmdmod_Click();
+    void cmdesci_Click();
+
+private:
+    // Stands Data1 on the first record whose AREA is exactly name; false when
+    // there is none.
+    bool findRecord(const QString& name);
+
+    QComboBox& areaBox_;
+    const MapImage& image_;
+    RecordView& data1_;
+    ViewerState& state_;
+    // The area whose record the last activation found (empty: none found).
+    QString recordArea_;
+    bool hasRecord_ = false;
+};
+
+} // namespace orvena
