@@ -130,6 +130,9 @@ public:
     // not a number counts as the zoom it last held.
     double zoomPercent() const;
 
+    // --- The locality editor (windows/LocalityEditor.cpp).
+    void mnlocagg_Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -139,7 +142,7 @@ private:
     void applyAreaRecord(const QString& coloText);
     void RefillAreaLocalities(const QString& area);
     void zoomStep(int direction);
-    // Brings the locality editor back after its position click (geo/AreaSetup.cpp).
+    // Brings the locality editor back after its position click (windows/LocalityEditor.cpp).
     void showLocalityEditor();
 
     void buildControls();
