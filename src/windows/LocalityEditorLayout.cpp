@@ -19,7 +19,7 @@ constexpr int kMargin = 120;
 constexpr int kRowLabelWidth = 1335;
 constexpr int kColumn[3] = {1560, 2520, 3480}; // degrees, minutes, seconds
 constexpr int kColumnWidth = 855;
-constexpr int kWidth = 5415;  // the window's inner width
+constexpr int kWidth = 6015;  // the window's inner width
 constexpr int kHeight = 3675; // and height
 constexpr int kButtonHeight = 375;
 
@@ -54,10 +54,10 @@ void LocalityEditor::buildControls() {
     cmdpixel = button(this, "cmdpixel", QStringLiteral("Clicca la posizione"), kColumn[2], 2565,
                       kWidth - kMargin - kColumn[2], kButtonHeight);
 
-    cmdins = button(this, "cmdins", QStringLiteral("Inserimento"), 120, 3180, 1215, kButtonHeight);
-    cmdmod = button(this, "cmdmod", QStringLiteral("Modifica"), 1440, 3180, 1215, kButtonHeight);
-    cmdann = button(this, "cmdann", QStringLiteral("Elimina"), 2760, 3180, 1215, kButtonHeight);
-    cmdesci = button(this, "cmdesci", QStringLiteral("Esci"), 4080, 3180, 1215, kButtonHeight);
+    cmdins = button(this, "cmdins", QStringLiteral("Inserimento"), 120, 3180, 1365, kButtonHeight);
+    cmdmod = button(this, "cmdmod", QStringLiteral("Modifica"), 1590, 3180, 1365, kButtonHeight);
+    cmdann = button(this, "cmdann", QStringLiteral("Elimina"), 3060, 3180, 1365, kButtonHeight);
+    cmdesci = button(this, "cmdesci", QStringLiteral("Esci"), 4530, 3180, 1365, kButtonHeight);
 
     setFixedSize(twips::toPixels(kWidth), twips::toPixels(kHeight));
 }
