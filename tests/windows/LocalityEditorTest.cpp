@@ -222,6 +222,9 @@ void LocalityEditorTest::changes_data() {
     QTest::newRow("modify a place without position, chosen after one with")
         << "mod" << QStringList{kVilla, "SENZA POSTO"} << "" << anglesWith(0, "46") << none << ""
         << modified << "SENZA POSTO" << QStringList{"46 20 10 9 50 5 null null"};
+    QTest::newRow("modify a name typed after choosing another: its own position")
+        << "mod" << QStringList{kVilla} << "senza posto" << anglesWith(0, "46") << none << "14064"
+        << modified << "SENZA POSTO" << QStringList{"46 20 10 9 50 5 null null"};
     QTest::newRow("delete") << "ann" << QStringList{kVilla} << "" << QStringList() << none
                             << "14064"
                             << "Località eliminata correttamente" << kVilla << QStringList();
@@ -289,6 +292,7 @@ void LocalityEditorTest::positionTakenOnTheMap() {
     QTest::mouseClick(e.cmdins, Qt::LeftButton);
     QCOMPARE(ws.dialogs.takeTexts(), QStringList{"Località inserita correttamente"});
     QCOMPARE(::stored(ws, "CÀ NUOVA"), QStringList{"45 20 10 9 50 5 615 915"});
+    QCOMPARE(combo::lines(e.cmbloc).last(), "CÀ NUOVA"); // in table order, not sorted
 
     QTest::mouseClick(e.cmdesci, Qt::LeftButton);
     QVERIFY(e.isHidden());
