@@ -56,6 +56,18 @@ std::optional<float> storedPosition(const QString& text) {
     return static_cast<float>(*v);
 }
 
+const QString& doneMessage(LocalityChange kind) {
+    switch (kind) {
+    case LocalityChange::Insert:
+        return localitytext::kInserted;
+    case LocalityChange::Modify:
+        return localitytext::kModified;
+    case LocalityChange::Delete:
+        break;
+    }
+    return localitytext::kDeleted;
+}
+
 } // namespace
 
 LocalityEditor::LocalityEditor(MainWindow& form1, ViewerState& state, RecordView& areas,
@@ -236,6 +248,8 @@ bool LocalityEditor::holdsPositionFor(const QString& area, const QString& name) 
     return positionHeld_ && (positionTakenOnMap_ || (area == heldArea_ && name == heldName_));
 }
 
+// The checks, the exact lookup, the write of one record, the sheet's list
+// again and the closing message. A refused change writes nothing.
 void LocalityEditor::change(LocalityChange kind) {
     const QList<QLineEdit*> boxes = angleBoxes();
     LocalityForm form;
@@ -259,9 +273,14 @@ void LocalityEditor::change(LocalityChange kind) {
     hourglass::set();
     try {
         const bool found = findLocality(form.area, form.name);
-        if (found == (kind == LocalityChange::Insert)) {
+        if (kind == LocalityChange::Insert && found) {
             hourglass::reset();
-            dialogs().message(found ? localitytext::kExists : localitytext::kNotFound);
+            dialogs().message(localitytext::kExists);
+            return;
+        }
+        if (kind != LocalityChange::Insert && !found) {
+            hourglass::reset();
+            dialogs().message(localitytext::kNotFound);
             return;
         }
         switch (kind) {
@@ -284,17 +303,7 @@ void LocalityEditor::change(LocalityChange kind) {
     }
     hourglass::reset();
     cmbarea_Click();
-    switch (kind) {
-    case LocalityChange::Insert:
-        dialogs().message(localitytext::kInserted);
-        break;
-    case LocalityChange::Modify:
-        dialogs().message(localitytext::kModified);
-        break;
-    case LocalityChange::Delete:
-        dialogs().message(localitytext::kDeleted);
-        break;
-    }
+    dialogs().message(doneMessage(kind));
 }
 
 bool LocalityEditor::findLocality(const QString& area, const QString& name) {
