@@ -83,6 +83,7 @@ void MainWindow::connectEvents() {
     connect(mnesportagis, &QAction::triggered, this, [this] { mnesportagis_Click(); });
     connect(mnareacanc, &QAction::triggered, this, [this] { mnareacanc_Click(); });
     connect(mncollega, &QAction::triggered, this, [this] { mncollega_Click(); });
+    connect(mnlocagg, &QAction::triggered, this, [this] { mnlocagg_Click(); });
 }
 
 void MainWindow::Form_Load() {

@@ -143,6 +143,9 @@ public:
     void mnareacanc_Click();
     void mncollega_Click();
 
+    // --- The locality editor (windows/LocalityEditor.cpp).
+    void mnlocagg_Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -152,7 +155,7 @@ private:
     void applyAreaRecord(const QString& coloText);
     void RefillAreaLocalities(const QString& area);
     void zoomStep(int direction);
-    // Brings the locality editor back after its position click (geo/AreaSetup.cpp).
+    // Brings the locality editor back after its position click (windows/LocalityEditor.cpp).
     void showLocalityEditor();
 
     void buildControls();

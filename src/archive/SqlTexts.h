@@ -27,5 +27,9 @@ inline constexpr const char* kLocalityOfArea = "select * from localita where ARE
 inline constexpr const char* kLocalityOfAreaByName =
     "select * from localita where AREA = ? and localita = ?";
 inline constexpr const char* kLocalityByName = "select * from localita where LOCALITA = ?";
+// The localities of one area in the order the table holds them, found through
+// the index on AREA instead of a walk of the whole table.
+inline constexpr const char* kLocalityOfAreaInTableOrder =
+    "select * from localita where AREA = ? order by rowid";
 
 } // namespace orvena::sql

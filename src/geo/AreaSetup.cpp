@@ -238,10 +238,6 @@ void MainWindow::Image1_Click() {
     }
 }
 
-// The locality editor takes back the position it asked for. It is brought
-// back to the screen here once it exists.
-void MainWindow::showLocalityEditor() {}
-
 void MainWindow::cmdregcor_Click() {
     const QString caption = cmdregcor->text();
     if (caption == kCaptionExit) {

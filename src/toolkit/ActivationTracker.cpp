@@ -40,7 +40,8 @@ void ActivationTracker::windowActivated(QWidget* window) {
 bool ActivationTracker::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::WindowActivate && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
-        if (w->isWindow()) windowActivated(w);
+        // A window hidden since the activation was queued is not active any more.
+        if (w->isWindow() && w->isVisible()) windowActivated(w);
     }
     return false;
 }

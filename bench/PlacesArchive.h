@@ -1,0 +1,46 @@
+#pragma once
+
+// The archive the benchmarks work on: 1000 sheets and their places, filled
+// straight through the engine.
+
+#include <QString>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <string>
+
+namespace orvena::bench {
+
+inline constexpr int kSheets = 1000;
+
+inline QString sheetName(int i) {
+    return QStringLiteral("foglio%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
+}
+
+// Fills the empty archives of folder with kSheets areas and places localities,
+// dealt to the sheets in turn ("LOCALITA 0" on sheet 0, "LOCALITA 1" on sheet 1 ...).
+inline void fillPlaces(const QString& folder, int places) {
+    SQLite::Database area((folder + "/area.mdb").toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Database loc((folder + "/localita.mdb").toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Transaction ta(area);
+    SQLite::Statement addArea(area, "INSERT INTO AREA (AREA, COLA, COLO) VALUES (?, 24.25, 17)");
+    for (int i = 0; i < kSheets; ++i) {
+        addArea.bind(1, sheetName(i).toStdString());
+        addArea.exec();
+        addArea.reset();
+    }
+    ta.commit();
+    SQLite::Transaction tl(loc);
+    SQLite::Statement addPlace(loc,
+                               "INSERT INTO localita VALUES (?, ?, 45, 20, 10, 9, 30, 5, ?, ?)");
+    for (int i = 0; i < places; ++i) {
+        addPlace.bind(1, sheetName(i % kSheets).toStdString());
+        addPlace.bind(2, ("LOCALITA " + std::to_string(i)));
+        addPlace.bind(3, 100.0 + i % 20000);
+        addPlace.bind(4, 100.0 + i % 15000);
+        addPlace.exec();
+        addPlace.reset();
+    }
+    tl.commit();
+}
+
+} // namespace orvena::bench
