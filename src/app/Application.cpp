@@ -1,11 +1,30 @@
 #include "app/Application.h"
 
 #include "app/MainWindow.h"
+#include "archive/RecordView.h"
 #include "toolkit/ActivationTracker.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Hourglass.h"
 
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 namespace orvena {
+
+namespace {
+
+// The message for a failure no handler trapped: an engine failure names its
+// archive and says why in Italian.
+QString failureText(const std::exception& failure) {
+    if (const auto* archive = dynamic_cast<const ArchiveError*>(&failure);
+        archive && archive->code() != 0)
+        return archive->italianMessage();
+    return QStringLiteral("Errore imprevisto: %1").arg(QString::fromUtf8(failure.what()));
+}
+
+} // namespace
 
 Application::Application(int& argc, char** argv)
     : QApplication(argc, argv) {
@@ -17,9 +36,33 @@ bool Application::notify(QObject* receiver, QEvent* event) {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
         hourglass::reset();
-        dialogs().message(QStringLiteral("Errore imprevisto: %1").arg(QString::fromUtf8(e.what())));
+        dialogs().message(failureText(e));
         return false;
     }
+}
+
+void reportStartFailure(const std::exception& failure) {
+    hourglass::reset();
+    dialogs().message(failureText(failure) + QStringLiteral(" Il programma termina."));
+}
+
+bool installItalianTranslation(QCoreApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+QString createdArchivesMessage(const QStringList& files, const QString& folder) {
+    if (files.size() == 1)
+        return QStringLiteral("L'archivio %1 non era nella cartella %2: è stato creato vuoto.")
+            .arg(files.first(), QDir::toNativeSeparators(folder));
+    return QStringLiteral("Gli archivi %1 non erano nella cartella %2: sono stati creati vuoti.")
+        .arg(files.join(QStringLiteral(", ")), QDir::toNativeSeparators(folder));
 }
 
 void showAndActivate(MainWindow& window) {

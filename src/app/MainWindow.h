@@ -136,7 +136,7 @@ protected:
 private:
     enum class AreaRecord { Lookup, Current };
     void loadArea(AreaRecord record);
-    void applyAreaRecord(const QString& coloText);
+    bool applyAreaRecord(const QString& coloText);
     void RefillAreaLocalities(const QString& area);
     void zoomStep(int direction);
     // Brings the locality editor back after its position click (geo/AreaSetup.cpp).
@@ -144,7 +144,9 @@ private:
 
     void buildControls();
     void buildMenu();
+    void sizeWindow();
     void connectEvents();
+    void detach();
 
     ViewerState& state_;
     QString commandLine_;

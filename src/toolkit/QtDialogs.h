@@ -2,6 +2,8 @@
 
 #include "toolkit/Dialogs.h"
 
+class QFontMetrics;
+class QSize;
 class QWidget;
 
 namespace orvena {
@@ -18,6 +20,12 @@ public:
     bool showHelp(const QString& helpFile) override;
     bool printPicture(const QImage& picture, double sourceX, double sourceY) override;
 };
+
+// The text of a message box made to fit within `room` (pixels) when wrapped
+// at word boundaries in the given font: the longest quoted part ("...") is
+// shortened in its middle with "…", or, without quotes, the text's end. A
+// text that fits is returned unchanged.
+QString fitMessage(const QString& text, const QFontMetrics& metrics, const QSize& room);
 
 // "desc|pattern|desc|pattern" as a Qt name filter list "desc (pattern);;...".
 QString qtNameFilters(const QString& barFilter);
