@@ -7,8 +7,6 @@
 
 #include <QDir>
 
-#include <memory>
-
 int main(int argc, char** argv) {
     orvena::Application app(argc, argv);
     orvena::installItalianTranslation(app);
@@ -18,26 +16,9 @@ int main(int argc, char** argv) {
 
     // Everything lives in the working folder: the four archives and the sheets.
     orvena::Archives archives;
-    const QString problem = archives.openAll(QDir::currentPath());
-    if (!problem.isEmpty()) {
-        orvena::dialogs().message(problem);
-        return 1;
-    }
-    if (!archives.createdFiles().isEmpty())
-        orvena::dialogs().message(
-            orvena::createdArchivesMessage(archives.createdFiles(), QDir::currentPath()));
-
-    // The first queries run here, before the event loop: a damaged archive
-    // ends the program with its message, its files as they were.
     orvena::ViewerState state;
-    std::unique_ptr<orvena::MainWindow> window;
-    try {
-        window = std::make_unique<orvena::MainWindow>(
-            state, archives, orvena::commandLineOf(app.arguments().mid(1)));
-        orvena::showAndActivate(*window);
-    } catch (const std::exception& e) {
-        orvena::reportStartFailure(e);
-        return 1;
-    }
+    const auto window = orvena::startUp(archives, state, QDir::currentPath(),
+                                        orvena::commandLineOf(app.arguments().mid(1)));
+    if (!window) return 1;
     return app.exec();
 }

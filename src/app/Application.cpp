@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/MainWindow.h"
+#include "archive/Archives.h"
 #include "archive/RecordView.h"
 #include "toolkit/ActivationTracker.h"
 #include "toolkit/Dialogs.h"
@@ -41,11 +42,6 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     }
 }
 
-void reportStartFailure(const std::exception& failure) {
-    hourglass::reset();
-    dialogs().message(failureText(failure) + QStringLiteral(" Il programma termina."));
-}
-
 bool installItalianTranslation(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
     if (!translator->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"),
@@ -57,12 +53,35 @@ bool installItalianTranslation(QCoreApplication& app) {
     return QCoreApplication::installTranslator(translator);
 }
 
-QString createdArchivesMessage(const QStringList& files, const QString& folder) {
-    if (files.size() == 1)
-        return QStringLiteral("L'archivio %1 non era nella cartella %2: è stato creato vuoto.")
-            .arg(files.first(), QDir::toNativeSeparators(folder));
-    return QStringLiteral("Gli archivi %1 non erano nella cartella %2: sono stati creati vuoti.")
-        .arg(files.join(QStringLiteral(", ")), QDir::toNativeSeparators(folder));
+std::unique_ptr<MainWindow> startUp(Archives& archives, ViewerState& state, const QString& folder,
+                                    const QString& commandLine) {
+    const QString problem = archives.openAll(folder);
+    if (!problem.isEmpty()) {
+        dialogs().message(problem);
+        return nullptr;
+    }
+    const QStringList& created = archives.createdFiles();
+    if (created.size() == 1) {
+        dialogs().message(
+            QStringLiteral("L'archivio %1 non era nella cartella %2: è stato creato vuoto.")
+                .arg(created.first(), QDir::toNativeSeparators(folder)));
+    } else if (!created.isEmpty()) {
+        dialogs().message(
+            QStringLiteral("Gli archivi %1 non erano nella cartella %2: sono stati creati vuoti.")
+                .arg(created.join(QStringLiteral(", ")), QDir::toNativeSeparators(folder)));
+    }
+
+    // The first queries run here, before the event loop: a damaged archive
+    // ends the program with its message, its files as they were.
+    try {
+        auto window = std::make_unique<MainWindow>(state, archives, commandLine);
+        showAndActivate(*window);
+        return window;
+    } catch (const std::exception& e) {
+        hourglass::reset();
+        dialogs().message(failureText(e) + QStringLiteral(" Il programma termina."));
+        return nullptr;
+    }
 }
 
 void showAndActivate(MainWindow& window) {

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QStringList>
 
-#include <exception>
+#include <memory>
 
 namespace orvena {
 
+class Archives;
 class MainWindow;
+struct ViewerState;
 
 // The program's application object: an engine or file failure that no
 // handler traps is shown as a message instead of ending the program.
@@ -22,12 +24,13 @@ public:
 // not installed: the program then runs with Qt's English texts.
 bool installItalianTranslation(QCoreApplication& app);
 
-// The message of the first start in a folder without some archives: which
-// files were created empty, and where.
-QString createdArchivesMessage(const QStringList& files, const QString& folder);
-
-// Shows why start-up stopped: an engine failure names its archive.
-void reportStartFailure(const std::exception& failure);
+// Start-up in the working folder: opens the four archives (saying which
+// ones it had to create), creates the main window with the command line,
+// shows it and runs its first activation. A foreign, damaged or locked
+// archive is reported in Italian, naming the file, and nothing is returned:
+// the program then ends with the files as they were.
+std::unique_ptr<MainWindow> startUp(Archives& archives, ViewerState& state, const QString& folder,
+                                    const QString& commandLine);
 
 // Shows the main window and runs its first activation.
 void showAndActivate(MainWindow& window);

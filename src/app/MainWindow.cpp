@@ -33,8 +33,6 @@ MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& co
     , commandLine_(commandLine) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orvena"));
-    // The record views and their bound texts are the window's, as its controls are.
-    archives.giveViewsTo(this);
     buildControls();
     buildMenu();
     sizeWindow();
@@ -50,6 +48,9 @@ MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& co
         detach();
         throw;
     }
+    // The record views and their bound texts are the window's, as its
+    // controls are (a window that was never made leaves them to Archives).
+    archives.giveViewsTo(this);
 }
 
 MainWindow::~MainWindow() {

@@ -2,6 +2,7 @@
 #include "Workspace.h"
 
 #include "DemoAtlas.h"
+#include "app/Application.h"
 #include "toolkit/ActivationTracker.h"
 #include "toolkit/ComboText.h"
 #include "toolkit/Twips.h"
@@ -14,7 +15,11 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <sys/stat.h>
 
 using namespace orvena;
 using orvena::test::Workspace;
@@ -38,7 +43,8 @@ private slots:
     void everyControlIsFoundByName();
     void menuInOrder();
     void startWithoutArgument();
-    void startWithEmptyOrMissingArchives();
+    void startUpOverDamagedFiles_data();
+    void startUpOverDamagedFiles();
     void activationRunsOnReturnFromProgramWindowsOnly();
     void plusAndMinusAreSwallowed_data();
     void plusAndMinusAreSwallowed();
@@ -123,14 +129,152 @@ void MainWindowTest::startWithoutArgument() {
     QCOMPARE(ws.dialogs.texts(), QStringList());
 }
 
-void MainWindowTest::startWithEmptyOrMissingArchives() {
-    Workspace ws(Workspace::Content::Empty);
-    MainWindow& w = ws.start();
-    for (const char* f : {"area.mdb", "localita.mdb", "esparea.mdb", "esplocalita.mdb"})
-        QVERIFY2(QFile::exists(ws.file(QString::fromLatin1(f))), f);
-    QCOMPARE(w.f1area->count(), 0);
-    QVERIFY(!w.Image1->shown());
-    QCOMPARE(ws.dialogs.texts(), QStringList());
+namespace {
+
+QMap<QString, QByteArray> bytesIn(const QString& folder) {
+    QMap<QString, QByteArray> out;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::System)) {
+        QFile file(f.filePath());
+        out[f.fileName()] = f.isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : "-";
+    }
+    return out;
+}
+
+void overwritePage2(const QString& path) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(4096));
+    file.write(QByteArray(4096, '\xff'));
+}
+
+// Leaves area.mdb as a write killed before its commit leaves it: part of the
+// new pages in the file, the old ones in a hot journal beside it.
+void interruptWrite(const QString& folder, const QString& path) {
+    QTemporaryDir scratch;
+    const QString copy = scratch.filePath(QStringLiteral("area.mdb"));
+    QVERIFY(QFile::copy(path, copy));
+    SQLite::Database db(copy.toStdString(), SQLite::OPEN_READWRITE);
+    db.exec("PRAGMA cache_size = 5; BEGIN; DELETE FROM AREA");
+    for (int i = 0; i < 500; ++i)
+        db.exec("INSERT INTO AREA (AREA, NORD) VALUES ('x" + std::to_string(i) + "', '" +
+                std::string(400, 'n') + "')");
+    QVERIFY(QFile::exists(copy + "-journal"));
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::copy(copy, path));
+    QVERIFY(QFile::copy(copy + "-journal", path + "-journal"));
+    (void)folder;
+}
+
+} // namespace
+
+void MainWindowTest::startUpOverDamagedFiles_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("message"); // %1: the folder
+    QTest::addColumn<bool>("starts");
+    const QString place = demo::demoPlaces().front().name;
+    const QString damaged = QStringLiteral("L'archivio %1 è danneggiato. Il programma termina.");
+    QTest::newRow("table page of area.mdb") << "page"
+                                            << "area.mdb"
+                                            << "" << damaged.arg("area.mdb") << false;
+    QTest::newRow("table page of localita.mdb, locality named")
+        << "page"
+        << "localita.mdb" << place << damaged.arg("localita.mdb") << false;
+    QTest::newRow("table page of esparea.mdb: not read at start")
+        << "page"
+        << "esparea.mdb" << place << "" << true;
+    QTest::newRow("table page of esplocalita.mdb: not read at start") << "page"
+                                                                      << "esplocalita.mdb"
+                                                                      << ""
+                                                                      << "" << true;
+    QTest::newRow("interrupted write: rolled back") << "journal"
+                                                    << "area.mdb"
+                                                    << ""
+                                                    << "" << true;
+    QTest::newRow("interrupted write in a foreign database")
+        << "foreign journal"
+        << "area.mdb"
+        << ""
+        << "Il file area.mdb non è un archivio di Orvena valido (manca la tabella AREA). Il "
+           "programma termina senza modificarlo."
+        << false;
+    QTest::newRow("pipe") << "fifo"
+                          << "localita.mdb"
+                          << ""
+                          << "Il file localita.mdb non è un archivio di Orvena: non è un file "
+                             "regolare. Il programma termina senza modificarlo."
+                          << false;
+    QTest::newRow("zero bytes") << "empty"
+                                << "esparea.mdb"
+                                << ""
+                                << "Il file esparea.mdb non è un archivio di Orvena valido (manca "
+                                   "la tabella AREA). Il programma termina senza modificarlo."
+                                << false;
+    QTest::newRow("missing localita.mdb")
+        << "missing"
+        << "localita.mdb"
+        << ""
+        << "L'archivio localita.mdb non era nella cartella %1: è stato creato vuoto." << true;
+    QTest::newRow("empty folder")
+        << "all missing"
+        << ""
+        << ""
+        << "Gli archivi area.mdb, localita.mdb, esplocalita.mdb, esparea.mdb non erano nella "
+           "cartella %1: sono stati creati vuoti."
+        << true;
+}
+
+void MainWindowTest::startUpOverDamagedFiles() {
+    QFETCH(QString, damage);
+    QFETCH(QString, file);
+    QFETCH(QString, commandLine);
+    QFETCH(QString, message);
+    QFETCH(bool, starts);
+    Workspace ws(damage == "all missing" ? Workspace::Content::Empty
+                                         : Workspace::Content::DemoAtlas);
+    const QString path = ws.file(file);
+    if (damage == "page") overwritePage2(path);
+    if (damage == "journal") interruptWrite(ws.folder.path(), path);
+    if (damage == "foreign journal") {
+        QVERIFY(QFile::remove(path));
+        SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        db.exec("CREATE TABLE clienti (nome TEXT)");
+        QFile journal(path + "-journal");
+        QVERIFY(journal.open(QIODevice::WriteOnly));
+        journal.write(QByteArray(2048, 'j'));
+    }
+    if (damage == "fifo") {
+        QVERIFY(QFile::remove(path));
+        QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    }
+    if (damage == "empty") QVERIFY(QFile::resize(path, 0));
+    if (damage == "missing") QVERIFY(QFile::remove(path));
+    const auto before = bytesIn(ws.folder.path());
+
+    Archives archives;
+    ViewerState state;
+    const auto window = startUp(archives, state, ws.folder.path(), commandLine);
+    QCOMPARE(window != nullptr, starts);
+    QCOMPARE(ws.dialogs.texts().join('|'),
+             message.contains("%1") ? message.arg(QDir::toNativeSeparators(ws.folder.path()))
+                                    : message);
+    if (!starts) {
+        QCOMPARE(bytesIn(ws.folder.path()), before);
+        return;
+    }
+    QVERIFY(!QFile::exists(path + "-journal"));
+    if (damage != "all missing") {
+        QStringList sheets = combo::lines(window->f1area);
+        sheets.sort();
+        QStringList expected;
+        for (const auto& s : demo::demoSheets())
+            expected << s.name;
+        expected.sort();
+        QCOMPARE(sheets, expected);
+    } else {
+        QCOMPARE(window->f1area->count(), 0);
+    }
+    if (damage == "page") QCOMPARE(bytesIn(ws.folder.path()), before);
 }
 
 // The activation handler reloads the shown area: a moved map goes back to
