@@ -377,34 +377,54 @@ void SetupTest::exitEndsTheSetup() {
 void SetupTest::registerRefusedKeepsWaiting_data() {
     QTest::addColumn<QStringList>("first");
     QTest::addColumn<QStringList>("second");
-    QTest::newRow("same latitude") << kFirstPoint << QStringList{"45", "30", "0", "9", "25", "0"};
-    QTest::newRow("same longitude") << kFirstPoint << QStringList{"45", "20", "0", "9", "10", "0"};
+    QTest::addColumn<bool>("secondClicked"); // when not, after a finished set-up of another sheet
+    QTest::addColumn<QString>("message");
+    const QString bad = kBadCoordinates;
+    QTest::newRow("same latitude")
+        << kFirstPoint << QStringList{"45", "30", "0", "9", "25", "0"} << true << bad;
+    QTest::newRow("same longitude")
+        << kFirstPoint << QStringList{"45", "20", "0", "9", "10", "0"} << true << bad;
     QTest::newRow("same latitude once rounded")
-        << kFirstPoint << QStringList{"45", "30", "0,4", "9", "25", "0"};
-    QTest::newRow("out of bounds") << kFirstPoint << QStringList{"45", "20", "0", "9", "25", "60"};
-    QTest::newRow("not a number") << kFirstPoint << QStringList{"45", "20", "0", "nove", "25", "0"};
-    QTest::newRow("difference beyond 32 bits") << QStringList{"-596523", "0", "0", "9", "10", "0"}
-                                               << QStringList{"90", "0", "0", "9", "25", "0"};
+        << kFirstPoint << QStringList{"45", "30", "0,4", "9", "25", "0"} << true << bad;
+    QTest::newRow("out of bounds")
+        << kFirstPoint << QStringList{"45", "20", "0", "9", "25", "60"} << true << bad;
+    QTest::newRow("not a number") << kFirstPoint << QStringList{"45", "20", "0", "nove", "25", "0"}
+                                  << true << bad;
+    QTest::newRow("difference beyond 32 bits")
+        << QStringList{"-596523", "0", "0", "9", "10", "0"}
+        << QStringList{"90", "0", "0", "9", "25", "0"} << true << bad;
+    QTest::newRow("second point not clicked")
+        << kFirstPoint << kSecondPoint << false
+        << "Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'.";
 }
 
 void SetupTest::registerRefusedKeepsWaiting() {
     QFETCH(QStringList, first);
     QFETCH(QStringList, second);
+    QFETCH(bool, secondClicked);
+    QFETCH(QString, message);
     Workspace ws;
     const QString path = newSheet(ws, "nuova.jpg");
     MainWindow& w = ws.start();
     makeRoomForTheSheet(w);
+    if (!secondClicked) {
+        // An earlier set-up's second click must not serve the next one.
+        openNewArea(ws, newSheet(ws, "prima.jpg"));
+        takeFirstPoint(w);
+        takeSecondPointAndRegister(w);
+        QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
+    }
     const QStringList before = allRecords(w.Data1);
     openNewArea(ws, path);
     setPoint(w, first);
     clickAt(w.Image1, 300, 450);
     QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
-    clickAt(w.Image1, 9300, 7650);
+    if (secondClicked) clickAt(w.Image1, 9300, 7650);
     ws.dialogs.takeTexts();
     setPoint(w, second);
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
 
-    QCOMPARE(ws.dialogs.texts(), QStringList{kBadCoordinates});
+    QCOMPARE(ws.dialogs.texts(), QStringList{message});
     QCOMPARE(allRecords(w.Data1), before);
     QCOMPARE(w.state().setupStep, Flag::Two);
     QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
@@ -413,9 +433,10 @@ void SetupTest::registerRefusedKeepsWaiting() {
     if (first != kFirstPoint) return;
 
     // Corrected, it goes through.
+    if (!secondClicked) clickAt(w.Image1, 9300, 7650);
     typePoint(w, kSecondPoint);
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
-    QCOMPARE(ws.dialogs.texts(), QStringList({kBadCoordinates, kSetupDone}));
+    QCOMPARE(ws.dialogs.texts(), QStringList({message, kSetupDone}));
     QCOMPARE(calibrationOf(recordsNamed(w.Data1, "nuova.jpg").value(0)), kExampleRecord);
 }
 
