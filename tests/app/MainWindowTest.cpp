@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "toolkit/ActivationTracker.h"
 #include "toolkit/ComboText.h"
+#include "toolkit/QtDialogs.h"
 #include "toolkit/Twips.h"
 #include "viewer/MapImage.h"
 
@@ -14,7 +15,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -42,6 +45,8 @@ private slots:
     void everyControlIsFoundByName_data();
     void everyControlIsFoundByName();
     void menuInOrder();
+    void messageBoxesInItalianWithinTheScreen_data();
+    void messageBoxesInItalianWithinTheScreen();
     void startWithoutArgument();
     void startUpOverDamagedFiles_data();
     void startUpOverDamagedFiles();
@@ -108,6 +113,54 @@ void MainWindowTest::menuInOrder() {
                                     "Località", "  Ricerca", "  Aggiornamento", "Esporta",
                                     "Importa", "Compatta Data Base", "Help"}));
     QCOMPARE(w.windowTitle(), QStringLiteral("Orvena"));
+    // The client area below the menu bar: 11880 x 8310 twips.
+    QCOMPARE(w.centralWidget()->size(), QSize(twips::toPixels(11880), twips::toPixels(8310)));
+}
+
+void MainWindowTest::messageBoxesInItalianWithinTheScreen_data() {
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("captions");
+    QTest::newRow("question") << int(Buttons::OkCancel) << "Vuoi sostituirla?"
+                              << QStringList{"OK", "Annulla"};
+    QTest::newRow("yes or no") << int(Buttons::YesNo) << "Vuoi continuare?"
+                               << QStringList{"Sì", "No"};
+    QTest::newRow("very long name")
+        << int(Buttons::Ok)
+        << "Località \"" + QStringList(1500, QStringLiteral("parola")).join(' ') + "\" non trovata."
+        << QStringList{"OK"};
+    QTest::newRow("very long word") << int(Buttons::Ok) << QString(20000, 'x') << QStringList{"OK"};
+}
+
+void MainWindowTest::messageBoxesInItalianWithinTheScreen() {
+    QFETCH(int, buttons);
+    QFETCH(QString, text);
+    QFETCH(QStringList, captions);
+    static const bool translated = installItalianTranslation(*QCoreApplication::instance());
+    QVERIFY2(translated, "qtbase_it.qm not found among Qt's translations");
+    QtDialogs real;
+    QStringList seen;
+    QRect geometry;
+    QString shownText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        for (QAbstractButton* b : box->buttons())
+            seen << b->text().remove('&');
+        geometry = box->frameGeometry();
+        shownText = box->text();
+        box->done(0);
+    });
+    real.message(text, Buttons(buttons));
+    seen.sort();
+    captions.sort();
+    QCOMPARE(seen, captions);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY2(geometry.height() <= screen.height() && geometry.width() <= screen.width(),
+             qPrintable(QStringLiteral("%1 x %2").arg(geometry.width()).arg(geometry.height())));
+    if (text.size() < 100) QCOMPARE(shownText, text);
+    // A shortened name keeps its quotes and the words around it.
+    if (text.startsWith("Località")) QVERIFY(shownText.endsWith("\" non trovata."));
 }
 
 void MainWindowTest::startWithoutArgument() {
