@@ -18,10 +18,8 @@ void ArchiveTest::failureMessage_data() {
     const QString inUse = QStringLiteral("L'archivio localita.mdb è in uso da un altro programma.");
     const QString damaged = QStringLiteral("L'archivio localita.mdb è danneggiato.");
     QTest::newRow("busy") << SQLITE_BUSY << inUse;
-    QTest::newRow("locked") << SQLITE_LOCKED << inUse;
     QTest::newRow("extended busy") << SQLITE_BUSY_SNAPSHOT << inUse;
     QTest::newRow("corrupt") << SQLITE_CORRUPT << damaged;
-    QTest::newRow("not a database") << SQLITE_NOTADB << damaged;
     QTest::newRow("read-only journal")
         << SQLITE_READONLY_ROLLBACK
         << "L'archivio localita.mdb è in sola lettura o mancano i permessi per scriverlo.";

@@ -151,7 +151,6 @@ private slots:
     void existingArea();
     void imageChosenElsewhere_data();
     void imageChosenElsewhere();
-    void cancelledDialogStartsNothing();
     void clickGivesTheLocalityEditorItsPosition_data();
     void clickGivesTheLocalityEditorItsPosition();
 };
@@ -556,6 +555,7 @@ void SetupTest::imageChosenElsewhere_data() {
     QTest::newRow("other bytes, kept") << "other" << int(AnswerCancel) << false << "other";
     QTest::newRow("not a picture") << "none" << 0 << false << "none";
     QTest::newRow("not a picture, other there") << "other" << 0 << false << "other";
+    QTest::newRow("dialog cancelled") << "none" << 0 << false << "none";
 }
 
 void SetupTest::imageChosenElsewhere() {
@@ -564,6 +564,7 @@ void SetupTest::imageChosenElsewhere() {
     QFETCH(bool, started);
     QFETCH(QString, chosenBytes);
     const bool broken = QByteArray(QTest::currentDataTag()).startsWith("not a picture");
+    const bool cancelled = QByteArray(QTest::currentDataTag()) == "dialog cancelled";
     Workspace ws;
     QTemporaryDir elsewhere;
     const QString name = QStringLiteral("foglio12.jpg");
@@ -583,8 +584,21 @@ void SetupTest::imageChosenElsewhere() {
     makeRoomForTheSheet(w);
 
     if (answer) ws.dialogs.queueAnswer(answer);
-    openNewArea(ws, chosen);
-    QCOMPARE(combo::text(w.f1area), name);
+    if (cancelled) {
+        // What "Nuova Area" does before its dialog stays done.
+        Workspace::choose(w.f1area, demo::demoSheets()[0].name);
+        w.Image1->setToolTip("Lat = 1:2:3 ,Lon = 4:5:6");
+        w.freccia->show();
+        w.mnapri->trigger(); // no file queued: the dialog is cancelled
+        QCOMPARE(ws.dialogs.fileDialogs(), 1);
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+        QVERIFY(!isShown(w.freccia));
+        QCOMPARE(w.Image1->toolTip(), QString());
+        QCOMPARE(w.state().readoutEnabled, Flag::Zero);
+    } else {
+        openNewArea(ws, chosen);
+    }
+    QCOMPARE(combo::text(w.f1area), cancelled ? demo::demoSheets()[0].name : name);
     QCOMPARE(w.state().setupStep, started ? Flag::One : Flag::Zero);
     QCOMPARE(isShown(w.cmdregcor), started);
     QVERIFY(hourglassDownAtEveryMessage(ws.dialogs));
@@ -605,24 +619,6 @@ void SetupTest::imageChosenElsewhere() {
     QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
     QCOMPARE(calibrationOf(recordsNamed(w.Data1, name).value(0)), kExampleRecord);
     QCOMPARE(w.Image1->size(), QSize(700, 600)); // loaded from the working folder
-}
-
-void SetupTest::cancelledDialogStartsNothing() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    Workspace::choose(w.f1area, demo::demoSheets()[0].name);
-    w.Image1->setToolTip("Lat = 1:2:3 ,Lon = 4:5:6");
-    w.freccia->show();
-    w.mnapri->trigger(); // no file queued: the dialog is cancelled
-    QCOMPARE(ws.dialogs.fileDialogs(), 1);
-    QCOMPARE(ws.dialogs.texts(), QStringList());
-    QCOMPARE(w.state().setupStep, Flag::Zero);
-    QVERIFY(!isShown(w.cmdregcor));
-    QVERIFY(!isShown(w.freccia));
-    QCOMPARE(w.Image1->toolTip(), QString());
-    QCOMPARE(w.state().readoutEnabled, Flag::Zero);
-    QCOMPARE(combo::text(w.f1area), demo::demoSheets()[0].name);
-    QVERIFY(!hourglass::isBusy());
 }
 
 void SetupTest::clickGivesTheLocalityEditorItsPosition_data() {

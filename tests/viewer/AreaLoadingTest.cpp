@@ -68,8 +68,6 @@ private slots:
     void pictureWithoutExactRecord();
     void archiveFailureNamesTheArchive_data();
     void archiveFailureNamesTheArchive();
-    void deletionModeOnlyEmptiesTheBoxes();
-    void loadingTwiceGivesTheSameState();
     void largeSheetLoads();
     void typingANameAndLeavingTheBoxLoadsNothing();
 };
@@ -102,20 +100,29 @@ void AreaLoadingTest::choosingASheetShowsIt() {
     QVERIFY(boxesEmpty(w));
     QVERIFY(!hourglass::isBusy());
     QCOMPARE(ws.dialogs.texts(), QStringList());
+
+    // Loading it again gives the same state.
+    const auto first = std::make_tuple(w.Image1->geometry(), w.state().latScale, w.state().lonScale,
+                                       combo::lines(w.cmbloc));
+    w.Image1->move(-3000, 200);
+    Workspace::choose(w.f1area, sheet);
+    QVERIFY(std::make_tuple(w.Image1->geometry(), w.state().latScale, w.state().lonScale,
+                            combo::lines(w.cmbloc)) == first);
 }
 
 void AreaLoadingTest::missingOrBrokenImageKeepsThePreviousSheet_data() {
-    QTest::addColumn<bool>("broken"); // a file that is not a picture, or no file at all
-    QTest::newRow("missing") << false;
-    QTest::newRow("not a picture") << true;
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("not a picture") << "broken";
+    QTest::newRow("area deletion under way: only the boxes are emptied") << "deleting";
 }
 
 void AreaLoadingTest::missingOrBrokenImageKeepsThePreviousSheet() {
-    QFETCH(bool, broken);
+    QFETCH(QString, cause);
     Workspace ws;
     const auto& sheets = demo::demoSheets();
-    QVERIFY(QFile::remove(ws.file(sheets[1].name)));
-    if (broken) {
+    if (cause != "deleting") QVERIFY(QFile::remove(ws.file(sheets[1].name)));
+    if (cause == "broken") {
         QFile f(ws.file(sheets[1].name));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("not a picture at all");
@@ -125,11 +132,16 @@ void AreaLoadingTest::missingOrBrokenImageKeepsThePreviousSheet() {
     const QSize before = w.Image1->size();
     const float scale = w.state().latScale;
     const QStringList places = combo::lines(w.cmbloc);
+    if (cause == "deleting") {
+        w.cmdregcor->setText(QStringLiteral("Elimina"));
+        w.cmdregcor->show();
+    }
     fillBoxes(w);
 
     Workspace::choose(w.f1area, sheets[1].name);
-    QCOMPARE(ws.dialogs.texts(), QStringList{kMissing});
-    QVERIFY2(!ws.dialogs.shown().front().hourglassBusy, "hourglass still up at the message");
+    QCOMPARE(ws.dialogs.texts(), cause == "deleting" ? QStringList() : QStringList{kMissing});
+    if (cause != "deleting")
+        QVERIFY2(!ws.dialogs.shown().front().hourglassBusy, "hourglass still up at the message");
     QVERIFY(!hourglass::isBusy());
     QCOMPARE(w.Image1->size(), before);
     QCOMPARE(w.state().latScale, scale);
@@ -219,33 +231,6 @@ void AreaLoadingTest::archiveFailureNamesTheArchive() {
     QCOMPARE(ws.dialogs.texts(), QStringList());
     QCOMPARE(combo::text(w.f1area), move ? to : from);
     QCOMPARE(combo::lines(w.cmbloc), placesOf(move ? to : from));
-}
-
-void AreaLoadingTest::deletionModeOnlyEmptiesTheBoxes() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    Workspace::choose(w.f1area, demo::demoSheets()[0].name);
-    const QStringList places = combo::lines(w.cmbloc);
-    w.cmdregcor->setText(QStringLiteral("Elimina"));
-    w.cmdregcor->show();
-    fillBoxes(w);
-    Workspace::choose(w.f1area, demo::demoSheets()[1].name);
-    QVERIFY(boxesEmpty(w));
-    QCOMPARE(combo::lines(w.cmbloc), places);
-    QVERIFY(!hourglass::isBusy());
-}
-
-void AreaLoadingTest::loadingTwiceGivesTheSameState() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    const QString sheet = demo::demoSheets()[2].name;
-    Workspace::choose(w.f1area, sheet);
-    const auto first = std::make_tuple(w.Image1->geometry(), w.state().latScale, w.state().lonScale,
-                                       combo::lines(w.cmbloc));
-    w.Image1->move(-3000, 200);
-    Workspace::choose(w.f1area, sheet);
-    QVERIFY(std::make_tuple(w.Image1->geometry(), w.state().latScale, w.state().lonScale,
-                            combo::lines(w.cmbloc)) == first);
 }
 
 void AreaLoadingTest::largeSheetLoads() {
