@@ -13,6 +13,9 @@ namespace orvena::archivefile {
 
 namespace {
 
+// How long start-up waits for a lock held by another program.
+constexpr int kBusyWaitMs = 700;
+
 // The messages shown when start-up stops on a file: %1 is the file name.
 const char* const kNotADatabase = "Il file %1 non è un archivio di Orvena: non è un database. "
                                   "Il programma termina senza modificarlo.";
@@ -116,6 +119,7 @@ QString check(const QString& path, const QString& table, const QStringList& fiel
     if (info.exists() && !info.isFile()) return message(kNotAFile).arg(name);
     try {
         SQLite::Database db(nativePath(path), SQLite::OPEN_READONLY);
+        db.setBusyTimeout(kBusyWaitMs);
         return checkSchema(db, name, table, fields);
     } catch (const SQLite::Exception& e) {
         return refusal(name, e);
@@ -133,6 +137,17 @@ QString recoverInterruptedWrite(const QString& path, const QString& table,
     if (!info.isFile() || !hasJournal(path)) return {};
     const QString name = bareName(path);
     try {
+        // A journal that is not hot (another program's write under way) lets
+        // the file be read: nothing to recover then.
+        try {
+            SQLite::Database db(nativePath(path), SQLite::OPEN_READONLY);
+            db.setBusyTimeout(kBusyWaitMs);
+            SQLite::Statement schema(db, "select count(*) from sqlite_master");
+            schema.executeStep();
+            return {};
+        } catch (const SQLite::Exception& e) {
+            if ((codeOf(e) & 0xff) != SQLITE_READONLY) throw;
+        }
         // Only a file that already reads as one of our archives is written.
         {
             SQLite::Database db(immutableUri(path), SQLite::OPEN_READONLY | SQLite::OPEN_URI);
@@ -141,7 +156,7 @@ QString recoverInterruptedWrite(const QString& path, const QString& table,
         }
         // The first read on a writable connection rolls the journal back.
         SQLite::Database db(nativePath(path), SQLite::OPEN_READWRITE);
-        db.setBusyTimeout(700);
+        db.setBusyTimeout(kBusyWaitMs);
         SQLite::Statement schema(db, "select count(*) from sqlite_master");
         schema.executeStep();
         return {};
