@@ -93,8 +93,16 @@ void moveToNeighbour(MainWindow& w, const Neighbour& n) {
         try {
             shownNow = showNeighbour(w, name, n.placement);
         } catch (const ArchiveError& e) {
-            // An engine failure (an archive locked or damaged) names the archive.
+            // An engine failure (an archive locked or damaged) names the
+            // archive. When it is the area archive that cannot be read, Data1
+            // still stands where it stood (a failed refresh changes nothing)
+            // and is not asked again, which would only wait once more.
             if (e.code() != 0) failure = e.italianMessage();
+            if (e.code() != 0 && e.fileName() == w.Data1->fileName()) {
+                hourglass::reset();
+                dialogs().message(failure);
+                return;
+            }
         } catch (const std::exception&) {
             shownNow = false;
         }
