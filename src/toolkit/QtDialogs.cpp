@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace orvena {
 
 namespace {
@@ -73,10 +75,12 @@ int QtDialogs::message(const QString& text, Buttons buttons) {
     QMessageBox box(activeParent());
     box.setWindowTitle(QStringLiteral(" "));
     // The box stays within the screen however long a name in the text is:
-    // the text may take half its width and half its height.
+    // the text may take half its height, in lines no wider than the box
+    // wraps them (a little over 400 pixels), or half the screen's width.
     const QScreen* screen =
         box.parentWidget() ? box.parentWidget()->screen() : QGuiApplication::primaryScreen();
-    const QSize room = screen ? screen->availableGeometry().size() / 2 : QSize(640, 480);
+    const QSize half = screen ? screen->availableGeometry().size() / 2 : QSize(640, 480);
+    const QSize room(std::min(half.width(), 400), half.height());
     box.setText(fitMessage(text, box.fontMetrics(), room));
     switch (buttons) {
     case Buttons::Ok:
