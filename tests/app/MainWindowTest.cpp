@@ -181,7 +181,7 @@ void overwritePage2(const QString& path) {
 
 // Leaves area.mdb as a write killed before its commit leaves it: part of the
 // new pages in the file, the old ones in a hot journal beside it.
-void interruptWrite(const QString& folder, const QString& path) {
+void interruptWrite(const QString& path) {
     QTemporaryDir scratch;
     const QString copy = scratch.filePath(QStringLiteral("area.mdb"));
     QVERIFY(QFile::copy(path, copy));
@@ -194,7 +194,6 @@ void interruptWrite(const QString& folder, const QString& path) {
     QVERIFY(QFile::remove(path));
     QVERIFY(QFile::copy(copy, path));
     QVERIFY(QFile::copy(copy + "-journal", path + "-journal"));
-    (void)folder;
 }
 
 } // namespace
@@ -205,60 +204,38 @@ void MainWindowTest::startUpOverDamagedFiles_data() {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QString>("message"); // %1: the folder
     QTest::addColumn<bool>("starts");
+    const auto row = [](const char* tag, const char* damage, const char* file,
+                        const QString& commandLine, const QString& message, bool starts) {
+        QTest::newRow(tag) << damage << file << commandLine << message << starts;
+    };
     const QString place = demo::demoPlaces().front().name;
     const QString damaged = QStringLiteral("L'archivio %1 è danneggiato. Il programma termina.");
-    QTest::newRow("intact folder") << ""
-                                   << ""
-                                   << ""
-                                   << "" << true;
-    QTest::newRow("table page of area.mdb") << "page"
-                                            << "area.mdb"
-                                            << "" << damaged.arg("area.mdb") << false;
-    QTest::newRow("table page of localita.mdb, locality named")
-        << "page"
-        << "localita.mdb" << place << damaged.arg("localita.mdb") << false;
-    QTest::newRow("table page of esparea.mdb: not read at start")
-        << "page"
-        << "esparea.mdb" << place << "" << true;
-    QTest::newRow("table page of esplocalita.mdb: not read at start") << "page"
-                                                                      << "esplocalita.mdb"
-                                                                      << ""
-                                                                      << "" << true;
-    QTest::newRow("interrupted write: rolled back") << "journal"
-                                                    << "area.mdb"
-                                                    << ""
-                                                    << "" << true;
-    QTest::newRow("interrupted write in a foreign database")
-        << "foreign journal"
-        << "area.mdb"
-        << ""
-        << "Il file area.mdb non è un archivio di Orvena valido (manca la tabella AREA). Il "
-           "programma termina senza modificarlo."
-        << false;
-    QTest::newRow("pipe") << "fifo"
-                          << "localita.mdb"
-                          << ""
-                          << "Il file localita.mdb non è un archivio di Orvena: non è un file "
-                             "regolare. Il programma termina senza modificarlo."
-                          << false;
-    QTest::newRow("zero bytes") << "empty"
-                                << "esparea.mdb"
-                                << ""
-                                << "Il file esparea.mdb non è un archivio di Orvena valido (manca "
-                                   "la tabella AREA). Il programma termina senza modificarlo."
-                                << false;
-    QTest::newRow("missing localita.mdb")
-        << "missing"
-        << "localita.mdb"
-        << ""
-        << "L'archivio localita.mdb non era nella cartella %1: è stato creato vuoto." << true;
-    QTest::newRow("empty folder")
-        << "all missing"
-        << ""
-        << ""
-        << "Gli archivi area.mdb, localita.mdb, esplocalita.mdb, esparea.mdb non erano nella "
-           "cartella %1: sono stati creati vuoti."
-        << true;
+    const QString foreign =
+        QStringLiteral("Il file %1 non è un archivio di Orvena valido (manca la "
+                       "tabella %2). Il programma termina senza modificarlo.");
+    const QString notOurs = QStringLiteral("Il file %1 non è un archivio di Orvena: non è un %2. "
+                                           "Il programma termina senza modificarlo.");
+    row("intact folder", "", "", "", "", true);
+    row("table page of area.mdb", "page", "area.mdb", "", damaged.arg("area.mdb"), false);
+    row("table page of localita.mdb, locality named", "page", "localita.mdb", place,
+        damaged.arg("localita.mdb"), false);
+    row("table page of esparea.mdb: not read at start", "page", "esparea.mdb", place, "", true);
+    row("table page of esplocalita.mdb", "page", "esplocalita.mdb", "", "", true);
+    row("interrupted write: rolled back", "journal", "area.mdb", "", "", true);
+    row("interrupted write in a foreign database", "foreign journal", "area.mdb", "",
+        foreign.arg("area.mdb", "AREA"), false);
+    row("foreign table in esplocalita.mdb, nothing else", "foreign", "esplocalita.mdb", "",
+        foreign.arg("esplocalita.mdb", "localita"), false);
+    row("text in area.mdb, nothing else", "text", "area.mdb", "",
+        notOurs.arg("area.mdb", "database"), false);
+    row("pipe", "fifo", "localita.mdb", "", notOurs.arg("localita.mdb", "file regolare"), false);
+    row("zero bytes", "empty", "esparea.mdb", "", foreign.arg("esparea.mdb", "AREA"), false);
+    row("missing localita.mdb", "missing", "localita.mdb", "",
+        "L'archivio localita.mdb non era nella cartella %1: è stato creato vuoto.", true);
+    row("empty folder", "all missing", "", "",
+        "Gli archivi area.mdb, localita.mdb, esplocalita.mdb, esparea.mdb non erano nella "
+        "cartella %1: sono stati creati vuoti.",
+        true);
 }
 
 void MainWindowTest::startUpOverDamagedFiles() {
@@ -267,18 +244,20 @@ void MainWindowTest::startUpOverDamagedFiles() {
     QFETCH(QString, commandLine);
     QFETCH(QString, message);
     QFETCH(bool, starts);
-    Workspace ws(damage == "all missing" ? Workspace::Content::Empty
-                                         : Workspace::Content::DemoAtlas);
+    const bool alone = damage == "all missing" || damage == "text" || damage == "foreign";
+    Workspace ws(alone ? Workspace::Content::Empty : Workspace::Content::DemoAtlas);
     const QString path = ws.file(file.isEmpty() ? QStringLiteral("area.mdb") : file);
     if (damage == "page") overwritePage2(path);
-    if (damage == "journal") interruptWrite(ws.folder.path(), path);
-    if (damage == "foreign journal") {
-        QVERIFY(QFile::remove(path));
+    if (damage == "journal") interruptWrite(path);
+    if (damage.startsWith("foreign")) {
+        QFile::remove(path);
         SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        db.exec("CREATE TABLE clienti (nome TEXT)");
-        QFile journal(path + "-journal");
-        QVERIFY(journal.open(QIODevice::WriteOnly));
-        journal.write(QByteArray(2048, 'j'));
+        db.exec("CREATE TABLE clienti (nome TEXT, AREA TEXT)");
+    }
+    if (damage == "foreign journal" || damage == "text") {
+        QFile file(path + (damage == "text" ? "" : "-journal"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Elenco delle cartine\nnon un database\n");
     }
     if (damage == "fifo") {
         QVERIFY(QFile::remove(path));

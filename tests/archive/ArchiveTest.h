@@ -31,14 +31,10 @@ private slots:
     // ArchivesTest.cpp
     void missingArchivesAreCreated();
     void existingArchivesOpenAndGainIndexes();
-    void foreignFileIsLeftUntouched_data();
-    void foreignFileIsLeftUntouched();
 
     // ArchiveFailureTest.cpp
     void failureMessage_data();
     void failureMessage();
-    void engineFailureNamesTheArchive_data();
-    void engineFailureNamesTheArchive();
 };
 
 namespace archivetest {
