@@ -81,6 +81,8 @@ int QtDialogs::message(const QString& text, Buttons buttons) {
         box.parentWidget() ? box.parentWidget()->screen() : QGuiApplication::primaryScreen();
     const QSize half = screen ? screen->availableGeometry().size() / 2 : QSize(640, 480);
     const QSize room(std::min(half.width(), 400), half.height());
+    // Names typed or stored by users are shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(fitMessage(text, box.fontMetrics(), room));
     switch (buttons) {
     case Buttons::Ok:
