@@ -21,7 +21,6 @@ private slots:
     void emptyResult();
     void writtenValuesTakeTheColumnKind_data();
     void writtenValuesTakeTheColumnKind();
-    void unknownFieldIsAnError();
     void failedTransactionLeavesArchiveUnchanged();
 
     // FieldTextTest.cpp
