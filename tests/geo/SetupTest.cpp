@@ -14,6 +14,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <memory>
 
 using namespace orvena;
 using namespace orvena::test;
@@ -395,6 +398,9 @@ void SetupTest::registerRefusedKeepsWaiting_data() {
     QTest::newRow("second point not clicked")
         << kFirstPoint << kSecondPoint << false
         << "Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'.";
+    QTest::newRow("area archive locked by another program")
+        << kFirstPoint << kSecondPoint << true
+        << "Non è stato possibile registrare l'area. Riprova a premere 'Registra'.";
 }
 
 void SetupTest::registerRefusedKeepsWaiting() {
@@ -421,7 +427,12 @@ void SetupTest::registerRefusedKeepsWaiting() {
     if (secondClicked) clickAt(w.Image1, 9300, 7650);
     ws.dialogs.takeTexts();
     setPoint(w, second);
+    auto other = std::make_unique<SQLite::Database>(ws.file("area.mdb").toStdString(),
+                                                    SQLite::OPEN_READWRITE);
+    if (QByteArray(QTest::currentDataTag()).startsWith("area archive locked"))
+        other->exec("BEGIN EXCLUSIVE");
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
+    other.reset();
 
     QCOMPARE(ws.dialogs.texts(), QStringList{message});
     QCOMPARE(allRecords(w.Data1), before);
