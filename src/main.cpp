@@ -12,6 +12,7 @@
 int main(int argc, char** argv) {
     if (orvena::gis::isExportCommand(argc, argv)) return orvena::gis::runExportCommand(argc, argv);
     orvena::Application app(argc, argv);
+    orvena::installItalianTranslation(app);
     orvena::allowLargePictures();
     orvena::QtDialogs qtDialogs;
     orvena::setDialogs(&qtDialogs);
@@ -20,14 +21,9 @@ int main(int argc, char** argv) {
 
     // Everything lives in the working folder: the four archives and the sheets.
     orvena::Archives archives;
-    const QString problem = archives.openAll(QDir::currentPath());
-    if (!problem.isEmpty()) {
-        orvena::dialogs().message(problem);
-        return 1;
-    }
-
     orvena::ViewerState state;
-    orvena::MainWindow window(state, archives, orvena::commandLineOf(app.arguments().mid(1)));
-    orvena::showAndActivate(window);
+    const auto window = orvena::startUp(archives, state, QDir::currentPath(),
+                                        orvena::commandLineOf(app.arguments().mid(1)));
+    if (!window) return 1;
     return app.exec();
 }

@@ -1,11 +1,31 @@
 #include "app/Application.h"
 
 #include "app/MainWindow.h"
+#include "archive/Archives.h"
+#include "archive/RecordView.h"
 #include "toolkit/ActivationTracker.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Hourglass.h"
 
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 namespace orvena {
+
+namespace {
+
+// The message for a failure no handler trapped: an engine failure names its
+// archive and says why in Italian.
+QString failureText(const std::exception& failure) {
+    if (const auto* archive = dynamic_cast<const ArchiveError*>(&failure);
+        archive && archive->code() != 0)
+        return archive->italianMessage();
+    return QStringLiteral("Errore imprevisto: %1").arg(QString::fromUtf8(failure.what()));
+}
+
+} // namespace
 
 Application::Application(int& argc, char** argv)
     : QApplication(argc, argv) {
@@ -17,8 +37,50 @@ bool Application::notify(QObject* receiver, QEvent* event) {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
         hourglass::reset();
-        dialogs().message(QStringLiteral("Errore imprevisto: %1").arg(QString::fromUtf8(e.what())));
+        dialogs().message(failureText(e));
         return false;
+    }
+}
+
+bool installItalianTranslation(QCoreApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+std::unique_ptr<MainWindow> startUp(Archives& archives, ViewerState& state, const QString& folder,
+                                    const QString& commandLine) {
+    const QString problem = archives.openAll(folder);
+    if (!problem.isEmpty()) {
+        dialogs().message(problem);
+        return nullptr;
+    }
+    const QStringList& created = archives.createdFiles();
+    if (created.size() == 1) {
+        dialogs().message(
+            QStringLiteral("L'archivio %1 non era nella cartella %2: è stato creato vuoto.")
+                .arg(created.first(), QDir::toNativeSeparators(folder)));
+    } else if (!created.isEmpty()) {
+        dialogs().message(
+            QStringLiteral("Gli archivi %1 non erano nella cartella %2: sono stati creati vuoti.")
+                .arg(created.join(QStringLiteral(", ")), QDir::toNativeSeparators(folder)));
+    }
+
+    // The first queries run here, before the event loop: a damaged archive
+    // ends the program with its message, its files as they were.
+    try {
+        auto window = std::make_unique<MainWindow>(state, archives, commandLine);
+        showAndActivate(*window);
+        return window;
+    } catch (const std::exception& e) {
+        hourglass::reset();
+        dialogs().message(failureText(e) + QStringLiteral(" Il programma termina."));
+        return nullptr;
     }
 }
 

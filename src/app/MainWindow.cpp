@@ -33,19 +33,31 @@ MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& co
     , commandLine_(commandLine) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orvena"));
-    // The record views and their bound texts are the window's, as its controls are.
-    archives.giveViewsTo(this);
     buildControls();
     buildMenu();
+    sizeWindow();
     connectEvents();
     new KeyPreview(
         this, [this](int& code) { Form_KeyDown(code); },
         [this](char16_t& ch) { Form_KeyPress(ch); });
     ActivationTracker::instance().registerWindow(this, [this] { Form_Activate(); });
-    Form_Load();
+    try {
+        Form_Load();
+    } catch (...) {
+        // A damaged archive: the window is never made, and forgets itself.
+        detach();
+        throw;
+    }
+    // The record views and their bound texts are the window's, as its
+    // controls are (a window that was never made leaves them to Archives).
+    archives.giveViewsTo(this);
 }
 
 MainWindow::~MainWindow() {
+    detach();
+}
+
+void MainWindow::detach() {
     ActivationTracker::instance().unregisterWindow(this);
     // The controls die after this object: none of their signals may reach a
     // handler on the way.

@@ -152,7 +152,7 @@ protected:
 private:
     enum class AreaRecord { Lookup, Current };
     void loadArea(AreaRecord record);
-    void applyAreaRecord(const QString& coloText);
+    bool applyAreaRecord(const QString& coloText);
     void RefillAreaLocalities(const QString& area);
     void zoomStep(int direction);
     // Brings the locality editor back after its position click (windows/LocalityEditor.cpp).
@@ -160,7 +160,9 @@ private:
 
     void buildControls();
     void buildMenu();
+    void sizeWindow();
     void connectEvents();
+    void detach();
 
     ViewerState& state_;
     QString commandLine_;

@@ -149,6 +149,11 @@ void MainWindow::buildControls() {
     File1->setProperty("path", QDir::currentPath());
 
     Image1->lower();
+}
+
+// The client area below the menu bar is 11880 x 8310 twips: sized once the
+// menu has its entries, when the bar's height is known.
+void MainWindow::sizeWindow() {
     resize(twips::toPixels(11880), twips::toPixels(8310) + menuBar()->sizeHint().height());
 }
 

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
 
 #include <array>
 
@@ -71,18 +72,24 @@ QString Archives::openAll(const QString& folder) {
 
     // First only read: a file that is not ours stops everything before any
     // file is created or changed.
+    // An archive of ours left with the journal of an interrupted write is
+    // first rolled back to its last committed content.
+    createdFiles_.clear();
     for (const RecordView* view : views) {
         const QString path = dir.filePath(view->fileName());
         if (!QFileInfo::exists(path)) continue;
-        const QString problem =
-            archivefile::check(path, view->table(), archivefile::requiredColumns(view->table()));
+        const QStringList fields = archivefile::requiredColumns(view->table());
+        QString problem = archivefile::recoverInterruptedWrite(path, view->table(), fields);
+        if (problem.isEmpty()) problem = archivefile::check(path, view->table(), fields);
         if (!problem.isEmpty()) return problem;
     }
 
     for (const RecordView* view : views) {
-        const QString problem =
-            createArchive(dir.filePath(view->fileName()), view->table().toLatin1().constData());
+        const QString path = dir.filePath(view->fileName());
+        const bool existed = QFileInfo::exists(path);
+        const QString problem = createArchive(path, view->table().toLatin1().constData());
         if (!problem.isEmpty()) return problem;
+        if (!existed) createdFiles_ << view->fileName();
     }
 
     for (RecordView* view : views) {
@@ -116,7 +123,7 @@ QString createArchive(const QString& path, const char* table) {
         return archivefile::cannotCreate(path,
                                          QStringLiteral("tabella %1 sconosciuta").arg(tableName));
 
-    QString failure;
+    int failure = SQLITE_OK;
     try {
         SQLite::Database db(archivefile::nativePath(path),
                             SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
@@ -126,12 +133,13 @@ QString createArchive(const QString& path, const char* table) {
             db.exec(index);
         transaction.commit();
     } catch (const SQLite::Exception& e) {
-        failure = QString::fromUtf8(e.what());
+        failure = e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
     }
-    if (failure.isEmpty()) return {};
+    if (failure == SQLITE_OK) return {};
     // The file did not exist before: what was left of it is ours to remove.
     QFile::remove(path);
-    return archivefile::cannotCreate(path, failure);
+    QFile::remove(path + QLatin1String("-journal"));
+    return archivefile::engineRefusal(path, failure);
 }
 
 } // namespace orvena

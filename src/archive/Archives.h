@@ -3,6 +3,7 @@
 #include "archive/RecordView.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace orvena {
 
@@ -32,7 +33,11 @@ public:
     // or opened, so a foreign file stops start-up before anything is written.
     // Empty text on success; the views then stand at their end until their
     // first refresh().
+    // An archive of ours left with the journal of an interrupted write is
+    // rolled back to its last committed content first.
     QString openAll(const QString& folder);
+    // The files the last openAll() created because they were missing.
+    const QStringList& createdFiles() const { return createdFiles_; }
     // Makes owner the parent of the four views, which it then deletes.
     void giveViewsTo(QObject* owner);
     void closeAll();
@@ -44,6 +49,7 @@ public:
 
 private:
     bool ownsViews_;
+    QStringList createdFiles_;
 };
 
 // Creates the file with the table and its indexes if it does not exist; an

@@ -365,7 +365,8 @@ QString RecordView::open(const QString& folder) {
         d->loadColumns();
     } catch (const SQLite::Exception& e) {
         close();
-        return archivefile::cannotOpen(path, QString::fromUtf8(e.what()));
+        const int code = e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
+        return archivefile::engineRefusal(path, code);
     }
     return {};
 }

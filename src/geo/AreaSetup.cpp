@@ -46,6 +46,8 @@ const QString kSecondPrompt = QStringLiteral(
     "'Registra\"");
 const QString kBadCoordinates =
     QStringLiteral("Le coordinate del primo punto non sono corrette. Rifare il Set up");
+const QString kClickSecond =
+    QStringLiteral("Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'.");
 const QString kSetupDone = QStringLiteral("Set up effettuato correttamente.");
 const QString kNotAPicture = QStringLiteral("Il file scelto non è un'immagine leggibile.");
 const QString kReplaceSheet =
@@ -193,6 +195,10 @@ void MainWindow::AdvanceSetup() {
         Label8->show();
         cmdregcor->setText(kCaptionExit);
         cmdregcor->show();
+        // A new set-up: no second position until the map is clicked for it.
+        state_.secondPointClicked = false;
+        state_.secondPointX = 0;
+        state_.secondPointY = 0;
         dialogs().message(kFirstPrompt);
         state_.setupStep = Flag::One;
         return;
@@ -228,10 +234,12 @@ void MainWindow::Image1_Click() {
         // The last click before "Registra" is the one that counts.
         state_.secondPointX = state_.pointerX;
         state_.secondPointY = state_.pointerY;
+        state_.secondPointClicked = true;
         return;
     case Flag::One:
         state_.firstPointX = state_.pointerX;
         state_.firstPointY = state_.pointerY;
+        state_.secondPointClicked = false;
         AdvanceSetup();
         state_.setupStep = Flag::Two;
         return;
@@ -250,7 +258,12 @@ void MainWindow::cmdregcor_Click() {
         return;
     }
 
-    // "Registra": the second point.
+    // "Registra": the second point. Without its click there is no position
+    // to calibrate with: nothing changes until the map is clicked.
+    if (!state_.secondPointClicked) {
+        dialogs().message(kClickSecond);
+        return;
+    }
     CoordinateTexts texts = boxTexts(*this);
     if (allEqual(texts, kFirstDefault)) texts.fill(kSecondDefault);
     fillEmpty(texts, kSecondDefault);

@@ -25,6 +25,12 @@ std::optional<double> referenceValue(const RecordView* view, const QString& fiel
     }
 }
 
+void clearReadoutTip(QWidget& image) {
+    if (image.toolTip().isEmpty()) return;
+    image.setToolTip(QString());
+    if (QToolTip::isVisible()) QToolTip::hideText();
+}
+
 } // namespace
 
 // Runs on every move of the pointer over the map: no queries here, only the
@@ -42,9 +48,10 @@ void MainWindow::Image1_MouseMove(double x, double y) {
     ComputePointerReadout();
 }
 
-// Also puts the read-out text into Image1's tool tip. A record without its
-// reference values, or a position whose angle cannot be shown, leaves the
-// texts and the tool tip as they were.
+// Also puts the read-out text into Image1's tool tip. Over a sheet without a
+// usable calibration (no record, reference values that are not numbers, a
+// zero scale) the tip shows nothing; a position whose angle cannot be shown
+// leaves the texts and the tool tip as they were.
 void MainWindow::ComputePointerReadout() {
     state_.markerLeft = state_.pointerX;
     state_.markerTop = state_.pointerY;
@@ -57,7 +64,11 @@ void MainWindow::ComputePointerReadout() {
     const auto seclao = referenceValue(Data1, kSeclao);
     const auto pxloo = referenceValue(Data1, kPxloo);
     const auto secloo = referenceValue(Data1, kSecloo);
-    if (!pxlao || !seclao || !pxloo || !secloo) return;
+    if (!pxlao || !seclao || !pxloo || !secloo || state_.latScale == 0.0f ||
+        state_.lonScale == 0.0f) {
+        clearReadoutTip(*Image1);
+        return;
+    }
 
     const auto readout = computeReadout({state_.markerLeft, state_.markerTop, state_.latScale,
                                          state_.lonScale, *pxlao, *seclao, *pxloo, *secloo});

@@ -47,6 +47,7 @@ struct ViewerState {
     std::int32_t firstPointY = 0;
     std::int32_t secondPointX = 0;
     std::int32_t secondPointY = 0;
+    bool secondPointClicked = false; // since the set-up started
     std::array<std::int32_t, 6> firstPointDms{};
     std::array<std::int32_t, 6> secondPointDms{};
 

@@ -2,9 +2,16 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScreen>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace orvena {
 
@@ -12,12 +19,68 @@ namespace {
 QWidget* activeParent() {
     return QApplication::activeWindow();
 }
+
+bool fits(const QString& text, const QFontMetrics& metrics, const QSize& room) {
+    const QRect needed =
+        metrics.boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, text);
+    return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+// The part of text to shorten: the longest quoted name, or the whole text.
+std::pair<qsizetype, qsizetype> longestQuoted(const QString& text) {
+    qsizetype bestStart = 0, bestLength = -1;
+    for (qsizetype open = text.indexOf(QLatin1Char('"')); open >= 0;) {
+        const qsizetype close = text.indexOf(QLatin1Char('"'), open + 1);
+        if (close < 0) break;
+        if (close - open - 1 > bestLength) {
+            bestStart = open + 1;
+            bestLength = close - open - 1;
+        }
+        open = text.indexOf(QLatin1Char('"'), close + 1);
+    }
+    if (bestLength < 0) return {0, text.size()};
+    return {bestStart, bestLength};
+}
+
 } // namespace
+
+QString fitMessage(const QString& text, const QFontMetrics& metrics, const QSize& room) {
+    if (fits(text, metrics, room)) return text;
+    const auto [start, length] = longestQuoted(text);
+    const bool quoted = start > 0 || length < text.size();
+    const QString before = text.left(start);
+    const QString part = text.mid(start, length);
+    const QString after = text.mid(start + length);
+    const QString ellipsis(QChar(0x2026));
+    const auto shortened = [&](qsizetype keep) {
+        if (!quoted) return part.left(keep) + ellipsis;
+        return before + part.left(keep - keep / 2) + ellipsis + part.right(keep / 2) + after;
+    };
+    // The longest shortening that fits.
+    qsizetype low = 0, high = length;
+    while (low < high) {
+        const qsizetype middle = (low + high + 1) / 2;
+        if (fits(shortened(middle), metrics, room))
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return shortened(low);
+}
 
 int QtDialogs::message(const QString& text, Buttons buttons) {
     QMessageBox box(activeParent());
     box.setWindowTitle(QStringLiteral(" "));
-    box.setText(text);
+    // The box stays within the screen however long a name in the text is:
+    // the text may take half its height, in lines no wider than the box
+    // wraps them (a little over 400 pixels), or half the screen's width.
+    const QScreen* screen =
+        box.parentWidget() ? box.parentWidget()->screen() : QGuiApplication::primaryScreen();
+    const QSize half = screen ? screen->availableGeometry().size() / 2 : QSize(640, 480);
+    const QSize room(std::min(half.width(), 400), half.height());
+    // Names typed or stored by users are shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(fitMessage(text, box.fontMetrics(), room));
     switch (buttons) {
     case Buttons::Ok:
         box.setStandardButtons(QMessageBox::Ok);

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class QFontMetrics;
+class QSize;
 class QWidget;
 
 namespace orvena {
@@ -30,6 +32,12 @@ public:
 private:
     HelpViewer helpViewer_;
 };
+
+// The text of a message box made to fit within `room` (pixels) when wrapped
+// at word boundaries in the given font: the longest quoted part ("...") is
+// shortened in its middle with "…", or, without quotes, the text's end. A
+// text that fits is returned unchanged.
+QString fitMessage(const QString& text, const QFontMetrics& metrics, const QSize& room);
 
 // "desc|pattern|desc|pattern" as a Qt name filter list "desc (pattern);;...".
 QString qtNameFilters(const QString& barFilter);

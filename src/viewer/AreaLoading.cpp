@@ -15,18 +15,39 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cmath>
+#include <optional>
+
 namespace orvena {
 
 namespace {
 
 const QString kAreaMissing =
     QStringLiteral("La cartina selezionata non è presente nella cartella,");
+const QString kNoCalibration =
+    QStringLiteral("L'area scelta non ha una calibrazione valida: rifare il Set up.");
 
-// A scale read back from its stored text; a record without one cannot be shown.
-float storedScale(const QString& text) {
+// A scale read back from its stored text: nothing for a missing, non-numeric,
+// zero or non-finite one, with which no position can be computed.
+std::optional<float> usableScale(const QString& text) {
     const auto v = parseNumber(text, QLocale::c());
-    if (!v) throw ArchiveError("scale is not a number");
-    return static_cast<float>(*v);
+    if (!v) return std::nullopt;
+    const auto scale = static_cast<float>(*v);
+    if (!std::isfinite(scale) || scale == 0.0f) return std::nullopt;
+    return scale;
+}
+
+// Whether the reference values of the record Data1 stands on that hold
+// anything read as numbers. A record whose reference values were never
+// written (all null) is shown without a word; the read-out then stays empty.
+bool referenceValuesReadable(const RecordView& view) {
+    for (const char* field : {"PXLAO", "SECLAO", "PXLOO", "SECLOO"}) {
+        const QString text = view.text(QString::fromLatin1(field));
+        if (text.isEmpty()) continue;
+        const auto v = parseNumber(text, QLocale::c());
+        if (!v || !std::isfinite(*v)) return false;
+    }
+    return true;
 }
 
 QImage loadOrThrow(const QString& name) {
@@ -61,18 +82,24 @@ void MainWindow::loadArea(AreaRecord record) {
         Image1->move(1080, 840);
         Image1->show();
 
+        // Until the area's record is read, nothing is computed with the
+        // scales of the sheet shown before.
+        state_.latScale = 0.0f;
+        state_.lonScale = 0.0f;
+        Image1->setToolTip(QString());
+        bool calibrated = true;
         if (record == AreaRecord::Lookup) {
             Data1->setRecordSource(sql::kAreaByName, {area});
             Data1->refresh();
             Data1->moveFirst();
             for (; !Data1->eof(); Data1->moveNext()) {
                 if (Data1->text("AREA") != area) continue;
-                applyAreaRecord(Data1->text("COLO"));
+                calibrated = applyAreaRecord(Data1->text("COLO"));
                 break;
             }
         } else {
             if (Data1->eof()) throw ArchiveError("no current area record");
-            applyAreaRecord(Data1->field("COLO").toString());
+            calibrated = applyAreaRecord(Data1->field("COLO").toString());
         }
 
         RefillAreaLocalities(area);
@@ -82,6 +109,12 @@ void MainWindow::loadArea(AreaRecord record) {
         Label10->show();
         state_.readoutEnabled = Flag::One;
         hourglass::reset();
+        if (!calibrated) dialogs().message(kNoCalibration);
+    } catch (const ArchiveError& e) {
+        // An engine failure names the archive; anything else means the sheet
+        // or its record is not there.
+        hourglass::reset();
+        dialogs().message(e.code() != 0 ? e.italianMessage() : kAreaMissing);
     } catch (const std::exception&) {
         hourglass::reset();
         dialogs().message(kAreaMissing);
@@ -89,16 +122,18 @@ void MainWindow::loadArea(AreaRecord record) {
 }
 
 // The zoom figure, natural size and scales of the record Data1 stands on.
-// Both scales are read before anything changes, so a bad record leaves the
-// previous ones in place.
-void MainWindow::applyAreaRecord(const QString& coloText) {
-    const float cola = storedScale(Data1->text("COLA"));
-    const float colo = storedScale(coloText);
+// False when the record holds no usable calibration: the sheet is then shown
+// at natural size with both scales 0, over which the read-out computes nothing.
+bool MainWindow::applyAreaRecord(const QString& coloText) {
+    const auto cola = usableScale(Data1->text("COLA"));
+    const auto colo = usableScale(coloText);
+    const bool calibrated = cola && colo && referenceValuesReadable(*Data1);
     f1ing->setText(QStringLiteral("100"));
     state_.naturalHeight = roundToInt32(Image1->heightTwips()).value_or(0);
     state_.naturalWidth = roundToInt32(Image1->widthTwips()).value_or(0);
-    state_.latScale = cola;
-    state_.lonScale = colo;
+    state_.latScale = calibrated ? *cola : 0.0f;
+    state_.lonScale = calibrated ? *colo : 0.0f;
+    return calibrated;
 }
 
 // The area's localities in the order of their names. The engine's filter

@@ -89,20 +89,36 @@ void moveToNeighbour(MainWindow& w, const Neighbour& n) {
     } else {
         hourglass::set();
         bool shownNow = false;
+        QString failure = kAreaNotFound;
         try {
             shownNow = showNeighbour(w, name, n.placement);
+        } catch (const ArchiveError& e) {
+            // An engine failure (an archive locked or damaged) names the
+            // archive. When it is the area archive that cannot be read, Data1
+            // still stands where it stood (a failed refresh changes nothing)
+            // and is not asked again, which would only wait once more.
+            if (e.code() != 0) failure = e.italianMessage();
+            if (e.code() != 0 && e.fileName() == w.Data1->fileName()) {
+                hourglass::reset();
+                dialogs().message(failure);
+                return;
+            }
         } catch (const std::exception&) {
             shownNow = false;
         }
         hourglass::reset();
         if (shownNow) return;
-        dialogs().message(kAreaNotFound);
+        dialogs().message(failure);
     }
     // Data1 goes back to the shown area's record. If that area has been
-    // deleted meanwhile there is none: Data1 is then left at the end.
-    w.Data1->setRecordSource(sql::kAreaNeighbour, {shown});
-    w.Data1->refresh();
-    if (!w.Data1->eof()) w.Data1->moveFirst();
+    // deleted meanwhile there is none, and if its archive cannot be read now
+    // Data1 cannot stand on it: Data1 is then left at the end.
+    try {
+        w.Data1->setRecordSource(sql::kAreaNeighbour, {shown});
+        w.Data1->refresh();
+        if (!w.Data1->eof()) w.Data1->moveFirst();
+    } catch (const ArchiveError&) {
+    }
 }
 
 } // namespace

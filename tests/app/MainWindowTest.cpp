@@ -2,8 +2,10 @@
 #include "Workspace.h"
 
 #include "DemoAtlas.h"
+#include "app/Application.h"
 #include "toolkit/ActivationTracker.h"
 #include "toolkit/ComboText.h"
+#include "toolkit/QtDialogs.h"
 #include "toolkit/Twips.h"
 #include "viewer/MapImage.h"
 
@@ -13,8 +15,14 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <sys/stat.h>
 
 using namespace orvena;
 using orvena::test::Workspace;
@@ -37,8 +45,10 @@ private slots:
     void everyControlIsFoundByName_data();
     void everyControlIsFoundByName();
     void menuInOrder();
-    void startWithoutArgument();
-    void startWithEmptyOrMissingArchives();
+    void messageBoxesInItalianWithinTheScreen_data();
+    void messageBoxesInItalianWithinTheScreen();
+    void startUpOverDamagedFiles_data();
+    void startUpOverDamagedFiles();
     void activationRunsOnReturnFromProgramWindowsOnly();
     void plusAndMinusAreSwallowed_data();
     void plusAndMinusAreSwallowed();
@@ -103,35 +113,186 @@ void MainWindowTest::menuInOrder() {
                           "  Esporta per GIS…", "Località", "  Ricerca", "  Aggiornamento",
                           "Esporta", "Importa", "Compatta Data Base", "Help"}));
     QCOMPARE(w.windowTitle(), QStringLiteral("Orvena"));
+    // The client area below the menu bar: 11880 x 8310 twips.
+    QCOMPARE(w.centralWidget()->size(), QSize(twips::toPixels(11880), twips::toPixels(8310)));
 }
 
-void MainWindowTest::startWithoutArgument() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    QStringList expected;
+void MainWindowTest::messageBoxesInItalianWithinTheScreen_data() {
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("captions");
+    QTest::newRow("question") << int(Buttons::OkCancel) << "Vuoi sostituirla?"
+                              << QStringList{"OK", "Annulla"};
+    QTest::newRow("yes or no") << int(Buttons::YesNo) << "Vuoi continuare?"
+                               << QStringList{"Sì", "No"};
+    QTest::newRow("very long name")
+        << int(Buttons::Ok)
+        << "Località \"" + QStringList(1500, QStringLiteral("parola")).join(' ') + "\" non trovata."
+        << QStringList{"OK"};
+    QTest::newRow("very long word") << int(Buttons::Ok) << QString(20000, 'x') << QStringList{"OK"};
+}
+
+void MainWindowTest::messageBoxesInItalianWithinTheScreen() {
+    QFETCH(int, buttons);
+    QFETCH(QString, text);
+    QFETCH(QStringList, captions);
+    static const bool translated = installItalianTranslation(*QCoreApplication::instance());
+    QVERIFY2(translated, "qtbase_it.qm not found among Qt's translations");
+    QtDialogs real;
+    QStringList seen;
+    QRect geometry;
+    QString shownText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        for (QAbstractButton* b : box->buttons())
+            seen << b->text().remove('&');
+        geometry = box->frameGeometry();
+        shownText = box->text();
+        box->done(0);
+    });
+    real.message(text, Buttons(buttons));
+    seen.sort();
+    captions.sort();
+    QCOMPARE(seen, captions);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY2(geometry.height() <= screen.height() && geometry.width() <= screen.width(),
+             qPrintable(QStringLiteral("%1 x %2").arg(geometry.width()).arg(geometry.height())));
+    if (text.size() < 100) QCOMPARE(shownText, text);
+    // A shortened name keeps its quotes and the words around it.
+    if (text.startsWith("Località")) QVERIFY(shownText.endsWith("\" non trovata."));
+}
+
+namespace {
+
+QMap<QString, QByteArray> bytesIn(const QString& folder) {
+    QMap<QString, QByteArray> out;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::System)) {
+        QFile file(f.filePath());
+        out[f.fileName()] = f.isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : "-";
+    }
+    return out;
+}
+
+void overwritePage2(const QString& path) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(4096));
+    file.write(QByteArray(4096, '\xff'));
+}
+
+// Leaves area.mdb as a write killed before its commit leaves it: part of the
+// new pages in the file, the old ones in a hot journal beside it.
+void interruptWrite(const QString& path) {
+    QTemporaryDir scratch;
+    const QString copy = scratch.filePath(QStringLiteral("area.mdb"));
+    QVERIFY(QFile::copy(path, copy));
+    SQLite::Database db(copy.toStdString(), SQLite::OPEN_READWRITE);
+    db.exec("PRAGMA cache_size = 5; BEGIN; DELETE FROM AREA");
+    for (int i = 0; i < 500; ++i)
+        db.exec("INSERT INTO AREA (AREA, NORD) VALUES ('x" + std::to_string(i) + "', '" +
+                std::string(400, 'n') + "')");
+    QVERIFY(QFile::exists(copy + "-journal"));
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::copy(copy, path));
+    QVERIFY(QFile::copy(copy + "-journal", path + "-journal"));
+}
+
+} // namespace
+
+void MainWindowTest::startUpOverDamagedFiles_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("message"); // %1: the folder
+    QTest::addColumn<bool>("starts");
+    const auto row = [](const char* tag, const char* damage, const char* file,
+                        const QString& commandLine, const QString& message, bool starts) {
+        QTest::newRow(tag) << damage << file << commandLine << message << starts;
+    };
+    const QString place = demo::demoPlaces().front().name;
+    const QString damaged = QStringLiteral("L'archivio %1 è danneggiato. Il programma termina.");
+    const QString foreign =
+        QStringLiteral("Il file %1 non è un archivio di Orvena valido (manca la "
+                       "tabella %2). Il programma termina senza modificarlo.");
+    const QString notOurs = QStringLiteral("Il file %1 non è un archivio di Orvena: non è un %2. "
+                                           "Il programma termina senza modificarlo.");
+    row("intact folder", "", "", "", "", true);
+    row("table page of area.mdb", "page", "area.mdb", "", damaged.arg("area.mdb"), false);
+    row("table page of localita.mdb, locality named", "page", "localita.mdb", place,
+        damaged.arg("localita.mdb"), false);
+    row("table page of esparea.mdb: not read at start", "page", "esparea.mdb", place, "", true);
+    row("table page of esplocalita.mdb", "page", "esplocalita.mdb", "", "", true);
+    row("interrupted write: rolled back", "journal", "area.mdb", "", "", true);
+    row("interrupted write in a foreign database", "foreign journal", "area.mdb", "",
+        foreign.arg("area.mdb", "AREA"), false);
+    row("foreign table in esplocalita.mdb, nothing else", "foreign", "esplocalita.mdb", "",
+        foreign.arg("esplocalita.mdb", "localita"), false);
+    row("text in area.mdb, nothing else", "text", "area.mdb", "",
+        notOurs.arg("area.mdb", "database"), false);
+    row("pipe", "fifo", "localita.mdb", "", notOurs.arg("localita.mdb", "file regolare"), false);
+    row("zero bytes", "empty", "esparea.mdb", "", foreign.arg("esparea.mdb", "AREA"), false);
+    row("missing localita.mdb", "missing", "localita.mdb", "",
+        "L'archivio localita.mdb non era nella cartella %1: è stato creato vuoto.", true);
+    row("empty folder", "all missing", "", "",
+        "Gli archivi area.mdb, localita.mdb, esplocalita.mdb, esparea.mdb non erano nella "
+        "cartella %1: sono stati creati vuoti.",
+        true);
+}
+
+void MainWindowTest::startUpOverDamagedFiles() {
+    QFETCH(QString, damage);
+    QFETCH(QString, file);
+    QFETCH(QString, commandLine);
+    QFETCH(QString, message);
+    QFETCH(bool, starts);
+    const bool alone = damage == "all missing" || damage == "text" || damage == "foreign";
+    Workspace ws(alone ? Workspace::Content::Empty : Workspace::Content::DemoAtlas);
+    const QString path = ws.file(file.isEmpty() ? QStringLiteral("area.mdb") : file);
+    if (damage == "page") overwritePage2(path);
+    if (damage == "journal") interruptWrite(path);
+    if (damage.startsWith("foreign")) {
+        QFile::remove(path);
+        SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        db.exec("CREATE TABLE clienti (nome TEXT, AREA TEXT)");
+    }
+    if (damage == "foreign journal" || damage == "text") {
+        QFile file(path + (damage == "text" ? "" : "-journal"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Elenco delle cartine\nnon un database\n");
+    }
+    if (damage == "fifo") {
+        QVERIFY(QFile::remove(path));
+        QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    }
+    if (damage == "empty") QVERIFY(QFile::resize(path, 0));
+    if (damage == "missing") QVERIFY(QFile::remove(path));
+    const auto before = bytesIn(ws.folder.path());
+
+    Archives archives;
+    ViewerState state;
+    const auto window = startUp(archives, state, ws.folder.path(), commandLine);
+    QCOMPARE(window != nullptr, starts);
+    QCOMPARE(ws.dialogs.texts().join('|'),
+             message.contains("%1") ? message.arg(QDir::toNativeSeparators(ws.folder.path()))
+                                    : message);
+    if (!starts) {
+        QCOMPARE(bytesIn(ws.folder.path()), before);
+        return;
+    }
+    QVERIFY(!QFile::exists(path + "-journal"));
+    QStringList sheets = combo::lines(window->f1area), expected;
     for (const auto& s : demo::demoSheets())
-        expected << s.name;
-    QStringList listed = combo::lines(w.f1area);
-    listed.sort();
+        if (damage != "all missing") expected << s.name;
+    sheets.sort();
     expected.sort();
-    QCOMPARE(listed, expected);
-    QCOMPARE(combo::text(w.f1area), QString());
-    QVERIFY(!w.Image1->shown());
-    QVERIFY(!w.cmdregcor->isVisible());
-    QVERIFY(!w.grlaf1->isVisible());
-    QVERIFY(w.cmbloc->isVisible());
-    QCOMPARE(w.state().setupStep, Flag::Zero);
-    QCOMPARE(ws.dialogs.texts(), QStringList());
-}
-
-void MainWindowTest::startWithEmptyOrMissingArchives() {
-    Workspace ws(Workspace::Content::Empty);
-    MainWindow& w = ws.start();
-    for (const char* f : {"area.mdb", "localita.mdb", "esparea.mdb", "esplocalita.mdb"})
-        QVERIFY2(QFile::exists(ws.file(QString::fromLatin1(f))), f);
-    QCOMPARE(w.f1area->count(), 0);
-    QVERIFY(!w.Image1->shown());
-    QCOMPARE(ws.dialogs.texts(), QStringList());
+    QCOMPARE(sheets, expected);
+    if (damage == "page") QCOMPARE(bytesIn(ws.folder.path()), before);
+    if (!commandLine.isEmpty()) return;
+    QCOMPARE(combo::text(window->f1area), QString());
+    QVERIFY(!window->Image1->shown());
+    QVERIFY(!window->cmdregcor->isVisible() && !window->grlaf1->isVisible());
+    QVERIFY(window->cmbloc->isVisible());
+    QCOMPARE(window->state().setupStep, Flag::Zero);
 }
 
 // The activation handler reloads the shown area: a moved map goes back to

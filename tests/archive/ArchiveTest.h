@@ -21,7 +21,6 @@ private slots:
     void emptyResult();
     void writtenValuesTakeTheColumnKind_data();
     void writtenValuesTakeTheColumnKind();
-    void unknownFieldIsAnError();
     void failedTransactionLeavesArchiveUnchanged();
 
     // FieldTextTest.cpp
@@ -31,14 +30,10 @@ private slots:
     // ArchivesTest.cpp
     void missingArchivesAreCreated();
     void existingArchivesOpenAndGainIndexes();
-    void foreignFileIsLeftUntouched_data();
-    void foreignFileIsLeftUntouched();
 
     // ArchiveFailureTest.cpp
     void failureMessage_data();
     void failureMessage();
-    void engineFailureNamesTheArchive_data();
-    void engineFailureNamesTheArchive();
 };
 
 namespace archivetest {

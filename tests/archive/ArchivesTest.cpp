@@ -20,11 +20,6 @@ QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The names of the tables and indexes stored in a database file.
 QStringList objectsIn(const QString& path) {
     SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
@@ -92,47 +87,4 @@ void ArchiveTest::existingArchivesOpenAndGainIndexes() {
     archives.Data2->refresh();
     QCOMPARE(archives.Data2->field(QStringLiteral("PX")), QVariant(1440.0));
     QCOMPARE(archivetest::walk(*archives.Data2, "d2loc"), QStringList{"ROMA"});
-}
-
-void ArchiveTest::foreignFileIsLeftUntouched_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("database");
-    QTest::addColumn<QString>("expected");
-
-    const QString notDatabase = QStringLiteral("Il file %1 non è un archivio di Orvena: non è un "
-                                               "database. Il programma termina senza modificarlo.");
-    const QString noTable = QStringLiteral("Il file %1 non è un archivio di Orvena valido (manca "
-                                           "la tabella %2). Il programma termina senza "
-                                           "modificarlo.");
-    QTest::newRow("text area.mdb") << "area.mdb" << false << notDatabase.arg("area.mdb");
-    QTest::newRow("text esparea.mdb") << "esparea.mdb" << false << notDatabase.arg("esparea.mdb");
-    QTest::newRow("foreign table in area.mdb")
-        << "area.mdb" << true << noTable.arg("area.mdb", "AREA");
-    QTest::newRow("foreign table in esplocalita.mdb")
-        << "esplocalita.mdb" << true << noTable.arg("esplocalita.mdb", "localita");
-}
-
-void ArchiveTest::foreignFileIsLeftUntouched() {
-    QFETCH(QString, file);
-    QFETCH(bool, database);
-    QFETCH(QString, expected);
-    orvena::test::TempFolder folder;
-    const QString path = folder.file(file);
-    if (database) {
-        SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        db.exec("create table clienti (nome text, AREA text); insert into clienti values ('a', "
-                "'b')");
-    } else {
-        QFile text(path);
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        text.write("Elenco delle cartine\nnon un database\n");
-    }
-    const QByteArray before = bytesOf(path);
-    QVERIFY(!before.isEmpty());
-
-    Archives archives;
-    QCOMPARE(archives.openAll(folder.path()), expected);
-    QCOMPARE(bytesOf(path), before);
-    QCOMPARE(filesIn(folder.path()), QStringList{file});
-    QVERIFY(!archives.Data1->isOpen());
 }

@@ -6,6 +6,7 @@
 #include "toolkit/ComboText.h"
 
 #include <QComboBox>
+#include <QFile>
 
 using namespace orvena;
 using namespace orvena::test;
@@ -55,8 +56,8 @@ private slots:
     void stops();
     void positionRoundedToEven_data();
     void positionRoundedToEven();
-    void unusableRecordLeavesTheToolTip_data();
-    void unusableRecordLeavesTheToolTip();
+    void uncalibratedSheetShowsNoCoordinates_data();
+    void uncalibratedSheetShowsNoCoordinates();
 };
 
 void ReadoutWindowTest::toolTipFollowsThePointer_data() {
@@ -171,24 +172,65 @@ void ReadoutWindowTest::positionRoundedToEven() {
     QCOMPARE(w.state().markerLeft, pointerX);
 }
 
-void ReadoutWindowTest::unusableRecordLeavesTheToolTip_data() {
-    QTest::addColumn<QString>("problem");
-    QTest::newRow("no reference values") << "reference";
-    QTest::newRow("zero scale") << "scale";
-    QTest::newRow("angle out of range") << "range";
+void ReadoutWindowTest::uncalibratedSheetShowsNoCoordinates_data() {
+    QTest::addColumn<QVariantMap>("fields"); // of the second sheet's record
+    QTest::addColumn<bool>("refused");       // the calibration message is shown
+    const QVariantMap good{{"COLA", 12.0},     {"COLO", 10.0}, {"PXLAO", 450},
+                           {"SECLAO", 163800}, {"PXLOO", 300}, {"SECLOO", 33000}};
+    auto with = [&](const QString& field, const QVariant& value) {
+        QVariantMap m = good;
+        m[field] = value;
+        return m;
+    };
+    QTest::newRow("zero COLA") << with("COLA", 0.0) << true;
+    QTest::newRow("zero COLO") << with("COLO", 0) << true;
+    QTest::newRow("null scales") << with("COLA", QVariant()) << true;
+    QTest::newRow("text PXLAO") << with("PXLAO", "abc") << true;
+    QTest::newRow("reference values never written")
+        << QVariantMap{{"COLA", 12.0}, {"COLO", 10.0}} << false;
+    // A calibrated sheet whose angle cannot be shown keeps the last tip.
+    QTest::newRow("angle out of range") << QVariantMap{} << false;
 }
 
-void ReadoutWindowTest::unusableRecordLeavesTheToolTip() {
-    QFETCH(QString, problem);
+void ReadoutWindowTest::uncalibratedSheetShowsNoCoordinates() {
+    QFETCH(QVariantMap, fields);
+    QFETCH(bool, refused);
     Workspace ws;
-    MainWindow& w = startOnExample(ws, problem != "reference");
-    if (problem == "scale") w.state().lonScale = 0.0f;
-    if (problem == "range") w.state().latScale = 1e-30f;
-    w.Image1->setToolTip(kBefore);
+    MainWindow& w = startOnExample(ws);
     pointTo(w.Image1, 4800, 4050);
-    QCOMPARE(w.state().pointerX, 4800);
-    QCOMPARE(w.Image1->toolTip(), kBefore);
-    QCOMPARE(ws.dialogs.texts(), QStringList());
+    QCOMPARE(w.Image1->toolTip(), QStringLiteral("Lat = 45:25: ,Lon = 9:17:30"));
+    if (fields.isEmpty()) {
+        w.state().latScale = 1e-30f;
+        w.Image1->setToolTip(kBefore);
+        pointTo(w.Image1, 4800, 4050);
+        QCOMPARE(w.Image1->toolTip(), kBefore);
+        return;
+    }
+
+    const QString other = QStringLiteral("rotto.jpg");
+    QVERIFY(QFile::copy(ws.file(kSheet), ws.file(other)));
+    RecordView* v = ws.archives.Data1;
+    v->addNew();
+    v->setField("AREA", other);
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+        v->setField(it.key(), it.value());
+    v->update();
+    ws.archives.Data2->addNew();
+    ws.archives.Data2->setField("AREA", other);
+    ws.archives.Data2->setField("LOCALITA", "Qui");
+    ws.archives.Data2->update();
+    w.Form_Load();
+    Workspace::choose(w.f1area, other);
+
+    const QStringList expected{"L'area scelta non ha una calibrazione valida: rifare il Set up."};
+    QCOMPARE(ws.dialogs.texts(), refused ? expected : QStringList());
+    QVERIFY(w.Image1->isVisible());
+    QCOMPARE(combo::lines(w.cmbloc), QStringList{"Qui"});
+    QCOMPARE(w.Image1->toolTip(), QString());
+    for (const QPoint& p : {QPoint(4800, 4050), QPoint(300, 450)}) {
+        pointTo(w.Image1, p.x(), p.y());
+        QCOMPARE(w.Image1->toolTip(), QString());
+    }
 }
 
 ORVENA_TEST_MAIN(ReadoutWindowTest)

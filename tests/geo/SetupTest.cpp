@@ -14,6 +14,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <memory>
 
 using namespace orvena;
 using namespace orvena::test;
@@ -151,7 +154,6 @@ private slots:
     void existingArea();
     void imageChosenElsewhere_data();
     void imageChosenElsewhere();
-    void cancelledDialogStartsNothing();
     void clickGivesTheLocalityEditorItsPosition_data();
     void clickGivesTheLocalityEditorItsPosition();
 };
@@ -377,34 +379,62 @@ void SetupTest::exitEndsTheSetup() {
 void SetupTest::registerRefusedKeepsWaiting_data() {
     QTest::addColumn<QStringList>("first");
     QTest::addColumn<QStringList>("second");
-    QTest::newRow("same latitude") << kFirstPoint << QStringList{"45", "30", "0", "9", "25", "0"};
-    QTest::newRow("same longitude") << kFirstPoint << QStringList{"45", "20", "0", "9", "10", "0"};
+    QTest::addColumn<bool>("secondClicked"); // when not, after a finished set-up of another sheet
+    QTest::addColumn<QString>("message");
+    const QString bad = kBadCoordinates;
+    QTest::newRow("same latitude")
+        << kFirstPoint << QStringList{"45", "30", "0", "9", "25", "0"} << true << bad;
+    QTest::newRow("same longitude")
+        << kFirstPoint << QStringList{"45", "20", "0", "9", "10", "0"} << true << bad;
     QTest::newRow("same latitude once rounded")
-        << kFirstPoint << QStringList{"45", "30", "0,4", "9", "25", "0"};
-    QTest::newRow("out of bounds") << kFirstPoint << QStringList{"45", "20", "0", "9", "25", "60"};
-    QTest::newRow("not a number") << kFirstPoint << QStringList{"45", "20", "0", "nove", "25", "0"};
-    QTest::newRow("difference beyond 32 bits") << QStringList{"-596523", "0", "0", "9", "10", "0"}
-                                               << QStringList{"90", "0", "0", "9", "25", "0"};
+        << kFirstPoint << QStringList{"45", "30", "0,4", "9", "25", "0"} << true << bad;
+    QTest::newRow("out of bounds")
+        << kFirstPoint << QStringList{"45", "20", "0", "9", "25", "60"} << true << bad;
+    QTest::newRow("not a number") << kFirstPoint << QStringList{"45", "20", "0", "nove", "25", "0"}
+                                  << true << bad;
+    QTest::newRow("difference beyond 32 bits")
+        << QStringList{"-596523", "0", "0", "9", "10", "0"}
+        << QStringList{"90", "0", "0", "9", "25", "0"} << true << bad;
+    QTest::newRow("second point not clicked")
+        << kFirstPoint << kSecondPoint << false
+        << "Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'.";
+    QTest::newRow("area archive locked by another program")
+        << kFirstPoint << kSecondPoint << true
+        << "Non è stato possibile registrare l'area. Riprova a premere 'Registra'.";
 }
 
 void SetupTest::registerRefusedKeepsWaiting() {
     QFETCH(QStringList, first);
     QFETCH(QStringList, second);
+    QFETCH(bool, secondClicked);
+    QFETCH(QString, message);
     Workspace ws;
     const QString path = newSheet(ws, "nuova.jpg");
     MainWindow& w = ws.start();
     makeRoomForTheSheet(w);
+    if (!secondClicked) {
+        // An earlier set-up's second click must not serve the next one.
+        openNewArea(ws, newSheet(ws, "prima.jpg"));
+        takeFirstPoint(w);
+        takeSecondPointAndRegister(w);
+        QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
+    }
     const QStringList before = allRecords(w.Data1);
     openNewArea(ws, path);
     setPoint(w, first);
     clickAt(w.Image1, 300, 450);
     QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
-    clickAt(w.Image1, 9300, 7650);
+    if (secondClicked) clickAt(w.Image1, 9300, 7650);
     ws.dialogs.takeTexts();
     setPoint(w, second);
+    auto other = std::make_unique<SQLite::Database>(ws.file("area.mdb").toStdString(),
+                                                    SQLite::OPEN_READWRITE);
+    if (QByteArray(QTest::currentDataTag()).startsWith("area archive locked"))
+        other->exec("BEGIN EXCLUSIVE");
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
+    other.reset();
 
-    QCOMPARE(ws.dialogs.texts(), QStringList{kBadCoordinates});
+    QCOMPARE(ws.dialogs.texts(), QStringList{message});
     QCOMPARE(allRecords(w.Data1), before);
     QCOMPARE(w.state().setupStep, Flag::Two);
     QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
@@ -413,9 +443,10 @@ void SetupTest::registerRefusedKeepsWaiting() {
     if (first != kFirstPoint) return;
 
     // Corrected, it goes through.
+    if (!secondClicked) clickAt(w.Image1, 9300, 7650);
     typePoint(w, kSecondPoint);
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
-    QCOMPARE(ws.dialogs.texts(), QStringList({kBadCoordinates, kSetupDone}));
+    QCOMPARE(ws.dialogs.texts(), QStringList({message, kSetupDone}));
     QCOMPARE(calibrationOf(recordsNamed(w.Data1, "nuova.jpg").value(0)), kExampleRecord);
 }
 
@@ -535,6 +566,7 @@ void SetupTest::imageChosenElsewhere_data() {
     QTest::newRow("other bytes, kept") << "other" << int(AnswerCancel) << false << "other";
     QTest::newRow("not a picture") << "none" << 0 << false << "none";
     QTest::newRow("not a picture, other there") << "other" << 0 << false << "other";
+    QTest::newRow("dialog cancelled") << "none" << 0 << false << "none";
 }
 
 void SetupTest::imageChosenElsewhere() {
@@ -543,6 +575,7 @@ void SetupTest::imageChosenElsewhere() {
     QFETCH(bool, started);
     QFETCH(QString, chosenBytes);
     const bool broken = QByteArray(QTest::currentDataTag()).startsWith("not a picture");
+    const bool cancelled = QByteArray(QTest::currentDataTag()) == "dialog cancelled";
     Workspace ws;
     QTemporaryDir elsewhere;
     const QString name = QStringLiteral("foglio12.jpg");
@@ -562,8 +595,21 @@ void SetupTest::imageChosenElsewhere() {
     makeRoomForTheSheet(w);
 
     if (answer) ws.dialogs.queueAnswer(answer);
-    openNewArea(ws, chosen);
-    QCOMPARE(combo::text(w.f1area), name);
+    if (cancelled) {
+        // What "Nuova Area" does before its dialog stays done.
+        Workspace::choose(w.f1area, demo::demoSheets()[0].name);
+        w.Image1->setToolTip("Lat = 1:2:3 ,Lon = 4:5:6");
+        w.freccia->show();
+        w.mnapri->trigger(); // no file queued: the dialog is cancelled
+        QCOMPARE(ws.dialogs.fileDialogs(), 1);
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+        QVERIFY(!isShown(w.freccia));
+        QCOMPARE(w.Image1->toolTip(), QString());
+        QCOMPARE(w.state().readoutEnabled, Flag::Zero);
+    } else {
+        openNewArea(ws, chosen);
+    }
+    QCOMPARE(combo::text(w.f1area), cancelled ? demo::demoSheets()[0].name : name);
     QCOMPARE(w.state().setupStep, started ? Flag::One : Flag::Zero);
     QCOMPARE(isShown(w.cmdregcor), started);
     QVERIFY(hourglassDownAtEveryMessage(ws.dialogs));
@@ -584,24 +630,6 @@ void SetupTest::imageChosenElsewhere() {
     QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
     QCOMPARE(calibrationOf(recordsNamed(w.Data1, name).value(0)), kExampleRecord);
     QCOMPARE(w.Image1->size(), QSize(700, 600)); // loaded from the working folder
-}
-
-void SetupTest::cancelledDialogStartsNothing() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    Workspace::choose(w.f1area, demo::demoSheets()[0].name);
-    w.Image1->setToolTip("Lat = 1:2:3 ,Lon = 4:5:6");
-    w.freccia->show();
-    w.mnapri->trigger(); // no file queued: the dialog is cancelled
-    QCOMPARE(ws.dialogs.fileDialogs(), 1);
-    QCOMPARE(ws.dialogs.texts(), QStringList());
-    QCOMPARE(w.state().setupStep, Flag::Zero);
-    QVERIFY(!isShown(w.cmdregcor));
-    QVERIFY(!isShown(w.freccia));
-    QCOMPARE(w.Image1->toolTip(), QString());
-    QCOMPARE(w.state().readoutEnabled, Flag::Zero);
-    QCOMPARE(combo::text(w.f1area), demo::demoSheets()[0].name);
-    QVERIFY(!hourglass::isBusy());
 }
 
 void SetupTest::clickGivesTheLocalityEditorItsPosition_data() {

@@ -9,11 +9,15 @@
 #include "viewer/MapImage.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <tuple>
 
 using namespace orvena;
 using orvena::test::Workspace;
@@ -60,10 +64,10 @@ private slots:
     void choosingASheetShowsIt();
     void missingOrBrokenImageKeepsThePreviousSheet_data();
     void missingOrBrokenImageKeepsThePreviousSheet();
-    void nameWithoutRecordShowsPictureButKeepsScales();
-    void nameMatchingOnlyIgnoringCase();
-    void deletionModeOnlyEmptiesTheBoxes();
-    void loadingTwiceGivesTheSameState();
+    void pictureWithoutExactRecord_data();
+    void pictureWithoutExactRecord();
+    void archiveFailureNamesTheArchive_data();
+    void archiveFailureNamesTheArchive();
     void largeSheetLoads();
     void typingANameAndLeavingTheBoxLoadsNothing();
 };
@@ -96,20 +100,29 @@ void AreaLoadingTest::choosingASheetShowsIt() {
     QVERIFY(boxesEmpty(w));
     QVERIFY(!hourglass::isBusy());
     QCOMPARE(ws.dialogs.texts(), QStringList());
+
+    // Loading it again gives the same state.
+    const auto first = std::make_tuple(w.Image1->geometry(), w.state().latScale, w.state().lonScale,
+                                       combo::lines(w.cmbloc));
+    w.Image1->move(-3000, 200);
+    Workspace::choose(w.f1area, sheet);
+    QVERIFY(std::make_tuple(w.Image1->geometry(), w.state().latScale, w.state().lonScale,
+                            combo::lines(w.cmbloc)) == first);
 }
 
 void AreaLoadingTest::missingOrBrokenImageKeepsThePreviousSheet_data() {
-    QTest::addColumn<bool>("broken"); // a file that is not a picture, or no file at all
-    QTest::newRow("missing") << false;
-    QTest::newRow("not a picture") << true;
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("not a picture") << "broken";
+    QTest::newRow("area deletion under way: only the boxes are emptied") << "deleting";
 }
 
 void AreaLoadingTest::missingOrBrokenImageKeepsThePreviousSheet() {
-    QFETCH(bool, broken);
+    QFETCH(QString, cause);
     Workspace ws;
     const auto& sheets = demo::demoSheets();
-    QVERIFY(QFile::remove(ws.file(sheets[1].name)));
-    if (broken) {
+    if (cause != "deleting") QVERIFY(QFile::remove(ws.file(sheets[1].name)));
+    if (cause == "broken") {
         QFile f(ws.file(sheets[1].name));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("not a picture at all");
@@ -119,11 +132,16 @@ void AreaLoadingTest::missingOrBrokenImageKeepsThePreviousSheet() {
     const QSize before = w.Image1->size();
     const float scale = w.state().latScale;
     const QStringList places = combo::lines(w.cmbloc);
+    if (cause == "deleting") {
+        w.cmdregcor->setText(QStringLiteral("Elimina"));
+        w.cmdregcor->show();
+    }
     fillBoxes(w);
 
     Workspace::choose(w.f1area, sheets[1].name);
-    QCOMPARE(ws.dialogs.texts(), QStringList{kMissing});
-    QVERIFY2(!ws.dialogs.shown().front().hourglassBusy, "hourglass still up at the message");
+    QCOMPARE(ws.dialogs.texts(), cause == "deleting" ? QStringList() : QStringList{kMissing});
+    if (cause != "deleting")
+        QVERIFY2(!ws.dialogs.shown().front().hourglassBusy, "hourglass still up at the message");
     QVERIFY(!hourglass::isBusy());
     QCOMPARE(w.Image1->size(), before);
     QCOMPARE(w.state().latScale, scale);
@@ -131,68 +149,88 @@ void AreaLoadingTest::missingOrBrokenImageKeepsThePreviousSheet() {
     QVERIFY(boxesEmpty(w));
 }
 
-void AreaLoadingTest::nameWithoutRecordShowsPictureButKeepsScales() {
+void AreaLoadingTest::pictureWithoutExactRecord_data() {
+    QTest::addColumn<bool>("caseOnly"); // a record whose name differs only in case, or none
+    QTest::newRow("no record") << false;
+    QTest::newRow("record matching only ignoring case") << true;
+}
+
+// The picture is shown; the scales of the sheet before are not kept for it,
+// and the natural size and zoom figure stay.
+void AreaLoadingTest::pictureWithoutExactRecord() {
+    QFETCH(bool, caseOnly);
     Workspace ws;
-    const QString orphan = QStringLiteral("senza record.jpg");
-    QVERIFY(demo::writeLargeSheet(ws.file(orphan), 300, 200).isEmpty());
+    const QString sheet = demo::demoSheets()[0].name;
+    const QString name = caseOnly ? sheet.toUpper() : QStringLiteral("senza record.jpg");
+    QVERIFY(demo::writeLargeSheet(ws.file(name), 300, 200).isEmpty());
     MainWindow& w = ws.start();
-    Workspace::choose(w.f1area, demo::demoSheets()[0].name);
+    Workspace::choose(w.f1area, demo::demoSheets()[1].name);
     const std::int32_t width = w.state().naturalWidth;
     const QStringList places = combo::lines(w.cmbloc);
     w.f1ing->setText(QStringLiteral("130"));
 
-    combo::setText(w.f1area, orphan);
+    combo::setText(w.f1area, name);
     w.f1area_Click();
-    QCOMPARE(ws.dialogs.texts(), QStringList{kMissing});
-    QCOMPARE(w.Image1->size(), QSize(300, 200)); // the new picture is already shown
-    QCOMPARE(w.state().naturalWidth, width);
-    QCOMPARE(w.f1ing->text(), QStringLiteral("130"));
-    QCOMPARE(combo::lines(w.cmbloc), places);
-}
-
-void AreaLoadingTest::nameMatchingOnlyIgnoringCase() {
-    Workspace ws;
-    const QString sheet = demo::demoSheets()[0].name;
-    const QString upper = sheet.toUpper();
-    QVERIFY(QFile::copy(ws.file(sheet), ws.file(upper)));
-    MainWindow& w = ws.start();
-    Workspace::choose(w.f1area, demo::demoSheets()[1].name);
-    const std::int32_t width = w.state().naturalWidth;
-
-    combo::setText(w.f1area, upper);
-    w.f1area_Click();
-    QCOMPARE(ws.dialogs.texts(), QStringList());
+    QCOMPARE(ws.dialogs.texts(), caseOnly ? QStringList() : QStringList{kMissing});
+    QCOMPARE(w.Image1->size(), QSize(300, 200));
     QVERIFY(w.Image1->isVisible());
-    QCOMPARE(w.state().naturalWidth, width); // no record matched exactly
-    QCOMPARE(w.cmbloc->count(), 0);
+    QCOMPARE(w.state().naturalWidth, width);
+    QCOMPARE(w.state().latScale, 0.0f);
+    QCOMPARE(w.f1ing->text(), QStringLiteral("130"));
+    QCOMPARE(combo::lines(w.cmbloc), caseOnly ? QStringList() : places);
     QVERIFY(w.cmbloc->isVisible());
 }
 
-void AreaLoadingTest::deletionModeOnlyEmptiesTheBoxes() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    Workspace::choose(w.f1area, demo::demoSheets()[0].name);
-    const QStringList places = combo::lines(w.cmbloc);
-    w.cmdregcor->setText(QStringLiteral("Elimina"));
-    w.cmdregcor->show();
-    fillBoxes(w);
-    Workspace::choose(w.f1area, demo::demoSheets()[1].name);
-    QVERIFY(boxesEmpty(w));
-    QCOMPARE(combo::lines(w.cmbloc), places);
-    QVERIFY(!hourglass::isBusy());
+void AreaLoadingTest::archiveFailureNamesTheArchive_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("damaged"); // a table page overwritten, or locked by another program
+    QTest::addColumn<bool>("move");    // a move to the east neighbour, or a choice in the box
+    QTest::newRow("area.mdb locked, area chosen") << "area.mdb" << false << false;
+    QTest::newRow("localita.mdb locked, area chosen") << "localita.mdb" << false << false;
+    QTest::newRow("area.mdb locked, sheet moved") << "area.mdb" << false << true;
+    QTest::newRow("localita.mdb locked, sheet moved") << "localita.mdb" << false << true;
+    QTest::newRow("localita.mdb damaged, area chosen") << "localita.mdb" << true << false;
 }
 
-void AreaLoadingTest::loadingTwiceGivesTheSameState() {
+void AreaLoadingTest::archiveFailureNamesTheArchive() {
+    QFETCH(QString, file);
+    QFETCH(bool, damaged);
+    QFETCH(bool, move);
     Workspace ws;
+    if (damaged) {
+        QFile f(ws.file(file));
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(4096));
+        f.write(QByteArray(4096, '\xff'));
+    }
     MainWindow& w = ws.start();
-    const QString sheet = demo::demoSheets()[2].name;
-    Workspace::choose(w.f1area, sheet);
-    const auto first = std::make_tuple(w.Image1->geometry(), w.state().latScale, w.state().lonScale,
-                                       combo::lines(w.cmbloc));
-    w.Image1->move(-3000, 200);
-    Workspace::choose(w.f1area, sheet);
-    QVERIFY(std::make_tuple(w.Image1->geometry(), w.state().latScale, w.state().lonScale,
-                            combo::lines(w.cmbloc)) == first);
+    QString from, to;
+    for (const auto& s : demo::demoSheets())
+        if (!s.east.isEmpty()) std::tie(from, to) = std::tie(s.name, s.east);
+    Workspace::choose(w.f1area, move ? from : to);
+    QCOMPARE(ws.dialogs.takeTexts().size(), damaged ? 1 : 0); // each load reads localita.mdb
+
+    SQLite::Database other(ws.file(file).toStdString(), SQLite::OPEN_READWRITE);
+    if (!damaged) other.exec("BEGIN EXCLUSIVE");
+    QElapsedTimer timer;
+    timer.start();
+    if (move)
+        w.MoveEast();
+    else
+        Workspace::choose(w.f1area, from);
+    const QString why = damaged ? "è danneggiato." : "è in uso da un altro programma.";
+    QCOMPARE(ws.dialogs.texts(), QStringList{"L'archivio " + file + " " + why});
+    QVERIFY2(timer.elapsed() < 4000, "the window waited seconds for the lock");
+    QVERIFY(!hourglass::isBusy());
+    if (damaged) return;
+
+    // Once the other program lets go, nothing is lost.
+    other.exec("ROLLBACK");
+    ws.dialogs.takeTexts();
+    Workspace::choose(w.f1area, from);
+    if (move) w.MoveEast();
+    QCOMPARE(ws.dialogs.texts(), QStringList());
+    QCOMPARE(combo::text(w.f1area), move ? to : from);
+    QCOMPARE(combo::lines(w.cmbloc), placesOf(move ? to : from));
 }
 
 void AreaLoadingTest::largeSheetLoads() {
