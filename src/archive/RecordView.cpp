@@ -26,6 +26,11 @@ constexpr std::size_t kNoBlock = static_cast<std::size_t>(-1);
 
 constexpr const char* kSelectStar = "select * from ";
 constexpr const char* kSelectKey = "select rowid from ";
+constexpr const char* kSelectKeyAndAll = "select rowid, * from ";
+
+// Each opening of a file gets its own number, so that a file opened again
+// never looks unchanged.
+std::uint64_t openings = 0;
 
 const char* const kNoCurrentRecord = "Nessun record corrente.";
 const char* const kUnknownField = "Il campo %1 non esiste nella tabella %2.";
@@ -134,6 +139,7 @@ struct RecordView::Impl {
     std::vector<std::optional<Row>> block;
 
     Mode mode = Mode::Browsing;
+    std::uint64_t opening = 0;
     Row buffer;
     std::vector<bool> touched;
     std::int64_t editKey = 0;
@@ -250,6 +256,31 @@ struct RecordView::Impl {
         }
     }
 
+    // The record source with its "select * from " replaced by select.
+    std::string sourceAs(const char* select) const {
+        return view->source_ ? select + std::string(view->source_ +
+                                                    std::char_traits<char>::length(kSelectStar))
+                             : select + utf8(quoted(view->table_));
+    }
+
+    void bindParams(SQLite::Statement& query, const std::string& sql) const {
+        if (query.getBindParameterCount() != static_cast<int>(params.size())) {
+            throw ArchiveError(
+                QString::fromUtf8(kBadSource).arg(QString::fromStdString(sql)).toStdString());
+        }
+        for (qsizetype i = 0; i < params.size(); ++i)
+            query.bind(static_cast<int>(i) + 1, utf8(params[i]));
+    }
+
+    // The new result: its keys, standing on the first record.
+    void takeKeys(std::vector<std::int64_t> newKeys) {
+        keys = std::move(newKeys);
+        removed.clear();
+        invalidate();
+        pos = 0;
+        settle();
+    }
+
     void loadColumns() {
         columns.clear();
         SQLite::Statement info(*db, "select name from pragma_table_info(?)");
@@ -333,6 +364,7 @@ QString RecordView::open(const QString& folder) {
             }
         }
         d->loadColumns();
+        d->opening = ++openings;
     } catch (const SQLite::Exception& e) {
         close();
         return archivefile::cannotOpen(path, QString::fromUtf8(e.what()));
@@ -369,30 +401,59 @@ void RecordView::refresh() {
     d->requireOpen();
     d->cancelPending();
     // The same query, asking only for the keys of the result in its order.
-    const std::string sql =
-        source_ ? kSelectKey + std::string(source_ + std::char_traits<char>::length(kSelectStar))
-                : kSelectKey + utf8(quoted(table_));
-
+    const std::string sql = d->sourceAs(kSelectKey);
     std::vector<std::int64_t> keys;
     try {
         SQLite::Statement query(*d->db, sql);
-        if (query.getBindParameterCount() != static_cast<int>(d->params.size())) {
-            throw ArchiveError(
-                QString::fromUtf8(kBadSource).arg(QString::fromStdString(sql)).toStdString());
-        }
-        for (qsizetype i = 0; i < d->params.size(); ++i)
-            query.bind(static_cast<int>(i) + 1, utf8(d->params[i]));
+        d->bindParams(query, sql);
         while (query.executeStep())
             keys.push_back(query.getColumn(0).getInt64());
     } catch (const SQLite::Exception& e) {
         d->engineFailure(e);
     }
+    d->takeKeys(std::move(keys));
+}
 
-    d->keys = std::move(keys);
-    d->removed.clear();
-    d->invalidate();
-    d->pos = 0;
-    d->settle();
+void RecordView::refreshReading(const QStringList& fields, const TextsFn& fn) {
+    d->requireOpen();
+    d->cancelPending();
+    std::vector<int> columns;
+    for (const QString& field : fields)
+        columns.push_back(d->requireColumn(field) + 1); // after the rowid
+    std::vector<std::string_view> texts(columns.size());
+
+    // The record source as it stands, so the order is its own.
+    const std::string sql = d->sourceAs(kSelectKeyAndAll);
+    std::vector<std::int64_t> keys;
+    try {
+        SQLite::Statement query(*d->db, sql);
+        d->bindParams(query, sql);
+        while (query.executeStep()) {
+            keys.push_back(query.getColumn(0).getInt64());
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                const SQLite::Column column = query.getColumn(columns[i]);
+                const char* text = column.getText();
+                texts[i] = std::string_view(text, static_cast<std::size_t>(column.getBytes()));
+            }
+            fn(texts.data());
+        }
+    } catch (const SQLite::Exception& e) {
+        d->engineFailure(e);
+    }
+    d->takeKeys(std::move(keys));
+}
+
+RecordView::Stamp RecordView::stamp() const {
+    if (!d->db) return {};
+    Stamp stamp;
+    stamp.opening = d->opening;
+    stamp.changes = sqlite3_total_changes64(d->db->getHandle());
+    try {
+        stamp.version = d->db->execAndGet("PRAGMA data_version").getInt64();
+    } catch (const SQLite::Exception&) {
+        return {};
+    }
+    return stamp;
 }
 
 bool RecordView::eof() const {

@@ -6,8 +6,10 @@
 #include <QVariant>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 namespace orvena {
@@ -77,6 +79,28 @@ public:
     // Runs the record source again and stands on its first record (at the end
     // when the result is empty). Drops a pending addNew() or edit().
     void refresh();
+
+    // refresh() for reading a whole large result at once: runs the record
+    // source in one pass and hands fn the UTF-8 texts of the named fields of
+    // each record (a null as the empty text), in the order the record source
+    // itself returns them (the table's own order when it has no ordering).
+    // The view then stands on the first record of that result. A record-at-a-
+    // time walk would take seconds over a million records.
+    using TextsFn = std::function<void(const std::string_view* texts)>;
+    void refreshReading(const QStringList& fields, const TextsFn& fn);
+
+    // What the file was when it was last read: equal stamps mean nothing has
+    // been written to it since, through this view or any other connection,
+    // and it has not been opened again. A stamp that is not known() (the file
+    // closed, or the engine would not tell) matches nothing.
+    struct Stamp {
+        std::uint64_t opening = 0;
+        bool known() const { return opening != 0; }
+        std::int64_t changes = 0;
+        std::int64_t version = 0;
+        friend bool operator==(const Stamp&, const Stamp&) = default;
+    };
+    Stamp stamp() const;
 
     bool eof() const;
     void moveFirst(); // ArchiveError on an empty result
