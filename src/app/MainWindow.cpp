@@ -77,6 +77,7 @@ void MainWindow::connectEvents() {
     connect(HScroll1, &QScrollBar::valueChanged, this, &MainWindow::HScroll1_Change);
     connect(VScroll1, &QScrollBar::valueChanged, this, &MainWindow::VScroll1_Change);
     connect(mnapri, &QAction::triggered, this, [this] { mnapri_Click(); });
+    connect(mnloccerca, &QAction::triggered, this, [this] { mnloccerca_Click(); });
 }
 
 void MainWindow::Form_Load() {
