@@ -1,7 +1,13 @@
 #include "archive/LocalityNames.h"
 
+#include "archive/SqlTexts.h"
 #include "toolkit/FixedText.h"
 
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -21,6 +27,21 @@ bool isAscii(std::string_view text) {
 LocalityNames::Index index(std::size_t n) {
     if (n > UINT32_MAX) throw ArchiveError(kTooLarge);
     return static_cast<LocalityNames::Index>(n);
+}
+
+// Where needle first occurs in hay at or after from; npos when nowhere.
+std::size_t findIn(std::string_view hay, std::string_view needle, std::size_t from) {
+    if (from >= hay.size()) return std::string_view::npos;
+#if defined(__GLIBC__) || defined(__APPLE__)
+    // The C library's search skips ahead well for short and long keys alike.
+    const void* hit = memmem(hay.data() + from, hay.size() - from, needle.data(), needle.size());
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - hay.data())
+               : std::string_view::npos;
+#else
+    const auto hit = std::search(hay.begin() + static_cast<std::ptrdiff_t>(from), hay.end(),
+                                 std::boyer_moore_horspool_searcher(needle.begin(), needle.end()));
+    return hit == hay.end() ? std::string_view::npos : static_cast<std::size_t>(hit - hay.begin());
+#endif
 }
 
 } // namespace
@@ -43,26 +64,29 @@ void LocalityNames::clear() {
 
 void LocalityNames::read(RecordView& view) {
     clear();
-    std::unordered_map<std::string, Index> known;
-    std::string lastArea;
+    // Each area's UTF-8 text once (a deque never moves them), looked up by view.
+    std::deque<std::string> texts;
+    std::unordered_map<std::string_view, Index> known;
+    std::string_view last;
     Index lastIndex = 0;
+    auto areaIndex = [&](std::string_view area) {
+        if (!areas_.empty() && area == last) return lastIndex; // places of one area together
+        auto found = known.find(area);
+        if (found == known.end()) {
+            const std::string& kept = texts.emplace_back(area);
+            found = known.emplace(kept, index(areas_.size())).first;
+            areas_.push_back(QString::fromUtf8(kept.data(), static_cast<qsizetype>(kept.size())));
+        }
+        last = found->first;
+        lastIndex = found->second;
+        return lastIndex;
+    };
     try {
-        view.refreshReading(
-            {QStringLiteral("AREA"), QStringLiteral("LOCALITA")},
-            [&](const std::string_view* texts) {
-                // Places of one area usually come together.
-                if (areas_.empty() || texts[0] != lastArea) {
-                    lastArea = texts[0];
-                    auto [at, added] = known.try_emplace(lastArea, index(areas_.size()));
-                    if (added)
-                        areas_.push_back(QString::fromUtf8(
-                            texts[0].data(), static_cast<qsizetype>(texts[0].size())));
-                    lastIndex = at->second;
-                }
-                areaOf_.push_back(lastIndex);
-                names_.append(texts[1].data(), static_cast<qsizetype>(texts[1].size()));
-                nameEnd_.push_back(index(static_cast<std::size_t>(names_.size())));
-            });
+        view.readTexts(sql::kLocalityNamesInTableOrder, {}, [&](const std::string_view* fields) {
+            areaOf_.push_back(areaIndex(fields[0]));
+            names_.append(fields[1].data(), static_cast<qsizetype>(fields[1].size()));
+            nameEnd_.push_back(index(static_cast<std::size_t>(names_.size())));
+        });
     } catch (...) {
         clear();
         throw;
@@ -85,27 +109,39 @@ QString LocalityNames::name(Index i) const {
 
 void LocalityNames::fold() {
     if (folded_) return;
-    QByteArray upper;
-    upper.reserve(names_.size());
+    QByteArray upper(names_.size(), Qt::Uninitialized);
+    qsizetype used = 0;
     std::vector<Index> upperEnd;
     for (Index i = 0; i < size(); ++i) {
         const std::size_t start = nameStart(i);
         const std::string_view text(names_.constData() + start, nameEnd_[i] - start);
         if (isAscii(text)) {
             // The Unicode rule on plain letters is the ASCII one.
+            if (upper.size() < used + static_cast<qsizetype>(text.size()))
+                upper.resize(
+                    std::max(upper.size() * 2, used + static_cast<qsizetype>(text.size())));
+            char* out = upper.data() + used;
             for (const char c : text)
-                upper.append(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+                *out++ = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+            used += static_cast<qsizetype>(text.size());
         } else {
-            upper.append(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
-                             .toUpper()
-                             .toUtf8());
+            const QByteArray folded =
+                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+                    .toUpper()
+                    .toUtf8();
+            if (upper.size() < used + folded.size())
+                upper.resize(std::max(upper.size() * 2, used + folded.size()));
+            std::memcpy(upper.data() + used, folded.constData(),
+                        static_cast<std::size_t>(folded.size()));
+            used += folded.size();
         }
-        const Index end = index(static_cast<std::size_t>(upper.size()));
+        const Index end = index(static_cast<std::size_t>(used));
         // Ends are kept apart only from the first name whose length changed.
         if (upperEnd.empty() && end != nameEnd_[i])
             upperEnd.assign(nameEnd_.begin(), nameEnd_.begin() + i);
         if (!upperEnd.empty() || end != nameEnd_[i]) upperEnd.push_back(end);
     }
+    upper.resize(used);
     // Names stored in capitals, as the editor writes them, need no second copy.
     if (upperEnd.empty() && upper == names_) upper.clear();
     upper.squeeze();
@@ -134,8 +170,8 @@ std::vector<LocalityNames::Index> LocalityNames::search(const QString& key) {
     // Both sides are whole UTF-8 texts, so a hit starts on a character.
     std::size_t from = 0;
     Index i = 0;
-    for (std::size_t at = hay.find(needle, from); at != std::string_view::npos;
-         at = hay.find(needle, from)) {
+    for (std::size_t at = findIn(hay, needle, from); at != std::string_view::npos;
+         at = findIn(hay, needle, from)) {
         while (ends[i] <= at)
             ++i;
         if (at + needle.size() <= ends[i]) {

@@ -22,9 +22,8 @@ class LocalityNames {
 public:
     using Index = std::uint32_t;
 
-    // Reads AREA and LOCALITA of every record of view's record source, in its
-    // order; view then stands on its first record. ArchiveError on an engine
-    // failure (what was held before is dropped).
+    // Reads AREA and LOCALITA of every place of view's table, in the table's
+    // order. ArchiveError on an engine failure (what was held before is dropped).
     void read(RecordView& view);
     void clear();
 

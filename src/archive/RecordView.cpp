@@ -26,7 +26,6 @@ constexpr std::size_t kNoBlock = static_cast<std::size_t>(-1);
 
 constexpr const char* kSelectStar = "select * from ";
 constexpr const char* kSelectKey = "select rowid from ";
-constexpr const char* kSelectKeyAndAll = "select rowid, * from ";
 
 // Each opening of a file gets its own number, so that a file opened again
 // never looks unchanged.
@@ -256,31 +255,6 @@ struct RecordView::Impl {
         }
     }
 
-    // The record source with its "select * from " replaced by select.
-    std::string sourceAs(const char* select) const {
-        return view->source_ ? select + std::string(view->source_ +
-                                                    std::char_traits<char>::length(kSelectStar))
-                             : select + utf8(quoted(view->table_));
-    }
-
-    void bindParams(SQLite::Statement& query, const std::string& sql) const {
-        if (query.getBindParameterCount() != static_cast<int>(params.size())) {
-            throw ArchiveError(
-                QString::fromUtf8(kBadSource).arg(QString::fromStdString(sql)).toStdString());
-        }
-        for (qsizetype i = 0; i < params.size(); ++i)
-            query.bind(static_cast<int>(i) + 1, utf8(params[i]));
-    }
-
-    // The new result: its keys, standing on the first record.
-    void takeKeys(std::vector<std::int64_t> newKeys) {
-        keys = std::move(newKeys);
-        removed.clear();
-        invalidate();
-        pos = 0;
-        settle();
-    }
-
     void loadColumns() {
         columns.clear();
         SQLite::Statement info(*db, "select name from pragma_table_info(?)");
@@ -401,46 +375,70 @@ void RecordView::refresh() {
     d->requireOpen();
     d->cancelPending();
     // The same query, asking only for the keys of the result in its order.
-    const std::string sql = d->sourceAs(kSelectKey);
+    const std::string sql =
+        source_ ? kSelectKey + std::string(source_ + std::char_traits<char>::length(kSelectStar))
+                : kSelectKey + utf8(quoted(table_));
+
     std::vector<std::int64_t> keys;
     try {
         SQLite::Statement query(*d->db, sql);
-        d->bindParams(query, sql);
+        if (query.getBindParameterCount() != static_cast<int>(d->params.size())) {
+            throw ArchiveError(
+                QString::fromUtf8(kBadSource).arg(QString::fromStdString(sql)).toStdString());
+        }
+        for (qsizetype i = 0; i < d->params.size(); ++i)
+            query.bind(static_cast<int>(i) + 1, utf8(d->params[i]));
         while (query.executeStep())
             keys.push_back(query.getColumn(0).getInt64());
     } catch (const SQLite::Exception& e) {
         d->engineFailure(e);
     }
-    d->takeKeys(std::move(keys));
+
+    d->keys = std::move(keys);
+    d->removed.clear();
+    d->invalidate();
+    d->pos = 0;
+    d->settle();
 }
 
-void RecordView::refreshReading(const QStringList& fields, const TextsFn& fn) {
+void RecordView::readTexts(const char* sql, const QStringList& params, const TextsFn& fn) {
     d->requireOpen();
-    d->cancelPending();
-    std::vector<int> columns;
-    for (const QString& field : fields)
-        columns.push_back(d->requireColumn(field) + 1); // after the rowid
-    std::vector<std::string_view> texts(columns.size());
-
-    // The record source as it stands, so the order is its own.
-    const std::string sql = d->sourceAs(kSelectKeyAndAll);
-    std::vector<std::int64_t> keys;
-    try {
-        SQLite::Statement query(*d->db, sql);
-        d->bindParams(query, sql);
-        while (query.executeStep()) {
-            keys.push_back(query.getColumn(0).getInt64());
-            for (std::size_t i = 0; i < columns.size(); ++i) {
-                const SQLite::Column column = query.getColumn(columns[i]);
-                const char* text = column.getText();
-                texts[i] = std::string_view(text, static_cast<std::size_t>(column.getBytes()));
-            }
-            fn(texts.data());
-        }
-    } catch (const SQLite::Exception& e) {
-        d->engineFailure(e);
+    // Straight on the engine's statement: a column object per value would cost
+    // more than reading the record.
+    sqlite3* db = d->db->getHandle();
+    auto failure = [&] {
+        const QString text =
+            QString::fromUtf8(kEngineFailure).arg(fileName_, QString::fromUtf8(sqlite3_errmsg(db)));
+        throw ArchiveError(text.toStdString());
+    };
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(prepared);
+        failure();
     }
-    d->takeKeys(std::move(keys));
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(prepared,
+                                                                          sqlite3_finalize);
+    if (sqlite3_bind_parameter_count(prepared) != static_cast<int>(params.size())) {
+        throw ArchiveError(QString::fromUtf8(kBadSource).arg(QString::fromUtf8(sql)).toStdString());
+    }
+    for (qsizetype i = 0; i < params.size(); ++i) {
+        const std::string value = utf8(params[i]);
+        sqlite3_bind_text(prepared, static_cast<int>(i) + 1, value.data(),
+                          static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    }
+    const int width = sqlite3_column_count(prepared);
+    std::vector<std::string_view> texts(static_cast<std::size_t>(width));
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
+        for (int i = 0; i < width; ++i) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, i));
+            const int bytes = sqlite3_column_bytes(prepared, i);
+            texts[static_cast<std::size_t>(i)] =
+                text ? std::string_view(text, static_cast<std::size_t>(bytes)) : std::string_view();
+        }
+        fn(texts.data());
+    }
+    if (step != SQLITE_DONE) failure();
 }
 
 RecordView::Stamp RecordView::stamp() const {

@@ -80,14 +80,13 @@ public:
     // when the result is empty). Drops a pending addNew() or edit().
     void refresh();
 
-    // refresh() for reading a whole large result at once: runs the record
-    // source in one pass and hands fn the UTF-8 texts of the named fields of
-    // each record (a null as the empty text), in the order the record source
-    // itself returns them (the table's own order when it has no ordering).
-    // The view then stands on the first record of that result. A record-at-a-
-    // time walk would take seconds over a million records.
+    // Reads a whole large result at once, which a record-at-a-time walk would
+    // take seconds over: runs sql (a text of SqlTexts.h that names the fields
+    // it reads) with params bound to its "?" in order, and hands fn the UTF-8
+    // texts of each row's fields (a null as the empty text). The record source
+    // and the current record stay as they are. ArchiveError on an engine failure.
     using TextsFn = std::function<void(const std::string_view* texts)>;
-    void refreshReading(const QStringList& fields, const TextsFn& fn);
+    void readTexts(const char* sql, const QStringList& params, const TextsFn& fn);
 
     // What the file was when it was last read: equal stamps mean nothing has
     // been written to it since, through this view or any other connection,

@@ -27,5 +27,9 @@ inline constexpr const char* kLocalityOfArea = "select * from localita where ARE
 inline constexpr const char* kLocalityOfAreaByName =
     "select * from localita where AREA = ? and localita = ?";
 inline constexpr const char* kLocalityByName = "select * from localita where LOCALITA = ?";
+// The search window's list: area and name of every place, in the table's own
+// order (the order in which places were added).
+inline constexpr const char* kLocalityNamesInTableOrder =
+    "select AREA, LOCALITA from localita order by rowid";
 
 } // namespace orvena::sql

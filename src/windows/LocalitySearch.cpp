@@ -2,7 +2,6 @@
 #include "windows/LocalitySearch.h"
 
 #include "app/MainWindow.h"
-#include "archive/SqlTexts.h"
 #include "state/ViewerState.h"
 #include "toolkit/ActivationTracker.h"
 #include "toolkit/Dialogs.h"
@@ -10,6 +9,7 @@
 
 #include <QAbstractListModel>
 #include <QBoxLayout>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
@@ -128,7 +128,8 @@ LocalitySearch::LocalitySearch(RecordView& localities, ViewerState& state, QWidg
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(List1, 1);
-    resize(List1->sizeHintForColumn(0) + 60, 480);
+    // Wide enough for a whole line.
+    resize(QFontMetrics(font).horizontalAdvance(QString(kLineLength, QLatin1Char('M'))) + 60, 480);
 
     connect(cmdcerca, &QPushButton::clicked, this, [this] { cmdcerca_Click(); });
     connect(comtrova, &QLineEdit::returnPressed, this, [this] { cmdcerca_Click(); });
@@ -144,21 +145,23 @@ LocalitySearch::~LocalitySearch() {
         child->disconnect(this);
 }
 
-bool LocalitySearch::readNames() {
+bool LocalitySearch::readNames(const QString& title) {
     try {
-        Data2.setRecordSource(sql::kLocalitySearchAll);
         if (stamp_.known() && Data2.stamp() == stamp_) return true;
+        // The list lets go of the names before they change.
+        model_->show(title, nullptr);
         stamp_ = {};
         names_.read(Data2);
         stamp_ = Data2.stamp();
         return true;
     } catch (const ArchiveError& e) {
-        failed(e);
+        failed(title, e);
         return false;
     }
 }
 
-void LocalitySearch::failed(const ArchiveError& e) {
+void LocalitySearch::failed(const QString& title, const ArchiveError& e) {
+    model_->show(title, nullptr);
     names_.clear();
     stamp_ = {};
     hourglass::reset();
@@ -168,20 +171,18 @@ void LocalitySearch::failed(const ArchiveError& e) {
 // The full list, at every activation of the window.
 void LocalitySearch::Form_Activate() {
     hourglass::set();
-    model_->show(kFullTitle, nullptr);
-    if (readNames()) model_->show(kFullTitle, &names_);
+    if (readNames(kFullTitle)) model_->show(kFullTitle, &names_);
     hourglass::reset();
 }
 
 // The localities whose name contains the typed text, letter case aside.
 void LocalitySearch::cmdcerca_Click() {
     hourglass::set();
-    model_->show(kSearchTitle, nullptr);
-    if (readNames()) {
+    if (readNames(kSearchTitle)) {
         try {
             model_->show(kSearchTitle, &names_, names_.search(comtrova->text()));
         } catch (const ArchiveError& e) {
-            failed(e);
+            failed(kSearchTitle, e);
         }
     }
     hourglass::reset();

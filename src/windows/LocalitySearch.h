@@ -51,9 +51,9 @@ protected:
 
 private:
     // Reads the names unless the archive is unchanged since the last read.
-    // False after a failure, which has been reported.
-    bool readNames();
-    void failed(const ArchiveError& e);
+    // False after a failure, which has been reported under the list's title.
+    bool readNames(const QString& title);
+    void failed(const QString& title, const ArchiveError& e);
 
     RecordView& Data2;
     ViewerState& state_;
