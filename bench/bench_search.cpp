@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     createArchive(ws.file(QStringLiteral("area.mdb")), "AREA");
     createArchive(ws.file(QStringLiteral("localita.mdb")), "localita");
     fill(ws.folder.path(), places);
-    if (argc > 2 && QByteArray(argv[2]) == "accented") {
+    const bool accented = argc > 2 && QByteArray(argv[2]) == "accented";
+    if (accented) {
         SQLite::Database db(ws.file(QStringLiteral("localita.mdb")).toStdString(),
                             SQLite::OPEN_READWRITE);
         db.exec("UPDATE localita SET LOCALITA = 'Località ' || (rowid - 1)");
@@ -143,7 +144,8 @@ int main(int argc, char** argv) {
            }));
 
     // A click on a line to the place marked on its sheet.
-    form->comtrova->setText(QStringLiteral("LOCALITA %1").arg(clicked));
+    form->comtrova->setText(
+        (accented ? QStringLiteral("Località %1") : QStringLiteral("LOCALITA %1")).arg(clicked));
     form->cmdcerca_Click();
     const QModelIndex line = form->List1->model()->index(2, 0);
     const Times click = timed([&] {
