@@ -8,7 +8,6 @@
 #include "windows/LocalitySearch.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -147,8 +146,8 @@ void LocalitySearchTest::handOver_data() {
     QTest::addColumn<int>("row"); // of the line clicked: -1 for the last place
     QTest::addColumn<QString>("message");
     QTest::newRow("names longer than 50") << kLongArea << kLongPlace << -1 << "";
-    QTest::newRow("short names") << "pozzi.bmp"
-                                 << "Pozzo Nuovo" << -1 << "";
+    QTest::newRow("short names, accented") << "pozzi.bmp"
+                                           << "Pozzo Nuovo" << -1 << "";
     QTest::newRow("title line") << ""
                                 << "" << 0 << "Area non trovata";
     QTest::newRow("empty line") << ""
@@ -169,8 +168,10 @@ void LocalitySearchTest::handOver() {
     }
     LocalitySearch& form = open(w);
     const QString clicked = form.lineText(row < 0 ? form.lineCount() - 1 : row);
-    if (!sheet.isEmpty()) QCOMPARE(clicked, line(sheet, place));
-    QCOMPARE(clicked.size(), row < 0 ? 102 : clicked.size());
+    if (!sheet.isEmpty()) {
+        QCOMPARE(clicked, line(sheet, place));
+        QCOMPARE(clicked.size(), 102);
+    }
 
     const QModelIndex index = form.List1->model()->index(row < 0 ? form.lineCount() - 1 : row, 0);
     form.List1->scrollTo(index);
