@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <string>
 
 using namespace orvena;
 using orvena::bench::kSheets;

@@ -96,6 +96,7 @@ void MainWindow::connectEvents() {
     connect(mnareacanc, &QAction::triggered, this, [this] { mnareacanc_Click(); });
     connect(mncollega, &QAction::triggered, this, [this] { mncollega_Click(); });
     connect(mnlocagg, &QAction::triggered, this, [this] { mnlocagg_Click(); });
+    connect(mnloccerca, &QAction::triggered, this, [this] { mnloccerca_Click(); });
 }
 
 void MainWindow::Form_Load() {

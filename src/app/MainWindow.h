@@ -113,6 +113,9 @@ public:
     void ShowCommandLineLocality();
     void ShowChosenLocality();
 
+    // --- The windows opened from the menu (windows/).
+    void mnloccerca_Click();
+
     // --- Panning, sheet moves and zoom (viewer/).
     void imgde_Click(bool doubleClick);
     void imgsi_Click(bool doubleClick);

@@ -179,7 +179,7 @@ void MainWindow::buildMenu() {
     mnhelp = entry(nullptr, "mnhelp", QStringLiteral("Help"));
 
     // Entries whose feature is not in the program yet stay visible but disabled.
-    for (QAction* a : {mnloccerca, mnesporta, mnimporta, mncomprdb})
+    for (QAction* a : {mnesporta, mnimporta, mncomprdb})
         a->setEnabled(false);
 }
 

@@ -33,6 +33,10 @@ constexpr std::size_t kNoBlock = static_cast<std::size_t>(-1);
 constexpr const char* kSelectStar = "select * from ";
 constexpr const char* kSelectKey = "select rowid from ";
 
+// Each opening of a file gets its own number, so that a file opened again
+// never looks unchanged.
+std::uint64_t openings = 0;
+
 const char* const kNoCurrentRecord = "Nessun record corrente.";
 const char* const kUnknownField = "Il campo %1 non esiste nella tabella %2.";
 const char* const kNotOpen = "L'archivio %1 non è aperto.";
@@ -164,6 +168,7 @@ struct RecordView::Impl {
     std::vector<std::optional<Row>> block;
 
     Mode mode = Mode::Browsing;
+    std::uint64_t opening = 0;
     Row buffer;
     std::vector<bool> touched;
     std::int64_t editKey = 0;
@@ -363,6 +368,7 @@ QString RecordView::open(const QString& folder) {
             }
         }
         d->loadColumns();
+        d->opening = ++openings;
     } catch (const SQLite::Exception& e) {
         close();
         const int code = e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
@@ -428,6 +434,59 @@ void RecordView::refresh() {
     d->invalidate();
     d->pos = 0;
     d->settle();
+}
+
+void RecordView::readTexts(const char* sql, const QStringList& params, const TextsFn& fn) {
+    d->requireOpen();
+    // Straight on the engine's statement: a column object per value would cost
+    // more than reading the record.
+    sqlite3* db = d->db->getHandle();
+    auto failure = [&] {
+        const QString text =
+            QString::fromUtf8(kEngineFailure).arg(fileName_, QString::fromUtf8(sqlite3_errmsg(db)));
+        throw ArchiveError(text.toStdString());
+    };
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(prepared);
+        failure();
+    }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(prepared,
+                                                                          sqlite3_finalize);
+    if (sqlite3_bind_parameter_count(prepared) != static_cast<int>(params.size())) {
+        throw ArchiveError(QString::fromUtf8(kBadSource).arg(QString::fromUtf8(sql)).toStdString());
+    }
+    for (qsizetype i = 0; i < params.size(); ++i) {
+        const std::string value = utf8(params[i]);
+        sqlite3_bind_text(prepared, static_cast<int>(i) + 1, value.data(),
+                          static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    }
+    const int width = sqlite3_column_count(prepared);
+    std::vector<std::string_view> texts(static_cast<std::size_t>(width));
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
+        for (int i = 0; i < width; ++i) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, i));
+            const int bytes = sqlite3_column_bytes(prepared, i);
+            texts[static_cast<std::size_t>(i)] =
+                text ? std::string_view(text, static_cast<std::size_t>(bytes)) : std::string_view();
+        }
+        fn(texts.data());
+    }
+    if (step != SQLITE_DONE) failure();
+}
+
+RecordView::Stamp RecordView::stamp() const {
+    if (!d->db) return {};
+    Stamp stamp;
+    stamp.opening = d->opening;
+    stamp.changes = sqlite3_total_changes64(d->db->getHandle());
+    try {
+        stamp.version = d->db->execAndGet("PRAGMA data_version").getInt64();
+    } catch (const SQLite::Exception&) {
+        return {};
+    }
+    return stamp;
 }
 
 bool RecordView::eof() const {

@@ -6,9 +6,11 @@
 #include <QVariant>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvena {
@@ -95,6 +97,27 @@ public:
     // Runs the record source again and stands on its first record (at the end
     // when the result is empty). Drops a pending addNew() or edit().
     void refresh();
+
+    // Reads a whole large result at once, which a record-at-a-time walk would
+    // take seconds over: runs sql (a text of SqlTexts.h that names the fields
+    // it reads) with params bound to its "?" in order, and hands fn the UTF-8
+    // texts of each row's fields (a null as the empty text). The record source
+    // and the current record stay as they are. ArchiveError on an engine failure.
+    using TextsFn = std::function<void(const std::string_view* texts)>;
+    void readTexts(const char* sql, const QStringList& params, const TextsFn& fn);
+
+    // What the file was when it was last read: equal stamps mean nothing has
+    // been written to it since, through this view or any other connection,
+    // and it has not been opened again. A stamp that is not known() (the file
+    // closed, or the engine would not tell) matches nothing.
+    struct Stamp {
+        std::uint64_t opening = 0;
+        bool known() const { return opening != 0; }
+        std::int64_t changes = 0;
+        std::int64_t version = 0;
+        friend bool operator==(const Stamp&, const Stamp&) = default;
+    };
+    Stamp stamp() const;
 
     bool eof() const;
     void moveFirst(); // ArchiveError on an empty result

@@ -31,5 +31,9 @@ inline constexpr const char* kLocalityByName = "select * from localita where LOC
 // the index on AREA instead of a walk of the whole table.
 inline constexpr const char* kLocalityOfAreaInTableOrder =
     "select * from localita where AREA = ? order by rowid";
+// The search window's list: area and name of every place, in the table's own
+// order (the order in which places were added).
+inline constexpr const char* kLocalityNamesInTableOrder =
+    "select AREA, LOCALITA from localita order by rowid";
 
 } // namespace orvena::sql
