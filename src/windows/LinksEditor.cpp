@@ -6,6 +6,7 @@
 #include "state/ViewerState.h"
 #include "toolkit/ActivationTracker.h"
 #include "toolkit/ComboText.h"
+#include "toolkit/Controls.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Numbers.h"
 #include "toolkit/Twips.h"
@@ -29,39 +30,14 @@ const QString kNoRecord = QStringLiteral("L'area mostrata non ha un record nell'
 const QString kStoreFailed = QStringLiteral("I collegamenti non sono stati modificati. %1");
 const QString kAreaCaption = QStringLiteral("AREA: ");
 
-constexpr int kLabelHeight = 255;
-constexpr int kComboHeight = 315;
+using controls::label;
 
-void place(QWidget* w, const char* name, int left, int top, int width, int height) {
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(twips::toPixels(left), twips::toPixels(top), twips::toPixels(width),
-                   twips::toPixels(height));
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& caption, int left, int top,
-              int width) {
-    auto* l = new QLabel(caption, parent);
-    place(l, name, left, top, width, kLabelHeight);
-    return l;
-}
-
-// An editable combo: any typed text is kept; only a choice in the list is a
-// choice (leaving the box with a typed text does not pick a line).
 QComboBox* editableCombo(QWidget* parent, const char* name, int left, int top, int width) {
-    auto* c = new QComboBox(parent);
-    c->setEditable(true);
-    c->setInsertPolicy(QComboBox::NoInsert);
-    QObject::disconnect(c->lineEdit(), &QLineEdit::editingFinished, c, nullptr);
-    c->setMaxVisibleItems(20);
-    place(c, name, left, top, width, kComboHeight);
-    return c;
+    return controls::combo(parent, name, left, top, width);
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top) {
-    auto* b = new QPushButton(caption, parent);
-    b->setAutoDefault(false);
-    place(b, name, left, top, 1215, 375);
-    return b;
+    return controls::button(parent, name, caption, left, top, 1215, 375);
 }
 
 } // namespace
