@@ -2,6 +2,7 @@
 // viewer makes take, and how much memory a full walk needs.
 //
 //   bench_archive [places]      (default 1000000)
+#include "BenchData.h"
 #include "archive/Archives.h"
 #include "archive/SqlTexts.h"
 
@@ -15,39 +16,11 @@
 #include <string>
 
 using namespace orvena;
+using orvena::bench::fill;
+using orvena::bench::kSheets;
+using orvena::bench::sheetName;
 
 namespace {
-
-constexpr int kSheets = 1000;
-
-QString sheetName(int i) {
-    return QStringLiteral("foglio%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
-}
-
-void fill(const QString& folder, int places) {
-    SQLite::Database area((folder + "/area.mdb").toStdString(), SQLite::OPEN_READWRITE);
-    SQLite::Database loc((folder + "/localita.mdb").toStdString(), SQLite::OPEN_READWRITE);
-    SQLite::Transaction ta(area);
-    SQLite::Statement addArea(area, "INSERT INTO AREA (AREA, COLA, COLO) VALUES (?, 24.25, 17)");
-    for (int i = 0; i < kSheets; ++i) {
-        addArea.bind(1, sheetName(i).toStdString());
-        addArea.exec();
-        addArea.reset();
-    }
-    ta.commit();
-    SQLite::Transaction tl(loc);
-    SQLite::Statement addPlace(loc,
-                               "INSERT INTO localita VALUES (?, ?, 45, 20, 10, 9, 30, 5, ?, ?)");
-    for (int i = 0; i < places; ++i) {
-        addPlace.bind(1, sheetName(i % kSheets).toStdString());
-        addPlace.bind(2, ("LOCALITA " + std::to_string(i)));
-        addPlace.bind(3, 100.0 + i % 20000);
-        addPlace.bind(4, 100.0 + i % 15000);
-        addPlace.exec();
-        addPlace.reset();
-    }
-    tl.commit();
-}
 
 long residentKb() {
     QFile f(QStringLiteral("/proc/self/status"));

@@ -1,0 +1,192 @@
+#include "archive/Exchange.h"
+
+#include "archive/Archives.h"
+#include "archive/MaintenanceSession.h"
+#include "archive/Schema.h"
+
+#include <QDir>
+#include <sqlite3.h>
+
+#include <string>
+
+namespace orvena {
+
+using maintenance::Failure;
+using maintenance::Session;
+
+namespace {
+
+// Localities added per statement of an import: the progress moves and a
+// cancel is heard between two of them.
+constexpr qint64 kChunk = 50000;
+
+// The fields that travel, in the order they are written.
+constexpr const char* kAreaFields =
+    "AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO, NORD, EST, SUD, OVEST";
+constexpr const char* kAreaValues =
+    "boxtext(e.AREA), boxtext(e.COLA), boxtext(e.COLO), boxtext(e.PXLAO), boxtext(e.SECLAO), "
+    "boxtext(e.PXLOO), boxtext(e.SECLOO), boxtext(e.NORD), boxtext(e.EST), boxtext(e.SUD), "
+    "boxtext(e.OVEST)";
+constexpr const char* kLocalityFields = "AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, LOMN, LOSE";
+constexpr const char* kLocalityValues =
+    "boxtext(e.AREA), boxtext(e.LOCALITA), boxtext(e.LAGR), boxtext(e.LAMN), boxtext(e.LASE), "
+    "boxtext(e.LOGR), boxtext(e.LOMN), boxtext(e.LOSE)";
+
+// Names compared exactly, letter case included. The first comparison of each
+// pair follows the column's case-blind index; the second decides.
+std::string sameArea(const char* a, const char* b) {
+    const std::string x = std::string(a) + ".AREA", y = std::string(b) + ".AREA";
+    return x + " IS " + y + " AND " + x + " IS " + y + " COLLATE BINARY";
+}
+
+std::string samePlace(const char* a, const char* b) {
+    const std::string x = std::string(a) + ".LOCALITA", y = std::string(b) + ".LOCALITA";
+    return sameArea(a, b) + " AND " + x + " IS " + y + " AND " + x + " IS " + y + " COLLATE BINARY";
+}
+
+QString name(const char* file) {
+    return QString::fromUtf8(file);
+}
+
+void checkAll(const QString& folder) {
+    const QDir dir(folder);
+    maintenance::checkArchive(dir.filePath(name(Archives::kAreaFile)), schema::kAreaTable);
+    maintenance::checkArchive(dir.filePath(name(Archives::kLocalityFile)), schema::kLocalityTable);
+    maintenance::checkArchive(dir.filePath(name(Archives::kExchangeAreaFile)), schema::kAreaTable);
+    maintenance::checkArchive(dir.filePath(name(Archives::kExchangeLocalityFile)),
+                              schema::kLocalityTable);
+}
+
+// Runs work inside one transaction of the session; anything thrown rolls it
+// back. A cancel through the progress becomes a Cancelled result.
+template <class Work>
+MaintenanceResult inTransaction(Session& session, const QString& blame, Work&& work) {
+    session.exec("BEGIN", blame);
+    try {
+        work();
+        if (session.cancelled()) throw Failure{blame, SQLITE_INTERRUPT};
+        session.exec("COMMIT", blame);
+    } catch (const Failure&) {
+        sqlite3_exec(session.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        if (session.cancelled()) return MaintenanceResult::cancelled();
+        throw;
+    }
+    return {};
+}
+
+} // namespace
+
+MaintenanceResult exportArchives(const QString& folder, const Progress& progress,
+                                 const FaultPoint& fault) {
+    const QString areaOut = name(Archives::kExchangeAreaFile);
+    const QString placesOut = name(Archives::kExchangeLocalityFile);
+    try {
+        checkAll(folder);
+        Session session(folder, Archives::kExchangeAreaFile, Session::Access::ReadWrite);
+        session.attach(Archives::kExchangeLocalityFile, "xl", Session::Access::ReadWrite);
+        session.attach(Archives::kAreaFile, "wa", Session::Access::ReadOnly);
+        session.attach(Archives::kLocalityFile, "wl", Session::Access::ReadOnly);
+
+        const qint64 total =
+            session.number("SELECT count(*) FROM wa.AREA", name(Archives::kAreaFile)) +
+            session.number("SELECT count(*) FROM wl.localita", name(Archives::kLocalityFile));
+        session.setProgress(&progress, total);
+        session.report(0);
+        const MaintenanceResult result = inTransaction(session, placesOut, [&] {
+            session.exec("DELETE FROM main.AREA", areaOut);
+            session.exec("DELETE FROM xl.localita", placesOut);
+            session.faultAt(fault, "export:emptied", placesOut);
+            session.exec(std::string("INSERT INTO main.AREA (") + kAreaFields + ") SELECT " +
+                             kAreaValues + " FROM wa.AREA e WHERE progress_tick() ORDER BY e.AREA",
+                         areaOut);
+            session.faultAt(fault, "export:areas", areaOut);
+            session.exec(std::string("INSERT INTO xl.localita (") + kLocalityFields + ") SELECT " +
+                             kLocalityValues +
+                             " FROM wl.localita e WHERE progress_tick()"
+                             " ORDER BY e.AREA, e.LOCALITA",
+                         placesOut);
+            session.faultAt(fault, "export:localities", placesOut);
+        });
+        if (result.done()) session.report(total);
+        return result;
+    } catch (const Failure& failure) {
+        return MaintenanceResult::failed(failure.file, failure.code);
+    }
+}
+
+MaintenanceResult importArchives(const QString& folder, const Progress& progress,
+                                 const FaultPoint& fault) {
+    const QString areaIn = name(Archives::kAreaFile);
+    const QString placesIn = name(Archives::kLocalityFile);
+    const QString placesFrom = name(Archives::kExchangeLocalityFile);
+    try {
+        checkAll(folder);
+        Session session(folder, Archives::kAreaFile, Session::Access::ReadWrite);
+        session.attach(Archives::kLocalityFile, "wl", Session::Access::ReadWrite);
+        session.attach(Archives::kExchangeAreaFile, "xa", Session::Access::ReadOnly);
+        session.attach(Archives::kExchangeLocalityFile, "xl", Session::Access::ReadOnly);
+
+        const qint64 areas =
+            session.number("SELECT count(*) FROM xa.AREA", name(Archives::kExchangeAreaFile));
+        const qint64 first =
+            session.number("SELECT coalesce(min(rowid), 1) FROM xl.localita", placesFrom);
+        const qint64 last =
+            session.number("SELECT coalesce(max(rowid), 0) FROM xl.localita", placesFrom);
+        const qint64 total = areas + (last - first + 1);
+        session.setProgress(&progress, total);
+        session.report(0);
+
+        // A place repeated inside the exchange file is added once: the later
+        // copies look for an earlier one. That look-up is needed only when
+        // the file holds names equal but for letter case, which is rare.
+        const bool repeats = session.number("SELECT count(*) FROM (SELECT 1 FROM xl.localita"
+                                            " GROUP BY AREA, LOCALITA HAVING count(*) > 1 LIMIT 1)",
+                                            placesFrom) > 0;
+        std::string addPlaces = std::string("INSERT INTO wl.localita (") + kLocalityFields +
+                                ") SELECT " + kLocalityValues +
+                                " FROM xl.localita e WHERE e.rowid >= ?1 AND e.rowid < ?2"
+                                " AND NOT EXISTS (SELECT 1 FROM wl.localita w WHERE " +
+                                samePlace("w", "e") + ")";
+        if (repeats)
+            addPlaces += " AND NOT EXISTS (SELECT 1 FROM xl.localita d WHERE " +
+                         samePlace("d", "e") + " AND d.rowid < e.rowid)";
+        addPlaces += " ORDER BY e.rowid";
+
+        const MaintenanceResult result = inTransaction(session, placesIn, [&] {
+            session.exec(
+                std::string("INSERT INTO main.AREA (") + kAreaFields + ") SELECT " + kAreaValues +
+                    " FROM xa.AREA e WHERE NOT EXISTS (SELECT 1 FROM main.AREA w WHERE " +
+                    sameArea("w", "e") + ") AND NOT EXISTS (SELECT 1 FROM xa.AREA d WHERE " +
+                    sameArea("d", "e") + " AND d.rowid < e.rowid) ORDER BY e.rowid",
+                areaIn);
+            session.faultAt(fault, "import:areas", areaIn);
+
+            sqlite3_stmt* statement = nullptr;
+            if (sqlite3_prepare_v2(session.handle(), addPlaces.c_str(), -1, &statement, nullptr) !=
+                SQLITE_OK)
+                throw session.failure(placesIn, SQLITE_ERROR);
+            try {
+                for (qint64 from = first; from <= last; from += kChunk) {
+                    sqlite3_bind_int64(statement, 1, from);
+                    sqlite3_bind_int64(statement, 2, from + kChunk);
+                    const int code = sqlite3_step(statement);
+                    sqlite3_reset(statement);
+                    if (code != SQLITE_DONE) throw session.failure(placesIn, code);
+                    session.faultAt(fault, "import:localities", placesIn);
+                    session.report(areas + std::min(from + kChunk, last + 1) - first);
+                    if (session.cancelled()) break;
+                }
+            } catch (...) {
+                sqlite3_finalize(statement);
+                throw;
+            }
+            sqlite3_finalize(statement);
+        });
+        if (result.done()) session.report(total);
+        return result;
+    } catch (const Failure& failure) {
+        return MaintenanceResult::failed(failure.file, failure.code);
+    }
+}
+
+} // namespace orvena

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace orvena {
+
+// Long work on whole archives (export, import, compaction) reports how far it
+// is: done out of total steps (total may grow while the work runs). Returning
+// false asks to stop; the work then undoes what it had begun.
+using Progress = std::function<bool(qint64 done, qint64 total)>;
+
+// For the tests: called at each named point of the work; returning true makes
+// that point fail as a write to the disk would.
+using FaultPoint = std::function<bool(const char* point)>;
+
+// How a piece of work on the archives ended.
+struct MaintenanceResult {
+    enum class Outcome { Done, Cancelled, Failed };
+    Outcome outcome = Outcome::Done;
+    // For Failed: the archive concerned (bare file name) and the engine's
+    // result code (an SQLITE_* code, extended codes allowed).
+    QString file;
+    int code = 0;
+
+    bool done() const { return outcome == Outcome::Done; }
+    static MaintenanceResult failed(const QString& file, int code) {
+        return {Outcome::Failed, file, code};
+    }
+    static MaintenanceResult cancelled() { return {Outcome::Cancelled, {}, 0}; }
+};
+
+// What is wrong with an archive, as an Italian sentence that names the file:
+// "L'archivio esparea.mdb è in uso da un altro programma."
+QString archiveProblem(const QString& file, int code);
+
+} // namespace orvena
