@@ -1,5 +1,6 @@
 #include "archive/RecordView.h"
 
+#include "archive/ArchiveFailure.h"
 #include "archive/ArchiveFile.h"
 #include "archive/FieldText.h"
 
@@ -20,6 +21,11 @@ namespace orvena {
 
 namespace {
 
+// How long a query waits for a lock held by another program before it fails
+// with SQLITE_BUSY: long enough for another program's short write, short
+// enough that the window never seems frozen.
+constexpr int kBusyTimeoutMs = 700;
+
 // Records read at once while walking a result.
 constexpr std::size_t kBlockSize = 256;
 constexpr std::size_t kNoBlock = static_cast<std::size_t>(-1);
@@ -33,7 +39,6 @@ const char* const kNotOpen = "L'archivio %1 non è aperto.";
 const char* const kNotEditing = "Nessun record in aggiunta o in modifica.";
 const char* const kRecordGone = "Il record in modifica non esiste più.";
 const char* const kBadSource = "Origine dei record non valida: %1";
-const char* const kEngineFailure = "Errore nell'archivio %1: %2";
 
 using Row = std::vector<QVariant>;
 
@@ -108,6 +113,18 @@ void bindValue(SQLite::Statement& statement, int index, const QVariant& value) {
 
 // ---------------------------------------------------------------------------
 
+ArchiveError::ArchiveError(const QString& fileName, int code, const std::string& what)
+    : std::runtime_error(what)
+    , fileName_(fileName)
+    , code_(code) {}
+
+QString ArchiveError::italianMessage() const {
+    if (code_ != 0) return failureMessage(fileName_, code_);
+    return QString::fromUtf8(what());
+}
+
+// ---------------------------------------------------------------------------
+
 struct RecordView::Impl {
     enum class Mode { Browsing, Adding, Editing };
 
@@ -147,9 +164,9 @@ struct RecordView::Impl {
     [[noreturn]] void fail(const char* text) const { throw ArchiveError(text); }
 
     [[noreturn]] void engineFailure(const SQLite::Exception& e) const {
-        const QString text =
-            QString::fromUtf8(kEngineFailure).arg(view->fileName_, QString::fromUtf8(e.what()));
-        throw ArchiveError(text.toStdString());
+        const int code = e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
+        throw ArchiveError(view->fileName_, code,
+                           failureMessage(view->fileName_, code).toStdString());
     }
 
     void requireOpen() const {
@@ -322,7 +339,7 @@ QString RecordView::open(const QString& folder) {
     try {
         d->db = std::make_unique<SQLite::Database>(archivefile::nativePath(path),
                                                    SQLite::OPEN_READWRITE);
-        d->db->setBusyTimeout(5000);
+        d->db->setBusyTimeout(kBusyTimeoutMs);
         // Indexes speed up the look-ups but nothing depends on them: a file
         // that may only be read is used without them.
         for (const char* index : archivefile::indexStatements(table_)) {

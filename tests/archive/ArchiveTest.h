@@ -33,6 +33,12 @@ private slots:
     void existingArchivesOpenAndGainIndexes();
     void foreignFileIsLeftUntouched_data();
     void foreignFileIsLeftUntouched();
+
+    // ArchiveFailureTest.cpp
+    void failureMessage_data();
+    void failureMessage();
+    void engineFailureNamesTheArchive_data();
+    void engineFailureNamesTheArchive();
 };
 
 namespace archivetest {
