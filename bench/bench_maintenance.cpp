@@ -131,7 +131,7 @@ void engineCompact(const QString& folder, const char* file) {
 }
 
 void check(const MaintenanceResult& r, const char* what) {
-    if (!r.done()) qFatal("%s: %s", what, qPrintable(archiveProblem(r.file, r.code)));
+    if (!r.done()) qFatal("%s: %s", what, qPrintable(r.problem()));
 }
 
 void row(const char* work, const Cost& engineCost, const Cost& program) {

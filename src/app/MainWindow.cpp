@@ -77,6 +77,9 @@ void MainWindow::connectEvents() {
     connect(HScroll1, &QScrollBar::valueChanged, this, &MainWindow::HScroll1_Change);
     connect(VScroll1, &QScrollBar::valueChanged, this, &MainWindow::VScroll1_Change);
     connect(mnapri, &QAction::triggered, this, [this] { mnapri_Click(); });
+    connect(mnesporta, &QAction::triggered, this, [this] { mnesporta_Click(); });
+    connect(mnimporta, &QAction::triggered, this, [this] { mnimporta_Click(); });
+    connect(mncomprdb, &QAction::triggered, this, [this] { mncomprdb_Click(); });
 }
 
 void MainWindow::Form_Load() {

@@ -130,6 +130,11 @@ public:
     // not a number counts as the zoom it last held.
     double zoomPercent() const;
 
+    // --- Export, import and compaction (windows/ArchiveMaintenance.cpp).
+    void mnesporta_Click();
+    void mnimporta_Click();
+    void mncomprdb_Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

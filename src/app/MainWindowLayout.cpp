@@ -173,8 +173,7 @@ void MainWindow::buildMenu() {
     mnhelp = entry(nullptr, "mnhelp", QStringLiteral("Help"));
 
     // Entries whose feature is not in the program yet stay visible but disabled.
-    for (QAction* a :
-         {mnareacanc, mncollega, mnloccerca, mnlocagg, mnesporta, mnimporta, mncomprdb, mnhelp})
+    for (QAction* a : {mnareacanc, mncollega, mnloccerca, mnlocagg, mnhelp})
         a->setEnabled(false);
 }
 

@@ -155,10 +155,10 @@ MaintenanceResult compactArchive(const QString& folder, const QString& fileName,
     return {};
 }
 
-CompactionReport compactArchives(const QString& folder, Archives& archives,
+CompactionReport compactArchives(const QString& folder, const std::array<RecordView*, 4>& data,
                                  const Progress& progress, const FaultPoint& fault) {
-    const std::array<RecordView*, 4> views = {archives.Data1, archives.Data2, archives.Data4,
-                                              archives.Data3};
+    // area.mdb, localita.mdb, esparea.mdb, esplocalita.mdb.
+    const std::array<RecordView*, 4> views = {data[0], data[1], data[3], data[2]};
     const QDir dir(folder);
     qint64 total = 0;
     for (const RecordView* view : views)

@@ -5,9 +5,11 @@
 #include <QList>
 #include <QString>
 
+#include <array>
+
 namespace orvena {
 
-class Archives;
+class RecordView;
 
 // The name of an archive's compacted copy: the name less its last four
 // characters, then "comp.mdb" (area.mdb -> areacomp.mdb).
@@ -33,7 +35,8 @@ struct CompactionReport {
 // order. Each archive's record view is closed while its file is rewritten and
 // opened and refreshed afterwards with the same record source. A failure on
 // one archive leaves that archive as it was and goes on with the others.
-CompactionReport compactArchives(const QString& folder, Archives& archives,
+// views are Data1, Data2, Data3 and Data4.
+CompactionReport compactArchives(const QString& folder, const std::array<RecordView*, 4>& views,
                                  const Progress& progress = {}, const FaultPoint& fault = {});
 
 } // namespace orvena

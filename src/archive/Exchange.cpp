@@ -3,6 +3,7 @@
 #include "archive/Archives.h"
 #include "archive/MaintenanceSession.h"
 #include "archive/Schema.h"
+#include "archive/WorkingPair.h"
 
 #include <QDir>
 #include <sqlite3.h>
@@ -74,6 +75,34 @@ MaintenanceResult inTransaction(Session& session, const QString& blame, Work&& w
     return {};
 }
 
+// A prepared statement with two numbers to bind, run once per chunk.
+class Statement {
+public:
+    Statement(Session& session, const std::string& sql, const QString& blame)
+        : session_(session)
+        , blame_(blame) {
+        if (sqlite3_prepare_v2(session.handle(), sql.c_str(), -1, &statement_, nullptr) !=
+            SQLITE_OK)
+            throw session.failure(blame, SQLITE_ERROR);
+    }
+    ~Statement() { sqlite3_finalize(statement_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void run(qint64 a, qint64 b) {
+        sqlite3_bind_int64(statement_, 1, a);
+        sqlite3_bind_int64(statement_, 2, b);
+        const int code = sqlite3_step(statement_);
+        sqlite3_reset(statement_);
+        if (code != SQLITE_DONE) throw session_.failure(blame_, code);
+    }
+
+private:
+    Session& session_;
+    QString blame_;
+    sqlite3_stmt* statement_ = nullptr;
+};
+
 } // namespace
 
 MaintenanceResult exportArchives(const QString& folder, const Progress& progress,
@@ -119,10 +148,13 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
     const QString areaIn = name(Archives::kAreaFile);
     const QString placesIn = name(Archives::kLocalityFile);
     const QString placesFrom = name(Archives::kExchangeLocalityFile);
+    const char* loc = WorkingPair::kLocalitySchema;
     try {
         checkAll(folder);
-        Session session(folder, Archives::kAreaFile, Session::Access::ReadWrite);
-        session.attach(Archives::kLocalityFile, "wl", Session::Access::ReadWrite);
+        WorkingPair pair(folder);
+        Session session(folder, pair.db().getHandle());
+        session.exec(std::string("PRAGMA ") + loc + ".cache_size = " + maintenance::kCacheKiB,
+                     placesIn);
         session.attach(Archives::kExchangeAreaFile, "xa", Session::Access::ReadOnly);
         session.attach(Archives::kExchangeLocalityFile, "xl", Session::Access::ReadOnly);
 
@@ -136,56 +168,48 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
         session.setProgress(&progress, total);
         session.report(0);
 
-        // A place repeated inside the exchange file is added once: the later
-        // copies look for an earlier one. That look-up is needed only when
-        // the file holds names equal but for letter case, which is rare.
-        const bool repeats = session.number("SELECT count(*) FROM (SELECT 1 FROM xl.localita"
-                                            " GROUP BY AREA, LOCALITA HAVING count(*) > 1 LIMIT 1)",
-                                            placesFrom) > 0;
-        std::string addPlaces = std::string("INSERT INTO wl.localita (") + kLocalityFields +
-                                ") SELECT " + kLocalityValues +
-                                " FROM xl.localita e WHERE e.rowid >= ?1 AND e.rowid < ?2"
-                                " AND NOT EXISTS (SELECT 1 FROM wl.localita w WHERE " +
-                                samePlace("w", "e") + ")";
-        if (repeats)
-            addPlaces += " AND NOT EXISTS (SELECT 1 FROM xl.localita d WHERE " +
-                         samePlace("d", "e") + " AND d.rowid < e.rowid)";
-        addPlaces += " ORDER BY e.rowid";
+        // A place repeated inside the exchange file is added once: a copy
+        // that is new to the working file looks for an earlier copy in the
+        // exchange file (the present ones, most of them when the files share
+        // their places, never need that second look-up).
+        const std::string addPlaces = std::string("INSERT INTO ") + loc + ".localita (" +
+                                      kLocalityFields + ") SELECT " + kLocalityValues +
+                                      " FROM xl.localita e WHERE e.rowid >= ?1 AND e.rowid < ?2"
+                                      " AND NOT EXISTS (SELECT 1 FROM " +
+                                      loc + ".localita w WHERE " + samePlace("w", "e") +
+                                      ") AND NOT EXISTS (SELECT 1 FROM xl.localita d WHERE " +
+                                      samePlace("d", "e") +
+                                      " AND d.rowid < e.rowid) ORDER BY e.rowid";
 
-        const MaintenanceResult result = inTransaction(session, placesIn, [&] {
-            session.exec(
-                std::string("INSERT INTO main.AREA (") + kAreaFields + ") SELECT " + kAreaValues +
-                    " FROM xa.AREA e WHERE NOT EXISTS (SELECT 1 FROM main.AREA w WHERE " +
-                    sameArea("w", "e") + ") AND NOT EXISTS (SELECT 1 FROM xa.AREA d WHERE " +
-                    sameArea("d", "e") + " AND d.rowid < e.rowid) ORDER BY e.rowid",
-                areaIn);
-            session.faultAt(fault, "import:areas", areaIn);
-
-            sqlite3_stmt* statement = nullptr;
-            if (sqlite3_prepare_v2(session.handle(), addPlaces.c_str(), -1, &statement, nullptr) !=
-                SQLITE_OK)
-                throw session.failure(placesIn, SQLITE_ERROR);
-            try {
+        try {
+            pair.transaction([&] {
+                session.exec(std::string("INSERT INTO main.AREA (") + kAreaFields + ") SELECT " +
+                                 kAreaValues +
+                                 " FROM xa.AREA e WHERE NOT EXISTS (SELECT 1 FROM main.AREA w"
+                                 " WHERE " +
+                                 sameArea("w", "e") +
+                                 ") AND NOT EXISTS (SELECT 1 FROM xa.AREA d WHERE " +
+                                 sameArea("d", "e") + " AND d.rowid < e.rowid) ORDER BY e.rowid",
+                             areaIn);
+                session.faultAt(fault, "import:areas", areaIn);
+                Statement add(session, addPlaces, placesIn);
                 for (qint64 from = first; from <= last; from += kChunk) {
-                    sqlite3_bind_int64(statement, 1, from);
-                    sqlite3_bind_int64(statement, 2, from + kChunk);
-                    const int code = sqlite3_step(statement);
-                    sqlite3_reset(statement);
-                    if (code != SQLITE_DONE) throw session.failure(placesIn, code);
+                    add.run(from, from + kChunk);
                     session.faultAt(fault, "import:localities", placesIn);
                     session.report(areas + std::min(from + kChunk, last + 1) - first);
-                    if (session.cancelled()) break;
+                    if (session.cancelled()) throw Failure{placesIn, SQLITE_INTERRUPT};
                 }
-            } catch (...) {
-                sqlite3_finalize(statement);
-                throw;
-            }
-            sqlite3_finalize(statement);
-        });
-        if (result.done()) session.report(total);
-        return result;
+            });
+        } catch (const Failure&) {
+            if (session.cancelled()) return MaintenanceResult::cancelled();
+            throw;
+        }
+        session.report(total);
+        return {};
     } catch (const Failure& failure) {
         return MaintenanceResult::failed(failure.file, failure.code);
+    } catch (const ArchiveError& error) {
+        return MaintenanceResult::failedWith(QString::fromStdString(error.what()));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "archive/Maintenance.h"
 
+#include "archive/ArchiveFailure.h"
 #include "archive/ArchiveFile.h"
 #include "archive/FieldText.h"
 #include "archive/MaintenanceSession.h"
@@ -13,49 +14,14 @@
 
 namespace orvena {
 
-namespace {
-
-// What is wrong, after "L'archivio <file> ".
-const char* problemText(int code) {
-    switch (code & 0xff) {
-    case SQLITE_NOTFOUND:
-        return "non esiste nella cartella di lavoro";
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return "è in uso da un altro programma";
-    case SQLITE_READONLY:
-        return "è di sola lettura";
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return "non è accessibile: permesso negato";
-    case SQLITE_FULL:
-        return "non può essere scritto: il disco è pieno";
-    case SQLITE_IOERR:
-        return "non può essere letto o scritto: errore del disco";
-    case SQLITE_CORRUPT:
-        return "è danneggiato";
-    case SQLITE_NOTADB:
-        return "non è un database";
-    case SQLITE_SCHEMA:
-        return "non è un archivio di Orvena valido (manca la tabella o un suo campo)";
-    case SQLITE_CANTOPEN:
-        return "non può essere aperto";
-    case SQLITE_NOMEM:
-        return "non può essere elaborato: memoria insufficiente";
-    default:
-        return nullptr;
-    }
-}
-
-} // namespace
-
-QString archiveProblem(const QString& file, int code) {
-    const char* text = problemText(code);
-    const QString what = text ? QString::fromUtf8(text)
-                              : QStringLiteral("ha dato un errore del motore del database "
-                                               "(codice %1)")
-                                    .arg(code);
-    return QStringLiteral("L'archivio %1 %2.").arg(file, what);
+QString MaintenanceResult::problem() const {
+    if (!text.isEmpty()) return text;
+    // A missing file cannot be opened; a database without our table is no
+    // archive of ours.
+    const int primary = code & 0xff;
+    return failureMessage(file, primary == SQLITE_NOTFOUND ? SQLITE_CANTOPEN
+                                : primary == SQLITE_SCHEMA ? SQLITE_NOTADB
+                                                           : code);
 }
 
 } // namespace orvena
@@ -66,9 +32,6 @@ namespace {
 
 constexpr qint64 kTicksPerReport = 4096;
 constexpr int kBusyMilliseconds = 1000;
-// Pages the connection may keep in memory per file (in KiB): enough that a
-// million places are written without spilling half-done pages to the disk.
-constexpr const char* kCacheKiB = "-262144";
 
 void progressTick(sqlite3_context* context, int, sqlite3_value**) {
     auto* session = static_cast<Session*>(sqlite3_user_data(context));
@@ -146,8 +109,19 @@ Session::Session(const QString& folder, const char* mainFile, Access access)
         db_ = nullptr;
         throw failed;
     }
-    sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, kBusyMilliseconds);
+    prepare();
+}
+
+Session::Session(const QString& folder, sqlite3* connection)
+    : folder_(folder)
+    , db_(connection)
+    , owned_(false) {
+    prepare();
+}
+
+void Session::prepare() {
+    sqlite3_extended_result_codes(db_, 1);
     sqlite3_create_function(db_, "progress_tick", 0, SQLITE_UTF8, this, progressTick, nullptr,
                             nullptr);
     sqlite3_create_function(db_, "boxtext", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, boxText,
@@ -158,7 +132,7 @@ Session::Session(const QString& folder, const char* mainFile, Access access)
 }
 
 Session::~Session() {
-    if (db_) sqlite3_close_v2(db_);
+    if (owned_ && db_) sqlite3_close_v2(db_);
 }
 
 void Session::attach(const char* file, const char* schema, Access access) {

@@ -23,16 +23,21 @@ struct MaintenanceResult {
     // result code (an SQLITE_* code, extended codes allowed).
     QString file;
     int code = 0;
+    // For a failure told as a sentence already (an ArchiveError): its text.
+    QString text;
 
     bool done() const { return outcome == Outcome::Done; }
-    static MaintenanceResult failed(const QString& file, int code) {
-        return {Outcome::Failed, file, code};
-    }
-    static MaintenanceResult cancelled() { return {Outcome::Cancelled, {}, 0}; }
-};
+    // For Failed: what is wrong, as an Italian sentence naming the archive
+    // ("L'archivio esparea.mdb è in uso da un altro programma.").
+    QString problem() const;
 
-// What is wrong with an archive, as an Italian sentence that names the file:
-// "L'archivio esparea.mdb è in uso da un altro programma."
-QString archiveProblem(const QString& file, int code);
+    static MaintenanceResult failed(const QString& file, int code) {
+        return {Outcome::Failed, file, code, {}};
+    }
+    static MaintenanceResult failedWith(const QString& text) {
+        return {Outcome::Failed, {}, 0, text};
+    }
+    static MaintenanceResult cancelled() { return {Outcome::Cancelled, {}, 0, {}}; }
+};
 
 } // namespace orvena

@@ -12,6 +12,11 @@ struct sqlite3;
 // the interface the windows use.
 namespace orvena::maintenance {
 
+// Pages a connection may keep in memory per file (PRAGMA cache_size, in KiB
+// when negative): enough that a million places are written without spilling
+// half-done pages to the disk.
+inline constexpr const char* kCacheKiB = "-262144";
+
 // A failure on the way, thrown inside the work and turned into a
 // MaintenanceResult at its end.
 struct Failure {
@@ -30,6 +35,8 @@ public:
     enum class Access { ReadOnly, ReadWrite };
 
     Session(const QString& folder, const char* mainFile, Access access);
+    // Works through a connection opened elsewhere, which it leaves open.
+    Session(const QString& folder, sqlite3* connection);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -61,8 +68,11 @@ public:
     Failure failure(const QString& file, int code) const;
 
 private:
+    void prepare();
+
     QString folder_;
     sqlite3* db_ = nullptr;
+    bool owned_ = true;
     const Progress* progress_ = nullptr;
     qint64 total_ = 0;
     qint64 ticks_ = 0;
