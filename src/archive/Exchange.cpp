@@ -75,7 +75,7 @@ MaintenanceResult inTransaction(Session& session, const QString& blame, Work&& w
     return {};
 }
 
-// A prepared statement with two numbers to bind, run once per chunk.
+// A prepared statement with one or two numbers to bind, run once per chunk.
 class Statement {
 public:
     Statement(Session& session, const std::string& sql, const QString& blame)
@@ -89,9 +89,9 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    void run(qint64 a, qint64 b) {
+    void run(qint64 a, qint64 b = 0) {
         sqlite3_bind_int64(statement_, 1, a);
-        sqlite3_bind_int64(statement_, 2, b);
+        if (sqlite3_bind_parameter_count(statement_) > 1) sqlite3_bind_int64(statement_, 2, b);
         const int code = sqlite3_step(statement_);
         sqlite3_reset(statement_);
         if (code != SQLITE_DONE) throw session_.failure(blame_, code);
@@ -168,18 +168,28 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
         session.setProgress(&progress, total);
         session.report(0);
 
-        // A place repeated inside the exchange file is added once: a copy
-        // that is new to the working file looks for an earlier copy in the
-        // exchange file (the present ones, most of them when the files share
-        // their places, never need that second look-up).
+        // A place repeated inside the exchange file is added once, its first
+        // copy. One statement adds a chunk of places: the places it looks
+        // for are those of the working file before it ran, so copies within
+        // one chunk would all be added. Whether the exchange file repeats a
+        // name at all is asked once, when a chunk has added something (an
+        // import of places all present never asks); if it does, the later
+        // copies added so far are taken out again and from then on each new
+        // place also looks for an earlier copy in the exchange file.
         const std::string addPlaces = std::string("INSERT INTO ") + loc + ".localita (" +
                                       kLocalityFields + ") SELECT " + kLocalityValues +
                                       " FROM xl.localita e WHERE e.rowid >= ?1 AND e.rowid < ?2"
                                       " AND NOT EXISTS (SELECT 1 FROM " +
-                                      loc + ".localita w WHERE " + samePlace("w", "e") +
-                                      ") AND NOT EXISTS (SELECT 1 FROM xl.localita d WHERE " +
-                                      samePlace("d", "e") +
-                                      " AND d.rowid < e.rowid) ORDER BY e.rowid";
+                                      loc + ".localita w WHERE " + samePlace("w", "e") + ")";
+        const std::string addFirstCopies = addPlaces +
+                                           " AND NOT EXISTS (SELECT 1 FROM xl.localita d WHERE " +
+                                           samePlace("d", "e") + " AND d.rowid < e.rowid)";
+        const std::string dropLaterCopies =
+            std::string("DELETE FROM ") + loc + ".localita AS e WHERE e.rowid > ?1 AND" +
+            " EXISTS (SELECT 1 FROM " + loc + ".localita d WHERE " + samePlace("d", "e") +
+            " AND d.rowid > ?1 AND d.rowid < e.rowid)";
+        const qint64 lastBefore = session.number(
+            std::string("SELECT coalesce(max(rowid), 0) FROM ") + loc + ".localita", placesIn);
 
         try {
             pair.transaction([&] {
@@ -192,9 +202,21 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
                                  sameArea("d", "e") + " AND d.rowid < e.rowid) ORDER BY e.rowid",
                              areaIn);
                 session.faultAt(fault, "import:areas", areaIn);
-                Statement add(session, addPlaces, placesIn);
+                Statement add(session, addPlaces + " ORDER BY e.rowid", placesIn);
+                Statement addFirst(session, addFirstCopies + " ORDER BY e.rowid", placesIn);
+                enum class Repeats { Unknown, None, Some } repeats = Repeats::Unknown;
                 for (qint64 from = first; from <= last; from += kChunk) {
-                    add.run(from, from + kChunk);
+                    (repeats == Repeats::Some ? addFirst : add).run(from, from + kChunk);
+                    if (repeats == Repeats::Unknown && sqlite3_changes(session.handle()) > 0) {
+                        repeats = session.number("SELECT count(*) FROM (SELECT 1 FROM xl.localita"
+                                                 " GROUP BY AREA, LOCALITA HAVING count(*) > 1"
+                                                 " LIMIT 1)",
+                                                 placesFrom) > 0
+                                      ? Repeats::Some
+                                      : Repeats::None;
+                        if (repeats == Repeats::Some)
+                            Statement(session, dropLaterCopies, placesIn).run(lastBefore);
+                    }
                     session.faultAt(fault, "import:localities", placesIn);
                     session.report(areas + std::min(from + kChunk, last + 1) - first);
                     if (session.cancelled()) throw Failure{placesIn, SQLITE_INTERRUPT};
