@@ -106,6 +106,8 @@ MaintenanceResult compactArchive(const QString& folder, const QString& fileName,
 
         {
             Session reader(folder, file.c_str(), Session::Access::ReadOnly);
+            // The rewrite reads each page once: a small cache serves it best.
+            reader.exec("PRAGMA cache_size = -2000", fileName);
             Watch watch{&progress, fresh, QFileInfo(archive).size()};
             sqlite3_progress_handler(reader.handle(), kInstructionsPerLook, watchRewrite, &watch);
             sqlite3_stmt* vacuum = nullptr;

@@ -21,17 +21,18 @@ namespace {
 // cancel is heard between two of them.
 constexpr qint64 kChunk = 50000;
 
-// The fields that travel, in the order they are written.
+// The fields that travel, in the order they are written, each as the text of
+// its bound box converted back by the engine (boxtext; a text field's value is
+// its own text already and goes as it is).
 constexpr const char* kAreaFields =
     "AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO, NORD, EST, SUD, OVEST";
 constexpr const char* kAreaValues =
-    "boxtext(e.AREA), boxtext(e.COLA), boxtext(e.COLO), boxtext(e.PXLAO), boxtext(e.SECLAO), "
-    "boxtext(e.PXLOO), boxtext(e.SECLOO), boxtext(e.NORD), boxtext(e.EST), boxtext(e.SUD), "
-    "boxtext(e.OVEST)";
+    "e.AREA, boxtext(e.COLA), boxtext(e.COLO), boxtext(e.PXLAO), boxtext(e.SECLAO), "
+    "boxtext(e.PXLOO), boxtext(e.SECLOO), e.NORD, e.EST, e.SUD, e.OVEST";
 constexpr const char* kLocalityFields = "AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, LOMN, LOSE";
 constexpr const char* kLocalityValues =
-    "boxtext(e.AREA), boxtext(e.LOCALITA), boxtext(e.LAGR), boxtext(e.LAMN), boxtext(e.LASE), "
-    "boxtext(e.LOGR), boxtext(e.LOMN), boxtext(e.LOSE)";
+    "e.AREA, e.LOCALITA, boxtext(e.LAGR), boxtext(e.LAMN), boxtext(e.LASE), boxtext(e.LOGR), "
+    "boxtext(e.LOMN), boxtext(e.LOSE)";
 
 // Names compared exactly, letter case included. The first comparison of each
 // pair follows the column's case-blind index; the second decides.
