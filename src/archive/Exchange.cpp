@@ -116,6 +116,10 @@ MaintenanceResult exportArchives(const QString& folder, const Progress& progress
         session.attach(Archives::kExchangeLocalityFile, "xl", Session::Access::ReadWrite);
         session.attach(Archives::kAreaFile, "wa", Session::Access::ReadOnly);
         session.attach(Archives::kLocalityFile, "wl", Session::Access::ReadOnly);
+        // The engine commits the two exchange files together only in
+        // rollback-journal mode (a file left in WAL by another tool goes back).
+        session.exec("PRAGMA main.journal_mode = DELETE", areaOut);
+        session.exec("PRAGMA xl.journal_mode = DELETE", placesOut);
 
         const qint64 total =
             session.number("SELECT count(*) FROM wa.AREA", name(Archives::kAreaFile)) +

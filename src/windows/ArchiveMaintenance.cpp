@@ -64,7 +64,8 @@ WorkProgress::WorkProgress(QWidget* parent, const QString& title)
     : dialog_(
           std::make_unique<QProgressDialog>(title, QStringLiteral("Annulla"), 0, 1000, parent)) {
     dialog_->setWindowTitle(title);
-    dialog_->setWindowModality(Qt::WindowModal);
+    // No other window of the program may touch the archives meanwhile.
+    dialog_->setWindowModality(Qt::ApplicationModal);
     dialog_->setMinimumDuration(1000);
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
