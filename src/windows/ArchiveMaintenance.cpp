@@ -92,8 +92,10 @@ QProgressDialog* WorkProgress::current() {
 
 void MainWindow::mnesporta_Click() {
     hourglass::set();
-    WorkProgress progress(this, text(kExportTitle));
-    const MaintenanceResult result = exportArchives(QDir::currentPath(), progress.callback());
+    const MaintenanceResult result = [this] {
+        WorkProgress progress(this, text(kExportTitle));
+        return exportArchives(QDir::currentPath(), progress.callback());
+    }();
     Data4->setRecordSource(sql::kAreaAll);
     Data3->setRecordSource(sql::kLocalityAll);
     Data1->setRecordSource(sql::kAreaOrderedByName);
@@ -105,8 +107,10 @@ void MainWindow::mnesporta_Click() {
 
 void MainWindow::mnimporta_Click() {
     hourglass::set();
-    WorkProgress progress(this, text(kImportTitle));
-    const MaintenanceResult result = importArchives(QDir::currentPath(), progress.callback());
+    const MaintenanceResult result = [this] {
+        WorkProgress progress(this, text(kImportTitle));
+        return importArchives(QDir::currentPath(), progress.callback());
+    }();
     Data4->setRecordSource(sql::kAreaAll);
     Data1->setRecordSource(sql::kAreaOrderedByName);
     Data3->setRecordSource(sql::kLocalityAll);
@@ -118,9 +122,11 @@ void MainWindow::mnimporta_Click() {
 
 void MainWindow::mncomprdb_Click() {
     hourglass::set();
-    WorkProgress progress(this, text(kCompactTitle));
-    const CompactionReport report =
-        compactArchives(QDir::currentPath(), {Data1, Data2, Data3, Data4}, progress.callback());
+    const CompactionReport report = [this] {
+        WorkProgress progress(this, text(kCompactTitle));
+        return compactArchives(QDir::currentPath(), {Data1, Data2, Data3, Data4},
+                               progress.callback());
+    }();
     hourglass::reset();
     if (report.cancelled) {
         dialogs().message(text(kCompactCancelled));

@@ -13,7 +13,8 @@ namespace orvena {
 
 // The progress of a long piece of work on the archives: a dialog with the
 // Italian name of the work and a Cancel button, shown only once the work has
-// run for a second. Its callback() answers false after Cancel.
+// run for a second. Its callback() answers false after Cancel. It closes when
+// the object goes, which must be before the work's message shows.
 class WorkProgress {
 public:
     WorkProgress(QWidget* parent, const QString& title);
