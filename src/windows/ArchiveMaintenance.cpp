@@ -38,8 +38,6 @@ const char* const kCompactFailed = "Data Base compattati, tranne %1. %2 Gli arch
 const char* const kCompactCancelled = "Compattazione annullata: nessun dato è stato modificato; "
                                       "gli archivi non ancora compattati sono rimasti com'erano.";
 
-QProgressDialog* shownProgress = nullptr;
-
 QString text(const char* t) {
     return QString::fromUtf8(t);
 }
@@ -70,12 +68,9 @@ WorkProgress::WorkProgress(QWidget* parent, const QString& title)
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
     dialog_->setValue(0);
-    shownProgress = dialog_.get();
 }
 
-WorkProgress::~WorkProgress() {
-    shownProgress = nullptr;
-}
+WorkProgress::~WorkProgress() = default;
 
 Progress WorkProgress::callback() {
     QProgressDialog* dialog = dialog_.get();
@@ -84,10 +79,6 @@ Progress WorkProgress::callback() {
             dialog->setValue(static_cast<int>(std::min<qint64>(done, total) * 1000 / total));
         return !dialog->wasCanceled();
     };
-}
-
-QProgressDialog* WorkProgress::current() {
-    return shownProgress;
 }
 
 void MainWindow::mnesporta_Click() {

@@ -23,8 +23,6 @@ public:
     WorkProgress& operator=(const WorkProgress&) = delete;
 
     Progress callback();
-    // The dialog, for the tests (null once the work is over).
-    static QProgressDialog* current();
 
 private:
     std::unique_ptr<QProgressDialog> dialog_;
