@@ -97,6 +97,9 @@ void MainWindow::connectEvents() {
     connect(mncollega, &QAction::triggered, this, [this] { mncollega_Click(); });
     connect(mnlocagg, &QAction::triggered, this, [this] { mnlocagg_Click(); });
     connect(mnloccerca, &QAction::triggered, this, [this] { mnloccerca_Click(); });
+    connect(mnesporta, &QAction::triggered, this, [this] { mnesporta_Click(); });
+    connect(mnimporta, &QAction::triggered, this, [this] { mnimporta_Click(); });
+    connect(mncomprdb, &QAction::triggered, this, [this] { mncomprdb_Click(); });
 }
 
 void MainWindow::Form_Load() {

@@ -149,6 +149,11 @@ public:
     // --- The locality editor (windows/LocalityEditor.cpp).
     void mnlocagg_Click();
 
+    // --- Export, import and compaction (windows/ArchiveMaintenance.cpp).
+    void mnesporta_Click();
+    void mnimporta_Click();
+    void mncomprdb_Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -148,10 +148,6 @@ void MainWindow::buildMenu() {
     mnimporta = entry(nullptr, "mnimporta", QStringLiteral("Importa"));
     mncomprdb = entry(nullptr, "mncomprdb", QStringLiteral("Compatta Data Base"));
     mnhelp = entry(nullptr, "mnhelp", QStringLiteral("Help"));
-
-    // Entries whose feature is not in the program yet stay visible but disabled.
-    for (QAction* a : {mnesporta, mnimporta, mncomprdb})
-        a->setEnabled(false);
 }
 
 } // namespace orvena

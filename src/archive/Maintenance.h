@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace orvena {
+
+// Long work on whole archives (export, import, compaction) reports how far it
+// is: done out of total steps (total may grow while the work runs). Returning
+// false asks to stop; the work then undoes what it had begun.
+using Progress = std::function<bool(qint64 done, qint64 total)>;
+
+// For the tests: called at each named point of the work; returning true makes
+// that point fail as a write to the disk would.
+using FaultPoint = std::function<bool(const char* point)>;
+
+// How a piece of work on the archives ended.
+struct MaintenanceResult {
+    enum class Outcome { Done, Cancelled, Failed };
+    Outcome outcome = Outcome::Done;
+    // For Failed: the archive concerned (bare file name) and the engine's
+    // result code (an SQLITE_* code, extended codes allowed).
+    QString file;
+    int code = 0;
+    // For a failure told as a sentence already (an ArchiveError): its text.
+    QString text;
+
+    bool done() const { return outcome == Outcome::Done; }
+    // For Failed: what is wrong, as an Italian sentence naming the archive
+    // ("L'archivio esparea.mdb è in uso da un altro programma.").
+    QString problem() const;
+
+    static MaintenanceResult failed(const QString& file, int code) {
+        return {Outcome::Failed, file, code, {}};
+    }
+    static MaintenanceResult failedWith(const QString& text) {
+        return {Outcome::Failed, {}, 0, text};
+    }
+    static MaintenanceResult cancelled() { return {Outcome::Cancelled, {}, 0, {}}; }
+};
+
+} // namespace orvena

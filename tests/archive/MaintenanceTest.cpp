@@ -1,0 +1,228 @@
+// Export, import and compaction on the files: what they write, and that a
+// failure or a cancel at any step leaves every archive as it was.
+#include "archive/Archives.h"
+#include "archive/Compaction.h"
+#include "archive/Exchange.h"
+#include "support/TempFolder.h"
+#include "support/TestMain.h"
+
+#include <QFile>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+using namespace orvena;
+
+namespace {
+
+// A working folder with the four archives, filled by SQL.
+struct Folder {
+    test::TempFolder folder;
+    Folder() {
+        Archives archives;
+        if (!archives.openAll(folder.path()).isEmpty()) qFatal("archives");
+    }
+    std::string path(const char* file) const {
+        return folder.file(QString::fromLatin1(file)).toStdString();
+    }
+    void exec(const char* file, const std::string& sql) const {
+        SQLite::Database db(path(file), SQLite::OPEN_READWRITE);
+        db.exec(sql);
+    }
+    // Every record in stored order, each as its quoted values joined by '|'.
+    QStringList rows(const char* file, const char* table) const {
+        SQLite::Database db(path(file), SQLite::OPEN_READONLY);
+        SQLite::Statement columns(db, std::string("select * from ") + table);
+        std::string expr = "''";
+        for (int i = 0; i < columns.getColumnCount(); ++i)
+            expr += std::string(" || '|' || quote(") + columns.getColumnName(i) + ")";
+        SQLite::Statement query(db, "select " + expr + " from " + table + " order by rowid");
+        QStringList all;
+        while (query.executeStep())
+            all << QString::fromStdString(query.getColumn(0).getString()).mid(1);
+        return all;
+    }
+    QByteArray bytes(const char* file) const {
+        QFile f(QString::fromStdString(path(file)));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+const char* const kArea = "area.mdb";
+const char* const kPlaces = "localita.mdb";
+const char* const kXArea = "esparea.mdb";
+const char* const kXPlaces = "esplocalita.mdb";
+
+} // namespace
+
+class MaintenanceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void exportReplacesAndSorts() {
+        Folder f;
+        f.exec(kArea, "insert into AREA values ('b.jpg', 0.1, 17, 1, 2, 3, 4, 'a.jpg', '', NULL, "
+                      "'x'), ('A.jpg', 24.25, 3, 5, 6, 7, 8, NULL, NULL, NULL, NULL)");
+        f.exec(kPlaces, "insert into localita values ('b.jpg', 'ZETA', 1, 2, 3, 4, 5, 6, 700, 80),"
+                        " ('A.jpg', 'BETA', 7, 8, 9, 10, 11, 12, 1, 2),"
+                        " ('a.jpg', 'ALFA', 13, 14, 15, 16, 17, 18, NULL, NULL)");
+        f.exec(kXArea, "insert into AREA (AREA) values ('old.jpg')");
+        f.exec(kXPlaces, "insert into localita (AREA, LOCALITA) values ('old.jpg', 'OLD')");
+
+        QVERIFY(exportArchives(f.folder.path()).done());
+        // Reals go as their single-precision texts; positions never travel.
+        QCOMPARE(f.rows(kXArea, "AREA"),
+                 QStringList({"'A.jpg'|24.25|3.0|5|6|7|8|NULL|NULL|NULL|NULL",
+                              "'b.jpg'|0.1|17.0|1|2|3|4|'a.jpg'|''|NULL|'x'"}));
+        QCOMPARE(f.rows(kXPlaces, "localita"),
+                 QStringList({"'a.jpg'|'ALFA'|13|14|15|16|17|18|NULL|NULL",
+                              "'A.jpg'|'BETA'|7|8|9|10|11|12|NULL|NULL",
+                              "'b.jpg'|'ZETA'|1|2|3|4|5|6|NULL|NULL"}));
+        // Imported back, nothing is new.
+        const QStringList areas = f.rows(kArea, "AREA"), places = f.rows(kPlaces, "localita");
+        QVERIFY(importArchives(f.folder.path()).done());
+        QCOMPARE(f.rows(kArea, "AREA"), areas);
+        QCOMPARE(f.rows(kPlaces, "localita"), places);
+    }
+
+    void importAddsWhatIsNotExactlyPresent_data() {
+        QTest::addColumn<QString>("working");
+        QTest::addColumn<QString>("exchange");
+        QTest::addColumn<QStringList>("after");
+        const QString w = "('f.jpg', 'PONTE', 1, 2, 3, 4, 5, 6, 100, 200)";
+        const QString kept = "'f.jpg'|'PONTE'|1|2|3|4|5|6|100.0|200.0";
+        QTest::newRow("other coordinates keep their own")
+            << w << "('f.jpg', 'PONTE', 9, 9, 9, 9, 9, 9, 1, 1)" << QStringList{kept};
+        QTest::newRow("letter case makes another place")
+            << w << "('f.jpg', 'Ponte', 9, 9, 9, 9, 9, 9, 1, 1)"
+            << QStringList{kept, "'f.jpg'|'Ponte'|9|9|9|9|9|9|NULL|NULL"};
+        QTest::newRow("repeated in the exchange, added once, first copy")
+            << w
+            << "('g.jpg', 'RIO', 1, 1, 1, 1, 1, 1, 5, 5), ('g.jpg', 'RIO', 2, 2, 2, 2, 2, 2, 6, 6),"
+               " ('g.jpg', 'rio', 3, 3, 3, 3, 3, 3, 7, 7)"
+            << QStringList{kept, "'g.jpg'|'RIO'|1|1|1|1|1|1|NULL|NULL",
+                           "'g.jpg'|'rio'|3|3|3|3|3|3|NULL|NULL"};
+        QTest::newRow("same name on another sheet")
+            << w << "('F.jpg', 'PONTE', 7, 7, 7, 7, 7, 7, 1, 1)"
+            << QStringList{kept, "'F.jpg'|'PONTE'|7|7|7|7|7|7|NULL|NULL"};
+    }
+    void importAddsWhatIsNotExactlyPresent() {
+        QFETCH(QString, working);
+        QFETCH(QString, exchange);
+        QFETCH(QStringList, after);
+        Folder f;
+        f.exec(kPlaces, "insert into localita values " + working.toStdString());
+        f.exec(kXPlaces, "insert into localita values " + exchange.toStdString());
+        f.exec(kArea, "insert into AREA (AREA, COLA) values ('f.jpg', 1)");
+        f.exec(kXArea, "insert into AREA (AREA, COLA) values ('f.jpg', 2), ('F.jpg', 3), "
+                       "('F.jpg', 4)");
+        QVERIFY(importArchives(f.folder.path()).done());
+        QCOMPARE(f.rows(kPlaces, "localita"), after);
+        QCOMPARE(f.rows(kArea, "AREA"),
+                 QStringList({"'f.jpg'|1.0|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL",
+                              "'F.jpg'|3.0|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL"}));
+    }
+
+    // An import or export stopped at any point changes no byte of any archive.
+    void interruptedWorkChangesNothing_data() {
+        QTest::addColumn<bool>("import");
+        QTest::addColumn<QString>("point");
+        QTest::addColumn<QString>("blamed");
+        QTest::newRow("import, areas added") << true << "import:areas"
+                                             << "area.mdb";
+        QTest::newRow("import, places added") << true << "import:localities"
+                                              << "localita.mdb";
+        QTest::newRow("import, cancelled") << true << ""
+                                           << "";
+        QTest::newRow("import, exchange held") << true << "lock"
+                                               << "esparea.mdb";
+        QTest::newRow("export, emptied") << false << "export:emptied"
+                                         << "esplocalita.mdb";
+        QTest::newRow("export, places written") << false << "export:localities"
+                                                << "esplocalita.mdb";
+        QTest::newRow("export, cancelled") << false << ""
+                                           << "";
+        QTest::newRow("export, exchange held") << false << "lock"
+                                               << "esparea.mdb";
+    }
+    void interruptedWorkChangesNothing() {
+        QFETCH(bool, import);
+        QFETCH(QString, point);
+        QFETCH(QString, blamed);
+        Folder f;
+        f.exec(kPlaces, "with recursive n(i) as (select 1 union all select i + 1 from n where "
+                        "i < 30000) insert into localita select 'f' || (i % 50) || '.jpg', "
+                        "'P' || i, 1, 2, 3, 4, 5, 6, i, i from n");
+        f.exec(kArea, "insert into AREA (AREA) values ('f1.jpg')");
+        QVERIFY(exportArchives(f.folder.path()).done());
+        f.exec(kPlaces, "delete from localita where rowid % 3 = 0");
+        f.exec(kArea, "delete from AREA");
+        f.exec(kXArea, "insert into AREA (AREA) values ('nuova.jpg')");
+
+        const char* files[] = {kArea, kPlaces, kXArea, kXPlaces};
+        QList<QByteArray> before;
+        for (const char* file : files)
+            before << f.bytes(file);
+        std::unique_ptr<SQLite::Database> holder;
+        if (point == "lock") {
+            holder = std::make_unique<SQLite::Database>(f.path(kXArea), SQLite::OPEN_READWRITE);
+            holder->exec("BEGIN EXCLUSIVE");
+        }
+        int reports = 0;
+        const Progress progress = [&](qint64, qint64) { return ++reports < 2 || !point.isEmpty(); };
+        const FaultPoint fault = [&](const char* at) { return point == QLatin1String(at); };
+        const MaintenanceResult r = import ? importArchives(f.folder.path(), progress, fault)
+                                           : exportArchives(f.folder.path(), progress, fault);
+        holder.reset();
+        QCOMPARE(r.outcome, point.isEmpty() ? MaintenanceResult::Outcome::Cancelled
+                                            : MaintenanceResult::Outcome::Failed);
+        QCOMPARE(r.file, blamed);
+        if (point == "lock") QVERIFY(r.problem().contains("in uso da un altro programma"));
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(f.bytes(files[i]) == before[i], files[i]);
+    }
+
+    // After a failure at any step the archive under its name is whole and
+    // holds every record; the compacted copy is there once the archive is.
+    void compactionNeverLosesTheArchive_data() {
+        QTest::addColumn<QString>("point");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("no failure") << "" << true;
+        QTest::newRow("locked") << "compact:locked" << false;
+        QTest::newRow("written") << "compact:written" << false;
+        QTest::newRow("synced") << "compact:synced" << false;
+        QTest::newRow("copy") << "compact:copy" << true;
+    }
+    void compactionNeverLosesTheArchive() {
+        QFETCH(QString, point);
+        QFETCH(bool, replaced);
+        Folder f;
+        f.exec(kPlaces, "with recursive n(i) as (select 1 union all select i + 1 from n where "
+                        "i < 20000) insert into localita select 'f.jpg', 'P' || i, 1, 2, 3, 4, 5, "
+                        "6, i, i from n");
+        f.exec(kPlaces, "delete from localita where rowid % 2 = 0");
+        QFile::remove(f.folder.file("localitacomp.mdb"));
+        QFile leftover(f.folder.file("localitacomp.mdb"));
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.write("left by an earlier run");
+        leftover.close();
+        const QStringList rows = f.rows(kPlaces, "localita");
+        const qint64 size = QFile(f.folder.file("localita.mdb")).size();
+
+        const MaintenanceResult r =
+            compactArchive(f.folder.path(), "localita.mdb", {},
+                           [&](const char* at) { return point == QLatin1String(at); });
+        QCOMPARE(r.done(), point.isEmpty());
+        QCOMPARE(f.rows(kPlaces, "localita"), rows);
+        SQLite::Database db(f.path(kPlaces), SQLite::OPEN_READONLY);
+        QCOMPARE(db.execAndGet("pragma integrity_check").getString(), std::string("ok"));
+        QCOMPARE(QFile(f.folder.file("localita.mdb")).size() < size, replaced);
+        QVERIFY(!QFile::exists(f.folder.file("localita.mdb-compatto")));
+        if (point.isEmpty())
+            QCOMPARE(f.bytes("localitacomp.mdb"), f.bytes(kPlaces));
+        else if (replaced)
+            QVERIFY(!QFile::exists(f.folder.file("localitacomp.mdb")));
+        else
+            QCOMPARE(f.bytes("localitacomp.mdb"), QByteArray("left by an earlier run"));
+    }
+};
+
+ORVENA_TEST_MAIN(MaintenanceTest)
+#include "MaintenanceTest.moc"
