@@ -442,9 +442,8 @@ void RecordView::readTexts(const char* sql, const QStringList& params, const Tex
     // more than reading the record.
     sqlite3* db = d->db->getHandle();
     auto failure = [&] {
-        const QString text =
-            QString::fromUtf8(kEngineFailure).arg(fileName_, QString::fromUtf8(sqlite3_errmsg(db)));
-        throw ArchiveError(text.toStdString());
+        const int code = sqlite3_extended_errcode(db);
+        throw ArchiveError(fileName_, code, failureMessage(fileName_, code).toStdString());
     };
     sqlite3_stmt* prepared = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr) != SQLITE_OK) {
