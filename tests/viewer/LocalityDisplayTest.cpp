@@ -4,6 +4,7 @@
 
 #include "toolkit/ComboText.h"
 #include "toolkit/Picture.h"
+#include "viewer/Canvas.h"
 #include "viewer/MapImage.h"
 
 #include <QComboBox>
@@ -26,6 +27,8 @@ private slots:
     void arrowLandsOnTheFixedPoint();
     void nothingMarked_data();
     void nothingMarked();
+    void composedAsRecorded_data();
+    void composedAsRecorded();
 };
 
 void LocalityDisplayTest::arrowAndName_data() {
@@ -170,6 +173,75 @@ void LocalityDisplayTest::nothingMarked() {
     QCOMPARE(w.Image1->picture(), w.state().loadedPicture);
     QCOMPARE(w.Image1->geometry(), geometry);
     QCOMPARE(test::boxTexts(w), QStringList(6, QStringLiteral("-")));
+}
+
+// The composed pictures of a few markings on the demo atlas, as the program
+// painted them when they were recorded (tests/viewer/composed/: the part that
+// differs from the clean sheet, its place in the PNG's "at" text). Both the
+// picture Image1 shows and what the canvas holds must equal it, pixel for
+// pixel. ORVENA_RECORD_COMPOSED=1 writes them anew into the source folder.
+void LocalityDisplayTest::composedAsRecorded_data() {
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<QStringList>("places"); // marked in this order
+    QTest::addColumn<int>("zoomSteps");
+    QTest::newRow("ne_two") << kNE << QStringList{"VILLAFREDDA", "MOLINO DEL PONTE"} << 0;
+    QTest::newRow("ne_edges") << kNE
+                              << QStringList{"CIMA DEL MONTE", "POZZO", "CASCINA LONTANA",
+                                             "VILLAFREDDA", "VILLAFREDDA"}
+                              << 0;
+    QTest::newRow("no_gif") << "valfonda_no.gif" << QStringList{"PIEVE DI SOPRA", "BORGO SERRA"}
+                            << 0;
+    QTest::newRow("se_jpeg_zoomed")
+        << "valfonda_se.jpg" << QStringList{"SAN MARTINO", "CORNALE"} << 3;
+}
+
+void LocalityDisplayTest::composedAsRecorded() {
+    QFETCH(QString, sheet);
+    QFETCH(QStringList, places);
+    QFETCH(int, zoomSteps);
+    Workspace ws;
+    MainWindow& w = ws.start();
+    test::addLocality(w.Data2, kNE, QStringLiteral("CIMA DEL MONTE"), 23500.0, 600.0);
+    test::addLocality(w.Data2, kNE, QStringLiteral("POZZO"), 3140.0, 810.0);
+    test::addLocality(w.Data2, kNE, QStringLiteral("CASCINA LONTANA"), 22870.0, 12531.0);
+    Workspace::choose(w.f1area, sheet);
+    const QImage clean = loadPicture(ws.file(sheet)).value();
+    for (int i = 0; i < zoomSteps; ++i)
+        w.cmding_Click();
+    for (const QString& place : places)
+        Workspace::choose(w.cmbloc, place);
+    QCOMPARE(ws.dialogs.texts(), QStringList());
+    const QImage composed = w.Image1->picture();
+    QCOMPARE(w.Picture1->picture(), composed);
+
+    QRect changed;
+    for (int y = 0; y < clean.height(); ++y)
+        for (int x = 0; x < clean.width(); ++x)
+            if (composed.pixel(x, y) != clean.pixel(x, y)) changed |= QRect(x, y, 1, 1);
+    // Stored as the changed pixels only, the unchanged ones transparent.
+    const QString file =
+        QStringLiteral("composed/%1.png").arg(QLatin1String(QTest::currentDataTag()));
+    if (qEnvironmentVariableIsSet("ORVENA_RECORD_COMPOSED")) {
+        QImage part(changed.size(), QImage::Format_ARGB32);
+        for (int y = 0; y < part.height(); ++y)
+            for (int x = 0; x < part.width(); ++x) {
+                const QPoint p = changed.topLeft() + QPoint(x, y);
+                part.setPixel(x, y, composed.pixel(p) == clean.pixel(p) ? 0 : composed.pixel(p));
+            }
+        part.setText(QStringLiteral("at"),
+                     QStringLiteral("%1,%2").arg(changed.x()).arg(changed.y()));
+        QVERIFY(part.save(QFINDTESTDATA("composed") + file.mid(8)));
+    }
+    const QImage recorded = QImage(QFINDTESTDATA(file)).convertToFormat(QImage::Format_ARGB32);
+    QVERIFY(!recorded.isNull());
+    const QStringList at = recorded.text(QStringLiteral("at")).split(u',');
+    QCOMPARE(changed, QRect(QPoint(at.value(0).toInt(), at.value(1).toInt()), recorded.size()));
+    for (int y = 0; y < recorded.height(); ++y)
+        for (int x = 0; x < recorded.width(); ++x) {
+            const QPoint p = changed.topLeft() + QPoint(x, y);
+            const QRgb r = recorded.pixel(x, y);
+            QCOMPARE(composed.pixel(p), qAlpha(r) ? r : clean.pixel(p));
+        }
 }
 
 ORVENA_TEST_MAIN(LocalityDisplayTest)
