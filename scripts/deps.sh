@@ -7,6 +7,7 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-image-formats-plugins
     libsqlite3-dev libsqlitecpp-dev sqlite3
+    libturbojpeg0-dev
     fonts-liberation fontconfig
 )
 

@@ -8,6 +8,7 @@
 #include "viewer/MapImage.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 
 using namespace orvena;
@@ -29,6 +30,7 @@ private slots:
     void nothingMarked();
     void composedAsRecorded_data();
     void composedAsRecorded();
+    void damagedSheetShownAndTold();
 };
 
 void LocalityDisplayTest::arrowAndName_data() {
@@ -242,6 +244,26 @@ void LocalityDisplayTest::composedAsRecorded() {
             const QRgb r = recorded.pixel(x, y);
             QCOMPARE(composed.pixel(p), qAlpha(r) ? r : clean.pixel(p));
         }
+}
+
+// A sheet cut short is shown as far as it decodes, with its places, and the
+// damage is told once, not at every reload.
+void LocalityDisplayTest::damagedSheetShownAndTold() {
+    Workspace ws;
+    const QString sheet = QStringLiteral("valfonda_se.jpg");
+    QFile f(ws.file(sheet));
+    QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(f.size() / 2));
+    f.close();
+    MainWindow& w = ws.start();
+    Workspace::choose(w.f1area, sheet);
+    Workspace::choose(w.f1area, sheet);
+    QCOMPARE(ws.dialogs.texts(),
+             QStringList{"Il file dell'immagine \"valfonda_se.jpg\" è danneggiato o incompleto: "
+                         "la cartina è mostrata solo fin dove si è potuta leggere."});
+    QVERIFY(!ws.dialogs.shown().front().hourglassBusy);
+    QCOMPARE(w.Image1->picture().size(), QSize(1600, 1200));
+    Workspace::choose(w.cmbloc, QStringLiteral("CORNALE"));
+    QCOMPARE(ws.dialogs.texts().size(), 1);
 }
 
 ORVENA_TEST_MAIN(LocalityDisplayTest)

@@ -1,3 +1,4 @@
+#include "MarkerPixels.h"
 #include "TestMain.h"
 #include "Workspace.h"
 
@@ -318,7 +319,8 @@ void PanningTest::placementWithTheNewSizeOrTheZoomedOne() {
     QCOMPARE(w.state().latScale, lat);
 }
 
-// Moves west that show no new sheet: the old picture stays where it was.
+// Moves west that show no new sheet: the old picture stays where it was, with
+// the place marked on it (a file that fails to decode halfway included).
 void PanningTest::moveThatFindsNothing_data() {
     QTest::addColumn<QString>("cause");
     QTest::addColumn<QString>("message");
@@ -328,6 +330,12 @@ void PanningTest::moveThatFindsNothing_data() {
                                 << "Non ci sono carte collegate ad ovest" << sheet("NO");
     QTest::newRow("image missing") << "missing" << notFound << sheet("NO");
     QTest::newRow("not a picture") << "broken" << notFound << sheet("NO");
+    QTest::newRow("header claims too much")
+        << "claims"
+        << "Il file dell'immagine \"valfonda_no.gif\" è danneggiato: dichiara una cartina di "
+           "22000 x 22000 pixel, ma è troppo piccolo per contenerla. L'immagine non è stata "
+           "caricata."
+        << sheet("NO");
     QTest::newRow("no record") << "record" << notFound << "fantasma \"vecchia\".gif";
     QTest::newRow("record only ignoring case") << "case" << notFound << sheet("NO").toUpper();
     QTest::newRow("shown area deleted") << "deleted" << notFound << sheet("SO");
@@ -339,10 +347,12 @@ void PanningTest::moveThatFindsNothing() {
     QFETCH(QString, boxAfter);
     Workspace ws;
     QString from = sheet("NE");
-    if (cause == "missing" || cause == "broken" || cause == "deleted") {
+    if (cause == "missing" || cause == "broken" || cause == "deleted" || cause == "claims") {
         QFile f(ws.file(boxAfter));
         QVERIFY(f.remove());
         if (cause == "broken") QVERIFY(f.open(QIODevice::WriteOnly) && f.write("GIF89a?") > 0);
+        if (cause == "claims")
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(test::jpegClaiming(22000, 22000)) > 0);
     }
     if (cause == "empty") from = sheet("NO");
     MainWindow& w = startOn(ws, from);
@@ -357,8 +367,10 @@ void PanningTest::moveThatFindsNothing() {
         v->setRecordSource(sql::kAreaByName, {sheet("SE")}); // Data1 moved by another window
         v->refresh();
     }
+    Workspace::choose(w.cmbloc, combo::lines(w.cmbloc).front());
     w.Image1->setLeft(5501);
-    const qint64 picture = w.Image1->picture().cacheKey();
+    const QImage picture = w.Image1->picture();
+    QVERIFY(picture != w.state().loadedPicture);
     const QRect geometry = w.Image1->geometry();
     const QStringList places = combo::lines(w.cmbloc);
 
@@ -366,8 +378,8 @@ void PanningTest::moveThatFindsNothing() {
     QCOMPARE(ws.dialogs.texts(), QStringList{message});
     QVERIFY2(!ws.dialogs.shown().front().hourglassBusy, "hourglass up at the message");
     QVERIFY(!hourglass::isBusy());
-    QCOMPARE(w.Image1->picture().cacheKey(), picture);
-    QCOMPARE(w.state().loadedPicture.cacheKey(), picture);
+    QCOMPARE(w.Image1->picture(), picture);
+    QCOMPARE(w.state().loadedPicture.cacheKey(), w.Image1->sheet().cacheKey());
     QCOMPARE(w.Image1->geometry(), geometry);
     QCOMPARE(w.Image1->left(), 5501.0);
     QCOMPARE(combo::text(w.f1area), boxAfter);
