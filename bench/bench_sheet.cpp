@@ -1,0 +1,182 @@
+// One very large sheet in memory: how fast it decodes and is shown, how fast
+// a place is marked on it, and how much memory the process holds.
+//
+//   bench_sheet [side]   (default 10000: a 10000 x 10000 JPEG, 381 MiB decoded)
+//
+// Prints, in one run: libjpeg-turbo's own decode of the sheet into 32-bit
+// pixels; the program's load (decode and first paint); the first and the
+// tenth marking; the peak memory of load, mark, load again, mark; and the
+// peak of a move to an adjoining sheet of the same size. Each with its ratio
+// to the decoder or to the decoded size. Peaks are read from the system
+// (Linux: VmHWM, reset through clear_refs), elsewhere they read "n/a".
+#include "DemoAtlas.h"
+#include "Workspace.h"
+#include "toolkit/ComboText.h"
+#include "viewer/MapImage.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <turbojpeg.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+using namespace orvena;
+using orvena::test::Workspace;
+
+namespace {
+
+constexpr double kMiB = 1024.0 * 1024.0;
+
+// The process's peak resident memory in bytes since the last reset; -1 unknown.
+double peakBytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() * 1024;
+    return -1;
+}
+
+// Sets the peak back to what the process holds now.
+void resetPeak() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly)) refs.write("5");
+}
+
+// The median of n timed runs of work, in milliseconds.
+double medianMs(int n, const std::function<void()>& work) {
+    std::vector<double> ms;
+    QElapsedTimer timer;
+    for (int i = 0; i < n; ++i) {
+        timer.start();
+        work();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// libjpeg-turbo alone: the file's bytes into a fresh 32-bit buffer, as a
+// plain viewer would.
+double turboDecodeMs(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray jpeg = f.readAll();
+    const auto* data = reinterpret_cast<const unsigned char*>(jpeg.constData());
+    return medianMs(3, [&] {
+        tjhandle tj = tjInitDecompress();
+        int w = 0, h = 0, ss = 0, cs = 0;
+        tjDecompressHeader3(tj, data, static_cast<unsigned long>(jpeg.size()), &w, &h, &ss, &cs);
+        auto* pixels = static_cast<unsigned char*>(std::malloc(std::size_t(w) * h * 4));
+        tjDecompress2(tj, data, static_cast<unsigned long>(jpeg.size()), pixels, w, w * 4, h,
+                      TJPF_BGRX, 0);
+        std::free(pixels);
+        tjDestroy(tj);
+    });
+}
+
+void printPeak(const char* what, double decoded) {
+    const double peak = peakBytes();
+    if (peak < 0)
+        std::printf("  %-46s n/a\n", what);
+    else
+        std::printf("  %-46s %7.0f MiB  %5.2f x the decoded sheet\n", what, peak / kMiB,
+                    peak / decoded);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int side = app.arguments().size() > 1 ? app.arguments()[1].toInt() : 10000;
+    if (side < 100) {
+        std::fprintf(stderr, "usage: bench_sheet [side]\n");
+        return 2;
+    }
+
+    Workspace ws;
+    const QString sheet = QStringLiteral("grande.jpg");
+    const QString neighbour = QStringLiteral("vicina.jpg");
+    const QString error = demo::writeLargeSheet(ws.file(sheet), side, side);
+    if (!error.isEmpty() || !QFile::copy(ws.file(sheet), ws.file(neighbour))) {
+        std::fprintf(stderr, "cannot write the sheet: %s\n", qPrintable(error));
+        return 1;
+    }
+    const double decoded = double(side) * side * 4;
+    std::printf("sheet %d x %d JPEG, %.1f MiB on disk, %.0f MiB decoded at 32 bits a pixel\n", side,
+                side, double(QFile(ws.file(sheet)).size()) / kMiB, decoded / kMiB);
+
+    MainWindow& w = ws.start();
+    RecordView* area = ws.archives.Data1;
+    for (const QString& name : {sheet, neighbour}) {
+        area->addNew();
+        area->setField(QStringLiteral("AREA"), name);
+        area->setField(QStringLiteral("COLA"), 24.25);
+        area->setField(QStringLiteral("COLO"), 17.0);
+        area->setField(QStringLiteral("EST"), name == sheet ? neighbour : sheet);
+        area->update();
+        RecordView* places = ws.archives.Data2;
+        places->addNew();
+        places->setField(QStringLiteral("AREA"), name);
+        places->setField(QStringLiteral("LOCALITA"), QStringLiteral("PUNTO"));
+        places->setField(QStringLiteral("PX"), side * 7.5);
+        places->setField(QStringLiteral("PY"), side * 7.5);
+        places->update();
+    }
+    w.Form_Load();
+    QCoreApplication::processEvents();
+    w.repaint();
+
+    const double turbo = turboDecodeMs(ws.file(sheet));
+    std::printf("  %-46s %7.1f ms\n", "libjpeg-turbo's own decode (median of 3)", turbo);
+
+    // The program: decode, show and paint, three times.
+    const double load = medianMs(3, [&] {
+        Workspace::choose(w.f1area, sheet);
+        w.repaint();
+    });
+    std::printf("  %-46s %7.1f ms  %5.2f x libjpeg-turbo\n", "the program's load (median of 3)",
+                load, load / turbo);
+    if (!ws.dialogs.texts().isEmpty()) {
+        std::fprintf(stderr, "the sheet did not load: %s\n",
+                     qPrintable(ws.dialogs.texts().join(QLatin1Char(' '))));
+        return 1;
+    }
+
+    // Markings on a freshly loaded sheet, each with its repaint.
+    Workspace::choose(w.f1area, sheet);
+    std::vector<double> marks;
+    for (int i = 0; i < 10; ++i)
+        marks.push_back(medianMs(1, [&] {
+            Workspace::choose(w.cmbloc, QStringLiteral("PUNTO"));
+            w.repaint();
+        }));
+    std::printf("  %-46s %7.2f ms  %5.3f x the load\n", "first marking", marks.front(),
+                marks.front() / load);
+    std::printf("  %-46s %7.2f ms  %5.3f x the load\n", "tenth marking", marks.back(),
+                marks.back() / load);
+
+    // Peak memory: load, mark, load again, mark; then a move to the neighbour.
+    resetPeak();
+    for (int i = 0; i < 2; ++i) {
+        Workspace::choose(w.f1area, sheet);
+        Workspace::choose(w.cmbloc, QStringLiteral("PUNTO"));
+        w.repaint();
+    }
+    printPeak("peak of load, mark, load again, mark", decoded);
+    resetPeak();
+    w.Image1->setLeft(-w.Image1->widthTwips());
+    w.imgde_Click(false);
+    w.repaint();
+    printPeak("peak of a move to the adjoining sheet", decoded);
+    if (combo::text(w.f1area) != neighbour) std::fprintf(stderr, "the move did not happen\n");
+    return ws.dialogs.texts().isEmpty() ? 0 : 1;
+}
