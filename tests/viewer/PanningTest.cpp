@@ -85,10 +85,8 @@ private slots:
     void edgeTestsAreStrict();
     void keyDown_data();
     void keyDown();
-    void crossingEachNeighbourWithTheKeys_data();
-    void crossingEachNeighbourWithTheKeys();
-    void spinnersMoveFirstThenChangeSheet_data();
-    void spinnersMoveFirstThenChangeSheet();
+    void crossingWithKeysAndSpinners_data();
+    void crossingWithKeysAndSpinners();
     void placementWithTheNewSizeOrTheZoomedOne();
     void moveThatFindsNothing_data();
     void moveThatFindsNothing();
@@ -195,94 +193,83 @@ void PanningTest::keyDown() {
              moved);
 }
 
-void PanningTest::crossingEachNeighbourWithTheKeys_data() {
+// Crossing to each neighbour with the arrow keys (steps of 2400 to the edge,
+// then the crossing; the keys never reach the focused box), or with a
+// spinner, which moves the image first and then looks at the edges: one at 0
+// cannot go lower, so it goes west (north) only as far as it went east (south).
+void PanningTest::crossingWithKeysAndSpinners_data() {
     QTest::addColumn<QString>("from");
-    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("key"); // 0: the spinner
     QTest::addColumn<QString>("to");
-    QTest::addColumn<int>("presses"); // steps of 2400 to the edge, plus the crossing
+    QTest::addColumn<bool>("horizontal");
+    QTest::addColumn<bool>("up"); // the spinner's value goes up
+    QTest::addColumn<double>(
+        "before"); // key presses, or the coordinate before the spinner's change
+    QTest::addColumn<double>("placed");
     // East: 1080 - 2400k + 24000 < 5500 first for k = 9.
-    QTest::newRow("east") << sheet("NO") << int(Qt::Key_Right) << sheet("NE") << 10;
+    QTest::newRow("east key") << sheet("NO") << int(Qt::Key_Right) << sheet("NE") << true << true
+                              << 10.0 << 5500.0;
     // South: 840 - 2400k + 18000 < 3500 first for k = 7.
-    QTest::newRow("south") << sheet("NE") << int(Qt::Key_Down) << sheet("SE") << 8;
+    QTest::newRow("south key") << sheet("NE") << int(Qt::Key_Down) << sheet("SE") << false << true
+                               << 8.0 << 3500.0;
     // West: 1080 + 2400k > 5500 first for k = 2.
-    QTest::newRow("west") << sheet("SE") << int(Qt::Key_Left) << sheet("SO") << 3;
+    QTest::newRow("west key") << sheet("SE") << int(Qt::Key_Left) << sheet("SO") << true << false
+                              << 3.0 << 5880.0 - kW;
     // North: 840 + 2400k > 3500 first for k = 2.
-    QTest::newRow("north") << sheet("SO") << int(Qt::Key_Up) << sheet("NO") << 3;
+    QTest::newRow("north key") << sheet("SO") << int(Qt::Key_Up) << sheet("NO") << false << false
+                               << 3.0 << 5640.0 - kH;
+    QTest::newRow("west spinner") << sheet("NE") << 0 << sheet("NO") << true << false << 3101.0
+                                  << 5501.0 - kW;
+    QTest::newRow("east spinner") << sheet("NO") << 0 << sheet("NE") << true << true << 7899.0 - kW
+                                  << 5500.0;
+    QTest::newRow("north spinner")
+        << sheet("SO") << 0 << sheet("NO") << false << false << 1101.0 << 3501.0 - kH;
+    QTest::newRow("south spinner")
+        << sheet("NO") << 0 << sheet("SO") << false << true << 5899.0 - kH << 3500.0;
 }
 
-void PanningTest::crossingEachNeighbourWithTheKeys() {
+void PanningTest::crossingWithKeysAndSpinners() {
     QFETCH(QString, from);
-    QFETCH(int, key);
     QFETCH(QString, to);
-    QFETCH(int, presses);
+    QFETCH(int, key);
+    QFETCH(bool, horizontal);
+    QFETCH(bool, up);
+    QFETCH(double, before);
+    QFETCH(double, placed);
     Workspace ws;
     MainWindow& w = startOn(ws, from);
-    w.f1area->setFocus();
-    const int line = w.f1area->currentIndex();
-    const bool horizontal = key == Qt::Key_Left || key == Qt::Key_Right;
     const double other = coordinate(w, !horizontal);
-    int count = 0;
-    double last = 0;
-    while (combo::text(w.f1area) == from && count < 50) {
-        last = coordinate(w, horizontal);
-        QWidget* focus = QApplication::focusWidget();
-        QTest::keyClick(focus && focus->window() == &w ? focus : &w, Qt::Key(key));
-        ++count;
+    if (key != 0) {
+        w.f1area->setFocus();
+        const int line = w.f1area->currentIndex();
+        int count = 0;
+        while (combo::text(w.f1area) == from && count < 50) {
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus && focus->window() == &w ? focus : &w, Qt::Key(key));
+            ++count;
+        }
+        QCOMPARE(count, int(before));
+        QCOMPARE(w.f1area->currentIndex(), line);
+    } else {
+        QScrollBar* spinner = horizontal ? w.HScroll1 : w.VScroll1;
+        const double start = coordinate(w, horizontal);
+        spinner->triggerAction(QAbstractSlider::SliderSingleStepSub); // at 0: nothing
+        QCOMPARE(spinner->value(), 0);
+        QCOMPARE(coordinate(w, horizontal), start);
+        spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        spinner->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(coordinate(w, horizontal), start - 2400);
+        setCoordinate(w, horizontal, before);
+        spinner->triggerAction(up ? QAbstractSlider::SliderSingleStepAdd
+                                  : QAbstractSlider::SliderSingleStepSub);
     }
     QCOMPARE(combo::text(w.f1area), to);
-    QCOMPARE(count, presses);
-    QCOMPARE(w.f1area->currentIndex(), line); // the keys never reached the box
-    const double placed = key == Qt::Key_Right  ? 5500
-                          : key == Qt::Key_Down ? 3500
-                          : key == Qt::Key_Left ? last - kW
-                                                : last - kH;
     QCOMPARE(coordinate(w, horizontal), placed);
     QCOMPARE(coordinate(w, !horizontal), other);
     QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
     QCOMPARE(ws.archives.Data1->text(QStringLiteral("AREA")), to);
     QCOMPARE(ws.dialogs.texts(), QStringList());
-}
-
-// A spinner moves the image first and then looks at the edges. One at 0
-// cannot go lower, so it goes west (north) only as far as it went east (south).
-void PanningTest::spinnersMoveFirstThenChangeSheet_data() {
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<bool>("horizontal");
-    QTest::addColumn<bool>("up");           // the spinner's value goes up
-    QTest::addColumn<double>("beforeLast"); // the coordinate before the crossing change
-    QTest::addColumn<double>("placed");
-    QTest::newRow("west") << sheet("NE") << sheet("NO") << true << false << 3101.0 << 5501.0 - kW;
-    QTest::newRow("east") << sheet("NO") << sheet("NE") << true << true << 7899.0 - kW << 5500.0;
-    QTest::newRow("north") << sheet("SO") << sheet("NO") << false << false << 1101.0 << 3501.0 - kH;
-    QTest::newRow("south") << sheet("NO") << sheet("SO") << false << true << 5899.0 - kH << 3500.0;
-}
-
-void PanningTest::spinnersMoveFirstThenChangeSheet() {
-    QFETCH(QString, from);
-    QFETCH(QString, to);
-    QFETCH(bool, horizontal);
-    QFETCH(bool, up);
-    QFETCH(double, beforeLast);
-    QFETCH(double, placed);
-    Workspace ws;
-    MainWindow& w = startOn(ws, from);
-    QScrollBar* spinner = horizontal ? w.HScroll1 : w.VScroll1;
-    const double start = coordinate(w, horizontal);
-    spinner->triggerAction(QAbstractSlider::SliderSingleStepSub); // at 0: nothing
-    QCOMPARE(spinner->value(), 0);
-    QCOMPARE(coordinate(w, horizontal), start);
-    spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    spinner->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    QCOMPARE(coordinate(w, horizontal), start - 2400);
-
-    setCoordinate(w, horizontal, beforeLast);
-    spinner->triggerAction(up ? QAbstractSlider::SliderSingleStepAdd
-                              : QAbstractSlider::SliderSingleStepSub);
-    QCOMPARE(combo::text(w.f1area), to);
-    QCOMPARE(coordinate(w, horizontal), placed);
-    QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
 }
 
 void PanningTest::placementWithTheNewSizeOrTheZoomedOne() {
