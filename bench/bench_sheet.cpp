@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -50,27 +51,45 @@ void resetPeak() {
     if (refs.open(QIODevice::WriteOnly)) refs.write("5");
 }
 
-// The median of n timed runs of work, in milliseconds.
-double medianMs(int n, const std::function<void()>& work) {
-    std::vector<double> ms;
+// One run's time in milliseconds: wall clock, and the processor time the
+// process took (a steadier figure on a machine shared with other work).
+struct Time {
+    double wall = 0;
+    double cpu = 0;
+};
+
+Time timed(const std::function<void()>& work) {
     QElapsedTimer timer;
-    for (int i = 0; i < n; ++i) {
-        timer.start();
-        work();
-        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
+    const std::clock_t cpu = std::clock();
+    timer.start();
+    work();
+    return {double(timer.nsecsElapsed()) / 1e6,
+            double(std::clock() - cpu) * 1000.0 / CLOCKS_PER_SEC};
+}
+
+Time median(std::vector<Time> runs) {
+    auto mid = [&](auto field) {
+        std::vector<double> v;
+        for (const Time& t : runs)
+            v.push_back(t.*field);
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    return {mid(&Time::wall), mid(&Time::cpu)};
+}
+
+void printTime(const char* what, Time t, const char* against, Time base) {
+    std::printf("  %-46s %8.2f ms (cpu %8.2f ms)", what, t.wall, t.cpu);
+    if (against != nullptr)
+        std::printf("  %5.3f x %s (cpu %5.3f x)", t.wall / base.wall, against, t.cpu / base.cpu);
+    std::printf("\n");
 }
 
 // libjpeg-turbo alone: the file's bytes into a fresh 32-bit buffer, as a
 // plain viewer would.
-double turboDecodeMs(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray jpeg = f.readAll();
+Time turboDecode(const QByteArray& jpeg) {
     const auto* data = reinterpret_cast<const unsigned char*>(jpeg.constData());
-    return medianMs(3, [&] {
+    return timed([&] {
         tjhandle tj = tjInitDecompress();
         int w = 0, h = 0, ss = 0, cs = 0;
         tjDecompressHeader3(tj, data, static_cast<unsigned long>(jpeg.size()), &w, &h, &ss, &cs);
@@ -135,16 +154,23 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     w.repaint();
 
-    const double turbo = turboDecodeMs(ws.file(sheet));
-    std::printf("  %-46s %7.1f ms\n", "libjpeg-turbo's own decode (median of 3)", turbo);
-
-    // The program: decode, show and paint, three times.
-    const double load = medianMs(3, [&] {
-        Workspace::choose(w.f1area, sheet);
-        w.repaint();
-    });
-    std::printf("  %-46s %7.1f ms  %5.2f x libjpeg-turbo\n", "the program's load (median of 3)",
-                load, load / turbo);
+    // libjpeg-turbo alone and the program's load (decode, show, paint),
+    // taken in turns five times each.
+    QFile file(ws.file(sheet));
+    if (!file.open(QIODevice::ReadOnly)) return 1;
+    const QByteArray jpeg = file.readAll();
+    std::vector<Time> turboRuns, loadRuns;
+    for (int i = 0; i < 5; ++i) {
+        turboRuns.push_back(turboDecode(jpeg));
+        loadRuns.push_back(timed([&] {
+            Workspace::choose(w.f1area, sheet);
+            w.repaint();
+        }));
+    }
+    const Time turbo = median(turboRuns);
+    const Time load = median(loadRuns);
+    printTime("libjpeg-turbo's own decode (median of 5)", turbo, nullptr, {});
+    printTime("the program's load (median of 5)", load, "libjpeg-turbo", turbo);
     if (!ws.dialogs.texts().isEmpty()) {
         std::fprintf(stderr, "the sheet did not load: %s\n",
                      qPrintable(ws.dialogs.texts().join(QLatin1Char(' '))));
@@ -153,16 +179,14 @@ int main(int argc, char** argv) {
 
     // Markings on a freshly loaded sheet, each with its repaint.
     Workspace::choose(w.f1area, sheet);
-    std::vector<double> marks;
+    std::vector<Time> marks;
     for (int i = 0; i < 10; ++i)
-        marks.push_back(medianMs(1, [&] {
+        marks.push_back(timed([&] {
             Workspace::choose(w.cmbloc, QStringLiteral("PUNTO"));
             w.repaint();
         }));
-    std::printf("  %-46s %7.2f ms  %5.3f x the load\n", "first marking", marks.front(),
-                marks.front() / load);
-    std::printf("  %-46s %7.2f ms  %5.3f x the load\n", "tenth marking", marks.back(),
-                marks.back() / load);
+    printTime("first marking, with its repaint", marks.front(), "the load", load);
+    printTime("tenth marking, with its repaint", marks.back(), "the load", load);
 
     // Peak memory: load, mark, load again, mark; then a move to the neighbour.
     resetPeak();

@@ -44,15 +44,19 @@ void paintMarks(QPainter& p, const std::vector<Mark>& marks, const QRect& area) 
 
 } // namespace
 
-QRect Mark::bounds() const {
-    if (!picture.isNull()) return QRectF(at, QSizeF(picture.size())).toAlignedRect();
-    // The glyphs' own box and the text cell, with a margin for their smoothed edges.
-    const QFontMetricsF metrics(font);
-    const QRectF cell(at.x(), at.y() - metrics.ascent(), metrics.horizontalAdvance(text),
-                      metrics.height());
-    return (metrics.boundingRect(text).translated(at) | cell)
-        .toAlignedRect()
-        .adjusted(-3, -3, 3, 3);
+void Composition::add(Mark mark) {
+    if (!mark.picture.isNull()) {
+        mark.box = QRectF(mark.at, QSizeF(mark.picture.size())).toAlignedRect();
+    } else {
+        // The glyphs' own box and the text cell, with a margin for their smoothed edges.
+        const QFontMetricsF metrics(mark.font);
+        const QRectF cell(mark.at.x(), mark.at.y() - metrics.ascent(),
+                          metrics.horizontalAdvance(mark.text), metrics.height());
+        mark.box = (metrics.boundingRect(mark.text).translated(mark.at) | cell)
+                       .toAlignedRect()
+                       .adjusted(-3, -3, 3, 3);
+    }
+    marks_.push_back(std::move(mark));
 }
 
 Composition::Composition(QImage sheet, QString file)
@@ -91,10 +95,24 @@ QImage Composition::composePart(const QRect& part) const {
     return composed;
 }
 
-bool Composition::marksTouch(const QRect& area) const {
-    for (const Mark& m : marks_)
-        if (m.bounds().intersects(area)) return true;
-    return false;
+std::vector<QRect> Composition::markedParts(const QRect& area) const {
+    std::vector<QRect> parts;
+    for (const Mark& m : marks_) {
+        QRect part = m.bounds() & area;
+        if (part.isEmpty()) continue;
+        // Joins every part it overlaps, until it overlaps none.
+        for (auto it = parts.begin(); it != parts.end();) {
+            if (it->intersects(part)) {
+                part |= *it;
+                parts.erase(it);
+                it = parts.begin();
+            } else {
+                ++it;
+            }
+        }
+        parts.push_back(part);
+    }
+    return parts;
 }
 
 } // namespace orvena

@@ -20,8 +20,9 @@ struct Mark {
     QFont font;
     QColor colour;
 
-    // The sheet's pixels this mark may change.
-    QRect bounds() const;
+    // The sheet's pixels this mark may change, worked out by Composition::add.
+    QRect bounds() const { return box; }
+    QRect box;
 };
 
 // A sheet with the marks painted over it so far: the recipe of a composed
@@ -44,7 +45,7 @@ public:
     // Nothing to compose: no sheet and no file to decode it from.
     bool isNull() const { return sheet_.isNull() && file_.isEmpty(); }
 
-    void add(Mark mark) { marks_.push_back(std::move(mark)); }
+    void add(Mark mark);
 
     // Lets go of the sheet's pixels if the file can give them back.
     void releaseSheet();
@@ -58,8 +59,8 @@ public:
     // The composed pixels of part (in sheet pixels, inside the sheet), painted
     // from the sheet held: the same pixels compose() gives there.
     QImage composePart(const QRect& part) const;
-    // Whether a mark may change a pixel of area.
-    bool marksTouch(const QRect& area) const;
+    // The parts of area that marks may change, overlapping ones joined.
+    std::vector<QRect> markedParts(const QRect& area) const;
 
 private:
     QImage sheet_;

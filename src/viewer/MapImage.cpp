@@ -103,9 +103,7 @@ public:
         : sheet_(composition.sheet()) {
         if (sheet_.depth() != 32) return;
         std::vector<std::pair<QRect, QImage>> composed;
-        for (const Mark& m : composition.marks()) {
-            const QRect part = m.bounds() & area & sheet_.rect();
-            if (part.isEmpty()) continue;
+        for (const QRect& part : composition.markedParts(area & sheet_.rect())) {
             // Composed from the clean sheet, before any is put in.
             QImage pixels = composition.composePart(part);
             if (pixels.format() != sheet_.format()) pixels.convertTo(sheet_.format());
