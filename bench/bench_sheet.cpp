@@ -1,7 +1,8 @@
 // One very large sheet in memory: how fast it decodes and is shown, how fast
 // a place is marked on it, and how much memory the process holds.
 //
-//   bench_sheet [side]   (default 10000: a 10000 x 10000 JPEG, 381 MiB decoded)
+//   bench_sheet [side | file.jpg]   (default 10000: a generated 10000 x 10000
+//                                    JPEG, 381 MiB decoded; or a JPEG of yours)
 //
 // Prints, in one run: libjpeg-turbo's own decode of the sheet into 32-bit
 // pixels; the program's load (decode and first paint); the first and the
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImageReader>
 
 #include <turbojpeg.h>
 
@@ -115,21 +117,25 @@ void printPeak(const char* what, double decoded) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int side = app.arguments().size() > 1 ? app.arguments()[1].toInt() : 10000;
-    if (side < 100) {
-        std::fprintf(stderr, "usage: bench_sheet [side]\n");
+    const QString arg = app.arguments().value(1, QStringLiteral("10000"));
+    const bool given = arg.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive);
+    int side = given ? 0 : arg.toInt();
+    if (!given && side < 100) {
+        std::fprintf(stderr, "usage: bench_sheet [side | file.jpg]\n");
         return 2;
     }
 
     Workspace ws;
     const QString sheet = QStringLiteral("grande.jpg");
     const QString neighbour = QStringLiteral("vicina.jpg");
-    const QString error = demo::writeLargeSheet(ws.file(sheet), side, side);
+    const QString error = given ? (QFile::copy(arg, ws.file(sheet)) ? QString() : arg)
+                                : demo::writeLargeSheet(ws.file(sheet), side, side);
     if (!error.isEmpty() || !QFile::copy(ws.file(sheet), ws.file(neighbour))) {
         std::fprintf(stderr, "cannot write the sheet: %s\n", qPrintable(error));
         return 1;
     }
-    const double decoded = double(side) * side * 4;
+    if (given) side = QImageReader(ws.file(sheet)).size().width();
+    const double decoded = double(side) * QImageReader(ws.file(sheet)).size().height() * 4;
     std::printf("sheet %d x %d JPEG, %.1f MiB on disk, %.0f MiB decoded at 32 bits a pixel\n", side,
                 side, double(QFile(ws.file(sheet)).size()) / kMiB, decoded / kMiB);
 
