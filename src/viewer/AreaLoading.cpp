@@ -33,7 +33,7 @@ float storedScale(const QString& text) {
 // refused for what its header claims) that message is shown instead of the
 // missing-sheet one.
 struct PictureNotShown : std::runtime_error {
-    PictureNotShown(const PictureLoad& load)
+    explicit PictureNotShown(const PictureLoad& load)
         : std::runtime_error("picture not readable")
         , message(load.outcome == PictureOutcome::Refused ? load.message : QString()) {}
     QString message;
