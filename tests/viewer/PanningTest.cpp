@@ -81,69 +81,14 @@ void clickArrow(MainWindow& w, const QString& name, bool twice = false) {
 class PanningTest : public QObject {
     Q_OBJECT
 private slots:
-    void edgeTestsAreStrict_data();
-    void edgeTestsAreStrict();
     void keyDown_data();
     void keyDown();
-    void crossingWithKeysAndSpinners_data();
-    void crossingWithKeysAndSpinners();
+    void crossingToEachNeighbour_data();
+    void crossingToEachNeighbour();
     void placementWithTheNewSizeOrTheZoomedOne();
     void moveThatFindsNothing_data();
     void moveThatFindsNothing();
 };
-
-// At the edge an arrow image still moves the image; one twip past it the
-// press shows the neighbour, placed next to where the old sheet was.
-void PanningTest::edgeTestsAreStrict_data() {
-    QTest::addColumn<QString>("arrowName");
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<bool>("horizontal");
-    QTest::addColumn<double>("atEdge");
-    QTest::addColumn<double>("step");
-    QTest::addColumn<double>("placed");
-    QTest::newRow("west") << "imgsi" << sheet("NE") << sheet("NO") << true << 5500.0 << 240.0
-                          << 5501.0 - kW;
-    QTest::newRow("east") << "imgde" << sheet("NO") << sheet("NE") << true << 5500.0 - kW << -240.0
-                          << 5500.0;
-    QTest::newRow("north") << "imgsu" << sheet("SO") << sheet("NO") << false << 3500.0 << 240.0
-                           << 3501.0 - kH;
-    QTest::newRow("south") << "imggiu" << sheet("NO") << sheet("SO") << false << 3500.0 - kH
-                           << -240.0 << 3500.0;
-}
-
-void PanningTest::edgeTestsAreStrict() {
-    QFETCH(QString, arrowName);
-    QFETCH(QString, from);
-    QFETCH(QString, to);
-    QFETCH(bool, horizontal);
-    QFETCH(double, atEdge);
-    QFETCH(double, step);
-    QFETCH(double, placed);
-    Workspace ws;
-    MainWindow& w = startOn(ws, from);
-    const double other = coordinate(w, !horizontal);
-    // A double click delivers its click first: both steps, 240 + 1200.
-    const double start = coordinate(w, horizontal);
-    clickArrow(w, arrowName, true);
-    QCOMPARE(coordinate(w, horizontal) - start, step * 6);
-
-    setCoordinate(w, horizontal, atEdge);
-    clickArrow(w, arrowName);
-    QCOMPARE(combo::text(w.f1area), from);
-    QCOMPARE(coordinate(w, horizontal), atEdge + step);
-
-    setCoordinate(w, horizontal, atEdge + (step > 0 ? 1 : -1));
-    clickArrow(w, arrowName);
-    QCOMPARE(combo::text(w.f1area), to);
-    QCOMPARE(coordinate(w, horizontal), placed);
-    QCOMPARE(coordinate(w, !horizontal), other);
-    QCOMPARE(ws.archives.Data1->text(QStringLiteral("AREA")), to);
-    QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
-    QCOMPARE(w.Image1->picture().cacheKey(), w.state().loadedPicture.cacheKey());
-    QCOMPARE(ws.dialogs.texts(), QStringList());
-    QVERIFY(!hourglass::isBusy());
-}
 
 // Form_KeyDown: what each key does and whether it stops at the window.
 void PanningTest::keyDown_data() {
@@ -193,19 +138,30 @@ void PanningTest::keyDown() {
              moved);
 }
 
-// Crossing to each neighbour with the arrow keys (steps of 2400 to the edge,
-// then the crossing; the keys never reach the focused box), or with a
-// spinner, which moves the image first and then looks at the edges: one at 0
-// cannot go lower, so it goes west (north) only as far as it went east (south).
-void PanningTest::crossingWithKeysAndSpinners_data() {
+// Crossing to each neighbour, the new sheet placed next to where the old one
+// was: with an arrow image, whose edge test is strict (at the edge it still
+// moves the image, one twip past it the press shows the neighbour); with the
+// arrow keys (steps of 2400 to the edge, then the crossing; the keys never
+// reach the focused box); or with a spinner, which moves the image first and
+// then looks at the edges: one at 0 cannot go lower, so it goes west (north)
+// only as far as it went east (south).
+void PanningTest::crossingToEachNeighbour_data() {
     QTest::addColumn<QString>("from");
-    QTest::addColumn<int>("key"); // 0: the spinner
+    QTest::addColumn<int>("key"); // 0: the spinner, -1: the arrow image
     QTest::addColumn<QString>("to");
     QTest::addColumn<bool>("horizontal");
-    QTest::addColumn<bool>("up"); // the spinner's value goes up
-    QTest::addColumn<double>(
-        "before"); // key presses, or the coordinate before the spinner's change
+    QTest::addColumn<bool>("forward"); // east or south
+    // The arrow's edge, the key presses, or the coordinate before the spinner's change.
+    QTest::addColumn<double>("before");
     QTest::addColumn<double>("placed");
+    QTest::newRow("west arrow") << sheet("NE") << -1 << sheet("NO") << true << false << 5500.0
+                                << 5501.0 - kW;
+    QTest::newRow("east arrow") << sheet("NO") << -1 << sheet("NE") << true << true << 5500.0 - kW
+                                << 5500.0;
+    QTest::newRow("north arrow") << sheet("SO") << -1 << sheet("NO") << false << false << 3500.0
+                                 << 3501.0 - kH;
+    QTest::newRow("south arrow") << sheet("NO") << -1 << sheet("SO") << false << true << 3500.0 - kH
+                                 << 3500.0;
     // East: 1080 - 2400k + 24000 < 5500 first for k = 9.
     QTest::newRow("east key") << sheet("NO") << int(Qt::Key_Right) << sheet("NE") << true << true
                               << 10.0 << 5500.0;
@@ -228,18 +184,32 @@ void PanningTest::crossingWithKeysAndSpinners_data() {
         << sheet("NO") << 0 << sheet("SO") << false << true << 5899.0 - kH << 3500.0;
 }
 
-void PanningTest::crossingWithKeysAndSpinners() {
+void PanningTest::crossingToEachNeighbour() {
     QFETCH(QString, from);
     QFETCH(QString, to);
     QFETCH(int, key);
     QFETCH(bool, horizontal);
-    QFETCH(bool, up);
+    QFETCH(bool, forward);
     QFETCH(double, before);
     QFETCH(double, placed);
     Workspace ws;
     MainWindow& w = startOn(ws, from);
     const double other = coordinate(w, !horizontal);
-    if (key != 0) {
+    if (key < 0) {
+        const QString arrow =
+            horizontal ? (forward ? "imgde" : "imgsi") : (forward ? "imggiu" : "imgsu");
+        const double step = forward ? -240 : 240;
+        // A double click delivers its click first: both steps, 240 + 1200.
+        const double start = coordinate(w, horizontal);
+        clickArrow(w, arrow, true);
+        QCOMPARE(coordinate(w, horizontal) - start, step * 6);
+        setCoordinate(w, horizontal, before);
+        clickArrow(w, arrow);
+        QCOMPARE(combo::text(w.f1area), from);
+        QCOMPARE(coordinate(w, horizontal), before + step);
+        setCoordinate(w, horizontal, before + step / 240); // one twip past
+        clickArrow(w, arrow);
+    } else if (key > 0) {
         w.f1area->setFocus();
         const int line = w.f1area->currentIndex();
         int count = 0;
@@ -261,15 +231,17 @@ void PanningTest::crossingWithKeysAndSpinners() {
         spinner->triggerAction(QAbstractSlider::SliderSingleStepSub);
         QCOMPARE(coordinate(w, horizontal), start - 2400);
         setCoordinate(w, horizontal, before);
-        spinner->triggerAction(up ? QAbstractSlider::SliderSingleStepAdd
-                                  : QAbstractSlider::SliderSingleStepSub);
+        spinner->triggerAction(forward ? QAbstractSlider::SliderSingleStepAdd
+                                       : QAbstractSlider::SliderSingleStepSub);
     }
     QCOMPARE(combo::text(w.f1area), to);
     QCOMPARE(coordinate(w, horizontal), placed);
     QCOMPARE(coordinate(w, !horizontal), other);
     QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
     QCOMPARE(ws.archives.Data1->text(QStringLiteral("AREA")), to);
+    QCOMPARE(w.Image1->picture().cacheKey(), w.state().loadedPicture.cacheKey());
     QCOMPARE(ws.dialogs.texts(), QStringList());
+    QVERIFY(!hourglass::isBusy());
 }
 
 void PanningTest::placementWithTheNewSizeOrTheZoomedOne() {
