@@ -2,6 +2,7 @@
 #include "GifWriter.h"
 #include "support/TempFolder.h"
 #include "support/TestMain.h"
+#include "support/TestPictures.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -39,17 +40,6 @@ QByteArray encoded(const QImage& image, const char* format, bool progressive = f
     return bytes;
 }
 
-// A 64 x 64 JPEG whose header claims width x height pixels, padded to size bytes.
-QByteArray jpegClaiming(int width, int height, qsizetype size) {
-    QByteArray bytes = encoded(sample(64, 64), "jpeg");
-    const qsizetype sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
-    bytes[sof + 5] = char(height >> 8);
-    bytes[sof + 6] = char(height & 0xFF);
-    bytes[sof + 7] = char(width >> 8);
-    bytes[sof + 8] = char(width & 0xFF);
-    return bytes + QByteArray(std::max<qsizetype>(0, size - bytes.size()), '\0');
-}
-
 } // namespace
 
 class PictureTest : public QObject {
@@ -79,10 +69,10 @@ void PictureTest::read_data() {
     const QByteArray bmp = encoded(picture, "bmp");
     QTest::newRow("bmp cut short") << bmp.left(bmp.size() / 2) << "a.bmp" << int(O::Damaged);
     QTest::newRow("header claims 22000 x 22000 in 500 KB")
-        << jpegClaiming(22000, 22000, 500 * 1024) << "a.jpg" << int(O::Refused);
+        << test::jpegClaiming(22000, 22000, 500 * 1024) << "a.jpg" << int(O::Refused);
     // Far below any real scan of 400 megapixels, yet still within what a JPEG can be.
     QTest::newRow("20000 x 20000 in 1 MB")
-        << jpegClaiming(20000, 20000, 1024 * 1024) << "b.jpg" << int(O::Ok);
+        << test::jpegClaiming(20000, 20000, 1024 * 1024) << "b.jpg" << int(O::Ok);
     QTest::newRow("not a picture") << QByteArray("GIF89a?") << "a.gif" << int(O::Unreadable);
 }
 

@@ -1,14 +1,13 @@
 #pragma once
 
-// Finding locality markers on the window by their pixels, and records and
-// files for the viewer tests.
+// Finding locality markers on the window by their pixels, and the records
+// the viewer tests mark.
 
 #include "app/MainWindow.h"
 #include "archive/RecordView.h"
 #include "viewer/Markers.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QLineEdit>
 #include <QPalette>
 
@@ -44,22 +43,6 @@ inline void addLocality(RecordView* v, const QString& area, const QString& name,
     v->setField(QStringLiteral("PX"), px);
     v->setField(QStringLiteral("PY"), py);
     v->update();
-}
-
-// A small JPEG whose header claims width x height pixels.
-inline QByteArray jpegClaiming(int width, int height) {
-    QImage small(64, 64, QImage::Format_RGB32);
-    small.fill(Qt::darkGreen);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    small.save(&buffer, "JPEG");
-    const qsizetype sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
-    bytes[sof + 5] = char(height >> 8);
-    bytes[sof + 6] = char(height & 0xFF);
-    bytes[sof + 7] = char(width >> 8);
-    bytes[sof + 8] = char(width & 0xFF);
-    return bytes;
 }
 
 inline QStringList boxTexts(MainWindow& w) {

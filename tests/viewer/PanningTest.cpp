@@ -1,5 +1,6 @@
 #include "MarkerPixels.h"
 #include "TestMain.h"
+#include "TestPictures.h"
 #include "Workspace.h"
 
 #include "DemoAtlas.h"
