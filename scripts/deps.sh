@@ -9,6 +9,7 @@ packages=(
     qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools libqt6help6 libqt6sql6-sqlite
     libpoppler-qt6-dev
     libsqlite3-dev libsqlitecpp-dev sqlite3
+    libturbojpeg0-dev
     fonts-liberation fontconfig
     # the tests: independent readers of the GIS exports, the Debian package check
     gdal-bin dpkg-dev desktop-file-utils

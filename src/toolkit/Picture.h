@@ -16,9 +16,34 @@ inline constexpr int kPictureAllocationLimitMB = 2048;
 // start-up and by loadPicture() itself.
 void allowLargePictures();
 
-// Loads a sheet picture (GIF, BMP, JPEG and whatever else the image plugins
-// read) by file name, converted to a format that paints fast. Nothing when the
-// file is missing or is not a readable picture; why goes into error.
+// How reading a picture file went.
+enum class PictureOutcome {
+    Ok,         // decoded whole
+    Damaged,    // the file ends early or is damaged: decoded as far as it goes
+    Refused,    // the header claims a picture the file is far too small to hold
+    Unreadable, // missing, not a picture, or too large to decode
+};
+
+struct PictureLoad {
+    PictureOutcome outcome = PictureOutcome::Unreadable;
+    QImage image;    // null unless Ok or Damaged
+    QString message; // for Damaged and Refused, the Italian text for the user;
+                     // for Unreadable, why (not meant for the user)
+    bool shown() const { return !image.isNull(); }
+};
+
+// Checks a picture file's header against its size without decoding it:
+// Refused or Unreadable when decoding is pointless, otherwise Ok.
+PictureLoad checkPicture(const QString& fileName);
+
+// Reads a sheet picture (GIF, BMP, JPEG and whatever else the image plugins
+// read), converted to a format that paints fast. JPEG files are decoded
+// straight into 32-bit pixels by libjpeg-turbo, with Qt's reader for anything
+// it refuses; every other format goes through Qt's readers.
+PictureLoad readPicture(const QString& fileName);
+
+// The picture of readPicture() when one was decoded (whole or damaged);
+// nothing otherwise, and why goes into error.
 std::optional<QImage> loadPicture(const QString& fileName, QString* error = nullptr);
 
 } // namespace orvena

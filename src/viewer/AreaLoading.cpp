@@ -7,8 +7,8 @@
 #include "toolkit/Dialogs.h"
 #include "toolkit/Hourglass.h"
 #include "toolkit/Numbers.h"
-#include "toolkit/Picture.h"
 #include "viewer/MapImage.h"
+#include "viewer/SheetLoad.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -50,11 +50,15 @@ bool referenceValuesReadable(const RecordView& view) {
     return true;
 }
 
-QImage loadOrThrow(const QString& name) {
-    auto picture = loadPicture(name);
-    if (!picture) throw ArchiveError("picture not readable");
-    return *picture;
-}
+// A sheet picture the load cannot show. With a message of its own (a file
+// refused for what its header claims) that message is shown instead of the
+// missing-sheet one.
+struct PictureNotShown : std::runtime_error {
+    explicit PictureNotShown(const PictureLoad& load)
+        : std::runtime_error("picture not readable")
+        , message(load.outcome == PictureOutcome::Refused ? load.message : QString()) {}
+    QString message;
+};
 
 } // namespace
 
@@ -70,15 +74,20 @@ void MainWindow::LoadCurrentArea() {
 // f1area; with Current it is the record Data1 already stands on, and COLO is
 // read by field name.
 void MainWindow::loadArea(AreaRecord record) {
+    QString damage; // told after the load: the picture is shown as far as it decodes
     try {
         for (QLineEdit* b : coordinateBoxes())
             b->clear();
         if (isShown(cmdregcor) && cmdregcor->text() == QLatin1String("Elimina")) return;
         hourglass::set();
         const QString area = combo::text(f1area);
-        state_.loadedPicture = loadOrThrow(area);
+        const PictureLoad picture = loadSheet(*this, area);
+        if (!picture.shown()) throw PictureNotShown(picture);
+        if (picture.outcome == PictureOutcome::Damaged && firstDamageNotice(area))
+            damage = picture.message;
+        state_.loadedPicture = picture.image;
         Image1->setStretch(false);
-        Image1->setPicture(state_.loadedPicture);
+        Image1->setPicture(state_.loadedPicture, sheetFile(area));
         Image1->move(1080, 840);
         Image1->show();
 
@@ -109,14 +118,20 @@ void MainWindow::loadArea(AreaRecord record) {
         Label10->show();
         state_.readoutEnabled = Flag::One;
         hourglass::reset();
+        if (!damage.isEmpty()) dialogs().message(damage);
         if (!calibrated) dialogs().message(kNoCalibration);
+    } catch (const PictureNotShown& e) {
+        hourglass::reset();
+        dialogs().message(e.message.isEmpty() ? kAreaMissing : e.message);
     } catch (const ArchiveError& e) {
         // An engine failure names the archive; anything else means the sheet
         // or its record is not there.
         hourglass::reset();
+        if (!damage.isEmpty()) dialogs().message(damage);
         dialogs().message(e.code() != 0 ? e.italianMessage() : kAreaMissing);
     } catch (const std::exception&) {
         hourglass::reset();
+        if (!damage.isEmpty()) dialogs().message(damage);
         dialogs().message(kAreaMissing);
     }
 }

@@ -3,7 +3,6 @@
 #include "toolkit/Twips.h"
 
 #include <QFontMetricsF>
-#include <QPainter>
 
 #include <cmath>
 
@@ -28,11 +27,11 @@ Canvas::Canvas(QWidget* parent)
     setFont(canvasFont());
 }
 
-void Canvas::setPicture(const QImage& picture) {
-    picture_ = picture;
+void Canvas::setComposition(const Composition& composition) {
+    composition_ = composition;
     currentX_ = 0;
     currentY_ = 0;
-    resize(picture_.size());
+    resize(composition_.size());
 }
 
 double Canvas::topTwips() const {
@@ -40,46 +39,31 @@ double Canvas::topTwips() const {
 }
 
 double Canvas::widthTwips() const {
-    return twips::fromPixels(picture_.width());
+    return twips::fromPixels(composition_.size().width());
 }
 
 double Canvas::heightTwips() const {
-    return twips::fromPixels(picture_.height());
-}
-
-// Whether there is a picture to paint on; a palette picture is first turned
-// into one the painter can draw on.
-bool Canvas::preparePainting() {
-    if (picture_.isNull()) return false;
-    switch (picture_.format()) {
-    case QImage::Format_Mono:
-    case QImage::Format_MonoLSB:
-    case QImage::Format_Indexed8:
-        picture_.convertTo(picture_.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                      : QImage::Format_RGB32);
-        break;
-    default:
-        break;
-    }
-    return true;
+    return twips::fromPixels(composition_.size().height());
 }
 
 void Canvas::paintPicture(const QImage& picture, double x, double y) {
-    if (picture.isNull() || !preparePainting()) return;
-    QPainter p(&picture_);
-    p.drawImage(QPointF(std::round(twips::toPixelsF(x)), std::round(twips::toPixelsF(y))), picture);
+    if (picture.isNull() || composition_.isNull()) return;
+    Mark mark;
+    mark.picture = picture;
+    mark.at = QPointF(std::round(twips::toPixelsF(x)), std::round(twips::toPixelsF(y)));
+    composition_.add(std::move(mark));
 }
 
 void Canvas::print(const QString& text) {
     const QFontMetricsF metrics(font());
-    if (!text.isEmpty() && preparePainting()) {
-        QPainter p(&picture_);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        p.setFont(font());
-        p.setPen(foreColor_);
-        p.drawText(
-            QPointF(twips::toPixelsF(currentX_), twips::toPixelsF(currentY_) + metrics.ascent()),
-            text);
+    if (!text.isEmpty() && !composition_.isNull()) {
+        Mark mark;
+        mark.at =
+            QPointF(twips::toPixelsF(currentX_), twips::toPixelsF(currentY_) + metrics.ascent());
+        mark.text = text;
+        mark.font = font();
+        mark.colour = foreColor_;
+        composition_.add(std::move(mark));
     }
     currentX_ = 0;
     currentY_ += twips::fromPixels(metrics.height());

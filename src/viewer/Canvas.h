@@ -1,5 +1,7 @@
 #pragma once
 
+#include "viewer/Composition.h"
+
 #include <QColor>
 #include <QImage>
 #include <QWidget>
@@ -11,19 +13,23 @@ namespace orvena {
 // keeps what is painted on it, and measures in twips: a position (x, y) is
 // the pixel (x / 15, y / 15) of its picture.
 //
-// The picture is implicitly shared with whoever gave it: the first thing
-// painted makes the canvas's own copy, so the giver's picture never changes.
+// What it keeps is a recipe (viewer/Composition): the sheet, shared with
+// whoever gave it, and the marks painted since. Painting costs no copy of the
+// sheet; the pixels are composed only when the picture is asked for.
 class Canvas : public QWidget {
     Q_OBJECT
 public:
     explicit Canvas(QWidget* parent = nullptr);
 
-    // What has been painted so far: the picture given, with everything drawn on it.
-    const QImage& picture() const { return picture_; }
-    // Gives the canvas a picture to paint on; the canvas takes its size. The
-    // write position goes back to the top-left corner.
-    void setPicture(const QImage& picture);
-    QImage& surface() { return picture_; }
+    // What has been painted so far, composed: the picture given with
+    // everything drawn on it; a null picture before anything was given.
+    QImage picture() const { return composition_.compose(); }
+    const Composition& composition() const { return composition_; }
+    // Gives the canvas a picture (with the marks already on it) to paint on;
+    // the canvas takes its size. The write position goes back to the top-left corner.
+    void setComposition(const Composition& composition);
+    // Lets go of the sheet's pixels; the picture is decoded again if asked for.
+    void releaseSheet() { composition_.releaseSheet(); }
 
     // Top of the canvas on its window, and the size of its picture, in twips.
     double topTwips() const;
@@ -49,9 +55,7 @@ public:
     void print(const QString& text);
 
 private:
-    bool preparePainting();
-
-    QImage picture_;
+    Composition composition_;
     QColor foreColor_ = Qt::black;
     double currentX_ = 0;
     double currentY_ = 0;

@@ -99,9 +99,9 @@ void MainWindow::MarkLocality() {
 
     Image1->hide();
     // The picture shown already holds the markers painted since the sheet was
-    // loaded. The image hands it over, so the canvas paints on it in place
-    // unless it is still the clean sheet of the last load, which is copied.
-    Picture1->setPicture(Image1->takePicture());
+    // loaded. The canvas takes it as a recipe (the sheet, shared, and its
+    // marks), so painting on it copies no pixels of the sheet.
+    Picture1->setComposition(Image1->composition());
 
     const QString name = combo::text(cmbloc);
     const auto fitWidth = checkedInt32(kFitCharWidth * name.size());
@@ -122,7 +122,7 @@ void MainWindow::MarkLocality() {
     Picture1->print(name);
     Picture1->hide();
 
-    if (!Picture1->picture().isNull()) Image1->setPicture(Picture1->picture());
+    if (!Picture1->composition().isNull()) Image1->setComposition(Picture1->composition());
 
     // The arrow's corner lies (x, y) from the image's corner at zoom 100 and
     // scales with the zoom, so the image moves by where the corner is on the

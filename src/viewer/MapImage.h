@@ -1,5 +1,7 @@
 #pragma once
 
+#include "viewer/Composition.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -10,16 +12,27 @@ namespace orvena {
 // placement is rounded to pixels. With stretch off it takes the picture's own
 // size; with stretch on the picture is scaled to its size. It paints only the
 // part of the picture the window lets show, so very large sheets move freely.
+//
+// The picture is a sheet with the locality marks painted so far over it
+// (viewer/Composition): the sheet is held once, and the marks are drawn over
+// the part of it that is painted, with the very pixels a composed picture has.
 class MapImage : public QWidget {
     Q_OBJECT
 public:
     explicit MapImage(QWidget* parent = nullptr);
 
-    const QImage& picture() const { return picture_; }
-    void setPicture(const QImage& picture);
-    // Hands the picture over and keeps none (size and place stay), so that
-    // whoever takes it can paint on it without a copy.
-    QImage takePicture();
+    // The picture shown: the sheet with every mark, composed whole (the sheet
+    // itself, shared, while nothing is marked).
+    QImage picture() const { return composition_.compose(); }
+    const QImage& sheet() const { return composition_.sheet(); }
+    const Composition& composition() const { return composition_; }
+    // Shows sheet with no marks; file is where it was decoded from, if known.
+    void setPicture(const QImage& sheet, const QString& file = QString());
+    void setComposition(const Composition& composition);
+    // Lets go of the sheet's pixels before another sheet is decoded (size and
+    // place stay, nothing is painted); restoreSheet() decodes them again.
+    void releaseSheet();
+    bool restoreSheet();
 
     bool stretch() const { return stretch_; }
     void setStretch(bool on);
@@ -51,8 +64,9 @@ protected:
 
 private:
     void place();
+    void takeNaturalSize();
 
-    QImage picture_;
+    Composition composition_;
     bool stretch_ = false;
     bool pressed_ = false;
     double left_ = 0, top_ = 0, width_ = 0, height_ = 0;

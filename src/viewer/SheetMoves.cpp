@@ -6,8 +6,8 @@
 #include "toolkit/ComboText.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Hourglass.h"
-#include "toolkit/Picture.h"
 #include "viewer/MapImage.h"
+#include "viewer/SheetLoad.h"
 
 #include <QComboBox>
 
@@ -56,8 +56,8 @@ void place(MapImage& image, Placement placement) {
 
 // Steps 3 to 7 of a move: finds the neighbour's record on Data1, shows its
 // picture and refills the locality list. False when the record or the picture
-// is missing; the old picture then stays.
-bool showNeighbour(MainWindow& w, const QString& name, Placement placement) {
+// is missing; the old picture then stays. How the picture read goes into picture.
+bool showNeighbour(MainWindow& w, const QString& name, Placement placement, PictureLoad& picture) {
     combo::setText(w.f1area, name);
     RecordView* area = w.Data1;
     area->setRecordSource(sql::kAreaNeighbour, {name});
@@ -72,10 +72,10 @@ bool showNeighbour(MainWindow& w, const QString& name, Placement placement) {
         }
     }
     if (!found) return false;
-    auto picture = loadPicture(name);
-    if (!picture) return false;
-    w.state().loadedPicture = *picture;
-    w.Image1->setPicture(w.state().loadedPicture);
+    picture = loadSheet(w, name);
+    if (!picture.shown()) return false;
+    w.state().loadedPicture = picture.image;
+    w.Image1->setPicture(w.state().loadedPicture, sheetFile(name));
     place(*w.Image1, placement);
     w.RefillLocalityList();
     return true;
@@ -90,8 +90,9 @@ void moveToNeighbour(MainWindow& w, const Neighbour& n) {
         hourglass::set();
         bool shownNow = false;
         QString failure = kAreaNotFound;
+        PictureLoad picture;
         try {
-            shownNow = showNeighbour(w, name, n.placement);
+            shownNow = showNeighbour(w, name, n.placement, picture);
         } catch (const ArchiveError& e) {
             // An engine failure (an archive locked or damaged) names the
             // archive. When it is the area archive that cannot be read, Data1
@@ -107,8 +108,12 @@ void moveToNeighbour(MainWindow& w, const Neighbour& n) {
             shownNow = false;
         }
         hourglass::reset();
-        if (shownNow) return;
-        dialogs().message(failure);
+        if (shownNow) {
+            if (picture.outcome == PictureOutcome::Damaged && firstDamageNotice(name))
+                dialogs().message(picture.message);
+            return;
+        }
+        dialogs().message(picture.outcome == PictureOutcome::Refused ? picture.message : failure);
     }
     // Data1 goes back to the shown area's record. If that area has been
     // deleted meanwhile there is none, and if its archive cannot be read now

@@ -4,9 +4,11 @@
 
 #include "toolkit/ComboText.h"
 #include "toolkit/Picture.h"
+#include "viewer/Canvas.h"
 #include "viewer/MapImage.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 
 using namespace orvena;
@@ -19,82 +21,14 @@ const QString kNE = QStringLiteral("valfonda_ne.bmp"); // 1600 x 1200 pixels
 class LocalityDisplayTest : public QObject {
     Q_OBJECT
 private slots:
-    void arrowAndName_data();
-    void arrowAndName();
-    void markingsAccumulateUntilTheSheetIsLoaded();
     void arrowLandsOnTheFixedPoint_data();
     void arrowLandsOnTheFixedPoint();
     void nothingMarked_data();
     void nothingMarked();
+    void composedAsRecorded_data();
+    void composedAsRecorded();
+    void damagedSheetShownAndTold();
 };
-
-void LocalityDisplayTest::arrowAndName_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<double>("px");
-    QTest::addColumn<double>("py");
-    QTest::addColumn<bool>("up");
-    QTest::addColumn<QPoint>("corner"); // the arrow's top-left pixel on the sheet
-    QTest::addColumn<int>("textLeft");  // where the written name begins
-    QTest::addColumn<int>("cellTop");   // the top of its text line
-    QTest::newRow("PY 809: up arrow, name on its right")
-        << "POZZO" << 3140.0 << 809.0 << true << QPoint(207, 51) << 207 << 73;
-    QTest::newRow("PY 810: down arrow, name on its right")
-        << "POZZO" << 3140.0 << 810.0 << false << QPoint(200, 27) << 207 << 4;
-    QTest::newRow("long name by the right edge: on the left")
-        << "CASCINA LONTANA" << 22870.0 << 12531.0 << false << QPoint(1515, 809) << 1359 << 785;
-    QTest::newRow("long name in the top right corner: on the left")
-        << "CIMA DEL MONTE" << 23500.0 << 600.0 << true << QPoint(1564, 37) << 1412 << 60;
-}
-
-void LocalityDisplayTest::arrowAndName() {
-    QFETCH(QString, name);
-    QFETCH(double, px);
-    QFETCH(double, py);
-    QFETCH(bool, up);
-    QFETCH(QPoint, corner);
-    QFETCH(int, textLeft);
-    QFETCH(int, cellTop);
-    Workspace ws;
-    MainWindow& w = ws.start();
-    test::addLocality(w.Data2, kNE, name, px, py);
-    Workspace::choose(w.f1area, kNE);
-    Workspace::choose(w.cmbloc, name);
-    QCOMPARE(ws.dialogs.texts(), QStringList());
-
-    const QImage marked = w.Image1->picture();
-    const QRect near(corner - QPoint(60, 60), QSize(120, 120));
-    QCOMPARE(test::findSprite(marked, up ? markers::upArrow() : markers::downArrow(), near),
-             std::optional<QPoint>(corner));
-    QCOMPARE(test::findSprite(marked, up ? markers::downArrow() : markers::upArrow(), near),
-             std::nullopt);
-    // The up arrow lies mostly below the point, the down arrow wholly above it.
-    QVERIFY(up ? corner.y() + 10 > py / 15 : corner.y() + 21 <= py / 15);
-
-    const QRect text = test::textPixels(w.state().loadedPicture, marked);
-    QVERIFY2(text.left() >= textLeft && text.left() <= textLeft + 3,
-             qPrintable(QString::number(text.left())));
-    QVERIFY2(text.top() >= cellTop && text.bottom() < cellTop + 20,
-             qPrintable(QString::number(text.top())));
-    QVERIFY(std::abs(text.width() - 11.4 * name.size()) < 12); // 19-pixel Courier
-    QCOMPARE(w.state().loadedPicture, loadPicture(ws.file(kNE)).value());
-}
-
-void LocalityDisplayTest::markingsAccumulateUntilTheSheetIsLoaded() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    Workspace::choose(w.f1area, kNE);
-    const QImage clean = w.Image1->picture();
-    // VILLAFREDDA (14064, 5110) and MOLINO DEL PONTE (11004, 10712): down arrows.
-    Workspace::choose(w.cmbloc, QStringLiteral("VILLAFREDDA"));
-    Workspace::choose(w.cmbloc, QStringLiteral("MOLINO DEL PONTE"));
-    const QImage marked = w.Image1->picture();
-    QVERIFY(test::findSprite(marked, markers::downArrow(), QRect(926, 312, 5, 5)));
-    QVERIFY(test::findSprite(marked, markers::downArrow(), QRect(722, 685, 5, 5)));
-    QCOMPARE(w.state().loadedPicture, clean);
-
-    Workspace::choose(w.f1area, kNE);
-    QCOMPARE(w.Image1->picture(), clean);
-}
 
 void LocalityDisplayTest::arrowLandsOnTheFixedPoint_data() {
     QTest::addColumn<int>("zoom");
@@ -170,6 +104,106 @@ void LocalityDisplayTest::nothingMarked() {
     QCOMPARE(w.Image1->picture(), w.state().loadedPicture);
     QCOMPARE(w.Image1->geometry(), geometry);
     QCOMPARE(test::boxTexts(w), QStringList(6, QStringLiteral("-")));
+}
+
+// The composed pictures of a few markings on the demo atlas, as the program
+// painted them when they were recorded (tests/viewer/composed/: the part that
+// differs from the clean sheet, its place in the PNG's "at" text). Both the
+// picture Image1 shows and what the canvas holds must equal it, pixel for
+// pixel; the markings accumulate, the loaded picture stays the clean sheet
+// and a load shows it clean again. ORVENA_RECORD_COMPOSED=1 writes them anew
+// into the source folder.
+void LocalityDisplayTest::composedAsRecorded_data() {
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<QStringList>("places"); // marked in this order
+    QTest::addColumn<int>("zoomSteps");
+    // POZZO: PY 809 gives the up arrow below the point, 810 the down arrow
+    // above it; CIMA DEL MONTE and CASCINA LONTANA have their names on the
+    // left, for want of room on the right.
+    QTest::newRow("ne_809") << kNE << QStringList{"POZZO 809"} << 0;
+    QTest::newRow("ne_two") << kNE << QStringList{"VILLAFREDDA", "MOLINO DEL PONTE"} << 0;
+    QTest::newRow("ne_edges") << kNE
+                              << QStringList{"CIMA DEL MONTE", "POZZO", "CASCINA LONTANA",
+                                             "VILLAFREDDA", "VILLAFREDDA"}
+                              << 0;
+    QTest::newRow("no_gif") << "valfonda_no.gif" << QStringList{"PIEVE DI SOPRA", "BORGO SERRA"}
+                            << 0;
+    QTest::newRow("se_jpeg_zoomed")
+        << "valfonda_se.jpg" << QStringList{"SAN MARTINO", "CORNALE"} << 3;
+}
+
+void LocalityDisplayTest::composedAsRecorded() {
+    QFETCH(QString, sheet);
+    QFETCH(QStringList, places);
+    QFETCH(int, zoomSteps);
+    Workspace ws;
+    MainWindow& w = ws.start();
+    test::addLocality(w.Data2, kNE, QStringLiteral("CIMA DEL MONTE"), 23500.0, 600.0);
+    test::addLocality(w.Data2, kNE, QStringLiteral("POZZO"), 3140.0, 810.0);
+    test::addLocality(w.Data2, kNE, QStringLiteral("POZZO 809"), 3140.0, 809.0);
+    test::addLocality(w.Data2, kNE, QStringLiteral("CASCINA LONTANA"), 22870.0, 12531.0);
+    Workspace::choose(w.f1area, sheet);
+    const QImage clean = loadPicture(ws.file(sheet)).value();
+    for (int i = 0; i < zoomSteps; ++i)
+        w.cmding_Click();
+    for (const QString& place : places)
+        Workspace::choose(w.cmbloc, place);
+    QCOMPARE(ws.dialogs.texts(), QStringList());
+    const QImage composed = w.Image1->picture();
+    QCOMPARE(w.Picture1->picture(), composed);
+    QCOMPARE(w.state().loadedPicture, clean);
+
+    QRect changed;
+    for (int y = 0; y < clean.height(); ++y)
+        for (int x = 0; x < clean.width(); ++x)
+            if (composed.pixel(x, y) != clean.pixel(x, y)) changed |= QRect(x, y, 1, 1);
+    // Stored as the changed pixels only, the unchanged ones transparent.
+    const QString file =
+        QStringLiteral("composed/%1.png").arg(QLatin1String(QTest::currentDataTag()));
+    if (qEnvironmentVariableIsSet("ORVENA_RECORD_COMPOSED")) {
+        QImage part(changed.size(), QImage::Format_ARGB32);
+        for (int y = 0; y < part.height(); ++y)
+            for (int x = 0; x < part.width(); ++x) {
+                const QPoint p = changed.topLeft() + QPoint(x, y);
+                part.setPixel(x, y, composed.pixel(p) == clean.pixel(p) ? 0 : composed.pixel(p));
+            }
+        part.setText(QStringLiteral("at"),
+                     QStringLiteral("%1,%2").arg(changed.x()).arg(changed.y()));
+        QVERIFY(part.save(QFINDTESTDATA("composed") + file.mid(8)));
+    }
+    const QImage recorded = QImage(QFINDTESTDATA(file)).convertToFormat(QImage::Format_ARGB32);
+    QVERIFY(!recorded.isNull());
+    const QStringList at = recorded.text(QStringLiteral("at")).split(u',');
+    QCOMPARE(changed, QRect(QPoint(at.value(0).toInt(), at.value(1).toInt()), recorded.size()));
+    for (int y = 0; y < recorded.height(); ++y)
+        for (int x = 0; x < recorded.width(); ++x) {
+            const QPoint p = changed.topLeft() + QPoint(x, y);
+            const QRgb r = recorded.pixel(x, y);
+            QCOMPARE(composed.pixel(p), qAlpha(r) ? r : clean.pixel(p));
+        }
+    Workspace::choose(w.f1area, sheet);
+    QCOMPARE(w.Image1->picture(), clean);
+    QCOMPARE(w.Picture1->picture(), composed); // until the next marking
+}
+
+// A sheet cut short is shown as far as it decodes, with its places, and the
+// damage is told once, not at every reload.
+void LocalityDisplayTest::damagedSheetShownAndTold() {
+    Workspace ws;
+    const QString sheet = QStringLiteral("valfonda_se.jpg");
+    QFile f(ws.file(sheet));
+    QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(f.size() / 2));
+    f.close();
+    MainWindow& w = ws.start();
+    Workspace::choose(w.f1area, sheet);
+    Workspace::choose(w.f1area, sheet);
+    QCOMPARE(ws.dialogs.texts(),
+             QStringList{"Il file dell'immagine \"valfonda_se.jpg\" è danneggiato o incompleto: "
+                         "la cartina è mostrata solo fin dove si è potuta leggere."});
+    QVERIFY(!ws.dialogs.shown().front().hourglassBusy);
+    QCOMPARE(w.Image1->picture().size(), QSize(1600, 1200));
+    Workspace::choose(w.cmbloc, QStringLiteral("CORNALE"));
+    QCOMPARE(ws.dialogs.texts().size(), 1);
 }
 
 ORVENA_TEST_MAIN(LocalityDisplayTest)

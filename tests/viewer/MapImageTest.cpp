@@ -3,6 +3,7 @@
 
 #include "DemoAtlas.h"
 #include "viewer/MapImage.h"
+#include "viewer/Markers.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -66,6 +67,20 @@ QImage renderPart(QWidget* w, const QRect& part) {
     return image;
 }
 
+// The noise picture with arrows and names over it, some across its edges.
+Composition marked(const QImage& sheet) {
+    Composition c(sheet, QString());
+    QFont font(QStringLiteral("Courier New"));
+    font.setBold(true);
+    font.setPixelSize(19);
+    const QImage arrow = markers::downArrow();
+    for (const QPointF at : {QPointF(5, 3), QPointF(150, 80), QPointF(290, 230), QPointF(-6, 120)})
+        c.add(Mark{arrow, at, {}, {}, {}, {}});
+    for (const QPointF at : {QPointF(20.4, 25.7), QPointF(140.2, 100.9), QPointF(250.6, 12.3)})
+        c.add(Mark{{}, at, QStringLiteral("CASCINA LONTANA"), font, QColor(0x20, 0x40, 0xff), {}});
+    return c;
+}
+
 } // namespace
 
 class MapImageTest : public QObject {
@@ -79,11 +94,14 @@ private slots:
 // A repaint of a small exposed part (a closing tool tip, a control moving
 // over the map) gives the same pixels as painting everything, but for the
 // last bit of the smooth filter's fixed-point steps (a seam would differ by
-// tens).
+// tens). Marks drawn over the sheet give, whole or in part, exactly the
+// pixels of their composed picture shown as a plain sheet.
 void MapImageTest::partialRepaintMatchesTheWhole_data() {
     QTest::addColumn<double>("scale"); // 1: stretch off, the picture as it is
     QTest::newRow("natural size") << 1.0;
     QTest::newRow("one step in") << 1.1;
+    QTest::newRow("two steps in") << 1.2;
+    QTest::newRow("six steps in") << 1.6;
     QTest::newRow("doubled") << 2.0;
     QTest::newRow("large") << 7.3;
     QTest::newRow("reduced") << 0.4;
@@ -95,19 +113,25 @@ void MapImageTest::partialRepaintMatchesTheWhole() {
     QWidget window;
     window.resize(600, 500);
     auto* image = new MapImage(&window);
+    auto* layered = new MapImage(&window);
     const QImage picture = noise(300, 240);
-    image->setPicture(picture);
-    image->setStretch(scale != 1.0);
-    image->setWidthTwips(300 * 15 * scale);
-    image->setHeightTwips(240 * 15 * scale);
+    image->setPicture(marked(picture).compose());
+    layered->setComposition(marked(picture));
+    for (MapImage* m : {image, layered}) {
+        m->setStretch(scale != 1.0);
+        m->setWidthTwips(300 * 15 * scale);
+        m->setHeightTwips(240 * 15 * scale);
+    }
     window.show();
+    QCOMPARE(largestDifference(layered->grab().toImage(), image->grab().toImage()), 0);
     const QImage whole = image->grab().toImage();
     QCOMPARE(whole.size(), image->size());
-    if (scale == 1.0) QCOMPARE(largestDifference(whole, picture), 0);
+    if (scale == 1.0) QCOMPARE(largestDifference(whole, marked(picture).compose()), 0);
     for (const QRect& part : {QRect(13, 7, 29, 17), QRect(image->width() / 2, image->height() / 3,
                                                           image->width() / 3, 5)}) {
         const QRect inside = part & image->rect();
         QVERIFY(!inside.isEmpty());
+        QCOMPARE(largestDifference(renderPart(layered, inside), renderPart(image, inside)), 0);
         QVERIFY2(largestDifference(renderPart(image, inside), whole.copy(inside)) <= 4,
                  qPrintable(QStringLiteral("seam in %1,%2 %3x%4")
                                 .arg(inside.x())

@@ -1,7 +1,7 @@
 #pragma once
 
-// Finding locality markers by their pixels: the arrows in a picture or on the
-// window, the written names by the pixels that took the text colour.
+// Finding locality markers on the window by their pixels, and the records
+// the viewer tests mark.
 
 #include "app/MainWindow.h"
 #include "archive/RecordView.h"
@@ -14,35 +14,6 @@
 #include <optional>
 
 namespace orvena::test {
-
-// Where all of sprite's opaque pixels lie unchanged in picture, its corner within area.
-inline std::optional<QPoint> findSprite(const QImage& picture, const QImage& sprite, QRect area) {
-    const QImage pic = picture.convertToFormat(QImage::Format_RGB32);
-    area &= QRect(0, 0, pic.width() - sprite.width() + 1, pic.height() - sprite.height() + 1);
-    auto matches = [&](int x, int y) {
-        for (int sy = 0; sy < sprite.height(); ++sy)
-            for (int sx = 0; sx < sprite.width(); ++sx) {
-                const QRgb s = sprite.pixel(sx, sy);
-                if (qAlpha(s) == 255 && pic.pixel(x + sx, y + sy) != (s | 0xFF000000)) return false;
-            }
-        return true;
-    };
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (matches(x, y)) return QPoint(x, y);
-    return std::nullopt;
-}
-
-// The bounding box of the pixels that changed to the colour the names are written in.
-inline QRect textPixels(const QImage& before, const QImage& after) {
-    const QRgb colour = QApplication::palette().color(QPalette::HighlightedText).rgb();
-    QRect box;
-    for (int y = 0; y < after.height(); ++y)
-        for (int x = 0; x < after.width(); ++x)
-            if (after.pixel(x, y) == colour && before.pixel(x, y) != colour)
-                box |= QRect(x, y, 1, 1);
-    return box;
-}
 
 // Whether the window shows the arrows' blue within 3 pixels of p.
 inline bool arrowBlueNear(MainWindow& w, QPoint p) {

@@ -1,4 +1,6 @@
+#include "MarkerPixels.h"
 #include "TestMain.h"
+#include "TestPictures.h"
 #include "Workspace.h"
 
 #include "DemoAtlas.h"
@@ -80,71 +82,14 @@ void clickArrow(MainWindow& w, const QString& name, bool twice = false) {
 class PanningTest : public QObject {
     Q_OBJECT
 private slots:
-    void edgeTestsAreStrict_data();
-    void edgeTestsAreStrict();
     void keyDown_data();
     void keyDown();
-    void crossingEachNeighbourWithTheKeys_data();
-    void crossingEachNeighbourWithTheKeys();
-    void spinnersMoveFirstThenChangeSheet_data();
-    void spinnersMoveFirstThenChangeSheet();
+    void crossingToEachNeighbour_data();
+    void crossingToEachNeighbour();
     void placementWithTheNewSizeOrTheZoomedOne();
     void moveThatFindsNothing_data();
     void moveThatFindsNothing();
 };
-
-// At the edge an arrow image still moves the image; one twip past it the
-// press shows the neighbour, placed next to where the old sheet was.
-void PanningTest::edgeTestsAreStrict_data() {
-    QTest::addColumn<QString>("arrowName");
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<bool>("horizontal");
-    QTest::addColumn<double>("atEdge");
-    QTest::addColumn<double>("step");
-    QTest::addColumn<double>("placed");
-    QTest::newRow("west") << "imgsi" << sheet("NE") << sheet("NO") << true << 5500.0 << 240.0
-                          << 5501.0 - kW;
-    QTest::newRow("east") << "imgde" << sheet("NO") << sheet("NE") << true << 5500.0 - kW << -240.0
-                          << 5500.0;
-    QTest::newRow("north") << "imgsu" << sheet("SO") << sheet("NO") << false << 3500.0 << 240.0
-                           << 3501.0 - kH;
-    QTest::newRow("south") << "imggiu" << sheet("NO") << sheet("SO") << false << 3500.0 - kH
-                           << -240.0 << 3500.0;
-}
-
-void PanningTest::edgeTestsAreStrict() {
-    QFETCH(QString, arrowName);
-    QFETCH(QString, from);
-    QFETCH(QString, to);
-    QFETCH(bool, horizontal);
-    QFETCH(double, atEdge);
-    QFETCH(double, step);
-    QFETCH(double, placed);
-    Workspace ws;
-    MainWindow& w = startOn(ws, from);
-    const double other = coordinate(w, !horizontal);
-    // A double click delivers its click first: both steps, 240 + 1200.
-    const double start = coordinate(w, horizontal);
-    clickArrow(w, arrowName, true);
-    QCOMPARE(coordinate(w, horizontal) - start, step * 6);
-
-    setCoordinate(w, horizontal, atEdge);
-    clickArrow(w, arrowName);
-    QCOMPARE(combo::text(w.f1area), from);
-    QCOMPARE(coordinate(w, horizontal), atEdge + step);
-
-    setCoordinate(w, horizontal, atEdge + (step > 0 ? 1 : -1));
-    clickArrow(w, arrowName);
-    QCOMPARE(combo::text(w.f1area), to);
-    QCOMPARE(coordinate(w, horizontal), placed);
-    QCOMPARE(coordinate(w, !horizontal), other);
-    QCOMPARE(ws.archives.Data1->text(QStringLiteral("AREA")), to);
-    QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
-    QCOMPARE(w.Image1->picture().cacheKey(), w.state().loadedPicture.cacheKey());
-    QCOMPARE(ws.dialogs.texts(), QStringList());
-    QVERIFY(!hourglass::isBusy());
-}
 
 // Form_KeyDown: what each key does and whether it stops at the window.
 void PanningTest::keyDown_data() {
@@ -194,94 +139,110 @@ void PanningTest::keyDown() {
              moved);
 }
 
-void PanningTest::crossingEachNeighbourWithTheKeys_data() {
+// Crossing to each neighbour, the new sheet placed next to where the old one
+// was: with an arrow image, whose edge test is strict (at the edge it still
+// moves the image, one twip past it the press shows the neighbour); with the
+// arrow keys (steps of 2400 to the edge, then the crossing; the keys never
+// reach the focused box); or with a spinner, which moves the image first and
+// then looks at the edges: one at 0 cannot go lower, so it goes west (north)
+// only as far as it went east (south).
+void PanningTest::crossingToEachNeighbour_data() {
     QTest::addColumn<QString>("from");
-    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("key"); // 0: the spinner, -1: the arrow image
     QTest::addColumn<QString>("to");
-    QTest::addColumn<int>("presses"); // steps of 2400 to the edge, plus the crossing
+    QTest::addColumn<bool>("horizontal");
+    QTest::addColumn<bool>("forward"); // east or south
+    // The arrow's edge, the key presses, or the coordinate before the spinner's change.
+    QTest::addColumn<double>("before");
+    QTest::addColumn<double>("placed");
+    QTest::newRow("west arrow") << sheet("NE") << -1 << sheet("NO") << true << false << 5500.0
+                                << 5501.0 - kW;
+    QTest::newRow("east arrow") << sheet("NO") << -1 << sheet("NE") << true << true << 5500.0 - kW
+                                << 5500.0;
+    QTest::newRow("north arrow") << sheet("SO") << -1 << sheet("NO") << false << false << 3500.0
+                                 << 3501.0 - kH;
+    QTest::newRow("south arrow") << sheet("NO") << -1 << sheet("SO") << false << true << 3500.0 - kH
+                                 << 3500.0;
     // East: 1080 - 2400k + 24000 < 5500 first for k = 9.
-    QTest::newRow("east") << sheet("NO") << int(Qt::Key_Right) << sheet("NE") << 10;
+    QTest::newRow("east key") << sheet("NO") << int(Qt::Key_Right) << sheet("NE") << true << true
+                              << 10.0 << 5500.0;
     // South: 840 - 2400k + 18000 < 3500 first for k = 7.
-    QTest::newRow("south") << sheet("NE") << int(Qt::Key_Down) << sheet("SE") << 8;
+    QTest::newRow("south key") << sheet("NE") << int(Qt::Key_Down) << sheet("SE") << false << true
+                               << 8.0 << 3500.0;
     // West: 1080 + 2400k > 5500 first for k = 2.
-    QTest::newRow("west") << sheet("SE") << int(Qt::Key_Left) << sheet("SO") << 3;
+    QTest::newRow("west key") << sheet("SE") << int(Qt::Key_Left) << sheet("SO") << true << false
+                              << 3.0 << 5880.0 - kW;
     // North: 840 + 2400k > 3500 first for k = 2.
-    QTest::newRow("north") << sheet("SO") << int(Qt::Key_Up) << sheet("NO") << 3;
+    QTest::newRow("north key") << sheet("SO") << int(Qt::Key_Up) << sheet("NO") << false << false
+                               << 3.0 << 5640.0 - kH;
+    QTest::newRow("west spinner") << sheet("NE") << 0 << sheet("NO") << true << false << 3101.0
+                                  << 5501.0 - kW;
+    QTest::newRow("east spinner") << sheet("NO") << 0 << sheet("NE") << true << true << 7899.0 - kW
+                                  << 5500.0;
+    QTest::newRow("north spinner")
+        << sheet("SO") << 0 << sheet("NO") << false << false << 1101.0 << 3501.0 - kH;
+    QTest::newRow("south spinner")
+        << sheet("NO") << 0 << sheet("SO") << false << true << 5899.0 - kH << 3500.0;
 }
 
-void PanningTest::crossingEachNeighbourWithTheKeys() {
+void PanningTest::crossingToEachNeighbour() {
     QFETCH(QString, from);
-    QFETCH(int, key);
     QFETCH(QString, to);
-    QFETCH(int, presses);
+    QFETCH(int, key);
+    QFETCH(bool, horizontal);
+    QFETCH(bool, forward);
+    QFETCH(double, before);
+    QFETCH(double, placed);
     Workspace ws;
     MainWindow& w = startOn(ws, from);
-    w.f1area->setFocus();
-    const int line = w.f1area->currentIndex();
-    const bool horizontal = key == Qt::Key_Left || key == Qt::Key_Right;
     const double other = coordinate(w, !horizontal);
-    int count = 0;
-    double last = 0;
-    while (combo::text(w.f1area) == from && count < 50) {
-        last = coordinate(w, horizontal);
-        QWidget* focus = QApplication::focusWidget();
-        QTest::keyClick(focus && focus->window() == &w ? focus : &w, Qt::Key(key));
-        ++count;
+    if (key < 0) {
+        const QString arrow =
+            horizontal ? (forward ? "imgde" : "imgsi") : (forward ? "imggiu" : "imgsu");
+        const double step = forward ? -240 : 240;
+        // A double click delivers its click first: both steps, 240 + 1200.
+        const double start = coordinate(w, horizontal);
+        clickArrow(w, arrow, true);
+        QCOMPARE(coordinate(w, horizontal) - start, step * 6);
+        setCoordinate(w, horizontal, before);
+        clickArrow(w, arrow);
+        QCOMPARE(combo::text(w.f1area), from);
+        QCOMPARE(coordinate(w, horizontal), before + step);
+        setCoordinate(w, horizontal, before + step / 240); // one twip past
+        clickArrow(w, arrow);
+    } else if (key > 0) {
+        w.f1area->setFocus();
+        const int line = w.f1area->currentIndex();
+        int count = 0;
+        while (combo::text(w.f1area) == from && count < 50) {
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus && focus->window() == &w ? focus : &w, Qt::Key(key));
+            ++count;
+        }
+        QCOMPARE(count, int(before));
+        QCOMPARE(w.f1area->currentIndex(), line);
+    } else {
+        QScrollBar* spinner = horizontal ? w.HScroll1 : w.VScroll1;
+        const double start = coordinate(w, horizontal);
+        spinner->triggerAction(QAbstractSlider::SliderSingleStepSub); // at 0: nothing
+        QCOMPARE(spinner->value(), 0);
+        QCOMPARE(coordinate(w, horizontal), start);
+        spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        spinner->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(coordinate(w, horizontal), start - 2400);
+        setCoordinate(w, horizontal, before);
+        spinner->triggerAction(forward ? QAbstractSlider::SliderSingleStepAdd
+                                       : QAbstractSlider::SliderSingleStepSub);
     }
     QCOMPARE(combo::text(w.f1area), to);
-    QCOMPARE(count, presses);
-    QCOMPARE(w.f1area->currentIndex(), line); // the keys never reached the box
-    const double placed = key == Qt::Key_Right  ? 5500
-                          : key == Qt::Key_Down ? 3500
-                          : key == Qt::Key_Left ? last - kW
-                                                : last - kH;
     QCOMPARE(coordinate(w, horizontal), placed);
     QCOMPARE(coordinate(w, !horizontal), other);
     QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
     QCOMPARE(ws.archives.Data1->text(QStringLiteral("AREA")), to);
+    QCOMPARE(w.Image1->picture().cacheKey(), w.state().loadedPicture.cacheKey());
     QCOMPARE(ws.dialogs.texts(), QStringList());
-}
-
-// A spinner moves the image first and then looks at the edges. One at 0
-// cannot go lower, so it goes west (north) only as far as it went east (south).
-void PanningTest::spinnersMoveFirstThenChangeSheet_data() {
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<bool>("horizontal");
-    QTest::addColumn<bool>("up");           // the spinner's value goes up
-    QTest::addColumn<double>("beforeLast"); // the coordinate before the crossing change
-    QTest::addColumn<double>("placed");
-    QTest::newRow("west") << sheet("NE") << sheet("NO") << true << false << 3101.0 << 5501.0 - kW;
-    QTest::newRow("east") << sheet("NO") << sheet("NE") << true << true << 7899.0 - kW << 5500.0;
-    QTest::newRow("north") << sheet("SO") << sheet("NO") << false << false << 1101.0 << 3501.0 - kH;
-    QTest::newRow("south") << sheet("NO") << sheet("SO") << false << true << 5899.0 - kH << 3500.0;
-}
-
-void PanningTest::spinnersMoveFirstThenChangeSheet() {
-    QFETCH(QString, from);
-    QFETCH(QString, to);
-    QFETCH(bool, horizontal);
-    QFETCH(bool, up);
-    QFETCH(double, beforeLast);
-    QFETCH(double, placed);
-    Workspace ws;
-    MainWindow& w = startOn(ws, from);
-    QScrollBar* spinner = horizontal ? w.HScroll1 : w.VScroll1;
-    const double start = coordinate(w, horizontal);
-    spinner->triggerAction(QAbstractSlider::SliderSingleStepSub); // at 0: nothing
-    QCOMPARE(spinner->value(), 0);
-    QCOMPARE(coordinate(w, horizontal), start);
-    spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    spinner->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    QCOMPARE(coordinate(w, horizontal), start - 2400);
-
-    setCoordinate(w, horizontal, beforeLast);
-    spinner->triggerAction(up ? QAbstractSlider::SliderSingleStepAdd
-                              : QAbstractSlider::SliderSingleStepSub);
-    QCOMPARE(combo::text(w.f1area), to);
-    QCOMPARE(coordinate(w, horizontal), placed);
-    QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
+    QVERIFY(!hourglass::isBusy());
 }
 
 void PanningTest::placementWithTheNewSizeOrTheZoomedOne() {
@@ -318,7 +279,8 @@ void PanningTest::placementWithTheNewSizeOrTheZoomedOne() {
     QCOMPARE(w.state().latScale, lat);
 }
 
-// Moves west that show no new sheet: the old picture stays where it was.
+// Moves west that show no new sheet: the old picture stays where it was, with
+// the place marked on it (a file that fails to decode halfway included).
 void PanningTest::moveThatFindsNothing_data() {
     QTest::addColumn<QString>("cause");
     QTest::addColumn<QString>("message");
@@ -328,6 +290,12 @@ void PanningTest::moveThatFindsNothing_data() {
                                 << "Non ci sono carte collegate ad ovest" << sheet("NO");
     QTest::newRow("image missing") << "missing" << notFound << sheet("NO");
     QTest::newRow("not a picture") << "broken" << notFound << sheet("NO");
+    QTest::newRow("header claims too much")
+        << "claims"
+        << "Il file dell'immagine \"valfonda_no.gif\" è danneggiato: dichiara una cartina di "
+           "22000 x 22000 pixel, ma è troppo piccolo per contenerla. L'immagine non è stata "
+           "caricata."
+        << sheet("NO");
     QTest::newRow("no record") << "record" << notFound << "fantasma \"vecchia\".gif";
     QTest::newRow("record only ignoring case") << "case" << notFound << sheet("NO").toUpper();
     QTest::newRow("shown area deleted") << "deleted" << notFound << sheet("SO");
@@ -339,10 +307,12 @@ void PanningTest::moveThatFindsNothing() {
     QFETCH(QString, boxAfter);
     Workspace ws;
     QString from = sheet("NE");
-    if (cause == "missing" || cause == "broken" || cause == "deleted") {
+    if (cause == "missing" || cause == "broken" || cause == "deleted" || cause == "claims") {
         QFile f(ws.file(boxAfter));
         QVERIFY(f.remove());
         if (cause == "broken") QVERIFY(f.open(QIODevice::WriteOnly) && f.write("GIF89a?") > 0);
+        if (cause == "claims")
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(test::jpegClaiming(22000, 22000)) > 0);
     }
     if (cause == "empty") from = sheet("NO");
     MainWindow& w = startOn(ws, from);
@@ -357,8 +327,10 @@ void PanningTest::moveThatFindsNothing() {
         v->setRecordSource(sql::kAreaByName, {sheet("SE")}); // Data1 moved by another window
         v->refresh();
     }
+    Workspace::choose(w.cmbloc, combo::lines(w.cmbloc).front());
     w.Image1->setLeft(5501);
-    const qint64 picture = w.Image1->picture().cacheKey();
+    const QImage picture = w.Image1->picture();
+    QVERIFY(picture != w.state().loadedPicture);
     const QRect geometry = w.Image1->geometry();
     const QStringList places = combo::lines(w.cmbloc);
 
@@ -366,8 +338,8 @@ void PanningTest::moveThatFindsNothing() {
     QCOMPARE(ws.dialogs.texts(), QStringList{message});
     QVERIFY2(!ws.dialogs.shown().front().hourglassBusy, "hourglass up at the message");
     QVERIFY(!hourglass::isBusy());
-    QCOMPARE(w.Image1->picture().cacheKey(), picture);
-    QCOMPARE(w.state().loadedPicture.cacheKey(), picture);
+    QCOMPARE(w.Image1->picture(), picture);
+    QCOMPARE(w.state().loadedPicture.cacheKey(), w.Image1->sheet().cacheKey());
     QCOMPARE(w.Image1->geometry(), geometry);
     QCOMPARE(w.Image1->left(), 5501.0);
     QCOMPARE(combo::text(w.f1area), boxAfter);

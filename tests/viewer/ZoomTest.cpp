@@ -42,45 +42,12 @@ QRectF twipsOf(const MapImage* m) {
 class ZoomTest : public QObject {
     Q_OBJECT
 private slots:
-    void oneStepAroundTheCentre_data();
-    void oneStepAroundTheCentre();
+    void oneStep_data();
+    void oneStep();
     void stepsAreAdditiveAndStopAtTen();
     void largestSize_data();
     void largestSize();
-    void zoomFigureTyped_data();
-    void zoomFigureTyped();
 };
-
-void ZoomTest::oneStepAroundTheCentre_data() {
-    QTest::addColumn<bool>("in");
-    QTest::addColumn<QRectF>("expected");
-    QTest::addColumn<QString>("figure");
-    QTest::newRow("in") << true << QRectF(641.25, 509.25, 9652.5, 7276.5) << "110";
-    QTest::newRow("out") << false << QRectF(1518.75, 1170.75, 7897.5, 5953.5) << "90";
-}
-
-void ZoomTest::oneStepAroundTheCentre() {
-    QFETCH(bool, in);
-    QFETCH(QRectF, expected);
-    QFETCH(QString, figure);
-    Workspace ws;
-    MainWindow& w = startOnSheet(ws);
-    QCOMPARE(twipsOf(w.Image1), QRectF(1080, 840, 8775, 6615));
-    QVERIFY(!w.Image1->stretch());
-
-    in ? w.cmding_Click() : w.cmdrid_Click();
-    QCOMPARE(twipsOf(w.Image1), expected);
-    QCOMPARE(w.Image1->size(),
-             QSize(qRound(expected.width() / 15), qRound(expected.height() / 15)));
-    QCOMPARE(w.f1ing->text(), figure);
-    const float sign = in ? 1.0f : -1.0f;
-    QCOMPARE(w.state().lonScale, kColo + sign * (kColo * 10.0f / 100.0f));
-    QCOMPARE(w.state().latScale, kCola + sign * (kCola * 10.0f / 100.0f));
-    QVERIFY(w.Image1->stretch());
-    QVERIFY(w.Image1->shown());
-    QVERIFY(!hourglass::isBusy());
-    QCOMPARE(ws.dialogs.texts(), QStringList());
-}
 
 void ZoomTest::stepsAreAdditiveAndStopAtTen() {
     Workspace ws;
@@ -149,39 +116,62 @@ void ZoomTest::largestSize() {
     QVERIFY(!hourglass::isBusy());
 }
 
-// The steps add to and subtract from whatever number the box holds; a text
-// that is not a number counts as the figure the box last held.
-void ZoomTest::zoomFigureTyped_data() {
+// One step around the centre, from the sheet as loaded or from a figure
+// typed into the box: the steps add to and subtract from whatever number the
+// box holds, and a text that is not a number counts as the figure the box
+// last held.
+void ZoomTest::oneStep_data() {
     QTest::addColumn<int>("stepsFirst"); // zoom-in steps before the typing
     QTest::addColumn<bool>("reload");    // the sheet loaded again before the typing
-    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("typed");  // empty: nothing typed
     QTest::addColumn<bool>("in");
     QTest::addColumn<QString>("figure");
-    QTest::newRow("a number") << 0 << false << "130" << true << "140";
-    QTest::newRow("ten typed stops") << 2 << false << "10" << false << "10";
-    QTest::newRow("fifteen goes on") << 0 << false << "15" << false << "5";
-    QTest::newRow("text after steps") << 2 << false << "abc" << true << "130";
-    QTest::newRow("text after reload") << 2 << true << "zoom!" << false << "90";
+    QTest::addColumn<QRectF>("expected"); // the image after the step, when nothing was typed
+    QTest::newRow("in") << 0 << false << "" << true << "110"
+                        << QRectF(641.25, 509.25, 9652.5, 7276.5);
+    QTest::newRow("out") << 0 << false << "" << false << "90"
+                         << QRectF(1518.75, 1170.75, 7897.5, 5953.5);
+    QTest::newRow("a number") << 0 << false << "130" << true << "140" << QRectF();
+    QTest::newRow("ten typed stops") << 2 << false << "10" << false << "10" << QRectF();
+    QTest::newRow("fifteen goes on") << 0 << false << "15" << false << "5" << QRectF();
+    QTest::newRow("text after steps") << 2 << false << "abc" << true << "130" << QRectF();
+    QTest::newRow("text after reload") << 2 << true << "zoom!" << false << "90" << QRectF();
 }
 
-void ZoomTest::zoomFigureTyped() {
+void ZoomTest::oneStep() {
     QFETCH(int, stepsFirst);
     QFETCH(bool, reload);
     QFETCH(QString, typed);
     QFETCH(bool, in);
     QFETCH(QString, figure);
+    QFETCH(QRectF, expected);
     Workspace ws;
     MainWindow& w = startOnSheet(ws);
+    QCOMPARE(twipsOf(w.Image1), QRectF(1080, 840, 8775, 6615));
+    QVERIFY(!w.Image1->stretch());
     for (int i = 0; i < stepsFirst; ++i)
         w.cmding_Click();
     if (reload) Workspace::choose(w.f1area, kSheet);
-    w.f1ing->selectAll();
-    QTest::keyClick(w.f1ing, Qt::Key_Delete);
-    QTest::keyClicks(w.f1ing, typed);
+    if (!typed.isEmpty()) {
+        w.f1ing->selectAll();
+        QTest::keyClick(w.f1ing, Qt::Key_Delete);
+        QTest::keyClicks(w.f1ing, typed);
+    }
     const double width = w.Image1->widthTwips();
     in ? w.cmding_Click() : w.cmdrid_Click();
     QCOMPARE(w.f1ing->text(), figure);
     QCOMPARE(w.Image1->widthTwips() != width, figure != typed);
+    if (!typed.isEmpty()) return;
+    QCOMPARE(twipsOf(w.Image1), expected);
+    QCOMPARE(w.Image1->size(),
+             QSize(qRound(expected.width() / 15), qRound(expected.height() / 15)));
+    const float sign = in ? 1.0f : -1.0f;
+    QCOMPARE(w.state().lonScale, kColo + sign * (kColo * 10.0f / 100.0f));
+    QCOMPARE(w.state().latScale, kCola + sign * (kCola * 10.0f / 100.0f));
+    QVERIFY(w.Image1->stretch());
+    QVERIFY(w.Image1->shown());
+    QVERIFY(!hourglass::isBusy());
+    QCOMPARE(ws.dialogs.texts(), QStringList());
 }
 
 ORVENA_TEST_MAIN(ZoomTest)

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPointF>
+#include <QString>
+
+#include <vector>
+
+namespace orvena {
+
+// One thing painted over a sheet by a locality marking: a small picture (an
+// arrow) at its own size, or a line of text. Positions are in pixels of the
+// sheet at its natural size.
+struct Mark {
+    QImage picture; // the arrow; null for a line of text
+    QPointF at;     // the picture's top-left corner, or the text's baseline origin
+    QString text;
+    QFont font;
+    QColor colour;
+
+    // The sheet's pixels this mark may change, worked out by Composition::add.
+    QRect bounds() const { return box; }
+    QRect box;
+};
+
+// A sheet with the marks painted over it so far: the recipe of a composed
+// picture rather than its pixels. The sheet is held once, shared with whoever
+// else holds it; the marks are a light list drawn over it only where needed.
+//
+// A composition may let go of its sheet's pixels and keep the file they came
+// from (releaseSheet): it then decodes the file again when it is composed.
+class Composition {
+public:
+    Composition() = default;
+    // file: where the sheet was decoded from, empty when unknown.
+    Composition(QImage sheet, QString file);
+
+    const QImage& sheet() const { return sheet_; }
+    const QString& file() const { return file_; }
+    const std::vector<Mark>& marks() const { return marks_; }
+    // The sheet's size in pixels, known even once its pixels are let go.
+    QSize size() const { return size_; }
+    // Nothing to compose: no sheet and no file to decode it from.
+    bool isNull() const { return sheet_.isNull() && file_.isEmpty(); }
+
+    void add(Mark mark);
+
+    // Lets go of the sheet's pixels if the file can give them back.
+    void releaseSheet();
+    // Decodes the sheet from its file again; false when that fails.
+    bool reloadSheet();
+
+    // The whole composed picture: a copy of the sheet with every mark painted
+    // on it, or the sheet itself, shared, while nothing is marked. Decodes the
+    // file again if the sheet was let go; null when there is nothing to compose.
+    QImage compose() const;
+    // The composed pixels of part (in sheet pixels, inside the sheet), painted
+    // from the sheet held: the same pixels compose() gives there.
+    QImage composePart(const QRect& part) const;
+    // The parts of area that marks may change, overlapping ones joined.
+    std::vector<QRect> markedParts(const QRect& area) const;
+
+private:
+    QImage sheet_;
+    QString file_;
+    QSize size_;
+    std::vector<Mark> marks_;
+};
+
+} // namespace orvena
