@@ -50,6 +50,9 @@ AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area,
                 WorkingPair::fail(QStringLiteral("area.mdb"), e);
             }
             result.areaFound = key.has_value();
+            // A name with no area record deletes nothing, not even places
+            // recorded under that name.
+            if (!key) return;
 
             try {
                 SQLite::Statement count(db, kCountPlaces);

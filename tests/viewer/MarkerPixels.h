@@ -15,6 +15,24 @@
 
 namespace orvena::test {
 
+// Where all of sprite's opaque pixels lie unchanged in picture, its corner within area.
+inline std::optional<QPoint> findSprite(const QImage& picture, const QImage& sprite, QRect area) {
+    const QImage pic = picture.convertToFormat(QImage::Format_RGB32);
+    area &= QRect(0, 0, pic.width() - sprite.width() + 1, pic.height() - sprite.height() + 1);
+    auto matches = [&](int x, int y) {
+        for (int sy = 0; sy < sprite.height(); ++sy)
+            for (int sx = 0; sx < sprite.width(); ++sx) {
+                const QRgb s = sprite.pixel(sx, sy);
+                if (qAlpha(s) == 255 && pic.pixel(x + sx, y + sy) != (s | 0xFF000000)) return false;
+            }
+        return true;
+    };
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (matches(x, y)) return QPoint(x, y);
+    return std::nullopt;
+}
+
 // Whether the window shows the arrows' blue within 3 pixels of p.
 inline bool arrowBlueNear(MainWindow& w, QPoint p) {
     const QImage shot = w.centralWidget()->grab().toImage();
