@@ -1,8 +1,11 @@
 // Export, import and compaction on the files: what they write, and that a
-// failure or a cancel at any step leaves every archive as it was.
+// failure or a cancel at any step leaves every archive as it was. The working
+// pair: one connection over area.mdb and localita.mdb whose changes to both
+// commit or vanish together.
 #include "archive/Archives.h"
 #include "archive/Compaction.h"
 #include "archive/Exchange.h"
+#include "archive/WorkingPair.h"
 #include "support/TempFolder.h"
 #include "support/TestMain.h"
 
@@ -40,9 +43,14 @@ struct Folder {
             all << QString::fromStdString(query.getColumn(0).getString()).mid(1);
         return all;
     }
+    // A file's bytes; empty when it is missing.
     QByteArray bytes(const char* file) const {
         QFile f(QString::fromStdString(path(file)));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void write(const QString& file, const QByteArray& content) const {
+        QFile f(folder.file(file));
+        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size()) qFatal("write");
     }
 };
 
@@ -125,22 +133,17 @@ private slots:
         QTest::addColumn<bool>("import");
         QTest::addColumn<QString>("point");
         QTest::addColumn<QString>("blamed");
-        QTest::newRow("import, areas added") << true << "import:areas"
-                                             << "area.mdb";
-        QTest::newRow("import, places added") << true << "import:localities"
-                                              << "localita.mdb";
-        QTest::newRow("import, cancelled") << true << ""
-                                           << "";
-        QTest::newRow("import, exchange held") << true << "lock"
-                                               << "esparea.mdb";
-        QTest::newRow("export, emptied") << false << "export:emptied"
-                                         << "esplocalita.mdb";
-        QTest::newRow("export, places written") << false << "export:localities"
-                                                << "esplocalita.mdb";
-        QTest::newRow("export, cancelled") << false << ""
-                                           << "";
-        QTest::newRow("export, exchange held") << false << "lock"
-                                               << "esparea.mdb";
+        const auto row = [](const char* name, bool import, const char* point, const char* file) {
+            QTest::newRow(name) << import << QString(point) << QString(file);
+        };
+        row("import, areas added", true, "import:areas", kArea);
+        row("import, places added", true, "import:localities", kPlaces);
+        row("import, cancelled", true, "", "");
+        row("import, exchange held", true, "lock", kXArea);
+        row("export, emptied", false, "export:emptied", kXPlaces);
+        row("export, places written", false, "export:localities", kXPlaces);
+        row("export, cancelled", false, "", "");
+        row("export, exchange held", false, "lock", kXArea);
     }
     void interruptedWorkChangesNothing() {
         QFETCH(bool, import);
@@ -198,11 +201,7 @@ private slots:
                         "i < 20000) insert into localita select 'f.jpg', 'P' || i, 1, 2, 3, 4, 5, "
                         "6, i, i from n");
         f.exec(kPlaces, "delete from localita where rowid % 2 = 0");
-        QFile::remove(f.folder.file("localitacomp.mdb"));
-        QFile leftover(f.folder.file("localitacomp.mdb"));
-        QVERIFY(leftover.open(QIODevice::WriteOnly));
-        leftover.write("left by an earlier run");
-        leftover.close();
+        f.write("localitacomp.mdb", "left by an earlier run");
         const QStringList rows = f.rows(kPlaces, "localita");
         const qint64 size = QFile(f.folder.file("localita.mdb")).size();
 
@@ -221,6 +220,57 @@ private slots:
             QVERIFY(!QFile::exists(f.folder.file("localitacomp.mdb")));
         else
             QCOMPARE(f.bytes("localitacomp.mdb"), QByteArray("left by an earlier run"));
+    }
+    void pairChangeSpanningBothCommitsOrVanishes_data() {
+        QTest::addColumn<bool>("fail");
+        QTest::newRow("commits") << false;
+        QTest::newRow("engine failure after both writes") << true;
+    }
+    void pairChangeSpanningBothCommitsOrVanishes() {
+        QFETCH(bool, fail);
+        Folder f;
+        // A file left in write-ahead-log mode is turned back.
+        f.exec(kPlaces, "PRAGMA journal_mode = WAL");
+        WorkingPair pair(f.folder.path());
+        for (const char* schema : {"main", "loc"})
+            QCOMPARE(
+                pair.db().execAndGet(std::string("PRAGMA ") + schema + ".journal_mode").getString(),
+                "delete");
+        auto change = [&] {
+            pair.db().exec("insert into AREA (AREA) values ('a')");
+            pair.db().exec("insert into loc.localita (AREA) values ('a')");
+            // A nested change rolled back alone.
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, pair.transaction([&] {
+                pair.db().exec("delete from loc.localita");
+                pair.db().exec("insert into nowhere values (1)");
+            }));
+            if (fail) pair.db().exec("insert into loc.nowhere values (1)");
+        };
+        if (fail)
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, pair.transaction(change));
+        else
+            pair.transaction(change);
+        QCOMPARE(f.rows(kArea, "AREA").size(), fail ? 0 : 1);
+        QCOMPARE(f.rows(kPlaces, "localita").size(), fail ? 0 : 1);
+    }
+
+    void pairRefusesMissingOrForeignFileUntouched_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content"); // empty: the file is missing
+        QTest::newRow("missing places") << kPlaces << QByteArray();
+        QTest::newRow("foreign places") << kPlaces << QByteArray("not a database");
+        QTest::newRow("foreign areas") << kArea << QByteArray("not a database");
+    }
+    void pairRefusesMissingOrForeignFileUntouched() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        Folder f;
+        QFile out(f.folder.file(file));
+        QVERIFY(out.remove());
+        if (!content.isEmpty()) f.write(file, content);
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, WorkingPair pair(f.folder.path()));
+        QCOMPARE(out.exists(), !content.isEmpty());
+        QCOMPARE(f.bytes(qPrintable(file)), content);
     }
 };
 
