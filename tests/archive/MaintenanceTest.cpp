@@ -1,7 +1,7 @@
 // Export, import and compaction on the files: what they write, and that a
-// failure or a cancel at any step leaves every archive as it was. The working
-// pair: one connection over area.mdb and localita.mdb whose changes to both
-// commit or vanish together.
+// failure, a cancel or a killed process at any step leaves every archive as it
+// was. The working pair: one connection over area.mdb and localita.mdb whose
+// changes to both commit or vanish together.
 #include "archive/Archives.h"
 #include "archive/Compaction.h"
 #include "archive/Exchange.h"
@@ -9,7 +9,10 @@
 #include "support/TempFolder.h"
 #include "support/TestMain.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <SQLiteCpp/SQLiteCpp.h>
 
 using namespace orvena;
@@ -29,6 +32,12 @@ struct Folder {
     void exec(const char* file, const std::string& sql) const {
         SQLite::Database db(path(file), SQLite::OPEN_READWRITE);
         db.exec(sql);
+    }
+    // Adds count places numbered from 1; values gives their fields from i.
+    void fill(const char* file, int count, const std::string& values) const {
+        exec(file, "with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
+                       std::to_string(count) + ") insert into localita select " + values +
+                       " from n");
     }
     // Every record in stored order, each as its quoted values joined by '|'.
     QStringList rows(const char* file, const char* table) const {
@@ -58,6 +67,22 @@ const char* const kArea = "area.mdb";
 const char* const kPlaces = "localita.mdb";
 const char* const kXArea = "esparea.mdb";
 const char* const kXPlaces = "esplocalita.mdb";
+const char* const kFiles[] = {kArea, kPlaces, kXArea, kXPlaces};
+
+// The record counts of the four archives, each checked whole; opened for
+// writing, so that a journal left by a killed process is rolled back.
+QList<qint64> state(const QString& folder) {
+    QList<qint64> counts;
+    for (int i = 0; i < 4; ++i) {
+        SQLite::Database db(QDir(folder).filePath(kFiles[i]).toStdString(), SQLite::OPEN_READWRITE);
+        if (db.execAndGet("pragma integrity_check").getString() != "ok")
+            qFatal("%s is damaged", kFiles[i]);
+        counts << db.execAndGet(i % 2 ? "select count(*) from localita"
+                                      : "select count(*) from AREA")
+                      .getInt64();
+    }
+    return counts;
+}
 
 } // namespace
 
@@ -150,18 +175,15 @@ private slots:
         QFETCH(QString, point);
         QFETCH(QString, blamed);
         Folder f;
-        f.exec(kPlaces, "with recursive n(i) as (select 1 union all select i + 1 from n where "
-                        "i < 30000) insert into localita select 'f' || (i % 50) || '.jpg', "
-                        "'P' || i, 1, 2, 3, 4, 5, 6, i, i from n");
+        f.fill(kPlaces, 30000, "'f' || (i % 50) || '.jpg', 'P' || i, 1, 2, 3, 4, 5, 6, i, i");
         f.exec(kArea, "insert into AREA (AREA) values ('f1.jpg')");
         QVERIFY(exportArchives(f.folder.path()).done());
         f.exec(kPlaces, "delete from localita where rowid % 3 = 0");
         f.exec(kArea, "delete from AREA");
         f.exec(kXArea, "insert into AREA (AREA) values ('nuova.jpg')");
 
-        const char* files[] = {kArea, kPlaces, kXArea, kXPlaces};
         QList<QByteArray> before;
-        for (const char* file : files)
+        for (const char* file : kFiles)
             before << f.bytes(file);
         std::unique_ptr<SQLite::Database> holder;
         if (point == "lock") {
@@ -179,7 +201,7 @@ private slots:
         QCOMPARE(r.file, blamed);
         if (point == "lock") QVERIFY(r.problem().contains("in uso da un altro programma"));
         for (int i = 0; i < 4; ++i)
-            QVERIFY2(f.bytes(files[i]) == before[i], files[i]);
+            QVERIFY2(f.bytes(kFiles[i]) == before[i], kFiles[i]);
     }
 
     // After a failure at any step the archive under its name is whole and
@@ -197,9 +219,7 @@ private slots:
         QFETCH(QString, point);
         QFETCH(bool, replaced);
         Folder f;
-        f.exec(kPlaces, "with recursive n(i) as (select 1 union all select i + 1 from n where "
-                        "i < 20000) insert into localita select 'f.jpg', 'P' || i, 1, 2, 3, 4, 5, "
-                        "6, i, i from n");
+        f.fill(kPlaces, 20000, "'f.jpg', 'P' || i, 1, 2, 3, 4, 5, 6, i, i");
         f.exec(kPlaces, "delete from localita where rowid % 2 = 0");
         f.write("localitacomp.mdb", "left by an earlier run");
         const QStringList rows = f.rows(kPlaces, "localita");
@@ -221,6 +241,62 @@ private slots:
         else
             QCOMPARE(f.bytes("localitacomp.mdb"), QByteArray("left by an earlier run"));
     }
+    // An export or an import killed at random moments leaves every archive whole
+    // and holding either all it held before or all it holds after, both working
+    // files together.
+    void killedAtRandomLosesNothing_data() {
+        QTest::addColumn<QString>("work");
+        QTest::newRow("import") << "import";
+        QTest::newRow("export") << "export";
+    }
+    void killedAtRandomLosesNothing() {
+        QFETCH(QString, work);
+        // Exchange files holding every place, working files holding a third:
+        // an import adds two thirds, an export rewrites the exchange files.
+        Folder start;
+        start.fill(kXPlaces, 60000,
+                   "'f' || (i % 100) || '.jpg', 'P' || i, 1, 2, 3, 4, 5, 6, NULL, NULL");
+        start.exec(kXPlaces,
+                   "attach '" + start.path(kPlaces) + "' as w; attach '" + start.path(kXArea) +
+                       "' as xa; insert into w.localita select * from localita where rowid % 3 = "
+                       "0; insert into xa.AREA (AREA) select distinct AREA from localita");
+        const QString run = start.folder.file("run");
+        const auto fresh = [&] {
+            QDir(run).removeRecursively();
+            QDir().mkpath(run);
+            for (const char* file : kFiles)
+                QFile::copy(start.folder.file(file), run + "/" + file);
+        };
+        fresh();
+        const QList<qint64> before = state(run);
+        QElapsedTimer whole;
+        whole.start();
+        QProcess complete;
+        complete.start(VICTIM, {work, run});
+        QVERIFY(complete.waitForFinished(60000) && complete.exitCode() == 0);
+        // The moments to kill at fall anywhere within the time the work takes.
+        const int duration = static_cast<int>(whole.elapsed());
+        const QList<qint64> after = state(run);
+        QVERIFY(before != after);
+        int between = 0;
+        for (int round = 0; round < 4; ++round) {
+            fresh();
+            QProcess victim;
+            victim.start(VICTIM, {work, run});
+            QVERIFY(victim.waitForReadyRead(10000));
+            const int delay = QRandomGenerator::global()->bounded(duration);
+            QTest::qWait(delay);
+            victim.kill();
+            victim.waitForFinished();
+            const QList<qint64> now = state(run);
+            QVERIFY2(now == before || now == after,
+                     qPrintable(QStringLiteral("killed after %1 ms").arg(delay)));
+            between += now == before ? 1 : 0;
+        }
+        qInfo("%s of %d ms: %d of 4 kills found the archives as before", qPrintable(work), duration,
+              between);
+    }
+
     void pairChangeSpanningBothCommitsOrVanishes_data() {
         QTest::addColumn<bool>("fail");
         QTest::newRow("commits") << false;
