@@ -241,6 +241,7 @@ private slots:
         else
             QCOMPARE(f.bytes("localitacomp.mdb"), QByteArray("left by an earlier run"));
     }
+
     // An export or an import killed at random moments leaves every archive whole
     // and holding either all it held before or all it holds after, both working
     // files together.

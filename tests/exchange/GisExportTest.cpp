@@ -42,10 +42,6 @@ Ran run(const QString& program, const QStringList& args, const QString& folder) 
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-Ran exportCommand(const QString& folder, const QStringList& args) {
-    return run(QStringLiteral(ORVENA_PROGRAM), QStringList{"--esporta-gis"} + args, folder);
-}
-
 // The features ogrinfo lists: each field by name, and "POINT" as "x y".
 QList<QMap<QString, QString>> ogrFeatures(const QStringList& args) {
     const Ran r = run(QStringLiteral("ogrinfo"), QStringList{"-ro", "-q"} + args, QString());
@@ -79,7 +75,7 @@ private slots:
         atlas_ = std::make_unique<Workspace>();
         const QByteArray areaBefore = contents(atlas_->file("area.mdb"));
         const QByteArray placesBefore = contents(atlas_->file("localita.mdb"));
-        const Ran exported = exportCommand(atlas_->folder.path(), {"gis"});
+        const Ran exported = run(ORVENA_PROGRAM, {"--esporta-gis", "gis"}, atlas_->folder.path());
         QCOMPARE(exported.exitCode, 0);
         QCOMPARE(exported.out.count(QLatin1String("Scritto ")), 4 * 3 + 4);
         QVERIFY(exported.out.contains(QStringLiteral("Località esportate: 31")));
@@ -219,7 +215,7 @@ private slots:
                 "insert into localita (AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, LOMN, LOSE) "
                 "values ('x', 'SENZA', 'abc', 0, 0, 9, 0, 0), ('x', 'POLO', 95, 0, 0, 9, 0, 0)");
         }
-        const Ran r = exportCommand(ws.folder.path(), args);
+        const Ran r = run(ORVENA_PROGRAM, QStringList{"--esporta-gis"} + args, ws.folder.path());
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2((r.out + r.err).contains(says), qPrintable(r.out + r.err));
         QCOMPARE(QFileInfo::exists(ws.file("area.mdb")), archives);
