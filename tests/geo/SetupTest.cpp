@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <SQLiteCpp/SQLiteCpp.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace orvena;
@@ -31,15 +32,17 @@ const QStringList kRecordFields = {"AREA",   "COLA", "COLO", "PXLAO", "SECLAO", 
 const QStringList kFirstPoint = {"45", "30", "0", "9", "10", "0"};
 const QStringList kSecondPoint = {"45", "20", "0", "9", "25", "0"};
 const QStringList kExampleRecord = {"12", "10", "450", "163800", "300", "33000"};
+const QString kNew = QStringLiteral("nuova.jpg");
 
-// Every record named exactly name, as the texts of its fields.
-QList<QStringList> recordsNamed(RecordView* v, const QString& name) {
+// Every record of the area archive, or those named exactly name, as the texts
+// of their fields.
+QList<QStringList> records(RecordView* v, const QString& name = QString()) {
     QList<QStringList> out;
     v->setRecordSource(sql::kAreaAll);
     v->refresh();
     if (v->eof()) return out;
     for (v->moveFirst(); !v->eof(); v->moveNext()) {
-        if (v->text("AREA") != name) continue;
+        if (!name.isEmpty() && v->text("AREA") != name) continue;
         QStringList r;
         for (const QString& f : kRecordFields)
             r << v->text(f);
@@ -48,23 +51,9 @@ QList<QStringList> recordsNamed(RecordView* v, const QString& name) {
     return out;
 }
 
-// The calibration fields of a record from recordsNamed().
-QStringList calibrationOf(const QStringList& record) {
-    return record.mid(1, 6);
-}
-
-QStringList allRecords(RecordView* v) {
-    QStringList out;
-    v->setRecordSource(sql::kAreaAll);
-    v->refresh();
-    if (v->eof()) return out;
-    for (v->moveFirst(); !v->eof(); v->moveNext()) {
-        QStringList r;
-        for (const QString& f : kRecordFields)
-            r << v->text(f);
-        out << r.join('|');
-    }
-    return out;
+// The calibration fields of the first record named name.
+QStringList calibrationOf(RecordView* v, const QString& name) {
+    return records(v, name).value(0).mid(1, 6);
 }
 
 QStringList localitiesOf(RecordView* v, const QString& area) {
@@ -96,9 +85,18 @@ QString newSheet(Workspace& ws, const QString& name, const QString& folder = QSt
     return path;
 }
 
-// "Nuova Area" with path chosen in the file dialog.
-void openNewArea(Workspace& ws, const QString& path) {
-    ws.dialogs.queueFile(path);
+// The main window over the demo atlas, room made for a sheet; the new sheet
+// nuova.jpg lies in the working folder.
+MainWindow& startBesideNewSheet(Workspace& ws) {
+    if (newSheet(ws, kNew).isEmpty()) qFatal("nuova.jpg not written");
+    MainWindow& w = ws.start();
+    makeRoomForTheSheet(w);
+    return w;
+}
+
+// "Nuova Area" with path (nuova.jpg unless told) chosen in the file dialog.
+void openNewArea(Workspace& ws, const QString& path = QString()) {
+    ws.dialogs.queueFile(path.isEmpty() ? ws.file(kNew) : path);
     ws.window().mnapri->trigger();
 }
 
@@ -114,18 +112,16 @@ void takeSecondPointAndRegister(MainWindow& w) {
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
 }
 
-bool setupControlsShown(MainWindow& w) {
+// The set-up's controls shown and the viewing ones hidden (setup), or the
+// other way round.
+bool controlsFor(MainWindow& w, bool setup) {
+    QList<QWidget*> on{w.Label4, w.Label8, w.cmdregcor},
+        off{w.cmbloc, w.Label10, w.cmding, w.cmdrid};
     for (QLineEdit* b : w.coordinateBoxes())
-        if (!isShown(b)) return false;
-    return isShown(w.Label4) && isShown(w.Label8) && isShown(w.cmdregcor) && !isShown(w.cmbloc) &&
-           !isShown(w.Label10) && !isShown(w.cmding) && !isShown(w.cmdrid);
-}
-
-bool viewingControlsShown(MainWindow& w) {
-    for (QLineEdit* b : w.coordinateBoxes())
-        if (isShown(b)) return false;
-    return !isShown(w.Label4) && !isShown(w.Label8) && !isShown(w.cmdregcor) && isShown(w.cmbloc) &&
-           isShown(w.Label10) && isShown(w.cmding) && isShown(w.cmdrid);
+        on << b;
+    if (!setup) std::swap(on, off);
+    return std::all_of(on.begin(), on.end(), isShown) &&
+           std::none_of(off.begin(), off.end(), isShown);
 }
 
 bool hourglassDownAtEveryMessage(const ScriptedDialogs& d) {
@@ -160,7 +156,7 @@ private slots:
 
 void SetupTest::workedExampleThroughTheWindow_data() {
     QTest::addColumn<QString>("name");
-    QTest::newRow("jpeg") << "nuova.jpg";
+    QTest::newRow("jpeg") << kNew;
     QTest::newRow("bitmap") << "nuova.bmp";
     QTest::newRow("quotes and accents") << "cà \"nuova\" l'area.jpg";
 }
@@ -185,7 +181,7 @@ void SetupTest::workedExampleThroughTheWindow() {
     QCOMPARE(w.Image1->left(), 1080.0);
     QCOMPARE(w.Image1->top(), 840.0);
     QCOMPARE(w.f1ing->text(), QStringLiteral("100"));
-    QVERIFY(setupControlsShown(w));
+    QVERIFY(controlsFor(w, true));
     QCOMPARE(w.cmdregcor->text(), QStringLiteral("Esci"));
     QCOMPARE(w.state().setupStep, Flag::One);
     QCOMPARE(w.state().readoutEnabled, Flag::Zero);
@@ -201,7 +197,7 @@ void SetupTest::workedExampleThroughTheWindow() {
     takeSecondPointAndRegister(w);
     QCOMPARE(ws.dialogs.texts(), QStringList({kFirstPrompt, kSecondPrompt, kSetupDone}));
     QVERIFY(hourglassDownAtEveryMessage(ws.dialogs));
-    QVERIFY(viewingControlsShown(w));
+    QVERIFY(controlsFor(w, false));
     QCOMPARE(w.state().setupStep, Flag::Zero);
     QCOMPARE(w.state().readoutEnabled, Flag::One);
     QCOMPARE(boxTexts(w), QStringList(6, QString())); // the area was loaded
@@ -214,10 +210,10 @@ void SetupTest::workedExampleThroughTheWindow() {
     pointTo(w.Image1, 300, 450);
     QCOMPARE(w.Image1->toolTip(), QStringLiteral("Lat = 45:30: ,Lon = 9:10:"));
 
-    const auto records = recordsNamed(w.Data1, name);
-    QCOMPARE(records.size(), 1);
-    QCOMPARE(calibrationOf(records[0]), kExampleRecord);
-    QCOMPARE(records[0].mid(7), QStringList(4, QString())); // no links yet
+    const auto named = records(w.Data1, name);
+    QCOMPARE(named.size(), 1);
+    QCOMPARE(named[0].mid(1, 6), kExampleRecord);
+    QCOMPARE(named[0].mid(7), QStringList(4, QString())); // no links yet
 }
 
 // "Nuova Area" and a file chosen again while a set-up is under way.
@@ -247,14 +243,12 @@ void SetupTest::newAreaInEachState() {
     QFETCH(int, step);
     QFETCH(QString, message);
     Workspace ws;
-    const QString path = newSheet(ws, "nuova.jpg");
-    MainWindow& w = ws.start();
-    makeRoomForTheSheet(w);
+    MainWindow& w = startBesideNewSheet(ws);
     if (state == "deleting") {
         w.cmdregcor->setText(QStringLiteral("Elimina"));
         w.cmdregcor->show();
     } else if (state != "idle") {
-        openNewArea(ws, path);
+        openNewArea(ws);
         if (state == "second") takeFirstPoint(w);
         if (state == "refused") {
             typePoint(w, {"91"});
@@ -266,7 +260,7 @@ void SetupTest::newAreaInEachState() {
     typePoint(w, boxes);
     ws.dialogs.takeTexts();
 
-    openNewArea(ws, path);
+    openNewArea(ws);
     QCOMPARE(ws.dialogs.texts(), QStringList{message});
     QCOMPARE(w.cmdregcor->text(), caption);
     QVERIFY(isShown(w.cmdregcor));
@@ -282,7 +276,7 @@ void SetupTest::newAreaInEachState() {
         QCOMPARE(w.state().setupStep, Flag::Two);
         takeSecondPointAndRegister(w);
         QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
-        QCOMPARE(recordsNamed(w.Data1, "nuova.jpg").size(), 1);
+        QCOMPARE(records(w.Data1, kNew).size(), 1);
     }
 }
 
@@ -324,10 +318,8 @@ void SetupTest::firstPointChecked() {
     QFETCH(bool, accepted);
     QFETCH(QList<int>, stored);
     Workspace ws;
-    const QString path = newSheet(ws, "nuova.jpg");
-    MainWindow& w = ws.start();
-    makeRoomForTheSheet(w);
-    openNewArea(ws, path);
+    MainWindow& w = startBesideNewSheet(ws);
+    openNewArea(ws);
     ws.dialogs.takeTexts();
     setPoint(w, boxes);
     clickAt(w.Image1, 300, 450);
@@ -347,26 +339,24 @@ void SetupTest::firstPointChecked() {
     QCOMPARE(w.cmdregcor->text(), QStringLiteral("Esci"));
     QCOMPARE(ws.dialogs.texts().size(), 1);
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
-    QVERIFY(viewingControlsShown(w));
+    QVERIFY(controlsFor(w, false));
     QCOMPARE(w.state().setupStep, Flag::Zero);
-    QVERIFY(recordsNamed(w.Data1, "nuova.jpg").isEmpty());
+    QVERIFY(records(w.Data1, kNew).isEmpty());
 }
 
 void SetupTest::exitEndsTheSetup() {
     Workspace ws;
-    const QString path = newSheet(ws, "nuova.jpg");
-    MainWindow& w = ws.start();
-    makeRoomForTheSheet(w);
-    const QStringList before = allRecords(w.Data1);
-    openNewArea(ws, path);
+    MainWindow& w = startBesideNewSheet(ws);
+    const auto before = records(w.Data1);
+    openNewArea(ws);
     typePoint(w, {"44", "1"});
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
 
-    QVERIFY(viewingControlsShown(w));
+    QVERIFY(controlsFor(w, false));
     QCOMPARE(w.state().setupStep, Flag::Zero);
     QCOMPARE(w.state().readoutEnabled, Flag::Zero); // until an area is loaded
     QCOMPARE(ws.dialogs.texts(), QStringList{kFirstPrompt});
-    QCOMPARE(allRecords(w.Data1), before);
+    QCOMPARE(records(w.Data1), before);
     // The boxes keep what was typed for the next set-up.
     QCOMPARE(boxTexts(w), QStringList({"44", "1", "", "", "", ""}));
     // No read-out until an area is chosen.
@@ -409,9 +399,7 @@ void SetupTest::registerRefusedKeepsWaiting() {
     QFETCH(bool, secondClicked);
     QFETCH(QString, message);
     Workspace ws;
-    const QString path = newSheet(ws, "nuova.jpg");
-    MainWindow& w = ws.start();
-    makeRoomForTheSheet(w);
+    MainWindow& w = startBesideNewSheet(ws);
     if (!secondClicked) {
         // An earlier set-up's second click must not serve the next one.
         openNewArea(ws, newSheet(ws, "prima.jpg"));
@@ -419,8 +407,8 @@ void SetupTest::registerRefusedKeepsWaiting() {
         takeSecondPointAndRegister(w);
         QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
     }
-    const QStringList before = allRecords(w.Data1);
-    openNewArea(ws, path);
+    const auto before = records(w.Data1);
+    openNewArea(ws);
     setPoint(w, first);
     clickAt(w.Image1, 300, 450);
     QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
@@ -435,10 +423,10 @@ void SetupTest::registerRefusedKeepsWaiting() {
     other.reset();
 
     QCOMPARE(ws.dialogs.texts(), QStringList{message});
-    QCOMPARE(allRecords(w.Data1), before);
+    QCOMPARE(records(w.Data1), before);
     QCOMPARE(w.state().setupStep, Flag::Two);
     QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
-    QVERIFY(setupControlsShown(w));
+    QVERIFY(controlsFor(w, true));
     QCOMPARE(boxTexts(w), second);
     if (first != kFirstPoint) return;
 
@@ -447,7 +435,7 @@ void SetupTest::registerRefusedKeepsWaiting() {
     typePoint(w, kSecondPoint);
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
     QCOMPARE(ws.dialogs.texts(), QStringList({message, kSetupDone}));
-    QCOMPARE(calibrationOf(recordsNamed(w.Data1, "nuova.jpg").value(0)), kExampleRecord);
+    QCOMPARE(calibrationOf(w.Data1, kNew), kExampleRecord);
 }
 
 void SetupTest::boxesLeftEmptyOrOne_data() {
@@ -479,10 +467,8 @@ void SetupTest::boxesLeftEmptyOrOne() {
     QFETCH(QString, seclao);
     QFETCH(QString, secloo);
     Workspace ws;
-    const QString path = newSheet(ws, "nuova.jpg");
-    MainWindow& w = ws.start();
-    makeRoomForTheSheet(w);
-    openNewArea(ws, path);
+    MainWindow& w = startBesideNewSheet(ws);
+    openNewArea(ws);
     setPoint(w, first);
     clickAt(w.Image1, 300, 450);
     QCOMPARE(boxTexts(w), firstShown);
@@ -493,7 +479,7 @@ void SetupTest::boxesLeftEmptyOrOne() {
     // boxes themselves are emptied by the loading of the new area.
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
     QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
-    const QStringList record = calibrationOf(recordsNamed(w.Data1, "nuova.jpg").value(0));
+    const QStringList record = calibrationOf(w.Data1, kNew);
     QCOMPARE(record.value(3), seclao);
     QCOMPARE(record.value(5), secloo);
     const auto& dms = w.state().secondPointDms;
@@ -514,8 +500,8 @@ void SetupTest::existingArea() {
     Workspace ws;
     const QString sheet = QStringLiteral("valfonda_ne.bmp");
     MainWindow& w = ws.start();
-    const QStringList before = allRecords(w.Data1);
-    const QStringList oldRecord = recordsNamed(w.Data1, sheet).value(0);
+    const auto before = records(w.Data1);
+    const QStringList oldRecord = records(w.Data1, sheet).value(0);
     const QStringList places = localitiesOf(w.Data2, sheet);
     QVERIFY(!places.isEmpty());
     QVERIFY(!oldRecord.mid(7).join(QString()).isEmpty()); // it has neighbours
@@ -539,20 +525,20 @@ void SetupTest::existingArea() {
         QVERIFY(!isShown(w.cmdregcor));
         QCOMPARE(w.state().readoutEnabled, Flag::Zero);
         QCOMPARE(w.Data1->text("AREA"), sheet); // left on the existing record
-        QCOMPARE(recordsNamed(w.Data1, sheet).value(0), oldRecord);
+        QCOMPARE(records(w.Data1, sheet).value(0), oldRecord);
         return;
     }
     takeFirstPoint(w);
     takeSecondPointAndRegister(w);
     QCOMPARE(ws.dialogs.texts(),
              QStringList({kAreaExists, kFirstPrompt, kSecondPrompt, kSetupDone}));
-    const auto records = recordsNamed(w.Data1, sheet);
-    QCOMPARE(records.size(), 1);
-    QCOMPARE(calibrationOf(records[0]), kExampleRecord);
-    QCOMPARE(records[0].mid(7), oldRecord.mid(7)); // the links stay
+    const auto named = records(w.Data1, sheet);
+    QCOMPARE(named.size(), 1);
+    QCOMPARE(named[0].mid(1, 6), kExampleRecord);
+    QCOMPARE(named[0].mid(7), oldRecord.mid(7)); // the links stay
     QCOMPARE(localitiesOf(w.Data2, sheet), places);
     QCOMPARE(combo::lines(w.f1area), listed); // the list is not read again
-    QCOMPARE(allRecords(w.Data1).size(), before.size() + 1);
+    QCOMPARE(records(w.Data1).size(), before.size() + 1);
 }
 
 void SetupTest::imageChosenElsewhere_data() {
@@ -628,7 +614,7 @@ void SetupTest::imageChosenElsewhere() {
     takeFirstPoint(w);
     takeSecondPointAndRegister(w);
     QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
-    QCOMPARE(calibrationOf(recordsNamed(w.Data1, name).value(0)), kExampleRecord);
+    QCOMPARE(calibrationOf(w.Data1, name), kExampleRecord);
     QCOMPARE(w.Image1->size(), QSize(700, 600)); // loaded from the working folder
 }
 
@@ -641,11 +627,9 @@ void SetupTest::clickGivesTheLocalityEditorItsPosition_data() {
 void SetupTest::clickGivesTheLocalityEditorItsPosition() {
     QFETCH(bool, duringSetup);
     Workspace ws;
-    const QString path = newSheet(ws, "nuova.jpg");
-    MainWindow& w = ws.start();
-    makeRoomForTheSheet(w);
+    MainWindow& w = startBesideNewSheet(ws);
     if (duringSetup) {
-        openNewArea(ws, path);
+        openNewArea(ws);
         takeFirstPoint(w);
     } else {
         Workspace::choose(w.f1area, demo::demoSheets()[0].name);
