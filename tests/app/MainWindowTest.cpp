@@ -42,24 +42,20 @@ void activate(QWidget* w) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void everyControlIsFoundByName_data();
-    void everyControlIsFoundByName();
-    void menuInOrder();
+    void controlsAndMenuInPlace();
     void messageBoxesInItalianWithinTheScreen_data();
     void messageBoxesInItalianWithinTheScreen();
     void startUpOverDamagedFiles_data();
     void startUpOverDamagedFiles();
     void activationRunsOnReturnFromProgramWindowsOnly();
-    void plusAndMinusAreSwallowed_data();
     void plusAndMinusAreSwallowed();
     void esciAndClosingEndTheProgram_data();
     void esciAndClosingEndTheProgram();
 };
 
-void MainWindowTest::everyControlIsFoundByName_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("left"); // twips, -1 where the place does not matter
-    QTest::addColumn<int>("top");
+// Every control is found by its name, placed where it was drawn (twips, -1
+// where the place does not matter); the menu reads in order.
+void MainWindowTest::controlsAndMenuInPlace() {
     const struct {
         const char* name;
         int left, top;
@@ -80,27 +76,16 @@ void MainWindowTest::everyControlIsFoundByName_data() {
         {"d1ovest", -1, -1},     {"d2loc", -1, -1},       {"d2py", -1, -1},
         {"d3localita", -1, -1},  {"d4secloo", -1, -1},
     };
-    for (const auto& c : controls)
-        QTest::newRow(c.name) << QString::fromLatin1(c.name) << c.left << c.top;
-}
-
-void MainWindowTest::everyControlIsFoundByName() {
-    QFETCH(QString, name);
-    QFETCH(int, left);
-    QFETCH(int, top);
     Workspace ws;
     MainWindow& w = ws.start();
-    QObject* found = w.findChild<QObject*>(name);
-    QVERIFY2(found, qPrintable(name));
-    if (left < 0) return;
-    auto* widget = qobject_cast<QWidget*>(found);
-    QVERIFY(widget);
-    QCOMPARE(widget->pos(), QPoint(twips::toPixels(left), twips::toPixels(top)));
-}
-
-void MainWindowTest::menuInOrder() {
-    Workspace ws;
-    MainWindow& w = ws.start();
+    for (const auto& c : controls) {
+        QObject* found = w.findChild<QObject*>(QString::fromLatin1(c.name));
+        QVERIFY2(found, c.name);
+        if (c.left < 0) continue;
+        auto* widget = qobject_cast<QWidget*>(found);
+        QVERIFY2(widget, c.name);
+        QCOMPARE(widget->pos(), QPoint(twips::toPixels(c.left), twips::toPixels(c.top)));
+    }
     QStringList captions;
     for (QAction* top : w.menuBar()->actions()) {
         captions << top->text();
@@ -328,27 +313,19 @@ void MainWindowTest::activationRunsOnReturnFromProgramWindowsOnly() {
     QCOMPARE(ws.dialogs.texts(), QStringList());
 }
 
-void MainWindowTest::plusAndMinusAreSwallowed_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("plus") << "4+5"
-                          << "45";
-    QTest::newRow("minus") << "-12"
-                           << "12";
-    QTest::newRow("digits and letters pass") << "9a,5"
-                                             << "9a,5";
-}
-
 void MainWindowTest::plusAndMinusAreSwallowed() {
-    QFETCH(QString, typed);
-    QFETCH(QString, shown);
     Workspace ws;
     MainWindow& w = ws.start();
     activate(&w);
     w.grlaf1->show();
     w.grlaf1->setFocus();
-    QTest::keyClicks(w.grlaf1, typed);
-    QCOMPARE(w.grlaf1->text(), shown);
+    const QList<std::pair<QString, QString>> typedShown{
+        {"4+5", "45"}, {"-12", "12"}, {"9a,5", "9a,5"}}; // digits and letters pass
+    for (const auto& [typed, shown] : typedShown) {
+        w.grlaf1->clear();
+        QTest::keyClicks(w.grlaf1, typed);
+        QCOMPARE(w.grlaf1->text(), shown);
+    }
 }
 
 void MainWindowTest::esciAndClosingEndTheProgram_data() {
