@@ -74,7 +74,6 @@ void interruptWrite(const QString& path) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
-
     // Every control is found by its name, placed where it was drawn (twips, -1
     // where the place does not matter); the menu reads in order.
     void controlsAndMenuInPlace() {

