@@ -61,11 +61,6 @@ private slots:
         QTest::addColumn<int>("error"); // -1: calibrated
         QTest::addColumn<float>("cola");
         QTest::addColumn<float>("colo");
-        const auto refused = [](const char* tag, Dms lat, Dms lon, CalibrationError error) {
-            QTest::newRow(tag) << kFirst << point(9300, 7650, lat, lon) << int(error) << 0.0f
-                               << 0.0f;
-        };
-        QTest::newRow("example") << kFirst << kSecond << -1 << 12.0f << 10.0f;
         QTest::newRow("second point above-left") << kSecond << kFirst << -1 << 12.0f << 10.0f;
         QTest::newRow("same x: longitude scale 100")
             << kFirst << point(300, 7650, {45, 20, 0}, {9, 25, 0}) << -1 << 12.0f << 100.0f;
@@ -73,10 +68,10 @@ private slots:
             << kFirst << point(9300, 450, {45, 20, 0}, {9, 25, 0}) << -1 << 100.0f << 10.0f;
         QTest::newRow("angles typed the other way")
             << kFirst << point(9300, 7650, {45, 40, 0}, {8, 55, 0}) << -1 << -12.0f << -10.0f;
-        refused("same latitude", {45, 30, 0}, {9, 25, 0}, CalibrationError::SameLatitude);
-        refused("same longitude", {45, 20, 0}, {9, 10, 0}, CalibrationError::SameLongitude);
-        refused("degrees 600000", {600000, 0, 0}, {9, 25, 0}, CalibrationError::Overflow);
-        refused("difference overflows", {-596523, 0, 0}, {9, 25, 0}, CalibrationError::Overflow);
+        // Equal angles and overflowing differences are refused through the
+        // window's set-up; this one cannot be typed there.
+        QTest::newRow("degrees 600000") << kFirst << point(9300, 7650, {600000, 0, 0}, {9, 25, 0})
+                                        << int(CalibrationError::Overflow) << 0.0f << 0.0f;
     }
     void calibrate() {
         QFETCH(ReferencePoint, first);
