@@ -29,18 +29,15 @@ private slots:
     void bareFileName_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("name");
-        QTest::newRow("backslashes") << "C:\\carte\\foglio12.gif"
-                                     << "foglio12.gif";
-        QTest::newRow("slashes") << "/home/carte/foglio12.gif"
-                                 << "foglio12.gif";
-        QTest::newRow("both") << "C:/carte\\vecchie/foglio 3.jpg"
-                              << "foglio 3.jpg";
-        QTest::newRow("no folder stays whole") << "foglio12.gif"
-                                               << "foglio12.gif";
-        QTest::newRow("quotes kept") << "/c/sant'anna \"1\".bmp"
-                                     << "sant'anna \"1\".bmp";
-        QTest::newRow("a folder only") << "/home/carte/"
-                                       << "";
+        const auto row = [](const char* tag, const char* path, const char* name) {
+            QTest::newRow(tag) << QString::fromUtf8(path) << QString::fromUtf8(name);
+        };
+        row("backslashes", "C:\\carte\\foglio12.gif", "foglio12.gif");
+        row("slashes", "/home/carte/foglio12.gif", "foglio12.gif");
+        row("both", "C:/carte\\vecchie/foglio 3.jpg", "foglio 3.jpg");
+        row("no folder stays whole", "foglio12.gif", "foglio12.gif");
+        row("quotes kept", "/c/sant'anna \"1\".bmp", "sant'anna \"1\".bmp");
+        row("a folder only", "/home/carte/", "");
     }
     void bareFileName() {
         QFETCH(QString, path);
