@@ -148,19 +148,35 @@ private slots:
     void save_data() {
         QTest::addColumn<bool>("mark");
         QTest::addColumn<QString>("name");
-        QTest::newRow("a .jpg name after a marking") << true << QStringLiteral("mappa.jpg");
-        QTest::newRow("before any marking: the blank canvas")
-            << false << QStringLiteral("vuota.bmp");
-        QTest::newRow("cancelled: nothing written") << true << QString();
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("a .jpg name after a marking") << true << "mappa.jpg" << false;
+        QTest::newRow("before any marking: the blank canvas") << false << "vuota.bmp" << false;
+        QTest::newRow("cancelled: nothing written") << true << QString() << false;
+        QTest::newRow("a folder that does not exist") << true << "manca/mappa.bmp" << true;
+        QTest::newRow("the name of a folder") << true << "cartella" << true;
+        QTest::newRow("a read-only folder") << true << "protetta/mappa.bmp" << true;
     }
 
     // What the canvas holds is written as a bitmap under the name as typed, and
-    // the hourglass is back afterwards; a cancel writes nothing.
+    // the hourglass is back afterwards; a cancel writes nothing. A save that
+    // fails says so and damages nothing: an older file of that name stays.
     void save() {
         QFETCH(bool, mark);
         QFETCH(QString, name);
+        QFETCH(bool, fails);
+#ifdef Q_OS_UNIX
+        if (name.startsWith(QStringLiteral("protetta")) && ::geteuid() == 0)
+            QSKIP("the superuser writes into read-only folders");
+#endif
         Workspace ws;
         MainWindow& w = ws.start();
+        QVERIFY(QDir(ws.folder.path()).mkpath(QStringLiteral("cartella/sotto")));
+        const QString folder = ws.file(QStringLiteral("protetta"));
+        QVERIFY(QDir().mkpath(folder));
+        QFile older(folder + QStringLiteral("/mappa.bmp"));
+        QVERIFY(older.open(QIODevice::WriteOnly) && older.write("prima") == 5);
+        older.close();
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         Workspace::choose(w.f1area, kNE);
         if (mark) Workspace::choose(w.cmbloc, QStringLiteral("VILLAFREDDA"));
         const QStringList before = QDir(ws.folder.path()).entryList(QDir::Files);
@@ -168,12 +184,19 @@ private slots:
 
         QTest::mouseClick(w.cmdsalva, Qt::LeftButton);
 
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
         QCOMPARE(ws.dialogs.lastFileTitle(),
                  QStringLiteral("Inserisci il nome dell'immagine da salvare"));
         QCOMPARE(ws.dialogs.lastFileFilter(), QStringLiteral("*.*"));
-        QCOMPARE(ws.dialogs.texts(), QStringList());
+        QCOMPARE(ws.dialogs.texts(), fails ? QStringList{kSaveFailed} : QStringList());
         QVERIFY(!hourglass::isBusy());
-        if (name.isNull()) {
+        if (fails) QVERIFY(!ws.dialogs.shown().at(0).hourglassBusy);
+        QVERIFY(QFileInfo(ws.file(QStringLiteral("cartella/sotto"))).isDir());
+        QVERIFY(!QFileInfo::exists(ws.file(QStringLiteral("manca"))));
+        QVERIFY(older.open(QIODevice::ReadOnly));
+        QCOMPARE(older.readAll(), QByteArray("prima"));
+        if (fails || name.isNull()) {
             QCOMPARE(QDir(ws.folder.path()).entryList(QDir::Files), before);
             return;
         }
@@ -190,44 +213,6 @@ private slots:
         }
         QCOMPARE(QDir(ws.folder.path()).entryList({name + QStringLiteral("*")}),
                  QStringList{name}); // no temporary file left beside it
-    }
-
-    void failedSave_data() {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("a folder that does not exist") << QStringLiteral("manca/mappa.bmp");
-        QTest::newRow("the name of a folder") << QStringLiteral("cartella");
-        QTest::newRow("a read-only folder") << QStringLiteral("protetta/mappa.bmp");
-    }
-
-    // A save that fails says so, with the hourglass back, and damages nothing:
-    // an older file of that name stays as it was.
-    void failedSave() {
-        QFETCH(QString, name);
-#ifdef Q_OS_UNIX
-        if (name.startsWith(QStringLiteral("protetta")) && ::geteuid() == 0)
-            QSKIP("the superuser writes into read-only folders");
-#endif
-        Workspace ws;
-        MainWindow& w = ws.start();
-        QVERIFY(QDir(ws.folder.path()).mkpath(QStringLiteral("cartella/sotto")));
-        const QString folder = ws.file(QStringLiteral("protetta"));
-        QVERIFY(QDir().mkpath(folder));
-        QFile older(folder + QStringLiteral("/mappa.bmp"));
-        QVERIFY(older.open(QIODevice::WriteOnly) && older.write("prima") == 5);
-        older.close();
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        Workspace::choose(w.f1area, kNE);
-        Workspace::choose(w.cmbloc, QStringLiteral("VILLAFREDDA"));
-        ws.dialogs.queueFile(name);
-        QTest::mouseClick(w.cmdsalva, Qt::LeftButton);
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
-        QCOMPARE(ws.dialogs.texts(), QStringList{kSaveFailed});
-        QVERIFY(!ws.dialogs.shown().at(0).hourglassBusy);
-        QVERIFY(QFileInfo(ws.file(QStringLiteral("cartella/sotto"))).isDir());
-        QVERIFY(!QFileInfo::exists(ws.file(QStringLiteral("manca"))));
-        QVERIFY(older.open(QIODevice::ReadOnly));
-        QCOMPARE(older.readAll(), QByteArray("prima"));
     }
 };
 
