@@ -88,160 +88,153 @@ QStringList anglesWith(qsizetype i, const QString& v) {
     return out;
 }
 
+// A change the editor refuses: the angle box typed with value (box -1: none),
+// f2px typed, the map clicked or not first, and the one message.
+struct Refusal {
+    const char* tag;
+    QString button, name;
+    int box;
+    QString value, px;
+    bool taken;
+    QString message, area = kNE;
+};
+
+// A change made: the places chosen in cmbloc in order, then the name and the
+// angles typed over the choice unless empty, the map clicked unless at
+// (-1, -1), and f2px left as px; afterwards the place stored under storedName,
+// as its line (empty when gone). Lists are joined by '|'.
+struct Change {
+    const char* tag;
+    QString button, choose, name, angles;
+    QPoint taken;
+    QString px, storedName, stored;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Refusal)
+Q_DECLARE_METATYPE(Change)
 
 class LocalityEditorTest : public QObject {
     Q_OBJECT
 private slots:
     void refusedChangeWritesNothing_data() {
-        for (const char* column : {"button", "area", "name", "px", "message"})
-            QTest::addColumn<QString>(column);
-        QTest::addColumn<QStringList>("angles");
-        QTest::addColumn<bool>("taken");
-        // box: the angle box typed with value, -1 for none.
-        auto row = [](const char* tag, const char* button, const QString& name, int box,
-                      const char* value, const char* px, bool taken, const QString& message,
-                      const QString& area = kNE) {
-            QTest::newRow(tag) << button << area << name << px << message
-                               << (box < 0 ? kAngles : anglesWith(box, value)) << taken;
-        };
+        QTest::addColumn<Refusal>("r");
         const QString degLat = QStringLiteral("Gradi latitudine errati.");
         const QString noPx = QStringLiteral("Manca la posizione in pixel.");
         const QString missing = QStringLiteral("Località inesistente.");
-        row("no area", "ins", "nuovo", -1, "", "300", true, "Manca nome file Area", "");
-        row("no name", "mod", "", -1, "", "300", true, "Manca Località");
-        row("lat degrees 91, insert", "ins", "nuovo", 0, "91", "300", true, degLat);
-        row("lat degrees 91, modify", "mod", kVilla, 0, "91", "300", true, degLat);
-        row("lat degrees 181, delete", "ann", kVilla, 0, "181", "", false, degLat);
-        row("lat degrees 180, delete passes the checks", "ann", "nessuno", 0, "180", "", false,
-            missing);
-        row("lat minutes 61", "ins", "nuovo", 1, "61", "300", true, "Minuti latitudine errati.");
-        row("lat seconds -1", "ins", "nuovo", 2, "-1", "300", true, "Secondi latitudine errati.");
-        row("lon degrees 181", "ins", "nuovo", 3, "181", "300", true, "Gradi longitudine errati.");
-        row("lon minutes not a number", "mod", kVilla, 4, "abc", "300", true,
-            "Minuti longitudine errati.");
-        row("lon seconds 1e400", "ins", "nuovo", 5, "1e400", "300", true,
-            "Secondi longitudine errati.");
-        row("empty box, modify", "mod", kVilla, 1, "", "300", true, "Minuti latitudine errati.");
-        row("insert, empty px", "ins", "nuovo", -1, "", "", true, noPx);
-        row("insert, px typed but nothing taken", "ins", "nuovo", -1, "", "300", false, noPx);
-        row("modify, px 0", "mod", kVilla, -1, "", "0", true, noPx);
-        row("insert, existing name in lower case", "ins", "villafredda", -1, "", "300", true,
-            "Località già esistente.");
-        row("modify, unknown", "mod", "nessuno", -1, "", "1", true, missing);
-        row("delete, quotes", "ann", "VILLAFREDDA\" or \"1\"=\"1", -1, "", "", false, missing);
-        row("modify, area in other letters", "mod", kVilla, -1, "", "1", true, missing,
-            kNE.toUpper());
+        const QString quotes = QStringLiteral("VILLAFREDDA\" or \"1\"=\"1");
+        const Refusal rows[] = {
+            {"no area", "ins", "nuovo", -1, "", "300", true, "Manca nome file Area", ""},
+            {"no name", "mod", "", -1, "", "300", true, "Manca Località"},
+            {"lat degrees 91, insert", "ins", "nuovo", 0, "91", "300", true, degLat},
+            {"lat degrees 91, modify", "mod", kVilla, 0, "91", "300", true, degLat},
+            {"lat degrees 181, delete", "ann", kVilla, 0, "181", "", false, degLat},
+            {"lat degrees 180, delete passes the checks", "ann", "nessuno", 0, "180", "", false,
+             missing},
+            {"lat minutes 61", "ins", "nuovo", 1, "61", "300", true, "Minuti latitudine errati."},
+            {"lat seconds -1", "ins", "nuovo", 2, "-1", "300", true, "Secondi latitudine errati."},
+            {"lon degrees 181", "ins", "nuovo", 3, "181", "300", true, "Gradi longitudine errati."},
+            {"lon minutes not a number", "mod", kVilla, 4, "abc", "300", true,
+             "Minuti longitudine errati."},
+            {"lon seconds 1e400", "ins", "nuovo", 5, "1e400", "300", true,
+             "Secondi longitudine errati."},
+            {"empty box, modify", "mod", kVilla, 1, "", "300", true, "Minuti latitudine errati."},
+            {"insert, empty px", "ins", "nuovo", -1, "", "", true, noPx},
+            {"insert, px typed but nothing taken", "ins", "nuovo", -1, "", "300", false, noPx},
+            {"modify, px 0", "mod", kVilla, -1, "", "0", true, noPx},
+            {"insert, existing name in lower case", "ins", "villafredda", -1, "", "300", true,
+             "Località già esistente."},
+            {"modify, unknown", "mod", "nessuno", -1, "", "1", true, missing},
+            {"delete, quotes", "ann", quotes, -1, "", "", false, missing},
+            {"modify, area in other letters", "mod", kVilla, -1, "", "1", true, missing,
+             kNE.toUpper()}};
+        for (const Refusal& row : rows)
+            QTest::newRow(row.tag) << row;
     }
 
     // Each refusal shows its one message with the pointer back to normal and
     // leaves the file as it was; the name is upper-cased all the same.
     void refusedChangeWritesNothing() {
-        QFETCH(QString, button);
-        QFETCH(QString, area);
-        QFETCH(QString, name);
-        QFETCH(QStringList, angles);
-        QFETCH(QString, px);
-        QFETCH(bool, taken);
-        QFETCH(QString, message);
+        QFETCH(Refusal, r);
         Workspace ws;
         MainWindow& w = ws.start();
         LocalityEditor& e = openEditor(w);
         Workspace::choose(e.cmbarea, kNE);
-        if (taken) takePosition(w, e, 300, 450);
-        combo::setText(e.cmbarea, area);
-        setBoxes(e, name, angles, px);
+        if (r.taken) takePosition(w, e, 300, 450);
+        combo::setText(e.cmbarea, r.area);
+        setBoxes(e, r.name, r.box < 0 ? kAngles : anglesWith(r.box, r.value), r.px);
         const QByteArray before = bytesOf(ws);
         ws.dialogs.takeTexts();
 
-        e.findChild<QPushButton*>("cmd" + button)->click();
-        QCOMPARE(ws.dialogs.texts(), QStringList{message});
+        e.findChild<QPushButton*>("cmd" + r.button)->click();
+        QCOMPARE(ws.dialogs.texts(), QStringList{r.message});
         QVERIFY(!ws.dialogs.shown().back().hourglassBusy);
         QCOMPARE(bytesOf(ws), before);
-        QCOMPARE(combo::text(e.cmbloc), name.toUpper());
+        QCOMPARE(combo::text(e.cmbloc), r.name.toUpper());
     }
 
     void changes_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("choose"); // places chosen in cmbloc, in order
-        QTest::addColumn<QString>("name");       // typed over the choice, unless empty
-        QTest::addColumn<QStringList>("angles"); // typed over the choice, unless empty
-        QTest::addColumn<QPoint>("taken");       // the map click, if any
-        QTest::addColumn<QString>("px");         // f2px as the user leaves it
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("storedName");
-        QTest::addColumn<QStringList>("stored");
-        auto row = [](const char* tag, const char* button, const QStringList& choose,
-                      const QString& name, const QStringList& angles, QPoint taken, const char* px,
-                      const QString& storedName, const QString& stored) {
-            const QString message = QStringLiteral("Località %1 correttamente")
-                                        .arg(button == QLatin1String("ins")   ? "inserita"
-                                             : button == QLatin1String("mod") ? "modificata"
-                                                                              : "eliminata");
-            QTest::newRow(tag) << button << choose << name << angles << taken << px << message
-                               << storedName
-                               << (stored.isEmpty() ? QStringList() : QStringList{stored});
-        };
+        QTest::addColumn<Change>("c");
         const QPoint none(-1, -1), at(300, 450);
         const QString longName = QString(10000, 'x') + "\" or \"1\"=\"1'";
         const QString noPlace = QStringLiteral("SENZA POSTO");
-        row("insert, lower case, no angles: all 1", "ins", {}, "cà nuova",
-            QStringList(6, QString()), at, "300", "CÀ NUOVA", "1 1 1 1 1 1 300 450");
-        row("insert, bounds included, halves to even", "ins", {}, "nuovo",
-            {"90", "60", "60", "180", "12,5", "13,5"}, at, "300", "NUOVO",
-            "90 60 60 180 12 14 300 450");
-        row("insert, position 0", "ins", {}, "nuovo", kAngles, QPoint(0, 0), "0", "NUOVO",
-            "45 20 10 9 50 5 0 0");
-        row("insert beside a name in other letters", "ins", {}, "rocca alta", kAngles, at, "300",
-            "ROCCA ALTA", "45 20 10 9 50 5 300 450");
-        row("insert, long name with quotes", "ins", {}, longName, kAngles, at, "300",
-            longName.toUpper(), "45 20 10 9 50 5 300 450");
-        row("modify without a click keeps the position", "mod", {kVilla}, "", anglesWith(0, "46"),
-            none, "14064", kVilla, "46 20 10 9 50 5 14064 5110");
-        row("modify, empty px", "mod", {kVilla}, "", {}, none, "", kVilla,
-            "45 26 54 9 51 12 14064 5110");
-        row("modify with a click", "mod", {kVilla}, "", {}, at, "300", kVilla,
-            "45 26 54 9 51 12 300 450");
-        row("modify a place without position, chosen after one with", "mod", {kVilla, noPlace}, "",
-            anglesWith(0, "46"), none, "", noPlace, "46 20 10 9 50 5 null null");
-        row("modify a name typed after choosing another: its own position", "mod", {kVilla},
-            "senza posto", anglesWith(0, "46"), none, "14064", noPlace,
-            "46 20 10 9 50 5 null null");
-        row("delete", "ann", {kVilla}, "", {}, none, "14064", kVilla, "");
+        const QString all = kAngles.join(u'|'), lat46 = anglesWith(0, "46").join(u'|');
+        const Change rows[] = {
+            {"insert, lower case, no angles: all 1", "ins", "", "cà nuova", "|||||", at, "300",
+             "CÀ NUOVA", "1 1 1 1 1 1 300 450"},
+            {"insert, bounds included, halves to even", "ins", "", "nuovo",
+             "90|60|60|180|12,5|13,5", at, "300", "NUOVO", "90 60 60 180 12 14 300 450"},
+            {"insert, position 0", "ins", "", "nuovo", all, QPoint(0, 0), "0", "NUOVO",
+             "45 20 10 9 50 5 0 0"},
+            {"insert beside a name in other letters", "ins", "", "rocca alta", all, at, "300",
+             "ROCCA ALTA", "45 20 10 9 50 5 300 450"},
+            {"insert, long name with quotes", "ins", "", longName, all, at, "300",
+             longName.toUpper(), "45 20 10 9 50 5 300 450"},
+            {"modify without a click keeps the position", "mod", kVilla, "", lat46, none, "14064",
+             kVilla, "46 20 10 9 50 5 14064 5110"},
+            {"modify, empty px", "mod", kVilla, "", "", none, "", kVilla,
+             "45 26 54 9 51 12 14064 5110"},
+            {"modify with a click", "mod", kVilla, "", "", at, "300", kVilla,
+             "45 26 54 9 51 12 300 450"},
+            {"modify a place without position, chosen after one with", "mod",
+             kVilla + "|" + noPlace, "", lat46, none, "", noPlace, "46 20 10 9 50 5 null null"},
+            {"modify a name typed after choosing another: its own position", "mod", kVilla,
+             "senza posto", lat46, none, "14064", noPlace, "46 20 10 9 50 5 null null"},
+            {"delete", "ann", kVilla, "", "", none, "14064", kVilla, ""}};
+        for (const Change& row : rows)
+            QTest::newRow(row.tag) << row;
     }
 
     void changes() {
-        QFETCH(QString, button);
-        QFETCH(QStringList, choose);
-        QFETCH(QString, name);
-        QFETCH(QStringList, angles);
-        QFETCH(QPoint, taken);
-        QFETCH(QString, px);
-        QFETCH(QString, message);
-        QFETCH(QString, storedName);
-        QFETCH(QStringList, stored);
+        QFETCH(Change, c);
+        const QStringList stored = c.stored.isEmpty() ? QStringList() : QStringList{c.stored};
+        const QString done = c.button == "ins"   ? "inserita"
+                             : c.button == "mod" ? "modificata"
+                                                 : "eliminata";
         Workspace ws;
         MainWindow& w = ws.start();
         addPlace(w, "Rocca Alta", 100.0, 200.0);
         addPlace(w, "SENZA POSTO", QVariant(), QVariant());
         LocalityEditor& e = openEditor(w);
         Workspace::choose(e.cmbarea, kNE);
-        for (const QString& place : choose)
+        for (const QString& place : c.choose.split(u'|', Qt::SkipEmptyParts))
             Workspace::choose(e.cmbloc, place);
-        if (!name.isEmpty()) combo::setText(e.cmbloc, name);
+        if (!c.name.isEmpty()) combo::setText(e.cmbloc, c.name);
+        const QStringList angles = c.angles.isEmpty() ? QStringList() : c.angles.split(u'|');
         for (qsizetype i = 0; i < angles.size(); ++i)
             e.angleBoxes()[i]->setText(angles[i]);
-        if (taken != QPoint(-1, -1)) takePosition(w, e, taken.x(), taken.y());
-        if (e.f2px->text() != px) e.f2px->setText(px);
+        if (c.taken != QPoint(-1, -1)) takePosition(w, e, c.taken.x(), c.taken.y());
+        if (e.f2px->text() != c.px) e.f2px->setText(c.px);
         ws.dialogs.takeTexts();
 
-        e.findChild<QPushButton*>("cmd" + button)->click();
-        QCOMPARE(ws.dialogs.texts(), QStringList{message});
+        e.findChild<QPushButton*>("cmd" + c.button)->click();
+        QCOMPARE(ws.dialogs.texts(), QStringList{"Località " + done + " correttamente"});
         QVERIFY(!ws.dialogs.shown().back().hourglassBusy);
-        QCOMPARE(::stored(ws, storedName), stored);
+        QCOMPARE(::stored(ws, c.storedName), stored);
         QCOMPARE(::stored(ws, "Rocca Alta"), QStringList{"45 20 10 9 50 5 100 200"});
-        QCOMPARE(combo::lines(e.cmbloc).contains(storedName), !stored.isEmpty());
-        QCOMPARE(combo::text(e.cmbloc), storedName);
+        QCOMPARE(combo::lines(e.cmbloc).contains(c.storedName), !stored.isEmpty());
+        QCOMPARE(combo::text(e.cmbloc), c.storedName);
     }
 
     // The whole way through the windows: the editor hides, the user clicks the
