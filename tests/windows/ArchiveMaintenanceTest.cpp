@@ -51,10 +51,8 @@ private slots:
         w.mnesporta->trigger();
         QCOMPARE(lastMessage(ws), kExported);
         QCOMPARE(number(ws, "esplocalita.mdb", "select count(*) from localita"), places);
-        {
-            SQLite::Database db(pathOf(ws, "localita.mdb"), SQLite::OPEN_READWRITE);
-            db.exec("delete from localita where AREA = " + someSheet);
-        }
+        SQLite::Database(pathOf(ws, "localita.mdb"), SQLite::OPEN_READWRITE)
+            .exec("delete from localita where AREA = " + someSheet);
         QVERIFY(number(ws, "localita.mdb", "select count(*) from localita") < places);
         w.mnimporta->trigger();
         QCOMPARE(lastMessage(ws), kImported);

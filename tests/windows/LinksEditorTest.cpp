@@ -56,135 +56,116 @@ void activate(QWidget* w) {
 class LinksEditorTest : public QObject {
     Q_OBJECT
 private slots:
-    void storesOnlyTheShownAreasRecord_data();
-    void storesOnlyTheShownAreasRecord();
-    void comingBackDiscardsUnsavedChoices();
-    void openingTakesTheShownImageAsNaturalSize_data();
-    void openingTakesTheShownImageAsNaturalSize();
-    void panningFollowsANewLink();
-};
-
-void LinksEditorTest::storesOnlyTheShownAreasRecord_data() {
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<QString>("texts");
-    QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<QString>("message");
-    const QString noRecord = QStringLiteral("L'area mostrata non ha un record nell'archivio delle "
-                                            "aree: i collegamenti non sono stati modificati.");
-    const QStringList before{"a||||", "b||||", "x\"y||||", "AREA||||", "A||||"};
-    auto with = [&](int i, const QString& line) {
-        QStringList l = before;
-        l[i] = line;
-        return l;
-    };
-    QTest::newRow("east neighbour, no link back") << "a"
-                                                  << "|b||" << with(0, "a||b||") << kStored;
-    QTest::newRow("itself, and one name in several directions")
-        << "b"
-        << "b|a|a|no such sheet" << with(1, "b|b|a|a|no such sheet") << kStored;
-    QTest::newRow("a quote in the name") << "x\"y"
-                                         << "AREA||x\"y|" << with(2, "x\"y|AREA||x\"y|") << kStored;
-    QTest::newRow("a column's name, beside the same name in other case")
-        << "AREA"
-        << "a|a|a|a" << with(3, "AREA|a|a|a|a") << kStored;
-    QTest::newRow("no record of exactly that name: nothing written")
-        << "B"
-        << "a|a|a|a" << before << noRecord;
-    QTest::newRow("no area shown: not opened")
-        << ""
-        << "" << before << "Richiama prima una carta a cui fare i collegamenti.";
-}
-
-void LinksEditorTest::storesOnlyTheShownAreasRecord() {
-    QFETCH(QString, shown);
-    QFETCH(QString, texts);
-    QFETCH(QStringList, expected);
-    QFETCH(QString, message);
-    Workspace ws(Workspace::Content::Empty);
-    MainWindow& w = ws.start();
-    const QStringList names{"a", "b", "x\"y", "AREA", "A"};
-    addRecords(w.Data1, {"AREA"}, names);
-    combo::setText(w.f1area, shown);
-    if (shown.isEmpty()) {
-        w.mncollega_Click();
-        QCOMPARE(ws.dialogs.texts(), QStringList{message});
-        QVERIFY(!w.findChild<LinksEditor*>());
-        return;
+    void storesOnlyTheShownAreasRecord_data() {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("texts");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("message");
+        const QString noRecord =
+            QStringLiteral("L'area mostrata non ha un record nell'archivio delle "
+                           "aree: i collegamenti non sono stati modificati.");
+        const QStringList before{"a||||", "b||||", "x\"y||||", "AREA||||", "A||||"};
+        auto row = [&](const char* tag, const QString& shown, const QString& texts, int changed,
+                       const QString& message) {
+            QStringList after = before;
+            if (changed >= 0) after[changed] = shown + u'|' + texts;
+            QTest::newRow(tag) << shown << texts << after << message;
+        };
+        row("east neighbour, no link back", "a", "|b||", 0, kStored);
+        row("itself, and one name in several directions", "b", "b|a|a|no such sheet", 1, kStored);
+        row("a quote in the name", "x\"y", "AREA||x\"y|", 2, kStored);
+        row("a column's name, beside the same name in other case", "AREA", "a|a|a|a", 3, kStored);
+        row("no record of exactly that name: nothing written", "B", "a|a|a|a", -1, noRecord);
+        row("no area shown: not opened", "", "", -1,
+            "Richiama prima una carta a cui fare i collegamenti.");
     }
-    LinksEditor& e = open(w);
-    QCOMPARE(e.windowTitle(), QStringLiteral("Form4"));
-    QCOMPARE(e.Label1->text(), QStringLiteral("AREA: ") + shown);
-    for (QComboBox* box : boxes(e))
-        QCOMPARE(combo::lines(box), names);
-    QCOMPARE(comboTexts(e), QStringLiteral("|||"));
 
-    setComboTexts(e, texts);
-    QTest::mouseClick(e.cmdmod, Qt::LeftButton);
-    QCOMPARE(ws.dialogs.texts(), QStringList{message});
-    QCOMPARE(records(w.Data1, sql::kAreaAll, kLinkFields), expected);
-}
+    void storesOnlyTheShownAreasRecord() {
+        QFETCH(QString, shown);
+        QFETCH(QString, texts);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, message);
+        Workspace ws(Workspace::Content::Empty);
+        MainWindow& w = ws.start();
+        const QStringList names{"a", "b", "x\"y", "AREA", "A"};
+        addRecords(w.Data1, {"AREA"}, names);
+        combo::setText(w.f1area, shown);
+        if (shown.isEmpty()) {
+            w.mncollega_Click();
+            QCOMPARE(ws.dialogs.texts(), QStringList{message});
+            QVERIFY(!w.findChild<LinksEditor*>());
+            return;
+        }
+        LinksEditor& e = open(w);
+        QCOMPARE(e.windowTitle(), QStringLiteral("Form4"));
+        QCOMPARE(e.Label1->text(), QStringLiteral("AREA: ") + shown);
+        for (QComboBox* box : boxes(e))
+            QCOMPARE(combo::lines(box), names);
+        QCOMPARE(comboTexts(e), QStringLiteral("|||"));
 
-void LinksEditorTest::comingBackDiscardsUnsavedChoices() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    Workspace::choose(w.f1area, kNE);
-    LinksEditor& e = open(w);
-    const QString stored = comboTexts(e);
-    QCOMPARE(stored, QStringLiteral("||valfonda_se.jpg|valfonda_no.gif"));
-    const QString unsaved = QStringList(4, kNE).join(u'|');
-    setComboTexts(e, unsaved);
-    activate(&w);
-    activate(&e);
-    QCOMPARE(comboTexts(e), stored);
+        setComboTexts(e, texts);
+        QTest::mouseClick(e.cmdmod, Qt::LeftButton);
+        QCOMPARE(ws.dialogs.texts(), QStringList{message});
+        QCOMPARE(records(w.Data1, sql::kAreaAll, kLinkFields), expected);
+    }
 
-    // Esci only hides it; opening it again reads the stored links.
-    QTest::mouseClick(e.cmdesci, Qt::LeftButton);
-    QVERIFY(e.isHidden());
-    setComboTexts(e, unsaved);
-    activate(&w);
-    QCOMPARE(&open(w), &e);
-    QCOMPARE(comboTexts(e), stored);
-    QCOMPARE(ws.dialogs.texts(), QStringList());
-}
+    void comingBackDiscardsUnsavedChoicesAndStoredLinksLead() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, kNE);
+        LinksEditor& e = open(w);
+        const QString stored = comboTexts(e);
+        QCOMPARE(stored, QStringLiteral("||valfonda_se.jpg|valfonda_no.gif"));
+        const QString unsaved = QStringList(4, kNE).join(u'|');
+        setComboTexts(e, unsaved);
+        activate(&w);
+        activate(&e);
+        QCOMPARE(comboTexts(e), stored);
 
-void LinksEditorTest::openingTakesTheShownImageAsNaturalSize_data() {
-    QTest::addColumn<int>("zoomSteps");
-    QTest::newRow("zoom 100") << 0;
-    QTest::newRow("zoomed in twice") << 2;
-}
+        // Esci only hides it; opening it again reads the stored links.
+        QTest::mouseClick(e.cmdesci, Qt::LeftButton);
+        QVERIFY(e.isHidden());
+        setComboTexts(e, unsaved);
+        activate(&w);
+        QCOMPARE(&open(w), &e);
+        QCOMPARE(comboTexts(e), stored);
+        QCOMPARE(ws.dialogs.texts(), QStringList());
 
-void LinksEditorTest::openingTakesTheShownImageAsNaturalSize() {
-    QFETCH(int, zoomSteps);
-    Workspace ws;
-    MainWindow& w = ws.start();
-    Workspace::choose(w.f1area, kNE);
-    const ViewerState loaded = w.state();
-    for (int i = 0; i < zoomSteps; ++i)
-        w.cmding_Click();
-    const QString zoom = w.f1ing->text();
-    open(w);
-    QCOMPARE(w.state().naturalWidth, static_cast<int>(std::lround(w.Image1->widthTwips())));
-    QCOMPARE(w.state().naturalHeight, static_cast<int>(std::lround(w.Image1->heightTwips())));
-    QCOMPARE(w.state().naturalWidth == loaded.naturalWidth, zoomSteps == 0);
-    // The record's own scales, not the zoomed ones; the zoom figure stays.
-    QCOMPARE(w.state().latScale, loaded.latScale);
-    QCOMPARE(w.state().lonScale, loaded.lonScale);
-    QCOMPARE(w.f1ing->text(), zoom);
-}
+        // A stored new link is the way panning takes.
+        combo::setText(e.cmbest, QStringLiteral("valfonda_so.jpg"));
+        QTest::mouseClick(e.cmdmod, Qt::LeftButton);
+        QCOMPARE(ws.dialogs.takeTexts(), QStringList{kStored});
+        activate(&w);
+        w.MoveEast();
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+        QCOMPARE(combo::text(w.f1area), QStringLiteral("valfonda_so.jpg"));
+    }
 
-void LinksEditorTest::panningFollowsANewLink() {
-    Workspace ws;
-    MainWindow& w = ws.start();
-    Workspace::choose(w.f1area, kNE);
-    LinksEditor& e = open(w);
-    combo::setText(e.cmbest, QStringLiteral("valfonda_so.jpg"));
-    QTest::mouseClick(e.cmdmod, Qt::LeftButton);
-    QCOMPARE(ws.dialogs.takeTexts(), QStringList{kStored});
-    activate(&w);
-    w.MoveEast();
-    QCOMPARE(ws.dialogs.texts(), QStringList());
-    QCOMPARE(combo::text(w.f1area), QStringLiteral("valfonda_so.jpg"));
-}
+    void openingTakesTheShownImageAsNaturalSize_data() {
+        QTest::addColumn<int>("zoomSteps");
+        QTest::newRow("zoom 100") << 0;
+        QTest::newRow("zoomed in twice") << 2;
+    }
+
+    void openingTakesTheShownImageAsNaturalSize() {
+        QFETCH(int, zoomSteps);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, kNE);
+        const ViewerState loaded = w.state();
+        for (int i = 0; i < zoomSteps; ++i)
+            w.cmding_Click();
+        const QString zoom = w.f1ing->text();
+        open(w);
+        QCOMPARE(w.state().naturalWidth, static_cast<int>(std::lround(w.Image1->widthTwips())));
+        QCOMPARE(w.state().naturalHeight, static_cast<int>(std::lround(w.Image1->heightTwips())));
+        QCOMPARE(w.state().naturalWidth == loaded.naturalWidth, zoomSteps == 0);
+        // The record's own scales, not the zoomed ones; the zoom figure stays.
+        QCOMPARE(w.state().latScale, loaded.latScale);
+        QCOMPARE(w.state().lonScale, loaded.lonScale);
+        QCOMPARE(w.f1ing->text(), zoom);
+    }
+};
 
 ORVENA_TEST_MAIN(LinksEditorTest)
 #include "LinksEditorTest.moc"
