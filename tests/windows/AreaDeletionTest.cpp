@@ -49,7 +49,8 @@ private slots:
         QTest::newRow("scattered places of the area go, the others stay")
             << three << "a" << QStringList{"b|2", "c|3", "=", "b|P2", "c|P4"};
         QTest::newRow("letter case differs: nothing goes") << three << "A" << three;
-        QTest::newRow("name not found") << three << "z" << three;
+        const QStringList orphans = three + QStringList{"z|P6"};
+        QTest::newRow("name not found: even its places stay") << orphans << "z" << orphans;
         QTest::newRow("two records of one name: the first goes, all places go")
             << QStringList{"b|1", "a|2", "a|3", "="} + places << "a"
             << QStringList{"b|1", "a|3", "=", "b|P2", "c|P4"};
