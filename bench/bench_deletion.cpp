@@ -3,6 +3,7 @@
 // area record and places in one transaction over the two files.
 //
 //   bench_deletion [places] [runs]      (defaults 1000000 places on 1000 sheets, 7 runs)
+#include "PlacesArchive.h"
 #include "archive/Archives.h"
 #include "archive/DeleteArea.h"
 
@@ -20,37 +21,6 @@
 using namespace orvena;
 
 namespace {
-
-constexpr int kSheets = 1000;
-
-std::string sheetName(int i) {
-    return QStringLiteral("foglio%1.jpg").arg(i, 4, 10, QLatin1Char('0')).toStdString();
-}
-
-void fill(const QString& folder, int places) {
-    SQLite::Database area((folder + "/area.mdb").toStdString(), SQLite::OPEN_READWRITE);
-    SQLite::Database loc((folder + "/localita.mdb").toStdString(), SQLite::OPEN_READWRITE);
-    SQLite::Transaction ta(area);
-    SQLite::Statement addArea(area, "INSERT INTO AREA (AREA, COLA, COLO) VALUES (?, 24.25, 17)");
-    for (int i = 0; i < kSheets; ++i) {
-        addArea.bind(1, sheetName(i));
-        addArea.exec();
-        addArea.reset();
-    }
-    ta.commit();
-    SQLite::Transaction tl(loc);
-    SQLite::Statement addPlace(loc,
-                               "INSERT INTO localita VALUES (?, ?, 45, 20, 10, 9, 30, 5, ?, ?)");
-    for (int i = 0; i < places; ++i) {
-        addPlace.bind(1, sheetName(i % kSheets));
-        addPlace.bind(2, "LOCALITA " + std::to_string(i));
-        addPlace.bind(3, 100.0 + i % 20000);
-        addPlace.bind(4, 100.0 + i % 15000);
-        addPlace.exec();
-        addPlace.reset();
-    }
-    tl.commit();
-}
 
 void check(int rc, sqlite3* db) {
     if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
@@ -111,8 +81,8 @@ int main(int argc, char** argv) {
         }
     QElapsedTimer t;
     t.start();
-    fill(dir.path(), places);
-    std::printf("filling %d places on %d sheets: %lld ms\n", places, kSheets, t.elapsed());
+    bench::fillPlaces(dir.path(), places);
+    std::printf("filling %d places on %d sheets: %lld ms\n", places, bench::kSheets, t.elapsed());
 
     // Interleaved, so that both meet the same state of the disk and the files.
     std::vector<double> reference, program;
@@ -120,12 +90,11 @@ int main(int argc, char** argv) {
     std::int64_t programPlaces = 0;
     for (int r = 0; r < runs; ++r) {
         t.restart();
-        referencePlaces = referenceDelete(dir.path(), sheetName(100 + 2 * r));
+        referencePlaces = referenceDelete(dir.path(), bench::sheetName(100 + 2 * r).toStdString());
         reference.push_back(t.nsecsElapsed() / 1e6);
 
         t.restart();
-        const AreaDeletionResult result =
-            deleteArea(dir.path(), QString::fromStdString(sheetName(101 + 2 * r)));
+        const AreaDeletionResult result = deleteArea(dir.path(), bench::sheetName(101 + 2 * r));
         program.push_back(t.nsecsElapsed() / 1e6);
         if (!result.ok() || !result.areaFound) {
             std::fprintf(stderr, "deleteArea failed: %s\n", qPrintable(result.failure));
