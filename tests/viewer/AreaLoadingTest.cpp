@@ -1,8 +1,6 @@
+#include "MarkerPixels.h"
 #include "TestMain.h"
-#include "Workspace.h"
 
-#include "DemoAtlas.h"
-#include "archive/SqlTexts.h"
 #include "toolkit/ComboText.h"
 #include "toolkit/Hourglass.h"
 #include "toolkit/Twips.h"
@@ -12,27 +10,19 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <SQLiteCpp/SQLiteCpp.h>
 
+#include <algorithm>
 #include <tuple>
 
 using namespace orvena;
+using orvena::test::placesOf;
 using orvena::test::Workspace;
 
 namespace {
 
 const QString kMissing = QStringLiteral("La cartina selezionata non è presente nella cartella,");
-
-QStringList placesOf(const QString& sheet) {
-    QStringList names;
-    for (const auto& p : demo::demoPlaces())
-        if (p.area == sheet) names << p.name;
-    names.sort();
-    return names;
-}
 
 void fillBoxes(MainWindow& w) {
     for (QLineEdit* b : w.coordinateBoxes())
@@ -40,19 +30,8 @@ void fillBoxes(MainWindow& w) {
 }
 
 bool boxesEmpty(MainWindow& w) {
-    for (QLineEdit* b : w.coordinateBoxes())
-        if (!b->text().isEmpty()) return false;
-    return true;
-}
-
-// Adds an AREA record for a sheet file of the test's own.
-void addArea(Workspace& ws, const QString& name, double cola, double colo) {
-    RecordView* v = ws.archives.Data1;
-    v->addNew();
-    v->setField(QStringLiteral("AREA"), name);
-    v->setField(QStringLiteral("COLA"), cola);
-    v->setField(QStringLiteral("COLO"), colo);
-    v->update();
+    return std::ranges::all_of(w.coordinateBoxes(),
+                               [](QLineEdit* b) { return b->text().isEmpty(); });
 }
 
 } // namespace
@@ -236,10 +215,8 @@ void AreaLoadingTest::archiveFailureNamesTheArchive() {
 void AreaLoadingTest::largeSheetLoads() {
     Workspace ws;
     const QString big = QStringLiteral("grande.jpg");
-    QVERIFY(demo::writeLargeSheet(ws.file(big), 8000, 8000).isEmpty());
     MainWindow& w = ws.start();
-    addArea(ws, big, 12.0, 10.0);
-    w.Form_Load();
+    test::addSheet(ws, big, 8000, 8000, {{"COLA", 12.0}, {"COLO", 10.0}});
     Workspace::choose(w.f1area, big);
     QCOMPARE(ws.dialogs.texts(), QStringList());
     QCOMPARE(w.state().naturalWidth, 8000 * 15);

@@ -42,20 +42,19 @@ void LocalityHandoverTest::commandLine_data() {
     QTest::addColumn<QString>("name");  // shown in cmbloc
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QString>("message");
+    auto row = [](const char* tag, const QString& line, bool missing, const QString& sheet,
+                  const QString& name, const QStringList& boxes, const QString& message) {
+        QTest::newRow(tag) << line << missing << sheet << name << boxes << message;
+    };
     const QStringList fontanelle{"45", "29", "53", "9", "53", "36"};
     const QStringList none(6, QStringLiteral("-"));
-    QTest::newRow("small letters")
-        << "fontanelle" << false << kNE << "FONTANELLE" << fontanelle << "";
-    QTest::newRow("accented") << "cà bianca" << false << "valfonda_no.gif"
-                              << "CÀ BIANCA" << QStringList{"45", "27", "24", "9", "33", "54"}
-                              << "";
-    QTest::newRow("sheet image missing")
-        << "fontanelle" << true << kNE << "FONTANELLE" << fontanelle
-        << "La cartina selezionata non è presente nella cartella,";
-    QTest::newRow("unknown") << "nessun posto" << false << ""
-                             << "" << none << "Località \"NESSUN POSTO\" non trovata.";
-    QTest::newRow("quotes") << "o'neil \"x\"" << false << ""
-                            << "" << none << "Località \"O'NEIL \"X\"\" non trovata.";
+    row("small letters", "fontanelle", false, kNE, "FONTANELLE", fontanelle, "");
+    row("accented", "cà bianca", false, "valfonda_no.gif", "CÀ BIANCA",
+        {"45", "27", "24", "9", "33", "54"}, "");
+    row("sheet image missing", "fontanelle", true, kNE, "FONTANELLE", fontanelle,
+        "La cartina selezionata non è presente nella cartella,");
+    row("unknown", "nessun posto", false, "", "", none, "Località \"NESSUN POSTO\" non trovata.");
+    row("quotes", "o'neil \"x\"", false, "", "", none, "Località \"O'NEIL \"X\"\" non trovata.");
 }
 
 void LocalityHandoverTest::commandLine() {
@@ -106,21 +105,14 @@ void LocalityHandoverTest::search_data() {
     const QString longArea = QStringLiteral("carta del comune di valfonda e dei suoi dintorni.bmp");
     const QString longPlace =
         QStringLiteral("CASCINA DEL MOLINO VECCHIO SULLA STRADA PER LA FONTANA DI SOPRA");
-    QTest::newRow("trailing blanks") << "pozzi.bmp   "
-                                     << "POZZO  "
-                                     << "pozzi.bmp"
-                                     << "POZZO"
-                                     << "";
-    QTest::newRow("longer than 50")
-        << longArea << longPlace << longArea.left(50) << longPlace.left(50) << "";
-    QTest::newRow("unknown area") << ""
-                                  << ""
-                                  << "nessuna.jpg"
-                                  << "FONTANELLE"
-                                  << "Area non trovata";
-    QTest::newRow("place of another sheet") << ""
-                                            << "" << kNE << "SAN ROCCO"
-                                            << "Località non trovata";
+    auto row = [](const char* name, const QString& sheet, const QString& locality,
+                  const QString& area, const QString& place, const char* message) {
+        QTest::newRow(name) << sheet << locality << area << place << message;
+    };
+    row("trailing blanks", "pozzi.bmp   ", "POZZO  ", "pozzi.bmp", "POZZO", "");
+    row("longer than 50", longArea, longPlace, longArea.left(50), longPlace.left(50), "");
+    row("unknown area", "", "", "nessuna.jpg", "FONTANELLE", "Area non trovata");
+    row("place of another sheet", "", "", kNE, "SAN ROCCO", "Località non trovata");
 }
 
 void LocalityHandoverTest::search() {
@@ -133,11 +125,7 @@ void LocalityHandoverTest::search() {
     MainWindow& w = ws.start();
     if (!sheet.isEmpty()) {
         QVERIFY(QFile::copy(ws.file(kNE), ws.file(sheet)));
-        w.Data1->addNew();
-        w.Data1->setField(QStringLiteral("AREA"), sheet);
-        w.Data1->setField(QStringLiteral("COLA"), 24.25);
-        w.Data1->setField(QStringLiteral("COLO"), 17.0);
-        w.Data1->update();
+        test::addRecord(w.Data1, {{"AREA", sheet}, {"COLA", 24.25}, {"COLO", 17.0}});
         test::addLocality(w.Data2, sheet, locality, 3140.0, 3000.0);
     }
     w.state().localityChosen = Flag::One;

@@ -3,8 +3,6 @@
 #include "TestPictures.h"
 #include "Workspace.h"
 
-#include "DemoAtlas.h"
-#include "Sheets.h"
 #include "archive/SqlTexts.h"
 #include "toolkit/ComboText.h"
 #include "toolkit/Hourglass.h"
@@ -19,6 +17,8 @@
 #include <QScrollBar>
 
 using namespace orvena;
+using orvena::test::placesOf;
+using orvena::test::sheet;
 using orvena::test::Workspace;
 
 namespace {
@@ -27,35 +27,12 @@ namespace {
 constexpr double kW = 1600 * 15;
 constexpr double kH = 1200 * 15;
 
-QString sheet(const char* quadrant) {
-    for (const auto& l : demo::sheetLayouts())
-        if (l.quadrant == QLatin1String(quadrant)) return l.name;
-    qFatal("no sheet %s", quadrant);
-}
-
-QStringList placesOf(const QString& area) {
-    QStringList names;
-    for (const auto& p : demo::demoPlaces())
-        if (p.area == area) names << p.name;
-    names.sort();
-    return names;
-}
-
 MainWindow& startOn(Workspace& ws, const QString& area) {
     MainWindow& w = ws.start();
     QApplication::setActiveWindow(&w);
     QCoreApplication::processEvents();
     if (!area.isEmpty()) Workspace::choose(w.f1area, area);
     return w;
-}
-
-void addArea(Workspace& ws, const QString& name, const QString& north) {
-    RecordView* v = ws.archives.Data1;
-    v->addNew();
-    v->setField(QStringLiteral("AREA"), name);
-    v->setField(QStringLiteral("COLA"), 20.0);
-    v->setField(QStringLiteral("NORD"), north);
-    v->update();
 }
 
 double coordinate(const MainWindow& w, bool horizontal) {
@@ -91,32 +68,33 @@ private slots:
     void moveThatFindsNothing();
 };
 
-// Form_KeyDown: what each key does and whether it stops at the window.
+// Form_KeyDown: what each key does; a key that does something stops at the
+// window (its code set to 0).
 void PanningTest::keyDown_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<bool>("imageShown");
     QTest::addColumn<bool>("zoomButtonsShown");
     QTest::addColumn<QRectF>("moved"); // change of left, top, width, height
-    QTest::addColumn<bool>("stopped"); // the code set to 0
-    const QRectF none;
-    QTest::newRow("right") << keycode::kRight << true << true << QRectF(-2400, 0, 0, 0) << true;
-    QTest::newRow("left") << keycode::kLeft << true << true << QRectF(2400, 0, 0, 0) << true;
-    QTest::newRow("up") << keycode::kUp << true << true << QRectF(0, 2400, 0, 0) << true;
-    QTest::newRow("down") << keycode::kDown << true << true << QRectF(0, -2400, 0, 0) << true;
+    auto row = [](const char* name, int code, bool image, bool buttons, QRectF moved) {
+        QTest::newRow(name) << code << image << buttons << moved;
+    };
+    row("right", keycode::kRight, true, true, {-2400, 0, 0, 0});
+    row("left", keycode::kLeft, true, true, {2400, 0, 0, 0});
+    row("up", keycode::kUp, true, true, {0, 2400, 0, 0});
+    row("down", keycode::kDown, true, true, {0, -2400, 0, 0});
     // One step of the 24000 x 18000 twips sheet, around its centre.
     const QRectF in(-1200, -900, 2400, 1800);
     const QRectF out(1200, 900, -2400, -1800);
-    QTest::newRow("187") << keycode::kPlus << true << true << in << true;
-    QTest::newRow("107") << keycode::kPlusPad << true << true << in << true;
-    QTest::newRow("189") << keycode::kMinus << true << true << out << true;
-    QTest::newRow("109") << keycode::kMinusPad << true << true << out << true;
-    QTest::newRow("plus, buttons hidden") << keycode::kPlus << true << false << none << false;
-    QTest::newRow("minus, buttons hidden") << keycode::kMinus << true << false << none << false;
-    QTest::newRow("arrow, buttons hidden")
-        << keycode::kLeft << true << false << QRectF(2400, 0, 0, 0) << true;
-    QTest::newRow("arrow, map hidden") << keycode::kLeft << false << true << none << false;
-    QTest::newRow("plus, map hidden") << keycode::kPlus << false << true << none << false;
-    QTest::newRow("another key") << keycode::kOther << true << true << none << false;
+    row("187", keycode::kPlus, true, true, in);
+    row("107", keycode::kPlusPad, true, true, in);
+    row("189", keycode::kMinus, true, true, out);
+    row("109", keycode::kMinusPad, true, true, out);
+    row("plus, buttons hidden", keycode::kPlus, true, false, {});
+    row("minus, buttons hidden", keycode::kMinus, true, false, {});
+    row("arrow, buttons hidden", keycode::kLeft, true, false, {2400, 0, 0, 0});
+    row("arrow, map hidden", keycode::kLeft, false, true, {});
+    row("plus, map hidden", keycode::kPlus, false, true, {});
+    row("another key", keycode::kOther, true, true, {});
 }
 
 void PanningTest::keyDown() {
@@ -124,7 +102,6 @@ void PanningTest::keyDown() {
     QFETCH(bool, imageShown);
     QFETCH(bool, zoomButtonsShown);
     QFETCH(QRectF, moved);
-    QFETCH(bool, stopped);
     Workspace ws;
     MainWindow& w = startOn(ws, sheet("NE"));
     w.Image1->setVisible(imageShown);
@@ -133,7 +110,7 @@ void PanningTest::keyDown() {
     const QRectF before(m->left(), m->top(), m->widthTwips(), m->heightTwips());
     int key = code;
     w.Form_KeyDown(key);
-    QCOMPARE(key, stopped ? 0 : code);
+    QCOMPARE(key, moved != QRectF() ? 0 : code);
     QCOMPARE(QRectF(m->left() - before.x(), m->top() - before.y(), m->widthTwips() - before.width(),
                     m->heightTwips() - before.height()),
              moved);
@@ -155,34 +132,27 @@ void PanningTest::crossingToEachNeighbour_data() {
     // The arrow's edge, the key presses, or the coordinate before the spinner's change.
     QTest::addColumn<double>("before");
     QTest::addColumn<double>("placed");
-    QTest::newRow("west arrow") << sheet("NE") << -1 << sheet("NO") << true << false << 5500.0
-                                << 5501.0 - kW;
-    QTest::newRow("east arrow") << sheet("NO") << -1 << sheet("NE") << true << true << 5500.0 - kW
-                                << 5500.0;
-    QTest::newRow("north arrow") << sheet("SO") << -1 << sheet("NO") << false << false << 3500.0
-                                 << 3501.0 - kH;
-    QTest::newRow("south arrow") << sheet("NO") << -1 << sheet("SO") << false << true << 3500.0 - kH
-                                 << 3500.0;
+    auto row = [](const char* name, const char* from, int key, const char* to, bool horizontal,
+                  bool forward, double before, double placed) {
+        QTest::newRow(name) << sheet(from) << key << sheet(to) << horizontal << forward << before
+                            << placed;
+    };
+    row("west arrow", "NE", -1, "NO", true, false, 5500, 5501 - kW);
+    row("east arrow", "NO", -1, "NE", true, true, 5500 - kW, 5500);
+    row("north arrow", "SO", -1, "NO", false, false, 3500, 3501 - kH);
+    row("south arrow", "NO", -1, "SO", false, true, 3500 - kH, 3500);
     // East: 1080 - 2400k + 24000 < 5500 first for k = 9.
-    QTest::newRow("east key") << sheet("NO") << int(Qt::Key_Right) << sheet("NE") << true << true
-                              << 10.0 << 5500.0;
+    row("east key", "NO", Qt::Key_Right, "NE", true, true, 10, 5500);
     // South: 840 - 2400k + 18000 < 3500 first for k = 7.
-    QTest::newRow("south key") << sheet("NE") << int(Qt::Key_Down) << sheet("SE") << false << true
-                               << 8.0 << 3500.0;
+    row("south key", "NE", Qt::Key_Down, "SE", false, true, 8, 3500);
     // West: 1080 + 2400k > 5500 first for k = 2.
-    QTest::newRow("west key") << sheet("SE") << int(Qt::Key_Left) << sheet("SO") << true << false
-                              << 3.0 << 5880.0 - kW;
+    row("west key", "SE", Qt::Key_Left, "SO", true, false, 3, 5880 - kW);
     // North: 840 + 2400k > 3500 first for k = 2.
-    QTest::newRow("north key") << sheet("SO") << int(Qt::Key_Up) << sheet("NO") << false << false
-                               << 3.0 << 5640.0 - kH;
-    QTest::newRow("west spinner") << sheet("NE") << 0 << sheet("NO") << true << false << 3101.0
-                                  << 5501.0 - kW;
-    QTest::newRow("east spinner") << sheet("NO") << 0 << sheet("NE") << true << true << 7899.0 - kW
-                                  << 5500.0;
-    QTest::newRow("north spinner")
-        << sheet("SO") << 0 << sheet("NO") << false << false << 1101.0 << 3501.0 - kH;
-    QTest::newRow("south spinner")
-        << sheet("NO") << 0 << sheet("SO") << false << true << 5899.0 - kH << 3500.0;
+    row("north key", "SO", Qt::Key_Up, "NO", false, false, 3, 5640 - kH);
+    row("west spinner", "NE", 0, "NO", true, false, 3101, 5501 - kW);
+    row("east spinner", "NO", 0, "NE", true, true, 7899 - kW, 5500);
+    row("north spinner", "SO", 0, "NO", false, false, 1101, 3501 - kH);
+    row("south spinner", "NO", 0, "SO", false, true, 5899 - kH, 3500);
 }
 
 void PanningTest::crossingToEachNeighbour() {
@@ -249,12 +219,9 @@ void PanningTest::placementWithTheNewSizeOrTheZoomedOne() {
     Workspace ws;
     const QString base = QStringLiteral("base.jpg");
     const QString tall = QStringLiteral("alto.jpg");
-    QVERIFY(demo::writeLargeSheet(ws.file(base), 500, 300).isEmpty());
-    QVERIFY(demo::writeLargeSheet(ws.file(tall), 600, 400).isEmpty()); // 6000 twips high
     MainWindow& w = startOn(ws, QString());
-    addArea(ws, base, tall);
-    addArea(ws, tall, QString());
-    w.Form_Load();
+    test::addSheet(ws, base, 500, 300, {{"COLA", 20.0}, {"NORD", tall}});
+    test::addSheet(ws, tall, 600, 400, {{"COLA", 20.0}}); // 6000 twips high
     Workspace::choose(w.f1area, base);
     w.Image1->setTop(3600);
     w.imgsu_Click(false);

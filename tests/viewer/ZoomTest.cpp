@@ -1,7 +1,6 @@
+#include "MarkerPixels.h"
 #include "TestMain.h"
-#include "Workspace.h"
 
-#include "DemoAtlas.h"
 #include "toolkit/Hourglass.h"
 #include "viewer/MapImage.h"
 
@@ -19,15 +18,8 @@ constexpr float kCola = 24.25f;
 constexpr float kColo = 17.0f;
 
 MainWindow& startOnSheet(Workspace& ws) {
-    if (!demo::writeLargeSheet(ws.file(kSheet), 585, 441).isEmpty()) qFatal("sheet not written");
     MainWindow& w = ws.start();
-    RecordView* v = ws.archives.Data1;
-    v->addNew();
-    v->setField(QStringLiteral("AREA"), kSheet);
-    v->setField(QStringLiteral("COLA"), double(kCola));
-    v->setField(QStringLiteral("COLO"), double(kColo));
-    v->update();
-    w.Form_Load();
+    test::addSheet(ws, kSheet, 585, 441, {{"COLA", double(kCola)}, {"COLO", double(kColo)}});
     Workspace::choose(w.f1area, kSheet);
     return w;
 }
