@@ -91,8 +91,7 @@ private slots:
         combo::setText(w.cmbloc, name);
         w.cmbloc_Click();
 
-        QCOMPARE(ws.dialogs.texts(), QStringList{message});
-        QVERIFY(!ws.dialogs.shown().front().hourglassBusy);
+        test::checkTold(ws, message);
         QCOMPARE(w.Image1->picture(), w.state().loadedPicture);
         QCOMPARE(w.Image1->geometry(), geometry);
         QCOMPARE(test::boxTexts(w), QStringList(6, QStringLiteral("-")));
@@ -190,11 +189,8 @@ private slots:
         MainWindow& w = ws.start();
         Workspace::choose(w.f1area, sheet);
         Workspace::choose(w.f1area, sheet);
-        QCOMPARE(
-            ws.dialogs.texts(),
-            QStringList{"Il file dell'immagine \"valfonda_se.jpg\" è danneggiato o incompleto: "
-                        "la cartina è mostrata solo fin dove si è potuta leggere."});
-        QVERIFY(!ws.dialogs.shown().front().hourglassBusy);
+        test::checkTold(ws, "Il file dell'immagine \"valfonda_se.jpg\" è danneggiato o incompleto: "
+                            "la cartina è mostrata solo fin dove si è potuta leggere.");
         QCOMPARE(w.Image1->picture().size(), QSize(1600, 1200));
         Workspace::choose(w.cmbloc, QStringLiteral("CORNALE"));
         QCOMPARE(ws.dialogs.texts().size(), 1);

@@ -9,6 +9,7 @@
 #include "Sheets.h"
 #include "app/MainWindow.h"
 #include "archive/RecordView.h"
+#include "toolkit/Hourglass.h"
 #include "viewer/Markers.h"
 
 #include <QApplication>
@@ -108,6 +109,15 @@ inline QStringList placesOf(const QString& area) {
         if (p.area == area) names << p.name;
     names.sort();
     return names;
+}
+
+// The messages shown: message alone (none when empty), the hourglass down
+// while it is up and after it.
+inline void checkTold(Workspace& ws, const QString& message) {
+    QCOMPARE(ws.dialogs.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    QVERIFY2(ws.dialogs.shown().isEmpty() || !ws.dialogs.shown().front().hourglassBusy,
+             "hourglass up at the message");
+    QVERIFY(!hourglass::isBusy());
 }
 
 inline QStringList boxTexts(MainWindow& w) {

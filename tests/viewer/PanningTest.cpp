@@ -294,9 +294,7 @@ private slots:
         const QStringList places = combo::lines(w.cmbloc);
 
         w.imgsi_Click(false);
-        QCOMPARE(ws.dialogs.texts(), QStringList{message});
-        QVERIFY2(!ws.dialogs.shown().front().hourglassBusy, "hourglass up at the message");
-        QVERIFY(!hourglass::isBusy());
+        test::checkTold(ws, message);
         QCOMPARE(w.Image1->picture(), picture);
         QCOMPARE(w.state().loadedPicture.cacheKey(), w.Image1->sheet().cacheKey());
         QCOMPARE(w.Image1->geometry(), geometry);
