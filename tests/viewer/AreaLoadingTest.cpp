@@ -68,8 +68,7 @@ private slots:
         QCOMPARE(w.state().latScale, ws.archives.Data1->text("COLA").toFloat());
         QCOMPARE(w.state().readoutEnabled, Flag::One);
         QVERIFY(boxesEmpty(w));
-        QVERIFY(!hourglass::isBusy());
-        QCOMPARE(ws.dialogs.texts(), QStringList());
+        test::checkTold(ws, {});
 
         // Loading it again gives the same state.
         const auto first = std::make_tuple(w.Image1->geometry(), w.state().latScale,

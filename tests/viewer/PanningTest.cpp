@@ -202,8 +202,7 @@ private slots:
         QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
         QCOMPARE(ws.archives.Data1->text(QStringLiteral("AREA")), to);
         QCOMPARE(w.Image1->picture().cacheKey(), w.state().loadedPicture.cacheKey());
-        QCOMPARE(ws.dialogs.texts(), QStringList());
-        QVERIFY(!hourglass::isBusy());
+        test::checkTold(ws, {});
     }
 
     void placementWithTheNewSizeOrTheZoomedOne() {
@@ -243,20 +242,20 @@ private slots:
         QTest::addColumn<QString>("cause");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("boxAfter"); // the text of f1area afterwards
-        const QString notFound = QStringLiteral("Area non trovata");
-        QTest::newRow("empty link") << "empty"
-                                    << "Non ci sono carte collegate ad ovest" << sheet("NO");
-        QTest::newRow("image missing") << "missing" << notFound << sheet("NO");
-        QTest::newRow("not a picture") << "broken" << notFound << sheet("NO");
-        QTest::newRow("header claims too much")
-            << "claims"
-            << "Il file dell'immagine \"valfonda_no.gif\" è danneggiato: dichiara una cartina di "
-               "22000 x 22000 pixel, ma è troppo piccolo per contenerla. L'immagine non è stata "
-               "caricata."
-            << sheet("NO");
-        QTest::newRow("no record") << "record" << notFound << "fantasma \"vecchia\".gif";
-        QTest::newRow("record only ignoring case") << "case" << notFound << sheet("NO").toUpper();
-        QTest::newRow("shown area deleted") << "deleted" << notFound << sheet("SO");
+        auto row = [](const char* tag, const char* cause, const QString& box, const char* message) {
+            QTest::newRow(tag) << cause << message << box;
+        };
+        const char* notFound = "Area non trovata";
+        row("empty link", "empty", sheet("NO"), "Non ci sono carte collegate ad ovest");
+        row("image missing", "missing", sheet("NO"), notFound);
+        row("not a picture", "broken", sheet("NO"), notFound);
+        row("header claims too much", "claims", sheet("NO"),
+            "Il file dell'immagine \"valfonda_no.gif\" è danneggiato: dichiara una cartina di "
+            "22000 x 22000 pixel, ma è troppo piccolo per contenerla. L'immagine non è stata "
+            "caricata.");
+        row("no record", "record", "fantasma \"vecchia\".gif", notFound);
+        row("record only ignoring case", "case", sheet("NO").toUpper(), notFound);
+        row("shown area deleted", "deleted", sheet("SO"), notFound);
     }
 
     void moveThatFindsNothing() {
@@ -266,12 +265,12 @@ private slots:
         Workspace ws;
         QString from = sheet("NE");
         if (cause == "missing" || cause == "broken" || cause == "deleted" || cause == "claims") {
+            const QByteArray bytes = cause == "broken"   ? QByteArray("GIF89a?")
+                                     : cause == "claims" ? test::jpegClaiming(22000, 22000)
+                                                         : QByteArray();
             QFile f(ws.file(boxAfter));
             QVERIFY(f.remove());
-            if (cause == "broken") QVERIFY(f.open(QIODevice::WriteOnly) && f.write("GIF89a?") > 0);
-            if (cause == "claims")
-                QVERIFY(f.open(QIODevice::WriteOnly) &&
-                        f.write(test::jpegClaiming(22000, 22000)) > 0);
+            if (!bytes.isEmpty()) QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) > 0);
         }
         if (cause == "empty") from = sheet("NO");
         MainWindow& w = startOn(ws, from);
