@@ -79,72 +79,64 @@ private slots:
                                 combo::lines(w.cmbloc)) == first);
     }
 
-    void missingOrBrokenImageKeepsThePreviousSheet_data() {
+    // A missing or broken picture keeps the sheet before. A picture without a
+    // record of its very name is shown, without the scales of the sheet before
+    // and with its natural size and zoom figure.
+    void choosingAnEntryThatIsOff_data() {
         QTest::addColumn<QString>("cause");
-        QTest::newRow("missing") << "missing";
-        QTest::newRow("not a picture") << "broken";
-        QTest::newRow("area deletion under way: only the boxes are emptied") << "deleting";
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << "missing" << kMissing;
+        QTest::newRow("not a picture") << "broken" << kMissing;
+        QTest::newRow("area deletion under way: only the boxes are emptied") << "deleting"
+                                                                             << "";
+        QTest::newRow("no record") << "record" << kMissing;
+        QTest::newRow("record matching only ignoring case") << "case"
+                                                            << "";
     }
 
-    void missingOrBrokenImageKeepsThePreviousSheet() {
+    void choosingAnEntryThatIsOff() {
         QFETCH(QString, cause);
+        QFETCH(QString, message);
         Workspace ws;
         const auto& sheets = demo::demoSheets();
-        if (cause != "deleting") QVERIFY(QFile::remove(ws.file(sheets[1].name)));
+        const bool shown = cause == "record" || cause == "case";
+        const QString chosen = cause == "record" ? QStringLiteral("senza record.jpg")
+                               : cause == "case" ? sheets[1].name.toUpper()
+                                                 : sheets[1].name;
+        if (shown) QVERIFY(demo::writeLargeSheet(ws.file(chosen), 300, 200).isEmpty());
+        if (cause == "missing" || cause == "broken") QVERIFY(QFile::remove(ws.file(chosen)));
         if (cause == "broken") {
-            QFile f(ws.file(sheets[1].name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("not a picture at all");
+            QFile f(ws.file(chosen));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("not a picture at all") > 0);
         }
         MainWindow& w = ws.start();
         Workspace::choose(w.f1area, sheets[0].name);
         const QSize before = w.Image1->size();
+        const std::int32_t width = w.state().naturalWidth;
         const float scale = w.state().latScale;
         const QStringList places = combo::lines(w.cmbloc);
+        w.f1ing->setText(QStringLiteral("130"));
         if (cause == "deleting") {
             w.cmdregcor->setText(QStringLiteral("Elimina"));
             w.cmdregcor->show();
         }
         fillBoxes(w);
 
-        Workspace::choose(w.f1area, sheets[1].name);
-        test::checkTold(ws, cause == "deleting" ? QString() : kMissing);
-        QCOMPARE(w.Image1->size(), before);
-        QCOMPARE(w.state().latScale, scale);
-        QCOMPARE(combo::lines(w.cmbloc), places);
-        QVERIFY(boxesEmpty(w));
-    }
-
-    void pictureWithoutExactRecord_data() {
-        QTest::addColumn<bool>("caseOnly"); // a record whose name differs only in case, or none
-        QTest::newRow("no record") << false;
-        QTest::newRow("record matching only ignoring case") << true;
-    }
-
-    // The picture is shown; the scales of the sheet before are not kept for it,
-    // and the natural size and zoom figure stay.
-    void pictureWithoutExactRecord() {
-        QFETCH(bool, caseOnly);
-        Workspace ws;
-        const QString sheet = demo::demoSheets()[0].name;
-        const QString name = caseOnly ? sheet.toUpper() : QStringLiteral("senza record.jpg");
-        QVERIFY(demo::writeLargeSheet(ws.file(name), 300, 200).isEmpty());
-        MainWindow& w = ws.start();
-        Workspace::choose(w.f1area, demo::demoSheets()[1].name);
-        const std::int32_t width = w.state().naturalWidth;
-        const QStringList places = combo::lines(w.cmbloc);
-        w.f1ing->setText(QStringLiteral("130"));
-
-        combo::setText(w.f1area, name);
-        w.f1area_Click();
-        QCOMPARE(ws.dialogs.texts(), caseOnly ? QStringList() : QStringList{kMissing});
-        QCOMPARE(w.Image1->size(), QSize(300, 200));
+        if (shown) { // not a line of the list: the name typed, then the click
+            combo::setText(w.f1area, chosen);
+            w.f1area_Click();
+        } else {
+            Workspace::choose(w.f1area, chosen);
+        }
+        test::checkTold(ws, message);
+        QCOMPARE(w.Image1->size(), shown ? QSize(300, 200) : before);
         QVERIFY(w.Image1->isVisible());
         QCOMPARE(w.state().naturalWidth, width);
-        QCOMPARE(w.state().latScale, 0.0f);
+        QCOMPARE(w.state().latScale, shown ? 0.0f : scale);
         QCOMPARE(w.f1ing->text(), QStringLiteral("130"));
-        QCOMPARE(combo::lines(w.cmbloc), caseOnly ? QStringList() : places);
+        QCOMPARE(combo::lines(w.cmbloc), cause == "case" ? QStringList() : places);
         QVERIFY(w.cmbloc->isVisible());
+        QVERIFY(boxesEmpty(w));
     }
 
     void archiveFailureNamesTheArchive_data() {
