@@ -10,6 +10,7 @@
 #include "app/MainWindow.h"
 #include "archive/RecordView.h"
 #include "toolkit/Hourglass.h"
+#include "viewer/MapImage.h"
 #include "viewer/Markers.h"
 
 #include <QApplication>
@@ -93,6 +94,11 @@ inline void addSheet(Workspace& ws, const QString& name, int width, int height,
         v->setField(QLatin1String(field), value);
     v->update();
     ws.window().Form_Load();
+}
+
+// Left, top, width and height in twips, as the image keeps them.
+inline QRectF twipsOf(const MapImage* m) {
+    return {m->left(), m->top(), m->widthTwips(), m->heightTwips()};
 }
 
 // The demo sheet of a quadrant ("NE", "SO", ...).

@@ -98,13 +98,12 @@ private slots:
         w.Image1->setVisible(imageShown);
         w.cmding->setVisible(zoomButtonsShown);
         const MapImage* m = w.Image1;
-        const QRectF before(m->left(), m->top(), m->widthTwips(), m->heightTwips());
+        const QRectF before = test::twipsOf(m);
         int key = code;
         w.Form_KeyDown(key);
         QCOMPARE(key, moved != QRectF() ? 0 : code);
-        QCOMPARE(QRectF(m->left() - before.x(), m->top() - before.y(),
-                        m->widthTwips() - before.width(), m->heightTwips() - before.height()),
-                 moved);
+        const QRectF after = test::twipsOf(m);
+        QCOMPARE(QRectF(after.topLeft() - before.topLeft(), after.size() - before.size()), moved);
     }
 
     // Crossing to each neighbour, the new sheet placed next to where the old one
@@ -224,12 +223,12 @@ private slots:
         Workspace::choose(w.f1area, sheet("NE"));
         w.cmding_Click();
         w.cmding_Click();
-        const QSizeF size(w.Image1->widthTwips(), w.Image1->heightTwips());
+        const QSizeF size = test::twipsOf(w.Image1).size();
         const float lat = w.state().latScale;
         w.Image1->setLeft(5600);
         w.imgsi_Click(false);
         QCOMPARE(combo::text(w.f1area), sheet("NO"));
-        QCOMPARE(QSizeF(w.Image1->widthTwips(), w.Image1->heightTwips()), size);
+        QCOMPARE(test::twipsOf(w.Image1).size(), size);
         QCOMPARE(w.Image1->left(), 5600 - size.width());
         QCOMPARE(w.Image1->picture().size(), QSize(1600, 1200));
         QCOMPARE(w.f1ing->text(), QStringLiteral("120"));

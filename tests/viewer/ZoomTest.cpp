@@ -8,6 +8,7 @@
 #include <QLineEdit>
 
 using namespace orvena;
+using orvena::test::twipsOf;
 using orvena::test::Workspace;
 
 namespace {
@@ -22,11 +23,6 @@ MainWindow& startOnSheet(Workspace& ws) {
     test::addSheet(ws, kSheet, 585, 441, {{"COLA", double(kCola)}, {"COLO", double(kColo)}});
     Workspace::choose(w.f1area, kSheet);
     return w;
-}
-
-// Left, top, width and height in twips, as the image keeps them.
-QRectF twipsOf(const MapImage* m) {
-    return {m->left(), m->top(), m->widthTwips(), m->heightTwips()};
 }
 
 } // namespace
