@@ -1,17 +1,26 @@
 #pragma once
 
-// Finding locality markers on the window by their pixels, and the records
-// the viewer tests mark.
+// Finding locality markers on the window by their pixels, the records the
+// viewer tests mark and the sheets they load.
 
+#include "Workspace.h"
+
+#include "DemoAtlas.h"
+#include "Sheets.h"
 #include "app/MainWindow.h"
 #include "archive/RecordView.h"
+#include "toolkit/Hourglass.h"
+#include "viewer/MapImage.h"
 #include "viewer/Markers.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPalette>
+#include <QTest>
 
+#include <initializer_list>
 #include <optional>
+#include <utility>
 
 namespace orvena::test {
 
@@ -48,19 +57,73 @@ inline bool arrowBlueNear(MainWindow& w, QPoint p) {
     return false;
 }
 
+using Fields = std::initializer_list<std::pair<const char*, QVariant>>;
+
+// A new record of v with the given fields.
+inline void addRecord(RecordView* v, Fields fields) {
+    v->addNew();
+    for (const auto& [name, value] : fields)
+        v->setField(QLatin1String(name), value);
+    v->update();
+}
+
 // A locality record at 45° 20' 10", 9° 50' 5".
 inline void addLocality(RecordView* v, const QString& area, const QString& name, const QVariant& px,
                         const QVariant& py) {
+    addRecord(v, {{"AREA", area},
+                  {"LOCALITA", name},
+                  {"LAGR", 45},
+                  {"LAMN", 20},
+                  {"LASE", 10},
+                  {"LOGR", 9},
+                  {"LOMN", 50},
+                  {"LOSE", 5},
+                  {"PX", px},
+                  {"PY", py}});
+}
+
+// A sheet file of the test's own, width x height pixels, and its AREA record
+// with the other fields given; the started window lists it anew.
+inline void addSheet(Workspace& ws, const QString& name, int width, int height,
+                     Fields fields = {}) {
+    QVERIFY(demo::writeLargeSheet(ws.file(name), width, height).isEmpty());
+    RecordView* v = ws.archives.Data1;
     v->addNew();
-    v->setField(QStringLiteral("AREA"), area);
-    v->setField(QStringLiteral("LOCALITA"), name);
-    const char* fields[] = {"LAGR", "LAMN", "LASE", "LOGR", "LOMN", "LOSE"};
-    const int values[] = {45, 20, 10, 9, 50, 5};
-    for (int i = 0; i < 6; ++i)
-        v->setField(QLatin1String(fields[i]), values[i]);
-    v->setField(QStringLiteral("PX"), px);
-    v->setField(QStringLiteral("PY"), py);
+    v->setField(QStringLiteral("AREA"), name);
+    for (const auto& [field, value] : fields)
+        v->setField(QLatin1String(field), value);
     v->update();
+    ws.window().Form_Load();
+}
+
+// Left, top, width and height in twips, as the image keeps them.
+inline QRectF twipsOf(const MapImage* m) {
+    return {m->left(), m->top(), m->widthTwips(), m->heightTwips()};
+}
+
+// The demo sheet of a quadrant ("NE", "SO", ...).
+inline QString sheet(const char* quadrant) {
+    for (const auto& l : demo::sheetLayouts())
+        if (l.quadrant == QLatin1String(quadrant)) return l.name;
+    qFatal("no sheet %s", quadrant);
+}
+
+// The places of a demo sheet, as its list shows them.
+inline QStringList placesOf(const QString& area) {
+    QStringList names;
+    for (const auto& p : demo::demoPlaces())
+        if (p.area == area) names << p.name;
+    names.sort();
+    return names;
+}
+
+// The messages shown: message alone (none when empty), the hourglass down
+// while it is up and after it.
+inline void checkTold(Workspace& ws, const QString& message) {
+    QCOMPARE(ws.dialogs.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    QVERIFY2(ws.dialogs.shown().isEmpty() || !ws.dialogs.shown().front().hourglassBusy,
+             "hourglass up at the message");
+    QVERIFY(!hourglass::isBusy());
 }
 
 inline QStringList boxTexts(MainWindow& w) {
