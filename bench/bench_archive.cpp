@@ -3,6 +3,7 @@
 //
 //   bench_archive [places]      (default 1000000)
 #include "PlacesArchive.h"
+#include "ProcessMemory.h"
 #include "archive/Archives.h"
 #include "archive/SqlTexts.h"
 
@@ -20,11 +21,7 @@ using orvena::bench::sheetName;
 namespace {
 
 long residentKb() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong();
-    return -1;
+    return bench::statusKb("VmRSS:");
 }
 
 template <class Fn> double timed(Fn&& fn) {

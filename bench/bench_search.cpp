@@ -10,6 +10,7 @@
 // of the list; the click from List1_Click to the end of the main window's
 // activation, with the time the sheet load alone takes beside it.
 #include "PlacesArchive.h"
+#include "ProcessMemory.h"
 #include "Workspace.h"
 #include "archive/Archives.h"
 #include "toolkit/ActivationTracker.h"
@@ -34,11 +35,7 @@ using orvena::test::Workspace;
 namespace {
 
 long residentKb() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong();
-    return -1;
+    return bench::statusKb("VmRSS:");
 }
 
 // Wall-clock and processor time of fn, in milliseconds. On a shared machine the

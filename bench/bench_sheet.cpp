@@ -11,6 +11,7 @@
 // to the decoder or to the decoded size. Peaks are read from the system
 // (Linux: VmHWM, reset through clear_refs), elsewhere they read "n/a".
 #include "DemoAtlas.h"
+#include "ProcessMemory.h"
 #include "Workspace.h"
 #include "toolkit/ComboText.h"
 #include "viewer/MapImage.h"
@@ -39,12 +40,8 @@ constexpr double kMiB = 1024.0 * 1024.0;
 
 // The process's peak resident memory in bytes since the last reset; -1 unknown.
 double peakBytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() * 1024;
-    return -1;
+    const long kb = bench::statusKb("VmHWM:");
+    return kb < 0 ? -1 : kb * 1024.0;
 }
 
 // Sets the peak back to what the process holds now.

@@ -26,6 +26,15 @@ constexpr int kBatch = 2000;
 
 struct Cancelled {};
 
+// A failure as the result that tells it: an engine failure in Italian, naming
+// its archive.
+AreaDeletionResult failedWith(const std::exception& e) {
+    AreaDeletionResult failed;
+    const auto* archive = dynamic_cast<const ArchiveError*>(&e);
+    failed.failure = archive ? archive->italianMessage() : QString::fromUtf8(e.what());
+    return failed;
+}
+
 } // namespace
 
 AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area,
@@ -78,14 +87,8 @@ AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area,
         });
     } catch (const Cancelled&) {
         return AreaDeletionResult{false, 0, true, {}};
-    } catch (const ArchiveError& e) {
-        AreaDeletionResult failed;
-        failed.failure = e.italianMessage();
-        return failed;
     } catch (const std::exception& e) {
-        AreaDeletionResult failed;
-        failed.failure = QString::fromUtf8(e.what());
-        return failed;
+        return failedWith(e);
     }
     return result;
 }
@@ -95,14 +98,8 @@ AreaDeletionResult deleteArea(const QString& folder, const QString& area,
     try {
         WorkingPair pair(folder);
         return deleteArea(pair, area, progress);
-    } catch (const ArchiveError& e) {
-        AreaDeletionResult failed;
-        failed.failure = e.italianMessage();
-        return failed;
     } catch (const std::exception& e) {
-        AreaDeletionResult failed;
-        failed.failure = QString::fromUtf8(e.what());
-        return failed;
+        return failedWith(e);
     }
 }
 
