@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "archive/SqlTexts.h"
+#include "state/SharedTexts.h"
 #include "toolkit/ComboText.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/FixedText.h"
@@ -14,7 +15,7 @@ namespace orvena {
 
 namespace {
 
-const QString kAreaNotFound = QStringLiteral("Area non trovata");
+using texts::kAreaNotFound;
 const QString kLocalityNotFound = QStringLiteral("Località non trovata");
 
 QString commandLineNotFound(const QString& name) {

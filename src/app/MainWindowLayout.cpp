@@ -2,6 +2,7 @@
 // had them (twips, 15 to a device-independent pixel).
 #include "app/MainWindow.h"
 
+#include "state/SharedTexts.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Twips.h"
 #include "viewer/ArrowImage.h"
@@ -64,7 +65,7 @@ void MainWindow::buildControls() {
     mnlof1 = box(area, "mnlof1", 8040, 720, 375);
     selof1 = box(area, "selof1", 8400, 720, 375);
 
-    cmdregcor = button(area, "cmdregcor", QStringLiteral("Registra"), 10680, 360, 855, 375);
+    cmdregcor = button(area, "cmdregcor", texts::kCaptionRegister, 10680, 360, 855, 375);
 
     Label13 = label(area, "Label13", QStringLiteral("Zoom"), 240, 2160, 615);
     f1ing = box(area, "f1ing", 240, 2520, 615);

@@ -14,6 +14,7 @@
 #include "geo/Calibration.h"
 #include "geo/SetupChecks.h"
 #include "geo/SheetFiles.h"
+#include "state/SharedTexts.h"
 #include "toolkit/ComboText.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Hourglass.h"
@@ -57,9 +58,9 @@ const QString kCopyFailed =
 const QString kStoreFailed =
     QStringLiteral("Non è stato possibile registrare l'area. Riprova a premere 'Registra'.");
 
-const QString kCaptionExit = QStringLiteral("Esci");
-const QString kCaptionRegister = QStringLiteral("Registra");
-const QString kCaptionDelete = QStringLiteral("Elimina");
+using texts::kCaptionDelete;
+using texts::kCaptionExit;
+using texts::kCaptionRegister;
 
 // The default a box left empty takes at the first point, and at "Registra".
 const QString kFirstDefault = QStringLiteral("1");

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "archive/SqlTexts.h"
+#include "state/SharedTexts.h"
 #include "toolkit/ComboText.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Hourglass.h"
@@ -22,8 +23,7 @@ namespace orvena {
 
 namespace {
 
-const QString kAreaMissing =
-    QStringLiteral("La cartina selezionata non è presente nella cartella,");
+using texts::kSheetMissing;
 const QString kNoCalibration =
     QStringLiteral("L'area scelta non ha una calibrazione valida: rifare il Set up.");
 
@@ -78,7 +78,7 @@ void MainWindow::loadArea(AreaRecord record) {
     try {
         for (QLineEdit* b : coordinateBoxes())
             b->clear();
-        if (isShown(cmdregcor) && cmdregcor->text() == QLatin1String("Elimina")) return;
+        if (isShown(cmdregcor) && cmdregcor->text() == texts::kCaptionDelete) return;
         hourglass::set();
         const QString area = combo::text(f1area);
         const PictureLoad picture = loadSheet(*this, area);
@@ -122,17 +122,17 @@ void MainWindow::loadArea(AreaRecord record) {
         if (!calibrated) dialogs().message(kNoCalibration);
     } catch (const PictureNotShown& e) {
         hourglass::reset();
-        dialogs().message(e.message.isEmpty() ? kAreaMissing : e.message);
+        dialogs().message(e.message.isEmpty() ? kSheetMissing : e.message);
     } catch (const ArchiveError& e) {
         // An engine failure names the archive; anything else means the sheet
         // or its record is not there.
         hourglass::reset();
         if (!damage.isEmpty()) dialogs().message(damage);
-        dialogs().message(e.code() != 0 ? e.italianMessage() : kAreaMissing);
+        dialogs().message(e.code() != 0 ? e.italianMessage() : kSheetMissing);
     } catch (const std::exception&) {
         hourglass::reset();
         if (!damage.isEmpty()) dialogs().message(damage);
-        dialogs().message(kAreaMissing);
+        dialogs().message(kSheetMissing);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 
 #include "archive/SqlTexts.h"
+#include "state/SharedTexts.h"
 #include "toolkit/ComboText.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Hourglass.h"
@@ -21,7 +22,7 @@ namespace orvena {
 
 namespace {
 
-const QString kLocalityMissing = QStringLiteral("Località inesistente.");
+using texts::kLocalityMissing;
 const QString kBadPosition =
     QStringLiteral("La posizione della località sulla cartina non è un numero.");
 

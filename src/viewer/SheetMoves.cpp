@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "archive/SqlTexts.h"
+#include "state/SharedTexts.h"
 #include "toolkit/ComboText.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Hourglass.h"
@@ -15,7 +16,7 @@ namespace orvena {
 
 namespace {
 
-const QString kAreaNotFound = QStringLiteral("Area non trovata");
+using texts::kAreaNotFound;
 
 // The reference point the east and south neighbours are placed at, in twips.
 constexpr double kReferenceX = 5500;

@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "archive/DeleteArea.h"
 #include "archive/SqlTexts.h"
+#include "state/SharedTexts.h"
 #include "toolkit/ComboText.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Hourglass.h"
@@ -20,7 +21,7 @@ namespace orvena {
 
 namespace {
 
-const QString kCaptionDelete = QStringLiteral("Elimina");
+using texts::kCaptionDelete;
 const QString kChooseArea = QStringLiteral("Scegliere l'area da eliminare e clicca Elimina.");
 const QString kConfirm =
     QStringLiteral("Se verrà scelto OK, verrà eliminata l'area e tutte le località di quella "

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "state/SharedTexts.h"
+
 #include <QLocale>
 #include <QString>
 
@@ -51,7 +53,7 @@ inline const QString kAreaMissing = QStringLiteral("Manca nome file Area");
 inline const QString kNameMissing = QStringLiteral("Manca Località");
 inline const QString kPositionMissing = QStringLiteral("Manca la posizione in pixel.");
 inline const QString kExists = QStringLiteral("Località già esistente.");
-inline const QString kNotFound = QStringLiteral("Località inesistente.");
+inline const QString& kNotFound = texts::kLocalityMissing;
 inline const QString kInserted = QStringLiteral("Località inserita correttamente");
 inline const QString kModified = QStringLiteral("Località modificata correttamente");
 inline const QString kDeleted = QStringLiteral("Località eliminata correttamente");

@@ -9,6 +9,7 @@
 #include "archive/FieldText.h"
 #include "archive/RecordView.h"
 #include "archive/SqlTexts.h"
+#include "state/SharedTexts.h"
 #include "state/ViewerState.h"
 #include "toolkit/ActivationTracker.h"
 #include "toolkit/ComboText.h"
@@ -31,8 +32,7 @@ namespace {
 
 const QString kObjectName = QStringLiteral("Form2");
 const QString kCaption = QStringLiteral("Orvena - Aggiornamento località");
-const QString kSheetMissing =
-    QStringLiteral("La cartina selezionata non è presente nella cartella,");
+using texts::kSheetMissing;
 const QString kWriteFailed = QStringLiteral("L'archivio delle località non è stato modificato. %1");
 
 const QString kArea = QStringLiteral("AREA");
