@@ -4,8 +4,8 @@
 //   bench_archive [places]      (default 1000000)
 #include "PlacesArchive.h"
 #include "ProcessMemory.h"
-#include "archive/Archives.h"
-#include "archive/SqlTexts.h"
+#include "core/archive/Archives.h"
+#include "core/archive/SqlTexts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -4,8 +4,8 @@
 //
 //   bench_deletion [places] [runs]      (defaults 1000000 places on 1000 sheets, 7 runs)
 #include "PlacesArchive.h"
-#include "archive/Archives.h"
-#include "archive/DeleteArea.h"
+#include "core/archive/Archives.h"
+#include "core/archive/DeleteArea.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

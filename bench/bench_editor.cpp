@@ -6,13 +6,13 @@
 //   bench_editor [places [rounds]]      (default 1000000 places, 20 rounds)
 #include "PlacesArchive.h"
 #include "app/Application.h"
-#include "app/MainWindow.h"
-#include "archive/Archives.h"
-#include "archive/SqlTexts.h"
-#include "toolkit/ComboText.h"
-#include "toolkit/Picture.h"
-#include "toolkit/ScriptedDialogs.h"
-#include "windows/LocalityEditor.h"
+#include "core/archive/Archives.h"
+#include "core/archive/SqlTexts.h"
+#include "core/base/Picture.h"
+#include "core/base/ScriptedDialogs.h"
+#include "ui/mainwindow/MainWindow.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/windows/LocalityEditor.h"
 
 #include <QApplication>
 #include <QComboBox>

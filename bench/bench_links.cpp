@@ -4,9 +4,9 @@
 //   QT_QPA_PLATFORM=offscreen bench_links [sheets] [runs]    (defaults 1000, 9)
 #include "Workspace.h"
 
-#include "toolkit/ActivationTracker.h"
-#include "toolkit/ComboText.h"
-#include "windows/LinksEditor.h"
+#include "ui/widgets/ActivationTracker.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/windows/LinksEditor.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -14,9 +14,9 @@
 // operations use. Times are wall clock and processor time of this process;
 // the ratios are program / engine.
 #include "PlacesArchive.h"
-#include "archive/Archives.h"
-#include "archive/Compaction.h"
-#include "archive/Exchange.h"
+#include "core/archive/Archives.h"
+#include "core/archive/Compaction.h"
+#include "core/archive/Exchange.h"
 
 #include <QCoreApplication>
 #include <QDir>

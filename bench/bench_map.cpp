@@ -8,8 +8,8 @@
 // forced repaint of the main window.
 #include "DemoAtlas.h"
 #include "Workspace.h"
-#include "toolkit/KeyPreview.h"
-#include "viewer/MapImage.h"
+#include "ui/widgets/KeyPreview.h"
+#include "ui/widgets/MapImage.h"
 
 #include <QApplication>
 #include <QComboBox>

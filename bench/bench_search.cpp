@@ -12,10 +12,10 @@
 #include "PlacesArchive.h"
 #include "ProcessMemory.h"
 #include "Workspace.h"
-#include "archive/Archives.h"
-#include "toolkit/ActivationTracker.h"
-#include "toolkit/ComboText.h"
-#include "windows/LocalitySearch.h"
+#include "core/archive/Archives.h"
+#include "ui/widgets/ActivationTracker.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/windows/LocalitySearch.h"
 
 #include <QApplication>
 #include <QComboBox>

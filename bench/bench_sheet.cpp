@@ -13,8 +13,8 @@
 #include "DemoAtlas.h"
 #include "ProcessMemory.h"
 #include "Workspace.h"
-#include "toolkit/ComboText.h"
-#include "viewer/MapImage.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/widgets/MapImage.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -6,8 +6,8 @@
 //   deletion_kill --delete FOLDER NAME     (the child that is killed)
 //
 // Exit status 0 when every kill left the files consistent.
-#include "archive/Archives.h"
-#include "archive/DeleteArea.h"
+#include "core/archive/Archives.h"
+#include "core/archive/DeleteArea.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,8 +4,8 @@
 #include "GifWriter.h"
 #include "SheetPainter.h"
 #include "Sheets.h"
-#include "archive/Archives.h"
-#include "archive/Schema.h"
+#include "core/archive/Archives.h"
+#include "core/archive/Schema.h"
 
 #include <QCoreApplication>
 #include <QDir>

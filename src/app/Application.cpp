@@ -1,11 +1,11 @@
 #include "app/Application.h"
 
-#include "app/MainWindow.h"
-#include "archive/Archives.h"
-#include "archive/RecordView.h"
-#include "toolkit/ActivationTracker.h"
-#include "toolkit/Dialogs.h"
-#include "toolkit/Hourglass.h"
+#include "core/archive/Archives.h"
+#include "core/archive/RecordView.h"
+#include "core/base/Dialogs.h"
+#include "core/base/Hourglass.h"
+#include "ui/mainwindow/MainWindow.h"
+#include "ui/widgets/ActivationTracker.h"
 
 #include <QDir>
 #include <QLibraryInfo>

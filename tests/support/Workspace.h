@@ -2,10 +2,10 @@
 
 #include "TempFolder.h"
 
-#include "app/MainWindow.h"
-#include "archive/Archives.h"
-#include "state/ViewerState.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "core/archive/Archives.h"
+#include "core/base/ScriptedDialogs.h"
+#include "core/state/ViewerState.h"
+#include "ui/mainwindow/MainWindow.h"
 
 #include <memory>
 

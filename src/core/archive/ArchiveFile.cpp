@@ -1,0 +1,185 @@
+#include "core/archive/ArchiveFile.h"
+
+#include "core/archive/ArchiveFailure.h"
+#include "core/archive/Schema.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
+
+namespace orvena::archivefile {
+
+namespace {
+
+// How long start-up waits for a lock held by another program.
+constexpr int kBusyWaitMs = 700;
+
+// The messages shown when start-up stops on a file: %1 is the file name.
+const char* const kNotADatabase = "Il file %1 non è un archivio di Orvena: non è un database. "
+                                  "Il programma termina senza modificarlo.";
+const char* const kMissingTable = "Il file %1 non è un archivio di Orvena valido (manca la "
+                                  "tabella %2). Il programma termina senza modificarlo.";
+const char* const kMissingField = "Il file %1 non è un archivio di Orvena valido (nella tabella "
+                                  "%2 manca il campo %3). Il programma termina senza modificarlo.";
+const char* const kNotAFile = "Il file %1 non è un archivio di Orvena: non è un file regolare. "
+                              "Il programma termina senza modificarlo.";
+const char* const kUnreadable = "%1 Il programma termina senza modificarlo.";
+const char* const kCannotCreate = "Il file %1 non può essere creato (%2). Il programma termina.";
+const char* const kCannotOpen = "Il file %1 non può essere aperto (%2). Il programma termina.";
+const char* const kMissing = "Il file %1 non esiste nella cartella %2.";
+
+QString message(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+QString bareName(const QString& path) {
+    return QFileInfo(path).fileName();
+}
+
+bool isTable(const QString& table, const char* name) {
+    return table.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QStringList requiredColumns(const QString& table) {
+    QStringList columns;
+    if (isTable(table, schema::kAreaTable)) {
+        for (const char* c : schema::kAreaColumns)
+            columns << QString::fromLatin1(c);
+    } else if (isTable(table, schema::kLocalityTable)) {
+        for (const char* c : schema::kLocalityColumns)
+            columns << QString::fromLatin1(c);
+    }
+    return columns;
+}
+
+std::vector<const char*> indexStatements(const QString& table) {
+    if (isTable(table, schema::kAreaTable)) return {schema::kIndexArea};
+    if (isTable(table, schema::kLocalityTable))
+        return {schema::kIndexLocalityArea, schema::kIndexLocalityName};
+    return {};
+}
+
+std::string nativePath(const QString& path) {
+    return path.toUtf8().toStdString();
+}
+
+namespace {
+
+// The engine's code of a failure: the extended one when there is one.
+int codeOf(const SQLite::Exception& e) {
+    return e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
+}
+
+// The schema check proper on an open connection.
+QString checkSchema(SQLite::Database& db, const QString& name, const QString& table,
+                    const QStringList& fields) {
+    SQLite::Statement findTable(
+        db, "select name from sqlite_master where type = 'table' and name = ? collate nocase");
+    findTable.bind(1, table.toStdString());
+    if (!findTable.executeStep()) return message(kMissingTable).arg(name, table);
+    const std::string stored = findTable.getColumn(0).getString();
+    findTable.reset();
+
+    QStringList present;
+    SQLite::Statement columns(db, "select name from pragma_table_info(?)");
+    columns.bind(1, stored);
+    while (columns.executeStep())
+        present << QString::fromUtf8(columns.getColumn(0).getText());
+    for (const QString& field : fields) {
+        if (!present.contains(field, Qt::CaseInsensitive))
+            return message(kMissingField).arg(name, table, field);
+    }
+    return {};
+}
+
+QString refusal(const QString& name, const SQLite::Exception& e) {
+    if ((codeOf(e) & 0xff) == SQLITE_NOTADB) return message(kNotADatabase).arg(name);
+    return engineRefusal(name, codeOf(e));
+}
+
+// A read-only connection that ignores journals and locks: what the file holds
+// now, without rolling anything back.
+std::string immutableUri(const QString& path) {
+    return "file:" +
+           QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/").toStdString() +
+           "?immutable=1";
+}
+
+} // namespace
+
+QString check(const QString& path, const QString& table, const QStringList& fields) {
+    const QString name = bareName(path);
+    const QFileInfo info(path);
+    // A pipe, a folder or a device named like an archive is never opened: a
+    // pipe would block start-up until something writes into it.
+    if (info.exists() && !info.isFile()) return message(kNotAFile).arg(name);
+    try {
+        SQLite::Database db(nativePath(path), SQLite::OPEN_READONLY);
+        db.setBusyTimeout(kBusyWaitMs);
+        return checkSchema(db, name, table, fields);
+    } catch (const SQLite::Exception& e) {
+        return refusal(name, e);
+    }
+}
+
+bool hasJournal(const QString& path) {
+    const QFileInfo journal(path + QLatin1String("-journal"));
+    return journal.isFile() && journal.size() > 0;
+}
+
+QString recoverInterruptedWrite(const QString& path, const QString& table,
+                                const QStringList& fields) {
+    const QFileInfo info(path);
+    if (!info.isFile() || !hasJournal(path)) return {};
+    const QString name = bareName(path);
+    try {
+        // A journal that is not hot (another program's write under way) lets
+        // the file be read: nothing to recover then.
+        try {
+            SQLite::Database db(nativePath(path), SQLite::OPEN_READONLY);
+            db.setBusyTimeout(kBusyWaitMs);
+            SQLite::Statement schema(db, "select count(*) from sqlite_master");
+            schema.executeStep();
+            return {};
+        } catch (const SQLite::Exception& e) {
+            if ((codeOf(e) & 0xff) != SQLITE_READONLY) throw;
+        }
+        // Only a file that already reads as one of our archives is written.
+        {
+            SQLite::Database db(immutableUri(path), SQLite::OPEN_READONLY | SQLite::OPEN_URI);
+            if (const QString problem = checkSchema(db, name, table, fields); !problem.isEmpty())
+                return problem;
+        }
+        // The first read on a writable connection rolls the journal back.
+        SQLite::Database db(nativePath(path), SQLite::OPEN_READWRITE);
+        db.setBusyTimeout(kBusyWaitMs);
+        SQLite::Statement schema(db, "select count(*) from sqlite_master");
+        schema.executeStep();
+        return {};
+    } catch (const SQLite::Exception& e) {
+        return refusal(name, e);
+    }
+}
+
+QString engineRefusal(const QString& path, int code) {
+    return message(kUnreadable).arg(failureMessage(bareName(path), code));
+}
+
+QString cannotCreate(const QString& path, const QString& reason) {
+    return message(kCannotCreate).arg(bareName(path), reason);
+}
+
+QString cannotOpen(const QString& path, const QString& reason) {
+    return message(kCannotOpen).arg(bareName(path), reason);
+}
+
+QString missing(const QString& path) {
+    const QFileInfo info(path);
+    return message(kMissing).arg(info.fileName(), info.absolutePath());
+}
+
+} // namespace orvena::archivefile

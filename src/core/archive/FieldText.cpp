@@ -1,0 +1,46 @@
+#include "core/archive/FieldText.h"
+
+#include <QByteArray>
+#include <QMetaType>
+
+#include <charconv>
+
+namespace orvena {
+
+QString realFieldText(double value) {
+    // The shortest text that reads back as the same float, written without an
+    // exponent (a position of a million twips reads "1000000", not "1e+06").
+    // Values too small or too large for that fall back to the exponent form.
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value),
+                                std::chars_format::fixed);
+    if (result.ec != std::errc())
+        result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value));
+    if (result.ec != std::errc()) return QString::number(value, 'g', 9);
+    return QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer));
+}
+
+QString fieldText(const QVariant& value) {
+    if (!value.isValid() || value.isNull()) return {};
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return realFieldText(value.toDouble());
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::Long:
+        return QString::number(value.toLongLong());
+    case QMetaType::ULongLong:
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+        return QString::number(value.toULongLong());
+    case QMetaType::QByteArray:
+        return QString::fromUtf8(value.toByteArray());
+    default:
+        return value.toString();
+    }
+}
+
+} // namespace orvena

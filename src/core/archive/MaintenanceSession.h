@@ -1,0 +1,86 @@
+#pragma once
+
+#include "core/archive/Maintenance.h"
+
+#include <QString>
+
+#include <string>
+
+struct sqlite3;
+
+// The connection that export, import and compaction work through. Not part of
+// the interface the windows use.
+namespace orvena::maintenance {
+
+// Pages a connection may keep in memory per file (PRAGMA cache_size, in KiB
+// when negative): enough that a million places are written without spilling
+// half-done pages to the disk.
+inline constexpr const char* kCacheKiB = "-262144";
+
+// A failure on the way, thrown inside the work and turned into a
+// MaintenanceResult at its end.
+struct Failure {
+    QString file; // bare file name
+    int code;     // SQLITE_* code
+};
+
+// Throws a Failure unless the file at path exists, is a database and holds the
+// table with all its fields. Only reads the file.
+void checkArchive(const QString& path, const char* table);
+
+// One connection: a first archive as its main database and others attached
+// under the given schema names. Failures throw Failure naming the file.
+class Session {
+public:
+    enum class Access { ReadOnly, ReadWrite };
+
+    Session(const QString& folder, const char* mainFile, Access access);
+    // Works through a connection opened elsewhere, which it leaves open.
+    Session(const QString& folder, sqlite3* connection);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    void attach(const char* file, const char* schema, Access access);
+    sqlite3* handle() const { return db_; }
+    QString folder() const { return folder_; }
+
+    // Runs sql; an engine failure is blamed on file.
+    void exec(const std::string& sql, const QString& file);
+    // The first column of the first row of a query, as a whole number.
+    qint64 number(const std::string& sql, const QString& file);
+
+    // The progress function: counts a row, and every so often reports to
+    // progress(); a false answer makes the statement fail as cancelled. Call
+    // it as progress_tick() in a query.
+    void setProgress(const Progress* progress, qint64 total);
+    void report(qint64 done);
+    bool cancelled() const { return cancelled_; }
+    qint64 ticks() const { return ticks_; }
+    void setTicks(qint64 ticks) { ticks_ = ticks; }
+
+    // Runs the fault point for the tests: a true answer throws a failure of
+    // file as a failed write would.
+    void faultAt(const FaultPoint& fault, const char* point, const QString& file);
+
+    // The Failure the connection's last error stands for, blamed on file (a
+    // cancel through the progress is told apart by cancelled()).
+    Failure failure(const QString& file, int code) const;
+
+private:
+    void prepare();
+
+    QString folder_;
+    sqlite3* db_ = nullptr;
+    bool owned_ = true;
+    const Progress* progress_ = nullptr;
+    qint64 total_ = 0;
+    qint64 ticks_ = 0;
+    bool cancelled_ = false;
+};
+
+// The URI SQLite opens a file of folder with, read-only or read-write, never
+// creating it.
+std::string fileUri(const QString& folder, const char* file, Session::Access access);
+
+} // namespace orvena::maintenance

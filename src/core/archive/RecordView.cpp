@@ -1,0 +1,660 @@
+#include "core/archive/RecordView.h"
+
+#include "core/archive/ArchiveFailure.h"
+#include "core/archive/ArchiveFile.h"
+#include "core/archive/FieldText.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+namespace orvena {
+
+namespace {
+
+// How long a query waits for a lock held by another program before it fails
+// with SQLITE_BUSY: long enough for another program's short write, short
+// enough that the window never seems frozen.
+constexpr int kBusyTimeoutMs = 700;
+
+// Records read at once while walking a result.
+constexpr std::size_t kBlockSize = 256;
+constexpr std::size_t kNoBlock = static_cast<std::size_t>(-1);
+
+constexpr const char* kSelectStar = "select * from ";
+constexpr const char* kSelectKey = "select rowid from ";
+
+// Each opening of a file gets its own number, so that a file opened again
+// never looks unchanged.
+std::uint64_t openings = 0;
+
+const char* const kNoCurrentRecord = "Nessun record corrente.";
+const char* const kUnknownField = "Il campo %1 non esiste nella tabella %2.";
+const char* const kNotOpen = "L'archivio %1 non è aperto.";
+const char* const kNotEditing = "Nessun record in aggiunta o in modifica.";
+const char* const kRecordGone = "Il record in modifica non esiste più.";
+const char* const kBadSource = "Origine dei record non valida: %1";
+
+using Row = std::vector<QVariant>;
+
+QString quoted(const QString& identifier) {
+    return QLatin1Char('"') +
+           QString(identifier).replace(QLatin1String("\""), QLatin1String("\"\"")) +
+           QLatin1Char('"');
+}
+
+std::string utf8(const QString& text) {
+    return text.toStdString();
+}
+
+QVariant columnValue(const SQLite::Column& column) {
+    switch (column.getType()) {
+    case SQLITE_INTEGER:
+        return QVariant(static_cast<qlonglong>(column.getInt64()));
+    case SQLITE_FLOAT:
+        return QVariant(column.getDouble());
+    case SQLITE_TEXT: {
+        const char* text = column.getText();
+        return QVariant(QString::fromUtf8(text, column.getBytes()));
+    }
+    case SQLITE_BLOB: {
+        const auto* data = static_cast<const char*>(column.getBlob());
+        return QVariant(QByteArray(data, column.getBytes()));
+    }
+    default:
+        return {};
+    }
+}
+
+// Binds a value the way the engine converts it: numbers as numbers, a text as
+// a text (the column's affinity turns a numeric text into a number), a null
+// QVariant as NULL.
+void bindValue(SQLite::Statement& statement, int index, const QVariant& value) {
+    if (!value.isValid() || value.isNull()) {
+        statement.bind(index);
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+        statement.bind(index, static_cast<std::int64_t>(value.toLongLong()));
+        break;
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+        statement.bind(index, static_cast<std::int64_t>(value.toULongLong()));
+        break;
+    case QMetaType::Float:
+    case QMetaType::Double:
+        statement.bind(index, value.toDouble());
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        statement.bind(index, static_cast<const void*>(bytes.constData()),
+                       static_cast<int>(bytes.size()));
+        break;
+    }
+    default:
+        statement.bind(index, utf8(value.toString()));
+        break;
+    }
+}
+
+// "select rowid from <table>" and nothing else but blanks.
+bool isWholeTable(std::string_view sql) {
+    sql.remove_prefix(std::char_traits<char>::length(kSelectKey));
+    while (!sql.empty() && sql.back() == ' ')
+        sql.remove_suffix(1);
+    if (sql.size() >= 2 && sql.front() == '"' && sql.back() == '"')
+        return sql.find('"', 1) == sql.size() - 1;
+    return !sql.empty() && std::all_of(sql.begin(), sql.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_';
+    });
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+ArchiveError::ArchiveError(const QString& fileName, int code, const std::string& what)
+    : std::runtime_error(what)
+    , fileName_(fileName)
+    , code_(code) {}
+
+QString ArchiveError::italianMessage() const {
+    if (code_ != 0) return failureMessage(fileName_, code_);
+    return QString::fromUtf8(what());
+}
+
+// ---------------------------------------------------------------------------
+
+struct RecordView::Impl {
+    enum class Mode { Browsing, Adding, Editing };
+
+    RecordView* view;
+    std::vector<BoundSpec> boxSpecs;
+    std::vector<BoundText*> boxes;
+
+    // The statement is declared after the database so that it goes first.
+    std::unique_ptr<SQLite::Database> db;
+    std::unique_ptr<SQLite::Statement> blockQuery;
+    QStringList columns; // the table's fields, in their stored order
+
+    QStringList params;
+
+    // The result: its keys in order, the position in it, and the keys this
+    // view has deleted since the last refresh (a deleted key's rowid may be
+    // given to a new record; that record must not be visited in its place).
+    std::vector<std::int64_t> keys;
+    std::size_t pos = 0;
+    std::unordered_set<std::int64_t> removed;
+
+    // The block of records around the position, aligned to kBlockSize.
+    std::size_t blockFirst = kNoBlock;
+    std::vector<std::optional<Row>> block;
+
+    Mode mode = Mode::Browsing;
+    std::uint64_t opening = 0;
+    Row buffer;
+    std::vector<bool> touched;
+    std::int64_t editKey = 0;
+
+    // Open transactions and what `removed` was when each began.
+    std::vector<std::unordered_set<std::int64_t>> removedAtBegin;
+
+    explicit Impl(RecordView* v)
+        : view(v) {}
+
+    [[noreturn]] void fail(const char* text) const { throw ArchiveError(text); }
+
+    [[noreturn]] void engineFailure(const SQLite::Exception& e) const {
+        const int code = e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
+        throw ArchiveError(view->fileName_, code,
+                           failureMessage(view->fileName_, code).toStdString());
+    }
+
+    void requireOpen() const {
+        if (!db) throw ArchiveError(QString::fromUtf8(kNotOpen).arg(view->fileName_).toStdString());
+    }
+
+    int columnIndex(const QString& name) const {
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            if (columns[i].compare(name, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    int requireColumn(const QString& name) const {
+        const int index = columnIndex(name);
+        if (index < 0) {
+            throw ArchiveError(
+                QString::fromUtf8(kUnknownField).arg(name, view->table_).toStdString());
+        }
+        return index;
+    }
+
+    void invalidate() {
+        blockFirst = kNoBlock;
+        block.clear();
+    }
+
+    void loadBlock(std::size_t first) {
+        invalidate();
+        const std::size_t count = std::min(kBlockSize, keys.size() - first);
+        std::unordered_map<std::int64_t, std::size_t> slot;
+        slot.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            slot.emplace(keys[first + i], i);
+
+        std::vector<std::optional<Row>> rows(count);
+        SQLite::Statement& query = *blockQuery;
+        try {
+            query.reset();
+            for (std::size_t i = 0; i < kBlockSize; ++i) {
+                const int index = static_cast<int>(i) + 1;
+                if (i < count)
+                    query.bind(index, keys[first + i]);
+                else
+                    query.bind(index);
+            }
+            const int width = static_cast<int>(columns.size());
+            while (query.executeStep()) {
+                const auto found = slot.find(query.getColumn(0).getInt64());
+                if (found == slot.end()) continue;
+                Row row;
+                row.reserve(static_cast<std::size_t>(width));
+                for (int c = 0; c < width; ++c)
+                    row.push_back(columnValue(query.getColumn(c + 1)));
+                rows[found->second] = std::move(row);
+            }
+            query.reset();
+        } catch (const SQLite::Exception& e) {
+            query.tryReset();
+            engineFailure(e);
+        }
+        block = std::move(rows);
+        blockFirst = first;
+    }
+
+    // The record at position i of the result, or nullptr when it no longer
+    // exists.
+    const Row* rowAt(std::size_t i) {
+        if (i >= keys.size() || removed.count(keys[i]) != 0) return nullptr;
+        const std::size_t first = i - i % kBlockSize;
+        if (first != blockFirst) loadBlock(first);
+        const auto& row = block[i - first];
+        return row ? &*row : nullptr;
+    }
+
+    const Row* current() { return rowAt(pos); }
+
+    // Passes over the keys whose records are gone.
+    void settle() {
+        while (pos < keys.size() && rowAt(pos) == nullptr)
+            ++pos;
+    }
+
+    void cancelPending() {
+        mode = Mode::Browsing;
+        buffer.clear();
+        touched.clear();
+    }
+
+    void execute(const QString& sql, const std::vector<QVariant>& values) {
+        try {
+            SQLite::Statement statement(*db, utf8(sql));
+            for (std::size_t i = 0; i < values.size(); ++i)
+                bindValue(statement, static_cast<int>(i) + 1, values[i]);
+            statement.exec();
+        } catch (const SQLite::Exception& e) {
+            engineFailure(e);
+        }
+    }
+
+    void loadColumns() {
+        columns.clear();
+        SQLite::Statement info(*db, "select name from pragma_table_info(?)");
+        info.bind(1, utf8(view->table_));
+        while (info.executeStep())
+            columns << QString::fromUtf8(info.getColumn(0).getText());
+
+        QString sql = QStringLiteral("select rowid");
+        for (const QString& column : std::as_const(columns))
+            sql += QLatin1String(", ") + quoted(column);
+        sql += QLatin1String(" from ") + quoted(view->table_) + QLatin1String(" where rowid in (");
+        for (std::size_t i = 0; i < kBlockSize; ++i)
+            sql += i == 0 ? QLatin1String("?") : QLatin1String(",?");
+        sql += QLatin1Char(')');
+        blockQuery = std::make_unique<SQLite::Statement>(*db, utf8(sql));
+    }
+};
+
+// ---------------------------------------------------------------------------
+
+BoundText::BoundText(RecordView* view, QString field, const QString& objectName)
+    : QObject(view)
+    , view_(view)
+    , field_(std::move(field)) {
+    setObjectName(objectName);
+}
+
+QString BoundText::text() const {
+    if (!view_) return {};
+    try {
+        return view_->text(field_);
+    } catch (const ArchiveError&) {
+        return {};
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+RecordView::RecordView(const QString& objectName, QString fileName, QString table,
+                       const std::vector<BoundSpec>& boxes, QObject* parent)
+    : QObject(parent)
+    , d(std::make_unique<Impl>(this))
+    , fileName_(std::move(fileName))
+    , table_(std::move(table)) {
+    setObjectName(objectName);
+    d->boxSpecs = boxes;
+    for (const BoundSpec& bound : boxes) {
+        d->boxes.push_back(
+            new BoundText(this, QString::fromLatin1(bound.field), QString::fromLatin1(bound.box)));
+    }
+}
+
+RecordView::~RecordView() {
+    close();
+}
+
+QString RecordView::open(const QString& folder) {
+    close();
+    const QString path = QDir(folder).filePath(fileName_);
+    if (!QFileInfo::exists(path)) return archivefile::missing(path);
+
+    QStringList fields = archivefile::requiredColumns(table_);
+    for (const BoundSpec& bound : d->boxSpecs) {
+        const QString field = QString::fromLatin1(bound.field);
+        if (!fields.contains(field, Qt::CaseInsensitive)) fields << field;
+    }
+    if (const QString problem = archivefile::check(path, table_, fields); !problem.isEmpty())
+        return problem;
+
+    try {
+        d->db = std::make_unique<SQLite::Database>(archivefile::nativePath(path),
+                                                   SQLite::OPEN_READWRITE);
+        d->db->setBusyTimeout(kBusyTimeoutMs);
+        // Indexes speed up the look-ups but nothing depends on them: a file
+        // that may only be read is used without them.
+        for (const char* index : archivefile::indexStatements(table_)) {
+            try {
+                d->db->exec(index);
+            } catch (const SQLite::Exception& e) {
+                if ((e.getErrorCode() & 0xff) != SQLITE_READONLY) throw;
+            }
+        }
+        d->loadColumns();
+        d->opening = ++openings;
+    } catch (const SQLite::Exception& e) {
+        close();
+        const int code = e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
+        return archivefile::engineRefusal(path, code);
+    }
+    return {};
+}
+
+void RecordView::close() {
+    d->cancelPending();
+    d->invalidate();
+    d->keys.clear();
+    d->removed.clear();
+    d->pos = 0;
+    d->removedAtBegin.clear();
+    d->blockQuery.reset();
+    d->db.reset();
+    d->columns.clear();
+}
+
+bool RecordView::isOpen() const {
+    return d->db != nullptr;
+}
+
+void RecordView::setRecordSource(const char* sql, QStringList params) {
+    if (sql == nullptr || std::string_view(sql).rfind(kSelectStar, 0) != 0) {
+        throw ArchiveError(
+            QString::fromUtf8(kBadSource).arg(QString::fromUtf8(sql ? sql : "")).toStdString());
+    }
+    source_ = sql;
+    d->params = std::move(params);
+}
+
+void RecordView::refresh() {
+    d->requireOpen();
+    d->cancelPending();
+    // The same query, asking only for the keys of the result in its order.
+    std::string sql =
+        source_ ? kSelectKey + std::string(source_ + std::char_traits<char>::length(kSelectStar))
+                : kSelectKey + utf8(quoted(table_));
+    // Asked for its keys alone, a whole table would be read through an index
+    // that holds them (in the order of the indexed names); the records come in
+    // the table's own order, as "select *" returns them.
+    if (isWholeTable(sql)) sql += " NOT INDEXED";
+
+    std::vector<std::int64_t> keys;
+    try {
+        SQLite::Statement query(*d->db, sql);
+        if (query.getBindParameterCount() != static_cast<int>(d->params.size())) {
+            throw ArchiveError(
+                QString::fromUtf8(kBadSource).arg(QString::fromStdString(sql)).toStdString());
+        }
+        for (qsizetype i = 0; i < d->params.size(); ++i)
+            query.bind(static_cast<int>(i) + 1, utf8(d->params[i]));
+        while (query.executeStep())
+            keys.push_back(query.getColumn(0).getInt64());
+    } catch (const SQLite::Exception& e) {
+        d->engineFailure(e);
+    }
+
+    d->keys = std::move(keys);
+    d->removed.clear();
+    d->invalidate();
+    d->pos = 0;
+    d->settle();
+}
+
+void RecordView::readTexts(const char* sql, const QStringList& params, const TextsFn& fn) {
+    d->requireOpen();
+    // Straight on the engine's statement: a column object per value would cost
+    // more than reading the record.
+    sqlite3* db = d->db->getHandle();
+    auto failure = [&] {
+        const int code = sqlite3_extended_errcode(db);
+        throw ArchiveError(fileName_, code, failureMessage(fileName_, code).toStdString());
+    };
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(prepared);
+        failure();
+    }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(prepared,
+                                                                          sqlite3_finalize);
+    if (sqlite3_bind_parameter_count(prepared) != static_cast<int>(params.size())) {
+        throw ArchiveError(QString::fromUtf8(kBadSource).arg(QString::fromUtf8(sql)).toStdString());
+    }
+    for (qsizetype i = 0; i < params.size(); ++i) {
+        const std::string value = utf8(params[i]);
+        sqlite3_bind_text(prepared, static_cast<int>(i) + 1, value.data(),
+                          static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    }
+    const int width = sqlite3_column_count(prepared);
+    std::vector<std::string_view> texts(static_cast<std::size_t>(width));
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
+        for (int i = 0; i < width; ++i) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, i));
+            const int bytes = sqlite3_column_bytes(prepared, i);
+            texts[static_cast<std::size_t>(i)] =
+                text ? std::string_view(text, static_cast<std::size_t>(bytes)) : std::string_view();
+        }
+        fn(texts.data());
+    }
+    if (step != SQLITE_DONE) failure();
+}
+
+RecordView::Stamp RecordView::stamp() const {
+    if (!d->db) return {};
+    Stamp stamp;
+    stamp.opening = d->opening;
+    stamp.changes = sqlite3_total_changes64(d->db->getHandle());
+    try {
+        stamp.version = d->db->execAndGet("PRAGMA data_version").getInt64();
+    } catch (const SQLite::Exception&) {
+        return {};
+    }
+    return stamp;
+}
+
+bool RecordView::eof() const {
+    return !d->db || d->pos >= d->keys.size();
+}
+
+void RecordView::moveFirst() {
+    d->requireOpen();
+    d->cancelPending();
+    d->pos = 0;
+    d->settle();
+    if (eof()) d->fail(kNoCurrentRecord);
+}
+
+void RecordView::moveNext() {
+    d->requireOpen();
+    if (eof()) d->fail(kNoCurrentRecord);
+    d->cancelPending();
+    ++d->pos;
+    d->settle();
+}
+
+QString RecordView::text(const QString& field) const {
+    if (!d->db) return {};
+    const auto index = static_cast<std::size_t>(d->requireColumn(field));
+    if (d->mode != Impl::Mode::Browsing) return fieldText(d->buffer[index]);
+    const Row* row = d->current();
+    return row ? fieldText((*row)[index]) : QString();
+}
+
+BoundText* RecordView::box(const char* objectName) const {
+    const QLatin1String name(objectName);
+    for (BoundText* box : d->boxes) {
+        if (box->objectName() == name) return box;
+    }
+    return nullptr;
+}
+
+QVariant RecordView::field(const QString& name) const {
+    d->requireOpen();
+    const auto index = static_cast<std::size_t>(d->requireColumn(name));
+    if (d->mode != Impl::Mode::Browsing) return d->buffer[index];
+    const Row* row = d->current();
+    if (!row) d->fail(kNoCurrentRecord);
+    return (*row)[index];
+}
+
+void RecordView::addNew() {
+    d->requireOpen();
+    d->mode = Impl::Mode::Adding;
+    d->buffer.assign(static_cast<std::size_t>(d->columns.size()), QVariant());
+    d->touched.assign(d->buffer.size(), false);
+}
+
+void RecordView::edit() {
+    d->requireOpen();
+    d->cancelPending();
+    const Row* row = d->current();
+    if (!row) d->fail(kNoCurrentRecord);
+    d->buffer = *row;
+    d->touched.assign(d->buffer.size(), false);
+    d->editKey = d->keys[d->pos];
+    d->mode = Impl::Mode::Editing;
+}
+
+void RecordView::setField(const QString& name, const QVariant& value) {
+    d->requireOpen();
+    const auto index = static_cast<std::size_t>(d->requireColumn(name));
+    if (d->mode == Impl::Mode::Browsing) d->fail(kNotEditing);
+    d->buffer[index] = value;
+    d->touched[index] = true;
+}
+
+void RecordView::update() {
+    d->requireOpen();
+    if (d->mode == Impl::Mode::Browsing) d->fail(kNotEditing);
+
+    QStringList names;
+    std::vector<QVariant> values;
+    for (std::size_t i = 0; i < d->touched.size(); ++i) {
+        if (!d->touched[i]) continue;
+        names << quoted(d->columns[static_cast<qsizetype>(i)]);
+        values.push_back(d->buffer[i]);
+    }
+    const QString table = quoted(table_);
+
+    if (d->mode == Impl::Mode::Adding) {
+        QString sql = QLatin1String("INSERT INTO ") + table;
+        if (names.isEmpty()) {
+            sql += QLatin1String(" DEFAULT VALUES");
+        } else {
+            QStringList marks;
+            for (qsizetype i = 0; i < names.size(); ++i)
+                marks << QStringLiteral("?");
+            sql += QLatin1String(" (") + names.join(QLatin1String(", ")) +
+                   QLatin1String(") VALUES (") + marks.join(QLatin1String(", ")) + QLatin1Char(')');
+        }
+        d->invalidate();
+        d->execute(sql, values);
+    } else if (!names.isEmpty()) {
+        QString sql = QLatin1String("UPDATE ") + table + QLatin1String(" SET ") +
+                      names.join(QLatin1String(" = ?, ")) + QLatin1String(" = ? WHERE rowid = ?");
+        values.push_back(QVariant(static_cast<qlonglong>(d->editKey)));
+        d->invalidate();
+        d->execute(sql, values);
+        if (d->db->getChanges() == 0) d->fail(kRecordGone);
+    }
+    d->cancelPending();
+}
+
+void RecordView::remove() {
+    d->requireOpen();
+    d->cancelPending();
+    if (!d->current()) d->fail(kNoCurrentRecord);
+    const std::int64_t key = d->keys[d->pos];
+    d->invalidate();
+    d->execute(QLatin1String("DELETE FROM ") + quoted(table_) + QLatin1String(" WHERE rowid = ?"),
+               {QVariant(static_cast<qlonglong>(key))});
+    d->removed.insert(key);
+}
+
+std::size_t RecordView::resultSize() const {
+    return d->keys.size();
+}
+
+void RecordView::beginTransaction() {
+    d->requireOpen();
+    const std::size_t depth = d->removedAtBegin.size();
+    try {
+        if (depth == 0)
+            d->db->exec("BEGIN IMMEDIATE");
+        else
+            d->db->exec("SAVEPOINT nested" + std::to_string(depth));
+    } catch (const SQLite::Exception& e) {
+        d->engineFailure(e);
+    }
+    d->removedAtBegin.push_back(d->removed);
+}
+
+void RecordView::commit() {
+    if (!d->db || d->removedAtBegin.empty()) return;
+    const std::size_t depth = d->removedAtBegin.size() - 1;
+    try {
+        if (depth == 0)
+            d->db->exec("COMMIT");
+        else
+            d->db->exec("RELEASE nested" + std::to_string(depth));
+    } catch (const SQLite::Exception& e) {
+        // What cannot be committed is undone: the file stays as it was.
+        rollback();
+        d->engineFailure(e);
+    }
+    d->removedAtBegin.pop_back();
+}
+
+void RecordView::rollback() {
+    if (!d->db || d->removedAtBegin.empty()) return;
+    const std::size_t depth = d->removedAtBegin.size() - 1;
+    if (depth == 0) {
+        d->db->tryExec("ROLLBACK");
+    } else {
+        const std::string name = "nested" + std::to_string(depth);
+        d->db->tryExec("ROLLBACK TO " + name);
+        d->db->tryExec("RELEASE " + name);
+    }
+    d->removed = std::move(d->removedAtBegin.back());
+    d->removedAtBegin.pop_back();
+    d->cancelPending();
+    d->invalidate();
+}
+
+} // namespace orvena

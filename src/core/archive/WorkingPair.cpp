@@ -1,0 +1,181 @@
+#include "core/archive/WorkingPair.h"
+
+#include "core/archive/ArchiveFailure.h"
+#include "core/archive/ArchiveFile.h"
+#include "core/archive/Archives.h"
+#include "core/archive/Schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <SQLiteCpp/Statement.h>
+#include <sqlite3.h>
+
+#include <string>
+
+namespace orvena {
+
+namespace {
+
+// Long enough to wait out a record view finishing a read, short enough that a
+// file held by another program is reported at once.
+constexpr int kBusyTimeoutMs = 750;
+
+const char* const kJournalRefused =
+    "L'archivio %1 non può passare al giornale di ripristino (modo %2): "
+    "le modifiche che riguardano anche %3 non sarebbero sicure.";
+
+QString fileName(const char* schemaName) {
+    return QString::fromLatin1(std::string(schemaName) == "main" ? Archives::kAreaFile
+                                                                 : Archives::kLocalityFile);
+}
+
+bool rollbackJournal(const std::string& mode) {
+    return mode == "delete" || mode == "truncate" || mode == "persist";
+}
+
+[[noreturn]] void refuse(const QString& text) {
+    throw ArchiveError(text.toStdString());
+}
+
+} // namespace
+
+WorkingPair::WorkingPair(const QString& folder)
+    : folder_(folder) {
+    const QDir dir(folder);
+    const QString areaPath = dir.filePath(QString::fromLatin1(Archives::kAreaFile));
+    const QString localityPath = dir.filePath(QString::fromLatin1(Archives::kLocalityFile));
+    // Both files are checked read-only before anything opens them for writing,
+    // and a missing one is never created here.
+    for (const auto& [path, table] : {std::pair{areaPath, schema::kAreaTable},
+                                      std::pair{localityPath, schema::kLocalityTable}}) {
+        if (!QFileInfo::exists(path)) refuse(archivefile::missing(path));
+        const QString tableName = QString::fromLatin1(table);
+        const QString problem =
+            archivefile::check(path, tableName, archivefile::requiredColumns(tableName));
+        if (!problem.isEmpty()) refuse(problem);
+    }
+
+    const char* current = Archives::kAreaFile;
+    try {
+        db_ = std::make_unique<SQLite::Database>(archivefile::nativePath(areaPath),
+                                                 SQLite::OPEN_READWRITE);
+        db_->setBusyTimeout(kBusyTimeoutMs);
+        current = Archives::kLocalityFile;
+        SQLite::Statement attach(*db_, std::string("ATTACH DATABASE ? AS ") + kLocalitySchema);
+        attach.bind(1, archivefile::nativePath(localityPath));
+        attach.exec();
+
+        for (const char* schemaName : {"main", kLocalitySchema}) {
+            current =
+                schemaName == std::string("main") ? Archives::kAreaFile : Archives::kLocalityFile;
+            const std::string prefix = std::string("PRAGMA ") + schemaName + '.';
+            std::string mode = db_->execAndGet(prefix + "journal_mode").getString();
+            if (!rollbackJournal(mode)) {
+                // A write-ahead log (or no journal) would not commit the two
+                // files together: switch this file back if no one else holds it.
+                try {
+                    mode = db_->execAndGet(prefix + "journal_mode = DELETE").getString();
+                } catch (const SQLite::Exception&) {
+                }
+                if (!rollbackJournal(mode)) {
+                    const QString other =
+                        fileName(schemaName == std::string("main") ? kLocalitySchema : "main");
+                    refuse(QString::fromUtf8(kJournalRefused)
+                               .arg(fileName(schemaName), QString::fromStdString(mode), other));
+                }
+            }
+            db_->exec(prefix + "synchronous = FULL");
+        }
+
+        // The look-ups by name rely on the indexes; a file that may only be
+        // read is used without them.
+        current = Archives::kAreaFile;
+        for (const char* index :
+             archivefile::indexStatements(QString::fromLatin1(schema::kAreaTable))) {
+            try {
+                db_->exec(index);
+            } catch (const SQLite::Exception& e) {
+                if ((e.getErrorCode() & 0xff) != SQLITE_READONLY) throw;
+            }
+        }
+        current = Archives::kLocalityFile;
+        const std::string plain = "IF NOT EXISTS ";
+        for (const char* index :
+             archivefile::indexStatements(QString::fromLatin1(schema::kLocalityTable))) {
+            std::string sql = index;
+            const auto at = sql.find(plain);
+            if (at != std::string::npos)
+                sql.insert(at + plain.size(), std::string(kLocalitySchema) + '.');
+            try {
+                db_->exec(sql);
+            } catch (const SQLite::Exception& e) {
+                if ((e.getErrorCode() & 0xff) != SQLITE_READONLY) throw;
+            }
+        }
+    } catch (const SQLite::Exception& e) {
+        db_.reset();
+        fail(QString::fromLatin1(current), e);
+    } catch (...) {
+        db_.reset();
+        throw;
+    }
+}
+
+WorkingPair::~WorkingPair() {
+    while (depth_ > 0)
+        rollback();
+}
+
+SQLite::Database& WorkingPair::db() {
+    return *db_;
+}
+
+void WorkingPair::fail(const QString& fileName, const SQLite::Exception& e) {
+    const int code = e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
+    throw ArchiveError(fileName, code, failureMessage(fileName, code).toStdString());
+}
+
+void WorkingPair::fail(const SQLite::Exception& e) const {
+    const char* file = Archives::kAreaFile;
+    if ((e.getErrorCode() & 0xff) == SQLITE_READONLY && db_ &&
+        sqlite3_db_readonly(db_->getHandle(), "main") != 1 &&
+        sqlite3_db_readonly(db_->getHandle(), kLocalitySchema) == 1)
+        file = Archives::kLocalityFile;
+    fail(QString::fromLatin1(file), e);
+}
+
+void WorkingPair::begin() {
+    try {
+        if (depth_ == 0)
+            db_->exec("BEGIN IMMEDIATE");
+        else
+            db_->exec("SAVEPOINT pair" + std::to_string(depth_));
+    } catch (const SQLite::Exception& e) {
+        fail(e);
+    }
+    ++depth_;
+}
+
+void WorkingPair::commit() {
+    const int level = depth_ - 1;
+    if (level == 0)
+        db_->exec("COMMIT");
+    else
+        db_->exec("RELEASE pair" + std::to_string(level));
+    --depth_;
+}
+
+void WorkingPair::rollback() noexcept {
+    if (depth_ == 0) return;
+    const int level = depth_ - 1;
+    if (level == 0) {
+        db_->tryExec("ROLLBACK");
+    } else {
+        const std::string name = "pair" + std::to_string(level);
+        db_->tryExec("ROLLBACK TO " + name);
+        db_->tryExec("RELEASE " + name);
+    }
+    --depth_;
+}
+
+} // namespace orvena

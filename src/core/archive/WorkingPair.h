@@ -1,0 +1,78 @@
+#pragma once
+
+#include "core/archive/RecordView.h"
+
+#include <QString>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Exception.h>
+
+#include <memory>
+
+namespace orvena {
+
+// One connection over a folder's area.mdb with localita.mdb attached as "loc",
+// for changes that span both files (an area and its places). The two files run
+// in rollback-journal mode, where the engine commits attached databases
+// atomically: after a crash at any instant both hold either the whole change or
+// none of it. Open only while such a change runs; the record views keep their
+// own connections.
+//
+// In SQL, table AREA is "main.AREA" (or plain AREA) and the places are
+// "loc.localita". Values are always bound parameters.
+class WorkingPair {
+public:
+    // The schema name of localita.mdb on this connection.
+    static constexpr const char* kLocalitySchema = "loc";
+
+    // Opens folder/area.mdb and attaches folder/localita.mdb. Both must exist
+    // and be our archives (a foreign or missing file is left untouched); a file
+    // in another journal mode is switched to the rollback journal, and one that
+    // cannot be refuses the pair. ArchiveError with the Italian reason
+    // otherwise.
+    explicit WorkingPair(const QString& folder);
+    ~WorkingPair();
+    WorkingPair(const WorkingPair&) = delete;
+    WorkingPair& operator=(const WorkingPair&) = delete;
+
+    const QString& folder() const { return folder_; }
+    SQLite::Database& db();
+
+    // Runs fn() in one transaction over both files (BEGIN IMMEDIATE ...
+    // COMMIT): all or nothing. Any exception out of fn, or a commit that
+    // fails, rolls the whole change back and is rethrown; an engine failure
+    // (SQLite::Exception) comes out as ArchiveError. Nested calls run in a
+    // savepoint of the outer transaction.
+    template <class Fn> void transaction(Fn&& fn);
+
+    // Turns an engine failure on the named file ("area.mdb", "localita.mdb")
+    // into ArchiveError with its Italian reason.
+    [[noreturn]] static void fail(const QString& fileName, const SQLite::Exception& e);
+    // The same, naming the file the failure most likely concerns (the one that
+    // may only be read, for a refused write; area.mdb otherwise).
+    [[noreturn]] void fail(const SQLite::Exception& e) const;
+
+private:
+    void begin();
+    void commit();
+    void rollback() noexcept;
+
+    QString folder_;
+    std::unique_ptr<SQLite::Database> db_;
+    int depth_ = 0;
+};
+
+template <class Fn> void WorkingPair::transaction(Fn&& fn) {
+    begin();
+    try {
+        fn();
+        commit();
+    } catch (const SQLite::Exception& e) {
+        rollback();
+        fail(e);
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}
+
+} // namespace orvena

@@ -1,0 +1,307 @@
+#include "core/gis/GisExport.h"
+
+#include "core/archive/ArchiveFile.h"
+#include "core/archive/Archives.h"
+#include "core/archive/FieldText.h"
+#include "core/archive/Schema.h"
+#include "core/base/Numbers.h"
+#include "core/gis/GisFormats.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+namespace orvena::gis {
+
+namespace {
+
+// The export reads only; its queries name the columns it needs, so a file
+// whose columns are spelled in another letter case reads the same.
+const char* const kCountAreas = "select count(*) from AREA";
+const char* const kCountPlaces = "select count(*) from localita";
+const char* const kAreas =
+    "select AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA order by AREA";
+const char* const kPlaces = "select AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, LOMN, LOSE "
+                            "from localita order by AREA, LOCALITA";
+
+const char* const kCannotCreateFolder = "La cartella %1 non può essere creata.";
+const char* const kCannotWrite = "Il file %1 non può essere scritto (%2).";
+const char* const kCannotRead = "L'archivio %1 non può essere letto (%2).";
+const char* const kNoImage = "%1: l'immagine non è presente nella cartella";
+const char* const kNoCalibration = "%1: la calibrazione non è valida";
+const char* const kUnexpected = "Errore imprevisto (%1).";
+const char* const kBadName = "%1: il nome non è un nome di file";
+
+QString italian(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class ExportFailure : public std::exception {
+public:
+    explicit ExportFailure(QString message)
+        : message_(std::move(message)) {}
+    const QString& message() const { return message_; }
+    const char* what() const noexcept override { return "export failed"; }
+
+private:
+    QString message_;
+};
+
+QVariant columnValue(const SQLite::Column& column) {
+    switch (column.getType()) {
+    case SQLITE_INTEGER:
+        return QVariant(static_cast<qlonglong>(column.getInt64()));
+    case SQLITE_FLOAT:
+        return QVariant(column.getDouble());
+    case SQLITE_TEXT:
+        return QVariant(QString::fromUtf8(column.getText(), column.getBytes()));
+    default:
+        return {};
+    }
+}
+
+QString columnText(const SQLite::Statement& row, int index) {
+    return fieldText(columnValue(row.getColumn(index)));
+}
+
+// A number field read as the program reads it: its text as a bound box shows
+// it, then the number in that text.
+std::optional<double> columnNumber(const SQLite::Statement& row, int index) {
+    return parseNumber(columnText(row, index), QLocale::c());
+}
+
+// An area name is a bare file name of the working folder; anything else could
+// point a world file somewhere else.
+bool isBareFileName(const QString& name) {
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(u'/') && !name.contains(u'\\') && QFileInfo(name).fileName() == name;
+}
+
+void writeWhole(const QString& path, const QByteArray& bytes, GisExportReport& report) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw ExportFailure(
+            italian(kCannotWrite).arg(QDir::toNativeSeparators(path), file.errorString()));
+    report.written << path;
+}
+
+class Run {
+public:
+    Run(const QString& working, const QString& target, const GisProgress& progress,
+        GisExportReport& report)
+        : working_(working)
+        , target_(target)
+        , progress_(progress)
+        , report_(report) {}
+
+    void operator()() {
+        const QString areaPath = working_.filePath(QString::fromLatin1(Archives::kAreaFile));
+        const QString placePath = working_.filePath(QString::fromLatin1(Archives::kLocalityFile));
+        checkArchive(areaPath, schema::kAreaTable);
+        checkArchive(placePath, schema::kLocalityTable);
+        if (!QDir().mkpath(target_.path()))
+            throw ExportFailure(
+                italian(kCannotCreateFolder).arg(QDir::toNativeSeparators(target_.path())));
+
+        SQLite::Database areas = open(areaPath);
+        SQLite::Database places = open(placePath);
+        total_ = count(areas, kCountAreas, areaPath) + count(places, kCountPlaces, placePath);
+        if (!tick()) return;
+        if (!writeSheets(areas, areaPath)) return;
+        writePlaces(places, placePath);
+    }
+
+private:
+    static void checkArchive(const QString& path, const char* table) {
+        if (!QFileInfo(path).isFile()) throw ExportFailure(archivefile::missing(path));
+        const QString t = QString::fromLatin1(table);
+        const QString problem = archivefile::check(path, t, archivefile::requiredColumns(t));
+        if (!problem.isEmpty()) throw ExportFailure(problem);
+    }
+
+    static ExportFailure readFailure(const QString& path, const std::exception& e) {
+        return ExportFailure(
+            italian(kCannotRead).arg(QFileInfo(path).fileName(), QString::fromUtf8(e.what())));
+    }
+
+    static SQLite::Database open(const QString& path) {
+        try {
+            SQLite::Database db(archivefile::nativePath(path), SQLite::OPEN_READONLY);
+            db.setBusyTimeout(5000);
+            return db;
+        } catch (const SQLite::Exception& e) {
+            throw readFailure(path, e);
+        }
+    }
+
+    static qint64 count(SQLite::Database& db, const char* sql, const QString& path) {
+        try {
+            return db.execAndGet(sql).getInt64();
+        } catch (const SQLite::Exception& e) {
+            throw readFailure(path, e);
+        }
+    }
+
+    bool tick() {
+        if (progress_ && !progress_(done_, total_)) report_.cancelled = true;
+        return !report_.cancelled;
+    }
+
+    bool writeSheets(SQLite::Database& db, const QString& path) {
+        QSet<QString> seen;
+        try {
+            SQLite::Statement row(db, kAreas);
+            while (row.executeStep()) {
+                ++done_;
+                const QString name = columnText(row, 0);
+                if (!seen.contains(name)) {
+                    seen.insert(name);
+                    writeSheet(name, row);
+                }
+                if (!tick()) return false;
+            }
+        } catch (const SQLite::Exception& e) {
+            throw readFailure(path, e);
+        }
+        return true;
+    }
+
+    void writeSheet(const QString& name, const SQLite::Statement& row) {
+        if (!isBareFileName(name)) {
+            report_.sheetsSkipped << italian(kBadName).arg(name);
+            return;
+        }
+        if (!QFileInfo(working_.filePath(name)).isFile()) {
+            report_.sheetsSkipped << italian(kNoImage).arg(name);
+            return;
+        }
+        std::array<std::optional<double>, 6> v;
+        for (int i = 0; i < 6; ++i)
+            v[i] = columnNumber(row, i + 1);
+        std::optional<WorldFile> world;
+        if (std::all_of(v.begin(), v.end(), [](const auto& x) { return x.has_value(); }))
+            world = worldFileFor(
+                {static_cast<float>(*v[0]), static_cast<float>(*v[1]), *v[2], *v[3], *v[4], *v[5]});
+        if (!world) {
+            report_.sheetsSkipped << italian(kNoCalibration).arg(name);
+            return;
+        }
+        writeWhole(working_.filePath(worldFileName(name)), worldFileText(*world), report_);
+        writeWhole(working_.filePath(projectionFileName(name)), projectionText(), report_);
+        // Someone else's metadata beside the image is left alone.
+        const QString aux = working_.filePath(auxiliaryFileName(name));
+        QFile existing(aux);
+        if (!existing.exists() ||
+            (existing.open(QIODevice::ReadOnly) && existing.readAll() == auxiliaryText()))
+            writeWhole(aux, auxiliaryText(), report_);
+        ++report_.sheets;
+    }
+
+    void writePlaces(SQLite::Database& db, const QString& path) {
+        constexpr std::array formats{PlaceFormat::Gpx, PlaceFormat::Kml, PlaceFormat::GeoJson,
+                                     PlaceFormat::Csv};
+        std::vector<std::unique_ptr<QSaveFile>> files;
+        std::vector<std::unique_ptr<PlaceWriter>> writers;
+        for (const PlaceFormat f : formats) {
+            auto file = std::make_unique<QSaveFile>(target_.filePath(placeFileName(f)));
+            if (!file->open(QIODevice::WriteOnly))
+                throw ExportFailure(
+                    italian(kCannotWrite)
+                        .arg(QDir::toNativeSeparators(file->fileName()), file->errorString()));
+            writers.push_back(placeWriter(f, file.get()));
+            writers.back()->begin();
+            files.push_back(std::move(file));
+        }
+        try {
+            SQLite::Statement row(db, kPlaces);
+            while (row.executeStep()) {
+                ++done_;
+                addPlace(row, writers);
+                if (done_ % 1000 == 0 && !tick()) return; // the files are dropped unwritten
+            }
+        } catch (const SQLite::Exception& e) {
+            throw readFailure(path, e);
+        }
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (!writers[i]->finish() || !files[i]->commit())
+                throw ExportFailure(italian(kCannotWrite)
+                                        .arg(QDir::toNativeSeparators(files[i]->fileName()),
+                                             files[i]->errorString()));
+            report_.written << files[i]->fileName();
+        }
+        tick();
+    }
+
+    void addPlace(const SQLite::Statement& row,
+                  const std::vector<std::unique_ptr<PlaceWriter>>& writers) {
+        const auto lat =
+            decimalDegrees(columnNumber(row, 2), columnNumber(row, 3), columnNumber(row, 4));
+        const auto lon =
+            decimalDegrees(columnNumber(row, 5), columnNumber(row, 6), columnNumber(row, 7));
+        if (!lat || !lon) {
+            ++report_.placesNotNumbers;
+            return;
+        }
+        if (!onTheGlobe(*lat, *lon)) {
+            ++report_.placesOffTheGlobe;
+            return;
+        }
+        const Place place{columnText(row, 0), columnText(row, 1), *lat, *lon};
+        for (const auto& w : writers)
+            w->add(place);
+        ++report_.places;
+    }
+
+    QDir working_;
+    QDir target_;
+    const GisProgress& progress_;
+    GisExportReport& report_;
+    qint64 done_ = 0;
+    qint64 total_ = 0;
+};
+
+} // namespace
+
+GisExportReport exportForGis(const QString& workingFolder, const QString& targetFolder,
+                             const GisProgress& progress) {
+    GisExportReport report;
+    try {
+        Run(workingFolder, targetFolder, progress, report)();
+    } catch (const ExportFailure& failure) {
+        report.error = failure.message();
+    } catch (const std::exception& e) {
+        report.error = italian(kUnexpected).arg(QString::fromUtf8(e.what()));
+    }
+    return report;
+}
+
+QString reportText(const GisExportReport& report) {
+    if (!report.error.isEmpty())
+        return italian("Esportazione per GIS non riuscita. %1").arg(report.error);
+    if (report.cancelled) return italian("Esportazione per GIS interrotta.");
+    QStringList lines;
+    lines << italian("Esportazione per GIS completata.")
+          << italian("Fogli georeferenziati: %1").arg(report.sheets)
+          << italian("Località esportate: %1").arg(report.places);
+    if (report.placesNotNumbers > 0)
+        lines << italian("Località saltate perché le coordinate non sono numeri: %1")
+                     .arg(report.placesNotNumbers);
+    if (report.placesOffTheGlobe > 0)
+        lines << italian("Località saltate perché le coordinate sono fuori dai limiti: %1")
+                     .arg(report.placesOffTheGlobe);
+    if (!report.sheetsSkipped.isEmpty())
+        lines << italian("Fogli senza georeferenziazione: %1").arg(report.sheetsSkipped.size())
+              << report.sheetsSkipped.mid(0, 10);
+    return lines.join(u'\n');
+}
+
+} // namespace orvena::gis

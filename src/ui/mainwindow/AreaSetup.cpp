@@ -1,0 +1,355 @@
+// The set-up of a new or re-calibrated area from two reference points: the
+// user opens an image, types the angles of a point near its top-left corner
+// and clicks it, then those of a point near its bottom-right corner, clicks it
+// and presses "Registra".
+//
+// setupStep and the caption of cmdregcor tell the stages apart:
+//   "0", button hidden (or "Elimina")  idle
+//   "1", "Esci"                        waiting for the first point
+//   "2", "Registra"                    waiting for the second point
+//   "2", "Esci"                        first point refused: the button only cancels
+#include "ui/mainwindow/MainWindow.h"
+
+#include "core/archive/SqlTexts.h"
+#include "core/base/Dialogs.h"
+#include "core/base/Hourglass.h"
+#include "core/base/Picture.h"
+#include "core/geo/Calibration.h"
+#include "core/geo/SetupChecks.h"
+#include "core/geo/SheetFiles.h"
+#include "core/state/SharedTexts.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/widgets/MapImage.h"
+#include "ui/windows/AreaDeletion.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace orvena {
+
+namespace {
+
+const QString kOpenTitle = QStringLiteral("Nome della cartina da aprire");
+const QString kOpenFilter =
+    QStringLiteral("File immagine (*.gif)|*.gif|*.bmp (*.bmp)|*.bmp|*.jpg (*.jpg)|*.jpg|"
+                   "Tutti i file (*.*)|*.*");
+const QString kAreaExists = QStringLiteral("Area già esistente. Vuoi modificare i dati dell'area?");
+const QString kFirstPrompt = QStringLiteral(
+    "Inserisci le coordinate (Latitudine e Longitudine in gradi, minuti, secodi) del primo punto "
+    "di riferimento conosciuto in alto a senistra e clicca il punto corrispondente sulla carta.");
+const QString kSecondPrompt = QStringLiteral(
+    "Inserisci le coordinate (Latitudine e Longitudine in gradi,minuti,secodi) del secondo punto "
+    "di riferimento in basso a destra  e clicca il punto corrispondente sulla carta, poi premi "
+    "'Registra\"");
+const QString kBadCoordinates =
+    QStringLiteral("Le coordinate del primo punto non sono corrette. Rifare il Set up");
+const QString kClickSecond =
+    QStringLiteral("Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'.");
+const QString kSetupDone = QStringLiteral("Set up effettuato correttamente.");
+const QString kNotAPicture = QStringLiteral("Il file scelto non è un'immagine leggibile.");
+const QString kReplaceSheet =
+    QStringLiteral("Nella cartella esiste già un'immagine con questo nome. Vuoi sostituirla?");
+const QString kCopyFailed =
+    QStringLiteral("Non è stato possibile copiare l'immagine nella cartella delle cartine.");
+const QString kStoreFailed =
+    QStringLiteral("Non è stato possibile registrare l'area. Riprova a premere 'Registra'.");
+
+using texts::kCaptionDelete;
+using texts::kCaptionExit;
+using texts::kCaptionRegister;
+
+// The default a box left empty takes at the first point, and at "Registra".
+const QString kFirstDefault = QStringLiteral("1");
+const QString kSecondDefault = QStringLiteral("2");
+
+CoordinateTexts boxTexts(const MainWindow& w) {
+    CoordinateTexts texts;
+    const auto boxes = w.coordinateBoxes();
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i] = boxes[qsizetype(i)]->text();
+    return texts;
+}
+
+void setBoxTexts(const MainWindow& w, const CoordinateTexts& texts) {
+    const auto boxes = w.coordinateBoxes();
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        if (boxes[qsizetype(i)]->text() != texts[i]) boxes[qsizetype(i)]->setText(texts[i]);
+}
+
+// Puts the pointer back to normal however the scope is left.
+struct HourglassReset {
+    HourglassReset() = default;
+    HourglassReset(const HourglassReset&) = delete;
+    HourglassReset& operator=(const HourglassReset&) = delete;
+    ~HourglassReset() { hourglass::reset(); }
+};
+
+void refuseCoordinates() {
+    hourglass::reset();
+    dialogs().message(kBadCoordinates);
+}
+
+// The picture of a chosen image file, brought into the working folder under its
+// bare name: areas are always loaded from there. A file chosen elsewhere is
+// copied in; one of the same name but other content already there is replaced
+// only when the user agrees. Nothing when the set-up must end: the user kept
+// the file already there, or the picture cannot be read or copied (a message
+// says so). Called with the hourglass up.
+std::optional<QImage> bringSheetIn(const QString& chosen, const QString& name) {
+    const QString target = QDir::current().absoluteFilePath(name);
+    const QFileInfo source(chosen);
+    // A path the platform cannot resolve (a '\' path elsewhere) still names
+    // the working folder's file of that name.
+    const bool elsewhere = source.isFile() && !isSameFile(source.absoluteFilePath(), target);
+    auto picture = loadPicture(elsewhere ? source.absoluteFilePath() : target);
+    if (!picture) {
+        hourglass::reset();
+        dialogs().message(kNotAPicture);
+        return std::nullopt;
+    }
+    if (!elsewhere) return picture;
+    if (QFileInfo::exists(target)) {
+        if (haveSameContent(source.absoluteFilePath(), target)) return picture;
+        hourglass::reset();
+        if (dialogs().message(kReplaceSheet, Buttons::OkCancel) != AnswerOk) return std::nullopt;
+        hourglass::set();
+    }
+    if (!copyReplacing(source.absoluteFilePath(), target).isEmpty()) {
+        hourglass::reset();
+        dialogs().message(kCopyFailed);
+        return std::nullopt;
+    }
+    return picture;
+}
+
+} // namespace
+
+// "Nuova Area": choose an image and start its set-up. Cancelling the dialog,
+// or the existing-area question, ends here quietly; what the first lines did
+// stays done.
+void MainWindow::mnapri_Click() {
+    freccia->hide();
+    state_.readoutEnabled = Flag::Zero;
+    Image1->setToolTip(QString());
+    const HourglassReset atTheEnd;
+    try {
+        const auto chosen =
+            dialogs().openFile(kOpenTitle, kOpenFilter, File1->property("path").toString());
+        if (!chosen || chosen->isEmpty()) return;
+        const QString name = bareFileName(*chosen);
+        if (name.isEmpty()) return;
+        hourglass::set();
+        state_.newAreaName = name;
+        combo::setText(f1area, name);
+        state_.existingAreaAnswer = 0;
+
+        // An area of exactly this name is re-calibrated only if the user agrees;
+        // Data1 then stays on its record.
+        Data1->setRecordSource(sql::kAreaByName, {name});
+        Data1->refresh();
+        if (!Data1->eof()) {
+            for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext()) {
+                if (Data1->text(QStringLiteral("AREA")) != name) continue;
+                hourglass::reset();
+                state_.existingAreaAnswer =
+                    static_cast<std::int16_t>(dialogs().message(kAreaExists, Buttons::OkCancel));
+                if (state_.existingAreaAnswer != AnswerOk) return;
+                hourglass::set();
+                break;
+            }
+        }
+
+        const auto picture = bringSheetIn(*chosen, name);
+        if (!picture) return;
+        state_.loadedPicture = *picture;
+        Image1->setStretch(false);
+        Image1->setPicture(state_.loadedPicture);
+        Image1->move(1080, 840);
+        Image1->show();
+
+        cmding->hide();
+        cmdrid->hide();
+        f1ing->setText(QStringLiteral("100"));
+        state_.readoutEnabled = Flag::Zero;
+        hourglass::reset();
+        AdvanceSetup();
+    } catch (const ArchiveError&) {
+        // Trapped like a cancel: the set-up does not start.
+    }
+}
+
+// Starts a set-up, or, at step "1", accepts or refuses the first point typed
+// in the boxes. A refusal sets the step to "0"; the image click that called us
+// then makes it "2", where the button reads "Esci" and only cancels.
+void MainWindow::AdvanceSetup() {
+    state_.readoutEnabled = Flag::Zero;
+    if (state_.setupStep != Flag::One) {
+        cmbloc->hide();
+        Label10->hide();
+        for (QLineEdit* b : coordinateBoxes())
+            b->show();
+        Label4->show();
+        Label8->show();
+        cmdregcor->setText(kCaptionExit);
+        cmdregcor->show();
+        // A new set-up: no second position until the map is clicked for it.
+        state_.secondPointClicked = false;
+        state_.secondPointX = 0;
+        state_.secondPointY = 0;
+        dialogs().message(kFirstPrompt);
+        state_.setupStep = Flag::One;
+        return;
+    }
+
+    CoordinateTexts texts = boxTexts(*this);
+    fillEmpty(texts, kFirstDefault);
+    setBoxTexts(*this, texts);
+    const auto values = readCoordinates(texts);
+    if (!values) {
+        refuseCoordinates();
+        state_.setupStep = Flag::Zero;
+        return;
+    }
+    state_.firstPointDms = *values;
+    cmdregcor->setText(kCaptionRegister);
+    cmdregcor->show();
+    dialogs().message(kSecondPrompt);
+}
+
+void MainWindow::Image1_Click() {
+    if (state_.pixelCapture == Flag::One) {
+        state_.localityPixelX = static_cast<float>(state_.pointerX);
+        state_.localityPixelY = static_cast<float>(state_.pointerY);
+        showLocalityEditor();
+    }
+
+    switch (state_.setupStep) {
+    case Flag::Unset:
+    case Flag::Zero:
+        return;
+    case Flag::Two:
+        // The last click before "Registra" is the one that counts.
+        state_.secondPointX = state_.pointerX;
+        state_.secondPointY = state_.pointerY;
+        state_.secondPointClicked = true;
+        return;
+    case Flag::One:
+        state_.firstPointX = state_.pointerX;
+        state_.firstPointY = state_.pointerY;
+        state_.secondPointClicked = false;
+        AdvanceSetup();
+        state_.setupStep = Flag::Two;
+        return;
+    }
+}
+
+void MainWindow::cmdregcor_Click() {
+    const QString caption = cmdregcor->text();
+    if (caption == kCaptionExit) {
+        state_.setupStep = Flag::Zero;
+        Form_Load();
+        return;
+    }
+    if (caption == kCaptionDelete) {
+        deleteChosenArea(*this);
+        return;
+    }
+
+    // "Registra": the second point. Without its click there is no position
+    // to calibrate with: nothing changes until the map is clicked.
+    if (!state_.secondPointClicked) {
+        dialogs().message(kClickSecond);
+        return;
+    }
+    CoordinateTexts texts = boxTexts(*this);
+    if (allEqual(texts, kFirstDefault)) texts.fill(kSecondDefault);
+    fillEmpty(texts, kSecondDefault);
+    setBoxTexts(*this, texts);
+    const auto values = readCoordinates(texts);
+    // Two points on the same parallel or meridian give no scale: refused like
+    // a bad coordinate, and the user may correct the boxes and press again.
+    if (!values ||
+        !calibrate(referencePoint(state_.firstPointX, state_.firstPointY, state_.firstPointDms),
+                   referencePoint(state_.secondPointX, state_.secondPointY, *values))
+             .isValid()) {
+        refuseCoordinates();
+        return;
+    }
+    state_.secondPointDms = *values;
+
+    // The record is written under the name whose picture was opened and checked
+    // for existence, whatever has been typed into the area box since.
+    combo::setText(f1area, state_.newAreaName);
+    try {
+        hourglass::set();
+        StoreCalibration();
+        hourglass::reset();
+    } catch (const ArchiveError&) {
+        hourglass::reset();
+        dialogs().message(kStoreFailed);
+        return;
+    }
+
+    f1area_Click();
+    dialogs().message(kSetupDone);
+    for (QLineEdit* b : coordinateBoxes())
+        b->hide();
+    Label4->hide();
+    Label8->hide();
+    cmdregcor->hide();
+    cmding->show();
+    cmdrid->show();
+    state_.setupStep = Flag::Zero;
+    state_.readoutEnabled = Flag::One;
+}
+
+// Writes the calibration of the two points into the area record of the name in
+// f1area: a new record (then the area list is read again), or the existing one
+// the user agreed to modify. Links and localities are never touched.
+void MainWindow::StoreCalibration() {
+    const CalibrationResult result =
+        calibrate(referencePoint(state_.firstPointX, state_.firstPointY, state_.firstPointDms),
+                  referencePoint(state_.secondPointX, state_.secondPointY, state_.secondPointDms));
+    if (!result.isValid()) return;
+    const Calibration& c = result.calibration();
+    const QString area = combo::text(f1area);
+    const auto writeFields = [&] {
+        Data1->setField(QStringLiteral("AREA"), area);
+        Data1->setField(QStringLiteral("COLA"), double{c.cola});
+        Data1->setField(QStringLiteral("COLO"), double{c.colo});
+        Data1->setField(QStringLiteral("PXLAO"), c.pxlao);
+        Data1->setField(QStringLiteral("SECLAO"), c.seclao);
+        Data1->setField(QStringLiteral("PXLOO"), c.pxloo);
+        Data1->setField(QStringLiteral("SECLOO"), c.secloo);
+        Data1->update();
+    };
+
+    if (state_.existingAreaAnswer == 0) {
+        Data1->addNew();
+        writeFields();
+        Data1->setRecordSource(sql::kAreaList);
+        Data1->refresh();
+        QStringList names;
+        if (!Data1->eof())
+            for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext())
+                names << Data1->text(QStringLiteral("AREA"));
+        combo::setLines(f1area, names);
+        return;
+    }
+
+    Data1->setRecordSource(sql::kAreaAll);
+    Data1->refresh();
+    if (Data1->eof()) return;
+    for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext()) {
+        if (Data1->text(QStringLiteral("AREA")) != area) continue;
+        Data1->edit();
+        writeFields();
+        return;
+    }
+}
+
+} // namespace orvena

@@ -1,0 +1,138 @@
+// Marking a locality on the shown sheet: an arrow and the name painted into
+// the map picture, the coordinates in the six boxes, and the map moved so that
+// the arrow comes to a fixed point of the window.
+#include "ui/mainwindow/MainWindow.h"
+
+#include "core/archive/SqlTexts.h"
+#include "core/base/Dialogs.h"
+#include "core/base/Hourglass.h"
+#include "core/base/Numbers.h"
+#include "core/state/SharedTexts.h"
+#include "ui/widgets/Canvas.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/widgets/MapImage.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+
+namespace orvena {
+
+namespace {
+
+using texts::kLocalityMissing;
+const QString kBadPosition =
+    QStringLiteral("La posizione della località sulla cartina non è un numero.");
+
+// Where the arrow's top-left corner is brought on the window, in twips.
+constexpr double kArrowWindowLeft = 5500;
+constexpr double kArrowWindowTop = 3500;
+
+// The down arrow's top-left corner lies this far left of and above the
+// locality's point; the up arrow and the names are placed from that corner.
+constexpr double kArrowOffsetX = 140;
+constexpr double kArrowOffsetY = 400;
+
+// Character widths of the written name, in twips: the first decides whether
+// the name fits on the right of the arrow, the second places it on the left.
+constexpr std::int64_t kFitCharWidth = 155;
+constexpr std::int64_t kPlaceCharWidth = 163;
+
+// A record position read back from its bound text; nothing unless it is a
+// number of twips that a window position can hold.
+std::optional<double> position(const QString& text) {
+    const auto v = parseNumber(text, QLocale::c());
+    if (!v || !roundToInt32(*v)) return std::nullopt;
+    return v;
+}
+
+// v rounded to whole twips; 0 when it does not fit a 32-bit number.
+std::int32_t wholeTwips(double v) {
+    return roundToInt32(v).value_or(0);
+}
+
+} // namespace
+
+void MainWindow::cmbloc_Click() {
+    const QString area = combo::text(f1area);
+    const QString name = combo::text(cmbloc);
+    Data2->setRecordSource(sql::kLocalityOfArea, {area});
+    Data2->refresh();
+    if (!Data2->eof()) {
+        for (Data2->moveFirst(); !Data2->eof(); Data2->moveNext()) {
+            if (Data2->text("AREA") == area && Data2->text("LOCALITA") == name) {
+                MarkLocality();
+                return;
+            }
+        }
+    }
+    hourglass::reset();
+    dialogs().message(kLocalityMissing);
+}
+
+void MainWindow::MarkLocality() {
+    // A position that is not a number marks nothing and changes nothing.
+    const auto px = position(Data2->text("PX"));
+    const auto py = position(Data2->text("PY"));
+    if (!px || !py) {
+        hourglass::reset();
+        dialogs().message(kBadPosition);
+        return;
+    }
+
+    const QList<QLineEdit*> boxes = coordinateBoxes();
+    const char* fields[] = {"LAGR", "LAMN", "LASE", "LOGR", "LOMN", "LOSE"};
+    for (int i = 0; i < boxes.size(); ++i) {
+        boxes[i]->setText(Data2->text(QLatin1String(fields[i])));
+        boxes[i]->show();
+    }
+    Label4->show();
+    Label8->show();
+
+    const double left = Image1->left();
+    const double top = Image1->top();
+    state_.markerTop = wholeTwips(top + *py - kArrowOffsetY);
+    state_.markerLeft = wholeTwips(left + *px - kArrowOffsetX);
+    const double x = *px - kArrowOffsetX;
+    const double y = *py - kArrowOffsetY;
+
+    Image1->hide();
+    // The picture shown already holds the markers painted since the sheet was
+    // loaded. The canvas takes it as a recipe (the sheet, shared, and its
+    // marks), so painting on it copies no pixels of the sheet.
+    Picture1->setComposition(Image1->composition());
+
+    const QString name = combo::text(cmbloc);
+    const auto fitWidth = checkedInt32(kFitCharWidth * name.size());
+    const double room = fitWidth ? Picture1->widthTwips() - x - *fitWidth : -1.0;
+    const double leftOfArrow = x - double(kPlaceCharWidth * name.size()) + 100;
+    // The down arrow goes above the point unless the point lies too near the
+    // top of the sheet for it; there the up arrow goes below it.
+    if (Picture1->topTwips() - y - 350 < 201) {
+        Picture1->paintPicture(freccia->pixmap().toImage(), x, y);
+        Picture1->setCurrentX(room < 0 ? leftOfArrow : x + 100);
+        Picture1->setCurrentY(y - 350);
+    } else {
+        Picture1->paintPicture(blusu->pixmap().toImage(), x + 100, y + 350);
+        Picture1->setCurrentX(room < 0 ? leftOfArrow : x + 100);
+        Picture1->setCurrentY(y + 700);
+    }
+    Picture1->setForeColor(QApplication::palette().color(QPalette::HighlightedText));
+    Picture1->print(name);
+    Picture1->hide();
+
+    if (!Picture1->composition().isNull()) Image1->setComposition(Picture1->composition());
+
+    // The arrow's corner lies (x, y) from the image's corner at zoom 100 and
+    // scales with the zoom, so the image moves by where the corner is on the
+    // window now, whatever the zoom: at zoom 100 that is the marker position.
+    const double zoom = zoomPercent() / 100.0;
+    const double cornerTop = wholeTwips(top + y * zoom);
+    const double cornerLeft = wholeTwips(left + x * zoom);
+    Image1->move(left - cornerLeft + kArrowWindowLeft, top - cornerTop + kArrowWindowTop);
+    Image1->show();
+}
+
+} // namespace orvena

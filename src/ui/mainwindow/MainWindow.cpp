@@ -1,0 +1,156 @@
+#include "ui/mainwindow/MainWindow.h"
+
+#include "core/archive/SqlTexts.h"
+#include "ui/widgets/ActivationTracker.h"
+#include "ui/widgets/ArrowImage.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/widgets/KeyPreview.h"
+#include "ui/widgets/MapImage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace orvena {
+
+bool isShown(const QWidget* w) {
+    return !w->isHidden();
+}
+
+MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& commandLine,
+                       QWidget* parent)
+    : QMainWindow(parent)
+    , Data1(archives.Data1)
+    , Data2(archives.Data2)
+    , Data3(archives.Data3)
+    , Data4(archives.Data4)
+    , state_(state)
+    , commandLine_(commandLine) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Orvena"));
+    buildControls();
+    buildMenu();
+    sizeWindow();
+    connectEvents();
+    new KeyPreview(
+        this, [this](int& code) { Form_KeyDown(code); },
+        [this](char16_t& ch) { Form_KeyPress(ch); });
+    ActivationTracker::instance().registerWindow(this, [this] { Form_Activate(); });
+    try {
+        Form_Load();
+    } catch (...) {
+        // A damaged archive: the window is never made, and forgets itself.
+        detach();
+        throw;
+    }
+    // The record views and their bound texts are the window's, as its
+    // controls are (a window that was never made leaves them to Archives).
+    archives.giveViewsTo(this);
+}
+
+MainWindow::~MainWindow() {
+    detach();
+}
+
+void MainWindow::detach() {
+    ActivationTracker::instance().unregisterWindow(this);
+    // The controls die after this object: none of their signals may reach a
+    // handler on the way.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+}
+
+QList<QLineEdit*> MainWindow::coordinateBoxes() const {
+    return {grlaf1, mnlaf1, selaf1, grlof1, mnlof1, selof1};
+}
+
+void MainWindow::connectEvents() {
+    connect(f1area, &QComboBox::activated, this, [this] { f1area_Click(); });
+    connect(cmbloc, &QComboBox::activated, this, [this] { cmbloc_Click(); });
+    connect(cmdesci, &QPushButton::clicked, this, [this] { cmdesci_Click(); });
+    connect(cmdregcor, &QPushButton::clicked, this, [this] { cmdregcor_Click(); });
+    connect(cmding, &QPushButton::clicked, this, [this] { cmding_Click(); });
+    connect(cmdrid, &QPushButton::clicked, this, [this] { cmdrid_Click(); });
+    connect(Image1, &MapImage::mouseMoved, this, &MainWindow::Image1_MouseMove);
+    connect(Image1, &MapImage::clicked, this, [this] { Image1_Click(); });
+    connect(imgde, &ArrowImage::clicked, this, [this] { imgde_Click(false); });
+    connect(imgde, &ArrowImage::doubleClicked, this, [this] { imgde_Click(true); });
+    connect(imgsi, &ArrowImage::clicked, this, [this] { imgsi_Click(false); });
+    connect(imgsi, &ArrowImage::doubleClicked, this, [this] { imgsi_Click(true); });
+    connect(imgsu, &ArrowImage::clicked, this, [this] { imgsu_Click(false); });
+    connect(imgsu, &ArrowImage::doubleClicked, this, [this] { imgsu_Click(true); });
+    connect(imggiu, &ArrowImage::clicked, this, [this] { imggiu_Click(false); });
+    connect(imggiu, &ArrowImage::doubleClicked, this, [this] { imggiu_Click(true); });
+    connect(HScroll1, &QScrollBar::valueChanged, this, &MainWindow::HScroll1_Change);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &MainWindow::VScroll1_Change);
+    connect(mnapri, &QAction::triggered, this, [this] { mnapri_Click(); });
+    connect(cmdstampa, &QPushButton::clicked, this, [this] { cmdstampa_Click(); });
+    connect(cmdsalva, &QPushButton::clicked, this, [this] { cmdsalva_Click(); });
+    connect(mnhelp, &QAction::triggered, this, [this] { mnhelp_Click(); });
+    connect(mnesportagis, &QAction::triggered, this, [this] { mnesportagis_Click(); });
+    connect(mnareacanc, &QAction::triggered, this, [this] { mnareacanc_Click(); });
+    connect(mncollega, &QAction::triggered, this, [this] { mncollega_Click(); });
+    connect(mnlocagg, &QAction::triggered, this, [this] { mnlocagg_Click(); });
+    connect(mnloccerca, &QAction::triggered, this, [this] { mnloccerca_Click(); });
+    connect(mnesporta, &QAction::triggered, this, [this] { mnesporta_Click(); });
+    connect(mnimporta, &QAction::triggered, this, [this] { mnimporta_Click(); });
+    connect(mncomprdb, &QAction::triggered, this, [this] { mncomprdb_Click(); });
+}
+
+void MainWindow::Form_Load() {
+    state_.commandLineLocality = commandLine_.toUpper();
+    for (QLineEdit* b : coordinateBoxes())
+        b->hide();
+    Label4->hide();
+    Label8->hide();
+    cmdregcor->hide();
+    cmbloc->show();
+    Label10->show();
+    cmding->show();
+    cmdrid->show();
+    state_.setupStep = Flag::Zero;
+
+    combo::clear(f1area);
+    Data1->setRecordSource(sql::kAreaList);
+    Data1->refresh();
+    if (Data1->eof()) return;
+    QStringList names;
+    for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext())
+        names << Data1->text("AREA");
+    combo::setLines(f1area, names);
+}
+
+void MainWindow::Form_Activate() {
+    if (!state_.commandLineLocality.isEmpty()) {
+        ShowCommandLineLocality();
+        return;
+    }
+    if (state_.localityChosen == Flag::One) {
+        ShowChosenLocality();
+        return;
+    }
+    if (combo::text(f1area).isEmpty())
+        Image1->hide();
+    else
+        f1area_Click();
+}
+
+void MainWindow::Form_KeyPress(char16_t& character) {
+    if (character == u'+' || character == u'-') character = 0;
+}
+
+void MainWindow::cmdesci_Click() {
+    QApplication::exit(0);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    QApplication::exit(0);
+}
+
+} // namespace orvena

@@ -1,0 +1,119 @@
+// Taking the marked map out of the program: "Stampa" prints the part of the
+// map around the last marker (and the window as it looks), "Salva" writes the
+// composed map as a bitmap file.
+#include "ui/mainwindow/MainWindow.h"
+
+#include "core/base/Dialogs.h"
+#include "core/base/Hourglass.h"
+#include "core/base/SaveBitmap.h"
+#include "ui/widgets/Canvas.h"
+#include "ui/widgets/MapImage.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+
+#include <cstdint>
+
+namespace orvena {
+
+namespace {
+
+const QString kSaveTitle = QStringLiteral("Inserisci il nome dell'immagine da salvare");
+const QString kSaveFilter = QStringLiteral("*.*");
+const QString kSaveFailed = QStringLiteral("Non è stato possibile salvare l'immagine.");
+
+QString printedAsPdf(const QStringList& files) {
+    return QStringLiteral("Non è installata nessuna stampante: la stampa è stata salvata nei file "
+                          "%1 e %2 della cartella %3.")
+        .arg(QFileInfo(files.value(0)).fileName(), QFileInfo(files.value(1)).fileName(),
+             QDir::toNativeSeparators(QFileInfo(files.value(0)).absolutePath()));
+}
+
+QString printFailed(const QString& why) {
+    return QStringLiteral("Non è stato possibile stampare: %1.").arg(why);
+}
+
+// The page's top-left corner shows the map from this far left of and above the
+// marker, in twips: the reference point (5500, 3500) and the map's place
+// (1080, 840), less a margin of 3000 across and plus 4000 down.
+constexpr std::int64_t kPrintBackX = 5500 + 1080 - 3000;
+constexpr std::int64_t kPrintBackY = 3500 + 840 + 4000;
+
+QString workingFolder(const QObject* file1) {
+    const QString path = file1->property("path").toString();
+    return path.isEmpty() ? QDir::currentPath() : path;
+}
+
+// "stampa-AAAAMMGG-hhmmss", with a number after it when a print of the same
+// second is already in the folder: no earlier print is ever overwritten.
+QString printName(const QString& folder) {
+    const QDir dir(folder);
+    const QString stamp = QStringLiteral("stampa-") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QString name = stamp;
+    for (int n = 2; dir.exists(name + QStringLiteral(".pdf")) ||
+                    dir.exists(name + QStringLiteral("-finestra.pdf"));
+         ++n)
+        name = stamp + QStringLiteral("-%1").arg(n);
+    return name;
+}
+
+// The window as it looks, one picture pixel to a device-independent pixel.
+QImage windowPicture(QWidget& window) {
+    const QPixmap shot = window.grab();
+    QImage picture = shot.toImage();
+    if (shot.devicePixelRatio() != 1.0)
+        picture = picture.scaled(shot.deviceIndependentSize().toSize(), Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
+    return picture;
+}
+
+PrintDocument pictureDocument(const QString& name, const QImage& picture, QPointF source) {
+    // The page is printed across (landscape).
+    return {name, QPageLayout::Landscape, [picture, source](QPainter& p, const QSizeF& page) {
+                paintPictureFrom(p, page, picture, source);
+            }};
+}
+
+} // namespace
+
+void MainWindow::cmdstampa_Click() {
+    const QPointF source(double(std::int64_t{state_.markerLeft} - kPrintBackX),
+                         double(std::int64_t{state_.markerTop} - kPrintBackY));
+    const QString folder = workingFolder(File1);
+    const QString name = printName(folder);
+    const PrintOutcome outcome = dialogs().print(
+        {pictureDocument(name, Image1->picture(), source),
+         pictureDocument(name + QStringLiteral("-finestra"), windowPicture(*this), QPointF(0, 0))},
+        folder);
+    switch (outcome.kind) {
+    case PrintOutcome::Kind::Printed:
+        break;
+    case PrintOutcome::Kind::WrittenAsPdf:
+        dialogs().message(printedAsPdf(outcome.files));
+        break;
+    case PrintOutcome::Kind::Failed:
+        dialogs().message(printFailed(outcome.error));
+        break;
+    }
+}
+
+void MainWindow::cmdsalva_Click() {
+    const QString folder = workingFolder(File1);
+    const auto chosen = dialogs().saveFile(kSaveTitle, kSaveFilter, folder);
+    if (!chosen || chosen->isEmpty()) return;
+    hourglass::set();
+    QImage picture = Picture1->picture();
+    if (picture.isNull()) {
+        // Nothing marked yet: the canvas is blank, at the size it has.
+        picture = QImage(Picture1->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        picture.fill(Picture1->palette().color(Picture1->backgroundRole()));
+    }
+    const bool saved = saveBitmap(picture, QDir(folder).filePath(*chosen));
+    hourglass::reset();
+    if (!saved) dialogs().message(kSaveFailed);
+}
+
+} // namespace orvena

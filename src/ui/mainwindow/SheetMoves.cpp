@@ -1,0 +1,154 @@
+// Moving to the adjoining sheet past an edge: the neighbour named in the
+// current area record takes the old sheet's place, next to where it was.
+#include "ui/mainwindow/MainWindow.h"
+
+#include "core/archive/SqlTexts.h"
+#include "core/base/Dialogs.h"
+#include "core/base/Hourglass.h"
+#include "core/state/SharedTexts.h"
+#include "ui/mainwindow/SheetLoad.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/widgets/MapImage.h"
+
+#include <QComboBox>
+
+namespace orvena {
+
+namespace {
+
+using texts::kAreaNotFound;
+
+// The reference point the east and south neighbours are placed at, in twips.
+constexpr double kReferenceX = 5500;
+constexpr double kReferenceY = 3500;
+
+enum class Placement { East, North, West, South };
+
+struct Neighbour {
+    const char* field;   // the link column of the AREA record
+    const char* message; // when the link is empty
+    Placement placement;
+};
+
+constexpr Neighbour kEast{"EST", "Non ci sono carte collegate ad est", Placement::East};
+constexpr Neighbour kNorth{"NORD", "Non ci sono carte collegate a nord", Placement::North};
+constexpr Neighbour kWest{"OVEST", "Non ci sono carte collegate ad ovest", Placement::West};
+constexpr Neighbour kSouth{"SUD", "Non ci sono carte collegate a sud", Placement::South};
+
+// Puts the new sheet where the old one was: its near edge on the old sheet's
+// far edge (north, west; with the size the image has now) or on the
+// reference point (east, south).
+void place(MapImage& image, Placement placement) {
+    switch (placement) {
+    case Placement::East:
+        image.setLeft(kReferenceX);
+        break;
+    case Placement::North:
+        image.setTop(image.top() - image.heightTwips());
+        break;
+    case Placement::West:
+        image.setLeft(image.left() - image.widthTwips());
+        break;
+    case Placement::South:
+        image.setTop(kReferenceY);
+        break;
+    }
+}
+
+// Steps 3 to 7 of a move: finds the neighbour's record on Data1, shows its
+// picture and refills the locality list. False when the record or the picture
+// is missing; the old picture then stays. How the picture read goes into picture.
+bool showNeighbour(MainWindow& w, const QString& name, Placement placement, PictureLoad& picture) {
+    combo::setText(w.f1area, name);
+    RecordView* area = w.Data1;
+    area->setRecordSource(sql::kAreaNeighbour, {name});
+    area->refresh();
+    bool found = false;
+    if (!area->eof()) {
+        for (area->moveFirst(); !area->eof(); area->moveNext()) {
+            if (area->text(QStringLiteral("AREA")) == name) {
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!found) return false;
+    picture = loadSheet(w, name);
+    if (!picture.shown()) return false;
+    w.state().loadedPicture = picture.image;
+    w.Image1->setPicture(w.state().loadedPicture, sheetFile(name));
+    place(*w.Image1, placement);
+    w.RefillLocalityList();
+    return true;
+}
+
+void moveToNeighbour(MainWindow& w, const Neighbour& n) {
+    const QString shown = combo::text(w.f1area);
+    const QString name = w.Data1->text(QString::fromLatin1(n.field));
+    if (name.isEmpty()) {
+        dialogs().message(QString::fromUtf8(n.message));
+    } else {
+        hourglass::set();
+        bool shownNow = false;
+        QString failure = kAreaNotFound;
+        PictureLoad picture;
+        try {
+            shownNow = showNeighbour(w, name, n.placement, picture);
+        } catch (const ArchiveError& e) {
+            // An engine failure (an archive locked or damaged) names the
+            // archive. When it is the area archive that cannot be read, Data1
+            // still stands where it stood (a failed refresh changes nothing)
+            // and is not asked again, which would only wait once more.
+            if (e.code() != 0) failure = e.italianMessage();
+            if (e.code() != 0 && e.fileName() == w.Data1->fileName()) {
+                hourglass::reset();
+                dialogs().message(failure);
+                return;
+            }
+        } catch (const std::exception&) {
+            shownNow = false;
+        }
+        hourglass::reset();
+        if (shownNow) {
+            if (picture.outcome == PictureOutcome::Damaged && firstDamageNotice(name))
+                dialogs().message(picture.message);
+            return;
+        }
+        dialogs().message(picture.outcome == PictureOutcome::Refused ? picture.message : failure);
+    }
+    // Data1 goes back to the shown area's record. If that area has been
+    // deleted meanwhile there is none, and if its archive cannot be read now
+    // Data1 cannot stand on it: Data1 is then left at the end.
+    try {
+        w.Data1->setRecordSource(sql::kAreaNeighbour, {shown});
+        w.Data1->refresh();
+        if (!w.Data1->eof()) w.Data1->moveFirst();
+    } catch (const ArchiveError&) {
+    }
+}
+
+} // namespace
+
+void MainWindow::MoveEast() {
+    moveToNeighbour(*this, kEast);
+}
+
+void MainWindow::MoveNorth() {
+    moveToNeighbour(*this, kNorth);
+}
+
+void MainWindow::MoveWest() {
+    moveToNeighbour(*this, kWest);
+}
+
+void MainWindow::MoveSouth() {
+    moveToNeighbour(*this, kSouth);
+}
+
+// The new sheet's localities, as an area load lists them.
+void MainWindow::RefillLocalityList() {
+    RefillAreaLocalities(combo::text(f1area));
+    hourglass::reset();
+}
+
+} // namespace orvena

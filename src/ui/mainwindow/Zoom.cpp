@@ -1,0 +1,99 @@
+// Zoom in and out in steps of a tenth of the sheet's own size, around the
+// image's centre. Steps are additive: a step out undoes a step in exactly.
+#include "ui/mainwindow/MainWindow.h"
+
+#include "core/base/Dialogs.h"
+#include "core/base/Hourglass.h"
+#include "core/base/Numbers.h"
+#include "ui/widgets/MapImage.h"
+
+#include <QLineEdit>
+#include <QLocale>
+
+#include <cmath>
+#include <cstdint>
+
+namespace orvena {
+
+namespace {
+
+const QString kLargestSize = QStringLiteral("Raggiunto l'ingrandimento massimo possibile.");
+
+// A zoom-in is refused once the image is wider or taller than this, in twips.
+constexpr double kLargestTwips = 230000.0;
+constexpr double kStepPercent = 10.0;
+
+// One step of a natural size: size * 10 / 100, the product a whole number,
+// the division in double precision.
+double stepOf(std::int32_t naturalSize) {
+    return double(std::int64_t(naturalSize) * 10) / 100.0;
+}
+
+// A tenth of the scale stored in the current area record; a record without a
+// readable scale (or no record at all) adds nothing.
+float scaleStep(const QString& storedText) {
+    const auto v = parseNumber(storedText, QLocale::c());
+    if (!v) return 0.0f;
+    return static_cast<float>(*v) * 10.0f / 100.0f;
+}
+
+// The zoom figure as the box shows it: whole numbers as plain digits, a
+// number the user typed with decimals in the box's own convention.
+QString zoomText(double percent) {
+    if (std::abs(percent) < 1e15 && percent == std::trunc(percent))
+        return QString::number(static_cast<qlonglong>(percent));
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(percent, 'g', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+double MainWindow::zoomPercent() const {
+    if (const auto z = parseNumber(f1ing->text())) lastZoom_ = *z;
+    return lastZoom_;
+}
+
+void MainWindow::cmding_Click() {
+    if (state_.pixelCapture == Flag::One) return;
+    if (Image1->widthTwips() > kLargestTwips || Image1->heightTwips() > kLargestTwips) {
+        hourglass::set();
+        Image1->hide();
+        hourglass::reset();
+        dialogs().message(kLargestSize);
+        Image1->setStretch(true);
+        Image1->show();
+        return;
+    }
+    zoomStep(+1);
+}
+
+void MainWindow::cmdrid_Click() {
+    if (state_.pixelCapture == Flag::One) return;
+    if (zoomPercent() == kStepPercent) return;
+    zoomStep(-1);
+}
+
+// One step in (+1) or out (-1): the size by a tenth of the natural size around
+// the image's centre, the scales by a tenth of the record's, the figure by 10.
+void MainWindow::zoomStep(int direction) {
+    hourglass::set();
+    Image1->hide();
+    const double dw = direction * stepOf(state_.naturalWidth);
+    const double dh = direction * stepOf(state_.naturalHeight);
+    const float lonStep = float(direction) * scaleStep(Data1->text(QStringLiteral("COLO")));
+    const float latStep = float(direction) * scaleStep(Data1->text(QStringLiteral("COLA")));
+    const double zoom = zoomPercent();
+    Image1->setTop(Image1->top() - dh / 2);
+    Image1->setLeft(Image1->left() - dw / 2);
+    Image1->setWidthTwips(Image1->widthTwips() + dw);
+    Image1->setHeightTwips(Image1->heightTwips() + dh);
+    state_.lonScale += lonStep;
+    state_.latScale += latStep;
+    f1ing->setText(zoomText(zoom + direction * kStepPercent));
+    Image1->setStretch(true);
+    Image1->show();
+    hourglass::reset();
+}
+
+} // namespace orvena

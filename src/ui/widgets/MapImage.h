@@ -1,0 +1,75 @@
+#pragma once
+
+#include "ui/widgets/Composition.h"
+
+#include <QImage>
+#include <QWidget>
+
+namespace orvena {
+
+// The map image (Image1): a picture placed on the main window by Left, Top,
+// Width and Height in twips, kept at full precision; only the widget's own
+// placement is rounded to pixels. With stretch off it takes the picture's own
+// size; with stretch on the picture is scaled to its size. It paints only the
+// part of the picture the window lets show, so very large sheets move freely.
+//
+// The picture is a sheet with the locality marks painted so far over it
+// (viewer/Composition): the sheet is held once, and the marks are drawn over
+// the part of it that is painted, with the very pixels a composed picture has.
+class MapImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit MapImage(QWidget* parent = nullptr);
+
+    // The picture shown: the sheet with every mark, composed whole (the sheet
+    // itself, shared, while nothing is marked).
+    QImage picture() const { return composition_.compose(); }
+    const QImage& sheet() const { return composition_.sheet(); }
+    const Composition& composition() const { return composition_; }
+    // Shows sheet with no marks; file is where it was decoded from, if known.
+    void setPicture(const QImage& sheet, const QString& file = QString());
+    void setComposition(const Composition& composition);
+    // Lets go of the sheet's pixels before another sheet is decoded (size and
+    // place stay, nothing is painted); restoreSheet() decodes them again.
+    void releaseSheet();
+    bool restoreSheet();
+
+    bool stretch() const { return stretch_; }
+    void setStretch(bool on);
+
+    double left() const { return left_; }
+    double top() const { return top_; }
+    double widthTwips() const { return width_; }
+    double heightTwips() const { return height_; }
+    void setLeft(double twips);
+    void setTop(double twips);
+    void setWidthTwips(double twips);
+    void setHeightTwips(double twips);
+    void move(double left, double top);
+
+    // Whether the control is shown, as its own setting (the window may be hidden).
+    bool shown() const { return !isHidden(); }
+
+signals:
+    // Every move of the pointer over the image, in twips from its top-left corner.
+    void mouseMoved(double x, double y);
+    // A press and release of the left button on the image.
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void place();
+    void takeNaturalSize();
+
+    Composition composition_;
+    bool stretch_ = false;
+    bool pressed_ = false;
+    double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+};
+
+} // namespace orvena

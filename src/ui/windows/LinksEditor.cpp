@@ -1,0 +1,173 @@
+#include "ui/windows/LinksEditor.h"
+
+#include "core/archive/RecordView.h"
+#include "core/archive/SqlTexts.h"
+#include "core/base/Dialogs.h"
+#include "core/base/Numbers.h"
+#include "core/base/Twips.h"
+#include "core/state/ViewerState.h"
+#include "ui/mainwindow/MainWindow.h"
+#include "ui/widgets/ActivationTracker.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/widgets/Controls.h"
+#include "ui/widgets/MapImage.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <array>
+
+namespace orvena {
+
+namespace {
+
+const QString kNoAreaShown = QStringLiteral("Richiama prima una carta a cui fare i collegamenti.");
+const QString kStored = QStringLiteral("Collegamenti modificati.");
+const QString kNoRecord = QStringLiteral("L'area mostrata non ha un record nell'archivio delle "
+                                         "aree: i collegamenti non sono stati modificati.");
+const QString kStoreFailed = QStringLiteral("I collegamenti non sono stati modificati. %1");
+const QString kAreaCaption = QStringLiteral("AREA: ");
+
+using controls::label;
+
+QComboBox* editableCombo(QWidget* parent, const char* name, int left, int top, int width) {
+    return controls::combo(parent, name, left, top, width);
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top) {
+    return controls::button(parent, name, caption, left, top, 1215, 375);
+}
+
+} // namespace
+
+LinksEditor::LinksEditor(QComboBox& areaBox, const MapImage& image, RecordView& data1,
+                         ViewerState& state, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , areaBox_(areaBox)
+    , image_(image)
+    , data1_(data1)
+    , state_(state) {
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Form4"));
+    // Closed by its frame it is unloaded; the next opening builds it again.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(twips::toPixels(4800), twips::toPixels(4080));
+
+    Label1 = label(this, "Label1", kAreaCaption, 240, 240, 4320);
+    Label2 = label(this, "Label2", QStringLiteral("Nord"), 240, 900, 840);
+    cmbnord = editableCombo(this, "cmbnord", 1200, 840, 3360);
+    Label3 = label(this, "Label3", QStringLiteral("Est"), 240, 1500, 840);
+    cmbest = editableCombo(this, "cmbest", 1200, 1440, 3360);
+    Label4 = label(this, "Label4", QStringLiteral("Sud"), 240, 2100, 840);
+    cmbsud = editableCombo(this, "cmbsud", 1200, 2040, 3360);
+    Label5 = label(this, "Label5", QStringLiteral("Ovest"), 240, 2700, 840);
+    cmbovest = editableCombo(this, "cmbovest", 1200, 2640, 3360);
+    cmdmod = button(this, "cmdmod", QStringLiteral("Modifica"), 1200, 3360);
+    cmdesci = button(this, "cmdesci", QStringLiteral("Esci"), 3345, 3360);
+
+    connect(cmdmod, &QPushButton::clicked, this, [this] { cmdmod_Click(); });
+    connect(cmdesci, &QPushButton::clicked, this, [this] { cmdesci_Click(); });
+    ActivationTracker::instance().registerWindow(this, [this] { Form_Activate(); });
+}
+
+LinksEditor::~LinksEditor() {
+    ActivationTracker::instance().unregisterWindow(this);
+}
+
+bool LinksEditor::findRecord(const QString& name) {
+    data1_.setRecordSource(sql::kAreaByName, {name});
+    data1_.refresh();
+    for (; !data1_.eof(); data1_.moveNext())
+        if (data1_.text(QStringLiteral("AREA")) == name) return true;
+    return false;
+}
+
+void LinksEditor::Form_Activate() {
+    const std::array<QComboBox*, 4> boxes{cmbnord, cmbest, cmbsud, cmbovest};
+    for (QComboBox* box : boxes)
+        combo::clear(box);
+    hasRecord_ = false;
+    recordArea_.clear();
+
+    const QString area = combo::text(&areaBox_);
+    // The label follows the area the links are read from, also when another
+    // area was chosen in the main window since the editor opened.
+    Label1->setText(kAreaCaption + area);
+    try {
+        data1_.setRecordSource(sql::kAreaList);
+        data1_.refresh();
+        QStringList names;
+        for (; !data1_.eof(); data1_.moveNext())
+            names << data1_.text(QStringLiteral("AREA"));
+        for (QComboBox* box : boxes)
+            combo::setLines(box, names);
+
+        if (!findRecord(area)) return;
+        hasRecord_ = true;
+        recordArea_ = area;
+
+        state_.naturalHeight = roundToInt32(image_.heightTwips()).value_or(state_.naturalHeight);
+        state_.naturalWidth = roundToInt32(image_.widthTwips()).value_or(state_.naturalWidth);
+        // A record without a scale leaves the one in force.
+        if (const auto cola = parseNumber(data1_.text(QStringLiteral("COLA")), QLocale::c()))
+            state_.latScale = static_cast<float>(*cola);
+        if (const auto colo = parseNumber(data1_.text(QStringLiteral("COLO")), QLocale::c()))
+            state_.lonScale = static_cast<float>(*colo);
+
+        const std::array<const char*, 4> fields{"NORD", "EST", "SUD", "OVEST"};
+        for (std::size_t i = 0; i < boxes.size(); ++i)
+            combo::setText(boxes[i], data1_.text(QString::fromLatin1(fields[i])));
+    } catch (const ArchiveError& e) {
+        dialogs().message(e.italianMessage());
+    }
+}
+
+void LinksEditor::cmdmod_Click() {
+    // Only the record found for the shown area is ever written. Data1 is
+    // shared with the other windows, so it is stood on that record again.
+    if (!hasRecord_) {
+        dialogs().message(kNoRecord);
+        return;
+    }
+    try {
+        if (!findRecord(recordArea_)) {
+            dialogs().message(kNoRecord);
+            return;
+        }
+        data1_.edit();
+        data1_.setField(QStringLiteral("NORD"), combo::text(cmbnord));
+        data1_.setField(QStringLiteral("EST"), combo::text(cmbest));
+        data1_.setField(QStringLiteral("SUD"), combo::text(cmbsud));
+        data1_.setField(QStringLiteral("OVEST"), combo::text(cmbovest));
+        data1_.update();
+        data1_.refresh();
+        findRecord(recordArea_);
+    } catch (const ArchiveError& e) {
+        dialogs().message(kStoreFailed.arg(e.italianMessage()));
+        return;
+    }
+    dialogs().message(kStored);
+}
+
+void LinksEditor::cmdesci_Click() {
+    hide();
+}
+
+void MainWindow::mncollega_Click() {
+    const QString area = combo::text(f1area);
+    if (area.isEmpty()) {
+        dialogs().message(kNoAreaShown);
+        return;
+    }
+    auto* editor = findChild<LinksEditor*>(QStringLiteral("Form4"), Qt::FindDirectChildrenOnly);
+    if (!editor) editor = new LinksEditor(*f1area, *Image1, *Data1, state_, this);
+    editor->Label1->setText(kAreaCaption + area);
+    editor->show();
+    editor->raise();
+    editor->activateWindow();
+    ActivationTracker::instance().windowActivated(editor);
+}
+
+} // namespace orvena

@@ -1,0 +1,346 @@
+// The locality editor: choosing a sheet shows it in the main window and lists
+// its places; choosing a place fills the boxes; "Clicca la posizione" hides the
+// editor until the map is clicked; the three change buttons check the boxes,
+// look the place up by its exact area and name, write one record and list the
+// sheet's places again.
+#include "ui/windows/LocalityEditor.h"
+
+#include "core/archive/FieldText.h"
+#include "core/archive/RecordView.h"
+#include "core/archive/SqlTexts.h"
+#include "core/base/Dialogs.h"
+#include "core/base/Hourglass.h"
+#include "core/base/Numbers.h"
+#include "core/base/Picture.h"
+#include "core/state/SharedTexts.h"
+#include "core/state/ViewerState.h"
+#include "ui/mainwindow/MainWindow.h"
+#include "ui/widgets/ActivationTracker.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/widgets/MapImage.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace orvena {
+
+namespace {
+
+const QString kObjectName = QStringLiteral("Form2");
+const QString kCaption = QStringLiteral("Orvena - Aggiornamento località");
+using texts::kSheetMissing;
+const QString kWriteFailed = QStringLiteral("L'archivio delle località non è stato modificato. %1");
+
+const QString kArea = QStringLiteral("AREA");
+const QString kName = QStringLiteral("LOCALITA");
+const QString kPx = QStringLiteral("PX");
+const QString kPy = QStringLiteral("PY");
+// The angle fields, in the order of the angle boxes.
+const std::array<QString, 6> kAngleFields = {QStringLiteral("LAGR"), QStringLiteral("LAMN"),
+                                             QStringLiteral("LASE"), QStringLiteral("LOGR"),
+                                             QStringLiteral("LOMN"), QStringLiteral("LOSE")};
+
+// Where the sheet is shown in the main window, in twips.
+constexpr double kSheetLeft = 1080;
+constexpr double kSheetTop = 840;
+
+// A stored position read back from its bound text; nothing when the record
+// has none (an empty field, as import leaves it) or holds no number.
+std::optional<float> storedPosition(const QString& text) {
+    const auto v = parseNumber(text, QLocale::c());
+    if (!v || !std::isfinite(static_cast<float>(*v))) return std::nullopt;
+    return static_cast<float>(*v);
+}
+
+const QString& doneMessage(LocalityChange kind) {
+    switch (kind) {
+    case LocalityChange::Insert:
+        return localitytext::kInserted;
+    case LocalityChange::Modify:
+        return localitytext::kModified;
+    case LocalityChange::Delete:
+        break;
+    }
+    return localitytext::kDeleted;
+}
+
+} // namespace
+
+LocalityEditor::LocalityEditor(MainWindow& form1, ViewerState& state, RecordView& areas,
+                               RecordView& localities)
+    : QWidget(&form1, Qt::Window)
+    , form1_(form1)
+    , state_(state)
+    , data1_(areas)
+    , data2_(localities) {
+    setObjectName(kObjectName);
+    setWindowTitle(kCaption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    connectEvents();
+    ActivationTracker::instance().registerWindow(this, [this] { Form_Activate(); });
+    Form_Load();
+}
+
+LocalityEditor::~LocalityEditor() {
+    ActivationTracker::instance().unregisterWindow(this);
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+}
+
+LocalityEditor* LocalityEditor::of(MainWindow& form1) {
+    for (auto* editor :
+         form1.findChildren<LocalityEditor*>(kObjectName, Qt::FindDirectChildrenOnly))
+        if (!editor->unloaded_) return editor;
+    return nullptr;
+}
+
+QList<QLineEdit*> LocalityEditor::angleBoxes() const {
+    return {f2grla, f2mnla, f2secla, f2grlo, f2mnlo, f2seclo};
+}
+
+void LocalityEditor::connectEvents() {
+    connect(cmbarea, &QComboBox::activated, this, [this] { cmbarea_Click(); });
+    connect(cmbloc, &QComboBox::activated, this, [this] { cmbloc_Click(); });
+    connect(cmdpixel, &QPushButton::clicked, this, [this] { cmdpixel_Click(); });
+    connect(cmdins, &QPushButton::clicked, this, [this] { cmdins_Click(); });
+    connect(cmdmod, &QPushButton::clicked, this, [this] { cmdmod_Click(); });
+    connect(cmdann, &QPushButton::clicked, this, [this] { cmdann_Click(); });
+    connect(cmdesci, &QPushButton::clicked, this, [this] { cmdesci_Click(); });
+}
+
+void LocalityEditor::present() {
+    show();
+    raise();
+    activateWindow();
+    ActivationTracker::instance().windowActivated(this);
+}
+
+void LocalityEditor::backToMainWindow() {
+    hide();
+    form1_.activateWindow();
+    ActivationTracker::instance().windowActivated(&form1_);
+}
+
+// Every area name, in the order the table gives them. The text typed or
+// chosen stays.
+void LocalityEditor::Form_Load() {
+    data1_.setRecordSource(sql::kAreaList);
+    data1_.refresh();
+    QStringList names;
+    if (!data1_.eof())
+        for (data1_.moveFirst(); !data1_.eof(); data1_.moveNext())
+            names << data1_.text(kArea);
+    combo::setLines(cmbarea, names);
+}
+
+// Back from a position capture the editor shows the position taken; any
+// other activation lists the areas again.
+void LocalityEditor::Form_Activate() {
+    if (state_.pixelCapture != Flag::One) {
+        Form_Load();
+        return;
+    }
+    state_.pixelCapture = Flag::Zero;
+    // Opened from the menu instead of brought back by a click: nothing was taken.
+    if (!captured_) return;
+    captured_ = false;
+    f2px->setText(realFieldText(state_.localityPixelX));
+    f2py->setText(realFieldText(state_.localityPixelY));
+}
+
+void LocalityEditor::positionTaken() {
+    captured_ = true;
+    positionHeld_ = true;
+    positionTakenOnMap_ = true;
+    present();
+}
+
+// Shows the chosen sheet in the main window at its own size and lists its
+// places in the order the table holds them. Without its picture the places
+// are still listed, so they can be edited.
+void LocalityEditor::cmbarea_Click() {
+    hourglass::set();
+    const QString area = combo::text(cmbarea);
+    combo::setText(form1_.f1area, area);
+    const auto picture = loadPicture(area);
+    if (picture) {
+        state_.loadedPicture = *picture;
+        MapImage* image = form1_.Image1;
+        image->setStretch(false);
+        image->setPicture(state_.loadedPicture);
+        image->move(kSheetLeft, kSheetTop);
+        image->show();
+    }
+
+    // The engine's filter ignores letter case; the exact comparison keeps the
+    // area's own places.
+    data2_.setRecordSource(sql::kLocalityOfAreaInTableOrder, {area});
+    data2_.refresh();
+    QStringList names;
+    if (!data2_.eof())
+        for (data2_.moveFirst(); !data2_.eof(); data2_.moveNext())
+            if (data2_.text(kArea) == area) names << data2_.text(kName);
+    combo::setLines(cmbloc, names);
+    hourglass::reset();
+    if (!picture) dialogs().message(kSheetMissing);
+}
+
+// The chosen place into the boxes, and its stored position as the one held.
+// A place not found changes nothing.
+void LocalityEditor::cmbloc_Click() {
+    const QString area = combo::text(cmbarea);
+    const QString name = combo::text(cmbloc);
+    if (!findLocality(area, name)) return;
+    const QList<QLineEdit*> boxes = angleBoxes();
+    for (qsizetype i = 0; i < boxes.size(); ++i)
+        boxes[i]->setText(data2_.text(kAngleFields[std::size_t(i)]));
+    f2py->setText(data2_.text(kPy));
+    f2px->setText(data2_.text(kPx));
+
+    const auto x = storedPosition(data2_.text(kPx));
+    const auto y = storedPosition(data2_.text(kPy));
+    positionHeld_ = x && y;
+    positionTakenOnMap_ = false;
+    heldArea_ = area;
+    heldName_ = name;
+    if (!positionHeld_) return;
+    state_.localityPixelX = *x;
+    state_.localityPixelY = *y;
+}
+
+// Hides the editor until the map is clicked: the main window's image click
+// then hands the position over (positionTaken).
+void LocalityEditor::cmdpixel_Click() {
+    state_.pixelCapture = Flag::One;
+    captured_ = false;
+    backToMainWindow();
+}
+
+void LocalityEditor::cmdins_Click() {
+    change(LocalityChange::Insert);
+}
+
+void LocalityEditor::cmdmod_Click() {
+    change(LocalityChange::Modify);
+}
+
+void LocalityEditor::cmdann_Click() {
+    change(LocalityChange::Delete);
+}
+
+void LocalityEditor::cmdesci_Click() {
+    backToMainWindow();
+    state_.localityEditorOpen = Flag::Zero;
+}
+
+// Closed by its frame the editor goes away; localityEditorOpen stays as it is.
+void LocalityEditor::closeEvent(QCloseEvent* event) {
+    unloaded_ = true;
+    QWidget::closeEvent(event);
+}
+
+bool LocalityEditor::holdsPositionFor(const QString& area, const QString& name) const {
+    return positionHeld_ && (positionTakenOnMap_ || (area == heldArea_ && name == heldName_));
+}
+
+// The checks, the exact lookup, the write of one record, the sheet's list
+// again and the closing message. A refused change writes nothing.
+void LocalityEditor::change(LocalityChange kind) {
+    const QList<QLineEdit*> boxes = angleBoxes();
+    LocalityForm form;
+    form.area = combo::text(cmbarea);
+    form.name = combo::text(cmbloc);
+    for (qsizetype i = 0; i < boxes.size(); ++i)
+        form.angles[std::size_t(i)] = boxes[i]->text();
+    form.pixelX = f2px->text();
+    form.positionHeld = holdsPositionFor(form.area, form.name.toUpper());
+
+    const LocalityCheck check = checkLocalityChange(kind, form);
+    combo::setText(cmbloc, form.name);
+    for (qsizetype i = 0; i < boxes.size(); ++i)
+        if (boxes[i]->text() != form.angles[std::size_t(i)])
+            boxes[i]->setText(form.angles[std::size_t(i)]);
+    if (!check.passed()) {
+        dialogs().message(check.message);
+        return;
+    }
+
+    hourglass::set();
+    try {
+        const bool found = findLocality(form.area, form.name);
+        if (kind == LocalityChange::Insert && found) {
+            hourglass::reset();
+            dialogs().message(localitytext::kExists);
+            return;
+        }
+        if (kind != LocalityChange::Insert && !found) {
+            hourglass::reset();
+            dialogs().message(localitytext::kNotFound);
+            return;
+        }
+        switch (kind) {
+        case LocalityChange::Insert:
+            data2_.addNew();
+            writeRecord(form, check);
+            break;
+        case LocalityChange::Modify:
+            data2_.edit();
+            writeRecord(form, check);
+            break;
+        case LocalityChange::Delete:
+            data2_.remove();
+            break;
+        }
+    } catch (const ArchiveError& e) {
+        hourglass::reset();
+        dialogs().message(kWriteFailed.arg(QString::fromUtf8(e.what())));
+        return;
+    }
+    hourglass::reset();
+    cmbarea_Click();
+    dialogs().message(doneMessage(kind));
+}
+
+bool LocalityEditor::findLocality(const QString& area, const QString& name) {
+    data2_.setRecordSource(sql::kLocalityOfAreaByName, {area, name});
+    data2_.refresh();
+    if (data2_.eof()) return false;
+    for (data2_.moveFirst(); !data2_.eof(); data2_.moveNext())
+        if (data2_.text(kArea) == area && data2_.text(kName) == name) return true;
+    return false;
+}
+
+// The fields of the record being added or edited, in the order the program has
+// always written them. A place keeps its stored position unless a position is
+// held for it.
+void LocalityEditor::writeRecord(const LocalityForm& form, const LocalityCheck& values) {
+    data2_.setField(kArea, form.area);
+    data2_.setField(kName, form.name);
+    for (std::size_t i = 0; i < kAngleFields.size(); ++i)
+        data2_.setField(kAngleFields[i], values.angles[i]);
+    if (holdsPositionFor(form.area, form.name)) {
+        data2_.setField(kPx, double{state_.localityPixelX});
+        data2_.setField(kPy, double{state_.localityPixelY});
+    }
+    data2_.update();
+}
+
+// --- The main window's side.
+
+void MainWindow::mnlocagg_Click() {
+    state_.localityEditorOpen = Flag::One;
+    LocalityEditor* editor = LocalityEditor::of(*this);
+    if (!editor) editor = new LocalityEditor(*this, state_, *Data1, *Data2);
+    editor->present();
+}
+
+void MainWindow::showLocalityEditor() {
+    if (LocalityEditor* editor = LocalityEditor::of(*this)) editor->positionTaken();
+}
+
+} // namespace orvena

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "core/geo/LocalityChecks.h"
+
+#include <QWidget>
+
+class QCloseEvent;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace orvena {
+
+class MainWindow;
+class RecordView;
+struct ViewerState;
+
+// The locality editor (Form2): inserts, modifies and deletes the places of a
+// sheet, the position taken by a click on the map in the main window.
+//
+// It is a window of its own, a child of the main window, shown modeless by
+// "Località > Aggiornamento" and hidden by its own buttons; closing it by its
+// frame destroys it and the next opening builds it again. It works on the
+// main window's record views (Data1 areas, Data2 places), shows the chosen
+// sheet in the main window's map and shares the viewer state.
+class LocalityEditor : public QWidget {
+    Q_OBJECT
+public:
+    LocalityEditor(MainWindow& form1, ViewerState& state, RecordView& areas,
+                   RecordView& localities);
+    ~LocalityEditor() override;
+
+    // The editor of form1, if it has one now.
+    static LocalityEditor* of(MainWindow& form1);
+
+    // Shows the editor modeless and makes it the active window, so that its
+    // activation handler runs.
+    void present();
+
+    // --- Controls, named as the program has always named them.
+    QLabel* Label1; // "Area"
+    QComboBox* cmbarea;
+    QLabel* Label2; // "Località"
+    QComboBox* cmbloc;
+    QLabel* Label3; // "Gradi"
+    QLabel* Label4; // "Min."
+    QLabel* Label5; // "Sec."
+    QLabel* Label6; // "Latitudine"
+    QLineEdit* f2grla;
+    QLineEdit* f2mnla;
+    QLineEdit* f2secla;
+    QLabel* Label7; // "Longitudine"
+    QLineEdit* f2grlo;
+    QLineEdit* f2mnlo;
+    QLineEdit* f2seclo;
+    QLabel* Label8; // "Pixel"
+    QLineEdit* f2px;
+    QLineEdit* f2py;
+    QPushButton* cmdpixel;
+    QPushButton* cmdins;
+    QPushButton* cmdmod;
+    QPushButton* cmdann;
+    QPushButton* cmdesci;
+
+    // The six angle boxes, in the order lat d, m, s, lon d, m, s.
+    QList<QLineEdit*> angleBoxes() const;
+
+    // --- Handlers.
+    void Form_Load();
+    void Form_Activate();
+    void cmbarea_Click();
+    void cmbloc_Click();
+    void cmdpixel_Click();
+    void cmdins_Click();
+    void cmdmod_Click();
+    void cmdann_Click();
+    void cmdesci_Click();
+
+    // The main window's image click took the position asked for by "Clicca la
+    // posizione" (in the state's localityPixelX, localityPixelY): the editor
+    // holds it and comes back to the screen, where its activation shows it.
+    void positionTaken();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void connectEvents();
+
+    // The checks and the change proper, shared by the three buttons.
+    void change(LocalityChange kind);
+    // The first record of the chosen area and name, compared exactly; Data2
+    // then stands on it. False when there is none.
+    bool findLocality(const QString& area, const QString& name);
+    void writeRecord(const LocalityForm& form, const LocalityCheck& values);
+    // Whether the position held may be written into the place of area and name.
+    bool holdsPositionFor(const QString& area, const QString& name) const;
+    // Hides the editor and gives the main window back its activation.
+    void backToMainWindow();
+
+    MainWindow& form1_;
+    ViewerState& state_;
+    RecordView& data1_;
+    RecordView& data2_;
+    // Whether localityPixelX/Y hold a position for this editor: one taken on the
+    // map (for any place), or the stored one of the chosen place (for that
+    // place only: heldArea_, heldName_).
+    bool positionHeld_ = false;
+    bool positionTakenOnMap_ = false;
+    QString heldArea_;
+    QString heldName_;
+    // Whether the map was clicked since "Clicca la posizione".
+    bool captured_ = false;
+    // Closed by its frame: on its way out, never shown again.
+    bool unloaded_ = false;
+};
+
+} // namespace orvena

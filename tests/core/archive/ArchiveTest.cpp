@@ -1,0 +1,366 @@
+// The archive layer: record views, bound texts, messages and start-up of the files.
+#include "core/archive/ArchiveFailure.h"
+#include "core/archive/Archives.h"
+#include "core/archive/FieldText.h"
+#include "core/archive/Schema.h"
+#include "core/archive/SqlTexts.h"
+#include "support/TempFolder.h"
+#include "support/TestMain.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
+
+using namespace orvena;
+
+namespace {
+
+// A working folder with the four archives open; view is Data1 (area.mdb).
+struct OpenArchives {
+    test::TempFolder folder;
+    Archives archives;
+    RecordView* view;
+    OpenArchives() {
+        const QString problem = archives.openAll(folder.path());
+        if (!problem.isEmpty()) qFatal("openAll: %s", qPrintable(problem));
+        view = archives.Data1;
+    }
+};
+
+QString areaOf(RecordView& view) {
+    return view.text(QStringLiteral("AREA"));
+}
+
+// Adds an area record with the given name through the view.
+void addArea(RecordView& view, const QString& name) {
+    view.addNew();
+    view.setField(QStringLiteral("AREA"), name);
+    view.update();
+}
+
+// Walks the current result from the first record: the text of the box at each.
+QStringList walk(RecordView& view, const char* box = "d1area") {
+    QStringList seen;
+    if (view.resultSize() == 0) return seen;
+    for (view.moveFirst(); !view.eof(); view.moveNext())
+        seen << view.box(box)->property("text").toString();
+    return seen;
+}
+
+// The names of the tables and indexes stored in a database file.
+QStringList objectsIn(const QString& path) {
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement query(db, "select name from sqlite_master order by name");
+    QStringList names;
+    while (query.executeStep())
+        names << QString::fromStdString(query.getColumn(0).getString());
+    return names;
+}
+
+const QStringList kAreaObjects = {"AREA", "AREA_AREA"};
+const QStringList kLocalityObjects = {"localita", "localita_AREA_LOCALITA", "localita_LOCALITA"};
+
+// Names that would change a query's meaning if they were pasted into its text.
+const QStringList kTrickyNames = {"Sheet \"North\"",   "\"",   "x\" or \"1\"=\"1", "Sant'Anna",
+                                  "Città di Castello", "AREA", "localita"};
+
+} // namespace
+
+class ArchiveTest : public QObject {
+    Q_OBJECT
+private slots:
+    void walkDeletingCurrentVisitsEveryOtherOnce_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("deleteEvery");
+        QTest::addColumn<bool>("inTransaction");
+        QTest::newRow("few, every third") << 10 << 3 << false;
+        QTest::newRow("several blocks, every third") << 600 << 3 << true;
+        QTest::newRow("several blocks, all") << 600 << 1 << true;
+    }
+    void walkDeletingCurrentVisitsEveryOtherOnce() {
+        QFETCH(int, count);
+        QFETCH(int, deleteEvery);
+        QFETCH(bool, inTransaction);
+        OpenArchives a;
+        RecordView& view = *a.view;
+        QStringList names, seen, kept;
+        view.transaction([&] {
+            for (int i = 0; i < count; ++i) {
+                names << QStringLiteral("S%1").arg(i, 4, 10, QLatin1Char('0'));
+                addArea(view, names.last());
+            }
+        });
+        view.setRecordSource(sql::kAreaOrderedByName);
+        view.refresh();
+        bool deletedShowsEmpty = true;
+        const auto walkAndDelete = [&] {
+            view.moveFirst();
+            for (int i = 0; !view.eof(); ++i, view.moveNext()) {
+                seen << areaOf(view);
+                if (i % deleteEvery != 0) {
+                    kept << seen.last();
+                    continue;
+                }
+                view.edit();
+                view.remove();
+                deletedShowsEmpty &= areaOf(view).isEmpty();
+            }
+        };
+        if (inTransaction)
+            view.transaction(walkAndDelete);
+        else
+            walkAndDelete();
+        QVERIFY(deletedShowsEmpty);
+        QCOMPARE(seen, names);
+        // Walking the same result again passes over the deleted records.
+        if (kept.isEmpty())
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, view.moveFirst());
+        else
+            QCOMPARE(walk(view), kept);
+        view.refresh();
+        QCOMPARE(view.resultSize(), std::size_t(kept.size()));
+        QCOMPARE(walk(view), kept);
+    }
+
+    void recordAddedDuringWalkWaitsForRefresh() {
+        OpenArchives a;
+        RecordView& view = *a.view;
+        for (const char* name : {"B", "C", "A"})
+            addArea(view, QString::fromLatin1(name));
+        view.setRecordSource(sql::kAreaOrderedByName);
+        view.refresh();
+        view.moveFirst();
+        QCOMPARE(areaOf(view), QStringLiteral("A"));
+        // "A" holds the highest key: deleting it lets the engine give that key to
+        // the record added next, which must still not appear in this walk.
+        view.remove();
+        addArea(view, QStringLiteral("Z"));
+        view.moveNext();
+        QCOMPARE(areaOf(view), QStringLiteral("B"));
+        addArea(view, QStringLiteral("Y"));
+        QCOMPARE(areaOf(view), QStringLiteral("B"));
+        view.moveNext();
+        QCOMPARE(areaOf(view), QStringLiteral("C"));
+        view.moveNext();
+        QVERIFY(view.eof());
+        QCOMPARE(walk(view), QStringList({"B", "C"}));
+        view.refresh();
+        QCOMPARE(walk(view), QStringList({"B", "C", "Y", "Z"}));
+    }
+
+    void namesAreBoundNotPasted_data() {
+        QTest::addColumn<QString>("name");
+        for (const QString& name : kTrickyNames)
+            QTest::newRow(qPrintable(name)) << name;
+    }
+    void namesAreBoundNotPasted() {
+        QFETCH(QString, name);
+        OpenArchives a;
+        RecordView& areas = *a.view;
+        RecordView& places = *a.archives.Data2;
+        for (const QString& other : kTrickyNames + QStringList{QStringLiteral("Plain")}) {
+            addArea(areas, other);
+            places.addNew();
+            places.setField(QStringLiteral("AREA"), other);
+            places.setField(QStringLiteral("LOCALITA"), other);
+            places.update();
+        }
+        for (const char* source :
+             {sql::kAreaByName, sql::kAreaByNameCommandLine, sql::kAreaNeighbour}) {
+            areas.setRecordSource(source, {name});
+            areas.refresh();
+            QCOMPARE(walk(areas), QStringList{name});
+        }
+        // The engine's equality ignores letter case; the walk shows the stored text.
+        areas.setRecordSource(sql::kAreaByName, {name.toLower()});
+        areas.refresh();
+        QCOMPARE(walk(areas), QStringList{name});
+        places.setRecordSource(sql::kLocalityOfAreaByName, {name, name});
+        places.refresh();
+        QCOMPARE(walk(places, "d2loc"), QStringList{name});
+        places.setRecordSource(sql::kLocalityByName, {name});
+        places.refresh();
+        QCOMPARE(walk(places, "d2area"), QStringList{name});
+    }
+
+    void emptyResult_data() {
+        QTest::addColumn<bool>("filtered");
+        QTest::newRow("empty table") << false;
+        QTest::newRow("filter without match") << true;
+    }
+    void emptyResult() {
+        QFETCH(bool, filtered);
+        OpenArchives a;
+        RecordView& view = *a.view;
+        if (filtered) addArea(view, QStringLiteral("Foglio"));
+        view.setRecordSource(filtered ? sql::kAreaByName : sql::kAreaList,
+                             filtered ? QStringList{QStringLiteral("Altro")} : QStringList{});
+        view.refresh();
+        QVERIFY(view.eof());
+        QCOMPARE(view.resultSize(), std::size_t(0));
+        QCOMPARE(areaOf(view), QString());
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.moveFirst());
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.moveNext());
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.field(QStringLiteral("AREA")));
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.edit());
+        // Unknown fields and sources that are not a "select *" are refused too.
+        view.addNew();
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.setField(QStringLiteral("NOME"), 1));
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.field(QStringLiteral("NOME")));
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.setRecordSource("delete from AREA"));
+    }
+
+    void writtenValuesTakeTheColumnKind_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("text");
+        const auto row = [](const char* name, const char* field, const QVariant& value,
+                            const QVariant& stored, const char* text) {
+            QTest::newRow(name) << QString::fromLatin1(field) << value << stored
+                                << QString::fromLatin1(text);
+        };
+        row("digits into real", "COLA", "12", 12.0, "12");
+        row("decimal into real", "colo", "0.1", 0.1, "0.1");
+        row("double into real", "COLA", 9652.5, 9652.5, "9652.5");
+        row("digits into integer", "SECLAO", "-45", qlonglong(-45), "-45");
+        row("whole decimal into integer", "PXLAO", "3000.0", qlonglong(3000), "3000");
+        row("int into integer", "PXLOO", 7, qlonglong(7), "7");
+        row("word into integer", "SECLOO", "abc", "abc", "abc");
+        row("digits into text", "NORD", "0012", "0012", "0012");
+        row("null", "EST", QVariant(), QVariant(), "");
+    }
+    void writtenValuesTakeTheColumnKind() {
+        QFETCH(QString, field);
+        QFETCH(QVariant, value);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, text);
+        OpenArchives a;
+        RecordView& view = *a.view;
+        addArea(view, QStringLiteral("First"));
+        view.setRecordSource(sql::kAreaAll);
+        view.refresh();
+        view.edit();
+        view.setField(field, value);
+        view.update();
+        // Read back at once (the write must not leave an old copy behind) and
+        // after running the query again.
+        for (int pass = 0; pass < 2; ++pass) {
+            if (pass == 1) view.refresh();
+            QCOMPARE(view.field(field).typeId(), stored.typeId());
+            QCOMPARE(view.field(field), stored);
+            QCOMPARE(view.text(field), text);
+            QCOMPARE(areaOf(view), QStringLiteral("First"));
+        }
+    }
+
+    void failedTransactionLeavesArchiveUnchanged() {
+        OpenArchives a;
+        RecordView& view = *a.view;
+        addArea(view, QStringLiteral("Kept"));
+        view.setRecordSource(sql::kAreaAll);
+        view.refresh();
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.transaction([&] {
+            view.remove();
+            addArea(view, QStringLiteral("Half"));
+            view.setField(QStringLiteral("missing"), 1);
+        }));
+        view.refresh();
+        QCOMPARE(walk(view), QStringList{QStringLiteral("Kept")});
+    }
+
+    void fieldText_data() {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("large integer") << QVariant(qlonglong(5000000000LL)) << "5000000000";
+        QTest::newRow("negative real") << QVariant(-2.25) << "-2.25";
+        QTest::newRow("single precision") << QVariant(1.0 / 3.0) << "0.33333334";
+        QTest::newRow("stored single") << QVariant(double(0.3f)) << "0.3";
+        QTest::newRow("text") << QVariant(QStringLiteral("Città 1,5")) << "Città 1,5";
+        QTest::newRow("empty text") << QVariant(QString()) << "";
+    }
+    void fieldText() {
+        QFETCH(QVariant, value);
+        QFETCH(QString, expected);
+        // The test locale is Italian: the separator must stay '.' regardless.
+        // (Shorter numbers are read back through a view in writtenValuesTakeTheColumnKind.)
+        QCOMPARE(orvena::fieldText(value), expected);
+    }
+
+    void failureMessage_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("expected");
+        const QString start = QStringLiteral("L'archivio localita.mdb ");
+        const QString inUse = start + "è in uso da un altro programma.";
+        QTest::newRow("busy") << SQLITE_BUSY << inUse;
+        QTest::newRow("extended busy") << SQLITE_BUSY_SNAPSHOT << inUse;
+        QTest::newRow("corrupt") << SQLITE_CORRUPT << start + "è danneggiato.";
+        QTest::newRow("read-only journal")
+            << SQLITE_READONLY_ROLLBACK
+            << start + "è in sola lettura o mancano i permessi per scriverlo.";
+        QTest::newRow("disk full")
+            << SQLITE_FULL << start + "non può essere scritto: il disco è pieno.";
+        QTest::newRow("cannot open")
+            << SQLITE_CANTOPEN
+            << start + "non può essere aperto: manca o la cartella non è accessibile.";
+        QTest::newRow("other") << SQLITE_MISMATCH
+                               << start + "non può essere usato: errore imprevisto (codice 20).";
+    }
+    void failureMessage() {
+        QFETCH(int, code);
+        QFETCH(QString, expected);
+        // A path shows as its file name.
+        QCOMPARE(orvena::failureMessage(QStringLiteral("/tmp/x/localita.mdb"), code), expected);
+        const ArchiveError error(QStringLiteral("localita.mdb"), code, "engine");
+        QCOMPARE(error.italianMessage(), expected);
+        QCOMPARE(error.code(), code);
+    }
+
+    void missingArchivesAreCreated() {
+        test::TempFolder folder;
+        QObject owner;
+        Archives archives(&owner);
+        QCOMPARE(archives.openAll(folder.path()), QString());
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({"area.mdb", "esparea.mdb", "esplocalita.mdb", "localita.mdb"}));
+        QCOMPARE(objectsIn(folder.file("area.mdb")), kAreaObjects);
+        QCOMPARE(objectsIn(folder.file("esparea.mdb")), kAreaObjects);
+        QCOMPARE(objectsIn(folder.file("localita.mdb")), kLocalityObjects);
+        QCOMPARE(objectsIn(folder.file("esplocalita.mdb")), kLocalityObjects);
+        RecordView* views[] = {archives.Data1, archives.Data2, archives.Data3, archives.Data4};
+        const char* boxes[] = {"d1ovest", "d2py", "d3localita", "d4secloo"};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(views[i]->objectName(), QStringLiteral("Data%1").arg(i + 1));
+            QCOMPARE(views[i]->parent(), &owner);
+            QVERIFY(views[i]->isOpen());
+            QVERIFY(views[i]->box(boxes[i]) != nullptr);
+            views[i]->setRecordSource(i % 3 == 0 ? sql::kAreaAll : sql::kLocalityAll);
+            views[i]->refresh();
+            QVERIFY(views[i]->eof());
+        }
+    }
+
+    void existingArchivesOpenAndGainIndexes() {
+        test::TempFolder folder;
+        QCOMPARE(createArchive(folder.file("area.mdb"), schema::kAreaTable), QString());
+        QCOMPARE(createArchive(folder.file("esparea.mdb"), schema::kAreaTable), QString());
+        {
+            // An archive written without indexes, holding one record.
+            SQLite::Database db(folder.file("localita.mdb").toStdString(),
+                                SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+            db.exec(schema::kCreateLocality);
+            db.exec("insert into localita (AREA, LOCALITA, PX) values ('Foglio', 'ROMA', 1440)");
+        }
+        QCOMPARE(objectsIn(folder.file("localita.mdb")), QStringList{"localita"});
+        Archives archives;
+        QCOMPARE(archives.openAll(folder.path()), QString());
+        QCOMPARE(objectsIn(folder.file("localita.mdb")), kLocalityObjects);
+        QCOMPARE(objectsIn(folder.file("esplocalita.mdb")), kLocalityObjects);
+        archives.Data2->setRecordSource(sql::kLocalityOfArea, {QStringLiteral("Foglio")});
+        archives.Data2->refresh();
+        QCOMPARE(archives.Data2->field(QStringLiteral("PX")), QVariant(1440.0));
+        QCOMPARE(walk(*archives.Data2, "d2loc"), QStringList{"ROMA"});
+    }
+};
+
+ORVENA_TEST_MAIN(ArchiveTest)
+#include "ArchiveTest.moc"

@@ -1,0 +1,355 @@
+// Export, import and compaction on the files: what they write, and that a
+// failure, a cancel or a killed process at any step leaves every archive as it
+// was. The working pair: one connection over area.mdb and localita.mdb whose
+// changes to both commit or vanish together.
+#include "core/archive/Archives.h"
+#include "core/archive/Compaction.h"
+#include "core/archive/Exchange.h"
+#include "core/archive/WorkingPair.h"
+#include "support/TempFolder.h"
+#include "support/TestMain.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+using namespace orvena;
+
+namespace {
+
+// A working folder with the four archives, filled by SQL.
+struct Folder {
+    test::TempFolder folder;
+    Folder() {
+        Archives archives;
+        if (!archives.openAll(folder.path()).isEmpty()) qFatal("archives");
+    }
+    std::string path(const char* file) const {
+        return folder.file(QString::fromLatin1(file)).toStdString();
+    }
+    void exec(const char* file, const std::string& sql) const {
+        SQLite::Database db(path(file), SQLite::OPEN_READWRITE);
+        db.exec(sql);
+    }
+    // Adds count places numbered from 1; values gives their fields from i.
+    void fill(const char* file, int count, const std::string& values) const {
+        exec(file, "with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
+                       std::to_string(count) + ") insert into localita select " + values +
+                       " from n");
+    }
+    // Every record in stored order, each as its quoted values joined by '|'.
+    QStringList rows(const char* file, const char* table) const {
+        SQLite::Database db(path(file), SQLite::OPEN_READONLY);
+        SQLite::Statement columns(db, std::string("select * from ") + table);
+        std::string expr = "''";
+        for (int i = 0; i < columns.getColumnCount(); ++i)
+            expr += std::string(" || '|' || quote(") + columns.getColumnName(i) + ")";
+        SQLite::Statement query(db, "select " + expr + " from " + table + " order by rowid");
+        QStringList all;
+        while (query.executeStep())
+            all << QString::fromStdString(query.getColumn(0).getString()).mid(1);
+        return all;
+    }
+    // A file's bytes; empty when it is missing.
+    QByteArray bytes(const char* file) const {
+        QFile f(QString::fromStdString(path(file)));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void write(const QString& file, const QByteArray& content) const {
+        QFile f(folder.file(file));
+        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size()) qFatal("write");
+    }
+};
+
+const char* const kArea = "area.mdb";
+const char* const kPlaces = "localita.mdb";
+const char* const kXArea = "esparea.mdb";
+const char* const kXPlaces = "esplocalita.mdb";
+const char* const kFiles[] = {kArea, kPlaces, kXArea, kXPlaces};
+
+// The record counts of the four archives, each checked whole; opened for
+// writing, so that a journal left by a killed process is rolled back.
+QList<qint64> state(const QString& folder) {
+    QList<qint64> counts;
+    for (int i = 0; i < 4; ++i) {
+        SQLite::Database db(QDir(folder).filePath(kFiles[i]).toStdString(), SQLite::OPEN_READWRITE);
+        if (db.execAndGet("pragma integrity_check").getString() != "ok")
+            qFatal("%s is damaged", kFiles[i]);
+        counts << db.execAndGet(i % 2 ? "select count(*) from localita"
+                                      : "select count(*) from AREA")
+                      .getInt64();
+    }
+    return counts;
+}
+
+} // namespace
+
+class MaintenanceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void exportReplacesAndSorts() {
+        Folder f;
+        f.exec(kArea, "insert into AREA values ('b.jpg', 0.1, 17, 1, 2, 3, 4, 'a.jpg', '', NULL, "
+                      "'x'), ('A.jpg', 24.25, 3, 5, 6, 7, 8, NULL, NULL, NULL, NULL)");
+        f.exec(kPlaces, "insert into localita values ('b.jpg', 'ZETA', 1, 2, 3, 4, 5, 6, 700, 80),"
+                        " ('A.jpg', 'BETA', 7, 8, 9, 10, 11, 12, 1, 2),"
+                        " ('a.jpg', 'ALFA', 13, 14, 15, 16, 17, 18, NULL, NULL)");
+        f.exec(kXArea, "insert into AREA (AREA) values ('old.jpg')");
+        f.exec(kXPlaces, "insert into localita (AREA, LOCALITA) values ('old.jpg', 'OLD')");
+
+        QVERIFY(exportArchives(f.folder.path()).done());
+        // Reals go as their single-precision texts; positions never travel.
+        QCOMPARE(f.rows(kXArea, "AREA"),
+                 QStringList({"'A.jpg'|24.25|3.0|5|6|7|8|NULL|NULL|NULL|NULL",
+                              "'b.jpg'|0.1|17.0|1|2|3|4|'a.jpg'|''|NULL|'x'"}));
+        QCOMPARE(f.rows(kXPlaces, "localita"),
+                 QStringList({"'a.jpg'|'ALFA'|13|14|15|16|17|18|NULL|NULL",
+                              "'A.jpg'|'BETA'|7|8|9|10|11|12|NULL|NULL",
+                              "'b.jpg'|'ZETA'|1|2|3|4|5|6|NULL|NULL"}));
+        // Imported back, nothing is new.
+        const QStringList areas = f.rows(kArea, "AREA"), places = f.rows(kPlaces, "localita");
+        QVERIFY(importArchives(f.folder.path()).done());
+        QCOMPARE(f.rows(kArea, "AREA"), areas);
+        QCOMPARE(f.rows(kPlaces, "localita"), places);
+    }
+
+    void importAddsWhatIsNotExactlyPresent_data() {
+        QTest::addColumn<QString>("working");
+        QTest::addColumn<QString>("exchange");
+        QTest::addColumn<QStringList>("after");
+        const QString w = "('f.jpg', 'PONTE', 1, 2, 3, 4, 5, 6, 100, 200)";
+        const QString kept = "'f.jpg'|'PONTE'|1|2|3|4|5|6|100.0|200.0";
+        QTest::newRow("other coordinates keep their own")
+            << w << "('f.jpg', 'PONTE', 9, 9, 9, 9, 9, 9, 1, 1)" << QStringList{kept};
+        QTest::newRow("letter case makes another place")
+            << w << "('f.jpg', 'Ponte', 9, 9, 9, 9, 9, 9, 1, 1)"
+            << QStringList{kept, "'f.jpg'|'Ponte'|9|9|9|9|9|9|NULL|NULL"};
+        QTest::newRow("repeated in the exchange, added once, first copy")
+            << w
+            << "('g.jpg', 'RIO', 1, 1, 1, 1, 1, 1, 5, 5), ('g.jpg', 'RIO', 2, 2, 2, 2, 2, 2, 6, 6),"
+               " ('g.jpg', 'rio', 3, 3, 3, 3, 3, 3, 7, 7)"
+            << QStringList{kept, "'g.jpg'|'RIO'|1|1|1|1|1|1|NULL|NULL",
+                           "'g.jpg'|'rio'|3|3|3|3|3|3|NULL|NULL"};
+        QTest::newRow("same name on another sheet")
+            << w << "('F.jpg', 'PONTE', 7, 7, 7, 7, 7, 7, 1, 1)"
+            << QStringList{kept, "'F.jpg'|'PONTE'|7|7|7|7|7|7|NULL|NULL"};
+    }
+    void importAddsWhatIsNotExactlyPresent() {
+        QFETCH(QString, working);
+        QFETCH(QString, exchange);
+        QFETCH(QStringList, after);
+        Folder f;
+        f.exec(kPlaces, "insert into localita values " + working.toStdString());
+        f.exec(kXPlaces, "insert into localita values " + exchange.toStdString());
+        f.exec(kArea, "insert into AREA (AREA, COLA) values ('f.jpg', 1)");
+        f.exec(kXArea, "insert into AREA (AREA, COLA) values ('f.jpg', 2), ('F.jpg', 3), "
+                       "('F.jpg', 4)");
+        QVERIFY(importArchives(f.folder.path()).done());
+        QCOMPARE(f.rows(kPlaces, "localita"), after);
+        QCOMPARE(f.rows(kArea, "AREA"),
+                 QStringList({"'f.jpg'|1.0|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL",
+                              "'F.jpg'|3.0|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL"}));
+    }
+
+    // An import or export stopped at any point changes no byte of any archive.
+    void interruptedWorkChangesNothing_data() {
+        QTest::addColumn<bool>("import");
+        QTest::addColumn<QString>("point");
+        QTest::addColumn<QString>("blamed");
+        const auto row = [](const char* name, bool import, const char* point, const char* file) {
+            QTest::newRow(name) << import << QString(point) << QString(file);
+        };
+        row("import, areas added", true, "import:areas", kArea);
+        row("import, places added", true, "import:localities", kPlaces);
+        row("import, cancelled", true, "", "");
+        row("import, exchange held", true, "lock", kXArea);
+        row("export, emptied", false, "export:emptied", kXPlaces);
+        row("export, places written", false, "export:localities", kXPlaces);
+        row("export, cancelled", false, "", "");
+        row("export, exchange held", false, "lock", kXArea);
+    }
+    void interruptedWorkChangesNothing() {
+        QFETCH(bool, import);
+        QFETCH(QString, point);
+        QFETCH(QString, blamed);
+        Folder f;
+        f.fill(kPlaces, 30000, "'f' || (i % 50) || '.jpg', 'P' || i, 1, 2, 3, 4, 5, 6, i, i");
+        f.exec(kArea, "insert into AREA (AREA) values ('f1.jpg')");
+        QVERIFY(exportArchives(f.folder.path()).done());
+        f.exec(kPlaces, "delete from localita where rowid % 3 = 0");
+        f.exec(kArea, "delete from AREA");
+        f.exec(kXArea, "insert into AREA (AREA) values ('nuova.jpg')");
+
+        QList<QByteArray> before;
+        for (const char* file : kFiles)
+            before << f.bytes(file);
+        std::unique_ptr<SQLite::Database> holder;
+        if (point == "lock") {
+            holder = std::make_unique<SQLite::Database>(f.path(kXArea), SQLite::OPEN_READWRITE);
+            holder->exec("BEGIN EXCLUSIVE");
+        }
+        int reports = 0;
+        const Progress progress = [&](qint64, qint64) { return ++reports < 2 || !point.isEmpty(); };
+        const FaultPoint fault = [&](const char* at) { return point == QLatin1String(at); };
+        const MaintenanceResult r = import ? importArchives(f.folder.path(), progress, fault)
+                                           : exportArchives(f.folder.path(), progress, fault);
+        holder.reset();
+        QCOMPARE(r.outcome, point.isEmpty() ? MaintenanceResult::Outcome::Cancelled
+                                            : MaintenanceResult::Outcome::Failed);
+        QCOMPARE(r.file, blamed);
+        if (point == "lock") QVERIFY(r.problem().contains("in uso da un altro programma"));
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(f.bytes(kFiles[i]) == before[i], kFiles[i]);
+    }
+
+    // After a failure at any step the archive under its name is whole and
+    // holds every record; the compacted copy is there once the archive is.
+    void compactionNeverLosesTheArchive_data() {
+        QTest::addColumn<QString>("point");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("no failure") << "" << true;
+        QTest::newRow("locked") << "compact:locked" << false;
+        QTest::newRow("written") << "compact:written" << false;
+        QTest::newRow("synced") << "compact:synced" << false;
+        QTest::newRow("copy") << "compact:copy" << true;
+    }
+    void compactionNeverLosesTheArchive() {
+        QFETCH(QString, point);
+        QFETCH(bool, replaced);
+        Folder f;
+        f.fill(kPlaces, 20000, "'f.jpg', 'P' || i, 1, 2, 3, 4, 5, 6, i, i");
+        f.exec(kPlaces, "delete from localita where rowid % 2 = 0");
+        f.write("localitacomp.mdb", "left by an earlier run");
+        const QStringList rows = f.rows(kPlaces, "localita");
+        const qint64 size = QFile(f.folder.file("localita.mdb")).size();
+
+        const MaintenanceResult r =
+            compactArchive(f.folder.path(), "localita.mdb", {},
+                           [&](const char* at) { return point == QLatin1String(at); });
+        QCOMPARE(r.done(), point.isEmpty());
+        QCOMPARE(f.rows(kPlaces, "localita"), rows);
+        SQLite::Database db(f.path(kPlaces), SQLite::OPEN_READONLY);
+        QCOMPARE(db.execAndGet("pragma integrity_check").getString(), std::string("ok"));
+        QCOMPARE(QFile(f.folder.file("localita.mdb")).size() < size, replaced);
+        QVERIFY(!QFile::exists(f.folder.file("localita.mdb-compatto")));
+        if (point.isEmpty())
+            QCOMPARE(f.bytes("localitacomp.mdb"), f.bytes(kPlaces));
+        else if (replaced)
+            QVERIFY(!QFile::exists(f.folder.file("localitacomp.mdb")));
+        else
+            QCOMPARE(f.bytes("localitacomp.mdb"), QByteArray("left by an earlier run"));
+    }
+
+    // An export or an import killed at random moments leaves every archive whole
+    // and holding either all it held before or all it holds after, both working
+    // files together.
+    void killedAtRandomLosesNothing_data() {
+        QTest::addColumn<QString>("work");
+        QTest::newRow("import") << "import";
+        QTest::newRow("export") << "export";
+    }
+    void killedAtRandomLosesNothing() {
+        QFETCH(QString, work);
+        // Exchange files holding every place, working files holding a third:
+        // an import adds two thirds, an export rewrites the exchange files.
+        Folder start;
+        start.fill(kXPlaces, 60000,
+                   "'f' || (i % 100) || '.jpg', 'P' || i, 1, 2, 3, 4, 5, 6, NULL, NULL");
+        start.exec(kXPlaces,
+                   "attach '" + start.path(kPlaces) + "' as w; attach '" + start.path(kXArea) +
+                       "' as xa; insert into w.localita select * from localita where rowid % 3 = "
+                       "0; insert into xa.AREA (AREA) select distinct AREA from localita");
+        const QString run = start.folder.file("run");
+        const auto fresh = [&] {
+            QDir(run).removeRecursively();
+            QDir().mkpath(run);
+            for (const char* file : kFiles)
+                QFile::copy(start.folder.file(file), run + "/" + file);
+        };
+        fresh();
+        const QList<qint64> before = state(run);
+        QElapsedTimer whole;
+        whole.start();
+        QProcess complete;
+        complete.start(VICTIM, {work, run});
+        QVERIFY(complete.waitForFinished(60000) && complete.exitCode() == 0);
+        // The moments to kill at fall anywhere within the time the work takes.
+        const int duration = static_cast<int>(whole.elapsed());
+        const QList<qint64> after = state(run);
+        QVERIFY(before != after);
+        int between = 0;
+        for (int round = 0; round < 4; ++round) {
+            fresh();
+            QProcess victim;
+            victim.start(VICTIM, {work, run});
+            QVERIFY(victim.waitForReadyRead(10000));
+            const int delay = QRandomGenerator::global()->bounded(duration);
+            QTest::qWait(delay);
+            victim.kill();
+            victim.waitForFinished();
+            const QList<qint64> now = state(run);
+            QVERIFY2(now == before || now == after,
+                     qPrintable(QStringLiteral("killed after %1 ms").arg(delay)));
+            between += now == before ? 1 : 0;
+        }
+        qInfo("%s of %d ms: %d of 4 kills found the archives as before", qPrintable(work), duration,
+              between);
+    }
+
+    void pairChangeSpanningBothCommitsOrVanishes_data() {
+        QTest::addColumn<bool>("fail");
+        QTest::newRow("commits") << false;
+        QTest::newRow("engine failure after both writes") << true;
+    }
+    void pairChangeSpanningBothCommitsOrVanishes() {
+        QFETCH(bool, fail);
+        Folder f;
+        // A file left in write-ahead-log mode is turned back.
+        f.exec(kPlaces, "PRAGMA journal_mode = WAL");
+        WorkingPair pair(f.folder.path());
+        for (const char* schema : {"main", "loc"})
+            QCOMPARE(
+                pair.db().execAndGet(std::string("PRAGMA ") + schema + ".journal_mode").getString(),
+                "delete");
+        auto change = [&] {
+            pair.db().exec("insert into AREA (AREA) values ('a')");
+            pair.db().exec("insert into loc.localita (AREA) values ('a')");
+            // A nested change rolled back alone.
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, pair.transaction([&] {
+                pair.db().exec("delete from loc.localita");
+                pair.db().exec("insert into nowhere values (1)");
+            }));
+            if (fail) pair.db().exec("insert into loc.nowhere values (1)");
+        };
+        if (fail)
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, pair.transaction(change));
+        else
+            pair.transaction(change);
+        QCOMPARE(f.rows(kArea, "AREA").size(), fail ? 0 : 1);
+        QCOMPARE(f.rows(kPlaces, "localita").size(), fail ? 0 : 1);
+    }
+
+    void pairRefusesMissingOrForeignFileUntouched_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content"); // empty: the file is missing
+        QTest::newRow("missing places") << kPlaces << QByteArray();
+        QTest::newRow("foreign places") << kPlaces << QByteArray("not a database");
+        QTest::newRow("foreign areas") << kArea << QByteArray("not a database");
+    }
+    void pairRefusesMissingOrForeignFileUntouched() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        Folder f;
+        QFile out(f.folder.file(file));
+        QVERIFY(out.remove());
+        if (!content.isEmpty()) f.write(file, content);
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, WorkingPair pair(f.folder.path()));
+        QCOMPARE(out.exists(), !content.isEmpty());
+        QCOMPARE(f.bytes(qPrintable(file)), content);
+    }
+};
+
+ORVENA_TEST_MAIN(MaintenanceTest)
+#include "MaintenanceTest.moc"

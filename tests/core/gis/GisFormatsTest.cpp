@@ -1,0 +1,142 @@
+#include "TestMain.h"
+
+#include "core/geo/Readout.h"
+#include "core/gis/GisFormats.h"
+
+#include <QBuffer>
+#include <QXmlStreamReader>
+
+#include <cmath>
+
+using namespace orvena;
+using namespace orvena::gis;
+
+Q_DECLARE_METATYPE(orvena::gis::SheetCalibration)
+Q_DECLARE_METATYPE(orvena::gis::PlaceFormat)
+
+class GisFormatsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void worldFileMatchesTheReadout_data() {
+        QTest::addColumn<SheetCalibration>("c");
+        QTest::addColumn<int>("width"); // pixels
+        QTest::addColumn<int>("height");
+        QTest::newRow("worked example")
+            << SheetCalibration{12.0f, 10.0f, 450, 163800, 300, 33000} << 640 << 480;
+        QTest::newRow("demo sheet")
+            << SheetCalibration{24.25f, 17.0f, 1560, 163800, 1800, 33600} << 1600 << 1200;
+        QTest::newRow("longitude typed growing westwards: negative COLO")
+            << SheetCalibration{12.0f, -10.0f, 450, 163800, 300, 33000} << 100 << 100;
+        QTest::newRow("south of the equator, west of Greenwich")
+            << SheetCalibration{7.5f, 3.25f, 0, -120000, 9000, -300000} << 333 << 77;
+    }
+
+    // The corners and centre of the image that a GIS computes from the world file
+    // are where the read-out puts the same positions.
+    void worldFileMatchesTheReadout() {
+        QFETCH(SheetCalibration, c);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        const auto w = worldFileFor(c);
+        QVERIFY(w);
+        QCOMPARE((*w)[1], 0.0);
+        QCOMPARE((*w)[2], 0.0);
+        // The world file gives pixel centres; the image's outer corners are half a
+        // pixel further out.
+        const double left = (*w)[4] - (*w)[0] / 2, top = (*w)[5] - (*w)[3] / 2;
+        for (const QPoint px : {QPoint(0, 0), QPoint(width, 0), QPoint(0, height),
+                                QPoint(width, height), QPoint(width / 2, height / 2)}) {
+            const auto r = computeReadout({px.x() * 15, px.y() * 15, c.cola, c.colo, c.pxlao,
+                                           c.seclao, c.pxloo, c.secloo}); // twips
+            QVERIFY(r);
+            QVERIFY2(std::abs((left + px.x() * (*w)[0]) * 3600 - r->lonSeconds) < 1e-6 &&
+                         std::abs((top + px.y() * (*w)[3]) * 3600 - r->latSeconds) < 1e-6,
+                     qPrintable(QStringLiteral("pixel %1,%2").arg(px.x()).arg(px.y())));
+        }
+        // Written as six plain numbers, whatever the locale (the tests run Italian).
+        const QList<QByteArray> lines = worldFileText(*w).trimmed().split('\n');
+        QCOMPARE(lines.size(), 6);
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(std::abs(lines[i].toDouble() - (*w)[i]) < 1e-12);
+    }
+
+    void worldFileRefusesAnUnusableCalibration() {
+        QVERIFY(!worldFileFor({0.0f, 10.0f, 0, 0, 0, 0}));
+        QVERIFY(!worldFileFor({12.0f, 0.0f, 0, 0, 0, 0}));
+        QVERIFY(!worldFileFor({12.0f, 10.0f, qQNaN(), 0, 0, 0}));
+        QVERIFY(!worldFileFor({12.0f, std::numeric_limits<float>::infinity(), 0, 0, 0, 0}));
+    }
+
+    void worldFileName_data() {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<QString>("world");
+        QTest::addColumn<QString>("prj");
+        const auto row = [](const char* name, const char* image, const char* world,
+                            const char* prj) {
+            QTest::newRow(name) << QString(image) << QString(world) << QString(prj);
+        };
+        row("gif", "valfonda_no.gif", "valfonda_no.gfw", "valfonda_no.prj");
+        row("bmp", "a.bmp", "a.bpw", "a.prj");
+        row("jpg", "a.jpg", "a.jgw", "a.prj");
+        row("JPEG in capitals", "MAPPA.JPEG", "MAPPA.JGW", "MAPPA.prj");
+        row("dots in the name", "f. 12.tif", "f. 12.tfw", "f. 12.prj");
+        row("no extension", "foglio", "foglio.wld", "foglio.prj");
+    }
+
+    void worldFileName() {
+        QFETCH(QString, image);
+        QFETCH(QString, world);
+        QFETCH(QString, prj);
+        QCOMPARE(gis::worldFileName(image), world);
+        QCOMPARE(projectionFileName(image), prj);
+    }
+
+    void decimalDegrees_data() {
+        QTest::addColumn<QVariantList>("dms"); // a null stands for a field that is not a number
+        QTest::addColumn<QVariant>("degrees");
+        QTest::newRow("45 30 36") << QVariantList{45, 30, 36} << QVariant(45.51);
+        QTest::newRow("negative degrees are not mirrored")
+            << QVariantList{-45, 30, 0} << QVariant(-44.5);
+        QTest::newRow("minutes not a number") << QVariantList{45, QVariant(), 0} << QVariant();
+    }
+
+    void decimalDegrees() {
+        QFETCH(QVariantList, dms);
+        QFETCH(QVariant, degrees);
+        auto part = [](const QVariant& v) {
+            return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+        };
+        const auto d = gis::decimalDegrees(part(dms[0]), part(dms[1]), part(dms[2]));
+        QCOMPARE(d.has_value(), !degrees.isNull());
+        if (d) QVERIFY(std::abs(*d - degrees.toDouble()) < 1e-12);
+    }
+
+    void controlCharactersKeepXmlReadable_data() {
+        QTest::addColumn<PlaceFormat>("format");
+        QTest::newRow("GPX") << PlaceFormat::Gpx;
+        QTest::newRow("KML") << PlaceFormat::Kml;
+    }
+
+    // XML cannot carry most control characters, not even escaped: they are left
+    // out of the name rather than making the whole file unreadable.
+    void controlCharactersKeepXmlReadable() {
+        QFETCH(PlaceFormat, format);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        const auto writer = placeWriter(format, &buffer);
+        writer->begin();
+        writer->add({"a.gif", QString::fromUtf8("POZZO\x01\x1f NUOVO"), 45.5, 9.25});
+        QVERIFY(writer->finish());
+        QXmlStreamReader xml(buffer.data());
+        QStringList names;
+        while (!xml.atEnd())
+            if (xml.readNext() == QXmlStreamReader::StartElement &&
+                xml.name() == QLatin1String("name"))
+                names << xml.readElementText();
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(names.last(), QStringLiteral("POZZO NUOVO"));
+    }
+};
+
+ORVENA_TEST_MAIN(GisFormatsTest)
+#include "GisFormatsTest.moc"

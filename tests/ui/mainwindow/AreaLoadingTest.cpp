@@ -1,0 +1,211 @@
+#include "MarkerPixels.h"
+#include "TestMain.h"
+
+#include "core/base/Hourglass.h"
+#include "core/base/Twips.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/widgets/MapImage.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageReader>
+#include <QPushButton>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <algorithm>
+#include <tuple>
+
+using namespace orvena;
+using orvena::test::placesOf;
+using orvena::test::Workspace;
+
+namespace {
+
+const QString kMissing = QStringLiteral("La cartina selezionata non è presente nella cartella,");
+
+void fillBoxes(MainWindow& w) {
+    for (QLineEdit* b : w.coordinateBoxes())
+        b->setText(QStringLiteral("7"));
+}
+
+bool boxesEmpty(MainWindow& w) {
+    return std::ranges::all_of(w.coordinateBoxes(),
+                               [](QLineEdit* b) { return b->text().isEmpty(); });
+}
+
+} // namespace
+
+class AreaLoadingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void choosingASheetShowsIt_data() {
+        QTest::addColumn<QString>("sheet");
+        for (const auto& s : demo::demoSheets())
+            QTest::newRow(qPrintable(s.name)) << s.name;
+        QTest::newRow("8000 x 8000 pixels, of the test's own") << QStringLiteral("grande.jpg");
+    }
+
+    void choosingASheetShowsIt() {
+        QFETCH(QString, sheet);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        const bool own = !sheet.startsWith(QStringLiteral("valfonda"));
+        if (own) test::addSheet(ws, sheet, 8000, 8000, {{"COLA", 12.0}, {"COLO", 10.0}});
+        fillBoxes(w);
+        Workspace::choose(w.f1area, sheet);
+
+        QVERIFY(w.Image1->isVisible());
+        QCOMPARE(w.Image1->pos(), QPoint(twips::toPixels(1080), twips::toPixels(840)));
+        const QSize pixels = QImageReader(ws.file(sheet)).size();
+        QCOMPARE(w.Image1->size(), pixels);
+        QCOMPARE(w.state().naturalWidth, pixels.width() * 15);
+        QCOMPARE(w.state().naturalHeight, pixels.height() * 15);
+        QCOMPARE(combo::lines(w.cmbloc), placesOf(sheet));
+        QCOMPARE(placesOf(sheet).isEmpty(), own);
+        QCOMPARE(w.f1ing->text(), QStringLiteral("100"));
+        QVERIFY(w.state().latScale != 0.0f && w.state().lonScale != 0.0f);
+        QCOMPARE(w.state().latScale, ws.archives.Data1->text("COLA").toFloat());
+        QCOMPARE(w.state().readoutEnabled, Flag::One);
+        QVERIFY(boxesEmpty(w));
+        test::checkTold(ws, {});
+
+        // Loading it again gives the same state.
+        const auto first = std::make_tuple(w.Image1->geometry(), w.state().latScale,
+                                           w.state().lonScale, combo::lines(w.cmbloc));
+        w.Image1->move(-3000, 200);
+        Workspace::choose(w.f1area, sheet);
+        QVERIFY(std::make_tuple(w.Image1->geometry(), w.state().latScale, w.state().lonScale,
+                                combo::lines(w.cmbloc)) == first);
+    }
+
+    // A missing or broken picture keeps the sheet before. A picture without a
+    // record of its very name is shown, without the scales of the sheet before
+    // and with its natural size and zoom figure.
+    void choosingAnEntryThatIsOff_data() {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << "missing" << kMissing;
+        QTest::newRow("not a picture") << "broken" << kMissing;
+        QTest::newRow("area deletion under way: only the boxes are emptied") << "deleting"
+                                                                             << "";
+        QTest::newRow("no record") << "record" << kMissing;
+        QTest::newRow("record matching only ignoring case") << "case"
+                                                            << "";
+    }
+
+    void choosingAnEntryThatIsOff() {
+        QFETCH(QString, cause);
+        QFETCH(QString, message);
+        Workspace ws;
+        const auto& sheets = demo::demoSheets();
+        const bool shown = cause == "record" || cause == "case";
+        const QString chosen = cause == "record" ? QStringLiteral("senza record.jpg")
+                               : cause == "case" ? sheets[1].name.toUpper()
+                                                 : sheets[1].name;
+        if (shown) QVERIFY(demo::writeLargeSheet(ws.file(chosen), 300, 200).isEmpty());
+        if (cause == "missing" || cause == "broken") QVERIFY(QFile::remove(ws.file(chosen)));
+        if (cause == "broken") {
+            QFile f(ws.file(chosen));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("not a picture at all") > 0);
+        }
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, sheets[0].name);
+        const QSize before = w.Image1->size();
+        const std::int32_t width = w.state().naturalWidth;
+        const float scale = w.state().latScale;
+        const QStringList places = combo::lines(w.cmbloc);
+        w.f1ing->setText(QStringLiteral("130"));
+        if (cause == "deleting") {
+            w.cmdregcor->setText(QStringLiteral("Elimina"));
+            w.cmdregcor->show();
+        }
+        fillBoxes(w);
+
+        if (shown) { // not a line of the list: the name typed, then the click
+            combo::setText(w.f1area, chosen);
+            w.f1area_Click();
+        } else {
+            Workspace::choose(w.f1area, chosen);
+        }
+        test::checkTold(ws, message);
+        QCOMPARE(w.Image1->size(), shown ? QSize(300, 200) : before);
+        QVERIFY(w.Image1->isVisible());
+        QCOMPARE(w.state().naturalWidth, width);
+        QCOMPARE(w.state().latScale, shown ? 0.0f : scale);
+        QCOMPARE(w.f1ing->text(), QStringLiteral("130"));
+        QCOMPARE(combo::lines(w.cmbloc), cause == "case" ? QStringList() : places);
+        QVERIFY(w.cmbloc->isVisible());
+        QVERIFY(boxesEmpty(w));
+    }
+
+    void archiveFailureNamesTheArchive_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("damaged"); // a table page overwritten, or locked by another program
+        QTest::addColumn<bool>("move");    // a move to the east neighbour, or a choice in the box
+        QTest::newRow("area.mdb locked, area chosen") << "area.mdb" << false << false;
+        QTest::newRow("localita.mdb locked, area chosen") << "localita.mdb" << false << false;
+        QTest::newRow("area.mdb locked, sheet moved") << "area.mdb" << false << true;
+        QTest::newRow("localita.mdb locked, sheet moved") << "localita.mdb" << false << true;
+        QTest::newRow("localita.mdb damaged, area chosen") << "localita.mdb" << true << false;
+    }
+
+    void archiveFailureNamesTheArchive() {
+        QFETCH(QString, file);
+        QFETCH(bool, damaged);
+        QFETCH(bool, move);
+        Workspace ws;
+        if (damaged) {
+            QFile f(ws.file(file));
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(4096));
+            f.write(QByteArray(4096, '\xff'));
+        }
+        MainWindow& w = ws.start();
+        QString from, to;
+        for (const auto& s : demo::demoSheets())
+            if (!s.east.isEmpty()) std::tie(from, to) = std::tie(s.name, s.east);
+        Workspace::choose(w.f1area, move ? from : to);
+        QCOMPARE(ws.dialogs.takeTexts().size(), damaged ? 1 : 0); // each load reads localita.mdb
+
+        SQLite::Database other(ws.file(file).toStdString(), SQLite::OPEN_READWRITE);
+        if (!damaged) other.exec("BEGIN EXCLUSIVE");
+        QElapsedTimer timer;
+        timer.start();
+        if (move)
+            w.MoveEast();
+        else
+            Workspace::choose(w.f1area, from);
+        const QString why = damaged ? "è danneggiato." : "è in uso da un altro programma.";
+        QCOMPARE(ws.dialogs.texts(), QStringList{"L'archivio " + file + " " + why});
+        QVERIFY2(timer.elapsed() < 4000, "the window waited seconds for the lock");
+        QVERIFY(!hourglass::isBusy());
+        if (damaged) return;
+
+        // Once the other program lets go, nothing is lost.
+        other.exec("ROLLBACK");
+        ws.dialogs.takeTexts();
+        Workspace::choose(w.f1area, from);
+        if (move) w.MoveEast();
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+        QCOMPARE(combo::text(w.f1area), move ? to : from);
+        QCOMPARE(combo::lines(w.cmbloc), placesOf(move ? to : from));
+    }
+
+    // Only a choice in the list is a choice: a typed name, even one of the list,
+    // loads nothing when the box loses the focus.
+    void typingANameAndLeavingTheBoxLoadsNothing() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        QApplication::setActiveWindow(&w);
+        w.f1area->setFocus();
+        QTest::keyClicks(w.f1area, demo::demoSheets()[0].name);
+        w.f1ing->setFocus();
+        QCoreApplication::processEvents();
+        QCOMPARE(combo::text(w.f1area), demo::demoSheets()[0].name);
+        QVERIFY(!w.Image1->shown());
+        QCOMPARE(w.cmbloc->count(), 0);
+    }
+};
+
+ORVENA_TEST_MAIN(AreaLoadingTest)
+#include "AreaLoadingTest.moc"

@@ -1,0 +1,199 @@
+#include "MarkerPixels.h"
+#include "TestMain.h"
+#include "Workspace.h"
+
+#include "core/base/Picture.h"
+#include "ui/widgets/Canvas.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/widgets/MapImage.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPainter>
+
+using namespace orvena;
+using orvena::test::Workspace;
+
+namespace {
+const QString kNE = QStringLiteral("valfonda_ne.bmp"); // 1600 x 1200 pixels
+
+// Writes the pixels of composed that differ from clean to file, the others
+// transparent, the place of the part in the PNG's "at" text.
+bool recordChanges(const QImage& clean, const QImage& composed, const QString& file) {
+    QRect changed;
+    for (int y = 0; y < clean.height(); ++y)
+        for (int x = 0; x < clean.width(); ++x)
+            if (composed.pixel(x, y) != clean.pixel(x, y)) changed |= QRect(x, y, 1, 1);
+    QImage part = composed.copy(changed).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < part.height(); ++y)
+        for (int x = 0; x < part.width(); ++x)
+            if (part.pixel(x, y) == clean.pixel(changed.topLeft() + QPoint(x, y)))
+                part.setPixel(x, y, 0);
+    part.setText(QStringLiteral("at"), QStringLiteral("%1,%2").arg(changed.x()).arg(changed.y()));
+    return part.save(file);
+}
+} // namespace
+
+class LocalityDisplayTest : public QObject {
+    Q_OBJECT
+private slots:
+    void arrowLandsOnTheFixedPoint_data() {
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<double>("left");
+        QTest::addColumn<double>("top");
+        // VILLAFREDDA (PX 14064, PY 5110) with the image first at -2000, 500.
+        QTest::newRow("100") << 100 << -8424.0 << -1210.0;
+        QTest::newRow("150") << 150 << -15386.0 << -3565.0;
+        QTest::newRow("70") << 70 << -4247.0 << 203.0;
+    }
+
+    void arrowLandsOnTheFixedPoint() {
+        QFETCH(int, zoom);
+        QFETCH(double, left);
+        QFETCH(double, top);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, kNE);
+        if (zoom != 100) {
+            w.Image1->setStretch(true);
+            w.Image1->setWidthTwips(w.state().naturalWidth * zoom / 100.0);
+            w.Image1->setHeightTwips(w.state().naturalHeight * zoom / 100.0);
+            w.f1ing->setText(QString::number(zoom));
+        }
+        w.Image1->move(-2000, 500);
+        Workspace::choose(w.cmbloc, QStringLiteral("VILLAFREDDA"));
+
+        QCOMPARE(w.state().markerLeft, 11924);
+        QCOMPARE(w.state().markerTop, 5210);
+        QCOMPARE(w.Image1->left(), left);
+        QCOMPARE(w.Image1->top(), top);
+        QCOMPARE(test::boxTexts(w), (QStringList{"45", "26", "54", "9", "51", "12"}));
+        // The arrow's corner at (5500, 3500) twips, pixel (367, 233) of the window.
+        const double scale = zoom / 100.0;
+        QVERIFY(test::arrowBlueNear(w, QPoint(367 + qRound(8 * scale), 233 + qRound(10 * scale))));
+        QVERIFY(!test::arrowBlueNear(w, QPoint(367 + 60, 233 + 60)));
+    }
+
+    void nothingMarked_data() {
+        QTest::addColumn<QString>("area");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        const QString missing = QStringLiteral("Località inesistente.");
+        QTest::newRow("name in other letters") << kNE << "Fontanelle" << missing;
+        QTest::newRow("area in other letters") << kNE.toUpper() << "FONTANELLE" << missing;
+        QTest::newRow("place of another sheet") << kNE << "SAN ROCCO" << missing;
+        QTest::newRow("quotes") << kNE << "FONTANELLE\" or \"1\"=\"1" << missing;
+        const QString badPosition =
+            QStringLiteral("La posizione della località sulla cartina non è un numero.");
+        QTest::newRow("position not a number") << kNE << "SENZA POSTO" << badPosition;
+        QTest::newRow("position out of range") << kNE << "LONTANISSIMO" << badPosition;
+    }
+
+    void nothingMarked() {
+        QFETCH(QString, area);
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        test::addLocality(w.Data2, kNE, QStringLiteral("SENZA POSTO"), QStringLiteral("abc"),
+                          900.0);
+        test::addLocality(w.Data2, kNE, QStringLiteral("LONTANISSIMO"), 1e300, 900.0);
+        Workspace::choose(w.f1area, kNE);
+        const QRect geometry = w.Image1->geometry();
+        // Typing in the box looks nothing up; the click does.
+        QTest::keyClicks(w.cmbloc->lineEdit(), QStringLiteral("FONTANELLE"));
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+        combo::setText(w.f1area, area);
+        combo::setText(w.cmbloc, name);
+        w.cmbloc_Click();
+
+        test::checkTold(ws, message);
+        QCOMPARE(w.Image1->picture(), w.state().loadedPicture);
+        QCOMPARE(w.Image1->geometry(), geometry);
+        QCOMPARE(test::boxTexts(w), QStringList(6, QStringLiteral("-")));
+    }
+
+    // The composed pictures of a few markings on the demo atlas, as the program
+    // painted them when they were recorded (tests/ui/mainwindow/composed/: the part that
+    // differs from the clean sheet, its place in the PNG's "at" text). Both the
+    // picture Image1 shows and what the canvas holds must equal it, pixel for
+    // pixel; the markings accumulate, the loaded picture stays the clean sheet
+    // and a load shows it clean again. ORVENA_RECORD_COMPOSED=1 writes them anew
+    // into the source folder.
+    void composedAsRecorded_data() {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QStringList>("places"); // marked in this order
+        QTest::addColumn<int>("zoomSteps");
+        // POZZO: PY 809 gives the up arrow below the point, 810 the down arrow
+        // above it; CIMA DEL MONTE and CASCINA LONTANA have their names on the
+        // left, for want of room on the right.
+        QTest::newRow("ne_809") << kNE << QStringList{"POZZO 809"} << 0;
+        QTest::newRow("ne_two") << kNE << QStringList{"VILLAFREDDA", "MOLINO DEL PONTE"} << 0;
+        QTest::newRow("ne_edges") << kNE
+                                  << QStringList{"CIMA DEL MONTE", "POZZO", "CASCINA LONTANA",
+                                                 "VILLAFREDDA", "VILLAFREDDA"}
+                                  << 0;
+        QTest::newRow("no_gif") << "valfonda_no.gif" << QStringList{"PIEVE DI SOPRA", "BORGO SERRA"}
+                                << 0;
+        QTest::newRow("se_jpeg_zoomed")
+            << "valfonda_se.jpg" << QStringList{"SAN MARTINO", "CORNALE"} << 3;
+    }
+
+    void composedAsRecorded() {
+        QFETCH(QString, sheet);
+        QFETCH(QStringList, places);
+        QFETCH(int, zoomSteps);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        test::addLocality(w.Data2, kNE, QStringLiteral("CIMA DEL MONTE"), 23500.0, 600.0);
+        test::addLocality(w.Data2, kNE, QStringLiteral("POZZO"), 3140.0, 810.0);
+        test::addLocality(w.Data2, kNE, QStringLiteral("POZZO 809"), 3140.0, 809.0);
+        test::addLocality(w.Data2, kNE, QStringLiteral("CASCINA LONTANA"), 22870.0, 12531.0);
+        Workspace::choose(w.f1area, sheet);
+        const QImage clean = loadPicture(ws.file(sheet)).value();
+        for (int i = 0; i < zoomSteps; ++i)
+            w.cmding_Click();
+        for (const QString& place : places)
+            Workspace::choose(w.cmbloc, place);
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+        const QImage composed = w.Image1->picture();
+        QCOMPARE(w.Picture1->picture(), composed);
+        QCOMPARE(w.state().loadedPicture, clean);
+
+        // The recorded changes over the clean sheet.
+        const QString file = QFINDTESTDATA("composed") + u'/' + QTest::currentDataTag() + ".png";
+        if (qEnvironmentVariableIsSet("ORVENA_RECORD_COMPOSED"))
+            QVERIFY(recordChanges(clean, composed, file));
+        const QImage recorded(file);
+        QVERIFY(!recorded.isNull());
+        const QStringList at = recorded.text(QStringLiteral("at")).split(u',');
+        QImage expected = clean.convertToFormat(composed.format());
+        QPainter(&expected).drawImage(at.value(0).toInt(), at.value(1).toInt(), recorded);
+        QCOMPARE(composed, expected);
+        Workspace::choose(w.f1area, sheet);
+        QCOMPARE(w.Image1->picture(), clean);
+        QCOMPARE(w.Picture1->picture(), composed); // until the next marking
+    }
+
+    // A sheet cut short is shown as far as it decodes, with its places, and the
+    // damage is told once, not at every reload.
+    void damagedSheetShownAndTold() {
+        Workspace ws;
+        const QString sheet = QStringLiteral("valfonda_se.jpg");
+        QFile f(ws.file(sheet));
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(f.size() / 2));
+        f.close();
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, sheet);
+        Workspace::choose(w.f1area, sheet);
+        test::checkTold(ws, "Il file dell'immagine \"valfonda_se.jpg\" è danneggiato o incompleto: "
+                            "la cartina è mostrata solo fin dove si è potuta leggere.");
+        QCOMPARE(w.Image1->picture().size(), QSize(1600, 1200));
+        Workspace::choose(w.cmbloc, QStringLiteral("CORNALE"));
+        QCOMPARE(ws.dialogs.texts().size(), 1);
+    }
+};
+
+ORVENA_TEST_MAIN(LocalityDisplayTest)
+#include "LocalityDisplayTest.moc"

@@ -1,0 +1,346 @@
+#include "TestMain.h"
+#include "Workspace.h"
+
+#include "DemoAtlas.h"
+#include "app/Application.h"
+#include "core/base/Twips.h"
+#include "ui/widgets/ActivationTracker.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/widgets/MapImage.h"
+#include "ui/widgets/QtDialogs.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <sys/stat.h>
+
+using namespace orvena;
+using orvena::test::Workspace;
+
+namespace {
+
+// Makes w the active window the way the window system does, and lets the
+// activation events arrive.
+void activate(QWidget* w) {
+    w->show();
+    QApplication::setActiveWindow(w);
+    QCoreApplication::processEvents();
+}
+
+QMap<QString, QByteArray> bytesIn(const QString& folder) {
+    QMap<QString, QByteArray> out;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::System)) {
+        QFile file(f.filePath());
+        out[f.fileName()] = f.isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : "-";
+    }
+    return out;
+}
+
+void overwritePage2(const QString& path) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(4096));
+    file.write(QByteArray(4096, '\xff'));
+}
+
+// Leaves area.mdb as a write killed before its commit leaves it: part of the
+// new pages in the file, the old ones in a hot journal beside it.
+void interruptWrite(const QString& path) {
+    QTemporaryDir scratch;
+    const QString copy = scratch.filePath(QStringLiteral("area.mdb"));
+    QVERIFY(QFile::copy(path, copy));
+    SQLite::Database db(copy.toStdString(), SQLite::OPEN_READWRITE);
+    db.exec("PRAGMA cache_size = 5; BEGIN; DELETE FROM AREA");
+    for (int i = 0; i < 500; ++i)
+        db.exec("INSERT INTO AREA (AREA, NORD) VALUES ('x" + std::to_string(i) + "', '" +
+                std::string(400, 'n') + "')");
+    QVERIFY(QFile::exists(copy + "-journal"));
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::copy(copy, path));
+    QVERIFY(QFile::copy(copy + "-journal", path + "-journal"));
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Every control is found by its name, placed where it was drawn (twips, -1
+    // where the place does not matter); the menu reads in order.
+    void controlsAndMenuInPlace() {
+        const struct {
+            const char* name;
+            int left, top;
+        } controls[] = {
+            {"f1area", 240, 360},    {"cmbloc", 5520, 360},   {"Image1", 1080, 840},
+            {"Label4", 5520, 720},   {"grlaf1", 5880, 720},   {"mnlaf1", 6240, 720},
+            {"selaf1", 6600, 720},   {"Label8", 7320, 720},   {"grlof1", 7680, 720},
+            {"mnlof1", 8040, 720},   {"selof1", 8400, 720},   {"cmdregcor", 10680, 360},
+            {"Label13", 240, 2160},  {"f1ing", 240, 2520},    {"cmding", 120, 2880},
+            {"cmdrid", 600, 2880},   {"imgsu", 720, 3840},    {"imggiu", 720, 4080},
+            {"imgsi", 120, 3960},    {"imgde", 360, 3960},    {"Label12", 120, 3480},
+            {"VScroll1", 720, 4800}, {"HScroll1", 120, 4920}, {"Label11", 120, 4440},
+            {"cmdsalva", 0, 5760},   {"cmdstampa", 0, 6360},  {"cmdesci", 0, 6960},
+            {"Picture1", 120, 960},  {"Label9", -1, -1},      {"Label10", -1, -1},
+            {"freccia", -1, -1},     {"blusu", -1, -1},       {"CommonDialog1", -1, -1},
+            {"File1", -1, -1},       {"Data1", -1, -1},       {"Data2", -1, -1},
+            {"Data3", -1, -1},       {"Data4", -1, -1},       {"d1area", -1, -1},
+            {"d1ovest", -1, -1},     {"d2loc", -1, -1},       {"d2py", -1, -1},
+            {"d3localita", -1, -1},  {"d4secloo", -1, -1},
+        };
+        Workspace ws;
+        MainWindow& w = ws.start();
+        for (const auto& c : controls) {
+            QObject* found = w.findChild<QObject*>(QString::fromLatin1(c.name));
+            QVERIFY2(found, c.name);
+            if (c.left < 0) continue;
+            auto* widget = qobject_cast<QWidget*>(found);
+            QVERIFY2(widget, c.name);
+            QCOMPARE(widget->pos(), QPoint(twips::toPixels(c.left), twips::toPixels(c.top)));
+        }
+        QStringList captions;
+        for (QAction* top : w.menuBar()->actions()) {
+            captions << top->text();
+            if (top->menu())
+                for (QAction* entry : top->menu()->actions())
+                    captions << "  " + entry->text();
+        }
+        QCOMPARE(captions,
+                 QStringList({"Area", "  Nuova Area", "  Elimina Area", "  Collegamenti",
+                              "  Esporta per GIS…", "Località", "  Ricerca", "  Aggiornamento",
+                              "Esporta", "Importa", "Compatta Data Base", "Help"}));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Orvena"));
+        // The client area below the menu bar: 11880 x 8310 twips.
+        QCOMPARE(w.centralWidget()->size(), QSize(twips::toPixels(11880), twips::toPixels(8310)));
+    }
+
+    void messageBoxesInItalianWithinTheScreen_data() {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("captions");
+        QTest::newRow("question") << int(Buttons::OkCancel) << "Vuoi sostituirla?"
+                                  << QStringList{"OK", "Annulla"};
+        QTest::newRow("yes or no")
+            << int(Buttons::YesNo) << "Vuoi continuare?" << QStringList{"Sì", "No"};
+        QTest::newRow("very long name")
+            << int(Buttons::Ok)
+            << "Località \"" + QStringList(1500, QStringLiteral("parola")).join(' ') +
+                   "\" non trovata."
+            << QStringList{"OK"};
+        QTest::newRow("very long word")
+            << int(Buttons::Ok) << QString(20000, 'x') << QStringList{"OK"};
+    }
+
+    void messageBoxesInItalianWithinTheScreen() {
+        QFETCH(int, buttons);
+        QFETCH(QString, text);
+        QFETCH(QStringList, captions);
+        static const bool translated = installItalianTranslation(*QCoreApplication::instance());
+        QVERIFY2(translated, "qtbase_it.qm not found among Qt's translations");
+        QtDialogs real;
+        QStringList seen;
+        QRect geometry;
+        QString shownText;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            for (QAbstractButton* b : box->buttons())
+                seen << b->text().remove('&');
+            geometry = box->frameGeometry();
+            shownText = box->text();
+            box->done(0);
+        });
+        real.message(text, Buttons(buttons));
+        seen.sort();
+        captions.sort();
+        QCOMPARE(seen, captions);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(
+            geometry.height() <= screen.height() && geometry.width() <= screen.width(),
+            qPrintable(QStringLiteral("%1 x %2").arg(geometry.width()).arg(geometry.height())));
+        if (text.size() < 100) QCOMPARE(shownText, text);
+        // A shortened name keeps its quotes and the words around it.
+        if (text.startsWith("Località")) QVERIFY(shownText.endsWith("\" non trovata."));
+    }
+
+    void startUpOverDamagedFiles_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<QString>("message"); // %1: the folder
+        QTest::addColumn<bool>("starts");
+        const auto row = [](const char* tag, const char* damage, const char* file,
+                            const QString& commandLine, const QString& message, bool starts) {
+            QTest::newRow(tag) << damage << file << commandLine << message << starts;
+        };
+        const QString place = demo::demoPlaces().front().name;
+        const QString damaged =
+            QStringLiteral("L'archivio %1 è danneggiato. Il programma termina.");
+        const QString foreign =
+            QStringLiteral("Il file %1 non è un archivio di Orvena valido (manca la "
+                           "tabella %2). Il programma termina senza modificarlo.");
+        const QString notOurs =
+            QStringLiteral("Il file %1 non è un archivio di Orvena: non è un %2. "
+                           "Il programma termina senza modificarlo.");
+        row("intact folder", "", "", "", "", true);
+        row("table page of area.mdb", "page", "area.mdb", "", damaged.arg("area.mdb"), false);
+        row("table page of localita.mdb, locality named", "page", "localita.mdb", place,
+            damaged.arg("localita.mdb"), false);
+        row("table page of esparea.mdb: not read at start", "page", "esparea.mdb", place, "", true);
+        row("table page of esplocalita.mdb", "page", "esplocalita.mdb", "", "", true);
+        row("interrupted write: rolled back", "journal", "area.mdb", "", "", true);
+        row("interrupted write in a foreign database", "foreign journal", "area.mdb", "",
+            foreign.arg("area.mdb", "AREA"), false);
+        row("foreign table in esplocalita.mdb, nothing else", "foreign", "esplocalita.mdb", "",
+            foreign.arg("esplocalita.mdb", "localita"), false);
+        row("text in area.mdb, nothing else", "text", "area.mdb", "",
+            notOurs.arg("area.mdb", "database"), false);
+        row("pipe", "fifo", "localita.mdb", "", notOurs.arg("localita.mdb", "file regolare"),
+            false);
+        row("zero bytes", "empty", "esparea.mdb", "", foreign.arg("esparea.mdb", "AREA"), false);
+        row("missing localita.mdb", "missing", "localita.mdb", "",
+            "L'archivio localita.mdb non era nella cartella %1: è stato creato vuoto.", true);
+        row("empty folder", "all missing", "", "",
+            "Gli archivi area.mdb, localita.mdb, esplocalita.mdb, esparea.mdb non erano nella "
+            "cartella %1: sono stati creati vuoti.",
+            true);
+    }
+
+    void startUpOverDamagedFiles() {
+        QFETCH(QString, damage);
+        QFETCH(QString, file);
+        QFETCH(QString, commandLine);
+        QFETCH(QString, message);
+        QFETCH(bool, starts);
+        const bool alone = damage == "all missing" || damage == "text" || damage == "foreign";
+        Workspace ws(alone ? Workspace::Content::Empty : Workspace::Content::DemoAtlas);
+        const QString path = ws.file(file.isEmpty() ? QStringLiteral("area.mdb") : file);
+        if (damage == "page") overwritePage2(path);
+        if (damage == "journal") interruptWrite(path);
+        if (damage.startsWith("foreign")) {
+            QFile::remove(path);
+            SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+            db.exec("CREATE TABLE clienti (nome TEXT, AREA TEXT)");
+        }
+        if (damage == "foreign journal" || damage == "text") {
+            QFile file(path + (damage == "text" ? "" : "-journal"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("Elenco delle cartine\nnon un database\n");
+        }
+        if (damage == "fifo") {
+            QVERIFY(QFile::remove(path));
+            QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        }
+        if (damage == "empty") QVERIFY(QFile::resize(path, 0));
+        if (damage == "missing") QVERIFY(QFile::remove(path));
+        const auto before = bytesIn(ws.folder.path());
+
+        Archives archives;
+        ViewerState state;
+        const auto window = startUp(archives, state, ws.folder.path(), commandLine);
+        QCOMPARE(window != nullptr, starts);
+        QCOMPARE(ws.dialogs.texts().join('|'),
+                 message.contains("%1") ? message.arg(QDir::toNativeSeparators(ws.folder.path()))
+                                        : message);
+        if (!starts) {
+            QCOMPARE(bytesIn(ws.folder.path()), before);
+            return;
+        }
+        QVERIFY(!QFile::exists(path + "-journal"));
+        QStringList sheets = combo::lines(window->f1area), expected;
+        for (const auto& s : demo::demoSheets())
+            if (damage != "all missing") expected << s.name;
+        sheets.sort();
+        expected.sort();
+        QCOMPARE(sheets, expected);
+        if (damage == "page") QCOMPARE(bytesIn(ws.folder.path()), before);
+        if (!commandLine.isEmpty()) return;
+        QCOMPARE(combo::text(window->f1area), QString());
+        QVERIFY(!window->Image1->shown());
+        QVERIFY(!window->cmdregcor->isVisible() && !window->grlaf1->isVisible());
+        QVERIFY(window->cmbloc->isVisible());
+        QCOMPARE(window->state().setupStep, Flag::Zero);
+    }
+
+    // The activation handler reloads the shown area: a moved map goes back to
+    // 1080, 840. That is the trace looked for here.
+    void activationRunsOnReturnFromProgramWindowsOnly() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        activate(&w);
+        const QString sheet = demo::demoSheets().front().name;
+        Workspace::choose(w.f1area, sheet);
+        auto reloaded = [&] { return w.Image1->left() == 1080 && w.Image1->top() == 840; };
+        QVERIFY(reloaded());
+
+        // A message box (or any window that is not one of the program's) comes
+        // and goes: no activation, the map stays where it was moved.
+        w.Image1->move(-500, -700);
+        QDialog box;
+        activate(&box);
+        box.hide();
+        activate(&w);
+        QVERIFY(!reloaded());
+
+        // Another program window: coming back from it is an activation.
+        QWidget other;
+        int otherActivations = 0;
+        ActivationTracker::instance().registerWindow(&other, [&] { ++otherActivations; });
+        activate(&other);
+        QCOMPARE(otherActivations, 1);
+        activate(&w);
+        QVERIFY(reloaded());
+        QCOMPARE(combo::text(w.f1area), sheet);
+        ActivationTracker::instance().unregisterWindow(&other);
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+    }
+
+    void plusAndMinusAreSwallowed() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        activate(&w);
+        w.grlaf1->show();
+        w.grlaf1->setFocus();
+        const QList<std::pair<QString, QString>> typedShown{
+            {"4+5", "45"}, {"-12", "12"}, {"9a,5", "9a,5"}}; // digits and letters pass
+        for (const auto& [typed, shown] : typedShown) {
+            w.grlaf1->clear();
+            QTest::keyClicks(w.grlaf1, typed);
+            QCOMPARE(w.grlaf1->text(), shown);
+        }
+    }
+
+    void esciAndClosingEndTheProgram_data() {
+        QTest::addColumn<bool>("byClosing");
+        QTest::newRow("Esci") << false;
+        QTest::newRow("closing the window") << true;
+    }
+
+    void esciAndClosingEndTheProgram() {
+        QFETCH(bool, byClosing);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        QTimer::singleShot(0, &w, [&] {
+            if (byClosing)
+                w.close();
+            else
+                QTest::mouseClick(w.cmdesci, Qt::LeftButton);
+        });
+        QTimer::singleShot(5000, &w,
+                           [] { QCoreApplication::exit(99); }); // never ended: fail, not hang
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+    }
+};
+
+ORVENA_TEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,311 @@
+#include "MarkerPixels.h"
+#include "TestMain.h"
+#include "TestPictures.h"
+#include "Workspace.h"
+
+#include "core/archive/SqlTexts.h"
+#include "core/base/Hourglass.h"
+#include "ui/widgets/ArrowImage.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/widgets/KeyPreview.h"
+#include "ui/widgets/MapImage.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+using namespace orvena;
+using orvena::test::placesOf;
+using orvena::test::sheet;
+using orvena::test::Workspace;
+
+namespace {
+
+// Every demo sheet is 1600 x 1200 pixels.
+constexpr double kW = 1600 * 15;
+constexpr double kH = 1200 * 15;
+
+MainWindow& startOn(Workspace& ws, const QString& area) {
+    MainWindow& w = ws.start();
+    QApplication::setActiveWindow(&w);
+    QCoreApplication::processEvents();
+    if (!area.isEmpty()) Workspace::choose(w.f1area, area);
+    return w;
+}
+
+double coordinate(const MainWindow& w, bool horizontal) {
+    return horizontal ? w.Image1->left() : w.Image1->top();
+}
+
+void setCoordinate(MainWindow& w, bool horizontal, double v) {
+    horizontal ? w.Image1->setLeft(v) : w.Image1->setTop(v);
+}
+
+// A click or double click on an arrow image through the window system's
+// side, so that it arrives as a user's does (a double click after a click).
+void clickArrow(MainWindow& w, const QString& name, bool twice = false) {
+    auto* a = w.findChild<ArrowImage*>(name);
+    const QPoint at = a->mapTo(&w, a->rect().center());
+    if (twice)
+        QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, at);
+    else
+        QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, at);
+}
+
+} // namespace
+
+class PanningTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Form_KeyDown: what each key does; a key that does something stops at the
+    // window (its code set to 0).
+    void keyDown_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("imageShown");
+        QTest::addColumn<bool>("zoomButtonsShown");
+        QTest::addColumn<QRectF>("moved"); // change of left, top, width, height
+        auto row = [](const char* name, int code, bool image, bool buttons, QRectF moved) {
+            QTest::newRow(name) << code << image << buttons << moved;
+        };
+        row("right", keycode::kRight, true, true, {-2400, 0, 0, 0});
+        row("left", keycode::kLeft, true, true, {2400, 0, 0, 0});
+        row("up", keycode::kUp, true, true, {0, 2400, 0, 0});
+        row("down", keycode::kDown, true, true, {0, -2400, 0, 0});
+        // One step of the 24000 x 18000 twips sheet, around its centre.
+        const QRectF in(-1200, -900, 2400, 1800);
+        const QRectF out(1200, 900, -2400, -1800);
+        row("187", keycode::kPlus, true, true, in);
+        row("107", keycode::kPlusPad, true, true, in);
+        row("189", keycode::kMinus, true, true, out);
+        row("109", keycode::kMinusPad, true, true, out);
+        row("plus, buttons hidden", keycode::kPlus, true, false, {});
+        row("minus, buttons hidden", keycode::kMinus, true, false, {});
+        row("arrow, buttons hidden", keycode::kLeft, true, false, {2400, 0, 0, 0});
+        row("arrow, map hidden", keycode::kLeft, false, true, {});
+        row("plus, map hidden", keycode::kPlus, false, true, {});
+        row("another key", keycode::kOther, true, true, {});
+    }
+
+    void keyDown() {
+        QFETCH(int, code);
+        QFETCH(bool, imageShown);
+        QFETCH(bool, zoomButtonsShown);
+        QFETCH(QRectF, moved);
+        Workspace ws;
+        MainWindow& w = startOn(ws, sheet("NE"));
+        w.Image1->setVisible(imageShown);
+        w.cmding->setVisible(zoomButtonsShown);
+        const MapImage* m = w.Image1;
+        const QRectF before = test::twipsOf(m);
+        int key = code;
+        w.Form_KeyDown(key);
+        QCOMPARE(key, moved != QRectF() ? 0 : code);
+        const QRectF after = test::twipsOf(m);
+        QCOMPARE(QRectF(after.topLeft() - before.topLeft(), after.size() - before.size()), moved);
+    }
+
+    // Crossing to each neighbour, the new sheet placed next to where the old one
+    // was: with an arrow image, whose edge test is strict (at the edge it still
+    // moves the image, one twip past it the press shows the neighbour); with the
+    // arrow keys (steps of 2400 to the edge, then the crossing; the keys never
+    // reach the focused box); or with a spinner, which moves the image first and
+    // then looks at the edges: one at 0 cannot go lower, so it goes west (north)
+    // only as far as it went east (south).
+    void crossingToEachNeighbour_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key"); // 0: the spinner, -1: the arrow image
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<bool>("horizontal");
+        QTest::addColumn<bool>("forward"); // east or south
+        // The arrow's edge, the key presses, or the coordinate before the spinner's change.
+        QTest::addColumn<double>("before");
+        QTest::addColumn<double>("placed");
+        auto row = [](const char* name, const char* from, int key, const char* to, bool horizontal,
+                      bool forward, double before, double placed) {
+            QTest::newRow(name) << sheet(from) << key << sheet(to) << horizontal << forward
+                                << before << placed;
+        };
+        row("west arrow", "NE", -1, "NO", true, false, 5500, 5501 - kW);
+        row("east arrow", "NO", -1, "NE", true, true, 5500 - kW, 5500);
+        row("north arrow", "SO", -1, "NO", false, false, 3500, 3501 - kH);
+        row("south arrow", "NO", -1, "SO", false, true, 3500 - kH, 3500);
+        // East: 1080 - 2400k + 24000 < 5500 first for k = 9.
+        row("east key", "NO", Qt::Key_Right, "NE", true, true, 10, 5500);
+        // South: 840 - 2400k + 18000 < 3500 first for k = 7.
+        row("south key", "NE", Qt::Key_Down, "SE", false, true, 8, 3500);
+        // West: 1080 + 2400k > 5500 first for k = 2.
+        row("west key", "SE", Qt::Key_Left, "SO", true, false, 3, 5880 - kW);
+        // North: 840 + 2400k > 3500 first for k = 2.
+        row("north key", "SO", Qt::Key_Up, "NO", false, false, 3, 5640 - kH);
+        row("west spinner", "NE", 0, "NO", true, false, 3101, 5501 - kW);
+        row("east spinner", "NO", 0, "NE", true, true, 7899 - kW, 5500);
+        row("north spinner", "SO", 0, "NO", false, false, 1101, 3501 - kH);
+        row("south spinner", "NO", 0, "SO", false, true, 5899 - kH, 3500);
+    }
+
+    void crossingToEachNeighbour() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, key);
+        QFETCH(bool, horizontal);
+        QFETCH(bool, forward);
+        QFETCH(double, before);
+        QFETCH(double, placed);
+        Workspace ws;
+        MainWindow& w = startOn(ws, from);
+        const double other = coordinate(w, !horizontal);
+        if (key < 0) {
+            const QString arrow =
+                horizontal ? (forward ? "imgde" : "imgsi") : (forward ? "imggiu" : "imgsu");
+            const double step = forward ? -240 : 240;
+            // A double click delivers its click first: both steps, 240 + 1200.
+            const double start = coordinate(w, horizontal);
+            clickArrow(w, arrow, true);
+            QCOMPARE(coordinate(w, horizontal) - start, step * 6);
+            setCoordinate(w, horizontal, before);
+            clickArrow(w, arrow);
+            QCOMPARE(combo::text(w.f1area), from);
+            QCOMPARE(coordinate(w, horizontal), before + step);
+            setCoordinate(w, horizontal, before + step / 240); // one twip past
+            clickArrow(w, arrow);
+        } else if (key > 0) {
+            w.f1area->setFocus();
+            const int line = w.f1area->currentIndex();
+            int count = 0;
+            while (combo::text(w.f1area) == from && count < 50) {
+                QWidget* focus = QApplication::focusWidget();
+                QTest::keyClick(focus && focus->window() == &w ? focus : &w, Qt::Key(key));
+                ++count;
+            }
+            QCOMPARE(count, int(before));
+            QCOMPARE(w.f1area->currentIndex(), line);
+        } else {
+            QScrollBar* spinner = horizontal ? w.HScroll1 : w.VScroll1;
+            const double start = coordinate(w, horizontal);
+            spinner->triggerAction(QAbstractSlider::SliderSingleStepSub); // at 0: nothing
+            QCOMPARE(spinner->value(), 0);
+            QCOMPARE(coordinate(w, horizontal), start);
+            spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            spinner->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            QCOMPARE(coordinate(w, horizontal), start - 2400);
+            setCoordinate(w, horizontal, before);
+            spinner->triggerAction(forward ? QAbstractSlider::SliderSingleStepAdd
+                                           : QAbstractSlider::SliderSingleStepSub);
+        }
+        QCOMPARE(combo::text(w.f1area), to);
+        QCOMPARE(coordinate(w, horizontal), placed);
+        QCOMPARE(coordinate(w, !horizontal), other);
+        QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
+        QCOMPARE(ws.archives.Data1->text(QStringLiteral("AREA")), to);
+        QCOMPARE(w.Image1->picture().cacheKey(), w.state().loadedPicture.cacheKey());
+        test::checkTold(ws, {});
+    }
+
+    void placementWithTheNewSizeOrTheZoomedOne() {
+        Workspace ws;
+        const QString base = QStringLiteral("base.jpg");
+        const QString tall = QStringLiteral("alto.jpg");
+        MainWindow& w = startOn(ws, QString());
+        test::addSheet(ws, base, 500, 300, {{"COLA", 20.0}, {"NORD", tall}});
+        test::addSheet(ws, tall, 600, 400, {{"COLA", 20.0}}); // 6000 twips high
+        Workspace::choose(w.f1area, base);
+        w.Image1->setTop(3600);
+        w.imgsu_Click(false);
+        QCOMPARE(combo::text(w.f1area), tall);
+        QCOMPARE(w.Image1->top(), -2400.0);
+        QCOMPARE(w.Image1->left(), 1080.0);
+
+        // After a zoom the neighbour is stretched to the size the image has, and
+        // the zoom figure and scales stay.
+        Workspace::choose(w.f1area, sheet("NE"));
+        w.cmding_Click();
+        w.cmding_Click();
+        const QSizeF size = test::twipsOf(w.Image1).size();
+        const float lat = w.state().latScale;
+        w.Image1->setLeft(5600);
+        w.imgsi_Click(false);
+        QCOMPARE(combo::text(w.f1area), sheet("NO"));
+        QCOMPARE(test::twipsOf(w.Image1).size(), size);
+        QCOMPARE(w.Image1->left(), 5600 - size.width());
+        QCOMPARE(w.Image1->picture().size(), QSize(1600, 1200));
+        QCOMPARE(w.f1ing->text(), QStringLiteral("120"));
+        QCOMPARE(w.state().latScale, lat);
+    }
+
+    // Moves west that show no new sheet: the old picture stays where it was, with
+    // the place marked on it (a file that fails to decode halfway included).
+    void moveThatFindsNothing_data() {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("boxAfter"); // the text of f1area afterwards
+        auto row = [](const char* tag, const char* cause, const QString& box, const char* message) {
+            QTest::newRow(tag) << cause << message << box;
+        };
+        const char* notFound = "Area non trovata";
+        row("empty link", "empty", sheet("NO"), "Non ci sono carte collegate ad ovest");
+        row("image missing", "missing", sheet("NO"), notFound);
+        row("not a picture", "broken", sheet("NO"), notFound);
+        row("header claims too much", "claims", sheet("NO"),
+            "Il file dell'immagine \"valfonda_no.gif\" è danneggiato: dichiara una cartina di "
+            "22000 x 22000 pixel, ma è troppo piccolo per contenerla. L'immagine non è stata "
+            "caricata.");
+        row("no record", "record", "fantasma \"vecchia\".gif", notFound);
+        row("record only ignoring case", "case", sheet("NO").toUpper(), notFound);
+        row("shown area deleted", "deleted", sheet("SO"), notFound);
+    }
+
+    void moveThatFindsNothing() {
+        QFETCH(QString, cause);
+        QFETCH(QString, message);
+        QFETCH(QString, boxAfter);
+        Workspace ws;
+        QString from = sheet("NE");
+        if (cause == "missing" || cause == "broken" || cause == "deleted" || cause == "claims") {
+            const QByteArray bytes = cause == "broken"   ? QByteArray("GIF89a?")
+                                     : cause == "claims" ? test::jpegClaiming(22000, 22000)
+                                                         : QByteArray();
+            QFile f(ws.file(boxAfter));
+            QVERIFY(f.remove());
+            if (!bytes.isEmpty()) QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) > 0);
+        }
+        if (cause == "empty") from = sheet("NO");
+        MainWindow& w = startOn(ws, from);
+        RecordView* v = ws.archives.Data1;
+        if (cause == "record" || cause == "case") {
+            QVERIFY(QFile::copy(ws.file(sheet("NO")), ws.file(boxAfter)));
+            v->edit();
+            v->setField(QStringLiteral("OVEST"), boxAfter);
+            v->update();
+        } else if (cause == "deleted") {
+            v->remove();
+            v->setRecordSource(sql::kAreaByName, {sheet("SE")}); // Data1 moved by another window
+            v->refresh();
+        }
+        Workspace::choose(w.cmbloc, combo::lines(w.cmbloc).front());
+        w.Image1->setLeft(5501);
+        const QImage picture = w.Image1->picture();
+        QVERIFY(picture != w.state().loadedPicture);
+        const QRect geometry = w.Image1->geometry();
+        const QStringList places = combo::lines(w.cmbloc);
+
+        w.imgsi_Click(false);
+        test::checkTold(ws, message);
+        QCOMPARE(w.Image1->picture(), picture);
+        QCOMPARE(w.state().loadedPicture.cacheKey(), w.Image1->sheet().cacheKey());
+        QCOMPARE(w.Image1->geometry(), geometry);
+        QCOMPARE(w.Image1->left(), 5501.0);
+        QCOMPARE(combo::text(w.f1area), boxAfter);
+        QCOMPARE(combo::lines(w.cmbloc), places);
+        // Data1 is back on the shown area, or at the end when it is gone.
+        if (cause == "deleted")
+            QVERIFY(v->eof());
+        else
+            QCOMPARE(v->text(QStringLiteral("AREA")), from);
+    }
+};
+
+ORVENA_TEST_MAIN(PanningTest)
+#include "PanningTest.moc"

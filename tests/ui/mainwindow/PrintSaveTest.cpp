@@ -1,0 +1,220 @@
+#include "MarkerPixels.h"
+#include "TestMain.h"
+#include "Workspace.h"
+
+#include "core/base/Hourglass.h"
+#include "ui/widgets/Canvas.h"
+#include "ui/widgets/MapImage.h"
+
+#include <poppler-qt6.h>
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+using namespace orvena;
+using orvena::test::Workspace;
+
+namespace {
+
+const QString kNE = QStringLiteral("valfonda_ne.bmp");
+const QString kSaveFailed = QStringLiteral("Non è stato possibile salvare l'immagine.");
+// VILLAFREDDA lies at PX 14064, PY 5110 on kNE: its down arrow's corner is the
+// picture pixel ((14064 - 140) / 15, (5110 - 400) / 15).
+const QPoint kArrowPixel(928, 314);
+
+// The top-left block of a picture, to find it again on a page.
+QImage corner(const QImage& picture) {
+    return picture.copy(0, 0, 24, 24).convertToFormat(QImage::Format_RGB32);
+}
+
+// Mean difference per colour channel between area of picture and the same
+// area of rendered, shifted by up to two pixels either way (a renderer
+// places a picture between pixels where the page falls between them).
+double meanDifference(const QImage& rendered, const QImage& picture, QRect area) {
+    double best = 255;
+    for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx) {
+            double sum = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x) {
+                    const QRgb p = rendered.pixel(x + dx, y + dy), q = picture.pixel(x, y);
+                    sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                           std::abs(qBlue(p) - qBlue(q));
+                }
+            best = std::min(best, sum / (3.0 * area.width() * area.height()));
+        }
+    return best;
+}
+
+// The PDF file, rendered by an independent reader, shows what the page shows:
+// the marked map where the page has it, inside the page's 10 mm margins.
+void pdfShowsThePage(const QString& pdf, const QImage& page) {
+    std::unique_ptr<Poppler::Document> document = Poppler::Document::load(pdf);
+    QVERIFY(document && !document->isLocked());
+    QCOMPARE(document->numPages(), 1);
+    std::unique_ptr<Poppler::Page> first = document->page(0);
+    QVERIFY(first->pageSizeF().width() > first->pageSizeF().height()); // landscape
+    const QImage rendered = first->renderToImage(96, 96).convertToFormat(QImage::Format_RGB32);
+    const int margin = qRound(10 / 25.4 * 96);
+    const QImage inside = rendered.copy(QRect(QPoint(margin, margin), page.size()));
+    // Around the arrow, and over a broad piece of the map (a page
+    // misplaced by 20 pixels differs by about 40 over the map, 55 around the arrow).
+    for (const auto& [area, limit] :
+         {std::pair(QRect(167, 500, 40, 60), 20.0), std::pair(QRect(170, 200, 300, 200), 16.0)}) {
+        const double difference = meanDifference(inside, page, area);
+        QVERIFY2(difference < limit, qPrintable(QString::number(difference)));
+    }
+    // The part of the page above and left of the picture is blank.
+    QCOMPARE(inside.pixelColor(20, 20), QColor(Qt::white));
+}
+
+} // namespace
+
+class PrintSaveTest : public QObject {
+    Q_OBJECT
+private slots:
+    void print_data() {
+        QTest::addColumn<bool>("mark");
+        QTest::addColumn<QPointF>(
+            "pointer");                     // where the pointer last moved over the map, if it did
+        QTest::addColumn<QPoint>("source"); // the expected source point, in twips
+        QTest::newRow("before any marking") << false << QPointF() << QPoint(-3580, -8340);
+        // The marker is the arrow's corner on the window before the map moves:
+        // (1080 + 14064 - 140, 840 + 5110 - 400).
+        QTest::newRow("after a marking") << true << QPointF() << QPoint(15004 - 3580, 5550 - 8340);
+        QTest::newRow("after the pointer moved over the map")
+            << true << QPointF(10500, 6000) << QPoint(10500 - 3580, 6000 - 8340);
+    }
+
+    // Both documents go to the printer in landscape; with no printer they become
+    // two PDF files in the working folder, and one message names them. The map's
+    // page shows the picture from the source point on, with its markers.
+    void print() {
+        QFETCH(bool, mark);
+        QFETCH(QPointF, pointer);
+        QFETCH(QPoint, source);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, kNE);
+        if (mark) Workspace::choose(w.cmbloc, QStringLiteral("VILLAFREDDA"));
+        if (!pointer.isNull()) w.Image1_MouseMove(pointer.x(), pointer.y());
+        const QImage map = w.Image1->picture();
+        ws.dialogs.takeTexts();
+
+        QTest::mouseClick(w.cmdstampa, Qt::LeftButton);
+
+        const auto& pages = ws.dialogs.printedPages();
+        QCOMPARE(pages.size(), 2);
+        QVERIFY(pages[0].name.startsWith(QStringLiteral("stampa-")));
+        QCOMPARE(pages[1].name, pages[0].name + QStringLiteral("-finestra"));
+        for (const auto& p : pages)
+            QCOMPARE(p.orientation, QPageLayout::Landscape);
+
+        // The picture's corner lies at page twips (1, 1) - source: 15 twips a page pixel.
+        const QPointF origin = (QPointF(1, 1) - QPointF(source)) / 15.0;
+        const QImage sprite = mark ? markers::downArrow() : corner(map);
+        const QPoint at = (origin + QPointF(mark ? kArrowPixel : QPoint())).toPoint();
+        QCOMPARE(test::findSprite(pages[0].page, sprite, QRect(at - QPoint(1, 1), QSize(3, 3))),
+                 std::optional<QPoint>(at));
+        // Above the picture the page stays blank.
+        if (!mark) QCOMPARE(pages[0].page.pixelColor(at.x() + 5, at.y() - 3), QColor(Qt::white));
+        // The second page shows the window as it looks.
+        const QImage window = w.grab().toImage();
+        QCOMPARE(test::findSprite(pages[1].page, window.copy(0, 0, 200, 40), QRect(0, 0, 1, 1)),
+                 std::optional<QPoint>(QPoint(0, 0)));
+
+        const QStringList pdfs = QDir(ws.folder.path()).entryList({QStringLiteral("*.pdf")});
+        QCOMPARE(pdfs, QStringList({pages[1].name + QStringLiteral(".pdf"),
+                                    pages[0].name + QStringLiteral(".pdf")}));
+        for (const QString& pdf : pdfs)
+            QVERIFY(QFileInfo(ws.file(pdf)).size() > 1000);
+        const QStringList texts = ws.dialogs.texts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts[0].contains(pdfs[0]) && texts[0].contains(pdfs[1]));
+
+        if (mark && pointer.isNull()) pdfShowsThePage(ws.file(pdfs[1]), pages[0].page);
+        if (QTest::currentTestFailed()) return;
+
+        // A second print in the same second keeps the first one's files.
+        QTest::mouseClick(w.cmdstampa, Qt::LeftButton);
+        QCOMPARE(QDir(ws.folder.path()).entryList({QStringLiteral("*.pdf")}).size(), 4);
+    }
+
+    void save_data() {
+        QTest::addColumn<bool>("mark");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("a .jpg name after a marking") << true << "mappa.jpg" << false;
+        QTest::newRow("before any marking: the blank canvas") << false << "vuota.bmp" << false;
+        QTest::newRow("cancelled: nothing written") << true << QString() << false;
+        QTest::newRow("a folder that does not exist") << true << "manca/mappa.bmp" << true;
+        QTest::newRow("the name of a folder") << true << "cartella" << true;
+        QTest::newRow("a read-only folder") << true << "protetta/mappa.bmp" << true;
+    }
+
+    // What the canvas holds is written as a bitmap under the name as typed, and
+    // the hourglass is back afterwards; a cancel writes nothing. A save that
+    // fails says so and damages nothing: an older file of that name stays.
+    void save() {
+        QFETCH(bool, mark);
+        QFETCH(QString, name);
+        QFETCH(bool, fails);
+#ifdef Q_OS_UNIX
+        if (name.startsWith(QStringLiteral("protetta")) && ::geteuid() == 0)
+            QSKIP("the superuser writes into read-only folders");
+#endif
+        Workspace ws;
+        MainWindow& w = ws.start();
+        QVERIFY(QDir(ws.folder.path()).mkpath(QStringLiteral("cartella/sotto")));
+        const QString folder = ws.file(QStringLiteral("protetta"));
+        QVERIFY(QDir().mkpath(folder));
+        QFile older(folder + QStringLiteral("/mappa.bmp"));
+        QVERIFY(older.open(QIODevice::WriteOnly) && older.write("prima") == 5);
+        older.close();
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        Workspace::choose(w.f1area, kNE);
+        if (mark) Workspace::choose(w.cmbloc, QStringLiteral("VILLAFREDDA"));
+        const QStringList before = QDir(ws.folder.path()).entryList(QDir::Files);
+        ws.dialogs.queueFile(name.isNull() ? std::nullopt : std::optional(name));
+
+        QTest::mouseClick(w.cmdsalva, Qt::LeftButton);
+
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+        QCOMPARE(ws.dialogs.lastFileTitle(),
+                 QStringLiteral("Inserisci il nome dell'immagine da salvare"));
+        QCOMPARE(ws.dialogs.lastFileFilter(), QStringLiteral("*.*"));
+        QCOMPARE(ws.dialogs.texts(), fails ? QStringList{kSaveFailed} : QStringList());
+        QVERIFY(!hourglass::isBusy());
+        if (fails) QVERIFY(!ws.dialogs.shown().at(0).hourglassBusy);
+        QVERIFY(QFileInfo(ws.file(QStringLiteral("cartella/sotto"))).isDir());
+        QVERIFY(!QFileInfo::exists(ws.file(QStringLiteral("manca"))));
+        QVERIFY(older.open(QIODevice::ReadOnly));
+        QCOMPARE(older.readAll(), QByteArray("prima"));
+        if (fails || name.isNull()) {
+            QCOMPARE(QDir(ws.folder.path()).entryList(QDir::Files), before);
+            return;
+        }
+        QFile file(ws.file(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(2), QByteArray("BM"));
+        const QImage saved(ws.file(name), "BMP");
+        if (mark) {
+            QCOMPARE(saved.convertToFormat(QImage::Format_RGB32),
+                     w.Picture1->picture().convertToFormat(QImage::Format_RGB32));
+            QVERIFY(test::findSprite(saved, markers::downArrow(), QRect(kArrowPixel, QSize(1, 1))));
+        } else {
+            QCOMPARE(saved.size(), w.Picture1->size());
+        }
+        QCOMPARE(QDir(ws.folder.path()).entryList({name + QStringLiteral("*")}),
+                 QStringList{name}); // no temporary file left beside it
+    }
+};
+
+ORVENA_TEST_MAIN(PrintSaveTest)
+#include "PrintSaveTest.moc"

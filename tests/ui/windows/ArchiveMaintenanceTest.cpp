@@ -1,0 +1,119 @@
+// The menu entries Esporta, Importa and Compatta Data Base on the demo atlas.
+#include "TestMain.h"
+#include "Workspace.h"
+
+#include "core/archive/Compaction.h"
+#include "core/archive/SqlTexts.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+using namespace orvena;
+using orvena::test::Workspace;
+
+namespace {
+
+const QString kExported = QStringLiteral("Esportazione archivi terminata. Sono stati creati gli "
+                                         "archivi esparea.mdb e esplocalita.mdb.");
+const QString kImported = QStringLiteral("Importazione terminata correttamente.");
+const QString kCompacted = QStringLiteral("Data Base compattati.");
+
+std::string pathOf(Workspace& ws, const char* file) {
+    return ws.file(QString::fromLatin1(file)).toStdString();
+}
+
+qint64 number(Workspace& ws, const char* file, const std::string& sql) {
+    SQLite::Database db(pathOf(ws, file), SQLite::OPEN_READONLY);
+    return db.execAndGet(sql).getInt64();
+}
+
+// The one message the entry showed, checking the hourglass was down for it.
+QString lastMessage(Workspace& ws) {
+    if (ws.dialogs.shown().isEmpty()) return {};
+    const auto& shown = ws.dialogs.shown().back();
+    if (shown.hourglassBusy) return QStringLiteral("(hourglass up)");
+    return ws.dialogs.takeTexts().join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+class ArchiveMaintenanceTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Export, a sheet's places deleted by another tool, import: they are back,
+    // without positions, and the main window shows them.
+    void exportAndImportBringPlacesBack() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        const std::string someSheet = "(select AREA from localita order by rowid limit 1)";
+        const qint64 places = number(ws, "localita.mdb", "select count(*) from localita");
+        w.mnesporta->trigger();
+        QCOMPARE(lastMessage(ws), kExported);
+        QCOMPARE(number(ws, "esplocalita.mdb", "select count(*) from localita"), places);
+        SQLite::Database(pathOf(ws, "localita.mdb"), SQLite::OPEN_READWRITE)
+            .exec("delete from localita where AREA = " + someSheet);
+        QVERIFY(number(ws, "localita.mdb", "select count(*) from localita") < places);
+        w.mnimporta->trigger();
+        QCOMPARE(lastMessage(ws), kImported);
+        QCOMPARE(number(ws, "localita.mdb", "select count(*) from localita"), places);
+        QVERIFY(number(ws, "localita.mdb", "select count(*) from localita where PX is null") > 0);
+        QCOMPARE(w.Data2->recordSource(), sql::kLocalityOrderedByArea);
+    }
+
+    // The four archives are compacted with their copies beside them, and each
+    // view is back on its file with the record source it had.
+    void compactionKeepsViewsAndLeavesCopies() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, w.f1area->itemText(0));
+        const char* sources[4];
+        std::size_t sizes[4];
+        RecordView* views[4] = {w.Data1, w.Data2, w.Data3, w.Data4};
+        for (int i = 0; i < 4; ++i) {
+            views[i]->refresh();
+            sources[i] = views[i]->recordSource();
+            sizes[i] = views[i]->resultSize();
+        }
+        w.mncomprdb->trigger();
+        QCOMPARE(lastMessage(ws), kCompacted);
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(views[i]->isOpen());
+            QCOMPARE(views[i]->recordSource(), sources[i]);
+            QCOMPARE(views[i]->resultSize(), sizes[i]);
+            QVERIFY(QFile::exists(ws.file(compactedCopyName(views[i]->fileName()))));
+        }
+    }
+
+    // An archive another program holds: the message names it, the success
+    // message never appears, and compaction still does the other three.
+    void archiveInUseIsNamed_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("opening");
+        QTest::newRow("export") << "mnesporta"
+                                << "Esportazione non riuscita. ";
+        QTest::newRow("import") << "mnimporta"
+                                << "Importazione non riuscita. ";
+        QTest::newRow("compaction") << "mncomprdb"
+                                    << "Data Base compattati, tranne esparea.mdb. ";
+    }
+    void archiveInUseIsNamed() {
+        QFETCH(QString, entry);
+        QFETCH(QString, opening);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        SQLite::Database holder(pathOf(ws, "esparea.mdb"), SQLite::OPEN_READWRITE);
+        holder.exec("BEGIN EXCLUSIVE");
+        w.findChild<QAction*>(entry)->trigger();
+        const QString message = lastMessage(ws);
+        QVERIFY2(message.startsWith(opening), qPrintable(message));
+        QVERIFY2(message.contains("L'archivio esparea.mdb è in uso da un altro programma."),
+                 qPrintable(message));
+        if (entry == "mncomprdb")
+            QVERIFY(QFile::exists(ws.file("esplocalitacomp.mdb")) &&
+                    !QFile::exists(ws.file("espareacomp.mdb")));
+    }
+};
+
+ORVENA_TEST_MAIN(ArchiveMaintenanceTest)
+#include "ArchiveMaintenanceTest.moc"

@@ -1,0 +1,171 @@
+#include "Records.h"
+#include "TestMain.h"
+#include "Workspace.h"
+
+#include "core/archive/SqlTexts.h"
+#include "ui/widgets/ActivationTracker.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/widgets/MapImage.h"
+#include "ui/windows/LinksEditor.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <cmath>
+
+using namespace orvena;
+using namespace orvena::test;
+
+namespace {
+
+const QString kStored = QStringLiteral("Collegamenti modificati.");
+const QString kNE = QStringLiteral("valfonda_ne.bmp");
+const QStringList kLinkFields{"AREA", "NORD", "EST", "SUD", "OVEST"};
+
+LinksEditor& open(MainWindow& w) {
+    w.mncollega_Click();
+    auto* editor = w.findChild<LinksEditor*>(QStringLiteral("Form4"));
+    if (!editor) qFatal("no Form4");
+    return *editor;
+}
+
+QList<QComboBox*> boxes(LinksEditor& e) {
+    return {e.cmbnord, e.cmbest, e.cmbsud, e.cmbovest};
+}
+
+QString comboTexts(LinksEditor& e) {
+    QStringList texts;
+    for (QComboBox* b : boxes(e))
+        texts << combo::text(b);
+    return texts.join(u'|');
+}
+
+void setComboTexts(LinksEditor& e, const QString& texts) {
+    for (int i = 0; i < 4; ++i)
+        combo::setText(boxes(e)[i], texts.section(u'|', i, i));
+}
+
+void activate(QWidget* w) {
+    ActivationTracker::instance().windowActivated(w);
+}
+
+} // namespace
+
+class LinksEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void storesOnlyTheShownAreasRecord_data() {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("texts");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("message");
+        const QString noRecord =
+            QStringLiteral("L'area mostrata non ha un record nell'archivio delle "
+                           "aree: i collegamenti non sono stati modificati.");
+        const QStringList before{"a||||", "b||||", "x\"y||||", "AREA||||", "A||||"};
+        auto row = [&](const char* tag, const QString& shown, const QString& texts, int changed,
+                       const QString& message) {
+            QStringList after = before;
+            if (changed >= 0) after[changed] = shown + u'|' + texts;
+            QTest::newRow(tag) << shown << texts << after << message;
+        };
+        row("east neighbour, no link back", "a", "|b||", 0, kStored);
+        row("itself, and one name in several directions", "b", "b|a|a|no such sheet", 1, kStored);
+        row("a quote in the name", "x\"y", "AREA||x\"y|", 2, kStored);
+        row("a column's name, beside the same name in other case", "AREA", "a|a|a|a", 3, kStored);
+        row("no record of exactly that name: nothing written", "B", "a|a|a|a", -1, noRecord);
+        row("no area shown: not opened", "", "", -1,
+            "Richiama prima una carta a cui fare i collegamenti.");
+    }
+
+    void storesOnlyTheShownAreasRecord() {
+        QFETCH(QString, shown);
+        QFETCH(QString, texts);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, message);
+        Workspace ws(Workspace::Content::Empty);
+        MainWindow& w = ws.start();
+        const QStringList names{"a", "b", "x\"y", "AREA", "A"};
+        addRecords(w.Data1, {"AREA"}, names);
+        combo::setText(w.f1area, shown);
+        if (shown.isEmpty()) {
+            w.mncollega_Click();
+            QCOMPARE(ws.dialogs.texts(), QStringList{message});
+            QVERIFY(!w.findChild<LinksEditor*>());
+            return;
+        }
+        LinksEditor& e = open(w);
+        QCOMPARE(e.windowTitle(), QStringLiteral("Form4"));
+        QCOMPARE(e.Label1->text(), QStringLiteral("AREA: ") + shown);
+        for (QComboBox* box : boxes(e))
+            QCOMPARE(combo::lines(box), names);
+        QCOMPARE(comboTexts(e), QStringLiteral("|||"));
+
+        setComboTexts(e, texts);
+        QTest::mouseClick(e.cmdmod, Qt::LeftButton);
+        QCOMPARE(ws.dialogs.texts(), QStringList{message});
+        QCOMPARE(records(w.Data1, sql::kAreaAll, kLinkFields), expected);
+    }
+
+    void comingBackDiscardsUnsavedChoicesAndStoredLinksLead() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, kNE);
+        LinksEditor& e = open(w);
+        const QString stored = comboTexts(e);
+        QCOMPARE(stored, QStringLiteral("||valfonda_se.jpg|valfonda_no.gif"));
+        const QString unsaved = QStringList(4, kNE).join(u'|');
+        setComboTexts(e, unsaved);
+        activate(&w);
+        activate(&e);
+        QCOMPARE(comboTexts(e), stored);
+
+        // Esci only hides it; opening it again reads the stored links.
+        QTest::mouseClick(e.cmdesci, Qt::LeftButton);
+        QVERIFY(e.isHidden());
+        setComboTexts(e, unsaved);
+        activate(&w);
+        QCOMPARE(&open(w), &e);
+        QCOMPARE(comboTexts(e), stored);
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+
+        // A stored new link is the way panning takes.
+        combo::setText(e.cmbest, QStringLiteral("valfonda_so.jpg"));
+        QTest::mouseClick(e.cmdmod, Qt::LeftButton);
+        QCOMPARE(ws.dialogs.takeTexts(), QStringList{kStored});
+        activate(&w);
+        w.MoveEast();
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+        QCOMPARE(combo::text(w.f1area), QStringLiteral("valfonda_so.jpg"));
+    }
+
+    void openingTakesTheShownImageAsNaturalSize_data() {
+        QTest::addColumn<int>("zoomSteps");
+        QTest::newRow("zoom 100") << 0;
+        QTest::newRow("zoomed in twice") << 2;
+    }
+
+    void openingTakesTheShownImageAsNaturalSize() {
+        QFETCH(int, zoomSteps);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, kNE);
+        const ViewerState loaded = w.state();
+        for (int i = 0; i < zoomSteps; ++i)
+            w.cmding_Click();
+        const QString zoom = w.f1ing->text();
+        open(w);
+        QCOMPARE(w.state().naturalWidth, static_cast<int>(std::lround(w.Image1->widthTwips())));
+        QCOMPARE(w.state().naturalHeight, static_cast<int>(std::lround(w.Image1->heightTwips())));
+        QCOMPARE(w.state().naturalWidth == loaded.naturalWidth, zoomSteps == 0);
+        // The record's own scales, not the zoomed ones; the zoom figure stays.
+        QCOMPARE(w.state().latScale, loaded.latScale);
+        QCOMPARE(w.state().lonScale, loaded.lonScale);
+        QCOMPARE(w.f1ing->text(), zoom);
+    }
+};
+
+ORVENA_TEST_MAIN(LinksEditorTest)
+#include "LinksEditorTest.moc"

@@ -1,0 +1,327 @@
+#include "TestMain.h"
+#include "Workspace.h"
+#include "ui/mainwindow/SetupSupport.h"
+
+#include "core/base/Hourglass.h"
+#include "ui/widgets/ActivationTracker.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/windows/LocalityEditor.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+using namespace orvena;
+using orvena::test::Workspace;
+
+namespace {
+
+const QString kNE = QStringLiteral("valfonda_ne.bmp");
+const QString kVilla = QStringLiteral("VILLAFREDDA"); // 45 26 54, 9 51 12 at 14064, 5110
+const QStringList kAngles{"45", "20", "10", "9", "50", "5"};
+
+LocalityEditor& openEditor(MainWindow& w) {
+    w.mnlocagg->trigger();
+    LocalityEditor* editor = LocalityEditor::of(w);
+    if (!editor) qFatal("no locality editor");
+    return *editor;
+}
+
+void setBoxes(LocalityEditor& e, const QString& name, const QStringList& angles,
+              const QString& px) {
+    combo::setText(e.cmbloc, name);
+    for (qsizetype i = 0; i < 6; ++i)
+        e.angleBoxes()[i]->setText(angles.value(i));
+    e.f2px->setText(px);
+}
+
+// A place of the sheet with the angles 45 20 10, 9 50 5.
+void addPlace(MainWindow& w, const QString& name, const QVariant& px, const QVariant& py) {
+    w.Data2->addNew();
+    w.Data2->setField("AREA", kNE);
+    w.Data2->setField("LOCALITA", name);
+    const char* fields[] = {"LAGR", "LAMN", "LASE", "LOGR", "LOMN", "LOSE"};
+    for (int i = 0; i < 6; ++i)
+        w.Data2->setField(fields[i], kAngles[i]);
+    w.Data2->setField("PX", px);
+    w.Data2->setField("PY", py);
+    w.Data2->update();
+}
+
+// "Clicca la posizione", then a click on the map at (x, y) twips of the image.
+void takePosition(MainWindow& w, LocalityEditor& e, int x, int y) {
+    e.cmdpixel_Click();
+    w.state().pointerX = x;
+    w.state().pointerY = y;
+    w.Image1_Click();
+}
+
+// The stored places of the sheet named exactly so, in table order, one line
+// each: the six angles and PX, PY ("null" when empty).
+QStringList stored(Workspace& ws, const QString& name) {
+    SQLite::Database db(ws.file("localita.mdb").toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement q(db, "select LAGR, LAMN, LASE, LOGR, LOMN, LOSE, PX, PY from localita "
+                            "where AREA = ? and LOCALITA = ? collate binary order by rowid");
+    q.bind(1, kNE.toStdString());
+    q.bind(2, name.toStdString());
+    QStringList rows;
+    while (q.executeStep()) {
+        QStringList fields;
+        for (int i = 0; i < 8; ++i)
+            fields << (q.getColumn(i).isNull() ? QStringLiteral("null")
+                                               : QString::number(q.getColumn(i).getDouble()));
+        rows << fields.join(' ');
+    }
+    return rows;
+}
+
+QByteArray bytesOf(Workspace& ws) {
+    QFile f(ws.file("localita.mdb"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList anglesWith(qsizetype i, const QString& v) {
+    QStringList out = kAngles;
+    out[i] = v;
+    return out;
+}
+
+// A change the editor refuses: the angle box typed with value (box -1: none),
+// f2px typed, the map clicked or not first, and the one message.
+struct Refusal {
+    const char* tag;
+    QString button, name;
+    int box;
+    QString value, px;
+    bool taken;
+    QString message, area = kNE;
+};
+
+// A change made: the places chosen in cmbloc in order, then the name and the
+// angles typed over the choice unless empty, the map clicked unless at
+// (-1, -1), and f2px left as px; afterwards the place stored under storedName,
+// as its line (empty when gone). Lists are joined by '|'.
+struct Change {
+    const char* tag;
+    QString button, choose, name, angles;
+    QPoint taken;
+    QString px, storedName, stored;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Refusal)
+Q_DECLARE_METATYPE(Change)
+
+class LocalityEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void refusedChangeWritesNothing_data() {
+        QTest::addColumn<Refusal>("r");
+        const QString degLat = QStringLiteral("Gradi latitudine errati.");
+        const QString noPx = QStringLiteral("Manca la posizione in pixel.");
+        const QString missing = QStringLiteral("Località inesistente.");
+        const QString quotes = QStringLiteral("VILLAFREDDA\" or \"1\"=\"1");
+        const Refusal rows[] = {
+            {"no area", "ins", "nuovo", -1, "", "300", true, "Manca nome file Area", ""},
+            {"no name", "mod", "", -1, "", "300", true, "Manca Località"},
+            {"lat degrees 91, insert", "ins", "nuovo", 0, "91", "300", true, degLat},
+            {"lat degrees 91, modify", "mod", kVilla, 0, "91", "300", true, degLat},
+            {"lat degrees 181, delete", "ann", kVilla, 0, "181", "", false, degLat},
+            {"lat degrees 180, delete passes the checks", "ann", "nessuno", 0, "180", "", false,
+             missing},
+            {"lat minutes 61", "ins", "nuovo", 1, "61", "300", true, "Minuti latitudine errati."},
+            {"lat seconds -1", "ins", "nuovo", 2, "-1", "300", true, "Secondi latitudine errati."},
+            {"lon degrees 181", "ins", "nuovo", 3, "181", "300", true, "Gradi longitudine errati."},
+            {"lon minutes not a number", "mod", kVilla, 4, "abc", "300", true,
+             "Minuti longitudine errati."},
+            {"lon seconds 1e400", "ins", "nuovo", 5, "1e400", "300", true,
+             "Secondi longitudine errati."},
+            {"empty box, modify", "mod", kVilla, 1, "", "300", true, "Minuti latitudine errati."},
+            {"insert, empty px", "ins", "nuovo", -1, "", "", true, noPx},
+            {"insert, px typed but nothing taken", "ins", "nuovo", -1, "", "300", false, noPx},
+            {"modify, px 0", "mod", kVilla, -1, "", "0", true, noPx},
+            {"insert, existing name in lower case", "ins", "villafredda", -1, "", "300", true,
+             "Località già esistente."},
+            {"modify, unknown", "mod", "nessuno", -1, "", "1", true, missing},
+            {"delete, quotes", "ann", quotes, -1, "", "", false, missing},
+            {"modify, area in other letters", "mod", kVilla, -1, "", "1", true, missing,
+             kNE.toUpper()}};
+        for (const Refusal& row : rows)
+            QTest::newRow(row.tag) << row;
+    }
+
+    // Each refusal shows its one message with the pointer back to normal and
+    // leaves the file as it was; the name is upper-cased all the same.
+    void refusedChangeWritesNothing() {
+        QFETCH(Refusal, r);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        LocalityEditor& e = openEditor(w);
+        Workspace::choose(e.cmbarea, kNE);
+        if (r.taken) takePosition(w, e, 300, 450);
+        combo::setText(e.cmbarea, r.area);
+        setBoxes(e, r.name, r.box < 0 ? kAngles : anglesWith(r.box, r.value), r.px);
+        const QByteArray before = bytesOf(ws);
+        ws.dialogs.takeTexts();
+
+        e.findChild<QPushButton*>("cmd" + r.button)->click();
+        QCOMPARE(ws.dialogs.texts(), QStringList{r.message});
+        QVERIFY(!ws.dialogs.shown().back().hourglassBusy);
+        QCOMPARE(bytesOf(ws), before);
+        QCOMPARE(combo::text(e.cmbloc), r.name.toUpper());
+    }
+
+    void changes_data() {
+        QTest::addColumn<Change>("c");
+        const QPoint none(-1, -1), at(300, 450);
+        const QString longName = QString(10000, 'x') + "\" or \"1\"=\"1'";
+        const QString noPlace = QStringLiteral("SENZA POSTO");
+        const QString all = kAngles.join(u'|'), lat46 = anglesWith(0, "46").join(u'|');
+        const Change rows[] = {
+            {"insert, lower case, no angles: all 1", "ins", "", "cà nuova", "|||||", at, "300",
+             "CÀ NUOVA", "1 1 1 1 1 1 300 450"},
+            {"insert, bounds included, halves to even", "ins", "", "nuovo",
+             "90|60|60|180|12,5|13,5", at, "300", "NUOVO", "90 60 60 180 12 14 300 450"},
+            {"insert, position 0", "ins", "", "nuovo", all, QPoint(0, 0), "0", "NUOVO",
+             "45 20 10 9 50 5 0 0"},
+            {"insert beside a name in other letters", "ins", "", "rocca alta", all, at, "300",
+             "ROCCA ALTA", "45 20 10 9 50 5 300 450"},
+            {"insert, long name with quotes", "ins", "", longName, all, at, "300",
+             longName.toUpper(), "45 20 10 9 50 5 300 450"},
+            {"modify without a click keeps the position", "mod", kVilla, "", lat46, none, "14064",
+             kVilla, "46 20 10 9 50 5 14064 5110"},
+            {"modify, empty px", "mod", kVilla, "", "", none, "", kVilla,
+             "45 26 54 9 51 12 14064 5110"},
+            {"modify with a click", "mod", kVilla, "", "", at, "300", kVilla,
+             "45 26 54 9 51 12 300 450"},
+            {"modify a place without position, chosen after one with", "mod",
+             kVilla + "|" + noPlace, "", lat46, none, "", noPlace, "46 20 10 9 50 5 null null"},
+            {"modify a name typed after choosing another: its own position", "mod", kVilla,
+             "senza posto", lat46, none, "14064", noPlace, "46 20 10 9 50 5 null null"},
+            {"delete", "ann", kVilla, "", "", none, "14064", kVilla, ""}};
+        for (const Change& row : rows)
+            QTest::newRow(row.tag) << row;
+    }
+
+    void changes() {
+        QFETCH(Change, c);
+        const QStringList stored = c.stored.isEmpty() ? QStringList() : QStringList{c.stored};
+        const QString done = c.button == "ins"   ? "inserita"
+                             : c.button == "mod" ? "modificata"
+                                                 : "eliminata";
+        Workspace ws;
+        MainWindow& w = ws.start();
+        addPlace(w, "Rocca Alta", 100.0, 200.0);
+        addPlace(w, "SENZA POSTO", QVariant(), QVariant());
+        LocalityEditor& e = openEditor(w);
+        Workspace::choose(e.cmbarea, kNE);
+        for (const QString& place : c.choose.split(u'|', Qt::SkipEmptyParts))
+            Workspace::choose(e.cmbloc, place);
+        if (!c.name.isEmpty()) combo::setText(e.cmbloc, c.name);
+        const QStringList angles = c.angles.isEmpty() ? QStringList() : c.angles.split(u'|');
+        for (qsizetype i = 0; i < angles.size(); ++i)
+            e.angleBoxes()[i]->setText(angles[i]);
+        if (c.taken != QPoint(-1, -1)) takePosition(w, e, c.taken.x(), c.taken.y());
+        if (e.f2px->text() != c.px) e.f2px->setText(c.px);
+        ws.dialogs.takeTexts();
+
+        e.findChild<QPushButton*>("cmd" + c.button)->click();
+        QCOMPARE(ws.dialogs.texts(), QStringList{"Località " + done + " correttamente"});
+        QVERIFY(!ws.dialogs.shown().back().hourglassBusy);
+        QCOMPARE(::stored(ws, c.storedName), stored);
+        QCOMPARE(::stored(ws, "Rocca Alta"), QStringList{"45 20 10 9 50 5 100 200"});
+        QCOMPARE(combo::lines(e.cmbloc).contains(c.storedName), !stored.isEmpty());
+        QCOMPARE(combo::text(e.cmbloc), c.storedName);
+    }
+
+    // The whole way through the windows: the editor hides, the user clicks the
+    // map, the editor comes back with the position, the insert stores it, and the
+    // main window marks the new place there.
+    void positionTakenOnTheMap() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        test::makeRoomForTheSheet(w);
+        LocalityEditor& e = openEditor(w);
+        Workspace::choose(e.cmbarea, kNE);
+        QCOMPARE(combo::text(w.f1area), kNE);
+        setBoxes(e, "cà nuova", kAngles, "");
+        e.cmdpixel->click();
+        QVERIFY(e.isHidden());
+        QCOMPARE(w.state().pixelCapture, Flag::One);
+        // An area added meanwhile: coming back from a capture does not list the areas again.
+        w.Data1->addNew();
+        w.Data1->setField("AREA", "nuova.gif");
+        w.Data1->update();
+
+        test::clickAt(w.Image1, 615, 915);
+        QVERIFY(e.isVisible());
+        QCOMPARE(w.state().pixelCapture, Flag::Zero);
+        QCOMPARE(e.f2px->text(), "615");
+        QCOMPARE(e.f2py->text(), "915");
+        QVERIFY(!combo::lines(e.cmbarea).contains("nuova.gif"));
+        QTest::mouseClick(e.cmdins, Qt::LeftButton);
+        QCOMPARE(ws.dialogs.takeTexts(), QStringList{"Località inserita correttamente"});
+        QCOMPARE(::stored(ws, "CÀ NUOVA"), QStringList{"45 20 10 9 50 5 615 915"});
+        QCOMPARE(combo::lines(e.cmbloc).last(), "CÀ NUOVA"); // in table order, not sorted
+
+        QTest::mouseClick(e.cmdesci, Qt::LeftButton);
+        QVERIFY(e.isHidden());
+        QCOMPARE(w.state().localityEditorOpen, Flag::Zero);
+        Workspace::choose(w.cmbloc, "CÀ NUOVA");
+        QCOMPARE(w.state().markerLeft, 1080 + 615 - 140);
+        QCOMPARE(w.state().markerTop, 840 + 915 - 400);
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+    }
+
+    // Every activation coming from another program window lists the areas again;
+    // a message box closing, or the return from a capture, does not.
+    void activationAndClosing() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        LocalityEditor& e = openEditor(w);
+        QCOMPARE(w.state().localityEditorOpen, Flag::One);
+        QCOMPARE(combo::lines(e.cmbarea).size(), 4);
+        combo::setText(e.cmbarea, "scritta");
+        w.Data1->addNew();
+        w.Data1->setField("AREA", "nuova.gif");
+        w.Data1->update();
+
+        QWidget messageBox(nullptr, Qt::Dialog);
+        ActivationTracker::instance().windowActivated(&messageBox);
+        ActivationTracker::instance().windowActivated(&e);
+        QCOMPARE(combo::lines(e.cmbarea).size(), 4);
+        ActivationTracker::instance().windowActivated(&w);
+        ActivationTracker::instance().windowActivated(&e);
+        QCOMPARE(combo::lines(e.cmbarea).size(), 5);
+        QCOMPARE(combo::text(e.cmbarea), "scritta");
+
+        // Closed by its frame the editor goes, the flag stays, the menu builds a new one.
+        QPointer<LocalityEditor> first(&e);
+        e.f2grla->setText("12");
+        e.close();
+        QTRY_VERIFY(!first);
+        QCOMPARE(w.state().localityEditorOpen, Flag::One);
+        LocalityEditor& again = openEditor(w);
+        QVERIFY(again.isVisible());
+        QCOMPARE(again.f2grla->text(), QString());
+    }
+
+    // Without its picture the sheet's places are still listed for editing.
+    void sheetWithoutPicture() {
+        Workspace ws;
+        QVERIFY(QFile::remove(ws.file(kNE)));
+        MainWindow& w = ws.start();
+        LocalityEditor& e = openEditor(w);
+        Workspace::choose(e.cmbarea, kNE);
+        QCOMPARE(ws.dialogs.texts(),
+                 QStringList{"La cartina selezionata non è presente nella cartella,"});
+        QVERIFY(!ws.dialogs.shown().back().hourglassBusy);
+        QVERIFY(combo::lines(e.cmbloc).contains(kVilla));
+    }
+};
+
+ORVENA_TEST_MAIN(LocalityEditorTest)
+#include "LocalityEditorTest.moc"

@@ -1,0 +1,190 @@
+#include "TestMain.h"
+#include "Workspace.h"
+#include "ui/mainwindow/MarkerPixels.h"
+
+#include "core/base/Hourglass.h"
+#include "ui/widgets/ActivationTracker.h"
+#include "ui/widgets/ComboText.h"
+#include "ui/windows/LocalitySearch.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+using namespace orvena;
+using orvena::test::Workspace;
+
+namespace {
+
+const QString kFull = QStringLiteral("    ELENCO LOCALITA' REGISTRATE ");
+const QString kFound = QStringLiteral("    RESULTATO DELLA RICERCA ");
+const QString kNE = QStringLiteral("valfonda_ne.bmp");
+const QString kLongArea = QStringLiteral("carta del comune di valfonda e dei suoi dintorni.bmp");
+const QString kLongPlace =
+    QStringLiteral("CASCINA DEL MOLINO VECCHIO SULLA STRADA PER LA FONTANA DI SOPRA");
+
+QString line(const QString& area, const QString& place) {
+    return area.leftJustified(50, u' ', true) + "  " + place.leftJustified(50, u' ', true);
+}
+
+// The search window as the menu opens it.
+LocalitySearch& open(MainWindow& w) {
+    w.mnloccerca->trigger();
+    auto* form = w.findChild<LocalitySearch*>(QStringLiteral("Form3"));
+    if (!form) qFatal("no search window");
+    ActivationTracker::instance().windowActivated(form);
+    return *form;
+}
+
+QStringList lines(const LocalitySearch& form) {
+    QStringList all;
+    for (int i = 0; i < form.lineCount(); ++i)
+        all << form.lineText(i);
+    return all;
+}
+
+// Every line of the full list, from the table itself in its stored order.
+QStringList tableLines(const Workspace& ws, const QString& title) {
+    SQLite::Database db(ws.file(QStringLiteral("localita.mdb")).toStdString());
+    SQLite::Statement q(db, "select AREA, LOCALITA from localita order by rowid");
+    QStringList all{title, QString()};
+    while (q.executeStep())
+        all << line(QString::fromUtf8(q.getColumn(0).getText()),
+                    QString::fromUtf8(q.getColumn(1).getText()));
+    return all;
+}
+
+void addSheet(Workspace& ws, const QString& sheet) {
+    QVERIFY(QFile::copy(ws.file(kNE), ws.file(sheet)));
+    RecordView* v = ws.window().Data1;
+    v->addNew();
+    v->setField(QStringLiteral("AREA"), sheet);
+    v->setField(QStringLiteral("COLA"), 24.25);
+    v->setField(QStringLiteral("COLO"), 17.0);
+    v->update();
+}
+
+} // namespace
+
+class LocalitySearchTest : public QObject {
+    Q_OBJECT
+private slots:
+    void search_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("names"); // the names found, in table order
+        QTest::newRow("lower case finds upper and mixed case")
+            << "san"
+            << QStringList{"SAN MARTINO", "SANT'ANNA", "SAN ROCCO", "SAN MARTINO", "Sant'Elia"};
+        QTest::newRow("accented, lower case")
+            << QStringLiteral("cà ") << QStringList{"CÀ BIANCA", "CÀ DEL BOSCO"};
+        QTest::newRow("upper-casing that lengthens the name") << "STRASSE" << QStringList{"Straße"};
+        QTest::newRow("only in area names") << ".bmp" << QStringList{};
+        QTest::newRow("across two names") << "eliastr" << QStringList{};
+    }
+
+    // Only names are searched, both sides upper-cased by the same rule; Enter searches too.
+    // Without a key, the whole table in its order; a place written meanwhile shows at the
+    // next activation.
+    void search() {
+        QFETCH(QString, key);
+        QFETCH(QStringList, names);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        test::addLocality(w.Data2, kNE, QStringLiteral("Sant'Elia"), 100, 100);
+        test::addLocality(w.Data2, kNE, QStringLiteral("Straße"), 100, 100);
+        QVERIFY(w.mnloccerca->isEnabled());
+        LocalitySearch& form = open(w);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Ricerca Località"));
+        QVERIFY(form.List1->uniformItemSizes());
+        QCOMPARE(lines(form), tableLines(ws, kFull));
+        QVERIFY(!hourglass::isBusy());
+        form.comtrova->setText(key);
+        QTest::keyClick(form.comtrova, Qt::Key_Return);
+        // The table's own order is a walk of the demo's places: keep only the found ones.
+        QStringList expected{kFound, QString()};
+        for (const QString& l : tableLines(ws, kFull).mid(2))
+            if (names.contains(l.mid(52).trimmed())) expected << l;
+        QCOMPARE(lines(form), expected);
+        QCOMPARE(expected.size(), names.size() + 2);
+
+        form.comtrova->clear();
+        form.cmdcerca->click();
+        QCOMPARE(lines(form), tableLines(ws, kFound));
+        test::addLocality(w.Data2, kNE, QStringLiteral("Nuovo Borgo"), 100, 100);
+        ActivationTracker::instance().windowActivated(&w);
+        ActivationTracker::instance().windowActivated(&form);
+        QCOMPARE(lines(form), tableLines(ws, kFull));
+        QCOMPARE(lines(form).last(), line(kNE, QStringLiteral("Nuovo Borgo")));
+    }
+
+    void handOver_data() {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<int>("row"); // of the line clicked: -1 for the last place
+        QTest::addColumn<QString>("message");
+        QTest::newRow("names longer than 50") << kLongArea << kLongPlace << -1 << "";
+        QTest::newRow("short names, accented") << "pozzi.bmp"
+                                               << "Pozzo Nuovo" << -1 << QString();
+        QTest::newRow("title line") << QString() << QString() << 0 << "Area non trovata";
+        QTest::newRow("empty line") << QString() << QString() << 1 << "Area non trovata";
+    }
+
+    // The clicked line, cut as shown, reaches the main window, which marks the place.
+    void handOver() {
+        QFETCH(QString, sheet);
+        QFETCH(QString, place);
+        QFETCH(int, row);
+        QFETCH(QString, message);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        if (!sheet.isEmpty()) {
+            addSheet(ws, sheet);
+            test::addLocality(w.Data2, sheet, place, 3140.0, 3000.0);
+        }
+        LocalitySearch& form = open(w);
+        if (row < 0) row = form.lineCount() - 1;
+        const QString clicked = form.lineText(row);
+        if (!sheet.isEmpty()) QCOMPARE(clicked, line(sheet, place));
+        if (!sheet.isEmpty()) QCOMPARE(clicked.size(), 102);
+
+        const QModelIndex index = form.List1->model()->index(row, 0);
+        form.List1->scrollTo(index);
+        QTest::mouseClick(form.List1->viewport(), Qt::LeftButton, {},
+                          form.List1->visualRect(index).center());
+        QVERIFY(form.isHidden());
+        QCOMPARE(w.state().chosenArea.text(), clicked.left(50).leftJustified(50));
+        QCOMPARE(w.state().chosenLocality.text(), clicked.mid(52).leftJustified(50));
+        ActivationTracker::instance().windowActivated(&w);
+        QCOMPARE(ws.dialogs.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        if (!message.isEmpty()) return;
+        QCOMPARE(w.state().localityChosen, Flag::Zero);
+        QCOMPARE(combo::text(w.f1area), sheet);
+        QCOMPARE(combo::text(w.cmbloc), place);
+        QVERIFY(test::arrowBlueNear(w, QPoint(367 + 8, 233 + 10)));
+    }
+
+    // No places: the two headings, for the full list and for a search; arrows choose nothing, Enter
+    // does.
+    void emptyTable() {
+        Workspace ws(Workspace::Content::Empty);
+        MainWindow& w = ws.start();
+        LocalitySearch& form = open(w);
+        QCOMPARE(lines(form), (QStringList{kFull, QString()}));
+        form.cmdcerca->click();
+        QCOMPARE(lines(form), (QStringList{kFound, QString()}));
+        QVERIFY(ws.dialogs.texts().isEmpty());
+
+        form.List1->setFocus();
+        form.List1->setCurrentIndex(form.List1->model()->index(0, 0));
+        QTest::keyClick(form.List1, Qt::Key_Down);
+        QCOMPARE(w.state().localityChosen, Flag::Unset);
+        QTest::keyClick(form.List1, Qt::Key_Return);
+        QCOMPARE(w.state().localityChosen, Flag::One);
+        QCOMPARE(w.state().chosenArea.text(), QString(50, u' '));
+    }
+};
+
+ORVENA_TEST_MAIN(LocalitySearchTest)
+#include "LocalitySearchTest.moc"
