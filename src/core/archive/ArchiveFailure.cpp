@@ -1,6 +1,7 @@
 #include "core/archive/ArchiveFailure.h"
 
 #include <QFileInfo>
+#include <SQLiteCpp/Exception.h>
 #include <sqlite3.h>
 
 namespace orvena {
@@ -12,6 +13,28 @@ int primary(int code) {
 }
 
 } // namespace
+
+ArchiveError::ArchiveError(const QString& what)
+    : std::runtime_error(what.toStdString()) {}
+
+ArchiveError::ArchiveError(const QString& fileName, int code)
+    : std::runtime_error(failureMessage(fileName, code).toStdString())
+    , fileName_(fileName)
+    , code_(code) {}
+
+QString ArchiveError::italianMessage() const {
+    if (code_ != 0) return failureMessage(fileName_, code_);
+    return QString::fromUtf8(what());
+}
+
+int resultCode(const SQLite::Exception& e) {
+    return e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
+}
+
+int resultCode(sqlite3* db, int code) {
+    const int extended = db ? sqlite3_extended_errcode(db) : SQLITE_OK;
+    return extended != SQLITE_OK ? extended : code;
+}
 
 QString failureReason(int sqliteResultCode) {
     switch (primary(sqliteResultCode)) {

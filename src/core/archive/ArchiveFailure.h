@@ -2,11 +2,53 @@
 
 #include <QString>
 
+#include <stdexcept>
+
+struct sqlite3;
+namespace SQLite {
+class Exception;
+}
+
 // Engine failures told in Italian: the result code of the database engine
 // (SQLITE_BUSY, SQLITE_CORRUPT ...) turned into the words a user reads. Only
 // the primary code (the low byte) decides the words, so extended codes such
 // as SQLITE_IOERR_WRITE or SQLITE_READONLY_ROLLBACK are welcome too.
 namespace orvena {
+
+// An engine failure: a query that does not run, a move on an empty result, a
+// write that the file refuses. Handlers with an error trap catch it; the
+// application shows any other one as a message instead of ending.
+//
+// A failure of the engine itself carries the archive's file name and the
+// engine's result code (SQLITE_BUSY, SQLITE_CORRUPT ...); a failure of the
+// program's own rules (no current record, unknown field) carries neither:
+// fileName() is empty and code() is 0.
+class ArchiveError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+    // A failure of the program's own rules, told by what.
+    explicit ArchiveError(const QString& what);
+    // An engine failure on the named file; what() is its Italian sentence.
+    ArchiveError(const QString& fileName, int code);
+
+    const QString& fileName() const { return fileName_; }
+    int code() const { return code_; }
+    // The sentence for the user: for an engine failure the Italian reason
+    // naming the file ("L'archivio localita.mdb è danneggiato."), otherwise
+    // the text of what().
+    QString italianMessage() const;
+
+private:
+    QString fileName_;
+    int code_ = 0;
+};
+
+// The engine's result code of a failure: the extended code when the engine
+// gives one (SQLITE_IOERR_WRITE), the primary code otherwise.
+int resultCode(const SQLite::Exception& e);
+// The same for a call on the connection db that answered code: the extended
+// code of the connection's last failure when there is one, otherwise code.
+int resultCode(sqlite3* db, int code);
 
 // The Italian words for why the engine refused, as the predicate of a
 // sentence whose subject is the archive: "è in uso da un altro programma",

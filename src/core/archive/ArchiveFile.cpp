@@ -17,22 +17,24 @@ namespace {
 constexpr int kBusyWaitMs = 700;
 
 // The messages shown when start-up stops on a file: %1 is the file name.
-const char* const kNotADatabase = "Il file %1 non è un archivio di Orvena: non è un database. "
-                                  "Il programma termina senza modificarlo.";
-const char* const kMissingTable = "Il file %1 non è un archivio di Orvena valido (manca la "
-                                  "tabella %2). Il programma termina senza modificarlo.";
-const char* const kMissingField = "Il file %1 non è un archivio di Orvena valido (nella tabella "
-                                  "%2 manca il campo %3). Il programma termina senza modificarlo.";
-const char* const kNotAFile = "Il file %1 non è un archivio di Orvena: non è un file regolare. "
-                              "Il programma termina senza modificarlo.";
-const char* const kUnreadable = "%1 Il programma termina senza modificarlo.";
-const char* const kCannotCreate = "Il file %1 non può essere creato (%2). Il programma termina.";
-const char* const kCannotOpen = "Il file %1 non può essere aperto (%2). Il programma termina.";
-const char* const kMissing = "Il file %1 non esiste nella cartella %2.";
-
-QString message(const char* text) {
-    return QString::fromUtf8(text);
-}
+const QString kNotADatabase =
+    QStringLiteral("Il file %1 non è un archivio di Orvena: non è un database. "
+                   "Il programma termina senza modificarlo.");
+const QString kMissingTable =
+    QStringLiteral("Il file %1 non è un archivio di Orvena valido (manca la "
+                   "tabella %2). Il programma termina senza modificarlo.");
+const QString kMissingField =
+    QStringLiteral("Il file %1 non è un archivio di Orvena valido (nella tabella "
+                   "%2 manca il campo %3). Il programma termina senza modificarlo.");
+const QString kNotAFile =
+    QStringLiteral("Il file %1 non è un archivio di Orvena: non è un file regolare. "
+                   "Il programma termina senza modificarlo.");
+const QString kUnreadable = QStringLiteral("%1 Il programma termina senza modificarlo.");
+const QString kCannotCreate =
+    QStringLiteral("Il file %1 non può essere creato (%2). Il programma termina.");
+const QString kCannotOpen =
+    QStringLiteral("Il file %1 non può essere aperto (%2). Il programma termina.");
+const QString kMissing = QStringLiteral("Il file %1 non esiste nella cartella %2.");
 
 QString bareName(const QString& path) {
     return QFileInfo(path).fileName();
@@ -69,18 +71,13 @@ std::string nativePath(const QString& path) {
 
 namespace {
 
-// The engine's code of a failure: the extended one when there is one.
-int codeOf(const SQLite::Exception& e) {
-    return e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
-}
-
 // The schema check proper on an open connection.
 QString checkSchema(SQLite::Database& db, const QString& name, const QString& table,
                     const QStringList& fields) {
     SQLite::Statement findTable(
         db, "select name from sqlite_master where type = 'table' and name = ? collate nocase");
     findTable.bind(1, table.toStdString());
-    if (!findTable.executeStep()) return message(kMissingTable).arg(name, table);
+    if (!findTable.executeStep()) return kMissingTable.arg(name, table);
     const std::string stored = findTable.getColumn(0).getString();
     findTable.reset();
 
@@ -91,14 +88,14 @@ QString checkSchema(SQLite::Database& db, const QString& name, const QString& ta
         present << QString::fromUtf8(columns.getColumn(0).getText());
     for (const QString& field : fields) {
         if (!present.contains(field, Qt::CaseInsensitive))
-            return message(kMissingField).arg(name, table, field);
+            return kMissingField.arg(name, table, field);
     }
     return {};
 }
 
 QString refusal(const QString& name, const SQLite::Exception& e) {
-    if ((codeOf(e) & 0xff) == SQLITE_NOTADB) return message(kNotADatabase).arg(name);
-    return engineRefusal(name, codeOf(e));
+    if ((resultCode(e) & 0xff) == SQLITE_NOTADB) return kNotADatabase.arg(name);
+    return engineRefusal(name, resultCode(e));
 }
 
 // A read-only connection that ignores journals and locks: what the file holds
@@ -116,7 +113,7 @@ QString check(const QString& path, const QString& table, const QStringList& fiel
     const QFileInfo info(path);
     // A pipe, a folder or a device named like an archive is never opened: a
     // pipe would block start-up until something writes into it.
-    if (info.exists() && !info.isFile()) return message(kNotAFile).arg(name);
+    if (info.exists() && !info.isFile()) return kNotAFile.arg(name);
     try {
         SQLite::Database db(nativePath(path), SQLite::OPEN_READONLY);
         db.setBusyTimeout(kBusyWaitMs);
@@ -146,7 +143,7 @@ QString recoverInterruptedWrite(const QString& path, const QString& table,
             schema.executeStep();
             return {};
         } catch (const SQLite::Exception& e) {
-            if ((codeOf(e) & 0xff) != SQLITE_READONLY) throw;
+            if ((resultCode(e) & 0xff) != SQLITE_READONLY) throw;
         }
         // Only a file that already reads as one of our archives is written.
         {
@@ -166,20 +163,20 @@ QString recoverInterruptedWrite(const QString& path, const QString& table,
 }
 
 QString engineRefusal(const QString& path, int code) {
-    return message(kUnreadable).arg(failureMessage(bareName(path), code));
+    return kUnreadable.arg(failureMessage(bareName(path), code));
 }
 
 QString cannotCreate(const QString& path, const QString& reason) {
-    return message(kCannotCreate).arg(bareName(path), reason);
+    return kCannotCreate.arg(bareName(path), reason);
 }
 
 QString cannotOpen(const QString& path, const QString& reason) {
-    return message(kCannotOpen).arg(bareName(path), reason);
+    return kCannotOpen.arg(bareName(path), reason);
 }
 
 QString missing(const QString& path) {
     const QFileInfo info(path);
-    return message(kMissing).arg(info.fileName(), info.absolutePath());
+    return kMissing.arg(info.fileName(), info.absolutePath());
 }
 
 } // namespace orvena::archivefile

@@ -1,5 +1,6 @@
 #include "core/archive/Archives.h"
 
+#include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Schema.h"
 
@@ -133,7 +134,7 @@ QString createArchive(const QString& path, const char* table) {
             db.exec(index);
         transaction.commit();
     } catch (const SQLite::Exception& e) {
-        failure = e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
+        failure = resultCode(e);
     }
     if (failure == SQLITE_OK) return {};
     // The file did not exist before: what was left of it is ours to remove.

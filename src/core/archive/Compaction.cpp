@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
 #include "core/archive/MaintenanceSession.h"
+#include "core/archive/Transaction.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,7 +100,9 @@ MaintenanceResult compactArchive(const QString& folder, const QString& fileName,
         // compacted file has taken the archive's place. Opening it also rolls
         // back what an interrupted writer may have left in a journal.
         Session lock(folder, file.c_str(), Session::Access::ReadWrite);
-        lock.exec("BEGIN IMMEDIATE", fileName);
+        TransactionLevels held("compaction", TransactionLevels::Lock::Immediate);
+        if (const int code = held.begin(lock.handle()); code != SQLITE_OK)
+            throw lock.failure(fileName, code);
         lock.number("SELECT count(*) FROM sqlite_master", fileName);
         removeLeftover(fresh, fileName);
         lock.faultAt(fault, "compact:locked", fileName);
@@ -131,7 +134,7 @@ MaintenanceResult compactArchive(const QString& folder, const QString& fileName,
         std::error_code error;
 #ifdef _WIN32
         // Windows renames no file that is open: let go of the lock first.
-        sqlite3_exec(lock.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        held.rollback(lock.handle());
 #endif
         std::filesystem::rename(fsPath(fresh), fsPath(archive), error);
         if (error) throw Failure{fileName, SQLITE_IOERR_WRITE};

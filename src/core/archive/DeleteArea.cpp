@@ -37,8 +37,7 @@ AreaDeletionResult failedWith(const std::exception& e) {
 
 } // namespace
 
-AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area,
-                              const DeletionProgress& progress) {
+AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area, const Progress& progress) {
     AreaDeletionResult result;
     const std::string name = area.toStdString();
     SQLite::Database& db = pair.db();
@@ -94,7 +93,7 @@ AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area,
 }
 
 AreaDeletionResult deleteArea(const QString& folder, const QString& area,
-                              const DeletionProgress& progress) {
+                              const Progress& progress) {
     try {
         WorkingPair pair(folder);
         return deleteArea(pair, area, progress);

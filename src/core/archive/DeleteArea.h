@@ -1,9 +1,10 @@
 #pragma once
 
+#include "core/base/Progress.h"
+
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 
 namespace orvena {
 
@@ -18,19 +19,16 @@ struct AreaDeletionResult {
     bool ok() const { return failure.isEmpty() && !cancelled; }
 };
 
-// Progress of a deletion: places deleted so far and in all. Returning false
-// stops it, and everything is rolled back.
-using DeletionProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
-
 // Deletes an area with its places, in one transaction over area.mdb and
 // localita.mdb: the first AREA record (in table order) whose name equals area
 // exactly, letter case included, and every locality whose AREA equals it
 // exactly, wherever it lies in the table. A name found nowhere deletes nothing
 // and is no failure. After a failure, a cancel or a crash at any instant both
-// files are as before or as after, never in between.
+// files are as before or as after, never in between. The progress counts
+// places deleted; stopping it rolls everything back.
 AreaDeletionResult deleteArea(const QString& folder, const QString& area,
-                              const DeletionProgress& progress = {});
+                              const Progress& progress = {});
 AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area,
-                              const DeletionProgress& progress = {});
+                              const Progress& progress = {});
 
 } // namespace orvena

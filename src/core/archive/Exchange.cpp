@@ -3,6 +3,7 @@
 #include "core/archive/Archives.h"
 #include "core/archive/MaintenanceSession.h"
 #include "core/archive/Schema.h"
+#include "core/archive/Transaction.h"
 #include "core/archive/WorkingPair.h"
 
 #include <QDir>
@@ -63,13 +64,15 @@ void checkAll(const QString& folder) {
 // back. A cancel through the progress becomes a Cancelled result.
 template <class Work>
 MaintenanceResult inTransaction(Session& session, const QString& blame, Work&& work) {
-    session.exec("BEGIN", blame);
-    try {
+    TransactionLevels transaction("exchange", TransactionLevels::Lock::Deferred);
+    const auto whole = [&] {
         work();
         if (session.cancelled()) throw Failure{blame, SQLITE_INTERRUPT};
-        session.exec("COMMIT", blame);
+    };
+    const auto refused = [&](int code) { throw session.failure(blame, code); };
+    try {
+        transaction.run(session.handle(), whole, refused);
     } catch (const Failure&) {
-        sqlite3_exec(session.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
         if (session.cancelled()) return MaintenanceResult::cancelled();
         throw;
     }

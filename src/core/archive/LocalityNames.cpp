@@ -15,7 +15,7 @@ namespace orvena {
 
 namespace {
 
-const char* const kTooLarge = "Le località sono troppe per essere elencate.";
+const QString kTooLarge = QStringLiteral("Le località sono troppe per essere elencate.");
 
 bool isAscii(std::string_view text) {
     for (const char c : text)

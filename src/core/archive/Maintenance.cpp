@@ -92,7 +92,7 @@ void checkArchive(const QString& path, const char* table) {
         sqlite3_open_v2(archivefile::nativePath(path).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     if (code == SQLITE_OK)
         code = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
-    code = code == SQLITE_OK ? SQLITE_SCHEMA : sqlite3_extended_errcode(db);
+    code = code == SQLITE_OK ? SQLITE_SCHEMA : resultCode(db, code);
     sqlite3_close_v2(db);
     throw Failure{name, code};
 }
@@ -183,8 +183,7 @@ void Session::faultAt(const FaultPoint& fault, const char* point, const QString&
 }
 
 Failure Session::failure(const QString& file, int code) const {
-    const int extended = db_ ? sqlite3_extended_errcode(db_) : code;
-    return Failure{file, extended != SQLITE_OK ? extended : code};
+    return Failure{file, resultCode(db_, code)};
 }
 
 } // namespace orvena::maintenance

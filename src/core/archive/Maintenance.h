@@ -1,15 +1,12 @@
 #pragma once
 
+#include "core/base/Progress.h"
+
 #include <QString>
 
 #include <functional>
 
 namespace orvena {
-
-// Long work on whole archives (export, import, compaction) reports how far it
-// is: done out of total steps (total may grow while the work runs). Returning
-// false asks to stop; the work then undoes what it had begun.
-using Progress = std::function<bool(qint64 done, qint64 total)>;
 
 // For the tests: called at each named point of the work; returning true makes
 // that point fail as a write to the disk would.

@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/FieldText.h"
+#include "core/archive/Transaction.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,12 +38,12 @@ constexpr const char* kSelectKey = "select rowid from ";
 // never looks unchanged.
 std::uint64_t openings = 0;
 
-const char* const kNoCurrentRecord = "Nessun record corrente.";
-const char* const kUnknownField = "Il campo %1 non esiste nella tabella %2.";
-const char* const kNotOpen = "L'archivio %1 non è aperto.";
-const char* const kNotEditing = "Nessun record in aggiunta o in modifica.";
-const char* const kRecordGone = "Il record in modifica non esiste più.";
-const char* const kBadSource = "Origine dei record non valida: %1";
+const QString kNoCurrentRecord = QStringLiteral("Nessun record corrente.");
+const QString kUnknownField = QStringLiteral("Il campo %1 non esiste nella tabella %2.");
+const QString kNotOpen = QStringLiteral("L'archivio %1 non è aperto.");
+const QString kNotEditing = QStringLiteral("Nessun record in aggiunta o in modifica.");
+const QString kRecordGone = QStringLiteral("Il record in modifica non esiste più.");
+const QString kBadSource = QStringLiteral("Origine dei record non valida: %1");
 
 using Row = std::vector<QVariant>;
 
@@ -130,18 +131,6 @@ bool isWholeTable(std::string_view sql) {
 
 // ---------------------------------------------------------------------------
 
-ArchiveError::ArchiveError(const QString& fileName, int code, const std::string& what)
-    : std::runtime_error(what)
-    , fileName_(fileName)
-    , code_(code) {}
-
-QString ArchiveError::italianMessage() const {
-    if (code_ != 0) return failureMessage(fileName_, code_);
-    return QString::fromUtf8(what());
-}
-
-// ---------------------------------------------------------------------------
-
 struct RecordView::Impl {
     enum class Mode { Browsing, Adding, Editing };
 
@@ -174,21 +163,21 @@ struct RecordView::Impl {
     std::int64_t editKey = 0;
 
     // Open transactions and what `removed` was when each began.
+    TransactionLevels levels{"nested", TransactionLevels::Lock::Immediate};
     std::vector<std::unordered_set<std::int64_t>> removedAtBegin;
 
     explicit Impl(RecordView* v)
         : view(v) {}
 
-    [[noreturn]] void fail(const char* text) const { throw ArchiveError(text); }
+    [[noreturn]] void fail(const QString& text) const { throw ArchiveError(text); }
 
+    [[noreturn]] void engineFailure(int code) const { throw ArchiveError(view->fileName_, code); }
     [[noreturn]] void engineFailure(const SQLite::Exception& e) const {
-        const int code = e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
-        throw ArchiveError(view->fileName_, code,
-                           failureMessage(view->fileName_, code).toStdString());
+        engineFailure(resultCode(e));
     }
 
     void requireOpen() const {
-        if (!db) throw ArchiveError(QString::fromUtf8(kNotOpen).arg(view->fileName_).toStdString());
+        if (!db) fail(kNotOpen.arg(view->fileName_));
     }
 
     int columnIndex(const QString& name) const {
@@ -200,10 +189,7 @@ struct RecordView::Impl {
 
     int requireColumn(const QString& name) const {
         const int index = columnIndex(name);
-        if (index < 0) {
-            throw ArchiveError(
-                QString::fromUtf8(kUnknownField).arg(name, view->table_).toStdString());
-        }
+        if (index < 0) fail(kUnknownField.arg(name, view->table_));
         return index;
     }
 
@@ -371,8 +357,7 @@ QString RecordView::open(const QString& folder) {
         d->opening = ++openings;
     } catch (const SQLite::Exception& e) {
         close();
-        const int code = e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
-        return archivefile::engineRefusal(path, code);
+        return archivefile::engineRefusal(path, resultCode(e));
     }
     return {};
 }
@@ -384,6 +369,7 @@ void RecordView::close() {
     d->removed.clear();
     d->pos = 0;
     d->removedAtBegin.clear();
+    d->levels.clear();
     d->blockQuery.reset();
     d->db.reset();
     d->columns.clear();
@@ -394,10 +380,8 @@ bool RecordView::isOpen() const {
 }
 
 void RecordView::setRecordSource(const char* sql, QStringList params) {
-    if (sql == nullptr || std::string_view(sql).rfind(kSelectStar, 0) != 0) {
-        throw ArchiveError(
-            QString::fromUtf8(kBadSource).arg(QString::fromUtf8(sql ? sql : "")).toStdString());
-    }
+    if (sql == nullptr || std::string_view(sql).rfind(kSelectStar, 0) != 0)
+        d->fail(kBadSource.arg(QString::fromUtf8(sql ? sql : "")));
     source_ = sql;
     d->params = std::move(params);
 }
@@ -417,10 +401,8 @@ void RecordView::refresh() {
     std::vector<std::int64_t> keys;
     try {
         SQLite::Statement query(*d->db, sql);
-        if (query.getBindParameterCount() != static_cast<int>(d->params.size())) {
-            throw ArchiveError(
-                QString::fromUtf8(kBadSource).arg(QString::fromStdString(sql)).toStdString());
-        }
+        if (query.getBindParameterCount() != static_cast<int>(d->params.size()))
+            d->fail(kBadSource.arg(QString::fromStdString(sql)));
         for (qsizetype i = 0; i < d->params.size(); ++i)
             query.bind(static_cast<int>(i) + 1, utf8(d->params[i]));
         while (query.executeStep())
@@ -441,20 +423,15 @@ void RecordView::readTexts(const char* sql, const QStringList& params, const Tex
     // Straight on the engine's statement: a column object per value would cost
     // more than reading the record.
     sqlite3* db = d->db->getHandle();
-    auto failure = [&] {
-        const int code = sqlite3_extended_errcode(db);
-        throw ArchiveError(fileName_, code, failureMessage(fileName_, code).toStdString());
-    };
     sqlite3_stmt* prepared = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr) != SQLITE_OK) {
+    if (const int code = sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr); code != SQLITE_OK) {
         sqlite3_finalize(prepared);
-        failure();
+        d->engineFailure(resultCode(db, code));
     }
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(prepared,
                                                                           sqlite3_finalize);
-    if (sqlite3_bind_parameter_count(prepared) != static_cast<int>(params.size())) {
-        throw ArchiveError(QString::fromUtf8(kBadSource).arg(QString::fromUtf8(sql)).toStdString());
-    }
+    if (sqlite3_bind_parameter_count(prepared) != static_cast<int>(params.size()))
+        d->fail(kBadSource.arg(QString::fromUtf8(sql)));
     for (qsizetype i = 0; i < params.size(); ++i) {
         const std::string value = utf8(params[i]);
         sqlite3_bind_text(prepared, static_cast<int>(i) + 1, value.data(),
@@ -472,7 +449,7 @@ void RecordView::readTexts(const char* sql, const QStringList& params, const Tex
         }
         fn(texts.data());
     }
-    if (step != SQLITE_DONE) failure();
+    if (step != SQLITE_DONE) d->engineFailure(resultCode(db, step));
 }
 
 RecordView::Stamp RecordView::stamp() const {
@@ -613,44 +590,25 @@ std::size_t RecordView::resultSize() const {
 
 void RecordView::beginTransaction() {
     d->requireOpen();
-    const std::size_t depth = d->removedAtBegin.size();
-    try {
-        if (depth == 0)
-            d->db->exec("BEGIN IMMEDIATE");
-        else
-            d->db->exec("SAVEPOINT nested" + std::to_string(depth));
-    } catch (const SQLite::Exception& e) {
-        d->engineFailure(e);
-    }
+    if (const int code = d->levels.begin(d->db->getHandle()); code != SQLITE_OK)
+        d->engineFailure(resultCode(d->db->getHandle(), code));
     d->removedAtBegin.push_back(d->removed);
 }
 
 void RecordView::commit() {
     if (!d->db || d->removedAtBegin.empty()) return;
-    const std::size_t depth = d->removedAtBegin.size() - 1;
-    try {
-        if (depth == 0)
-            d->db->exec("COMMIT");
-        else
-            d->db->exec("RELEASE nested" + std::to_string(depth));
-    } catch (const SQLite::Exception& e) {
+    if (const int code = d->levels.commit(d->db->getHandle()); code != SQLITE_OK) {
         // What cannot be committed is undone: the file stays as it was.
+        const int failure = resultCode(d->db->getHandle(), code);
         rollback();
-        d->engineFailure(e);
+        d->engineFailure(failure);
     }
     d->removedAtBegin.pop_back();
 }
 
 void RecordView::rollback() {
     if (!d->db || d->removedAtBegin.empty()) return;
-    const std::size_t depth = d->removedAtBegin.size() - 1;
-    if (depth == 0) {
-        d->db->tryExec("ROLLBACK");
-    } else {
-        const std::string name = "nested" + std::to_string(depth);
-        d->db->tryExec("ROLLBACK TO " + name);
-        d->db->tryExec("RELEASE " + name);
-    }
+    d->levels.rollback(d->db->getHandle());
     d->removed = std::move(d->removedAtBegin.back());
     d->removedAtBegin.pop_back();
     d->cancelPending();

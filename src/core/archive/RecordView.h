@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/archive/ArchiveFailure.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -8,37 +10,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace orvena {
-
-// An engine failure: a query that does not run, a move on an empty result, a
-// write that the file refuses. Handlers with an error trap catch it; the
-// application shows any other one as a message instead of ending.
-//
-// A failure of the engine itself carries the archive's file name and the
-// engine's result code (SQLITE_BUSY, SQLITE_CORRUPT ...); a failure of the
-// program's own rules (no current record, unknown field) carries neither:
-// fileName() is empty and code() is 0.
-class ArchiveError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-    ArchiveError(const QString& fileName, int code, const std::string& what);
-
-    const QString& fileName() const { return fileName_; }
-    int code() const { return code_; }
-    // The sentence for the user: for an engine failure the Italian reason
-    // naming the file ("L'archivio localita.mdb è danneggiato."), otherwise
-    // the text of what().
-    QString italianMessage() const;
-
-private:
-    QString fileName_;
-    int code_ = 0;
-};
 
 class RecordView;
 

@@ -20,9 +20,9 @@ namespace {
 // file held by another program is reported at once.
 constexpr int kBusyTimeoutMs = 750;
 
-const char* const kJournalRefused =
-    "L'archivio %1 non può passare al giornale di ripristino (modo %2): "
-    "le modifiche che riguardano anche %3 non sarebbero sicure.";
+const QString kJournalRefused =
+    QStringLiteral("L'archivio %1 non può passare al giornale di ripristino (modo %2): "
+                   "le modifiche che riguardano anche %3 non sarebbero sicure.");
 
 QString fileName(const char* schemaName) {
     return QString::fromLatin1(std::string(schemaName) == "main" ? Archives::kAreaFile
@@ -34,7 +34,7 @@ bool rollbackJournal(const std::string& mode) {
 }
 
 [[noreturn]] void refuse(const QString& text) {
-    throw ArchiveError(text.toStdString());
+    throw ArchiveError(text);
 }
 
 } // namespace
@@ -80,8 +80,8 @@ WorkingPair::WorkingPair(const QString& folder)
                 if (!rollbackJournal(mode)) {
                     const QString other =
                         fileName(schemaName == std::string("main") ? kLocalitySchema : "main");
-                    refuse(QString::fromUtf8(kJournalRefused)
-                               .arg(fileName(schemaName), QString::fromStdString(mode), other));
+                    refuse(kJournalRefused.arg(fileName(schemaName), QString::fromStdString(mode),
+                                               other));
                 }
             }
             db_->exec(prefix + "synchronous = FULL");
@@ -122,8 +122,9 @@ WorkingPair::WorkingPair(const QString& folder)
 }
 
 WorkingPair::~WorkingPair() {
-    while (depth_ > 0)
-        rollback();
+    if (!db_) return;
+    while (levels_.depth() > 0)
+        levels_.rollback(db_->getHandle());
 }
 
 SQLite::Database& WorkingPair::db() {
@@ -131,8 +132,7 @@ SQLite::Database& WorkingPair::db() {
 }
 
 void WorkingPair::fail(const QString& fileName, const SQLite::Exception& e) {
-    const int code = e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
-    throw ArchiveError(fileName, code, failureMessage(fileName, code).toStdString());
+    throw ArchiveError(fileName, resultCode(e));
 }
 
 void WorkingPair::fail(const SQLite::Exception& e) const {
@@ -144,38 +144,8 @@ void WorkingPair::fail(const SQLite::Exception& e) const {
     fail(QString::fromLatin1(file), e);
 }
 
-void WorkingPair::begin() {
-    try {
-        if (depth_ == 0)
-            db_->exec("BEGIN IMMEDIATE");
-        else
-            db_->exec("SAVEPOINT pair" + std::to_string(depth_));
-    } catch (const SQLite::Exception& e) {
-        fail(e);
-    }
-    ++depth_;
-}
-
-void WorkingPair::commit() {
-    const int level = depth_ - 1;
-    if (level == 0)
-        db_->exec("COMMIT");
-    else
-        db_->exec("RELEASE pair" + std::to_string(level));
-    --depth_;
-}
-
-void WorkingPair::rollback() noexcept {
-    if (depth_ == 0) return;
-    const int level = depth_ - 1;
-    if (level == 0) {
-        db_->tryExec("ROLLBACK");
-    } else {
-        const std::string name = "pair" + std::to_string(level);
-        db_->tryExec("ROLLBACK TO " + name);
-        db_->tryExec("RELEASE " + name);
-    }
-    --depth_;
+void WorkingPair::refused(int code) const {
+    throw SQLite::Exception(db_->getHandle(), code);
 }
 
 } // namespace orvena

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/archive/RecordView.h"
+#include "core/archive/ArchiveFailure.h"
+#include "core/archive/Transaction.h"
 
 #include <QString>
 #include <SQLiteCpp/Database.h>
@@ -52,26 +53,19 @@ public:
     [[noreturn]] void fail(const SQLite::Exception& e) const;
 
 private:
-    void begin();
-    void commit();
-    void rollback() noexcept;
+    // Throws the engine's refusal (code) of a transaction step.
+    [[noreturn]] void refused(int code) const;
 
     QString folder_;
     std::unique_ptr<SQLite::Database> db_;
-    int depth_ = 0;
+    TransactionLevels levels_{"pair", TransactionLevels::Lock::Immediate};
 };
 
 template <class Fn> void WorkingPair::transaction(Fn&& fn) {
-    begin();
     try {
-        fn();
-        commit();
+        levels_.run(db_->getHandle(), fn, [this](int code) { refused(code); });
     } catch (const SQLite::Exception& e) {
-        rollback();
         fail(e);
-    } catch (...) {
-        rollback();
-        throw;
     }
 }
 

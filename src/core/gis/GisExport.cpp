@@ -33,17 +33,25 @@ const char* const kAreas =
 const char* const kPlaces = "select AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, LOMN, LOSE "
                             "from localita order by AREA, LOCALITA";
 
-const char* const kCannotCreateFolder = "La cartella %1 non può essere creata.";
-const char* const kCannotWrite = "Il file %1 non può essere scritto (%2).";
-const char* const kCannotRead = "L'archivio %1 non può essere letto (%2).";
-const char* const kNoImage = "%1: l'immagine non è presente nella cartella";
-const char* const kNoCalibration = "%1: la calibrazione non è valida";
-const char* const kUnexpected = "Errore imprevisto (%1).";
-const char* const kBadName = "%1: il nome non è un nome di file";
+const QString kCannotCreateFolder = QStringLiteral("La cartella %1 non può essere creata.");
+const QString kCannotWrite = QStringLiteral("Il file %1 non può essere scritto (%2).");
+const QString kCannotRead = QStringLiteral("L'archivio %1 non può essere letto (%2).");
+const QString kNoImage = QStringLiteral("%1: l'immagine non è presente nella cartella");
+const QString kNoCalibration = QStringLiteral("%1: la calibrazione non è valida");
+const QString kUnexpected = QStringLiteral("Errore imprevisto (%1).");
+const QString kBadName = QStringLiteral("%1: il nome non è un nome di file");
 
-QString italian(const char* text) {
-    return QString::fromUtf8(text);
-}
+// The lines of the report.
+const QString kReportFailed = QStringLiteral("Esportazione per GIS non riuscita. %1");
+const QString kReportCancelled = QStringLiteral("Esportazione per GIS interrotta.");
+const QString kReportDone = QStringLiteral("Esportazione per GIS completata.");
+const QString kReportSheets = QStringLiteral("Fogli georeferenziati: %1");
+const QString kReportPlaces = QStringLiteral("Località esportate: %1");
+const QString kReportNotNumbers =
+    QStringLiteral("Località saltate perché le coordinate non sono numeri: %1");
+const QString kReportOffTheGlobe =
+    QStringLiteral("Località saltate perché le coordinate sono fuori dai limiti: %1");
+const QString kReportSheetsSkipped = QStringLiteral("Fogli senza georeferenziazione: %1");
 
 class ExportFailure : public std::exception {
 public:
@@ -89,14 +97,13 @@ bool isBareFileName(const QString& name) {
 void writeWhole(const QString& path, const QByteArray& bytes, GisExportReport& report) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ExportFailure(
-            italian(kCannotWrite).arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw ExportFailure(kCannotWrite.arg(QDir::toNativeSeparators(path), file.errorString()));
     report.written << path;
 }
 
 class Run {
 public:
-    Run(const QString& working, const QString& target, const GisProgress& progress,
+    Run(const QString& working, const QString& target, const Progress& progress,
         GisExportReport& report)
         : working_(working)
         , target_(target)
@@ -109,8 +116,7 @@ public:
         checkArchive(areaPath, schema::kAreaTable);
         checkArchive(placePath, schema::kLocalityTable);
         if (!QDir().mkpath(target_.path()))
-            throw ExportFailure(
-                italian(kCannotCreateFolder).arg(QDir::toNativeSeparators(target_.path())));
+            throw ExportFailure(kCannotCreateFolder.arg(QDir::toNativeSeparators(target_.path())));
 
         SQLite::Database areas = open(areaPath);
         SQLite::Database places = open(placePath);
@@ -130,7 +136,7 @@ private:
 
     static ExportFailure readFailure(const QString& path, const std::exception& e) {
         return ExportFailure(
-            italian(kCannotRead).arg(QFileInfo(path).fileName(), QString::fromUtf8(e.what())));
+            kCannotRead.arg(QFileInfo(path).fileName(), QString::fromUtf8(e.what())));
     }
 
     static SQLite::Database open(const QString& path) {
@@ -177,11 +183,11 @@ private:
 
     void writeSheet(const QString& name, const SQLite::Statement& row) {
         if (!isBareFileName(name)) {
-            report_.sheetsSkipped << italian(kBadName).arg(name);
+            report_.sheetsSkipped << kBadName.arg(name);
             return;
         }
         if (!QFileInfo(working_.filePath(name)).isFile()) {
-            report_.sheetsSkipped << italian(kNoImage).arg(name);
+            report_.sheetsSkipped << kNoImage.arg(name);
             return;
         }
         std::array<std::optional<double>, 6> v;
@@ -192,7 +198,7 @@ private:
             world = worldFileFor(
                 {static_cast<float>(*v[0]), static_cast<float>(*v[1]), *v[2], *v[3], *v[4], *v[5]});
         if (!world) {
-            report_.sheetsSkipped << italian(kNoCalibration).arg(name);
+            report_.sheetsSkipped << kNoCalibration.arg(name);
             return;
         }
         writeWhole(working_.filePath(worldFileName(name)), worldFileText(*world), report_);
@@ -214,9 +220,8 @@ private:
         for (const PlaceFormat f : formats) {
             auto file = std::make_unique<QSaveFile>(target_.filePath(placeFileName(f)));
             if (!file->open(QIODevice::WriteOnly))
-                throw ExportFailure(
-                    italian(kCannotWrite)
-                        .arg(QDir::toNativeSeparators(file->fileName()), file->errorString()));
+                throw ExportFailure(kCannotWrite.arg(QDir::toNativeSeparators(file->fileName()),
+                                                     file->errorString()));
             writers.push_back(placeWriter(f, file.get()));
             writers.back()->begin();
             files.push_back(std::move(file));
@@ -233,9 +238,8 @@ private:
         }
         for (std::size_t i = 0; i < files.size(); ++i) {
             if (!writers[i]->finish() || !files[i]->commit())
-                throw ExportFailure(italian(kCannotWrite)
-                                        .arg(QDir::toNativeSeparators(files[i]->fileName()),
-                                             files[i]->errorString()));
+                throw ExportFailure(kCannotWrite.arg(QDir::toNativeSeparators(files[i]->fileName()),
+                                                     files[i]->errorString()));
             report_.written << files[i]->fileName();
         }
         tick();
@@ -263,7 +267,7 @@ private:
 
     QDir working_;
     QDir target_;
-    const GisProgress& progress_;
+    const Progress& progress_;
     GisExportReport& report_;
     qint64 done_ = 0;
     qint64 total_ = 0;
@@ -272,34 +276,27 @@ private:
 } // namespace
 
 GisExportReport exportForGis(const QString& workingFolder, const QString& targetFolder,
-                             const GisProgress& progress) {
+                             const Progress& progress) {
     GisExportReport report;
     try {
         Run(workingFolder, targetFolder, progress, report)();
     } catch (const ExportFailure& failure) {
         report.error = failure.message();
     } catch (const std::exception& e) {
-        report.error = italian(kUnexpected).arg(QString::fromUtf8(e.what()));
+        report.error = kUnexpected.arg(QString::fromUtf8(e.what()));
     }
     return report;
 }
 
 QString reportText(const GisExportReport& report) {
-    if (!report.error.isEmpty())
-        return italian("Esportazione per GIS non riuscita. %1").arg(report.error);
-    if (report.cancelled) return italian("Esportazione per GIS interrotta.");
+    if (!report.error.isEmpty()) return kReportFailed.arg(report.error);
+    if (report.cancelled) return kReportCancelled;
     QStringList lines;
-    lines << italian("Esportazione per GIS completata.")
-          << italian("Fogli georeferenziati: %1").arg(report.sheets)
-          << italian("Località esportate: %1").arg(report.places);
-    if (report.placesNotNumbers > 0)
-        lines << italian("Località saltate perché le coordinate non sono numeri: %1")
-                     .arg(report.placesNotNumbers);
-    if (report.placesOffTheGlobe > 0)
-        lines << italian("Località saltate perché le coordinate sono fuori dai limiti: %1")
-                     .arg(report.placesOffTheGlobe);
+    lines << kReportDone << kReportSheets.arg(report.sheets) << kReportPlaces.arg(report.places);
+    if (report.placesNotNumbers > 0) lines << kReportNotNumbers.arg(report.placesNotNumbers);
+    if (report.placesOffTheGlobe > 0) lines << kReportOffTheGlobe.arg(report.placesOffTheGlobe);
     if (!report.sheetsSkipped.isEmpty())
-        lines << italian("Fogli senza georeferenziazione: %1").arg(report.sheetsSkipped.size())
+        lines << kReportSheetsSkipped.arg(report.sheetsSkipped.size())
               << report.sheetsSkipped.mid(0, 10);
     return lines.join(u'\n');
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/base/Progress.h"
+
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 namespace orvena::gis {
 
@@ -21,18 +21,15 @@ struct GisExportReport {
     bool ok() const { return error.isEmpty() && !cancelled; }
 };
 
-// Called now and then with the work done and the work in all (sheets plus
-// places); returning false stops the export.
-using GisProgress = std::function<bool(qint64 done, qint64 total)>;
-
 // Reads area.mdb and localita.mdb of workingFolder (read-only, never changed)
 // and writes, beside every calibrated sheet image of that folder, its world
 // file, a .prj and the image's .aux.xml (the latter only where none exists or
 // it is the one written before), and into targetFolder, created if missing,
 // localita.gpx, .kml, .geojson and .csv. Each file appears whole or not at
 // all; a place file being written when the export stops is not left behind.
+// The progress counts sheets plus places.
 GisExportReport exportForGis(const QString& workingFolder, const QString& targetFolder,
-                             const GisProgress& progress = {});
+                             const Progress& progress = {});
 
 // The report in a few Italian lines, for the user.
 QString reportText(const GisExportReport& report);

@@ -310,8 +310,9 @@ private slots:
         QFETCH(QString, expected);
         // A path shows as its file name.
         QCOMPARE(orvena::failureMessage(QStringLiteral("/tmp/x/localita.mdb"), code), expected);
-        const ArchiveError error(QStringLiteral("localita.mdb"), code, "engine");
+        const ArchiveError error(QStringLiteral("localita.mdb"), code);
         QCOMPARE(error.italianMessage(), expected);
+        QCOMPARE(QString::fromUtf8(error.what()), expected);
         QCOMPARE(error.code(), code);
     }
 
