@@ -1,8 +1,5 @@
 #include "ui/windows/HelpWindow.h"
 
-#include "core/base/Dialogs.h"
-#include "ui/mainwindow/MainWindow.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QHelpContentWidget>
@@ -22,16 +19,10 @@ namespace orvena {
 namespace {
 
 const QString kHelpFile = QStringLiteral("orvena.hlp");
-
-QString helpMissing(const QString& file) {
-    return QStringLiteral("Il file della guida %1 non è presente nella cartella %2.")
-        .arg(QFileInfo(file).fileName(), QDir::toNativeSeparators(QFileInfo(file).absolutePath()));
-}
-
-QString helpUnreadable(const QString& file) {
-    return QStringLiteral("Il file della guida %1 non è leggibile: non è una guida del programma.")
-        .arg(QFileInfo(file).fileName());
-}
+const QString kHelpMissing =
+    QStringLiteral("Il file della guida %1 non è presente nella cartella %2.");
+const QString kHelpUnreadable =
+    QStringLiteral("Il file della guida %1 non è leggibile: non è una guida del programma.");
 
 // The first page of the guide, inside the help file.
 const QString kFirstPage = QStringLiteral("guida/index.html");
@@ -100,7 +91,7 @@ QHelpIndexWidget* HelpWindow::indexList() const {
 
 bool HelpWindow::load(QString* error) {
     auto fail = [this, error] {
-        if (error) *error = helpUnreadable(helpFile_);
+        if (error) *error = unreadableMessage(helpFile_);
         return false;
     };
     if (!collectionFolder_.isValid()) return fail();
@@ -191,13 +182,17 @@ void HelpWindow::filterIndex() {
     engine_->indexWidget()->filterIndices(keyword_->text());
 }
 
-void MainWindow::mnhelp_Click() {
-    const QString file = QDir::current().absoluteFilePath(kHelpFile);
-    if (!QFileInfo(file).isFile()) {
-        dialogs().message(helpMissing(file));
-        return;
-    }
-    if (!dialogs().showHelp(file)) dialogs().message(helpUnreadable(file));
+QString HelpWindow::workingFolderFile() {
+    return QDir::current().absoluteFilePath(kHelpFile);
+}
+
+QString HelpWindow::missingMessage(const QString& helpFile) {
+    const QFileInfo info(helpFile);
+    return kHelpMissing.arg(info.fileName(), QDir::toNativeSeparators(info.absolutePath()));
+}
+
+QString HelpWindow::unreadableMessage(const QString& helpFile) {
+    return kHelpUnreadable.arg(QFileInfo(helpFile).fileName());
 }
 
 } // namespace orvena

@@ -22,6 +22,12 @@ public:
     // search. Nothing when the file is not a help file; why goes into error.
     static HelpWindow* open(const QString& helpFile, QString* error = nullptr);
 
+    // The program's help file, orvena.hlp in the working folder, and the
+    // messages that tell it is missing or not a guide of the program.
+    static QString workingFolderFile();
+    static QString missingMessage(const QString& helpFile);
+    static QString unreadableMessage(const QString& helpFile);
+
     ~HelpWindow() override;
 
     QLineEdit* keywordField() const { return keyword_; }

@@ -6,7 +6,6 @@
 #include "core/base/Numbers.h"
 #include "core/base/Twips.h"
 #include "core/state/ViewerState.h"
-#include "ui/mainwindow/MainWindow.h"
 #include "ui/widgets/ActivationTracker.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/Controls.h"
@@ -23,7 +22,6 @@ namespace orvena {
 
 namespace {
 
-const QString kNoAreaShown = QStringLiteral("Richiama prima una carta a cui fare i collegamenti.");
 const QString kStored = QStringLiteral("Collegamenti modificati.");
 const QString kNoRecord = QStringLiteral("L'area mostrata non ha un record nell'archivio delle "
                                          "aree: i collegamenti non sono stati modificati.");
@@ -155,19 +153,12 @@ void LinksEditor::cmdesci_Click() {
     hide();
 }
 
-void MainWindow::mncollega_Click() {
-    const QString area = combo::text(f1area);
-    if (area.isEmpty()) {
-        dialogs().message(kNoAreaShown);
-        return;
-    }
-    auto* editor = findChild<LinksEditor*>(QStringLiteral("Form4"), Qt::FindDirectChildrenOnly);
-    if (!editor) editor = new LinksEditor(*f1area, *Image1, *Data1, state_, this);
-    editor->Label1->setText(kAreaCaption + area);
-    editor->show();
-    editor->raise();
-    editor->activateWindow();
-    ActivationTracker::instance().windowActivated(editor);
+void LinksEditor::present() {
+    Label1->setText(kAreaCaption + combo::text(&areaBox_));
+    show();
+    raise();
+    activateWindow();
+    ActivationTracker::instance().windowActivated(this);
 }
 
 } // namespace orvena

@@ -14,7 +14,7 @@ class RecordView;
 struct ViewerState;
 
 // The sheet links editor (Form4): the four neighbours of the area the main
-// window shows. Opened by "Collegamenti" (MainWindow::mncollega_Click), hidden
+// window shows. Opened by "Collegamenti" in the main window's menu, hidden
 // by its own "Esci", unloaded when closed by its frame. Every activation reads
 // the links back from the stored record, discarding unsaved choices.
 class LinksEditor : public QWidget {
@@ -36,6 +36,10 @@ public:
     QComboBox* cmbovest;
     QPushButton* cmdmod;
     QPushButton* cmdesci;
+
+    // Shows the editor for the area the main window shows and makes it the
+    // active window, so that its activation handler runs.
+    void present();
 
     void Form_Activate();
     void cmdmod_Click();

@@ -330,17 +330,4 @@ void LocalityEditor::writeRecord(const LocalityForm& form, const LocalityCheck& 
     data2_.update();
 }
 
-// --- The main window's side.
-
-void MainWindow::mnlocagg_Click() {
-    state_.localityEditorOpen = Flag::One;
-    LocalityEditor* editor = LocalityEditor::of(*this);
-    if (!editor) editor = new LocalityEditor(*this, state_, *Data1, *Data2);
-    editor->present();
-}
-
-void MainWindow::showLocalityEditor() {
-    if (LocalityEditor* editor = LocalityEditor::of(*this)) editor->positionTaken();
-}
-
 } // namespace orvena

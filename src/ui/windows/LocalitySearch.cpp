@@ -1,10 +1,9 @@
-// The locality search window (Form3) and the menu entry that opens it.
+// The locality search window (Form3).
 #include "ui/windows/LocalitySearch.h"
 
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/state/ViewerState.h"
-#include "ui/mainwindow/MainWindow.h"
 #include "ui/widgets/ActivationTracker.h"
 
 #include <QAbstractListModel>
@@ -228,15 +227,6 @@ bool LocalitySearch::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-// Località > Ricerca: the search window, shown modeless.
-void MainWindow::mnloccerca_Click() {
-    auto* form = findChild<LocalitySearch*>(QStringLiteral("Form3"), Qt::FindDirectChildrenOnly);
-    if (!form) form = new LocalitySearch(*Data2, state(), this);
-    form->show();
-    form->raise();
-    form->activateWindow();
 }
 
 } // namespace orvena
