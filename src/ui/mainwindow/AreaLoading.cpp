@@ -78,7 +78,7 @@ void MainWindow::loadArea(AreaRecord record) {
     try {
         for (QLineEdit* b : coordinateBoxes())
             b->clear();
-        if (isShown(cmdregcor) && cmdregcor->text() == texts::kCaptionDelete) return;
+        if (inDeleteMode()) return;
         hourglass::set();
         const QString area = combo::text(f1area);
         const PictureLoad picture = loadSheet(*this, area);

@@ -20,7 +20,6 @@
 #include "core/state/SharedTexts.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/MapImage.h"
-#include "ui/windows/AreaDeletion.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -58,7 +57,6 @@ const QString kCopyFailed =
 const QString kStoreFailed =
     QStringLiteral("Non è stato possibile registrare l'area. Riprova a premere 'Registra'.");
 
-using texts::kCaptionDelete;
 using texts::kCaptionExit;
 using texts::kCaptionRegister;
 
@@ -247,15 +245,13 @@ void MainWindow::Image1_Click() {
     }
 }
 
+// The shared button: "Elimina" in the delete mode, "Esci" and "Registra" in
+// the set-up.
 void MainWindow::cmdregcor_Click() {
-    const QString caption = cmdregcor->text();
-    if (caption == kCaptionExit) {
+    if (deleteModePress()) return;
+    if (cmdregcor->text() == kCaptionExit) {
         state_.setupStep = Flag::Zero;
         Form_Load();
-        return;
-    }
-    if (caption == kCaptionDelete) {
-        deleteChosenArea(*this);
         return;
     }
 

@@ -140,10 +140,6 @@ void MainWindow::Form_Activate() {
         f1area_Click();
 }
 
-void MainWindow::Form_KeyPress(char16_t& character) {
-    if (character == u'+' || character == u'-') character = 0;
-}
-
 void MainWindow::cmdesci_Click() {
     QApplication::exit(0);
 }

@@ -19,9 +19,8 @@ class MapImage;
 class Canvas;
 
 // The main window (Form1): the map viewer. It owns the controls, the four
-// record views and the viewer state's window side; the handlers live in the
-// files of the concern they serve (app/ for start-up and activation, viewer/
-// for loading, marking, panning and zoom, geo/ for the set-up).
+// record views and the viewer state's window side. Its handlers live beside
+// this header, one file for each concern; the groups below name the files.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -87,90 +86,101 @@ public:
     // The six coordinate boxes, in the order lat d, m, s, lon d, m, s.
     QList<QLineEdit*> coordinateBoxes() const;
 
-    // --- Start-up, activation, keys and end (app/).
+    // --- Life and activation (MainWindow.cpp; the controls and the menu at
+    // their places in MainWindowLayout.cpp).
     void Form_Load();
     void Form_Activate();
-    void Form_KeyPress(char16_t& character);
-    void Form_KeyDown(int& keyCode);
     void cmdesci_Click();
 
-    // --- Area loading (viewer/AreaLoading.cpp).
+    // --- The sheet: loading an area (AreaLoading.cpp), decoding a sheet with
+    // one sheet in memory (SheetLoad.cpp), the moves to the adjoining sheets
+    // and the places list (SheetMoves.cpp).
     void f1area_Click();
     void LoadCurrentArea();
+    void MoveEast();
+    void MoveNorth();
+    void MoveWest();
+    void MoveSouth();
+    void RefillLocalityList();
 
-    // --- Pointer read-out and the area set-up (geo/).
-    void Image1_MouseMove(double x, double y);
-    void ComputePointerReadout();
-    void mnapri_Click();
-    void AdvanceSetup();
-    void Image1_Click();
-    void cmdregcor_Click();
-    void StoreCalibration();
-
-    // --- Locality display and the hand-overs (viewer/).
-    void cmbloc_Click();
-    void MarkLocality();
-    void ShowCommandLineLocality();
-    void ShowChosenLocality();
-
-    // --- The windows opened from the menu (windows/).
-    void mnloccerca_Click();
-
-    // --- Panning, sheet moves and zoom (viewer/).
+    // --- Navigation: the arrow images, keys and spinners (Panning.cpp) and the
+    // zoom (Zoom.cpp).
+    void Form_KeyPress(char16_t& character);
+    void Form_KeyDown(int& keyCode);
     void imgde_Click(bool doubleClick);
     void imgsi_Click(bool doubleClick);
     void imgsu_Click(bool doubleClick);
     void imggiu_Click(bool doubleClick);
     void HScroll1_Change(int value);
     void VScroll1_Change(int value);
-    void MoveEast();
-    void MoveNorth();
-    void MoveWest();
-    void MoveSouth();
-    void RefillLocalityList();
     void cmding_Click();
     void cmdrid_Click();
     // The zoom in force, in per cent, as the text of f1ing says; a text that is
     // not a number counts as the zoom it last held.
     double zoomPercent() const;
 
-    // --- Print, save and help (viewer/PrintSave.cpp, windows/HelpWindow.cpp).
+    // --- Marking a locality (LocalityDisplay.cpp), the hand-overs of the
+    // command line and the search window (LocalityHandover.cpp), print and
+    // save (PrintSave.cpp).
+    void cmbloc_Click();
+    void MarkLocality();
+    void ShowCommandLineLocality();
+    void ShowChosenLocality();
     void cmdstampa_Click();
     void cmdsalva_Click();
-    void mnhelp_Click();
 
-    // --- The export for other map tools (exchange/GisExportMenu.cpp).
-    void mnesportagis_Click();
-
-    // --- Area deletion and the links editor (windows/).
+    // --- The area set-up (AreaSetup.cpp), the pointer read-out
+    // (PointerReadout.cpp) and the delete mode (DeleteMode.cpp).
+    void mnapri_Click();
+    void AdvanceSetup();
+    void Image1_Click();
+    void cmdregcor_Click();
+    void StoreCalibration();
+    void Image1_MouseMove(double x, double y);
+    void ComputePointerReadout();
     void mnareacanc_Click();
-    void mncollega_Click();
 
-    // --- The locality editor (windows/LocalityEditor.cpp).
+    // --- The menu entries that open the other windows (OtherWindows.cpp) and
+    // run maintenance (MaintenanceMenu.cpp).
+    void mnloccerca_Click();
     void mnlocagg_Click();
-
-    // --- Export, import and compaction (windows/ArchiveMaintenance.cpp).
+    void mncollega_Click();
+    void mnhelp_Click();
     void mnesporta_Click();
     void mnimporta_Click();
     void mncomprdb_Click();
+    void mnesportagis_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    enum class AreaRecord { Lookup, Current };
-    void loadArea(AreaRecord record);
-    bool applyAreaRecord(const QString& coloText);
-    void RefillAreaLocalities(const QString& area);
-    void zoomStep(int direction);
-    // Brings the locality editor back after its position click (windows/LocalityEditor.cpp).
-    void showLocalityEditor();
-
+    // Life and activation.
     void buildControls();
     void buildMenu();
     void sizeWindow();
     void connectEvents();
     void detach();
+
+    // The sheet.
+    enum class AreaRecord { Lookup, Current };
+    void loadArea(AreaRecord record);
+    bool applyAreaRecord(const QString& coloText);
+    void RefillAreaLocalities(const QString& area);
+
+    // Navigation.
+    void zoomStep(int direction);
+
+    // The delete mode: whether it is on (cmdregcor shows "Elimina"); the
+    // press of cmdregcor when it reads "Elimina" (false, doing nothing, for
+    // the set-up's captions); the deletion of the area chosen in f1area.
+    bool inDeleteMode() const;
+    bool deleteModePress();
+    void deleteChosenArea();
+
+    // The other windows: the locality editor, after its position was taken by
+    // a click on the map, comes back to the screen.
+    void showLocalityEditor();
 
     ViewerState& state_;
     QString commandLine_;

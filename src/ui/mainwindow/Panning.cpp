@@ -100,6 +100,11 @@ std::int16_t spinnerValue(int value) {
 
 } // namespace
 
+// A typed plus or minus stops here: those are the zoom keys.
+void MainWindow::Form_KeyPress(char16_t& character) {
+    if (character == u'+' || character == u'-') character = 0;
+}
+
 void MainWindow::Form_KeyDown(int& keyCode) {
     if (!isShown(Image1)) return;
     const bool minus = keyCode == keycode::kMinus || keyCode == keycode::kMinusPad;

@@ -1,14 +1,15 @@
-// Deleting an area with its localities. "Elimina Area" turns the main window's
-// cmdregcor into "Elimina"; while it shows, choosing an area only puts its name
-// into f1area (viewer/AreaLoading.cpp), and "Elimina" deletes that area.
-#include "ui/windows/AreaDeletion.h"
+// The delete mode. "Elimina Area" turns the shared button cmdregcor into a
+// visible "Elimina"; while it shows, choosing an area only puts its name into
+// f1area (the area load loads nothing), and the press of "Elimina" deletes
+// that area with all its places (core/archive/DeleteArea), rebuilds the area
+// list and leaves the mode.
+#include "ui/mainwindow/MainWindow.h"
 
 #include "core/archive/DeleteArea.h"
 #include "core/archive/SqlTexts.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/state/SharedTexts.h"
-#include "ui/mainwindow/MainWindow.h"
 #include "ui/widgets/ComboText.h"
 
 #include <QComboBox>
@@ -60,17 +61,6 @@ private:
     std::unique_ptr<QProgressDialog> dialog_;
 };
 
-void rebuildAreaList(MainWindow& w) {
-    combo::clear(w.f1area);
-    w.Data1->setRecordSource(sql::kAreaList);
-    w.Data1->refresh();
-    if (w.Data1->eof()) return;
-    QStringList names;
-    for (w.Data1->moveFirst(); !w.Data1->eof(); w.Data1->moveNext())
-        names << w.Data1->text("AREA");
-    combo::setLines(w.f1area, names);
-}
-
 } // namespace
 
 void MainWindow::mnareacanc_Click() {
@@ -78,8 +68,22 @@ void MainWindow::mnareacanc_Click() {
     cmdregcor->show();
 }
 
-void deleteChosenArea(MainWindow& w) {
-    const QString area = combo::text(w.f1area);
+bool MainWindow::inDeleteMode() const {
+    return isShown(cmdregcor) && cmdregcor->text() == kCaptionDelete;
+}
+
+// The caption alone tells the mode of a press, as for the set-up's captions.
+bool MainWindow::deleteModePress() {
+    if (cmdregcor->text() != kCaptionDelete) return false;
+    deleteChosenArea();
+    return true;
+}
+
+// Asks, deletes the area named in f1area with all its places, rebuilds the
+// area list and leaves delete mode. A refusal, a failure or a cancel keeps the
+// mode, so the user may try again.
+void MainWindow::deleteChosenArea() {
+    const QString area = combo::text(f1area);
     if (area.isEmpty()) {
         dialogs().message(kChooseArea);
         return;
@@ -89,13 +93,12 @@ void deleteChosenArea(MainWindow& w) {
     hourglass::set();
     AreaDeletionResult result;
     {
-        DeletionProgressDialog progress(&w);
+        DeletionProgressDialog progress(this);
         result = deleteArea(
-            w.File1->property("path").toString(), area,
+            File1->property("path").toString(), area,
             [&](std::int64_t done, std::int64_t total) { return progress(done, total); });
     }
     if (!result.ok()) {
-        // Nothing was deleted: delete mode goes on, and the user may try again.
         hourglass::reset();
         dialogs().message(result.cancelled ? kCancelled : kFailed.arg(result.failure));
         return;
@@ -103,11 +106,19 @@ void deleteChosenArea(MainWindow& w) {
 
     QString listFailure;
     try {
-        rebuildAreaList(w);
+        combo::clear(f1area);
+        Data1->setRecordSource(sql::kAreaList);
+        Data1->refresh();
+        if (!Data1->eof()) {
+            QStringList names;
+            for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext())
+                names << Data1->text("AREA");
+            combo::setLines(f1area, names);
+        }
     } catch (const ArchiveError& e) {
         listFailure = e.italianMessage();
     }
-    if (isShown(w.cmdregcor) && w.cmdregcor->text() == kCaptionDelete) w.cmdregcor->hide();
+    if (inDeleteMode()) cmdregcor->hide();
     hourglass::reset();
     dialogs().message(kDeleted);
     if (!listFailure.isEmpty()) dialogs().message(listFailure);
