@@ -7,6 +7,7 @@
 #include "core/base/Hourglass.h"
 #include "core/base/Numbers.h"
 #include "core/state/SharedTexts.h"
+#include "core/state/ViewGeometry.h"
 #include "ui/mainwindow/SheetLoad.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/MapImage.h"
@@ -88,7 +89,7 @@ void MainWindow::loadArea(AreaRecord record) {
         state_.loadedPicture = picture.image;
         Image1->setStretch(false);
         Image1->setPicture(state_.loadedPicture, sheetFile(area));
-        Image1->move(1080, 840);
+        Image1->move(view::kSheetLeft, view::kSheetTop);
         Image1->show();
 
         // Until the area's record is read, nothing is computed with the
@@ -112,7 +113,7 @@ void MainWindow::loadArea(AreaRecord record) {
         }
 
         RefillAreaLocalities(area);
-        Image1->move(1080, 840);
+        Image1->move(view::kSheetLeft, view::kSheetTop);
         freccia->hide();
         cmbloc->show();
         Label10->show();

@@ -18,6 +18,7 @@
 #include "core/geo/SetupChecks.h"
 #include "core/geo/SheetFiles.h"
 #include "core/state/SharedTexts.h"
+#include "core/state/ViewGeometry.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/MapImage.h"
 
@@ -166,7 +167,7 @@ void MainWindow::mnapri_Click() {
         state_.loadedPicture = *picture;
         Image1->setStretch(false);
         Image1->setPicture(state_.loadedPicture);
-        Image1->move(1080, 840);
+        Image1->move(view::kSheetLeft, view::kSheetTop);
         Image1->show();
 
         cmding->hide();

@@ -8,6 +8,7 @@
 #include "core/base/Hourglass.h"
 #include "core/base/Numbers.h"
 #include "core/state/SharedTexts.h"
+#include "core/state/ViewGeometry.h"
 #include "ui/widgets/Canvas.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/MapImage.h"
@@ -25,10 +26,6 @@ namespace {
 using texts::kLocalityMissing;
 const QString kBadPosition =
     QStringLiteral("La posizione della località sulla cartina non è un numero.");
-
-// Where the arrow's top-left corner is brought on the window, in twips.
-constexpr double kArrowWindowLeft = 5500;
-constexpr double kArrowWindowTop = 3500;
 
 // The down arrow's top-left corner lies this far left of and above the
 // locality's point; the up arrow and the names are placed from that corner.
@@ -131,7 +128,7 @@ void MainWindow::MarkLocality() {
     const double zoom = zoomPercent() / 100.0;
     const double cornerTop = wholeTwips(top + y * zoom);
     const double cornerLeft = wholeTwips(left + x * zoom);
-    Image1->move(left - cornerLeft + kArrowWindowLeft, top - cornerTop + kArrowWindowTop);
+    Image1->move(left - cornerLeft + view::kReferenceX, top - cornerTop + view::kReferenceY);
     Image1->show();
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/base/Twips.h"
 #include "core/state/SharedTexts.h"
+#include "core/state/ViewGeometry.h"
 #include "ui/widgets/ArrowImage.h"
 #include "ui/widgets/Canvas.h"
 #include "ui/widgets/Controls.h"
@@ -47,7 +48,7 @@ void MainWindow::buildControls() {
     // The map lies beneath every other control.
     Image1 = new MapImage(area);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->move(1080, 840);
+    Image1->move(view::kSheetLeft, view::kSheetTop);
     Image1->setWidthTwips(8775);
     Image1->setHeightTwips(6615);
 

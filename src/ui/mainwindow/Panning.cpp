@@ -3,6 +3,7 @@
 // sheet instead (viewer/SheetMoves.cpp).
 #include "ui/mainwindow/MainWindow.h"
 
+#include "core/state/ViewGeometry.h"
 #include "ui/widgets/KeyPreview.h"
 #include "ui/widgets/MapImage.h"
 
@@ -15,10 +16,6 @@
 namespace orvena {
 
 namespace {
-
-// The view's reference point on the window, in twips.
-constexpr float kReferenceX = 5500.0f;
-constexpr float kReferenceY = 3500.0f;
 
 constexpr double kClickStep = 240;
 constexpr double kDoubleClickStep = 1200;
@@ -35,16 +32,16 @@ bool pastEdge(const MapImage& image, Heading heading) {
     const float top = static_cast<float>(image.top());
     switch (heading) {
     case Heading::West:
-        return left > kReferenceX;
+        return left > view::kReferenceX;
     case Heading::East: {
         const float right = left + static_cast<float>(image.widthTwips());
-        return right < kReferenceX;
+        return right < view::kReferenceX;
     }
     case Heading::North:
-        return top > kReferenceY;
+        return top > view::kReferenceY;
     case Heading::South: {
         const float bottom = top + static_cast<float>(image.heightTwips());
-        return bottom < kReferenceY;
+        return bottom < view::kReferenceY;
     }
     }
     return false;

@@ -6,6 +6,7 @@
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/base/SaveBitmap.h"
+#include "core/state/ViewGeometry.h"
 #include "ui/widgets/Canvas.h"
 #include "ui/widgets/MapImage.h"
 
@@ -36,10 +37,10 @@ QString printFailed(const QString& why) {
 }
 
 // The page's top-left corner shows the map from this far left of and above the
-// marker, in twips: the reference point (5500, 3500) and the map's place
-// (1080, 840), less a margin of 3000 across and plus 4000 down.
-constexpr std::int64_t kPrintBackX = 5500 + 1080 - 3000;
-constexpr std::int64_t kPrintBackY = 3500 + 840 + 4000;
+// marker, in twips: the reference point and the sheet's place, less a margin
+// of 3000 across and plus 4000 down.
+constexpr std::int64_t kPrintBackX = view::kReferenceX + view::kSheetLeft - 3000;
+constexpr std::int64_t kPrintBackY = view::kReferenceY + view::kSheetTop + 4000;
 
 QString workingFolder(const QObject* file1) {
     const QString path = file1->property("path").toString();

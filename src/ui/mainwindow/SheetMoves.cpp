@@ -6,6 +6,7 @@
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/state/SharedTexts.h"
+#include "core/state/ViewGeometry.h"
 #include "ui/mainwindow/SheetLoad.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/MapImage.h"
@@ -17,10 +18,6 @@ namespace orvena {
 namespace {
 
 using texts::kAreaNotFound;
-
-// The reference point the east and south neighbours are placed at, in twips.
-constexpr double kReferenceX = 5500;
-constexpr double kReferenceY = 3500;
 
 enum class Placement { East, North, West, South };
 
@@ -41,7 +38,7 @@ constexpr Neighbour kSouth{"SUD", "Non ci sono carte collegate a sud", Placement
 void place(MapImage& image, Placement placement) {
     switch (placement) {
     case Placement::East:
-        image.setLeft(kReferenceX);
+        image.setLeft(view::kReferenceX);
         break;
     case Placement::North:
         image.setTop(image.top() - image.heightTwips());
@@ -50,7 +47,7 @@ void place(MapImage& image, Placement placement) {
         image.setLeft(image.left() - image.widthTwips());
         break;
     case Placement::South:
-        image.setTop(kReferenceY);
+        image.setTop(view::kReferenceY);
         break;
     }
 }

@@ -13,6 +13,7 @@
 #include "core/base/Numbers.h"
 #include "core/base/Picture.h"
 #include "core/state/SharedTexts.h"
+#include "core/state/ViewGeometry.h"
 #include "core/state/ViewerState.h"
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/widgets/ActivationTracker.h"
@@ -43,10 +44,6 @@ const QString kPy = QStringLiteral("PY");
 const std::array<QString, 6> kAngleFields = {QStringLiteral("LAGR"), QStringLiteral("LAMN"),
                                              QStringLiteral("LASE"), QStringLiteral("LOGR"),
                                              QStringLiteral("LOMN"), QStringLiteral("LOSE")};
-
-// Where the sheet is shown in the main window, in twips.
-constexpr double kSheetLeft = 1080;
-constexpr double kSheetTop = 840;
 
 // A stored position read back from its bound text; nothing when the record
 // has none (an empty field, as import leaves it) or holds no number.
@@ -173,7 +170,7 @@ void LocalityEditor::cmbarea_Click() {
         MapImage* image = form1_.Image1;
         image->setStretch(false);
         image->setPicture(state_.loadedPicture);
-        image->move(kSheetLeft, kSheetTop);
+        image->move(view::kSheetLeft, view::kSheetTop);
         image->show();
     }
 
