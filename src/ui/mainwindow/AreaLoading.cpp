@@ -8,7 +8,6 @@
 #include "core/base/Numbers.h"
 #include "core/state/SharedTexts.h"
 #include "core/state/ViewGeometry.h"
-#include "ui/mainwindow/SheetLoad.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/MapImage.h"
 
@@ -82,15 +81,10 @@ void MainWindow::loadArea(AreaRecord record) {
         if (inDeleteMode()) return;
         hourglass::set();
         const QString area = combo::text(f1area);
-        const PictureLoad picture = loadSheet(*this, area);
+        const PictureLoad picture = loadSheet(area);
         if (!picture.shown()) throw PictureNotShown(picture);
-        if (picture.outcome == PictureOutcome::Damaged && firstDamageNotice(area))
-            damage = picture.message;
-        state_.loadedPicture = picture.image;
-        Image1->setStretch(false);
-        Image1->setPicture(state_.loadedPicture, sheetFile(area));
-        Image1->move(view::kSheetLeft, view::kSheetTop);
-        Image1->show();
+        damage = damageNotice(picture, area);
+        showSheetAtOrigin(picture.image, area);
 
         // Until the area's record is read, nothing is computed with the
         // scales of the sheet shown before.

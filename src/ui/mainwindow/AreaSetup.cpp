@@ -92,37 +92,42 @@ void refuseCoordinates() {
     dialogs().message(kBadCoordinates);
 }
 
-// The picture of a chosen image file, brought into the working folder under its
-// bare name: areas are always loaded from there. A file chosen elsewhere is
-// copied in; one of the same name but other content already there is replaced
-// only when the user agrees. Nothing when the set-up must end: the user kept
-// the file already there, or the picture cannot be read or copied (a message
-// says so). Called with the hourglass up.
-std::optional<QImage> bringSheetIn(const QString& chosen, const QString& name) {
+// Brings a chosen image file into the working folder under its bare name
+// (areas are always loaded from there) and shows it at the sheet origin. A
+// file chosen elsewhere is copied in; one of the same name but other content
+// already there is replaced only when the user agrees, asked while the map
+// still shows its sheet. False when the set-up must end: the user kept the
+// file already there, or the picture cannot be read or copied (a message says
+// so); the map then keeps its sheet. Called with the hourglass up.
+bool bringSheetIn(MainWindow& w, const QString& chosen, const QString& name) {
     const QString target = QDir::current().absoluteFilePath(name);
     const QFileInfo source(chosen);
     // A path the platform cannot resolve (a '\' path elsewhere) still names
     // the working folder's file of that name.
     const bool elsewhere = source.isFile() && !isSameFile(source.absoluteFilePath(), target);
-    auto picture = loadPicture(elsewhere ? source.absoluteFilePath() : target);
-    if (!picture) {
+    const QString from = elsewhere ? source.absoluteFilePath() : target;
+    const auto notAPicture = [] {
         hourglass::reset();
         dialogs().message(kNotAPicture);
-        return std::nullopt;
-    }
-    if (!elsewhere) return picture;
-    if (QFileInfo::exists(target)) {
-        if (haveSameContent(source.absoluteFilePath(), target)) return picture;
+        return false;
+    };
+    if (checkPicture(from).outcome != PictureOutcome::Ok) return notAPicture();
+    const bool copy = elsewhere && !(QFileInfo::exists(target) && haveSameContent(from, target));
+    if (copy && QFileInfo::exists(target)) {
         hourglass::reset();
-        if (dialogs().message(kReplaceSheet, Buttons::OkCancel) != AnswerOk) return std::nullopt;
+        if (dialogs().message(kReplaceSheet, Buttons::OkCancel) != AnswerOk) return false;
         hourglass::set();
     }
-    if (!copyReplacing(source.absoluteFilePath(), target).isEmpty()) {
+    const PictureLoad picture = w.loadSheet(from);
+    if (!picture.shown()) return notAPicture();
+    if (copy && !copyReplacing(from, target).isEmpty()) {
+        w.keepShownSheet();
         hourglass::reset();
         dialogs().message(kCopyFailed);
-        return std::nullopt;
+        return false;
     }
-    return picture;
+    w.showSheetAtOrigin(picture.image, target);
+    return true;
 }
 
 } // namespace
@@ -162,13 +167,7 @@ void MainWindow::mnapri_Click() {
             }
         }
 
-        const auto picture = bringSheetIn(*chosen, name);
-        if (!picture) return;
-        state_.loadedPicture = *picture;
-        Image1->setStretch(false);
-        Image1->setPicture(state_.loadedPicture);
-        Image1->move(view::kSheetLeft, view::kSheetTop);
-        Image1->show();
+        if (!bringSheetIn(*this, *chosen, name)) return;
 
         cmding->hide();
         cmdrid->hide();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/archive/Archives.h"
+#include "core/base/Picture.h"
 #include "core/state/ViewerState.h"
 
 #include <QMainWindow>
@@ -102,6 +103,20 @@ public:
     void MoveWest();
     void MoveSouth();
     void RefillLocalityList();
+    // Decodes the picture of a sheet about to be shown, with one sheet in
+    // memory: the shown sheet stays when the new one cannot be decoded. The
+    // caller shows the picture returned, or calls keepShownSheet() to have the
+    // shown sheet back whole.
+    PictureLoad loadSheet(const QString& fileName);
+    void keepShownSheet();
+    // Puts a sheet loadSheet() decoded into Image1, without marks, as the
+    // loaded picture; fileName is where it came from. showSheetAtOrigin()
+    // also shows it at natural size at the sheet origin.
+    void showSheet(const QImage& sheet, const QString& fileName);
+    void showSheetAtOrigin(const QImage& sheet, const QString& fileName);
+    // The message for a damaged sheet (as the file is now on disk) not yet told
+    // in this session; empty otherwise: a damaged sheet is told once.
+    static QString damageNotice(const PictureLoad& picture, const QString& fileName);
 
     // --- Navigation: the arrow images, keys and spinners (Panning.cpp) and the
     // zoom (Zoom.cpp).

@@ -1,6 +1,10 @@
-#include "ui/mainwindow/SheetLoad.h"
-
+// The one way a sheet reaches Image1, with one sheet in memory at a time: the
+// area load, the set-up's picture, the locality editor's sheet and the moves
+// to an adjoining sheet all decode through loadSheet() and show through
+// showSheet().
 #include "ui/mainwindow/MainWindow.h"
+
+#include "core/state/ViewGeometry.h"
 #include "ui/widgets/Canvas.h"
 #include "ui/widgets/MapImage.h"
 
@@ -10,37 +14,52 @@
 
 namespace orvena {
 
-PictureLoad loadSheet(MainWindow& w, const QString& fileName) {
+// The header is checked first; then the shown sheet's pixels are let go (the
+// map and the canvas keep which file they came from and their marks) and the
+// new file is decoded. If it cannot be decoded, the shown sheet is decoded
+// again from its file and stays, with its marks.
+PictureLoad MainWindow::loadSheet(const QString& fileName) {
     PictureLoad check = checkPicture(fileName);
     if (check.outcome != PictureOutcome::Ok) return check;
-    const bool released = !w.Image1->composition().file().isEmpty();
+    const bool released = !Image1->composition().file().isEmpty();
     if (released) {
-        w.Image1->releaseSheet();
-        w.Picture1->releaseSheet();
-        w.state().loadedPicture = QImage();
+        Image1->releaseSheet();
+        Picture1->releaseSheet();
+        state_.loadedPicture = QImage();
     }
     PictureLoad load = readPicture(fileName);
-    if (!load.shown() && released) {
-        w.Image1->restoreSheet();
-        w.state().loadedPicture = w.Image1->sheet();
-    }
+    if (!load.shown() && released) keepShownSheet();
     return load;
 }
 
-QString sheetFile(const QString& fileName) {
-    return QFileInfo(fileName).absoluteFilePath();
+void MainWindow::keepShownSheet() {
+    Image1->restoreSheet();
+    state_.loadedPicture = Image1->sheet();
 }
 
-bool firstDamageNotice(const QString& fileName) {
+void MainWindow::showSheet(const QImage& sheet, const QString& fileName) {
+    state_.loadedPicture = sheet;
+    Image1->setPicture(state_.loadedPicture, QFileInfo(fileName).absoluteFilePath());
+}
+
+void MainWindow::showSheetAtOrigin(const QImage& sheet, const QString& fileName) {
+    Image1->setStretch(false);
+    showSheet(sheet, fileName);
+    Image1->move(view::kSheetLeft, view::kSheetTop);
+    Image1->show();
+}
+
+QString MainWindow::damageNotice(const PictureLoad& picture, const QString& fileName) {
+    if (picture.outcome != PictureOutcome::Damaged) return QString();
     static QSet<QString> told;
     const QFileInfo info(fileName);
     const QString key = QStringLiteral("%1|%2|%3")
                             .arg(info.absoluteFilePath())
                             .arg(info.size())
                             .arg(info.lastModified().toMSecsSinceEpoch());
-    if (told.contains(key)) return false;
+    if (told.contains(key)) return QString();
     told.insert(key);
-    return true;
+    return picture.message;
 }
 
 } // namespace orvena

@@ -7,7 +7,6 @@
 #include "core/base/Hourglass.h"
 #include "core/state/SharedTexts.h"
 #include "core/state/ViewGeometry.h"
-#include "ui/mainwindow/SheetLoad.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/MapImage.h"
 
@@ -70,10 +69,9 @@ bool showNeighbour(MainWindow& w, const QString& name, Placement placement, Pict
         }
     }
     if (!found) return false;
-    picture = loadSheet(w, name);
+    picture = w.loadSheet(name);
     if (!picture.shown()) return false;
-    w.state().loadedPicture = picture.image;
-    w.Image1->setPicture(w.state().loadedPicture, sheetFile(name));
+    w.showSheet(picture.image, name);
     place(*w.Image1, placement);
     w.RefillLocalityList();
     return true;
@@ -107,8 +105,8 @@ void moveToNeighbour(MainWindow& w, const Neighbour& n) {
         }
         hourglass::reset();
         if (shownNow) {
-            if (picture.outcome == PictureOutcome::Damaged && firstDamageNotice(name))
-                dialogs().message(picture.message);
+            const QString damage = MainWindow::damageNotice(picture, name);
+            if (!damage.isEmpty()) dialogs().message(damage);
             return;
         }
         dialogs().message(picture.outcome == PictureOutcome::Refused ? picture.message : failure);
