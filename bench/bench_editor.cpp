@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     MainWindow w(state, archives, QString());
     showAndActivate(w);
     w.mnlocagg->trigger();
-    LocalityEditor& e = *LocalityEditor::of(w);
+    LocalityEditor& e = *w.localityEditor();
     std::printf("%d places on %d sheets, %d on the chosen sheet, %d rounds\n", places,
                 bench::kSheets, places / bench::kSheets, n);
 

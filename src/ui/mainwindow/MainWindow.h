@@ -16,8 +16,9 @@ class QScrollBar;
 namespace orvena {
 
 class ArrowImage;
-class MapImage;
 class Canvas;
+class LocalityEditor;
+class MapImage;
 
 // The main window (Form1): the map viewer. It owns the controls, the four
 // record views and the viewer state's window side. Its handlers live beside
@@ -161,6 +162,8 @@ public:
     void mnlocagg_Click();
     void mncollega_Click();
     void mnhelp_Click();
+    // The locality editor while it is open (closed by its frame, it is none).
+    LocalityEditor* localityEditor() const;
     void mnesporta_Click();
     void mnimporta_Click();
     void mncomprdb_Click();

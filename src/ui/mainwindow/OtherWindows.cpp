@@ -1,6 +1,6 @@
 // The menu entries that open the other windows: the locality search, the
 // locality editor, the sheet links editor and the help. Each window is a child
-// of the main window, found again by its object name while it lives.
+// of the main window, found again among its children while it lives.
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/base/Dialogs.h"
@@ -23,22 +23,38 @@ const QString kNoAreaShown = QStringLiteral("Richiama prima una carta a cui fare
 
 // Località > Ricerca: the search window, shown modeless.
 void MainWindow::mnloccerca_Click() {
-    auto* form = findChild<LocalitySearch*>(QStringLiteral("Form3"), Qt::FindDirectChildrenOnly);
+    auto* form = findChild<LocalitySearch*>(QString(), Qt::FindDirectChildrenOnly);
     if (!form) form = new LocalitySearch(*Data2, state(), this);
     form->show();
     form->raise();
     form->activateWindow();
 }
 
+// Località > Aggiornamento: the locality editor, shown modeless. A sheet
+// chosen in it is named in f1area and shown in the map.
 void MainWindow::mnlocagg_Click() {
     state_.localityEditorOpen = Flag::One;
-    LocalityEditor* editor = LocalityEditor::of(*this);
-    if (!editor) editor = new LocalityEditor(*this, state_, *Data1, *Data2);
+    LocalityEditor* editor = localityEditor();
+    if (!editor) {
+        const auto showSheetOf = [this](const QString& area) {
+            combo::setText(f1area, area);
+            const PictureLoad picture = loadSheet(area);
+            if (picture.shown()) showSheetAtOrigin(picture.image, area);
+            return picture.shown();
+        };
+        editor = new LocalityEditor(*this, state_, *Data1, *Data2, showSheetOf);
+    }
     editor->present();
 }
 
+LocalityEditor* MainWindow::localityEditor() const {
+    for (auto* editor : findChildren<LocalityEditor*>(Qt::FindDirectChildrenOnly))
+        if (!editor->unloaded()) return editor;
+    return nullptr;
+}
+
 void MainWindow::showLocalityEditor() {
-    if (LocalityEditor* editor = LocalityEditor::of(*this)) editor->positionTaken();
+    if (LocalityEditor* editor = localityEditor()) editor->positionTaken();
 }
 
 void MainWindow::mncollega_Click() {
@@ -46,7 +62,7 @@ void MainWindow::mncollega_Click() {
         dialogs().message(kNoAreaShown);
         return;
     }
-    auto* editor = findChild<LinksEditor*>(QStringLiteral("Form4"), Qt::FindDirectChildrenOnly);
+    auto* editor = findChild<LinksEditor*>(QString(), Qt::FindDirectChildrenOnly);
     if (!editor) editor = new LinksEditor(*f1area, *Image1, *Data1, state_, this);
     editor->present();
 }

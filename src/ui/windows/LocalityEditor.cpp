@@ -11,14 +11,10 @@
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/base/Numbers.h"
-#include "core/base/Picture.h"
 #include "core/state/SharedTexts.h"
-#include "core/state/ViewGeometry.h"
 #include "core/state/ViewerState.h"
-#include "ui/mainwindow/MainWindow.h"
 #include "ui/widgets/ActivationTracker.h"
 #include "ui/widgets/ComboText.h"
-#include "ui/widgets/MapImage.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -67,13 +63,14 @@ const QString& doneMessage(LocalityChange kind) {
 
 } // namespace
 
-LocalityEditor::LocalityEditor(MainWindow& form1, ViewerState& state, RecordView& areas,
-                               RecordView& localities)
-    : QWidget(&form1, Qt::Window)
-    , form1_(form1)
+LocalityEditor::LocalityEditor(QWidget& mainWindow, ViewerState& state, RecordView& areas,
+                               RecordView& localities, ShowSheet showSheet)
+    : QWidget(&mainWindow, Qt::Window)
+    , mainWindow_(mainWindow)
     , state_(state)
     , data1_(areas)
-    , data2_(localities) {
+    , data2_(localities)
+    , showSheet_(std::move(showSheet)) {
     setObjectName(kObjectName);
     setWindowTitle(kCaption);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -87,13 +84,6 @@ LocalityEditor::~LocalityEditor() {
     ActivationTracker::instance().unregisterWindow(this);
     for (QObject* child : findChildren<QObject*>())
         child->disconnect(this);
-}
-
-LocalityEditor* LocalityEditor::of(MainWindow& form1) {
-    for (auto* editor :
-         form1.findChildren<LocalityEditor*>(kObjectName, Qt::FindDirectChildrenOnly))
-        if (!editor->unloaded_) return editor;
-    return nullptr;
 }
 
 QList<QLineEdit*> LocalityEditor::angleBoxes() const {
@@ -119,8 +109,8 @@ void LocalityEditor::present() {
 
 void LocalityEditor::backToMainWindow() {
     hide();
-    form1_.activateWindow();
-    ActivationTracker::instance().windowActivated(&form1_);
+    mainWindow_.activateWindow();
+    ActivationTracker::instance().windowActivated(&mainWindow_);
 }
 
 // Every area name, in the order the table gives them. The text typed or
@@ -163,16 +153,7 @@ void LocalityEditor::positionTaken() {
 void LocalityEditor::cmbarea_Click() {
     hourglass::set();
     const QString area = combo::text(cmbarea);
-    combo::setText(form1_.f1area, area);
-    const auto picture = loadPicture(area);
-    if (picture) {
-        state_.loadedPicture = *picture;
-        MapImage* image = form1_.Image1;
-        image->setStretch(false);
-        image->setPicture(state_.loadedPicture);
-        image->move(view::kSheetLeft, view::kSheetTop);
-        image->show();
-    }
+    const bool shown = showSheet_(area);
 
     // The engine's filter ignores letter case; the exact comparison keeps the
     // area's own places.
@@ -184,7 +165,7 @@ void LocalityEditor::cmbarea_Click() {
             if (data2_.text(kArea) == area) names << data2_.text(kName);
     combo::setLines(cmbloc, names);
     hourglass::reset();
-    if (!picture) dialogs().message(kSheetMissing);
+    if (!shown) dialogs().message(kSheetMissing);
 }
 
 // The chosen place into the boxes, and its stored position as the one held.

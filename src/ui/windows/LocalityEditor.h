@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QCloseEvent;
 class QComboBox;
 class QLabel;
@@ -12,7 +14,6 @@ class QPushButton;
 
 namespace orvena {
 
-class MainWindow;
 class RecordView;
 struct ViewerState;
 
@@ -22,17 +23,23 @@ struct ViewerState;
 // It is a window of its own, a child of the main window, shown modeless by
 // "Località > Aggiornamento" and hidden by its own buttons; closing it by its
 // frame destroys it and the next opening builds it again. It works on the
-// main window's record views (Data1 areas, Data2 places), shows the chosen
-// sheet in the main window's map and shares the viewer state.
+// main window's record views (Data1 areas, Data2 places), has the chosen
+// sheet shown in the main window's map and shares the viewer state.
 class LocalityEditor : public QWidget {
     Q_OBJECT
 public:
-    LocalityEditor(MainWindow& form1, ViewerState& state, RecordView& areas,
-                   RecordView& localities);
+    // Shows the sheet of an area in the main window's map and names it the
+    // shown area; false when its picture cannot be shown.
+    using ShowSheet = std::function<bool(const QString& area)>;
+
+    // mainWindow: the parent, given back its activation when the editor
+    // hides; areas, localities: its Data1 and Data2.
+    LocalityEditor(QWidget& mainWindow, ViewerState& state, RecordView& areas,
+                   RecordView& localities, ShowSheet showSheet);
     ~LocalityEditor() override;
 
-    // The editor of form1, if it has one now.
-    static LocalityEditor* of(MainWindow& form1);
+    // Closed by its frame: on its way out, never shown again.
+    bool unloaded() const { return unloaded_; }
 
     // Shows the editor modeless and makes it the active window, so that its
     // activation handler runs.
@@ -100,10 +107,11 @@ private:
     // Hides the editor and gives the main window back its activation.
     void backToMainWindow();
 
-    MainWindow& form1_;
+    QWidget& mainWindow_;
     ViewerState& state_;
     RecordView& data1_;
     RecordView& data2_;
+    ShowSheet showSheet_;
     // Whether localityPixelX/Y hold a position for this editor: one taken on the
     // map (for any place), or the stored one of the chosen place (for that
     // place only: heldArea_, heldName_).
@@ -113,7 +121,6 @@ private:
     QString heldName_;
     // Whether the map was clicked since "Clicca la posizione".
     bool captured_ = false;
-    // Closed by its frame: on its way out, never shown again.
     bool unloaded_ = false;
 };
 

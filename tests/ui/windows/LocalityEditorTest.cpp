@@ -24,7 +24,7 @@ const QStringList kAngles{"45", "20", "10", "9", "50", "5"};
 
 LocalityEditor& openEditor(MainWindow& w) {
     w.mnlocagg->trigger();
-    LocalityEditor* editor = LocalityEditor::of(w);
+    LocalityEditor* editor = w.localityEditor();
     if (!editor) qFatal("no locality editor");
     return *editor;
 }
