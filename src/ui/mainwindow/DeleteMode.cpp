@@ -11,12 +11,10 @@
 #include "core/base/Hourglass.h"
 #include "core/state/SharedTexts.h"
 #include "ui/widgets/ComboText.h"
+#include "ui/widgets/ProgressDialog.h"
 
 #include <QComboBox>
-#include <QProgressDialog>
 #include <QPushButton>
-
-#include <memory>
 
 namespace orvena {
 
@@ -33,33 +31,6 @@ const QString kFailed =
 const QString kCancelled =
     QStringLiteral("Eliminazione annullata; gli archivi sono rimasti come prima.");
 const QString kProgressLabel = QStringLiteral("Eliminazione delle località dell'area...");
-const QString kCancelButton = QStringLiteral("Annulla");
-
-// Shown only when the deletion runs longer than a second; its cancel rolls the
-// whole deletion back.
-class DeletionProgressDialog {
-public:
-    explicit DeletionProgressDialog(QWidget* parent)
-        : parent_(parent) {}
-
-    bool operator()(std::int64_t done, std::int64_t total) {
-        if (total == 0) return true;
-        if (!dialog_) {
-            dialog_ =
-                std::make_unique<QProgressDialog>(kProgressLabel, kCancelButton, 0, 1000, parent_);
-            dialog_->setWindowModality(Qt::ApplicationModal);
-            dialog_->setMinimumDuration(1000);
-            dialog_->setAutoClose(false);
-            dialog_->setAutoReset(false);
-        }
-        dialog_->setValue(static_cast<int>(done * 1000 / total));
-        return !dialog_->wasCanceled();
-    }
-
-private:
-    QWidget* parent_;
-    std::unique_ptr<QProgressDialog> dialog_;
-};
 
 } // namespace
 
@@ -93,10 +64,9 @@ void MainWindow::deleteChosenArea() {
     hourglass::set();
     AreaDeletionResult result;
     {
-        DeletionProgressDialog progress(this);
-        result = deleteArea(
-            File1->property("path").toString(), area,
-            [&](std::int64_t done, std::int64_t total) { return progress(done, total); });
+        // Its cancel rolls the whole deletion back.
+        ProgressDialog progress(this, kProgressLabel, Qt::ApplicationModal);
+        result = deleteArea(File1->property("path").toString(), area, progress.callback());
     }
     if (!result.ok()) {
         hourglass::reset();

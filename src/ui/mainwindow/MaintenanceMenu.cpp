@@ -10,14 +10,16 @@
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/gis/GisExport.h"
-#include "ui/windows/ArchiveMaintenance.h"
+#include "ui/widgets/ProgressDialog.h"
 
 #include <QDir>
-#include <QProgressDialog>
 
 namespace orvena {
 
 namespace {
+
+// Export, import and compaction keep every other window of the program away
+// from the archives while they run (an application-modal progress dialog).
 
 const char* const kExportDone = "Esportazione archivi terminata. Sono stati creati gli archivi "
                                 "esparea.mdb e esplocalita.mdb.";
@@ -63,7 +65,7 @@ QString outcomeText(const MaintenanceResult& result, const char* done, const cha
 void MainWindow::mnesporta_Click() {
     hourglass::set();
     const MaintenanceResult result = [this] {
-        WorkProgress progress(this, text(kExportTitle));
+        ProgressDialog progress(this, text(kExportTitle), Qt::ApplicationModal, text(kExportTitle));
         return exportArchives(QDir::currentPath(), progress.callback());
     }();
     Data4->setRecordSource(sql::kAreaAll);
@@ -78,7 +80,7 @@ void MainWindow::mnesporta_Click() {
 void MainWindow::mnimporta_Click() {
     hourglass::set();
     const MaintenanceResult result = [this] {
-        WorkProgress progress(this, text(kImportTitle));
+        ProgressDialog progress(this, text(kImportTitle), Qt::ApplicationModal, text(kImportTitle));
         return importArchives(QDir::currentPath(), progress.callback());
     }();
     Data4->setRecordSource(sql::kAreaAll);
@@ -93,7 +95,8 @@ void MainWindow::mnimporta_Click() {
 void MainWindow::mncomprdb_Click() {
     hourglass::set();
     const CompactionReport report = [this] {
-        WorkProgress progress(this, text(kCompactTitle));
+        ProgressDialog progress(this, text(kCompactTitle), Qt::ApplicationModal,
+                                text(kCompactTitle));
         return compactArchives(QDir::currentPath(), {Data1, Data2, Data3, Data4},
                                progress.callback());
     }();
@@ -119,17 +122,12 @@ void MainWindow::mnesportagis_Click() {
     const auto folder = dialogs().chooseFolder(QStringLiteral("Esporta per GIS"), working);
     if (!folder) return;
 
-    QProgressDialog progress(QStringLiteral("Esportazione per GIS in corso…"),
-                             QStringLiteral("Annulla"), 0, 1000, this);
-    progress.setObjectName(QStringLiteral("GisExportProgress"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(1000);
     hourglass::set();
-    const auto report = gis::exportForGis(working, *folder, [&progress](qint64 done, qint64 total) {
-        progress.setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
-        return !progress.wasCanceled();
-    });
-    progress.reset();
+    const gis::GisExportReport report = [&] {
+        ProgressDialog progress(this, QStringLiteral("Esportazione per GIS in corso…"),
+                                Qt::WindowModal, QString(), QStringLiteral("GisExportProgress"));
+        return gis::exportForGis(working, *folder, progress.callback());
+    }();
     hourglass::reset();
     dialogs().message(gis::reportText(report));
 }
