@@ -584,6 +584,43 @@ void RecordView::remove() {
     d->removed.insert(key);
 }
 
+void RecordView::walk(const std::function<bool()>& visit) {
+    d->requireOpen();
+    d->cancelPending();
+    d->pos = 0;
+    d->settle();
+    for (; !eof(); moveNext())
+        if (!visit()) return;
+}
+
+QStringList RecordView::texts(const QString& field) {
+    QStringList out;
+    walk([&] {
+        out << text(field);
+        return true;
+    });
+    return out;
+}
+
+QStringList RecordView::texts(const QString& field, const QString& where, const QString& value) {
+    QStringList out;
+    walk([&] {
+        if (text(where) == value) out << text(field);
+        return true;
+    });
+    return out;
+}
+
+bool RecordView::findExact(std::initializer_list<Exact> fields) {
+    bool found = false;
+    walk([&] {
+        found = std::all_of(fields.begin(), fields.end(),
+                            [this](const Exact& f) { return text(f.field) == f.value; });
+        return !found;
+    });
+    return found;
+}
+
 std::size_t RecordView::resultSize() const {
     return d->keys.size();
 }

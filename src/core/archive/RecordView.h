@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -105,6 +106,26 @@ public:
     QString text(const QString& field) const;
     BoundText* box(const char* objectName) const;
 
+    // The walks every window makes, from the first record of the result in
+    // walk order, comparing bound texts exactly (case and all: the engine's
+    // filters ignore letter case, the walk does not).
+    //
+    // texts(): the bound text of field in every record; texts(field, where,
+    // value): in every record whose bound text of where is value. The view
+    // then stands at the end.
+    QStringList texts(const QString& field);
+    QStringList texts(const QString& field, const QString& where, const QString& value);
+    // findExact(): stands on the first record whose bound texts of the fields
+    // named are the values given; false, standing at the end, when none is.
+    struct Exact {
+        QString field;
+        QString value;
+    };
+    bool findExact(std::initializer_list<Exact> fields);
+    bool findExact(const QString& field, const QString& value) {
+        return findExact({{field, value}});
+    }
+
     // Field by name: the stored value (a null QVariant for a null): an
     // integer as qlonglong, a real as double, a text as QString. ArchiveError
     // for an unknown field or when there is no current record. Between
@@ -131,6 +152,9 @@ public:
     std::size_t resultSize() const;
 
 private:
+    // Visits the records from the first while visit() answers true.
+    void walk(const std::function<bool()>& visit);
+
     struct Impl;
     std::unique_ptr<Impl> d;
     QString fileName_;

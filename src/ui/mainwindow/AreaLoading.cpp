@@ -95,12 +95,11 @@ void MainWindow::loadArea(AreaRecord record) {
         if (record == AreaRecord::Lookup) {
             Data1->setRecordSource(sql::kAreaByName, {area});
             Data1->refresh();
+            // No record at all is a sheet that is not there; a record whose
+            // name differs in letter case only leaves the scales at 0.
             Data1->moveFirst();
-            for (; !Data1->eof(); Data1->moveNext()) {
-                if (Data1->text("AREA") != area) continue;
+            if (Data1->findExact(QStringLiteral("AREA"), area))
                 calibrated = applyAreaRecord(Data1->text("COLO"));
-                break;
-            }
         } else {
             if (Data1->eof()) throw ArchiveError("no current area record");
             calibrated = applyAreaRecord(Data1->field("COLO").toString());
@@ -153,11 +152,7 @@ void MainWindow::RefillAreaLocalities(const QString& area) {
     combo::clear(cmbloc);
     Data2->setRecordSource(sql::kLocalityOfAreaOrdered, {area});
     Data2->refresh();
-    if (Data2->eof()) return;
-    QStringList names;
-    for (Data2->moveFirst(); !Data2->eof(); Data2->moveNext())
-        if (Data2->text("AREA") == area) names << Data2->text("LOCALITA");
-    combo::setLines(cmbloc, names);
+    combo::setLines(cmbloc, Data2->texts(QStringLiteral("LOCALITA"), QStringLiteral("AREA"), area));
 }
 
 } // namespace orvena

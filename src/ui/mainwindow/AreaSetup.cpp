@@ -155,16 +155,12 @@ void MainWindow::mnapri_Click() {
         // Data1 then stays on its record.
         Data1->setRecordSource(sql::kAreaByName, {name});
         Data1->refresh();
-        if (!Data1->eof()) {
-            for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext()) {
-                if (Data1->text(QStringLiteral("AREA")) != name) continue;
-                hourglass::reset();
-                state_.existingAreaAnswer =
-                    static_cast<std::int16_t>(dialogs().message(kAreaExists, Buttons::OkCancel));
-                if (state_.existingAreaAnswer != AnswerOk) return;
-                hourglass::set();
-                break;
-            }
+        if (Data1->findExact(QStringLiteral("AREA"), name)) {
+            hourglass::reset();
+            state_.existingAreaAnswer =
+                static_cast<std::int16_t>(dialogs().message(kAreaExists, Buttons::OkCancel));
+            if (state_.existingAreaAnswer != AnswerOk) return;
+            hourglass::set();
         }
 
         if (!bringSheetIn(*this, *chosen, name)) return;
@@ -329,23 +325,15 @@ void MainWindow::StoreCalibration() {
         writeFields();
         Data1->setRecordSource(sql::kAreaList);
         Data1->refresh();
-        QStringList names;
-        if (!Data1->eof())
-            for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext())
-                names << Data1->text(QStringLiteral("AREA"));
-        combo::setLines(f1area, names);
+        combo::setLines(f1area, Data1->texts(QStringLiteral("AREA")));
         return;
     }
 
     Data1->setRecordSource(sql::kAreaAll);
     Data1->refresh();
-    if (Data1->eof()) return;
-    for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext()) {
-        if (Data1->text(QStringLiteral("AREA")) != area) continue;
-        Data1->edit();
-        writeFields();
-        return;
-    }
+    if (!Data1->findExact(QStringLiteral("AREA"), area)) return;
+    Data1->edit();
+    writeFields();
 }
 
 } // namespace orvena

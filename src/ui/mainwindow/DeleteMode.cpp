@@ -6,7 +6,6 @@
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/archive/DeleteArea.h"
-#include "core/archive/SqlTexts.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/state/SharedTexts.h"
@@ -76,15 +75,7 @@ void MainWindow::deleteChosenArea() {
 
     QString listFailure;
     try {
-        combo::clear(f1area);
-        Data1->setRecordSource(sql::kAreaList);
-        Data1->refresh();
-        if (!Data1->eof()) {
-            QStringList names;
-            for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext())
-                names << Data1->text("AREA");
-            combo::setLines(f1area, names);
-        }
+        fillAreaList();
     } catch (const ArchiveError& e) {
         listFailure = e.italianMessage();
     }

@@ -57,13 +57,9 @@ void MainWindow::cmbloc_Click() {
     const QString name = combo::text(cmbloc);
     Data2->setRecordSource(sql::kLocalityOfArea, {area});
     Data2->refresh();
-    if (!Data2->eof()) {
-        for (Data2->moveFirst(); !Data2->eof(); Data2->moveNext()) {
-            if (Data2->text("AREA") == area && Data2->text("LOCALITA") == name) {
-                MarkLocality();
-                return;
-            }
-        }
+    if (Data2->findExact({{QStringLiteral("AREA"), area}, {QStringLiteral("LOCALITA"), name}})) {
+        MarkLocality();
+        return;
     }
     hourglass::reset();
     dialogs().message(kLocalityMissing);

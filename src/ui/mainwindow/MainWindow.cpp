@@ -115,14 +115,15 @@ void MainWindow::Form_Load() {
     cmdrid->show();
     state_.setupStep = Flag::Zero;
 
+    fillAreaList();
+}
+
+// Every area name, in the order the table gives them, with no area chosen.
+void MainWindow::fillAreaList() {
     combo::clear(f1area);
     Data1->setRecordSource(sql::kAreaList);
     Data1->refresh();
-    if (Data1->eof()) return;
-    QStringList names;
-    for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext())
-        names << Data1->text("AREA");
-    combo::setLines(f1area, names);
+    combo::setLines(f1area, Data1->texts(QStringLiteral("AREA")));
 }
 
 void MainWindow::Form_Activate() {

@@ -174,6 +174,7 @@ protected:
 
 private:
     // Life and activation.
+    void fillAreaList();
     void buildControls();
     void buildMenu();
     void sizeWindow();

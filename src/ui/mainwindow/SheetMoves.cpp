@@ -59,16 +59,7 @@ bool showNeighbour(MainWindow& w, const QString& name, Placement placement, Pict
     RecordView* area = w.Data1;
     area->setRecordSource(sql::kAreaNeighbour, {name});
     area->refresh();
-    bool found = false;
-    if (!area->eof()) {
-        for (area->moveFirst(); !area->eof(); area->moveNext()) {
-            if (area->text(QStringLiteral("AREA")) == name) {
-                found = true;
-                break;
-            }
-        }
-    }
-    if (!found) return false;
+    if (!area->findExact(QStringLiteral("AREA"), name)) return false;
     picture = w.loadSheet(name);
     if (!picture.shown()) return false;
     w.showSheet(picture.image, name);

@@ -77,9 +77,7 @@ LinksEditor::~LinksEditor() {
 bool LinksEditor::findRecord(const QString& name) {
     data1_.setRecordSource(sql::kAreaByName, {name});
     data1_.refresh();
-    for (; !data1_.eof(); data1_.moveNext())
-        if (data1_.text(QStringLiteral("AREA")) == name) return true;
-    return false;
+    return data1_.findExact(QStringLiteral("AREA"), name);
 }
 
 void LinksEditor::Form_Activate() {
@@ -96,9 +94,7 @@ void LinksEditor::Form_Activate() {
     try {
         data1_.setRecordSource(sql::kAreaList);
         data1_.refresh();
-        QStringList names;
-        for (; !data1_.eof(); data1_.moveNext())
-            names << data1_.text(QStringLiteral("AREA"));
+        const QStringList names = data1_.texts(QStringLiteral("AREA"));
         for (QComboBox* box : boxes)
             combo::setLines(box, names);
 

@@ -118,11 +118,7 @@ void LocalityEditor::backToMainWindow() {
 void LocalityEditor::Form_Load() {
     data1_.setRecordSource(sql::kAreaList);
     data1_.refresh();
-    QStringList names;
-    if (!data1_.eof())
-        for (data1_.moveFirst(); !data1_.eof(); data1_.moveNext())
-            names << data1_.text(kArea);
-    combo::setLines(cmbarea, names);
+    combo::setLines(cmbarea, data1_.texts(kArea));
 }
 
 // Back from a position capture the editor shows the position taken; any
@@ -159,11 +155,7 @@ void LocalityEditor::cmbarea_Click() {
     // area's own places.
     data2_.setRecordSource(sql::kLocalityOfAreaInTableOrder, {area});
     data2_.refresh();
-    QStringList names;
-    if (!data2_.eof())
-        for (data2_.moveFirst(); !data2_.eof(); data2_.moveNext())
-            if (data2_.text(kArea) == area) names << data2_.text(kName);
-    combo::setLines(cmbloc, names);
+    combo::setLines(cmbloc, data2_.texts(kName, kArea, area));
     hourglass::reset();
     if (!shown) dialogs().message(kSheetMissing);
 }
@@ -287,10 +279,7 @@ void LocalityEditor::change(LocalityChange kind) {
 bool LocalityEditor::findLocality(const QString& area, const QString& name) {
     data2_.setRecordSource(sql::kLocalityOfAreaByName, {area, name});
     data2_.refresh();
-    if (data2_.eof()) return false;
-    for (data2_.moveFirst(); !data2_.eof(); data2_.moveNext())
-        if (data2_.text(kArea) == area && data2_.text(kName) == name) return true;
-    return false;
+    return data2_.findExact({{kArea, area}, {kName, name}});
 }
 
 // The fields of the record being added or edited, in the order the program has
