@@ -8,4 +8,19 @@ void set();
 void reset();
 bool isBusy();
 
+// The hourglass for the time of a scope: set when the scope is made, back to
+// normal when it is left, however it is left. A message never shows under
+// the hourglass: end() puts it back before one, and resume() sets it again
+// after a question whose answer lets the work go on.
+class Scope {
+public:
+    Scope() { set(); }
+    ~Scope() { reset(); }
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+    void end() { reset(); }
+    void resume() { set(); }
+};
+
 } // namespace orvena::hourglass

@@ -79,7 +79,9 @@ void MainWindow::loadArea(AreaRecord record) {
         for (QLineEdit* b : coordinateBoxes())
             b->clear();
         if (inDeleteMode()) return;
-        hourglass::set();
+        // Left by a failure, the scope puts the hourglass back before the
+        // handlers below show their message.
+        hourglass::Scope busy;
         const QString area = combo::text(f1area);
         const PictureLoad picture = loadSheet(area);
         if (!picture.shown()) throw PictureNotShown(picture);
@@ -111,20 +113,17 @@ void MainWindow::loadArea(AreaRecord record) {
         cmbloc->show();
         Label10->show();
         state_.readoutEnabled = Flag::One;
-        hourglass::reset();
+        busy.end();
         if (!damage.isEmpty()) dialogs().message(damage);
         if (!calibrated) dialogs().message(kNoCalibration);
     } catch (const PictureNotShown& e) {
-        hourglass::reset();
         dialogs().message(e.message.isEmpty() ? kSheetMissing : e.message);
     } catch (const ArchiveError& e) {
         // An engine failure names the archive; anything else means the sheet
         // or its record is not there.
-        hourglass::reset();
         if (!damage.isEmpty()) dialogs().message(damage);
         dialogs().message(e.code() != 0 ? e.italianMessage() : kSheetMissing);
     } catch (const std::exception&) {
-        hourglass::reset();
         if (!damage.isEmpty()) dialogs().message(damage);
         dialogs().message(kSheetMissing);
     }

@@ -79,14 +79,6 @@ void setBoxTexts(const MainWindow& w, const CoordinateTexts& texts) {
         if (boxes[qsizetype(i)]->text() != texts[i]) boxes[qsizetype(i)]->setText(texts[i]);
 }
 
-// Puts the pointer back to normal however the scope is left.
-struct HourglassReset {
-    HourglassReset() = default;
-    HourglassReset(const HourglassReset&) = delete;
-    HourglassReset& operator=(const HourglassReset&) = delete;
-    ~HourglassReset() { hourglass::reset(); }
-};
-
 void refuseCoordinates() {
     hourglass::reset();
     dialogs().message(kBadCoordinates);
@@ -98,31 +90,32 @@ void refuseCoordinates() {
 // already there is replaced only when the user agrees, asked while the map
 // still shows its sheet. False when the set-up must end: the user kept the
 // file already there, or the picture cannot be read or copied (a message says
-// so); the map then keeps its sheet. Called with the hourglass up.
-bool bringSheetIn(MainWindow& w, const QString& chosen, const QString& name) {
+// so); the map then keeps its sheet. Called under the hourglass of busy.
+bool bringSheetIn(MainWindow& w, hourglass::Scope& busy, const QString& chosen,
+                  const QString& name) {
     const QString target = QDir::current().absoluteFilePath(name);
     const QFileInfo source(chosen);
     // A path the platform cannot resolve (a '\' path elsewhere) still names
     // the working folder's file of that name.
     const bool elsewhere = source.isFile() && !isSameFile(source.absoluteFilePath(), target);
     const QString from = elsewhere ? source.absoluteFilePath() : target;
-    const auto notAPicture = [] {
-        hourglass::reset();
+    const auto notAPicture = [&busy] {
+        busy.end();
         dialogs().message(kNotAPicture);
         return false;
     };
     if (checkPicture(from).outcome != PictureOutcome::Ok) return notAPicture();
     const bool copy = elsewhere && !(QFileInfo::exists(target) && haveSameContent(from, target));
     if (copy && QFileInfo::exists(target)) {
-        hourglass::reset();
+        busy.end();
         if (dialogs().message(kReplaceSheet, Buttons::OkCancel) != AnswerOk) return false;
-        hourglass::set();
+        busy.resume();
     }
     const PictureLoad picture = w.loadSheet(from);
     if (!picture.shown()) return notAPicture();
     if (copy && !copyReplacing(from, target).isEmpty()) {
         w.keepShownSheet();
-        hourglass::reset();
+        busy.end();
         dialogs().message(kCopyFailed);
         return false;
     }
@@ -139,14 +132,13 @@ void MainWindow::mnapri_Click() {
     freccia->hide();
     state_.readoutEnabled = Flag::Zero;
     Image1->setToolTip(QString());
-    const HourglassReset atTheEnd;
     try {
         const auto chosen =
             dialogs().openFile(kOpenTitle, kOpenFilter, File1->property("path").toString());
         if (!chosen || chosen->isEmpty()) return;
         const QString name = bareFileName(*chosen);
         if (name.isEmpty()) return;
-        hourglass::set();
+        hourglass::Scope busy;
         state_.newAreaName = name;
         combo::setText(f1area, name);
         state_.existingAreaAnswer = 0;
@@ -156,20 +148,20 @@ void MainWindow::mnapri_Click() {
         Data1->setRecordSource(sql::kAreaByName, {name});
         Data1->refresh();
         if (Data1->findExact(QStringLiteral("AREA"), name)) {
-            hourglass::reset();
+            busy.end();
             state_.existingAreaAnswer =
                 static_cast<std::int16_t>(dialogs().message(kAreaExists, Buttons::OkCancel));
             if (state_.existingAreaAnswer != AnswerOk) return;
-            hourglass::set();
+            busy.resume();
         }
 
-        if (!bringSheetIn(*this, *chosen, name)) return;
+        if (!bringSheetIn(*this, busy, *chosen, name)) return;
 
         cmding->hide();
         cmdrid->hide();
         f1ing->setText(QStringLiteral("100"));
         state_.readoutEnabled = Flag::Zero;
-        hourglass::reset();
+        busy.end();
         AdvanceSetup();
     } catch (const ArchiveError&) {
         // Trapped like a cancel: the set-up does not start.
@@ -277,11 +269,9 @@ void MainWindow::cmdregcor_Click() {
     // for existence, whatever has been typed into the area box since.
     combo::setText(f1area, state_.newAreaName);
     try {
-        hourglass::set();
+        const hourglass::Scope busy;
         StoreCalibration();
-        hourglass::reset();
     } catch (const ArchiveError&) {
-        hourglass::reset();
         dialogs().message(kStoreFailed);
         return;
     }

@@ -60,7 +60,7 @@ void MainWindow::deleteChosenArea() {
     }
     if (dialogs().message(kConfirm, Buttons::YesNo) != AnswerYes) return;
 
-    hourglass::set();
+    hourglass::Scope busy;
     AreaDeletionResult result;
     {
         // Its cancel rolls the whole deletion back.
@@ -68,7 +68,7 @@ void MainWindow::deleteChosenArea() {
         result = deleteArea(File1->property("path").toString(), area, progress.callback());
     }
     if (!result.ok()) {
-        hourglass::reset();
+        busy.end();
         dialogs().message(result.cancelled ? kCancelled : kFailed.arg(result.failure));
         return;
     }
@@ -80,7 +80,7 @@ void MainWindow::deleteChosenArea() {
         listFailure = e.italianMessage();
     }
     if (inDeleteMode()) cmdregcor->hide();
-    hourglass::reset();
+    busy.end();
     dialogs().message(kDeleted);
     if (!listFailure.isEmpty()) dialogs().message(listFailure);
 }

@@ -69,7 +69,7 @@ void MainWindow::ShowCommandLineLocality() {
 // loaded and the locality marked. A report leaves the choice pending, so the
 // next activation tries again.
 void MainWindow::ShowChosenLocality() {
-    hourglass::set();
+    hourglass::Scope busy;
     Data1->setRecordSource(sql::kAreaList);
     Data1->refresh();
     bool found = false;
@@ -82,7 +82,7 @@ void MainWindow::ShowChosenLocality() {
         }
     }
     if (!found) {
-        hourglass::reset();
+        busy.end();
         dialogs().message(kAreaNotFound);
         return;
     }
@@ -108,7 +108,7 @@ void MainWindow::ShowChosenLocality() {
         }
     }
     if (!found) {
-        hourglass::reset();
+        busy.end();
         dialogs().message(kLocalityNotFound);
         return;
     }

@@ -63,7 +63,7 @@ QString outcomeText(const MaintenanceResult& result, const char* done, const cha
 } // namespace
 
 void MainWindow::mnesporta_Click() {
-    hourglass::set();
+    hourglass::Scope busy;
     const MaintenanceResult result = [this] {
         ProgressDialog progress(this, text(kExportTitle), Qt::ApplicationModal, text(kExportTitle));
         return exportArchives(QDir::currentPath(), progress.callback());
@@ -72,13 +72,13 @@ void MainWindow::mnesporta_Click() {
     Data3->setRecordSource(sql::kLocalityAll);
     Data1->setRecordSource(sql::kAreaOrderedByName);
     Data2->setRecordSource(sql::kLocalityOrderedByAreaName);
-    hourglass::reset();
+    busy.end();
     dialogs().message(outcomeText(result, kExportDone, kExportFailed, kExportCancelled));
     if (result.done()) Form_Activate();
 }
 
 void MainWindow::mnimporta_Click() {
-    hourglass::set();
+    hourglass::Scope busy;
     const MaintenanceResult result = [this] {
         ProgressDialog progress(this, text(kImportTitle), Qt::ApplicationModal, text(kImportTitle));
         return importArchives(QDir::currentPath(), progress.callback());
@@ -88,19 +88,19 @@ void MainWindow::mnimporta_Click() {
     Data3->setRecordSource(sql::kLocalityAll);
     Data2->setRecordSource(sql::kLocalityOrderedByArea);
     if (result.done()) Form_Activate();
-    hourglass::reset();
+    busy.end();
     dialogs().message(outcomeText(result, kImportDone, kImportFailed, kImportCancelled));
 }
 
 void MainWindow::mncomprdb_Click() {
-    hourglass::set();
+    hourglass::Scope busy;
     const CompactionReport report = [this] {
         ProgressDialog progress(this, text(kCompactTitle), Qt::ApplicationModal,
                                 text(kCompactTitle));
         return compactArchives(QDir::currentPath(), {Data1, Data2, Data3, Data4},
                                progress.callback());
     }();
-    hourglass::reset();
+    busy.end();
     if (report.cancelled) {
         dialogs().message(text(kCompactCancelled));
     } else if (!report.failures.isEmpty()) {
@@ -122,13 +122,13 @@ void MainWindow::mnesportagis_Click() {
     const auto folder = dialogs().chooseFolder(QStringLiteral("Esporta per GIS"), working);
     if (!folder) return;
 
-    hourglass::set();
+    hourglass::Scope busy;
     const gis::GisExportReport report = [&] {
         ProgressDialog progress(this, QStringLiteral("Esportazione per GIS in corso…"),
                                 Qt::WindowModal, QString(), QStringLiteral("GisExportProgress"));
         return gis::exportForGis(working, *folder, progress.callback());
     }();
-    hourglass::reset();
+    busy.end();
     dialogs().message(gis::reportText(report));
 }
 

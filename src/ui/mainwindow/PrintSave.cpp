@@ -105,7 +105,7 @@ void MainWindow::cmdsalva_Click() {
     const QString folder = workingFolder(File1);
     const auto chosen = dialogs().saveFile(kSaveTitle, kSaveFilter, folder);
     if (!chosen || chosen->isEmpty()) return;
-    hourglass::set();
+    hourglass::Scope busy;
     QImage picture = Picture1->picture();
     if (picture.isNull()) {
         // Nothing marked yet: the canvas is blank, at the size it has.
@@ -113,7 +113,7 @@ void MainWindow::cmdsalva_Click() {
         picture.fill(Picture1->palette().color(Picture1->backgroundRole()));
     }
     const bool saved = saveBitmap(picture, QDir(folder).filePath(*chosen));
-    hourglass::reset();
+    busy.end();
     if (!saved) dialogs().message(kSaveFailed);
 }
 

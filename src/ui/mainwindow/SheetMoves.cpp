@@ -74,7 +74,7 @@ void moveToNeighbour(MainWindow& w, const Neighbour& n) {
     if (name.isEmpty()) {
         dialogs().message(QString::fromUtf8(n.message));
     } else {
-        hourglass::set();
+        hourglass::Scope busy;
         bool shownNow = false;
         QString failure = kAreaNotFound;
         PictureLoad picture;
@@ -87,14 +87,14 @@ void moveToNeighbour(MainWindow& w, const Neighbour& n) {
             // and is not asked again, which would only wait once more.
             if (e.code() != 0) failure = e.italianMessage();
             if (e.code() != 0 && e.fileName() == w.Data1->fileName()) {
-                hourglass::reset();
+                busy.end();
                 dialogs().message(failure);
                 return;
             }
         } catch (const std::exception&) {
             shownNow = false;
         }
-        hourglass::reset();
+        busy.end();
         if (shownNow) {
             const QString damage = MainWindow::damageNotice(picture, name);
             if (!damage.isEmpty()) dialogs().message(damage);
@@ -134,7 +134,6 @@ void MainWindow::MoveSouth() {
 // The new sheet's localities, as an area load lists them.
 void MainWindow::RefillLocalityList() {
     RefillAreaLocalities(combo::text(f1area));
-    hourglass::reset();
 }
 
 } // namespace orvena

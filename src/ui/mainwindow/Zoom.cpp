@@ -57,9 +57,10 @@ double MainWindow::zoomPercent() const {
 void MainWindow::cmding_Click() {
     if (state_.pixelCapture == Flag::One) return;
     if (Image1->widthTwips() > kLargestTwips || Image1->heightTwips() > kLargestTwips) {
-        hourglass::set();
-        Image1->hide();
-        hourglass::reset();
+        {
+            const hourglass::Scope busy;
+            Image1->hide();
+        }
         dialogs().message(kLargestSize);
         Image1->setStretch(true);
         Image1->show();
@@ -77,7 +78,7 @@ void MainWindow::cmdrid_Click() {
 // One step in (+1) or out (-1): the size by a tenth of the natural size around
 // the image's centre, the scales by a tenth of the record's, the figure by 10.
 void MainWindow::zoomStep(int direction) {
-    hourglass::set();
+    const hourglass::Scope busy;
     Image1->hide();
     const double dw = direction * stepOf(state_.naturalWidth);
     const double dh = direction * stepOf(state_.naturalHeight);
@@ -93,7 +94,6 @@ void MainWindow::zoomStep(int direction) {
     f1ing->setText(zoomText(zoom + direction * kStepPercent));
     Image1->setStretch(true);
     Image1->show();
-    hourglass::reset();
 }
 
 } // namespace orvena

@@ -147,7 +147,7 @@ void LocalityEditor::positionTaken() {
 // places in the order the table holds them. Without its picture the places
 // are still listed, so they can be edited.
 void LocalityEditor::cmbarea_Click() {
-    hourglass::set();
+    hourglass::Scope busy;
     const QString area = combo::text(cmbarea);
     const bool shown = showSheet_(area);
 
@@ -156,7 +156,7 @@ void LocalityEditor::cmbarea_Click() {
     data2_.setRecordSource(sql::kLocalityOfAreaInTableOrder, {area});
     data2_.refresh();
     combo::setLines(cmbloc, data2_.texts(kName, kArea, area));
-    hourglass::reset();
+    busy.end();
     if (!shown) dialogs().message(kSheetMissing);
 }
 
@@ -240,16 +240,18 @@ void LocalityEditor::change(LocalityChange kind) {
         return;
     }
 
-    hourglass::set();
     try {
+        // Left by a failure, the scope puts the hourglass back before the
+        // message below.
+        hourglass::Scope busy;
         const bool found = findLocality(form.area, form.name);
         if (kind == LocalityChange::Insert && found) {
-            hourglass::reset();
+            busy.end();
             dialogs().message(localitytext::kExists);
             return;
         }
         if (kind != LocalityChange::Insert && !found) {
-            hourglass::reset();
+            busy.end();
             dialogs().message(localitytext::kNotFound);
             return;
         }
@@ -267,11 +269,9 @@ void LocalityEditor::change(LocalityChange kind) {
             break;
         }
     } catch (const ArchiveError& e) {
-        hourglass::reset();
         dialogs().message(kWriteFailed.arg(QString::fromUtf8(e.what())));
         return;
     }
-    hourglass::reset();
     cmbarea_Click();
     dialogs().message(doneMessage(kind));
 }

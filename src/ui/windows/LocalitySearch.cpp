@@ -169,14 +169,13 @@ void LocalitySearch::failed(const QString& title, const ArchiveError& e) {
 
 // The full list, at every activation of the window.
 void LocalitySearch::Form_Activate() {
-    hourglass::set();
+    const hourglass::Scope busy;
     if (readNames(kFullTitle)) model_->show(kFullTitle, &names_);
-    hourglass::reset();
 }
 
 // The localities whose name contains the typed text, letter case aside.
 void LocalitySearch::cmdcerca_Click() {
-    hourglass::set();
+    const hourglass::Scope busy;
     if (readNames(kSearchTitle)) {
         try {
             model_->show(kSearchTitle, &names_, names_.search(comtrova->text()));
@@ -184,7 +183,6 @@ void LocalitySearch::cmdcerca_Click() {
             failed(kSearchTitle, e);
         }
     }
-    hourglass::reset();
 }
 
 // The clicked line goes to the main window as it reads: its first 50
