@@ -13,6 +13,11 @@ namespace orvena {
 // A mode flag. Unset is different from Zero: some readers treat only "0" as off.
 enum class Flag : std::uint8_t { Unset, Zero, One, Two };
 
+// The stage of an area set-up: none under way ("0"), waiting for the first
+// reference point ("1"), waiting for the second ("2"). No reader tells a step
+// never set from "0", so None stands for both.
+enum class SetupStep : std::uint8_t { None, FirstPoint, SecondPoint };
+
 // The process-wide state of the map viewer, shared by every window. The main
 // window owns the one instance and hands a reference to the others.
 struct ViewerState {
@@ -40,7 +45,7 @@ struct ViewerState {
     float localityPixelY = 0.0f;
 
     // The area set-up.
-    Flag setupStep = Flag::Unset;
+    SetupStep setupStep = SetupStep::None;
     QString newAreaName;
     std::int16_t existingAreaAnswer = 0;
     std::int32_t firstPointX = 0;

@@ -4,10 +4,10 @@
 // and presses "Registra".
 //
 // setupStep and the caption of cmdregcor tell the stages apart:
-//   "0", button hidden (or "Elimina")  idle
-//   "1", "Esci"                        waiting for the first point
-//   "2", "Registra"                    waiting for the second point
-//   "2", "Esci"                        first point refused: the button only cancels
+//   None, button hidden (or "Elimina")  idle
+//   FirstPoint, "Esci"                  waiting for the first point
+//   SecondPoint, "Registra"             waiting for the second point
+//   SecondPoint, "Esci"                 first point refused: the button only cancels
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/archive/SqlTexts.h"
@@ -168,12 +168,12 @@ void MainWindow::mnapri_Click() {
     }
 }
 
-// Starts a set-up, or, at step "1", accepts or refuses the first point typed
-// in the boxes. A refusal sets the step to "0"; the image click that called us
-// then makes it "2", where the button reads "Esci" and only cancels.
+// Starts a set-up, or, at FirstPoint, accepts or refuses the first point typed
+// in the boxes. A refusal sets the step to None; the image click that called
+// us then makes it SecondPoint, where the button reads "Esci" and only cancels.
 void MainWindow::AdvanceSetup() {
     state_.readoutEnabled = Flag::Zero;
-    if (state_.setupStep != Flag::One) {
+    if (state_.setupStep != SetupStep::FirstPoint) {
         cmbloc->hide();
         Label10->hide();
         for (QLineEdit* b : coordinateBoxes())
@@ -187,7 +187,7 @@ void MainWindow::AdvanceSetup() {
         state_.secondPointX = 0;
         state_.secondPointY = 0;
         dialogs().message(kFirstPrompt);
-        state_.setupStep = Flag::One;
+        state_.setupStep = SetupStep::FirstPoint;
         return;
     }
 
@@ -197,7 +197,7 @@ void MainWindow::AdvanceSetup() {
     const auto values = readCoordinates(texts);
     if (!values) {
         refuseCoordinates();
-        state_.setupStep = Flag::Zero;
+        state_.setupStep = SetupStep::None;
         return;
     }
     state_.firstPointDms = *values;
@@ -214,21 +214,20 @@ void MainWindow::Image1_Click() {
     }
 
     switch (state_.setupStep) {
-    case Flag::Unset:
-    case Flag::Zero:
+    case SetupStep::None:
         return;
-    case Flag::Two:
+    case SetupStep::SecondPoint:
         // The last click before "Registra" is the one that counts.
         state_.secondPointX = state_.pointerX;
         state_.secondPointY = state_.pointerY;
         state_.secondPointClicked = true;
         return;
-    case Flag::One:
+    case SetupStep::FirstPoint:
         state_.firstPointX = state_.pointerX;
         state_.firstPointY = state_.pointerY;
         state_.secondPointClicked = false;
         AdvanceSetup();
-        state_.setupStep = Flag::Two;
+        state_.setupStep = SetupStep::SecondPoint;
         return;
     }
 }
@@ -238,7 +237,7 @@ void MainWindow::Image1_Click() {
 void MainWindow::cmdregcor_Click() {
     if (deleteModePress()) return;
     if (cmdregcor->text() == kCaptionExit) {
-        state_.setupStep = Flag::Zero;
+        state_.setupStep = SetupStep::None;
         Form_Load();
         return;
     }
@@ -285,7 +284,7 @@ void MainWindow::cmdregcor_Click() {
     cmdregcor->hide();
     cmding->show();
     cmdrid->show();
-    state_.setupStep = Flag::Zero;
+    state_.setupStep = SetupStep::None;
     state_.readoutEnabled = Flag::One;
 }
 

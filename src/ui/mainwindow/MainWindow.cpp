@@ -113,7 +113,7 @@ void MainWindow::Form_Load() {
     Label10->show();
     cmding->show();
     cmdrid->show();
-    state_.setupStep = Flag::Zero;
+    state_.setupStep = SetupStep::None;
 
     fillAreaList();
 }

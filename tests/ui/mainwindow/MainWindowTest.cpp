@@ -268,7 +268,7 @@ private slots:
         QVERIFY(!window->Image1->shown());
         QVERIFY(!window->cmdregcor->isVisible() && !window->grlaf1->isVisible());
         QVERIFY(window->cmbloc->isVisible());
-        QCOMPARE(window->state().setupStep, Flag::Zero);
+        QCOMPARE(window->state().setupStep, SetupStep::None);
     }
 
     // The activation handler reloads the shown area: a moved map goes back to

@@ -165,14 +165,14 @@ private slots:
         QCOMPARE(w.f1ing->text(), QStringLiteral("100"));
         QVERIFY(controlsFor(w, true));
         QCOMPARE(w.cmdregcor->text(), QStringLiteral("Esci"));
-        QCOMPARE(w.state().setupStep, Flag::One);
+        QCOMPARE(w.state().setupStep, SetupStep::FirstPoint);
         QCOMPARE(w.state().readoutEnabled, Flag::Zero);
 
         takeFirstPoint(w);
         QCOMPARE(w.state().firstPointX, 300);
         QCOMPARE(w.state().firstPointY, 450);
         QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
-        QCOMPARE(w.state().setupStep, Flag::Two);
+        QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
         QCOMPARE(w.Image1->toolTip(), QString()); // no read-out during the set-up
 
         clickAt(w.Image1, 4500, 3000); // only the last click before "Registra" counts
@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(ws.dialogs.texts(), QStringList({kFirstPrompt, kSecondPrompt, kSetupDone}));
         QVERIFY(hourglassDownAtEveryMessage(ws.dialogs));
         QVERIFY(controlsFor(w, false));
-        QCOMPARE(w.state().setupStep, Flag::Zero);
+        QCOMPARE(w.state().setupStep, SetupStep::None);
         QCOMPARE(w.state().readoutEnabled, Flag::One);
         QCOMPARE(boxTexts(w), QStringList(6, QString())); // the area was loaded
         QVERIFY(combo::lines(w.f1area).contains(name));
@@ -232,7 +232,7 @@ private slots:
                 typePoint(w, {"91"});
                 clickAt(w.Image1, 300, 450);
                 QCOMPARE(w.cmdregcor->text(), QStringLiteral("Esci"));
-                QCOMPARE(w.state().setupStep, Flag::Two);
+                QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
             }
         }
         typePoint(w, boxes);
@@ -242,7 +242,7 @@ private slots:
         QCOMPARE(ws.dialogs.texts(), QStringList{message});
         QCOMPARE(w.cmdregcor->text(), caption);
         QVERIFY(isShown(w.cmdregcor));
-        QCOMPARE(int(w.state().setupStep), int(step == 0 ? Flag::Zero : Flag::One));
+        QCOMPARE(w.state().setupStep, step == 0 ? SetupStep::None : SetupStep::FirstPoint);
         QCOMPARE(w.state().readoutEnabled, Flag::Zero);
         QCOMPARE(boxTexts(w), boxes); // the set-up never empties the boxes
 
@@ -251,7 +251,7 @@ private slots:
             typePoint(w, kFirstPoint);
             clickAt(w.Image1, 600, 900);
             QCOMPARE(w.state().firstPointX, 600);
-            QCOMPARE(w.state().setupStep, Flag::Two);
+            QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
             takeSecondPointAndRegister(w);
             QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
             QCOMPARE(records(w.Data1, kNew).size(), 1);
@@ -294,7 +294,7 @@ private slots:
         setPoint(w, boxes);
         clickAt(w.Image1, 300, 450);
 
-        QCOMPARE(w.state().setupStep, Flag::Two);
+        QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
         QCOMPARE(ws.dialogs.texts(), QStringList{accepted ? kSecondPrompt : kBadCoordinates});
         QCOMPARE(w.cmdregcor->text(), QString::fromLatin1(accepted ? "Registra" : "Esci"));
         QVERIFY(hourglassDownAtEveryMessage(ws.dialogs));
@@ -310,7 +310,7 @@ private slots:
         QCOMPARE(ws.dialogs.texts().size(), 1);
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
         QVERIFY(controlsFor(w, false));
-        QCOMPARE(w.state().setupStep, Flag::Zero);
+        QCOMPARE(w.state().setupStep, SetupStep::None);
         QVERIFY(records(w.Data1, kNew).isEmpty());
     }
 
@@ -323,7 +323,7 @@ private slots:
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
 
         QVERIFY(controlsFor(w, false));
-        QCOMPARE(w.state().setupStep, Flag::Zero);
+        QCOMPARE(w.state().setupStep, SetupStep::None);
         QCOMPARE(w.state().readoutEnabled, Flag::Zero); // until an area is loaded
         QCOMPARE(ws.dialogs.texts(), QStringList{kFirstPrompt});
         QCOMPARE(records(w.Data1), before);
@@ -395,7 +395,7 @@ private slots:
 
         QCOMPARE(ws.dialogs.texts(), QStringList{message});
         QCOMPARE(records(w.Data1), before);
-        QCOMPARE(w.state().setupStep, Flag::Two);
+        QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
         QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
         QVERIFY(controlsFor(w, true));
         QCOMPARE(boxTexts(w), second);
@@ -492,7 +492,7 @@ private slots:
         QVERIFY(hourglassDownAtEveryMessage(ws.dialogs));
         if (answer == AnswerCancel) {
             QCOMPARE(ws.dialogs.texts(), QStringList{kAreaExists});
-            QCOMPARE(w.state().setupStep, Flag::Zero);
+            QCOMPARE(w.state().setupStep, SetupStep::None);
             QVERIFY(!isShown(w.cmdregcor));
             QCOMPARE(w.state().readoutEnabled, Flag::Zero);
             QCOMPARE(w.Data1->text("AREA"), sheet); // left on the existing record
@@ -567,7 +567,7 @@ private slots:
             openNewArea(ws, chosen);
         }
         QCOMPARE(combo::text(w.f1area), cancelled ? demo::demoSheets()[0].name : name);
-        QCOMPARE(w.state().setupStep, started ? Flag::One : Flag::Zero);
+        QCOMPARE(w.state().setupStep, started ? SetupStep::FirstPoint : SetupStep::None);
         QCOMPARE(isShown(w.cmdregcor), started);
         QVERIFY(hourglassDownAtEveryMessage(ws.dialogs));
         if (answer)
