@@ -16,13 +16,20 @@ namespace orvena {
 
 namespace {
 
+const QString kUnexpected = QStringLiteral("Errore imprevisto: %1");
+const QString kOneCreated =
+    QStringLiteral("L'archivio %1 non era nella cartella %2: è stato creato vuoto.");
+const QString kSomeCreated =
+    QStringLiteral("Gli archivi %1 non erano nella cartella %2: sono stati creati vuoti.");
+const QString kProgramEnds = QStringLiteral(" Il programma termina.");
+
 // The message for a failure no handler trapped: an engine failure names its
 // archive and says why in Italian.
 QString failureText(const std::exception& failure) {
     if (const auto* archive = dynamic_cast<const ArchiveError*>(&failure);
         archive && archive->code() != 0)
         return archive->italianMessage();
-    return QStringLiteral("Errore imprevisto: %1").arg(QString::fromUtf8(failure.what()));
+    return kUnexpected.arg(QString::fromUtf8(failure.what()));
 }
 
 } // namespace
@@ -62,13 +69,10 @@ std::unique_ptr<MainWindow> startUp(Archives& archives, ViewerState& state, cons
     }
     const QStringList& created = archives.createdFiles();
     if (created.size() == 1) {
-        dialogs().message(
-            QStringLiteral("L'archivio %1 non era nella cartella %2: è stato creato vuoto.")
-                .arg(created.first(), QDir::toNativeSeparators(folder)));
+        dialogs().message(kOneCreated.arg(created.first(), QDir::toNativeSeparators(folder)));
     } else if (!created.isEmpty()) {
         dialogs().message(
-            QStringLiteral("Gli archivi %1 non erano nella cartella %2: sono stati creati vuoti.")
-                .arg(created.join(QStringLiteral(", ")), QDir::toNativeSeparators(folder)));
+            kSomeCreated.arg(created.join(QStringLiteral(", ")), QDir::toNativeSeparators(folder)));
     }
 
     // The first queries run here, before the event loop: a damaged archive
@@ -79,7 +83,7 @@ std::unique_ptr<MainWindow> startUp(Archives& archives, ViewerState& state, cons
         return window;
     } catch (const std::exception& e) {
         hourglass::reset();
-        dialogs().message(failureText(e) + QStringLiteral(" Il programma termina."));
+        dialogs().message(failureText(e) + kProgramEnds);
         return nullptr;
     }
 }

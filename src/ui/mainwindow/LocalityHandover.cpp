@@ -18,9 +18,7 @@ namespace {
 using texts::kAreaNotFound;
 const QString kLocalityNotFound = QStringLiteral("Località non trovata");
 
-QString commandLineNotFound(const QString& name) {
-    return QStringLiteral("Località \"%1\" non trovata.").arg(name);
-}
+const QString kCommandLineNotFound = QStringLiteral("Località \"%1\" non trovata.");
 
 // Moves view to the record at position index of its result; false when the
 // result is shorter.
@@ -61,7 +59,7 @@ void MainWindow::ShowCommandLineLocality() {
         }
     }
     hourglass::reset();
-    dialogs().message(commandLineNotFound(name));
+    dialogs().message(kCommandLineNotFound.arg(name));
 }
 
 // The search window's choice: its area and name, compared as the search

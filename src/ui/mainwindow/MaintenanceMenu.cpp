@@ -21,43 +21,46 @@ namespace {
 // Export, import and compaction keep every other window of the program away
 // from the archives while they run (an application-modal progress dialog).
 
-const char* const kExportDone = "Esportazione archivi terminata. Sono stati creati gli archivi "
-                                "esparea.mdb e esplocalita.mdb.";
-const char* const kImportDone = "Importazione terminata correttamente.";
-const char* const kCompactDone = "Data Base compattati.";
+const QString kExportDone = QStringLiteral("Esportazione archivi terminata. Sono stati creati gli "
+                                           "archivi esparea.mdb e esplocalita.mdb.");
+const QString kImportDone = QStringLiteral("Importazione terminata correttamente.");
+const QString kCompactDone = QStringLiteral("Data Base compattati.");
 
-const char* const kExportTitle = "Esportazione archivi";
-const char* const kImportTitle = "Importazione archivi";
-const char* const kCompactTitle = "Compattazione Data Base";
+const QString kExportTitle = QStringLiteral("Esportazione archivi");
+const QString kImportTitle = QStringLiteral("Importazione archivi");
+const QString kCompactTitle = QStringLiteral("Compattazione Data Base");
 
-const char* const kExportFailed =
-    "Esportazione non riuscita. %1 Gli archivi esparea.mdb e esplocalita.mdb sono rimasti "
-    "com'erano.";
-const char* const kImportFailed = "Importazione non riuscita. %1 Gli archivi area.mdb e "
-                                  "localita.mdb sono rimasti com'erano.";
-const char* const kExportCancelled = "Esportazione annullata: nessun archivio è stato modificato.";
-const char* const kImportCancelled = "Importazione annullata: nessun archivio è stato modificato.";
-const char* const kCompactFailed = "Data Base compattati, tranne %1. %2 Gli archivi non "
-                                   "compattati sono rimasti com'erano.";
-const char* const kCompactCancelled = "Compattazione annullata: nessun dato è stato modificato; "
-                                      "gli archivi non ancora compattati sono rimasti com'erano.";
+const QString kExportFailed =
+    QStringLiteral("Esportazione non riuscita. %1 Gli archivi esparea.mdb e esplocalita.mdb sono "
+                   "rimasti com'erano.");
+const QString kImportFailed = QStringLiteral("Importazione non riuscita. %1 Gli archivi area.mdb e "
+                                             "localita.mdb sono rimasti com'erano.");
+const QString kExportCancelled =
+    QStringLiteral("Esportazione annullata: nessun archivio è stato modificato.");
+const QString kImportCancelled =
+    QStringLiteral("Importazione annullata: nessun archivio è stato modificato.");
+const QString kCompactFailed = QStringLiteral("Data Base compattati, tranne %1. %2 Gli archivi non "
+                                              "compattati sono rimasti com'erano.");
+const QString kCompactCancelled =
+    QStringLiteral("Compattazione annullata: nessun dato è stato modificato; gli archivi non "
+                   "ancora compattati sono rimasti com'erano.");
 
-QString text(const char* t) {
-    return QString::fromUtf8(t);
-}
+const QString kGisFolderTitle = QStringLiteral("Esporta per GIS");
+const QString kGisProgress = QStringLiteral("Esportazione per GIS in corso…");
+const QString kGisProgressName = QStringLiteral("GisExportProgress");
 
 // The message that ends an export or an import.
-QString outcomeText(const MaintenanceResult& result, const char* done, const char* failed,
-                    const char* cancelled) {
+QString outcomeText(const MaintenanceResult& result, const QString& done, const QString& failed,
+                    const QString& cancelled) {
     switch (result.outcome) {
     case MaintenanceResult::Outcome::Done:
-        return text(done);
+        return done;
     case MaintenanceResult::Outcome::Cancelled:
-        return text(cancelled);
+        return cancelled;
     case MaintenanceResult::Outcome::Failed:
         break;
     }
-    return text(failed).arg(result.problem());
+    return failed.arg(result.problem());
 }
 
 } // namespace
@@ -65,7 +68,7 @@ QString outcomeText(const MaintenanceResult& result, const char* done, const cha
 void MainWindow::mnesporta_Click() {
     hourglass::Scope busy;
     const MaintenanceResult result = [this] {
-        ProgressDialog progress(this, text(kExportTitle), Qt::ApplicationModal, text(kExportTitle));
+        ProgressDialog progress(this, kExportTitle, Qt::ApplicationModal, kExportTitle);
         return exportArchives(QDir::currentPath(), progress.callback());
     }();
     Data4->setRecordSource(sql::kAreaAll);
@@ -80,7 +83,7 @@ void MainWindow::mnesporta_Click() {
 void MainWindow::mnimporta_Click() {
     hourglass::Scope busy;
     const MaintenanceResult result = [this] {
-        ProgressDialog progress(this, text(kImportTitle), Qt::ApplicationModal, text(kImportTitle));
+        ProgressDialog progress(this, kImportTitle, Qt::ApplicationModal, kImportTitle);
         return importArchives(QDir::currentPath(), progress.callback());
     }();
     Data4->setRecordSource(sql::kAreaAll);
@@ -95,14 +98,13 @@ void MainWindow::mnimporta_Click() {
 void MainWindow::mncomprdb_Click() {
     hourglass::Scope busy;
     const CompactionReport report = [this] {
-        ProgressDialog progress(this, text(kCompactTitle), Qt::ApplicationModal,
-                                text(kCompactTitle));
+        ProgressDialog progress(this, kCompactTitle, Qt::ApplicationModal, kCompactTitle);
         return compactArchives(QDir::currentPath(), {Data1, Data2, Data3, Data4},
                                progress.callback());
     }();
     busy.end();
     if (report.cancelled) {
-        dialogs().message(text(kCompactCancelled));
+        dialogs().message(kCompactCancelled);
     } else if (!report.failures.isEmpty()) {
         QStringList names, problems;
         for (const MaintenanceResult& failure : report.failures) {
@@ -110,22 +112,20 @@ void MainWindow::mncomprdb_Click() {
             problems << failure.problem();
         }
         dialogs().message(
-            text(kCompactFailed)
-                .arg(names.join(QLatin1String(", ")), problems.join(QLatin1Char(' '))));
+            kCompactFailed.arg(names.join(QLatin1String(", ")), problems.join(QLatin1Char(' '))));
     } else {
-        dialogs().message(text(kCompactDone));
+        dialogs().message(kCompactDone);
     }
 }
 
 void MainWindow::mnesportagis_Click() {
     const QString working = QDir::currentPath();
-    const auto folder = dialogs().chooseFolder(QStringLiteral("Esporta per GIS"), working);
+    const auto folder = dialogs().chooseFolder(kGisFolderTitle, working);
     if (!folder) return;
 
     hourglass::Scope busy;
     const gis::GisExportReport report = [&] {
-        ProgressDialog progress(this, QStringLiteral("Esportazione per GIS in corso…"),
-                                Qt::WindowModal, QString(), QStringLiteral("GisExportProgress"));
+        ProgressDialog progress(this, kGisProgress, Qt::WindowModal, QString(), kGisProgressName);
         return gis::exportForGis(working, *folder, progress.callback());
     }();
     busy.end();

@@ -25,15 +25,15 @@ const QString kSaveTitle = QStringLiteral("Inserisci il nome dell'immagine da sa
 const QString kSaveFilter = QStringLiteral("*.*");
 const QString kSaveFailed = QStringLiteral("Non è stato possibile salvare l'immagine.");
 
-QString printedAsPdf(const QStringList& files) {
-    return QStringLiteral("Non è installata nessuna stampante: la stampa è stata salvata nei file "
-                          "%1 e %2 della cartella %3.")
-        .arg(QFileInfo(files.value(0)).fileName(), QFileInfo(files.value(1)).fileName(),
-             QDir::toNativeSeparators(QFileInfo(files.value(0)).absolutePath()));
-}
+const QString kPrintedAsPdf =
+    QStringLiteral("Non è installata nessuna stampante: la stampa è stata salvata nei file %1 e "
+                   "%2 della cartella %3.");
+const QString kPrintFailed = QStringLiteral("Non è stato possibile stampare: %1.");
 
-QString printFailed(const QString& why) {
-    return QStringLiteral("Non è stato possibile stampare: %1.").arg(why);
+QString printedAsPdf(const QStringList& files) {
+    return kPrintedAsPdf.arg(QFileInfo(files.value(0)).fileName(),
+                             QFileInfo(files.value(1)).fileName(),
+                             QDir::toNativeSeparators(QFileInfo(files.value(0)).absolutePath()));
 }
 
 // The page's top-left corner shows the map from this far left of and above the
@@ -96,7 +96,7 @@ void MainWindow::cmdstampa_Click() {
         dialogs().message(printedAsPdf(outcome.files));
         break;
     case PrintOutcome::Kind::Failed:
-        dialogs().message(printFailed(outcome.error));
+        dialogs().message(kPrintFailed.arg(outcome.error));
         break;
     }
 }

@@ -21,15 +21,20 @@ using texts::kAreaNotFound;
 enum class Placement { East, North, West, South };
 
 struct Neighbour {
-    const char* field;   // the link column of the AREA record
-    const char* message; // when the link is empty
+    const char* field;      // the link column of the AREA record
+    const QString& message; // when the link is empty
     Placement placement;
 };
 
-constexpr Neighbour kEast{"EST", "Non ci sono carte collegate ad est", Placement::East};
-constexpr Neighbour kNorth{"NORD", "Non ci sono carte collegate a nord", Placement::North};
-constexpr Neighbour kWest{"OVEST", "Non ci sono carte collegate ad ovest", Placement::West};
-constexpr Neighbour kSouth{"SUD", "Non ci sono carte collegate a sud", Placement::South};
+const QString kNoEastSheet = QStringLiteral("Non ci sono carte collegate ad est");
+const QString kNoNorthSheet = QStringLiteral("Non ci sono carte collegate a nord");
+const QString kNoWestSheet = QStringLiteral("Non ci sono carte collegate ad ovest");
+const QString kNoSouthSheet = QStringLiteral("Non ci sono carte collegate a sud");
+
+const Neighbour kEast{"EST", kNoEastSheet, Placement::East};
+const Neighbour kNorth{"NORD", kNoNorthSheet, Placement::North};
+const Neighbour kWest{"OVEST", kNoWestSheet, Placement::West};
+const Neighbour kSouth{"SUD", kNoSouthSheet, Placement::South};
 
 // Puts the new sheet where the old one was: its near edge on the old sheet's
 // far edge (north, west; with the size the image has now) or on the
@@ -72,7 +77,7 @@ void moveToNeighbour(MainWindow& w, const Neighbour& n) {
     const QString shown = combo::text(w.f1area);
     const QString name = w.Data1->text(QString::fromLatin1(n.field));
     if (name.isEmpty()) {
-        dialogs().message(QString::fromUtf8(n.message));
+        dialogs().message(n.message);
     } else {
         hourglass::Scope busy;
         bool shownNow = false;
