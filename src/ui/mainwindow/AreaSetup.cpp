@@ -1,7 +1,7 @@
 // The set-up of a new or re-calibrated area from two reference points: the
-// user opens an image, types the angles of a point near its top-left corner
-// and clicks it, then those of a point near its bottom-right corner, clicks it
-// and presses "Registra".
+// user opens an image ("Nuova Area", NewArea.cpp), types the angles of a
+// point near its top-left corner and clicks it, then those of a point near its
+// bottom-right corner, clicks it and presses "Registra".
 //
 // setupStep and the caption of cmdregcor tell the stages apart:
 //   None, button hidden (or "Elimina")  idle
@@ -13,18 +13,12 @@
 #include "core/archive/SqlTexts.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
-#include "core/base/Picture.h"
 #include "core/geo/Calibration.h"
 #include "core/geo/SetupChecks.h"
-#include "core/geo/SheetFiles.h"
 #include "core/state/SharedTexts.h"
-#include "core/state/ViewGeometry.h"
 #include "ui/widgets/ComboText.h"
-#include "ui/widgets/MapImage.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,11 +27,6 @@ namespace orvena {
 
 namespace {
 
-const QString kOpenTitle = QStringLiteral("Nome della cartina da aprire");
-const QString kOpenFilter =
-    QStringLiteral("File immagine (*.gif)|*.gif|*.bmp (*.bmp)|*.bmp|*.jpg (*.jpg)|*.jpg|"
-                   "Tutti i file (*.*)|*.*");
-const QString kAreaExists = QStringLiteral("Area già esistente. Vuoi modificare i dati dell'area?");
 const QString kFirstPrompt = QStringLiteral(
     "Inserisci le coordinate (Latitudine e Longitudine in gradi, minuti, secodi) del primo punto "
     "di riferimento conosciuto in alto a senistra e clicca il punto corrispondente sulla carta.");
@@ -50,11 +39,6 @@ const QString kBadCoordinates =
 const QString kClickSecond =
     QStringLiteral("Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'.");
 const QString kSetupDone = QStringLiteral("Set up effettuato correttamente.");
-const QString kNotAPicture = QStringLiteral("Il file scelto non è un'immagine leggibile.");
-const QString kReplaceSheet =
-    QStringLiteral("Nella cartella esiste già un'immagine con questo nome. Vuoi sostituirla?");
-const QString kCopyFailed =
-    QStringLiteral("Non è stato possibile copiare l'immagine nella cartella delle cartine.");
 const QString kStoreFailed =
     QStringLiteral("Non è stato possibile registrare l'area. Riprova a premere 'Registra'.");
 
@@ -84,89 +68,7 @@ void refuseCoordinates() {
     dialogs().message(kBadCoordinates);
 }
 
-// Brings a chosen image file into the working folder under its bare name
-// (areas are always loaded from there) and shows it at the sheet origin. A
-// file chosen elsewhere is copied in; one of the same name but other content
-// already there is replaced only when the user agrees, asked while the map
-// still shows its sheet. False when the set-up must end: the user kept the
-// file already there, or the picture cannot be read or copied (a message says
-// so); the map then keeps its sheet. Called under the hourglass of busy.
-bool bringSheetIn(MainWindow& w, hourglass::Scope& busy, const QString& chosen,
-                  const QString& name) {
-    const QString target = QDir::current().absoluteFilePath(name);
-    const QFileInfo source(chosen);
-    // A path the platform cannot resolve (a '\' path elsewhere) still names
-    // the working folder's file of that name.
-    const bool elsewhere = source.isFile() && !isSameFile(source.absoluteFilePath(), target);
-    const QString from = elsewhere ? source.absoluteFilePath() : target;
-    const auto notAPicture = [&busy] {
-        busy.end();
-        dialogs().message(kNotAPicture);
-        return false;
-    };
-    if (checkPicture(from).outcome != PictureOutcome::Ok) return notAPicture();
-    const bool copy = elsewhere && !(QFileInfo::exists(target) && haveSameContent(from, target));
-    if (copy && QFileInfo::exists(target)) {
-        busy.end();
-        if (dialogs().message(kReplaceSheet, Buttons::OkCancel) != AnswerOk) return false;
-        busy.resume();
-    }
-    const PictureLoad picture = w.loadSheet(from);
-    if (!picture.shown()) return notAPicture();
-    if (copy && !copyReplacing(from, target).isEmpty()) {
-        w.keepShownSheet();
-        busy.end();
-        dialogs().message(kCopyFailed);
-        return false;
-    }
-    w.showSheetAtOrigin(picture.image, target);
-    return true;
-}
-
 } // namespace
-
-// "Nuova Area": choose an image and start its set-up. Cancelling the dialog,
-// or the existing-area question, ends here quietly; what the first lines did
-// stays done.
-void MainWindow::mnapri_Click() {
-    freccia->hide();
-    state_.readoutEnabled = Flag::Zero;
-    Image1->setToolTip(QString());
-    try {
-        const auto chosen =
-            dialogs().openFile(kOpenTitle, kOpenFilter, File1->property("path").toString());
-        if (!chosen || chosen->isEmpty()) return;
-        const QString name = bareFileName(*chosen);
-        if (name.isEmpty()) return;
-        hourglass::Scope busy;
-        state_.newAreaName = name;
-        combo::setText(f1area, name);
-        state_.existingAreaAnswer = 0;
-
-        // An area of exactly this name is re-calibrated only if the user agrees;
-        // Data1 then stays on its record.
-        Data1->setRecordSource(sql::kAreaByName, {name});
-        Data1->refresh();
-        if (Data1->findExact(QStringLiteral("AREA"), name)) {
-            busy.end();
-            state_.existingAreaAnswer =
-                static_cast<std::int16_t>(dialogs().message(kAreaExists, Buttons::OkCancel));
-            if (state_.existingAreaAnswer != AnswerOk) return;
-            busy.resume();
-        }
-
-        if (!bringSheetIn(*this, busy, *chosen, name)) return;
-
-        cmding->hide();
-        cmdrid->hide();
-        f1ing->setText(QStringLiteral("100"));
-        state_.readoutEnabled = Flag::Zero;
-        busy.end();
-        AdvanceSetup();
-    } catch (const ArchiveError&) {
-        // Trapped like a cancel: the set-up does not start.
-    }
-}
 
 // Starts a set-up, or, at FirstPoint, accepts or refuses the first point typed
 // in the boxes. A refusal sets the step to None; the image click that called

@@ -145,8 +145,9 @@ public:
     void cmdstampa_Click();
     void cmdsalva_Click();
 
-    // --- The area set-up (AreaSetup.cpp), the pointer read-out
-    // (PointerReadout.cpp) and the delete mode (DeleteMode.cpp).
+    // --- The area set-up ("Nuova Area" in NewArea.cpp, the rest in
+    // AreaSetup.cpp), the pointer read-out (PointerReadout.cpp) and the delete
+    // mode (DeleteMode.cpp).
     void mnapri_Click();
     void AdvanceSetup();
     void Image1_Click();

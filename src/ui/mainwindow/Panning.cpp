@@ -1,6 +1,6 @@
 // Moving the map with the arrow images, the arrow keys and the spinners. Once
 // the image has gone past an edge, the same controls move to the adjoining
-// sheet instead (viewer/SheetMoves.cpp).
+// sheet instead (SheetMoves.cpp).
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/state/ViewGeometry.h"

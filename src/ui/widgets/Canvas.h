@@ -13,7 +13,7 @@ namespace orvena {
 // keeps what is painted on it, and measures in twips: a position (x, y) is
 // the pixel (x / 15, y / 15) of its picture.
 //
-// What it keeps is a recipe (viewer/Composition): the sheet, shared with
+// What it keeps is a recipe (ui/widgets/Composition): the sheet, shared with
 // whoever gave it, and the marks painted since. Painting costs no copy of the
 // sheet; the pixels are composed only when the picture is asked for.
 class Canvas : public QWidget {

@@ -14,7 +14,7 @@ namespace orvena {
 // part of the picture the window lets show, so very large sheets move freely.
 //
 // The picture is a sheet with the locality marks painted so far over it
-// (viewer/Composition): the sheet is held once, and the marks are drawn over
+// (ui/widgets/Composition): the sheet is held once, and the marks are drawn over
 // the part of it that is painted, with the very pixels a composed picture has.
 class MapImage : public QWidget {
     Q_OBJECT
