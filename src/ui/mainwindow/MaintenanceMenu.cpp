@@ -18,9 +18,6 @@ namespace orvena {
 
 namespace {
 
-// Export, import and compaction keep every other window of the program away
-// from the archives while they run (an application-modal progress dialog).
-
 const QString kExportDone = QStringLiteral("Esportazione archivi terminata. Sono stati creati gli "
                                            "archivi esparea.mdb e esplocalita.mdb.");
 const QString kImportDone = QStringLiteral("Importazione terminata correttamente.");
@@ -49,6 +46,13 @@ const QString kGisFolderTitle = QStringLiteral("Esporta per GIS");
 const QString kGisProgress = QStringLiteral("Esportazione per GIS in corso…");
 const QString kGisProgressName = QStringLiteral("GisExportProgress");
 
+// Runs an export, an import or a compaction with its progress dialog, which
+// keeps every other window of the program away from the archives meanwhile.
+template <class Work> auto withProgress(QWidget* parent, const QString& title, Work work) {
+    ProgressDialog progress(parent, title, Qt::ApplicationModal, title);
+    return work(progress.callback());
+}
+
 // The message that ends an export or an import.
 QString outcomeText(const MaintenanceResult& result, const QString& done, const QString& failed,
                     const QString& cancelled) {
@@ -67,10 +71,9 @@ QString outcomeText(const MaintenanceResult& result, const QString& done, const 
 
 void MainWindow::mnesporta_Click() {
     hourglass::Scope busy;
-    const MaintenanceResult result = [this] {
-        ProgressDialog progress(this, kExportTitle, Qt::ApplicationModal, kExportTitle);
-        return exportArchives(QDir::currentPath(), progress.callback());
-    }();
+    const MaintenanceResult result = withProgress(this, kExportTitle, [](const Progress& progress) {
+        return exportArchives(QDir::currentPath(), progress);
+    });
     Data4->setRecordSource(sql::kAreaAll);
     Data3->setRecordSource(sql::kLocalityAll);
     Data1->setRecordSource(sql::kAreaOrderedByName);
@@ -82,10 +85,9 @@ void MainWindow::mnesporta_Click() {
 
 void MainWindow::mnimporta_Click() {
     hourglass::Scope busy;
-    const MaintenanceResult result = [this] {
-        ProgressDialog progress(this, kImportTitle, Qt::ApplicationModal, kImportTitle);
-        return importArchives(QDir::currentPath(), progress.callback());
-    }();
+    const MaintenanceResult result = withProgress(this, kImportTitle, [](const Progress& progress) {
+        return importArchives(QDir::currentPath(), progress);
+    });
     Data4->setRecordSource(sql::kAreaAll);
     Data1->setRecordSource(sql::kAreaOrderedByName);
     Data3->setRecordSource(sql::kLocalityAll);
@@ -97,11 +99,9 @@ void MainWindow::mnimporta_Click() {
 
 void MainWindow::mncomprdb_Click() {
     hourglass::Scope busy;
-    const CompactionReport report = [this] {
-        ProgressDialog progress(this, kCompactTitle, Qt::ApplicationModal, kCompactTitle);
-        return compactArchives(QDir::currentPath(), {Data1, Data2, Data3, Data4},
-                               progress.callback());
-    }();
+    const CompactionReport report = withProgress(this, kCompactTitle, [this](const Progress& p) {
+        return compactArchives(QDir::currentPath(), {Data1, Data2, Data3, Data4}, p);
+    });
     busy.end();
     if (report.cancelled) {
         dialogs().message(kCompactCancelled);
