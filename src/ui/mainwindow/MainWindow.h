@@ -21,8 +21,9 @@ class LocalityEditor;
 class MapImage;
 
 // The main window (Form1): the map viewer. It owns the controls, the four
-// record views and the viewer state's window side. Its handlers live beside
-// this header, one file for each concern; the groups below name the files.
+// record views and the viewer state's window side, and opens the other
+// windows. Its bodies live beside this header, a file for each concern; the
+// groups below follow those files, so this class is their table of contents.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -88,39 +89,41 @@ public:
     // The six coordinate boxes, in the order lat d, m, s, lon d, m, s.
     QList<QLineEdit*> coordinateBoxes() const;
 
-    // --- Life and activation (MainWindow.cpp; the controls and the menu at
-    // their places in MainWindowLayout.cpp).
+    // --- Life and activation. MainWindow.cpp: the constructor, the load and
+    // activation handlers, the end; MainWindowLayout.cpp: the controls and
+    // the menu at their places.
     void Form_Load();
     void Form_Activate();
     void cmdesci_Click();
 
-    // --- The sheet: loading an area (AreaLoading.cpp), decoding a sheet with
-    // one sheet in memory (SheetLoad.cpp), the moves to the adjoining sheets
-    // and the places list (SheetMoves.cpp).
+    // --- The sheet.
+    // AreaLoading.cpp: loading the area chosen in f1area, or the one Data1
+    // stands on, with its scales and its places list.
     void f1area_Click();
     void LoadCurrentArea();
+    // SheetMoves.cpp: the moves to the adjoining sheets.
     void MoveEast();
     void MoveNorth();
     void MoveWest();
     void MoveSouth();
     void RefillLocalityList();
-    // Decodes the picture of a sheet about to be shown, with one sheet in
-    // memory: the shown sheet stays when the new one cannot be decoded. The
-    // caller shows the picture returned, or calls keepShownSheet() to have the
-    // shown sheet back whole.
+    // SheetLoad.cpp: the one way a sheet reaches Image1. loadSheet() decodes
+    // the picture of a sheet about to be shown with one sheet in memory: the
+    // shown sheet stays when the new one cannot be decoded. The caller shows
+    // the picture returned, or calls keepShownSheet() to have the shown sheet
+    // back whole. showSheet() puts a decoded sheet into Image1, without marks,
+    // as the loaded picture (fileName: where it came from); showSheetAtOrigin()
+    // also shows it at natural size at the sheet origin. damageNotice(): the
+    // message for a damaged sheet (as the file is now on disk) not yet told in
+    // this session, empty otherwise: a damaged sheet is told once.
     PictureLoad loadSheet(const QString& fileName);
     void keepShownSheet();
-    // Puts a sheet loadSheet() decoded into Image1, without marks, as the
-    // loaded picture; fileName is where it came from. showSheetAtOrigin()
-    // also shows it at natural size at the sheet origin.
     void showSheet(const QImage& sheet, const QString& fileName);
     void showSheetAtOrigin(const QImage& sheet, const QString& fileName);
-    // The message for a damaged sheet (as the file is now on disk) not yet told
-    // in this session; empty otherwise: a damaged sheet is told once.
     static QString damageNotice(const PictureLoad& picture, const QString& fileName);
 
-    // --- Navigation: the arrow images, keys and spinners (Panning.cpp) and the
-    // zoom (Zoom.cpp).
+    // --- Navigation.
+    // Panning.cpp: the arrow images, the keys and the spinners.
     void Form_KeyPress(char16_t& character);
     void Form_KeyDown(int& keyCode);
     void imgde_Click(bool doubleClick);
@@ -129,52 +132,61 @@ public:
     void imggiu_Click(bool doubleClick);
     void HScroll1_Change(int value);
     void VScroll1_Change(int value);
+    // Zoom.cpp: the zoom buttons. zoomPercent(): the zoom in force, in per
+    // cent, as the text of f1ing says; a text that is not a number counts as
+    // the zoom it last held.
     void cmding_Click();
     void cmdrid_Click();
-    // The zoom in force, in per cent, as the text of f1ing says; a text that is
-    // not a number counts as the zoom it last held.
     double zoomPercent() const;
 
-    // --- Marking a locality (LocalityDisplay.cpp), the hand-overs of the
-    // command line and the search window (LocalityHandover.cpp), print and
-    // save (PrintSave.cpp).
+    // --- Marking, hand-over, print and save.
+    // LocalityDisplay.cpp: a locality marked on the shown sheet.
     void cmbloc_Click();
     void MarkLocality();
+    // LocalityHandover.cpp: the locality of the command line, or the one the
+    // search window handed over, shown at activation.
     void ShowCommandLineLocality();
     void ShowChosenLocality();
+    // PrintSave.cpp.
     void cmdstampa_Click();
     void cmdsalva_Click();
 
-    // --- The area set-up ("Nuova Area" in NewArea.cpp, the rest in
-    // AreaSetup.cpp), the pointer read-out (PointerReadout.cpp) and the delete
-    // mode (DeleteMode.cpp).
+    // --- The set-up, the read-out and the delete mode.
+    // NewArea.cpp: "Nuova Area", the image of the area to set up.
     void mnapri_Click();
+    // AreaSetup.cpp: the two reference points, typed and clicked, and
+    // "Registra" (cmdregcor) that stores the calibration.
     void AdvanceSetup();
     void Image1_Click();
     void cmdregcor_Click();
     void StoreCalibration();
+    // PointerReadout.cpp: the latitude and longitude under the pointer.
     void Image1_MouseMove(double x, double y);
     void ComputePointerReadout();
+    // DeleteMode.cpp: "Elimina Area".
     void mnareacanc_Click();
 
-    // --- The menu entries that open the other windows (OtherWindows.cpp) and
-    // run maintenance (MaintenanceMenu.cpp).
+    // --- The menu entries that open the other windows and run maintenance.
+    // OtherWindows.cpp: the search, the locality editor (localityEditor(): the
+    // one open now, none once closed by its frame), the links editor, the help.
     void mnloccerca_Click();
     void mnlocagg_Click();
+    LocalityEditor* localityEditor() const;
     void mncollega_Click();
     void mnhelp_Click();
-    // The locality editor while it is open (closed by its frame, it is none).
-    LocalityEditor* localityEditor() const;
+    // MaintenanceMenu.cpp: export, import, compaction and the export for GIS.
     void mnesporta_Click();
     void mnimporta_Click();
     void mncomprdb_Click();
     void mnesportagis_Click();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override; // MainWindow.cpp
 
 private:
-    // Life and activation.
+    // Life and activation (MainWindow.cpp, MainWindowLayout.cpp).
+    // fillAreaList(): every area name into f1area, none chosen; the load and
+    // the delete mode use it.
     void fillAreaList();
     void buildControls();
     void buildMenu();
@@ -182,24 +194,26 @@ private:
     void connectEvents();
     void detach();
 
-    // The sheet.
+    // The sheet (AreaLoading.cpp): the load proper, the scales of the area
+    // record, the area's places into cmbloc (also after a sheet move).
     enum class AreaRecord { Lookup, Current };
     void loadArea(AreaRecord record);
     bool applyAreaRecord(const QString& coloText);
     void RefillAreaLocalities(const QString& area);
 
-    // Navigation.
+    // Navigation (Zoom.cpp).
     void zoomStep(int direction);
 
-    // The delete mode: whether it is on (cmdregcor shows "Elimina"); the
-    // press of cmdregcor when it reads "Elimina" (false, doing nothing, for
-    // the set-up's captions); the deletion of the area chosen in f1area.
+    // The delete mode (DeleteMode.cpp): whether it is on (cmdregcor shows
+    // "Elimina": the area load then loads nothing); the press of cmdregcor
+    // when it reads "Elimina" (false, doing nothing, for the set-up's
+    // captions); the deletion of the area chosen in f1area.
     bool inDeleteMode() const;
     bool deleteModePress();
     void deleteChosenArea();
 
-    // The other windows: the locality editor, after its position was taken by
-    // a click on the map, comes back to the screen.
+    // The other windows (OtherWindows.cpp): the locality editor, after its
+    // position was taken by a click on the map, comes back to the screen.
     void showLocalityEditor();
 
     ViewerState& state_;
@@ -207,7 +221,8 @@ private:
     mutable double lastZoom_ = 100.0;
 };
 
-// Whether a control is shown, as its own setting, whatever its window does.
+// Whether a control is shown, as its own setting, whatever its window does
+// (MainWindow.cpp).
 bool isShown(const QWidget* w);
 
 } // namespace orvena
