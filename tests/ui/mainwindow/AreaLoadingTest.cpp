@@ -1,24 +1,12 @@
-#include "MarkerPixels.h"
-#include "TestMain.h"
+#include "MapWindow.h"
 
-#include "core/base/Hourglass.h"
-#include "core/base/Twips.h"
-#include "ui/widgets/ComboText.h"
-#include "ui/widgets/MapImage.h"
-
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QImageReader>
-#include <QPushButton>
-#include <SQLiteCpp/SQLiteCpp.h>
 
-#include <algorithm>
 #include <tuple>
 
 using namespace orvena;
-using orvena::test::placesOf;
-using orvena::test::Workspace;
+using namespace orvena::test;
 
 namespace {
 
@@ -51,7 +39,7 @@ private slots:
         Workspace ws;
         MainWindow& w = ws.start();
         const bool own = !sheet.startsWith(QStringLiteral("valfonda"));
-        if (own) test::addSheet(ws, sheet, 8000, 8000, {{"COLA", 12.0}, {"COLO", 10.0}});
+        if (own) addSheet(ws, sheet, 8000, 8000, {{"COLA", 12.0}, {"COLO", 10.0}});
         fillBoxes(w);
         Workspace::choose(w.f1area, sheet);
 
@@ -68,7 +56,7 @@ private slots:
         QCOMPARE(w.state().latScale, ws.archives.Data1->text("COLA").toFloat());
         QCOMPARE(w.state().readoutEnabled, Flag::One);
         QVERIFY(boxesEmpty(w));
-        test::checkTold(ws, {});
+        checkTold(ws, "");
 
         // Loading it again gives the same state.
         const auto first = std::make_tuple(w.Image1->geometry(), w.state().latScale,
@@ -128,7 +116,7 @@ private slots:
         } else {
             Workspace::choose(w.f1area, chosen);
         }
-        test::checkTold(ws, message);
+        checkTold(ws, message);
         QCOMPARE(w.Image1->size(), shown ? QSize(300, 200) : before);
         QVERIFY(w.Image1->isVisible());
         QCOMPARE(w.state().naturalWidth, width);

@@ -1,22 +1,14 @@
-#include "MarkerPixels.h"
-#include "TestMain.h"
-#include "Workspace.h"
+#include "MapWindow.h"
 
 #include "core/base/Picture.h"
 #include "ui/widgets/Canvas.h"
-#include "ui/widgets/ComboText.h"
-#include "ui/widgets/MapImage.h"
 
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
 #include <QPainter>
 
 using namespace orvena;
-using orvena::test::Workspace;
+using namespace orvena::test;
 
 namespace {
-const QString kNE = QStringLiteral("valfonda_ne.bmp"); // 1600 x 1200 pixels
 
 // Writes the pixels of composed that differ from clean to file, the others
 // transparent, the place of the part in the PNG's "at" text.
@@ -68,11 +60,11 @@ private slots:
         QCOMPARE(w.state().markerTop, 5210);
         QCOMPARE(w.Image1->left(), left);
         QCOMPARE(w.Image1->top(), top);
-        QCOMPARE(test::boxTexts(w), (QStringList{"45", "26", "54", "9", "51", "12"}));
+        QCOMPARE(boxTexts(w, "-"), (QStringList{"45", "26", "54", "9", "51", "12"}));
         // The arrow's corner at (5500, 3500) twips, pixel (367, 233) of the window.
         const double scale = zoom / 100.0;
-        QVERIFY(test::arrowBlueNear(w, QPoint(367 + qRound(8 * scale), 233 + qRound(10 * scale))));
-        QVERIFY(!test::arrowBlueNear(w, QPoint(367 + 60, 233 + 60)));
+        QVERIFY(arrowBlueNear(w, QPoint(367 + qRound(8 * scale), 233 + qRound(10 * scale))));
+        QVERIFY(!arrowBlueNear(w, QPoint(367 + 60, 233 + 60)));
     }
 
     void nothingMarked_data() {
@@ -96,9 +88,8 @@ private slots:
         QFETCH(QString, message);
         Workspace ws;
         MainWindow& w = ws.start();
-        test::addLocality(w.Data2, kNE, QStringLiteral("SENZA POSTO"), QStringLiteral("abc"),
-                          900.0);
-        test::addLocality(w.Data2, kNE, QStringLiteral("LONTANISSIMO"), 1e300, 900.0);
+        addLocality(w.Data2, kNE, QStringLiteral("SENZA POSTO"), QStringLiteral("abc"), 900.0);
+        addLocality(w.Data2, kNE, QStringLiteral("LONTANISSIMO"), 1e300, 900.0);
         Workspace::choose(w.f1area, kNE);
         const QRect geometry = w.Image1->geometry();
         // Typing in the box looks nothing up; the click does.
@@ -108,10 +99,10 @@ private slots:
         combo::setText(w.cmbloc, name);
         w.cmbloc_Click();
 
-        test::checkTold(ws, message);
+        checkTold(ws, message);
         QCOMPARE(w.Image1->picture(), w.state().loadedPicture);
         QCOMPARE(w.Image1->geometry(), geometry);
-        QCOMPARE(test::boxTexts(w), QStringList(6, QStringLiteral("-")));
+        QCOMPARE(boxTexts(w, "-"), QStringList(6, QStringLiteral("-")));
     }
 
     // The composed pictures of a few markings on the demo atlas, as the program
@@ -146,10 +137,10 @@ private slots:
         QFETCH(int, zoomSteps);
         Workspace ws;
         MainWindow& w = ws.start();
-        test::addLocality(w.Data2, kNE, QStringLiteral("CIMA DEL MONTE"), 23500.0, 600.0);
-        test::addLocality(w.Data2, kNE, QStringLiteral("POZZO"), 3140.0, 810.0);
-        test::addLocality(w.Data2, kNE, QStringLiteral("POZZO 809"), 3140.0, 809.0);
-        test::addLocality(w.Data2, kNE, QStringLiteral("CASCINA LONTANA"), 22870.0, 12531.0);
+        addLocality(w.Data2, kNE, QStringLiteral("CIMA DEL MONTE"), 23500.0, 600.0);
+        addLocality(w.Data2, kNE, QStringLiteral("POZZO"), 3140.0, 810.0);
+        addLocality(w.Data2, kNE, QStringLiteral("POZZO 809"), 3140.0, 809.0);
+        addLocality(w.Data2, kNE, QStringLiteral("CASCINA LONTANA"), 22870.0, 12531.0);
         Workspace::choose(w.f1area, sheet);
         const QImage clean = loadPicture(ws.file(sheet)).value();
         for (int i = 0; i < zoomSteps; ++i)
@@ -187,8 +178,8 @@ private slots:
         MainWindow& w = ws.start();
         Workspace::choose(w.f1area, sheet);
         Workspace::choose(w.f1area, sheet);
-        test::checkTold(ws, "Il file dell'immagine \"valfonda_se.jpg\" è danneggiato o incompleto: "
-                            "la cartina è mostrata solo fin dove si è potuta leggere.");
+        checkTold(ws, "Il file dell'immagine \"valfonda_se.jpg\" è danneggiato o incompleto: "
+                      "la cartina è mostrata solo fin dove si è potuta leggere.");
         QCOMPARE(w.Image1->picture().size(), QSize(1600, 1200));
         Workspace::choose(w.cmbloc, QStringLiteral("CORNALE"));
         QCOMPARE(ws.dialogs.texts().size(), 1);

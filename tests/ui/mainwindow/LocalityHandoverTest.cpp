@@ -1,20 +1,9 @@
-#include "MarkerPixels.h"
-#include "TestMain.h"
-#include "Workspace.h"
-
-#include "core/archive/SqlTexts.h"
-#include "core/base/Hourglass.h"
-#include "ui/widgets/ComboText.h"
-
-#include <QComboBox>
-#include <QFile>
+#include "MapWindow.h"
 
 using namespace orvena;
-using orvena::test::Workspace;
+using namespace orvena::test;
 
 namespace {
-
-const QString kNE = QStringLiteral("valfonda_ne.bmp");
 
 // The middle of the marking arrow on the window after a marking at zoom 100:
 // the down arrow's corner at (5500, 3500) twips, the up arrow's 100 right of
@@ -91,21 +80,21 @@ private slots:
         if (!chosen.isEmpty()) {
             if (setUp == "own") {
                 QVERIFY(QFile::copy(ws.file(kNE), ws.file(sheet)));
-                test::addRecord(w.Data1, {{"AREA", sheet}, {"COLA", 24.25}, {"COLO", 17.0}});
-                test::addLocality(w.Data2, sheet, name, 3140.0, 3000.0);
+                addRecord(w.Data1, {{"AREA", sheet}, {"COLA", 24.25}, {"COLO", 17.0}});
+                addLocality(w.Data2, sheet, name, 3140.0, 3000.0);
             }
             w.state().localityChosen = Flag::One;
             w.state().chosenArea = chosen.at(0);
             w.state().chosenLocality = chosen.at(1);
             w.Form_Activate();
             QCOMPARE(w.state().localityChosen, message.isEmpty() ? Flag::Zero : Flag::One);
-            if (!message.isEmpty()) return test::checkTold(ws, message); // the choice kept
+            if (!message.isEmpty()) return checkTold(ws, message); // the choice kept
         }
-        test::checkTold(ws, message);
+        checkTold(ws, message);
         QCOMPARE(combo::text(w.f1area), sheet);
         QCOMPARE(combo::text(w.cmbloc), name);
-        QCOMPARE(test::boxTexts(w), boxes);
-        if (py != 0) QVERIFY(test::arrowBlueNear(w, arrowMiddle(py)));
+        QCOMPARE(boxTexts(w, "-"), boxes);
+        if (py != 0) QVERIFY(arrowBlueNear(w, arrowMiddle(py)));
     }
 
     void commandLineNameOnTwoSheets() {

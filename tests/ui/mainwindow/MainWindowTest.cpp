@@ -1,31 +1,19 @@
-#include "TestMain.h"
-#include "Workspace.h"
+#include "MapWindow.h"
 
-#include "DemoAtlas.h"
 #include "app/Application.h"
-#include "core/base/Twips.h"
-#include "ui/widgets/ActivationTracker.h"
-#include "ui/widgets/ComboText.h"
-#include "ui/widgets/MapImage.h"
 #include "ui/widgets/QtDialogs.h"
 
-#include <QAction>
-#include <QComboBox>
 #include <QDialog>
-#include <QFile>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <SQLiteCpp/SQLiteCpp.h>
 
 #include <sys/stat.h>
 
 using namespace orvena;
-using orvena::test::Workspace;
+using namespace orvena::test;
 
 namespace {
 

@@ -1,25 +1,13 @@
-#include "MarkerPixels.h"
-#include "TestMain.h"
+#include "MapWindow.h"
 #include "TestPictures.h"
-#include "Workspace.h"
 
-#include "core/archive/SqlTexts.h"
-#include "core/base/Hourglass.h"
 #include "ui/widgets/ArrowImage.h"
-#include "ui/widgets/ComboText.h"
 #include "ui/widgets/KeyPreview.h"
-#include "ui/widgets/MapImage.h"
 
-#include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QScrollBar>
 
 using namespace orvena;
-using orvena::test::placesOf;
-using orvena::test::sheet;
-using orvena::test::Workspace;
+using namespace orvena::test;
 
 namespace {
 
@@ -98,11 +86,11 @@ private slots:
         w.Image1->setVisible(imageShown);
         w.cmding->setVisible(zoomButtonsShown);
         const MapImage* m = w.Image1;
-        const QRectF before = test::twipsOf(m);
+        const QRectF before = twipsOf(m);
         int key = code;
         w.Form_KeyDown(key);
         QCOMPARE(key, moved != QRectF() ? 0 : code);
-        const QRectF after = test::twipsOf(m);
+        const QRectF after = twipsOf(m);
         QCOMPARE(QRectF(after.topLeft() - before.topLeft(), after.size() - before.size()), moved);
     }
 
@@ -201,7 +189,7 @@ private slots:
         QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
         QCOMPARE(ws.archives.Data1->text(QStringLiteral("AREA")), to);
         QCOMPARE(w.Image1->picture().cacheKey(), w.state().loadedPicture.cacheKey());
-        test::checkTold(ws, {});
+        checkTold(ws, "");
     }
 
     void placementWithTheNewSizeOrTheZoomedOne() {
@@ -209,8 +197,8 @@ private slots:
         const QString base = QStringLiteral("base.jpg");
         const QString tall = QStringLiteral("alto.jpg");
         MainWindow& w = startOn(ws, QString());
-        test::addSheet(ws, base, 500, 300, {{"COLA", 20.0}, {"NORD", tall}});
-        test::addSheet(ws, tall, 600, 400, {{"COLA", 20.0}}); // 6000 twips high
+        addSheet(ws, base, 500, 300, {{"COLA", 20.0}, {"NORD", tall}});
+        addSheet(ws, tall, 600, 400, {{"COLA", 20.0}}); // 6000 twips high
         Workspace::choose(w.f1area, base);
         w.Image1->setTop(3600);
         w.imgsu_Click(false);
@@ -223,12 +211,12 @@ private slots:
         Workspace::choose(w.f1area, sheet("NE"));
         w.cmding_Click();
         w.cmding_Click();
-        const QSizeF size = test::twipsOf(w.Image1).size();
+        const QSizeF size = twipsOf(w.Image1).size();
         const float lat = w.state().latScale;
         w.Image1->setLeft(5600);
         w.imgsi_Click(false);
         QCOMPARE(combo::text(w.f1area), sheet("NO"));
-        QCOMPARE(test::twipsOf(w.Image1).size(), size);
+        QCOMPARE(twipsOf(w.Image1).size(), size);
         QCOMPARE(w.Image1->left(), 5600 - size.width());
         QCOMPARE(w.Image1->picture().size(), QSize(1600, 1200));
         QCOMPARE(w.f1ing->text(), QStringLiteral("120"));
@@ -265,7 +253,7 @@ private slots:
         QString from = sheet("NE");
         if (cause == "missing" || cause == "broken" || cause == "deleted" || cause == "claims") {
             const QByteArray bytes = cause == "broken"   ? QByteArray("GIF89a?")
-                                     : cause == "claims" ? test::jpegClaiming(22000, 22000)
+                                     : cause == "claims" ? jpegClaiming(22000, 22000)
                                                          : QByteArray();
             QFile f(ws.file(boxAfter));
             QVERIFY(f.remove());
@@ -292,7 +280,7 @@ private slots:
         const QStringList places = combo::lines(w.cmbloc);
 
         w.imgsi_Click(false);
-        test::checkTold(ws, message);
+        checkTold(ws, message);
         QCOMPARE(w.Image1->picture(), picture);
         QCOMPARE(w.state().loadedPicture.cacheKey(), w.Image1->sheet().cacheKey());
         QCOMPARE(w.Image1->geometry(), geometry);

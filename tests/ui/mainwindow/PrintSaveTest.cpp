@@ -1,27 +1,20 @@
-#include "MarkerPixels.h"
-#include "TestMain.h"
-#include "Workspace.h"
+#include "MapWindow.h"
 
-#include "core/base/Hourglass.h"
 #include "ui/widgets/Canvas.h"
-#include "ui/widgets/MapImage.h"
 
 #include <poppler-qt6.h>
 
 #include <QDir>
-#include <QFile>
-#include <QPushButton>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
 
 using namespace orvena;
-using orvena::test::Workspace;
+using namespace orvena::test;
 
 namespace {
 
-const QString kNE = QStringLiteral("valfonda_ne.bmp");
 const QString kSaveFailed = QStringLiteral("Non è stato possibile salvare l'immagine.");
 // VILLAFREDDA lies at PX 14064, PY 5110 on kNE: its down arrow's corner is the
 // picture pixel ((14064 - 140) / 15, (5110 - 400) / 15).
@@ -119,13 +112,13 @@ private slots:
         const QPointF origin = (QPointF(1, 1) - QPointF(source)) / 15.0;
         const QImage sprite = mark ? markers::downArrow() : corner(map);
         const QPoint at = (origin + QPointF(mark ? kArrowPixel : QPoint())).toPoint();
-        QCOMPARE(test::findSprite(pages[0].page, sprite, QRect(at - QPoint(1, 1), QSize(3, 3))),
+        QCOMPARE(findSprite(pages[0].page, sprite, QRect(at - QPoint(1, 1), QSize(3, 3))),
                  std::optional<QPoint>(at));
         // Above the picture the page stays blank.
         if (!mark) QCOMPARE(pages[0].page.pixelColor(at.x() + 5, at.y() - 3), QColor(Qt::white));
         // The second page shows the window as it looks.
         const QImage window = w.grab().toImage();
-        QCOMPARE(test::findSprite(pages[1].page, window.copy(0, 0, 200, 40), QRect(0, 0, 1, 1)),
+        QCOMPARE(findSprite(pages[1].page, window.copy(0, 0, 200, 40), QRect(0, 0, 1, 1)),
                  std::optional<QPoint>(QPoint(0, 0)));
 
         const QStringList pdfs = QDir(ws.folder.path()).entryList({QStringLiteral("*.pdf")});
@@ -207,7 +200,7 @@ private slots:
         if (mark) {
             QCOMPARE(saved.convertToFormat(QImage::Format_RGB32),
                      w.Picture1->picture().convertToFormat(QImage::Format_RGB32));
-            QVERIFY(test::findSprite(saved, markers::downArrow(), QRect(kArrowPixel, QSize(1, 1))));
+            QVERIFY(findSprite(saved, markers::downArrow(), QRect(kArrowPixel, QSize(1, 1))));
         } else {
             QCOMPARE(saved.size(), w.Picture1->size());
         }

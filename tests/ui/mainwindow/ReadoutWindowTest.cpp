@@ -1,12 +1,4 @@
-#include "SetupSupport.h"
-#include "TestMain.h"
-#include "Workspace.h"
-
-#include "DemoAtlas.h"
-#include "ui/widgets/ComboText.h"
-
-#include <QComboBox>
-#include <QFile>
+#include "MapWindow.h"
 
 using namespace orvena;
 using namespace orvena::test;
@@ -15,130 +7,106 @@ namespace {
 
 const QString kSheet = QStringLiteral("esempio.jpg");
 const QString kBefore = QStringLiteral("prima");
+const QString kExample = QStringLiteral("Lat = 45:25: ,Lon = 9:17:30");
 
-// A 700 x 600 pixel sheet with the worked example's calibration: 12 twips per
-// second of latitude, 10 per second of longitude, first point 45 30 0 / 9 10 0
-// at (300, 450). Optional fields left out stay null.
-void addExampleSheet(Workspace& ws, bool withReference = true) {
-    QVERIFY(demo::writeLargeSheet(ws.file(kSheet), 700, 600).isEmpty());
-    RecordView* v = ws.archives.Data1;
-    v->addNew();
-    v->setField("AREA", kSheet);
-    v->setField("COLA", 12.0);
-    v->setField("COLO", 10.0);
-    if (withReference) {
-        v->setField("PXLAO", 450);
-        v->setField("SECLAO", 163800);
-        v->setField("PXLOO", 300);
-        v->setField("SECLOO", 33000);
-    }
-    v->update();
-}
-
-// The main window on the example sheet, loaded as the user chooses it.
-MainWindow& startOnExample(Workspace& ws, bool withReference = true) {
+// The main window on a 700 x 600 pixel sheet with the worked example's
+// calibration (12 twips per second of latitude, 10 per second of longitude,
+// first point 45 30 0 / 9 10 0 at (300, 450)), loaded as the user chooses it.
+MainWindow& startOnExample(Workspace& ws) {
     MainWindow& w = ws.start();
-    addExampleSheet(ws, withReference);
+    if (!demo::writeLargeSheet(ws.file(kSheet), 700, 600).isEmpty()) qFatal("sheet not written");
+    addRecord(ws.archives.Data1, {{"AREA", kSheet},
+                                  {"COLA", 12.0},
+                                  {"COLO", 10.0},
+                                  {"PXLAO", 450},
+                                  {"SECLAO", 163800},
+                                  {"PXLOO", 300},
+                                  {"SECLOO", 33000}});
     w.Form_Load();
     makeRoomForTheSheet(w);
     Workspace::choose(w.f1area, kSheet);
     return w;
 }
 
+// The pointer moved to (x, y) twips of the image with the scales given, in a
+// condition that may stop the read-out: the tool tip shown (empty: the one
+// before stays), whether pointerX, pointerY take the position and whether the
+// marker follows the pointer.
+struct Reading {
+    const char* tag;
+    QString condition;
+    int x, y;
+    float latScale, lonScale;
+    QString toolTip;
+    bool recorded = true, markerFollows = true;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Reading)
 
 class ReadoutWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void toolTipFollowsThePointer_data() {
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("y");
-        QTest::addColumn<float>("latScale");
-        QTest::addColumn<float>("lonScale");
-        QTest::addColumn<QString>("toolTip");
-        QTest::newRow("worked example")
-            << 4800 << 4050 << 12.0f << 10.0f << "Lat = 45:25: ,Lon = 9:17:30";
-        QTest::newRow("on the first point")
-            << 300 << 450 << 12.0f << 10.0f << "Lat = 45:30: ,Lon = 9:10:";
-        QTest::newRow("2.5 seconds above: to even")
-            << 300 << 420 << 12.0f << 10.0f << "Lat = 45:30:2 ,Lon = 9:10:";
-        QTest::newRow("3.75 seconds above")
-            << 300 << 405 << 12.0f << 10.0f << "Lat = 45:30:4 ,Lon = 9:10:";
-        QTest::newRow("left of the first point")
-            << 0 << 450 << 12.0f << 10.0f << "Lat = 45:30: ,Lon = 9:9:30";
-        // The reference positions are not scaled with the zoom, so the same map
-        // point reads a few seconds off: 163800 - 4005 / 13.2, 33000 + 4980 / 11.
-        QTest::newRow("zoom 110: stored positions, zoomed scales")
-            << 5280 << 4455 << 13.2f << 11.0f << "Lat = 45:24:57 ,Lon = 9:17:33";
+        QTest::addColumn<Reading>("r");
+        const Reading rows[] = {
+            {"worked example", "", 4800, 4050, 12, 10, kExample},
+            {"on the first point", "", 300, 450, 12, 10, "Lat = 45:30: ,Lon = 9:10:"},
+            {"2.5 seconds above: to even", "", 300, 420, 12, 10, "Lat = 45:30:2 ,Lon = 9:10:"},
+            {"3.75 seconds above", "", 300, 405, 12, 10, "Lat = 45:30:4 ,Lon = 9:10:"},
+            {"left of the first point", "", 0, 450, 12, 10, "Lat = 45:30: ,Lon = 9:9:30"},
+            // The reference positions are not scaled with the zoom, so the same map
+            // point reads a few seconds off: 163800 - 4005 / 13.2, 33000 + 4980 / 11.
+            {"zoom 110: stored positions, zoomed scales", "", 5280, 4455, 13.2f, 11,
+             "Lat = 45:24:57 ,Lon = 9:17:33"},
+            {"read-out never set: on", "unset", 4800, 4050, 12, 10, kExample},
+            {"image hidden", "hidden", 4800, 4050, 12, 10, "", false, false},
+            {"area box empty", "no area", 4800, 4050, 12, 10, "", true, false},
+            {"read-out off", "off", 4800, 4050, 12, 10, "", true, false},
+            {"waiting for a position click", "capture", 4800, 4050, 12, 10, "", true, false},
+            {"locality editor open", "editor", 4800, 4050, 12, 10, "", true, false},
+            // A calibrated sheet whose angle cannot be shown keeps the last tip;
+            // the marker follows the pointer all the same.
+            {"angle out of range", "", 4800, 4050, 1e-30f, 10, ""}};
+        for (const Reading& row : rows)
+            QTest::newRow(row.tag) << row;
     }
 
     void toolTipFollowsThePointer() {
-        QFETCH(int, x);
-        QFETCH(int, y);
-        QFETCH(float, latScale);
-        QFETCH(float, lonScale);
-        QFETCH(QString, toolTip);
+        QFETCH(Reading, r);
         Workspace ws;
         MainWindow& w = startOnExample(ws);
         QCOMPARE(ws.dialogs.texts(), QStringList());
-        w.state().latScale = latScale;
-        w.state().lonScale = lonScale;
-
-        pointTo(w.Image1, x, y);
-        QCOMPARE(w.Image1->toolTip(), toolTip);
-        QCOMPARE(w.state().markerLeft, x);
-        QCOMPARE(w.state().markerTop, y);
-        const auto& t = w.state().readoutTexts;
-        QCOMPARE(QStringLiteral("Lat = %1:%2:%3 ,Lon = %4:%5:%6")
-                     .arg(t[0], t[1], t[2], t[3], t[4], t[5]),
-                 toolTip);
-    }
-
-    void stops_data() {
-        QTest::addColumn<QString>("condition");
-        QTest::addColumn<bool>("recorded"); // pointerX, pointerY take the position
-        QTest::addColumn<bool>("updated");  // the tool tip shows the read-out
-        QTest::newRow("nothing in the way") << "none" << true << true;
-        QTest::newRow("read-out never set: on") << "unset" << true << true;
-        QTest::newRow("image hidden") << "hidden" << false << false;
-        QTest::newRow("area box empty") << "no area" << true << false;
-        QTest::newRow("read-out off") << "off" << true << false;
-        QTest::newRow("waiting for a position click") << "capture" << true << false;
-        QTest::newRow("locality editor open") << "editor" << true << false;
-        // A calibrated sheet whose angle cannot be shown keeps the last tip;
-        // the marker follows the pointer all the same.
-        QTest::newRow("angle out of range") << "huge angle" << true << false;
-    }
-
-    void stops() {
-        QFETCH(QString, condition);
-        QFETCH(bool, recorded);
-        QFETCH(bool, updated);
-        Workspace ws;
-        MainWindow& w = startOnExample(ws);
         pointTo(w.Image1, 150, 150);
         w.Image1->setToolTip(kBefore);
         const std::int32_t markerLeft = w.state().markerLeft;
+        w.state().latScale = r.latScale;
+        w.state().lonScale = r.lonScale;
 
-        if (condition == "unset") w.state().readoutEnabled = Flag::Unset;
-        if (condition == "no area") combo::setText(w.f1area, QString());
-        if (condition == "off") w.state().readoutEnabled = Flag::Zero;
-        if (condition == "capture") w.state().pixelCapture = Flag::One;
-        if (condition == "editor") w.state().localityEditorOpen = Flag::One;
-        if (condition == "huge angle") w.state().latScale = 1e-30f;
-        if (condition == "hidden") {
+        if (r.condition == "unset") w.state().readoutEnabled = Flag::Unset;
+        if (r.condition == "no area") combo::setText(w.f1area, QString());
+        if (r.condition == "off") w.state().readoutEnabled = Flag::Zero;
+        if (r.condition == "capture") w.state().pixelCapture = Flag::One;
+        if (r.condition == "editor") w.state().localityEditorOpen = Flag::One;
+        if (r.condition == "hidden") {
             w.Image1->hide();
             // A hidden image gets no pointer events; its handler is called as
             // they would have called it.
-            w.Image1_MouseMove(4800, 4050);
+            w.Image1_MouseMove(r.x, r.y);
         } else {
-            pointTo(w.Image1, 4800, 4050);
+            pointTo(w.Image1, r.x, r.y);
         }
 
-        QCOMPARE(w.state().pointerX == 4800 && w.state().pointerY == 4050, recorded);
-        QCOMPARE(w.Image1->toolTip(),
-                 updated ? QStringLiteral("Lat = 45:25: ,Lon = 9:17:30") : kBefore);
-        QCOMPARE(w.state().markerLeft, updated || condition == "huge angle" ? 4800 : markerLeft);
+        QCOMPARE(w.state().pointerX == r.x && w.state().pointerY == r.y, r.recorded);
+        QCOMPARE(w.Image1->toolTip(), r.toolTip.isEmpty() ? kBefore : r.toolTip);
+        QCOMPARE(w.state().markerLeft, r.markerFollows ? r.x : markerLeft);
+        if (r.toolTip.isEmpty()) return;
+        QCOMPARE(w.state().markerTop, r.y);
+        const auto& t = w.state().readoutTexts;
+        QCOMPARE(QStringLiteral("Lat = %1:%2:%3 ,Lon = %4:%5:%6")
+                     .arg(t[0], t[1], t[2], t[3], t[4], t[5]),
+                 r.toolTip);
     }
 
     // Positions between whole twips come from high-density screens; the handler
@@ -152,8 +120,8 @@ private slots:
         } cases[] = {{300.5, 451.5, 300, 452}, {300.49, 450.51, 300, 451}, {-0.5, -1.5, 0, -2}};
         for (const auto& c : cases) {
             w.Image1_MouseMove(c.x, c.y);
-            QCOMPARE(w.state().pointerX, c.pointerX);
-            QCOMPARE(w.state().pointerY, c.pointerY);
+            QCOMPARE(QPoint(w.state().pointerX, w.state().pointerY),
+                     QPoint(c.pointerX, c.pointerY));
             QCOMPARE(w.state().markerLeft, c.pointerX);
         }
     }
@@ -182,7 +150,7 @@ private slots:
         Workspace ws;
         MainWindow& w = startOnExample(ws);
         pointTo(w.Image1, 4800, 4050);
-        QCOMPARE(w.Image1->toolTip(), QStringLiteral("Lat = 45:25: ,Lon = 9:17:30"));
+        QCOMPARE(w.Image1->toolTip(), kExample);
 
         const QString other = QStringLiteral("rotto.jpg");
         QVERIFY(QFile::copy(ws.file(kSheet), ws.file(other)));
@@ -192,16 +160,12 @@ private slots:
         for (auto it = fields.cbegin(); it != fields.cend(); ++it)
             v->setField(it.key(), it.value());
         v->update();
-        ws.archives.Data2->addNew();
-        ws.archives.Data2->setField("AREA", other);
-        ws.archives.Data2->setField("LOCALITA", "Qui");
-        ws.archives.Data2->update();
+        addRecord(ws.archives.Data2, {{"AREA", other}, {"LOCALITA", "Qui"}});
         w.Form_Load();
         Workspace::choose(w.f1area, other);
 
-        const QStringList expected{
-            "L'area scelta non ha una calibrazione valida: rifare il Set up."};
-        QCOMPARE(ws.dialogs.texts(), refused ? expected : QStringList());
+        checkTold(ws,
+                  refused ? "L'area scelta non ha una calibrazione valida: rifare il Set up." : "");
         QVERIFY(w.Image1->isVisible());
         QCOMPARE(combo::lines(w.cmbloc), QStringList{"Qui"});
         QCOMPARE(w.Image1->toolTip(), QString());

@@ -1,20 +1,6 @@
-#include "SetupSupport.h"
-#include "TestMain.h"
-#include "Workspace.h"
+#include "MapWindow.h"
 
-#include "DemoAtlas.h"
-#include "core/archive/SqlTexts.h"
-#include "core/base/Hourglass.h"
-#include "ui/widgets/ComboText.h"
-
-#include <QAction>
-#include <QComboBox>
-#include <QFile>
-#include <QImage>
-#include <QLabel>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <SQLiteCpp/SQLiteCpp.h>
 
 #include <algorithm>
 #include <memory>
@@ -24,52 +10,42 @@ using namespace orvena::test;
 
 namespace {
 
+const QString kFirstPrompt = QStringLiteral(
+    "Inserisci le coordinate (Latitudine e Longitudine in gradi, minuti, secodi) del primo punto "
+    "di riferimento conosciuto in alto a senistra e clicca il punto corrispondente sulla carta.");
+const QString kSecondPrompt = QStringLiteral(
+    "Inserisci le coordinate (Latitudine e Longitudine in gradi,minuti,secodi) del secondo punto "
+    "di riferimento in basso a destra  e clicca il punto corrispondente sulla carta, poi premi "
+    "'Registra\"");
+const QString kBadCoordinates =
+    QStringLiteral("Le coordinate del primo punto non sono corrette. Rifare il Set up");
+const QString kSetupDone = QStringLiteral("Set up effettuato correttamente.");
+const QString kAreaExists = QStringLiteral("Area già esistente. Vuoi modificare i dati dell'area?");
+const QString kReplace =
+    QStringLiteral("Nella cartella esiste già un'immagine con questo nome. Vuoi sostituirla?");
+const QString kNotAPicture = QStringLiteral("Il file scelto non è un'immagine leggibile.");
+
 const QStringList kRecordFields = {"AREA",   "COLA", "COLO", "PXLAO", "SECLAO", "PXLOO",
                                    "SECLOO", "NORD", "EST",  "SUD",   "OVEST"};
 
 // The worked example: 45 30 0 / 9 10 0 clicked at (300, 450), 45 20 0 / 9 25 0
-// clicked at (9300, 7650).
+// clicked at (9300, 7650); its calibration COLA to SECLOO.
 const QStringList kFirstPoint = {"45", "30", "0", "9", "10", "0"};
 const QStringList kSecondPoint = {"45", "20", "0", "9", "25", "0"};
-const QStringList kExampleRecord = {"12", "10", "450", "163800", "300", "33000"};
+const QString kExampleCalibration = QStringLiteral("12|10|450|163800|300|33000");
 const QString kNew = QStringLiteral("nuova.jpg");
 
-// Every record of the area archive, or those named exactly name, as the texts
-// of their fields.
-QList<QStringList> records(RecordView* v, const QString& name = QString()) {
-    QList<QStringList> out;
-    v->setRecordSource(sql::kAreaAll);
-    v->refresh();
-    if (v->eof()) return out;
-    for (v->moveFirst(); !v->eof(); v->moveNext()) {
-        if (!name.isEmpty() && v->text("AREA") != name) continue;
-        QStringList r;
-        for (const QString& f : kRecordFields)
-            r << v->text(f);
-        out << r;
-    }
-    return out;
+// The area records, or those named exactly name, as their fields' texts joined by '|'.
+QStringList areas(MainWindow& w, const QString& name = QString()) {
+    QStringList all = records(w.Data1, sql::kAreaAll, kRecordFields);
+    if (!name.isNull())
+        all.removeIf([&](const QString& r) { return r.section(u'|', 0, 0) != name; });
+    return all;
 }
 
-// The calibration fields of the first record named name.
-QStringList calibrationOf(RecordView* v, const QString& name) {
-    return records(v, name).value(0).mid(1, 6);
-}
-
-QStringList localitiesOf(RecordView* v, const QString& area) {
-    QStringList out;
-    v->setRecordSource(sql::kLocalityOfArea, {area});
-    v->refresh();
-    if (v->eof()) return out;
-    for (v->moveFirst(); !v->eof(); v->moveNext())
-        out << v->text("LOCALITA") + '@' + v->text("PX") + ',' + v->text("PY");
-    out.sort();
-    return out;
-}
-
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+// COLA to SECLOO of the first record named name.
+QString calibrationOf(MainWindow& w, const QString& name) {
+    return areas(w, name).value(0).section(u'|', 1, 6);
 }
 
 // A new sheet of 700 x 600 pixels, in the working folder unless told otherwise.
@@ -124,13 +100,60 @@ bool controlsFor(MainWindow& w, bool setup) {
            std::none_of(off.begin(), off.end(), isShown);
 }
 
-bool hourglassDownAtEveryMessage(const ScriptedDialogs& d) {
-    for (const auto& s : d.shown())
-        if (s.hourglassBusy) return false;
-    return !hourglass::isBusy();
+// The set-up's step and the read-out flag, as in "step 1, read-out 0".
+QString steps(MainWindow& w) {
+    const auto digit = [](Flag f) {
+        return f == Flag::Unset ? QString() : QString::number(int(f) - 1);
+    };
+    return QStringLiteral("step %1, read-out %2")
+        .arg(QString::number(int(w.state().setupStep)), digit(w.state().readoutEnabled));
 }
 
+// "Nuova Area" chosen again in a state of the set-up, after boxes were typed:
+// cmdregcor's caption, the step and the one message that follow.
+struct Again {
+    const char* tag;
+    QString state;
+    QStringList boxes;
+    QString caption, step, message;
+};
+
+// "Registra" refused with the second point typed: the message, and nothing stored.
+struct Refused {
+    const char* tag;
+    QStringList first, second;
+    bool secondClicked; // when not, after a finished set-up of another sheet
+    bool locked;        // the area archive held by another program
+    QString message;
+};
+
+// Boxes left empty or typed at the first and the second point: what the boxes
+// show after the first click, the point used at "Registra", SECLAO and SECLOO.
+struct Boxes {
+    const char* tag;
+    QStringList first, second, firstShown, secondUsed;
+    QString seclao, secloo;
+};
+
+// The image chosen outside the working folder, the working folder holding
+// none of that name, the same bytes or other ones; the answer to the replace
+// question, whether the set-up starts, and how the working folder's file ends up.
+struct Elsewhere {
+    const char* tag;
+    QString chosen; // "sheet", "junk" (not a picture) or "" (the dialog cancelled)
+    QString inWorkingFolder;
+    int answer;
+    bool started;
+    QString endsUp; // "chosen", "other" or "none"
+    QStringList messages;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Again)
+Q_DECLARE_METATYPE(Refused)
+Q_DECLARE_METATYPE(Boxes)
+Q_DECLARE_METATYPE(Elsewhere)
 
 class SetupTest : public QObject {
     Q_OBJECT
@@ -159,103 +182,84 @@ private slots:
                            "Tutti i file (*.*)|*.*"));
         QCOMPARE(combo::text(w.f1area), name);
         QVERIFY(w.Image1->shown());
+        QCOMPARE(twipsOf(w.Image1), QRectF(1080, 840, 700 * 15, 600 * 15));
         QCOMPARE(w.Image1->size(), QSize(700, 600));
-        QCOMPARE(w.Image1->left(), 1080.0);
-        QCOMPARE(w.Image1->top(), 840.0);
         QCOMPARE(w.f1ing->text(), QStringLiteral("100"));
         QVERIFY(controlsFor(w, true));
         QCOMPARE(w.cmdregcor->text(), QStringLiteral("Esci"));
-        QCOMPARE(w.state().setupStep, SetupStep::FirstPoint);
-        QCOMPARE(w.state().readoutEnabled, Flag::Zero);
+        QCOMPARE(steps(w), "step 1, read-out 0");
 
         takeFirstPoint(w);
-        QCOMPARE(w.state().firstPointX, 300);
-        QCOMPARE(w.state().firstPointY, 450);
+        QCOMPARE(QPoint(w.state().firstPointX, w.state().firstPointY), QPoint(300, 450));
         QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
-        QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
+        QCOMPARE(steps(w), "step 2, read-out 0");
         QCOMPARE(w.Image1->toolTip(), QString()); // no read-out during the set-up
 
         clickAt(w.Image1, 4500, 3000); // only the last click before "Registra" counts
         takeSecondPointAndRegister(w);
-        QCOMPARE(ws.dialogs.texts(), QStringList({kFirstPrompt, kSecondPrompt, kSetupDone}));
-        QVERIFY(hourglassDownAtEveryMessage(ws.dialogs));
+        checkTold(ws, {kFirstPrompt, kSecondPrompt, kSetupDone});
         QVERIFY(controlsFor(w, false));
-        QCOMPARE(w.state().setupStep, SetupStep::None);
-        QCOMPARE(w.state().readoutEnabled, Flag::One);
+        QCOMPARE(steps(w), "step 0, read-out 1");
         QCOMPARE(boxTexts(w), QStringList(6, QString())); // the area was loaded
         QVERIFY(combo::lines(w.f1area).contains(name));
         // The new scales are in use: 300 seconds below and 450 right of the first point.
         pointTo(w.Image1, 4800, 4050);
         QCOMPARE(w.Image1->toolTip(), QStringLiteral("Lat = 45:25: ,Lon = 9:17:30"));
-
-        const auto named = records(w.Data1, name);
-        QCOMPARE(named.size(), 1);
-        QCOMPARE(named[0].mid(1, 6), kExampleRecord);
-        QCOMPARE(named[0].mid(7), QStringList(4, QString())); // no links yet
+        // One record, and no links yet.
+        QCOMPARE(areas(w, name), QStringList{name + '|' + kExampleCalibration + "||||"});
     }
 
-    // "Nuova Area" and a file chosen again while a set-up is under way.
     void newAreaInEachState_data() {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QStringList>("boxes"); // typed before choosing again
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<int>("step");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<Again>("a");
         const QStringList bad = {"95", "0", "0", "9", "0", "0"};
-        QTest::newRow("idle") << "idle" << kFirstPoint << "Esci" << 1 << kFirstPrompt;
-        QTest::newRow("deleting") << "deleting" << kFirstPoint << "Esci" << 1 << kFirstPrompt;
-        QTest::newRow("first point, good boxes: checked, not restarted")
-            << "first" << kFirstPoint << "Registra" << 1 << kSecondPrompt;
-        QTest::newRow("first point, bad boxes: refused")
-            << "first" << bad << "Esci" << 0 << kBadCoordinates;
-        QTest::newRow("second point: afresh")
-            << "second" << kSecondPoint << "Esci" << 1 << kFirstPrompt;
-        QTest::newRow("first point refused: afresh")
-            << "refused" << kFirstPoint << "Esci" << 1 << kFirstPrompt;
+        const Again rows[] = {
+            {"idle", "idle", kFirstPoint, "Esci", "1", kFirstPrompt},
+            {"deleting", "deleting", kFirstPoint, "Esci", "1", kFirstPrompt},
+            {"first point, good boxes: checked, not restarted", "first", kFirstPoint, "Registra",
+             "1", kSecondPrompt},
+            {"first point, bad boxes: refused", "first", bad, "Esci", "0", kBadCoordinates},
+            {"second point: afresh", "second", kSecondPoint, "Esci", "1", kFirstPrompt},
+            {"first point refused: afresh", "refused", kFirstPoint, "Esci", "1", kFirstPrompt}};
+        for (const Again& row : rows)
+            QTest::newRow(row.tag) << row;
     }
 
     void newAreaInEachState() {
-        QFETCH(QString, state);
-        QFETCH(QStringList, boxes);
-        QFETCH(QString, caption);
-        QFETCH(int, step);
-        QFETCH(QString, message);
+        QFETCH(Again, a);
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
-        if (state == "deleting") {
+        if (a.state == "deleting") {
             w.cmdregcor->setText(QStringLiteral("Elimina"));
             w.cmdregcor->show();
-        } else if (state != "idle") {
+        } else if (a.state != "idle") {
             openNewArea(ws);
-            if (state == "second") takeFirstPoint(w);
-            if (state == "refused") {
+            if (a.state == "second") takeFirstPoint(w);
+            if (a.state == "refused") {
                 typePoint(w, {"91"});
                 clickAt(w.Image1, 300, 450);
                 QCOMPARE(w.cmdregcor->text(), QStringLiteral("Esci"));
                 QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
             }
         }
-        typePoint(w, boxes);
+        typePoint(w, a.boxes);
         ws.dialogs.takeTexts();
 
         openNewArea(ws);
-        QCOMPARE(ws.dialogs.texts(), QStringList{message});
-        QCOMPARE(w.cmdregcor->text(), caption);
+        QCOMPARE(ws.dialogs.texts(), QStringList{a.message});
+        QCOMPARE(w.cmdregcor->text(), a.caption);
         QVERIFY(isShown(w.cmdregcor));
-        QCOMPARE(w.state().setupStep, step == 0 ? SetupStep::None : SetupStep::FirstPoint);
-        QCOMPARE(w.state().readoutEnabled, Flag::Zero);
-        QCOMPARE(boxTexts(w), boxes); // the set-up never empties the boxes
+        QCOMPARE(steps(w), "step " + a.step + ", read-out 0");
+        QCOMPARE(boxTexts(w), a.boxes); // the set-up never empties the boxes
+        if (a.caption != "Registra") return;
 
-        if (step == 1 && caption == "Registra") {
-            // Still at step "1": the next click is taken as the first point again.
-            typePoint(w, kFirstPoint);
-            clickAt(w.Image1, 600, 900);
-            QCOMPARE(w.state().firstPointX, 600);
-            QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
-            takeSecondPointAndRegister(w);
-            QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
-            QCOMPARE(records(w.Data1, kNew).size(), 1);
-        }
+        // Still at step "1": the next click is taken as the first point again.
+        typePoint(w, kFirstPoint);
+        clickAt(w.Image1, 600, 900);
+        QCOMPARE(w.state().firstPointX, 600);
+        QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
+        takeSecondPointAndRegister(w);
+        QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
+        QCOMPARE(areas(w, kNew).size(), 1);
     }
 
     void firstPointChecked_data() {
@@ -281,183 +285,161 @@ private slots:
         refused("quotes", {"45", "0", "0", "9\"", "'0", "0"});
         refused("beyond 32 bits", {"-3000000000", "0", "0", "9", "0", "0"});
         refused("seconds of arc beyond 32 bits", {"45", "0", "0", "-600000", "0", "0"});
+        // Esci before the first click: the boxes keep what was typed.
+        refused("Esci at once", {"44", "1"});
     }
 
     void firstPointChecked() {
         QFETCH(QStringList, boxes);
         QFETCH(QList<int>, stored);
         const bool accepted = !stored.isEmpty();
+        const bool clicked = QTest::currentDataTag() != QByteArray("Esci at once");
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
+        const QStringList before = areas(w);
         openNewArea(ws);
         ws.dialogs.takeTexts();
         setPoint(w, boxes);
-        clickAt(w.Image1, 300, 450);
-
-        QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
-        QCOMPARE(ws.dialogs.texts(), QStringList{accepted ? kSecondPrompt : kBadCoordinates});
-        QCOMPARE(w.cmdregcor->text(), QString::fromLatin1(accepted ? "Registra" : "Esci"));
-        QVERIFY(hourglassDownAtEveryMessage(ws.dialogs));
+        if (clicked) {
+            clickAt(w.Image1, 300, 450);
+            QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
+            checkTold(ws, accepted ? kSecondPrompt : kBadCoordinates);
+            QCOMPARE(w.cmdregcor->text(), QString::fromLatin1(accepted ? "Registra" : "Esci"));
+        }
         if (accepted) {
             const auto& dms = w.state().firstPointDms;
             QCOMPARE(QList<int>(dms.begin(), dms.end()), stored);
             return;
         }
         // Refused: later clicks only record a position, and the button cancels.
-        clickAt(w.Image1, 900, 600);
-        QCOMPARE(w.state().secondPointX, 900);
-        QCOMPARE(w.cmdregcor->text(), QStringLiteral("Esci"));
-        QCOMPARE(ws.dialogs.texts().size(), 1);
+        if (clicked) {
+            clickAt(w.Image1, 900, 600);
+            QCOMPARE(w.state().secondPointX, 900);
+            QCOMPARE(w.cmdregcor->text(), QStringLiteral("Esci"));
+        }
+        const QStringList told = ws.dialogs.texts();
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
         QVERIFY(controlsFor(w, false));
-        QCOMPARE(w.state().setupStep, SetupStep::None);
-        QVERIFY(records(w.Data1, kNew).isEmpty());
-    }
-
-    void exitEndsTheSetup() {
-        Workspace ws;
-        MainWindow& w = startBesideNewSheet(ws);
-        const auto before = records(w.Data1);
-        openNewArea(ws);
-        typePoint(w, {"44", "1"});
-        QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
-
-        QVERIFY(controlsFor(w, false));
-        QCOMPARE(w.state().setupStep, SetupStep::None);
-        QCOMPARE(w.state().readoutEnabled, Flag::Zero); // until an area is loaded
-        QCOMPARE(ws.dialogs.texts(), QStringList{kFirstPrompt});
-        QCOMPARE(records(w.Data1), before);
+        QCOMPARE(steps(w), "step 0, read-out 0"); // until an area is loaded
+        QCOMPARE(ws.dialogs.texts(), told);
+        QCOMPARE(areas(w), before);
         // The boxes keep what was typed for the next set-up.
-        QCOMPARE(boxTexts(w), QStringList({"44", "1", "", "", "", ""}));
-        // No read-out until an area is chosen.
+        QCOMPARE(boxTexts(w), QStringList(boxes + QStringList(6 - boxes.size(), QString())));
+        // No read-out until an area is chosen; idle, a click does nothing for the set-up.
         pointTo(w.Image1, 4800, 4050);
         QCOMPARE(w.Image1->toolTip(), QString());
-        clickAt(w.Image1, 300, 450); // idle: a click does nothing for the set-up
-        QCOMPARE(ws.dialogs.texts(), QStringList{kFirstPrompt});
+        clickAt(w.Image1, 300, 450);
+        QCOMPARE(ws.dialogs.texts(), told);
     }
 
     void registerRefusedKeepsWaiting_data() {
-        QTest::addColumn<QStringList>("first");
-        QTest::addColumn<QStringList>("second");
-        QTest::addColumn<bool>(
-            "secondClicked"); // when not, after a finished set-up of another sheet
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<Refused>("r");
         const QString bad = kBadCoordinates;
-        QTest::newRow("same latitude")
-            << kFirstPoint << QStringList{"45", "30", "0", "9", "25", "0"} << true << bad;
-        QTest::newRow("same longitude")
-            << kFirstPoint << QStringList{"45", "20", "0", "9", "10", "0"} << true << bad;
-        QTest::newRow("same latitude once rounded")
-            << kFirstPoint << QStringList{"45", "30", "0,4", "9", "25", "0"} << true << bad;
-        QTest::newRow("out of bounds")
-            << kFirstPoint << QStringList{"45", "20", "0", "9", "25", "60"} << true << bad;
-        QTest::newRow("not a number")
-            << kFirstPoint << QStringList{"45", "20", "0", "nove", "25", "0"} << true << bad;
-        QTest::newRow("difference beyond 32 bits")
-            << QStringList{"-596523", "0", "0", "9", "10", "0"}
-            << QStringList{"90", "0", "0", "9", "25", "0"} << true << bad;
-        QTest::newRow("second point not clicked")
-            << kFirstPoint << kSecondPoint << false
-            << "Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'.";
-        QTest::newRow("area archive locked by another program")
-            << kFirstPoint << kSecondPoint << true
-            << "Non è stato possibile registrare l'area. Riprova a premere 'Registra'.";
+        const Refused rows[] = {
+            {"same latitude", kFirstPoint, {"45", "30", "0", "9", "25", "0"}, true, false, bad},
+            {"same longitude", kFirstPoint, {"45", "20", "0", "9", "10", "0"}, true, false, bad},
+            {"same latitude once rounded",
+             kFirstPoint,
+             {"45", "30", "0,4", "9", "25", "0"},
+             true,
+             false,
+             bad},
+            {"out of bounds", kFirstPoint, {"45", "20", "0", "9", "25", "60"}, true, false, bad},
+            {"not a number", kFirstPoint, {"45", "20", "0", "nove", "25", "0"}, true, false, bad},
+            {"difference beyond 32 bits",
+             {"-596523", "0", "0", "9", "10", "0"},
+             {"90", "0", "0", "9", "25", "0"},
+             true,
+             false,
+             bad},
+            {"second point not clicked", kFirstPoint, kSecondPoint, false, false,
+             "Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'."},
+            {"area archive locked by another program", kFirstPoint, kSecondPoint, true, true,
+             "Non è stato possibile registrare l'area. Riprova a premere 'Registra'."}};
+        for (const Refused& row : rows)
+            QTest::newRow(row.tag) << row;
     }
 
     void registerRefusedKeepsWaiting() {
-        QFETCH(QStringList, first);
-        QFETCH(QStringList, second);
-        QFETCH(bool, secondClicked);
-        QFETCH(QString, message);
+        QFETCH(Refused, r);
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
-        if (!secondClicked) {
+        if (!r.secondClicked) {
             // An earlier set-up's second click must not serve the next one.
             openNewArea(ws, newSheet(ws, "prima.jpg"));
             takeFirstPoint(w);
             takeSecondPointAndRegister(w);
             QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
         }
-        const auto before = records(w.Data1);
+        const QStringList before = areas(w);
         openNewArea(ws);
-        setPoint(w, first);
+        setPoint(w, r.first);
         clickAt(w.Image1, 300, 450);
         QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
-        if (secondClicked) clickAt(w.Image1, 9300, 7650);
+        if (r.secondClicked) clickAt(w.Image1, 9300, 7650);
         ws.dialogs.takeTexts();
-        setPoint(w, second);
+        setPoint(w, r.second);
         auto other = std::make_unique<SQLite::Database>(ws.file("area.mdb").toStdString(),
                                                         SQLite::OPEN_READWRITE);
-        if (QByteArray(QTest::currentDataTag()).startsWith("area archive locked"))
-            other->exec("BEGIN EXCLUSIVE");
+        if (r.locked) other->exec("BEGIN EXCLUSIVE");
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
         other.reset();
 
-        QCOMPARE(ws.dialogs.texts(), QStringList{message});
-        QCOMPARE(records(w.Data1), before);
+        QCOMPARE(ws.dialogs.texts(), QStringList{r.message});
+        QCOMPARE(areas(w), before);
         QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
         QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
         QVERIFY(controlsFor(w, true));
-        QCOMPARE(boxTexts(w), second);
-        if (first != kFirstPoint) return;
+        QCOMPARE(boxTexts(w), r.second);
+        if (r.first != kFirstPoint) return;
 
         // Corrected, it goes through.
-        if (!secondClicked) clickAt(w.Image1, 9300, 7650);
+        if (!r.secondClicked) clickAt(w.Image1, 9300, 7650);
         typePoint(w, kSecondPoint);
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
-        QCOMPARE(ws.dialogs.texts(), QStringList({message, kSetupDone}));
-        QCOMPARE(calibrationOf(w.Data1, kNew), kExampleRecord);
+        QCOMPARE(ws.dialogs.texts(), QStringList({r.message, kSetupDone}));
+        QCOMPARE(calibrationOf(w, kNew), kExampleCalibration);
     }
 
     void boxesLeftEmptyOrOne_data() {
-        QTest::addColumn<QStringList>("first");
-        QTest::addColumn<QStringList>("second");
-        QTest::addColumn<QStringList>("firstShown");  // the boxes after the first click
-        QTest::addColumn<QStringList>("secondShown"); // the boxes at "Registra"
-        QTest::addColumn<QString>("seclao");
-        QTest::addColumn<QString>("secloo");
-        const QStringList none(6, QString());
-        const QStringList ones(6, QStringLiteral("1"));
-        const QStringList twos(6, QStringLiteral("2"));
-        QTest::newRow("all empty twice") << none << none << ones << twos << "3661"
-                                         << "3661";
-        QTest::newRow("ones left as they were") << none << ones << ones << twos << "3661"
-                                                << "3661";
-        QTest::newRow("some empty")
-            << QStringList{"45", "", "0", "9", "", ""} << QStringList{"44", "", "", "8", "", "3"}
-            << QStringList{"45", "1", "0", "9", "1", "1"}
-            << QStringList{"44", "2", "2", "8", "2", "3"} << "162060"
-            << "32461";
+        QTest::addColumn<Boxes>("b");
+        const QStringList none(6, QString()), ones(6, QStringLiteral("1")),
+            twos(6, QStringLiteral("2"));
+        const Boxes rows[] = {{"all empty twice", none, none, ones, twos, "3661", "3661"},
+                              {"ones left as they were", none, ones, ones, twos, "3661", "3661"},
+                              {"some empty",
+                               {"45", "", "0", "9", "", ""},
+                               {"44", "", "", "8", "", "3"},
+                               {"45", "1", "0", "9", "1", "1"},
+                               {"44", "2", "2", "8", "2", "3"},
+                               "162060",
+                               "32461"}};
+        for (const Boxes& row : rows)
+            QTest::newRow(row.tag) << row;
     }
 
     void boxesLeftEmptyOrOne() {
-        QFETCH(QStringList, first);
-        QFETCH(QStringList, second);
-        QFETCH(QStringList, firstShown);
-        QFETCH(QStringList, secondShown);
-        QFETCH(QString, seclao);
-        QFETCH(QString, secloo);
+        QFETCH(Boxes, b);
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
         openNewArea(ws);
-        setPoint(w, first);
+        setPoint(w, b.first);
         clickAt(w.Image1, 300, 450);
-        QCOMPARE(boxTexts(w), firstShown);
-        setPoint(w, second);
+        QCOMPARE(boxTexts(w), b.firstShown);
+        setPoint(w, b.second);
         clickAt(w.Image1, 9300, 7650);
 
         // What "Registra" puts into the boxes shows in the record it writes; the
         // boxes themselves are emptied by the loading of the new area.
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
         QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
-        const QStringList record = calibrationOf(w.Data1, kNew);
-        QCOMPARE(record.value(3), seclao);
-        QCOMPARE(record.value(5), secloo);
-        const auto& dms = w.state().secondPointDms;
-        QStringList secondUsed;
-        for (int v : dms)
-            secondUsed << QString::number(v);
-        QCOMPARE(secondUsed, secondShown);
+        const QStringList calibration = calibrationOf(w, kNew).split(u'|');
+        QCOMPARE(calibration.value(3), b.seclao);
+        QCOMPARE(calibration.value(5), b.secloo);
+        QStringList used;
+        for (int v : w.state().secondPointDms)
+            used << QString::number(v);
+        QCOMPARE(used, b.secondUsed);
     }
 
     void existingArea_data() {
@@ -469,123 +451,110 @@ private slots:
     void existingArea() {
         QFETCH(int, answer);
         Workspace ws;
-        const QString sheet = QStringLiteral("valfonda_ne.bmp");
         MainWindow& w = ws.start();
-        const auto before = records(w.Data1);
-        const QStringList oldRecord = records(w.Data1, sheet).value(0);
-        const QStringList places = localitiesOf(w.Data2, sheet);
+        const auto placesOfNE = [&] {
+            QStringList all =
+                records(w.Data2, sql::kLocalityOfArea, {"LOCALITA", "PX", "PY"}, {kNE});
+            all.sort();
+            return all;
+        };
+        const QStringList before = areas(w);
+        const QString oldRecord = areas(w, kNE).value(0);
+        const QStringList places = placesOfNE();
         QVERIFY(!places.isEmpty());
-        QVERIFY(!oldRecord.mid(7).join(QString()).isEmpty()); // it has neighbours
+        QVERIFY(oldRecord.section(u'|', 7) != "|||"); // it has neighbours
         // An area the list does not show yet: a refilled list would show it.
-        RecordView* v = ws.archives.Data1;
-        v->addNew();
-        v->setField("AREA", "aggiunta.jpg");
-        v->update();
+        addRecord(ws.archives.Data1, {{"AREA", "aggiunta.jpg"}});
         const QStringList listed = combo::lines(w.f1area);
         makeRoomForTheSheet(w);
 
         ws.dialogs.queueAnswer(answer);
-        openNewArea(ws, ws.file(sheet));
+        openNewArea(ws, ws.file(kNE));
         QCOMPARE(ws.dialogs.shown().value(0).text, kAreaExists);
         QCOMPARE(ws.dialogs.shown().value(0).buttons, Buttons::OkCancel);
-        QCOMPARE(combo::text(w.f1area), sheet);
-        QVERIFY(hourglassDownAtEveryMessage(ws.dialogs));
+        QCOMPARE(combo::text(w.f1area), kNE);
         if (answer == AnswerCancel) {
-            QCOMPARE(ws.dialogs.texts(), QStringList{kAreaExists});
-            QCOMPARE(w.state().setupStep, SetupStep::None);
+            checkTold(ws, kAreaExists);
+            QCOMPARE(steps(w), "step 0, read-out 0");
             QVERIFY(!isShown(w.cmdregcor));
-            QCOMPARE(w.state().readoutEnabled, Flag::Zero);
-            QCOMPARE(w.Data1->text("AREA"), sheet); // left on the existing record
-            QCOMPARE(records(w.Data1, sheet).value(0), oldRecord);
+            QCOMPARE(w.Data1->text("AREA"), kNE); // left on the existing record
+            QCOMPARE(areas(w, kNE).value(0), oldRecord);
             return;
         }
         takeFirstPoint(w);
         takeSecondPointAndRegister(w);
-        QCOMPARE(ws.dialogs.texts(),
-                 QStringList({kAreaExists, kFirstPrompt, kSecondPrompt, kSetupDone}));
-        const auto named = records(w.Data1, sheet);
-        QCOMPARE(named.size(), 1);
-        QCOMPARE(named[0].mid(1, 6), kExampleRecord);
-        QCOMPARE(named[0].mid(7), oldRecord.mid(7)); // the links stay
-        QCOMPARE(localitiesOf(w.Data2, sheet), places);
+        checkTold(ws, {kAreaExists, kFirstPrompt, kSecondPrompt, kSetupDone});
+        // Re-calibrated, the links stay.
+        QCOMPARE(areas(w, kNE),
+                 QStringList{kNE + '|' + kExampleCalibration + '|' + oldRecord.section(u'|', 7)});
+        QCOMPARE(placesOfNE(), places);
         QCOMPARE(combo::lines(w.f1area), listed); // the list is not read again
-        QCOMPARE(records(w.Data1).size(), before.size() + 1);
+        QCOMPARE(areas(w).size(), before.size() + 1);
     }
 
     void imageChosenElsewhere_data() {
-        QTest::addColumn<QString>("inWorkingFolder"); // none, same, other
-        QTest::addColumn<int>("answer");              // to the replace question
-        QTest::addColumn<bool>("started");
-        QTest::addColumn<QString>("chosenBytes"); // how the working folder's file ends up
-        QTest::newRow("copied in") << "none" << 0 << true << "chosen";
-        QTest::newRow("same bytes already there") << "same" << 0 << true << "chosen";
-        QTest::newRow("other bytes, replaced") << "other" << int(AnswerOk) << true << "chosen";
-        QTest::newRow("other bytes, kept") << "other" << int(AnswerCancel) << false << "other";
-        QTest::newRow("not a picture") << "none" << 0 << false << "none";
-        QTest::newRow("not a picture, other there") << "other" << 0 << false << "other";
-        QTest::newRow("dialog cancelled") << "none" << 0 << false << "none";
+        QTest::addColumn<Elsewhere>("e");
+        const Elsewhere rows[] = {
+            {"copied in", "sheet", "none", 0, true, "chosen", {kFirstPrompt}},
+            {"same bytes already there", "sheet", "same", 0, true, "chosen", {kFirstPrompt}},
+            {"other bytes, replaced",
+             "sheet",
+             "other",
+             AnswerOk,
+             true,
+             "chosen",
+             {kReplace, kFirstPrompt}},
+            {"other bytes, kept", "sheet", "other", AnswerCancel, false, "other", {kReplace}},
+            {"not a picture", "junk", "none", 0, false, "none", {kNotAPicture}},
+            {"not a picture, other there", "junk", "other", 0, false, "other", {kNotAPicture}},
+            {"dialog cancelled", "", "none", 0, false, "none", {}}};
+        for (const Elsewhere& row : rows)
+            QTest::newRow(row.tag) << row;
     }
 
     void imageChosenElsewhere() {
-        QFETCH(QString, inWorkingFolder);
-        QFETCH(int, answer);
-        QFETCH(bool, started);
-        QFETCH(QString, chosenBytes);
-        const bool broken = QByteArray(QTest::currentDataTag()).startsWith("not a picture");
-        const bool cancelled = QByteArray(QTest::currentDataTag()) == "dialog cancelled";
+        QFETCH(Elsewhere, e);
         Workspace ws;
         QTemporaryDir elsewhere;
         const QString name = QStringLiteral("foglio12.jpg");
         const QString chosen = elsewhere.filePath(name);
-        if (broken) {
-            QFile f(chosen);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("not a picture");
-        } else {
-            QVERIFY(!newSheet(ws, name, elsewhere.path()).isEmpty());
-        }
-        if (inWorkingFolder == "same") QVERIFY(QFile::copy(chosen, ws.file(name)));
-        if (inWorkingFolder == "other")
+        if (e.chosen == "junk") QVERIFY(writeFile(chosen, "not a picture"));
+        if (e.chosen != "junk") QVERIFY(!newSheet(ws, name, elsewhere.path()).isEmpty());
+        if (e.inWorkingFolder == "same") QVERIFY(QFile::copy(chosen, ws.file(name)));
+        if (e.inWorkingFolder == "other")
             QVERIFY(demo::writeLargeSheet(ws.file(name), 300, 200).isEmpty());
-        const QByteArray other = bytesOf(ws.file(name));
+        const QByteArray other = fileBytes(ws.file(name));
         MainWindow& w = ws.start();
         makeRoomForTheSheet(w);
 
-        if (answer) ws.dialogs.queueAnswer(answer);
-        if (cancelled) {
+        if (e.answer) ws.dialogs.queueAnswer(e.answer);
+        const QString shown = e.chosen.isEmpty() ? demo::demoSheets()[0].name : name;
+        if (e.chosen.isEmpty()) {
             // What "Nuova Area" does before its dialog stays done.
-            Workspace::choose(w.f1area, demo::demoSheets()[0].name);
+            Workspace::choose(w.f1area, shown);
             w.Image1->setToolTip("Lat = 1:2:3 ,Lon = 4:5:6");
             w.freccia->show();
             w.mnapri->trigger(); // no file queued: the dialog is cancelled
             QCOMPARE(ws.dialogs.fileDialogs(), 1);
-            QCOMPARE(ws.dialogs.texts(), QStringList());
             QVERIFY(!isShown(w.freccia));
             QCOMPARE(w.Image1->toolTip(), QString());
             QCOMPARE(w.state().readoutEnabled, Flag::Zero);
         } else {
             openNewArea(ws, chosen);
         }
-        QCOMPARE(combo::text(w.f1area), cancelled ? demo::demoSheets()[0].name : name);
-        QCOMPARE(w.state().setupStep, started ? SetupStep::FirstPoint : SetupStep::None);
-        QCOMPARE(isShown(w.cmdregcor), started);
-        QVERIFY(hourglassDownAtEveryMessage(ws.dialogs));
-        if (answer)
-            QCOMPARE(ws.dialogs.texts().value(0),
-                     QStringLiteral("Nella cartella esiste già un'immagine con questo nome. "
-                                    "Vuoi sostituirla?"));
-        if (broken)
-            QCOMPARE(ws.dialogs.texts(),
-                     QStringList{QStringLiteral("Il file scelto non è un'immagine leggibile.")});
-        if (chosenBytes == "chosen") QCOMPARE(bytesOf(ws.file(name)), bytesOf(chosen));
-        if (chosenBytes == "other") QCOMPARE(bytesOf(ws.file(name)), other);
-        if (chosenBytes == "none") QVERIFY(!QFile::exists(ws.file(name)));
-        if (!started) return;
+        checkTold(ws, e.messages);
+        QCOMPARE(combo::text(w.f1area), shown);
+        QCOMPARE(w.state().setupStep, e.started ? SetupStep::FirstPoint : SetupStep::None);
+        QCOMPARE(isShown(w.cmdregcor), e.started);
+        if (e.endsUp == "chosen") QCOMPARE(fileBytes(ws.file(name)), fileBytes(chosen));
+        if (e.endsUp == "other") QCOMPARE(fileBytes(ws.file(name)), other);
+        if (e.endsUp == "none") QVERIFY(!QFile::exists(ws.file(name)));
+        if (!e.started) return;
 
         takeFirstPoint(w);
         takeSecondPointAndRegister(w);
         QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
-        QCOMPARE(calibrationOf(w.Data1, name), kExampleRecord);
+        QCOMPARE(calibrationOf(w, name), kExampleCalibration);
         QCOMPARE(w.Image1->size(), QSize(700, 600)); // loaded from the working folder
     }
 

@@ -1,15 +1,7 @@
-#include "MarkerPixels.h"
-#include "TestMain.h"
-
-#include "core/base/Hourglass.h"
-#include "ui/widgets/MapImage.h"
-
-#include <QComboBox>
-#include <QLineEdit>
+#include "MapWindow.h"
 
 using namespace orvena;
-using orvena::test::twipsOf;
-using orvena::test::Workspace;
+using namespace orvena::test;
 
 namespace {
 
@@ -20,7 +12,7 @@ constexpr float kColo = 17.0f;
 
 MainWindow& startOnSheet(Workspace& ws) {
     MainWindow& w = ws.start();
-    test::addSheet(ws, kSheet, 585, 441, {{"COLA", double(kCola)}, {"COLO", double(kColo)}});
+    addSheet(ws, kSheet, 585, 441, {{"COLA", double(kCola)}, {"COLO", double(kColo)}});
     Workspace::choose(w.f1area, kSheet);
     return w;
 }
@@ -87,7 +79,7 @@ private slots:
         const float lon = w.state().lonScale;
 
         w.cmding_Click();
-        test::checkTold(ws, "Raggiunto l'ingrandimento massimo possibile.");
+        checkTold(ws, "Raggiunto l'ingrandimento massimo possibile.");
         QCOMPARE(twipsOf(w.Image1), before);
         QCOMPARE(w.f1ing->text(), figure);
         QCOMPARE(w.state().lonScale, lon);
@@ -149,7 +141,7 @@ private slots:
         QCOMPARE(w.state().latScale, kCola + sign * (kCola * 10.0f / 100.0f));
         QVERIFY(w.Image1->stretch());
         QVERIFY(w.Image1->shown());
-        test::checkTold(ws, {});
+        checkTold(ws, "");
     }
 };
 

@@ -1,19 +1,6 @@
-#include "Records.h"
-#include "TestMain.h"
-#include "Workspace.h"
+#include "MapWindow.h"
 
-#include "core/archive/SqlTexts.h"
-#include "ui/widgets/ActivationTracker.h"
-#include "ui/widgets/ComboText.h"
-#include "ui/widgets/MapImage.h"
 #include "ui/windows/LinksEditor.h"
-
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-
-#include <cmath>
 
 using namespace orvena;
 using namespace orvena::test;
@@ -21,7 +8,6 @@ using namespace orvena::test;
 namespace {
 
 const QString kStored = QStringLiteral("Collegamenti modificati.");
-const QString kNE = QStringLiteral("valfonda_ne.bmp");
 const QStringList kLinkFields{"AREA", "NORD", "EST", "SUD", "OVEST"};
 
 LinksEditor& open(MainWindow& w) {
@@ -45,10 +31,6 @@ QString comboTexts(LinksEditor& e) {
 void setComboTexts(LinksEditor& e, const QString& texts) {
     for (int i = 0; i < 4; ++i)
         combo::setText(boxes(e)[i], texts.section(u'|', i, i));
-}
-
-void activate(QWidget* w) {
-    ActivationTracker::instance().windowActivated(w);
 }
 
 } // namespace
@@ -118,15 +100,15 @@ private slots:
         QCOMPARE(stored, QStringLiteral("||valfonda_se.jpg|valfonda_no.gif"));
         const QString unsaved = QStringList(4, kNE).join(u'|');
         setComboTexts(e, unsaved);
-        activate(&w);
-        activate(&e);
+        activated(&w);
+        activated(&e);
         QCOMPARE(comboTexts(e), stored);
 
         // Esci only hides it; opening it again reads the stored links.
         QTest::mouseClick(e.cmdesci, Qt::LeftButton);
         QVERIFY(e.isHidden());
         setComboTexts(e, unsaved);
-        activate(&w);
+        activated(&w);
         QCOMPARE(&open(w), &e);
         QCOMPARE(comboTexts(e), stored);
         QCOMPARE(ws.dialogs.texts(), QStringList());
@@ -135,7 +117,7 @@ private slots:
         combo::setText(e.cmbest, QStringLiteral("valfonda_so.jpg"));
         QTest::mouseClick(e.cmdmod, Qt::LeftButton);
         QCOMPARE(ws.dialogs.takeTexts(), QStringList{kStored});
-        activate(&w);
+        activated(&w);
         w.MoveEast();
         QCOMPARE(ws.dialogs.texts(), QStringList());
         QCOMPARE(combo::text(w.f1area), QStringLiteral("valfonda_so.jpg"));
@@ -157,8 +139,8 @@ private slots:
             w.cmding_Click();
         const QString zoom = w.f1ing->text();
         open(w);
-        QCOMPARE(w.state().naturalWidth, static_cast<int>(std::lround(w.Image1->widthTwips())));
-        QCOMPARE(w.state().naturalHeight, static_cast<int>(std::lround(w.Image1->heightTwips())));
+        QCOMPARE(QSize(w.state().naturalWidth, w.state().naturalHeight),
+                 twipsOf(w.Image1).size().toSize());
         QCOMPARE(w.state().naturalWidth == loaded.naturalWidth, zoomSteps == 0);
         // The record's own scales, not the zoomed ones; the zoom figure stays.
         QCOMPARE(w.state().latScale, loaded.latScale);

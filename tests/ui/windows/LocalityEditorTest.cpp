@@ -1,24 +1,12 @@
-#include "TestMain.h"
-#include "Workspace.h"
-#include "ui/mainwindow/SetupSupport.h"
+#include "MapWindow.h"
 
-#include "core/base/Hourglass.h"
-#include "ui/widgets/ActivationTracker.h"
-#include "ui/widgets/ComboText.h"
 #include "ui/windows/LocalityEditor.h"
 
-#include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <SQLiteCpp/SQLiteCpp.h>
-
 using namespace orvena;
-using orvena::test::Workspace;
+using namespace orvena::test;
 
 namespace {
 
-const QString kNE = QStringLiteral("valfonda_ne.bmp");
 const QString kVilla = QStringLiteral("VILLAFREDDA"); // 45 26 54, 9 51 12 at 14064, 5110
 const QStringList kAngles{"45", "20", "10", "9", "50", "5"};
 
@@ -35,19 +23,6 @@ void setBoxes(LocalityEditor& e, const QString& name, const QStringList& angles,
     for (qsizetype i = 0; i < 6; ++i)
         e.angleBoxes()[i]->setText(angles.value(i));
     e.f2px->setText(px);
-}
-
-// A place of the sheet with the angles 45 20 10, 9 50 5.
-void addPlace(MainWindow& w, const QString& name, const QVariant& px, const QVariant& py) {
-    w.Data2->addNew();
-    w.Data2->setField("AREA", kNE);
-    w.Data2->setField("LOCALITA", name);
-    const char* fields[] = {"LAGR", "LAMN", "LASE", "LOGR", "LOMN", "LOSE"};
-    for (int i = 0; i < 6; ++i)
-        w.Data2->setField(fields[i], kAngles[i]);
-    w.Data2->setField("PX", px);
-    w.Data2->setField("PY", py);
-    w.Data2->update();
 }
 
 // "Clicca la posizione", then a click on the map at (x, y) twips of the image.
@@ -75,11 +50,6 @@ QStringList stored(Workspace& ws, const QString& name) {
         rows << fields.join(' ');
     }
     return rows;
-}
-
-QByteArray bytesOf(Workspace& ws) {
-    QFile f(ws.file("localita.mdb"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QStringList anglesWith(qsizetype i, const QString& v) {
@@ -164,13 +134,12 @@ private slots:
         if (r.taken) takePosition(w, e, 300, 450);
         combo::setText(e.cmbarea, r.area);
         setBoxes(e, r.name, r.box < 0 ? kAngles : anglesWith(r.box, r.value), r.px);
-        const QByteArray before = bytesOf(ws);
+        const QByteArray before = fileBytes(ws.file("localita.mdb"));
         ws.dialogs.takeTexts();
 
         e.findChild<QPushButton*>("cmd" + r.button)->click();
-        QCOMPARE(ws.dialogs.texts(), QStringList{r.message});
-        QVERIFY(!ws.dialogs.shown().back().hourglassBusy);
-        QCOMPARE(bytesOf(ws), before);
+        checkTold(ws, r.message);
+        QCOMPARE(fileBytes(ws.file("localita.mdb")), before);
         QCOMPARE(combo::text(e.cmbloc), r.name.toUpper());
     }
 
@@ -214,8 +183,8 @@ private slots:
                                                  : "eliminata";
         Workspace ws;
         MainWindow& w = ws.start();
-        addPlace(w, "Rocca Alta", 100.0, 200.0);
-        addPlace(w, "SENZA POSTO", QVariant(), QVariant());
+        addLocality(w.Data2, kNE, "Rocca Alta", 100.0, 200.0);
+        addLocality(w.Data2, kNE, "SENZA POSTO", QVariant(), QVariant());
         LocalityEditor& e = openEditor(w);
         Workspace::choose(e.cmbarea, kNE);
         for (const QString& place : c.choose.split(u'|', Qt::SkipEmptyParts))
@@ -229,8 +198,7 @@ private slots:
         ws.dialogs.takeTexts();
 
         e.findChild<QPushButton*>("cmd" + c.button)->click();
-        QCOMPARE(ws.dialogs.texts(), QStringList{"Località " + done + " correttamente"});
-        QVERIFY(!ws.dialogs.shown().back().hourglassBusy);
+        checkTold(ws, "Località " + done + " correttamente");
         QCOMPARE(::stored(ws, c.storedName), stored);
         QCOMPARE(::stored(ws, "Rocca Alta"), QStringList{"45 20 10 9 50 5 100 200"});
         QCOMPARE(combo::lines(e.cmbloc).contains(c.storedName), !stored.isEmpty());
@@ -243,7 +211,7 @@ private slots:
     void positionTakenOnTheMap() {
         Workspace ws;
         MainWindow& w = ws.start();
-        test::makeRoomForTheSheet(w);
+        makeRoomForTheSheet(w);
         LocalityEditor& e = openEditor(w);
         Workspace::choose(e.cmbarea, kNE);
         QCOMPARE(combo::text(w.f1area), kNE);
@@ -252,11 +220,9 @@ private slots:
         QVERIFY(e.isHidden());
         QCOMPARE(w.state().pixelCapture, Flag::One);
         // An area added meanwhile: coming back from a capture does not list the areas again.
-        w.Data1->addNew();
-        w.Data1->setField("AREA", "nuova.gif");
-        w.Data1->update();
+        addRecord(w.Data1, {{"AREA", "nuova.gif"}});
 
-        test::clickAt(w.Image1, 615, 915);
+        clickAt(w.Image1, 615, 915);
         QVERIFY(e.isVisible());
         QCOMPARE(w.state().pixelCapture, Flag::Zero);
         QCOMPARE(e.f2px->text(), "615");
@@ -271,8 +237,8 @@ private slots:
         QVERIFY(e.isHidden());
         QCOMPARE(w.state().localityEditorOpen, Flag::Zero);
         Workspace::choose(w.cmbloc, "CÀ NUOVA");
-        QCOMPARE(w.state().markerLeft, 1080 + 615 - 140);
-        QCOMPARE(w.state().markerTop, 840 + 915 - 400);
+        QCOMPARE(QPoint(w.state().markerLeft, w.state().markerTop),
+                 QPoint(1080 + 615 - 140, 840 + 915 - 400));
         QCOMPARE(ws.dialogs.texts(), QStringList());
     }
 
@@ -285,16 +251,14 @@ private slots:
         QCOMPARE(w.state().localityEditorOpen, Flag::One);
         QCOMPARE(combo::lines(e.cmbarea).size(), 4);
         combo::setText(e.cmbarea, "scritta");
-        w.Data1->addNew();
-        w.Data1->setField("AREA", "nuova.gif");
-        w.Data1->update();
+        addRecord(w.Data1, {{"AREA", "nuova.gif"}});
 
         QWidget messageBox(nullptr, Qt::Dialog);
-        ActivationTracker::instance().windowActivated(&messageBox);
-        ActivationTracker::instance().windowActivated(&e);
+        activated(&messageBox);
+        activated(&e);
         QCOMPARE(combo::lines(e.cmbarea).size(), 4);
-        ActivationTracker::instance().windowActivated(&w);
-        ActivationTracker::instance().windowActivated(&e);
+        activated(&w);
+        activated(&e);
         QCOMPARE(combo::lines(e.cmbarea).size(), 5);
         QCOMPARE(combo::text(e.cmbarea), "scritta");
 
@@ -316,9 +280,7 @@ private slots:
         MainWindow& w = ws.start();
         LocalityEditor& e = openEditor(w);
         Workspace::choose(e.cmbarea, kNE);
-        QCOMPARE(ws.dialogs.texts(),
-                 QStringList{"La cartina selezionata non è presente nella cartella,"});
-        QVERIFY(!ws.dialogs.shown().back().hourglassBusy);
+        checkTold(ws, kSheetMissing);
         QVERIFY(combo::lines(e.cmbloc).contains(kVilla));
     }
 };

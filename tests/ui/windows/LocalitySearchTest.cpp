@@ -1,29 +1,16 @@
-#include "TestMain.h"
-#include "Workspace.h"
-#include "ui/mainwindow/MarkerPixels.h"
+#include "MapWindow.h"
 
-#include "core/base/Hourglass.h"
-#include "ui/widgets/ActivationTracker.h"
-#include "ui/widgets/ComboText.h"
 #include "ui/windows/LocalitySearch.h"
 
-#include <QAction>
-#include <QLineEdit>
 #include <QListView>
-#include <QPushButton>
-#include <SQLiteCpp/SQLiteCpp.h>
 
 using namespace orvena;
-using orvena::test::Workspace;
+using namespace orvena::test;
 
 namespace {
 
 const QString kFull = QStringLiteral("    ELENCO LOCALITA' REGISTRATE ");
 const QString kFound = QStringLiteral("    RESULTATO DELLA RICERCA ");
-const QString kNE = QStringLiteral("valfonda_ne.bmp");
-const QString kLongArea = QStringLiteral("carta del comune di valfonda e dei suoi dintorni.bmp");
-const QString kLongPlace =
-    QStringLiteral("CASCINA DEL MOLINO VECCHIO SULLA STRADA PER LA FONTANA DI SOPRA");
 
 QString line(const QString& area, const QString& place) {
     return area.leftJustified(50, u' ', true) + "  " + place.leftJustified(50, u' ', true);
@@ -34,7 +21,7 @@ LocalitySearch& open(MainWindow& w) {
     w.mnloccerca->trigger();
     auto* form = w.findChild<LocalitySearch*>(QStringLiteral("Form3"));
     if (!form) qFatal("no search window");
-    ActivationTracker::instance().windowActivated(form);
+    activated(form);
     return *form;
 }
 
@@ -54,16 +41,6 @@ QStringList tableLines(const Workspace& ws, const QString& title) {
         all << line(QString::fromUtf8(q.getColumn(0).getText()),
                     QString::fromUtf8(q.getColumn(1).getText()));
     return all;
-}
-
-void addSheet(Workspace& ws, const QString& sheet) {
-    QVERIFY(QFile::copy(ws.file(kNE), ws.file(sheet)));
-    RecordView* v = ws.window().Data1;
-    v->addNew();
-    v->setField(QStringLiteral("AREA"), sheet);
-    v->setField(QStringLiteral("COLA"), 24.25);
-    v->setField(QStringLiteral("COLO"), 17.0);
-    v->update();
 }
 
 } // namespace
@@ -92,8 +69,8 @@ private slots:
         QFETCH(QStringList, names);
         Workspace ws;
         MainWindow& w = ws.start();
-        test::addLocality(w.Data2, kNE, QStringLiteral("Sant'Elia"), 100, 100);
-        test::addLocality(w.Data2, kNE, QStringLiteral("Straße"), 100, 100);
+        addLocality(w.Data2, kNE, QStringLiteral("Sant'Elia"), 100, 100);
+        addLocality(w.Data2, kNE, QStringLiteral("Straße"), 100, 100);
         QVERIFY(w.mnloccerca->isEnabled());
         LocalitySearch& form = open(w);
         QCOMPARE(form.windowTitle(), QStringLiteral("Ricerca Località"));
@@ -112,9 +89,9 @@ private slots:
         form.comtrova->clear();
         form.cmdcerca->click();
         QCOMPARE(lines(form), tableLines(ws, kFound));
-        test::addLocality(w.Data2, kNE, QStringLiteral("Nuovo Borgo"), 100, 100);
-        ActivationTracker::instance().windowActivated(&w);
-        ActivationTracker::instance().windowActivated(&form);
+        addLocality(w.Data2, kNE, QStringLiteral("Nuovo Borgo"), 100, 100);
+        activated(&w);
+        activated(&form);
         QCOMPARE(lines(form), tableLines(ws, kFull));
         QCOMPARE(lines(form).last(), line(kNE, QStringLiteral("Nuovo Borgo")));
     }
@@ -140,14 +117,13 @@ private slots:
         Workspace ws;
         MainWindow& w = ws.start();
         if (!sheet.isEmpty()) {
-            addSheet(ws, sheet);
-            test::addLocality(w.Data2, sheet, place, 3140.0, 3000.0);
+            addCopyOfNE(ws, sheet);
+            addLocality(w.Data2, sheet, place, 3140.0, 3000.0);
         }
         LocalitySearch& form = open(w);
         if (row < 0) row = form.lineCount() - 1;
         const QString clicked = form.lineText(row);
-        if (!sheet.isEmpty()) QCOMPARE(clicked, line(sheet, place));
-        if (!sheet.isEmpty()) QCOMPARE(clicked.size(), 102);
+        if (!sheet.isEmpty()) QCOMPARE(clicked, line(sheet, place)); // 102 characters
 
         const QModelIndex index = form.List1->model()->index(row, 0);
         form.List1->scrollTo(index);
@@ -156,13 +132,13 @@ private slots:
         QVERIFY(form.isHidden());
         QCOMPARE(w.state().chosenArea.text(), clicked.left(50).leftJustified(50));
         QCOMPARE(w.state().chosenLocality.text(), clicked.mid(52).leftJustified(50));
-        ActivationTracker::instance().windowActivated(&w);
-        QCOMPARE(ws.dialogs.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        activated(&w);
+        checkTold(ws, message);
         if (!message.isEmpty()) return;
         QCOMPARE(w.state().localityChosen, Flag::Zero);
         QCOMPARE(combo::text(w.f1area), sheet);
         QCOMPARE(combo::text(w.cmbloc), place);
-        QVERIFY(test::arrowBlueNear(w, QPoint(367 + 8, 233 + 10)));
+        QVERIFY(arrowBlueNear(w, kArrowMiddle));
     }
 
     // No places: the two headings, for the full list and for a search; arrows choose nothing, Enter

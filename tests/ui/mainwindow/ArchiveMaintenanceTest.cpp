@@ -1,16 +1,10 @@
 // The menu entries Esporta, Importa and Compatta Data Base on the demo atlas.
-#include "TestMain.h"
-#include "Workspace.h"
+#include "MapWindow.h"
 
 #include "core/archive/Compaction.h"
-#include "core/archive/SqlTexts.h"
-
-#include <QAction>
-#include <QComboBox>
-#include <SQLiteCpp/SQLiteCpp.h>
 
 using namespace orvena;
-using orvena::test::Workspace;
+using namespace orvena::test;
 
 namespace {
 

@@ -1,14 +1,6 @@
-#include "Records.h"
-#include "TestMain.h"
-#include "Workspace.h"
+#include "MapWindow.h"
 
 #include "core/archive/DeleteArea.h"
-#include "core/archive/SqlTexts.h"
-#include "ui/widgets/ComboText.h"
-
-#include <QComboBox>
-#include <QPushButton>
-#include <SQLiteCpp/SQLiteCpp.h>
 
 using namespace orvena;
 using namespace orvena::test;
@@ -71,9 +63,8 @@ private slots:
         addRecords(w.Data2, kPlaceFields, before.mid(split + 1));
 
         pressDelete(w, chosen);
-        QCOMPARE(ws.dialogs.texts(), (QStringList{kConfirm, kDeleted}));
+        checkTold(ws, {kConfirm, kDeleted});
         QCOMPARE(ws.dialogs.shown().at(0).buttons, Buttons::YesNo);
-        QVERIFY(!ws.dialogs.shown().at(1).hourglassBusy);
         QVERIFY(!isShown(w.cmdregcor));
         QCOMPARE(areas(w) + QStringList{"="} + places(w), after);
         QStringList listed;
