@@ -53,6 +53,15 @@ inline QString sheet(const char* quadrant) {
     qFatal("no sheet %s", quadrant);
 }
 
+// The names of the demo sheets, sorted.
+inline QStringList demoSheetNames() {
+    QStringList names;
+    for (const auto& s : demo::demoSheets())
+        names << s.name;
+    names.sort();
+    return names;
+}
+
 // The places of a demo sheet, as its list shows them.
 inline QStringList placesOf(const QString& area) {
     QStringList names;
@@ -136,30 +145,32 @@ inline void clickAt(MapImage* image, int xTwips, int yTwips) {
     QTest::mouseClick(image, Qt::LeftButton, {}, pixelAt(xTwips, yTwips));
 }
 
-// Types a point into the six coordinate boxes, as the user does (latitude
-// degrees, minutes, seconds, longitude degrees, minutes, seconds).
-inline void typePoint(MainWindow& w, const QStringList& six) {
+// Types a point into the six coordinate boxes, as the user does: their texts
+// joined by '|' (latitude degrees, minutes, seconds, longitude degrees,
+// minutes, seconds); boxes left out are emptied.
+inline void typePoint(MainWindow& w, const QString& point) {
     const auto boxes = w.coordinateBoxes();
     for (qsizetype i = 0; i < boxes.size(); ++i) {
         boxes[i]->clear();
-        QTest::keyClicks(boxes[i], six.value(i));
+        QTest::keyClicks(boxes[i], point.section(u'|', i, i));
     }
 }
 
-// Puts texts into the six boxes directly: for what the keyboard filter keeps
-// from being typed (a minus sign).
-inline void setPoint(MainWindow& w, const QStringList& six) {
+// Puts the texts into the six boxes directly: for what the keyboard filter
+// keeps from being typed (a minus sign).
+inline void setPoint(MainWindow& w, const QString& point) {
     const auto boxes = w.coordinateBoxes();
     for (qsizetype i = 0; i < boxes.size(); ++i)
-        boxes[i]->setText(six.value(i));
+        boxes[i]->setText(point.section(u'|', i, i));
 }
 
-// The texts of the six boxes; a hidden one reads as hidden when that is given.
-inline QStringList boxTexts(MainWindow& w, const QString& hidden = QString()) {
+// The texts of the six boxes joined by '|'; a hidden one reads as hidden when
+// that is given.
+inline QString boxTexts(MainWindow& w, const QString& hidden = QString()) {
     QStringList texts;
     for (QLineEdit* b : w.coordinateBoxes())
         texts << (hidden.isNull() || isShown(b) ? b->text() : hidden);
-    return texts;
+    return texts.join(u'|');
 }
 
 // Where all of sprite's opaque pixels lie unchanged in picture, its corner within area.

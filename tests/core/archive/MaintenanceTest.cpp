@@ -6,6 +6,7 @@
 #include "core/archive/Compaction.h"
 #include "core/archive/Exchange.h"
 #include "core/archive/WorkingPair.h"
+#include "support/Records.h"
 #include "support/TempFolder.h"
 #include "support/TestMain.h"
 
@@ -53,14 +54,7 @@ struct Folder {
         return all;
     }
     // A file's bytes; empty when it is missing.
-    QByteArray bytes(const char* file) const {
-        QFile f(QString::fromStdString(path(file)));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    void write(const QString& file, const QByteArray& content) const {
-        QFile f(folder.file(file));
-        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size()) qFatal("write");
-    }
+    QByteArray bytes(const QString& file) const { return test::fileBytes(folder.file(file)); }
 };
 
 const char* const kArea = "area.mdb";
@@ -221,7 +215,7 @@ private slots:
         Folder f;
         f.fill(kPlaces, 20000, "'f.jpg', 'P' || i, 1, 2, 3, 4, 5, 6, i, i");
         f.exec(kPlaces, "delete from localita where rowid % 2 = 0");
-        f.write("localitacomp.mdb", "left by an earlier run");
+        QVERIFY(test::writeFile(f.folder.file("localitacomp.mdb"), "left by an earlier run"));
         const QStringList rows = f.rows(kPlaces, "localita");
         const qint64 size = QFile(f.folder.file("localita.mdb")).size();
 
@@ -344,10 +338,10 @@ private slots:
         Folder f;
         QFile out(f.folder.file(file));
         QVERIFY(out.remove());
-        if (!content.isEmpty()) f.write(file, content);
+        if (!content.isEmpty()) QVERIFY(test::writeFile(f.folder.file(file), content));
         QVERIFY_THROWS_EXCEPTION(ArchiveError, WorkingPair pair(f.folder.path()));
         QCOMPARE(out.exists(), !content.isEmpty());
-        QCOMPARE(f.bytes(qPrintable(file)), content);
+        QCOMPARE(f.bytes(file), content);
     }
 };
 

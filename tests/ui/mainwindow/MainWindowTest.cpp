@@ -25,19 +25,12 @@ void activate(QWidget* w) {
     QCoreApplication::processEvents();
 }
 
+// Every file of the folder with its bytes ("-" for one that is not a regular file).
 QMap<QString, QByteArray> bytesIn(const QString& folder) {
     QMap<QString, QByteArray> out;
-    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::System)) {
-        QFile file(f.filePath());
-        out[f.fileName()] = f.isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : "-";
-    }
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::System))
+        out[f.fileName()] = f.isFile() ? fileBytes(f.filePath()) : "-";
     return out;
-}
-
-void overwritePage2(const QString& path) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(4096));
-    file.write(QByteArray(4096, '\xff'));
 }
 
 // Leaves area.mdb as a write killed before its commit leaves it: part of the
@@ -62,38 +55,34 @@ void interruptWrite(const QString& path) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    // Every control is found by its name, placed where it was drawn (twips, -1
-    // where the place does not matter); the menu reads in order.
+    // Every control is found by its name, placed where it was drawn ("name left
+    // top", in twips) where the place matters; the menu reads in order.
     void controlsAndMenuInPlace() {
-        const struct {
-            const char* name;
-            int left, top;
-        } controls[] = {
-            {"f1area", 240, 360},    {"cmbloc", 5520, 360},   {"Image1", 1080, 840},
-            {"Label4", 5520, 720},   {"grlaf1", 5880, 720},   {"mnlaf1", 6240, 720},
-            {"selaf1", 6600, 720},   {"Label8", 7320, 720},   {"grlof1", 7680, 720},
-            {"mnlof1", 8040, 720},   {"selof1", 8400, 720},   {"cmdregcor", 10680, 360},
-            {"Label13", 240, 2160},  {"f1ing", 240, 2520},    {"cmding", 120, 2880},
-            {"cmdrid", 600, 2880},   {"imgsu", 720, 3840},    {"imggiu", 720, 4080},
-            {"imgsi", 120, 3960},    {"imgde", 360, 3960},    {"Label12", 120, 3480},
-            {"VScroll1", 720, 4800}, {"HScroll1", 120, 4920}, {"Label11", 120, 4440},
-            {"cmdsalva", 0, 5760},   {"cmdstampa", 0, 6360},  {"cmdesci", 0, 6960},
-            {"Picture1", 120, 960},  {"Label9", -1, -1},      {"Label10", -1, -1},
-            {"freccia", -1, -1},     {"blusu", -1, -1},       {"CommonDialog1", -1, -1},
-            {"File1", -1, -1},       {"Data1", -1, -1},       {"Data2", -1, -1},
-            {"Data3", -1, -1},       {"Data4", -1, -1},       {"d1area", -1, -1},
-            {"d1ovest", -1, -1},     {"d2loc", -1, -1},       {"d2py", -1, -1},
-            {"d3localita", -1, -1},  {"d4secloo", -1, -1},
-        };
+        const QStringList placed =
+            QStringLiteral(
+                "f1area 240 360,cmbloc 5520 360,Image1 1080 840,Label4 5520 720,grlaf1 5880 720,"
+                "mnlaf1 6240 720,selaf1 6600 720,Label8 7320 720,grlof1 7680 720,mnlof1 8040 720,"
+                "selof1 8400 720,cmdregcor 10680 360,Label13 240 2160,f1ing 240 2520,cmding 120 "
+                "2880,"
+                "cmdrid 600 2880,imgsu 720 3840,imggiu 720 4080,imgsi 120 3960,imgde 360 3960,"
+                "Label12 120 3480,VScroll1 720 4800,HScroll1 120 4920,Label11 120 4440,"
+                "cmdsalva 0 5760,cmdstampa 0 6360,cmdesci 0 6960,Picture1 120 960")
+                .split(',');
+        const QStringList unplaced =
+            QStringLiteral(
+                "Label9 Label10 freccia blusu CommonDialog1 File1 Data1 Data2 Data3 Data4 d1area "
+                "d1ovest d2loc d2py d3localita d4secloo")
+                .split(' ');
         Workspace ws;
         MainWindow& w = ws.start();
-        for (const auto& c : controls) {
-            QObject* found = w.findChild<QObject*>(QString::fromLatin1(c.name));
-            QVERIFY2(found, c.name);
-            if (c.left < 0) continue;
-            auto* widget = qobject_cast<QWidget*>(found);
-            QVERIFY2(widget, c.name);
-            QCOMPARE(widget->pos(), QPoint(twips::toPixels(c.left), twips::toPixels(c.top)));
+        for (const QString& name : unplaced)
+            QVERIFY2(w.findChild<QObject*>(name), qPrintable(name));
+        for (const QString& c : placed) {
+            const QStringList p = c.split(' ');
+            auto* widget = w.findChild<QWidget*>(p[0]);
+            QVERIFY2(widget, qPrintable(p[0]));
+            QCOMPARE(widget->pos(),
+                     QPoint(twips::toPixels(p[1].toInt()), twips::toPixels(p[2].toInt())));
         }
         QStringList captions;
         for (QAction* top : w.menuBar()->actions()) {
@@ -212,18 +201,16 @@ private slots:
         const bool alone = damage == "all missing" || damage == "text" || damage == "foreign";
         Workspace ws(alone ? Workspace::Content::Empty : Workspace::Content::DemoAtlas);
         const QString path = ws.file(file.isEmpty() ? QStringLiteral("area.mdb") : file);
-        if (damage == "page") overwritePage2(path);
+        if (damage == "page") QVERIFY(damageSecondPage(path));
         if (damage == "journal") interruptWrite(path);
         if (damage.startsWith("foreign")) {
             QFile::remove(path);
             SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
             db.exec("CREATE TABLE clienti (nome TEXT, AREA TEXT)");
         }
-        if (damage == "foreign journal" || damage == "text") {
-            QFile file(path + (damage == "text" ? "" : "-journal"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("Elenco delle cartine\nnon un database\n");
-        }
+        if (damage == "foreign journal" || damage == "text")
+            QVERIFY(writeFile(path + (damage == "text" ? "" : "-journal"),
+                              "Elenco delle cartine\nnon un database\n"));
         if (damage == "fifo") {
             QVERIFY(QFile::remove(path));
             QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
@@ -244,12 +231,9 @@ private slots:
             return;
         }
         QVERIFY(!QFile::exists(path + "-journal"));
-        QStringList sheets = combo::lines(window->f1area), expected;
-        for (const auto& s : demo::demoSheets())
-            if (damage != "all missing") expected << s.name;
+        QStringList sheets = combo::lines(window->f1area);
         sheets.sort();
-        expected.sort();
-        QCOMPARE(sheets, expected);
+        QCOMPARE(sheets, damage == "all missing" ? QStringList() : demoSheetNames());
         if (damage == "page") QCOMPARE(bytesIn(ws.folder.path()), before);
         if (!commandLine.isEmpty()) return;
         QCOMPARE(combo::text(window->f1area), QString());
@@ -298,9 +282,9 @@ private slots:
         activate(&w);
         w.grlaf1->show();
         w.grlaf1->setFocus();
-        const QList<std::pair<QString, QString>> typedShown{
-            {"4+5", "45"}, {"-12", "12"}, {"9a,5", "9a,5"}}; // digits and letters pass
-        for (const auto& [typed, shown] : typedShown) {
+        // Digits and letters pass.
+        for (const auto& [typed, shown] :
+             {std::pair("4+5", "45"), {"-12", "12"}, {"9a,5", "9a,5"}}) {
             w.grlaf1->clear();
             QTest::keyClicks(w.grlaf1, typed);
             QCOMPARE(w.grlaf1->text(), shown);

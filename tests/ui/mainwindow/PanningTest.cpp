@@ -42,56 +42,66 @@ void clickArrow(MainWindow& w, const QString& name, bool twice = false) {
         QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, at);
 }
 
+// A key handed to Form_KeyDown with the map and the zoom buttons shown or not,
+// and the change of the image's left, top, width and height.
+struct Key {
+    int code;
+    bool imageShown, zoomButtonsShown;
+    QRectF moved;
+};
+
+// A crossing from one quadrant's sheet to another's: by the arrow image (key
+// -1), the spinner (key 0) or a key; horizontally or not, east or south
+// (forward) or not; the arrow's edge, the key presses, or the coordinate
+// before the spinner's change; and the coordinate the new sheet is placed at.
+struct Crossing {
+    const char *tag, *from;
+    int key;
+    const char* to;
+    bool horizontal, forward;
+    double before, placed;
+};
+
 } // namespace
 
 class PanningTest : public QObject {
     Q_OBJECT
 private slots:
-    // Form_KeyDown: what each key does; a key that does something stops at the
-    // window (its code set to 0).
+    // Form_KeyDown: what each key does with the map and the zoom buttons shown
+    // or not, as the change of left, top, width and height; a key that does
+    // something stops at the window (its code set to 0).
     void keyDown_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<bool>("imageShown");
-        QTest::addColumn<bool>("zoomButtonsShown");
-        QTest::addColumn<QRectF>("moved"); // change of left, top, width, height
-        auto row = [](const char* name, int code, bool image, bool buttons, QRectF moved) {
-            QTest::newRow(name) << code << image << buttons << moved;
-        };
-        row("right", keycode::kRight, true, true, {-2400, 0, 0, 0});
-        row("left", keycode::kLeft, true, true, {2400, 0, 0, 0});
-        row("up", keycode::kUp, true, true, {0, 2400, 0, 0});
-        row("down", keycode::kDown, true, true, {0, -2400, 0, 0});
+        QTest::addColumn<Key>("k");
         // One step of the 24000 x 18000 twips sheet, around its centre.
-        const QRectF in(-1200, -900, 2400, 1800);
-        const QRectF out(1200, 900, -2400, -1800);
-        row("187", keycode::kPlus, true, true, in);
-        row("107", keycode::kPlusPad, true, true, in);
-        row("189", keycode::kMinus, true, true, out);
-        row("109", keycode::kMinusPad, true, true, out);
-        row("plus, buttons hidden", keycode::kPlus, true, false, {});
-        row("minus, buttons hidden", keycode::kMinus, true, false, {});
-        row("arrow, buttons hidden", keycode::kLeft, true, false, {2400, 0, 0, 0});
-        row("arrow, map hidden", keycode::kLeft, false, true, {});
-        row("plus, map hidden", keycode::kPlus, false, true, {});
-        row("another key", keycode::kOther, true, true, {});
+        const QRectF in(-1200, -900, 2400, 1800), out(1200, 900, -2400, -1800);
+        QTest::newRow("right") << Key{keycode::kRight, true, true, {-2400, 0, 0, 0}};
+        QTest::newRow("left") << Key{keycode::kLeft, true, true, {2400, 0, 0, 0}};
+        QTest::newRow("up") << Key{keycode::kUp, true, true, {0, 2400, 0, 0}};
+        QTest::newRow("down") << Key{keycode::kDown, true, true, {0, -2400, 0, 0}};
+        QTest::newRow("187") << Key{keycode::kPlus, true, true, in};
+        QTest::newRow("107") << Key{keycode::kPlusPad, true, true, in};
+        QTest::newRow("189") << Key{keycode::kMinus, true, true, out};
+        QTest::newRow("109") << Key{keycode::kMinusPad, true, true, out};
+        QTest::newRow("plus, buttons hidden") << Key{keycode::kPlus, true, false, {}};
+        QTest::newRow("minus, buttons hidden") << Key{keycode::kMinus, true, false, {}};
+        QTest::newRow("arrow, buttons hidden") << Key{keycode::kLeft, true, false, {2400, 0, 0, 0}};
+        QTest::newRow("arrow, map hidden") << Key{keycode::kLeft, false, true, {}};
+        QTest::newRow("plus, map hidden") << Key{keycode::kPlus, false, true, {}};
+        QTest::newRow("another key") << Key{keycode::kOther, true, true, {}};
     }
 
     void keyDown() {
-        QFETCH(int, code);
-        QFETCH(bool, imageShown);
-        QFETCH(bool, zoomButtonsShown);
-        QFETCH(QRectF, moved);
+        QFETCH(Key, k);
         Workspace ws;
         MainWindow& w = startOn(ws, sheet("NE"));
-        w.Image1->setVisible(imageShown);
-        w.cmding->setVisible(zoomButtonsShown);
-        const MapImage* m = w.Image1;
-        const QRectF before = twipsOf(m);
-        int key = code;
-        w.Form_KeyDown(key);
-        QCOMPARE(key, moved != QRectF() ? 0 : code);
-        const QRectF after = twipsOf(m);
-        QCOMPARE(QRectF(after.topLeft() - before.topLeft(), after.size() - before.size()), moved);
+        w.Image1->setVisible(k.imageShown);
+        w.cmding->setVisible(k.zoomButtonsShown);
+        const QRectF before = twipsOf(w.Image1);
+        int code = k.code;
+        w.Form_KeyDown(code);
+        QCOMPARE(code, k.moved != QRectF() ? 0 : k.code);
+        const QRectF after = twipsOf(w.Image1);
+        QCOMPARE(QRectF(after.topLeft() - before.topLeft(), after.size() - before.size()), k.moved);
     }
 
     // Crossing to each neighbour, the new sheet placed next to where the old one
@@ -102,49 +112,36 @@ private slots:
     // then looks at the edges: one at 0 cannot go lower, so it goes west (north)
     // only as far as it went east (south).
     void crossingToEachNeighbour_data() {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<int>("key"); // 0: the spinner, -1: the arrow image
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<bool>("horizontal");
-        QTest::addColumn<bool>("forward"); // east or south
-        // The arrow's edge, the key presses, or the coordinate before the spinner's change.
-        QTest::addColumn<double>("before");
-        QTest::addColumn<double>("placed");
-        auto row = [](const char* name, const char* from, int key, const char* to, bool horizontal,
-                      bool forward, double before, double placed) {
-            QTest::newRow(name) << sheet(from) << key << sheet(to) << horizontal << forward
-                                << before << placed;
-        };
-        row("west arrow", "NE", -1, "NO", true, false, 5500, 5501 - kW);
-        row("east arrow", "NO", -1, "NE", true, true, 5500 - kW, 5500);
-        row("north arrow", "SO", -1, "NO", false, false, 3500, 3501 - kH);
-        row("south arrow", "NO", -1, "SO", false, true, 3500 - kH, 3500);
-        // East: 1080 - 2400k + 24000 < 5500 first for k = 9.
-        row("east key", "NO", Qt::Key_Right, "NE", true, true, 10, 5500);
-        // South: 840 - 2400k + 18000 < 3500 first for k = 7.
-        row("south key", "NE", Qt::Key_Down, "SE", false, true, 8, 3500);
-        // West: 1080 + 2400k > 5500 first for k = 2.
-        row("west key", "SE", Qt::Key_Left, "SO", true, false, 3, 5880 - kW);
-        // North: 840 + 2400k > 3500 first for k = 2.
-        row("north key", "SO", Qt::Key_Up, "NO", false, false, 3, 5640 - kH);
-        row("west spinner", "NE", 0, "NO", true, false, 3101, 5501 - kW);
-        row("east spinner", "NO", 0, "NE", true, true, 7899 - kW, 5500);
-        row("north spinner", "SO", 0, "NO", false, false, 1101, 3501 - kH);
-        row("south spinner", "NO", 0, "SO", false, true, 5899 - kH, 3500);
+        QTest::addColumn<Crossing>("c");
+        const Crossing rows[] = {{"west arrow", "NE", -1, "NO", true, false, 5500, 5501 - kW},
+                                 {"east arrow", "NO", -1, "NE", true, true, 5500 - kW, 5500},
+                                 {"north arrow", "SO", -1, "NO", false, false, 3500, 3501 - kH},
+                                 {"south arrow", "NO", -1, "SO", false, true, 3500 - kH, 3500},
+                                 // East: 1080 - 2400k + 24000 < 5500 first for k = 9.
+                                 {"east key", "NO", Qt::Key_Right, "NE", true, true, 10, 5500},
+                                 // South: 840 - 2400k + 18000 < 3500 first for k = 7.
+                                 {"south key", "NE", Qt::Key_Down, "SE", false, true, 8, 3500},
+                                 // West: 1080 + 2400k > 5500 first for k = 2.
+                                 {"west key", "SE", Qt::Key_Left, "SO", true, false, 3, 5880 - kW},
+                                 // North: 840 + 2400k > 3500 first for k = 2.
+                                 {"north key", "SO", Qt::Key_Up, "NO", false, false, 3, 5640 - kH},
+                                 {"west spinner", "NE", 0, "NO", true, false, 3101, 5501 - kW},
+                                 {"east spinner", "NO", 0, "NE", true, true, 7899 - kW, 5500},
+                                 {"north spinner", "SO", 0, "NO", false, false, 1101, 3501 - kH},
+                                 {"south spinner", "NO", 0, "SO", false, true, 5899 - kH, 3500}};
+        for (const Crossing& row : rows)
+            QTest::newRow(row.tag) << row;
     }
 
     void crossingToEachNeighbour() {
-        QFETCH(QString, from);
-        QFETCH(QString, to);
-        QFETCH(int, key);
-        QFETCH(bool, horizontal);
-        QFETCH(bool, forward);
-        QFETCH(double, before);
-        QFETCH(double, placed);
+        QFETCH(Crossing, c);
+        const QString from = sheet(c.from), to = sheet(c.to);
+        const bool horizontal = c.horizontal, forward = c.forward;
+        const double before = c.before;
         Workspace ws;
         MainWindow& w = startOn(ws, from);
         const double other = coordinate(w, !horizontal);
-        if (key < 0) {
+        if (c.key < 0) {
             const QString arrow =
                 horizontal ? (forward ? "imgde" : "imgsi") : (forward ? "imggiu" : "imgsu");
             const double step = forward ? -240 : 240;
@@ -158,13 +155,13 @@ private slots:
             QCOMPARE(coordinate(w, horizontal), before + step);
             setCoordinate(w, horizontal, before + step / 240); // one twip past
             clickArrow(w, arrow);
-        } else if (key > 0) {
+        } else if (c.key > 0) {
             w.f1area->setFocus();
             const int line = w.f1area->currentIndex();
             int count = 0;
             while (combo::text(w.f1area) == from && count < 50) {
                 QWidget* focus = QApplication::focusWidget();
-                QTest::keyClick(focus && focus->window() == &w ? focus : &w, Qt::Key(key));
+                QTest::keyClick(focus && focus->window() == &w ? focus : &w, Qt::Key(c.key));
                 ++count;
             }
             QCOMPARE(count, int(before));
@@ -184,10 +181,10 @@ private slots:
                                            : QAbstractSlider::SliderSingleStepSub);
         }
         QCOMPARE(combo::text(w.f1area), to);
-        QCOMPARE(coordinate(w, horizontal), placed);
+        QCOMPARE(coordinate(w, horizontal), c.placed);
         QCOMPARE(coordinate(w, !horizontal), other);
         QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
-        QCOMPARE(ws.archives.Data1->text(QStringLiteral("AREA")), to);
+        QCOMPARE(ws.archives.Data1->text("AREA"), to);
         QCOMPARE(w.Image1->picture().cacheKey(), w.state().loadedPicture.cacheKey());
         checkTold(ws, "");
     }
@@ -255,9 +252,8 @@ private slots:
             const QByteArray bytes = cause == "broken"   ? QByteArray("GIF89a?")
                                      : cause == "claims" ? jpegClaiming(22000, 22000)
                                                          : QByteArray();
-            QFile f(ws.file(boxAfter));
-            QVERIFY(f.remove());
-            if (!bytes.isEmpty()) QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) > 0);
+            QVERIFY(QFile::remove(ws.file(boxAfter)));
+            if (!bytes.isEmpty()) QVERIFY(writeFile(ws.file(boxAfter), bytes));
         }
         if (cause == "empty") from = sheet("NO");
         MainWindow& w = startOn(ws, from);
@@ -265,7 +261,7 @@ private slots:
         if (cause == "record" || cause == "case") {
             QVERIFY(QFile::copy(ws.file(sheet("NO")), ws.file(boxAfter)));
             v->edit();
-            v->setField(QStringLiteral("OVEST"), boxAfter);
+            v->setField("OVEST", boxAfter);
             v->update();
         } else if (cause == "deleted") {
             v->remove();

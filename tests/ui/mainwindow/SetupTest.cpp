@@ -25,19 +25,23 @@ const QString kReplace =
     QStringLiteral("Nella cartella esiste già un'immagine con questo nome. Vuoi sostituirla?");
 const QString kNotAPicture = QStringLiteral("Il file scelto non è un'immagine leggibile.");
 
-const QStringList kRecordFields = {"AREA",   "COLA", "COLO", "PXLAO", "SECLAO", "PXLOO",
-                                   "SECLOO", "NORD", "EST",  "SUD",   "OVEST"};
+// The set-up as seen at its steps (see seen()).
+const QString kWaitingForFirst = QStringLiteral("step 1, read-out 0, set-up controls, Esci");
+const QString kWaitingForSecond = QStringLiteral("step 2, read-out 0, set-up controls, Registra");
+const QString kEnded = QStringLiteral("step 0, read-out 0, viewing controls");
 
 // The worked example: 45 30 0 / 9 10 0 clicked at (300, 450), 45 20 0 / 9 25 0
 // clicked at (9300, 7650); its calibration COLA to SECLOO.
-const QStringList kFirstPoint = {"45", "30", "0", "9", "10", "0"};
-const QStringList kSecondPoint = {"45", "20", "0", "9", "25", "0"};
+const QString kFirstPoint = QStringLiteral("45|30|0|9|10|0");
+const QString kSecondPoint = QStringLiteral("45|20|0|9|25|0");
 const QString kExampleCalibration = QStringLiteral("12|10|450|163800|300|33000");
 const QString kNew = QStringLiteral("nuova.jpg");
 
-// The area records, or those named exactly name, as their fields' texts joined by '|'.
+// The area records, or those named exactly name, as "AREA|COLA|...|OVEST".
 QStringList areas(MainWindow& w, const QString& name = QString()) {
-    QStringList all = records(w.Data1, sql::kAreaAll, kRecordFields);
+    QStringList all = records(w.Data1, sql::kAreaAll,
+                              {"AREA", "COLA", "COLO", "PXLAO", "SECLAO", "PXLOO", "SECLOO", "NORD",
+                               "EST", "SUD", "OVEST"});
     if (!name.isNull())
         all.removeIf([&](const QString& r) { return r.section(u'|', 0, 0) != name; });
     return all;
@@ -46,6 +50,30 @@ QStringList areas(MainWindow& w, const QString& name = QString()) {
 // COLA to SECLOO of the first record named name.
 QString calibrationOf(MainWindow& w, const QString& name) {
     return areas(w, name).value(0).section(u'|', 1, 6);
+}
+
+// The set-up as the state and the user see it, as in "step 1, read-out 0,
+// set-up controls, Esci": the step and the read-out flag (empty when unset),
+// whose controls are shown (the set-up's, the viewer's or a mixture) and
+// cmdregcor's caption when it is shown.
+QString seen(MainWindow& w) {
+    QList<QWidget*> setup{w.Label4, w.Label8, w.cmdregcor};
+    for (QLineEdit* b : w.coordinateBoxes())
+        setup << b;
+    const QList<QWidget*> viewing{w.cmbloc, w.Label10, w.cmding, w.cmdrid};
+    const auto all = [](const QList<QWidget*>& widgets, bool shown) {
+        return std::all_of(widgets.begin(), widgets.end(),
+                           [&](QWidget* x) { return isShown(x) == shown; });
+    };
+    const QString controls = all(setup, true) && all(viewing, false)   ? "set-up"
+                             : all(setup, false) && all(viewing, true) ? "viewing"
+                                                                       : "mixed";
+    const auto flag = [](Flag f) {
+        return f == Flag::Unset ? QString() : QString::number(int(f) - 1);
+    };
+    return QStringLiteral("step %1, read-out %2, %3 controls%4")
+        .arg(QString::number(int(w.state().setupStep)), flag(w.state().readoutEnabled), controls,
+             isShown(w.cmdregcor) ? ", " + w.cmdregcor->text() : QString());
 }
 
 // A new sheet of 700 x 600 pixels, in the working folder unless told otherwise.
@@ -88,72 +116,7 @@ void takeSecondPointAndRegister(MainWindow& w) {
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
 }
 
-// The set-up's controls shown and the viewing ones hidden (setup), or the
-// other way round.
-bool controlsFor(MainWindow& w, bool setup) {
-    QList<QWidget*> on{w.Label4, w.Label8, w.cmdregcor},
-        off{w.cmbloc, w.Label10, w.cmding, w.cmdrid};
-    for (QLineEdit* b : w.coordinateBoxes())
-        on << b;
-    if (!setup) std::swap(on, off);
-    return std::all_of(on.begin(), on.end(), isShown) &&
-           std::none_of(off.begin(), off.end(), isShown);
-}
-
-// The set-up's step and the read-out flag, as in "step 1, read-out 0".
-QString steps(MainWindow& w) {
-    const auto digit = [](Flag f) {
-        return f == Flag::Unset ? QString() : QString::number(int(f) - 1);
-    };
-    return QStringLiteral("step %1, read-out %2")
-        .arg(QString::number(int(w.state().setupStep)), digit(w.state().readoutEnabled));
-}
-
-// "Nuova Area" chosen again in a state of the set-up, after boxes were typed:
-// cmdregcor's caption, the step and the one message that follow.
-struct Again {
-    const char* tag;
-    QString state;
-    QStringList boxes;
-    QString caption, step, message;
-};
-
-// "Registra" refused with the second point typed: the message, and nothing stored.
-struct Refused {
-    const char* tag;
-    QStringList first, second;
-    bool secondClicked; // when not, after a finished set-up of another sheet
-    bool locked;        // the area archive held by another program
-    QString message;
-};
-
-// Boxes left empty or typed at the first and the second point: what the boxes
-// show after the first click, the point used at "Registra", SECLAO and SECLOO.
-struct Boxes {
-    const char* tag;
-    QStringList first, second, firstShown, secondUsed;
-    QString seclao, secloo;
-};
-
-// The image chosen outside the working folder, the working folder holding
-// none of that name, the same bytes or other ones; the answer to the replace
-// question, whether the set-up starts, and how the working folder's file ends up.
-struct Elsewhere {
-    const char* tag;
-    QString chosen; // "sheet", "junk" (not a picture) or "" (the dialog cancelled)
-    QString inWorkingFolder;
-    int answer;
-    bool started;
-    QString endsUp; // "chosen", "other" or "none"
-    QStringList messages;
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(Again)
-Q_DECLARE_METATYPE(Refused)
-Q_DECLARE_METATYPE(Boxes)
-Q_DECLARE_METATYPE(Elsewhere)
 
 class SetupTest : public QObject {
     Q_OBJECT
@@ -185,22 +148,18 @@ private slots:
         QCOMPARE(twipsOf(w.Image1), QRectF(1080, 840, 700 * 15, 600 * 15));
         QCOMPARE(w.Image1->size(), QSize(700, 600));
         QCOMPARE(w.f1ing->text(), QStringLiteral("100"));
-        QVERIFY(controlsFor(w, true));
-        QCOMPARE(w.cmdregcor->text(), QStringLiteral("Esci"));
-        QCOMPARE(steps(w), "step 1, read-out 0");
+        QCOMPARE(seen(w), kWaitingForFirst);
 
         takeFirstPoint(w);
         QCOMPARE(QPoint(w.state().firstPointX, w.state().firstPointY), QPoint(300, 450));
-        QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
-        QCOMPARE(steps(w), "step 2, read-out 0");
+        QCOMPARE(seen(w), kWaitingForSecond);
         QCOMPARE(w.Image1->toolTip(), QString()); // no read-out during the set-up
 
         clickAt(w.Image1, 4500, 3000); // only the last click before "Registra" counts
         takeSecondPointAndRegister(w);
         checkTold(ws, {kFirstPrompt, kSecondPrompt, kSetupDone});
-        QVERIFY(controlsFor(w, false));
-        QCOMPARE(steps(w), "step 0, read-out 1");
-        QCOMPARE(boxTexts(w), QStringList(6, QString())); // the area was loaded
+        QCOMPARE(seen(w), "step 0, read-out 1, viewing controls");
+        QCOMPARE(boxTexts(w), "|||||"); // the area was loaded
         QVERIFY(combo::lines(w.f1area).contains(name));
         // The new scales are in use: 300 seconds below and 450 right of the first point.
         pointTo(w.Image1, 4800, 4050);
@@ -209,90 +168,102 @@ private slots:
         QCOMPARE(areas(w, name), QStringList{name + '|' + kExampleCalibration + "||||"});
     }
 
+    // "Nuova Area" and a file chosen again while a set-up is under way.
     void newAreaInEachState_data() {
-        QTest::addColumn<Again>("a");
-        const QStringList bad = {"95", "0", "0", "9", "0", "0"};
-        const Again rows[] = {
-            {"idle", "idle", kFirstPoint, "Esci", "1", kFirstPrompt},
-            {"deleting", "deleting", kFirstPoint, "Esci", "1", kFirstPrompt},
-            {"first point, good boxes: checked, not restarted", "first", kFirstPoint, "Registra",
-             "1", kSecondPrompt},
-            {"first point, bad boxes: refused", "first", bad, "Esci", "0", kBadCoordinates},
-            {"second point: afresh", "second", kSecondPoint, "Esci", "1", kFirstPrompt},
-            {"first point refused: afresh", "refused", kFirstPoint, "Esci", "1", kFirstPrompt}};
-        for (const Again& row : rows)
-            QTest::newRow(row.tag) << row;
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("boxes"); // typed before choosing again
+        QTest::addColumn<QString>("seen");
+        QTest::addColumn<QString>("message");
+        const QString refused = "step 0, read-out 0, set-up controls, Esci";
+        const QString again = "step 1, read-out 0, set-up controls, Registra";
+        QTest::newRow("idle") << "idle" << kFirstPoint << kWaitingForFirst << kFirstPrompt;
+        QTest::newRow("deleting") << "deleting" << kFirstPoint << kWaitingForFirst << kFirstPrompt;
+        QTest::newRow("first point, good boxes: checked, not restarted")
+            << "first" << kFirstPoint << again << kSecondPrompt;
+        QTest::newRow("first point, bad boxes: refused")
+            << "first"
+            << "95|0|0|9|0|0" << refused << kBadCoordinates;
+        QTest::newRow("second point: afresh")
+            << "second" << kSecondPoint << kWaitingForFirst << kFirstPrompt;
+        QTest::newRow("first point refused: afresh")
+            << "refused" << kFirstPoint << kWaitingForFirst << kFirstPrompt;
     }
 
     void newAreaInEachState() {
-        QFETCH(Again, a);
+        QFETCH(QString, state);
+        QFETCH(QString, boxes);
+        QFETCH(QString, seen);
+        QFETCH(QString, message);
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
-        if (a.state == "deleting") {
+        if (state == "deleting") {
             w.cmdregcor->setText(QStringLiteral("Elimina"));
             w.cmdregcor->show();
-        } else if (a.state != "idle") {
+        } else if (state != "idle") {
             openNewArea(ws);
-            if (a.state == "second") takeFirstPoint(w);
-            if (a.state == "refused") {
-                typePoint(w, {"91"});
+            if (state == "second") takeFirstPoint(w);
+            if (state == "refused") {
+                typePoint(w, "91");
                 clickAt(w.Image1, 300, 450);
-                QCOMPARE(w.cmdregcor->text(), QStringLiteral("Esci"));
-                QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
+                QCOMPARE(::seen(w), "step 2, read-out 0, set-up controls, Esci");
             }
         }
-        typePoint(w, a.boxes);
+        typePoint(w, boxes);
         ws.dialogs.takeTexts();
 
         openNewArea(ws);
-        QCOMPARE(ws.dialogs.texts(), QStringList{a.message});
-        QCOMPARE(w.cmdregcor->text(), a.caption);
-        QVERIFY(isShown(w.cmdregcor));
-        QCOMPARE(steps(w), "step " + a.step + ", read-out 0");
-        QCOMPARE(boxTexts(w), a.boxes); // the set-up never empties the boxes
-        if (a.caption != "Registra") return;
+        QCOMPARE(ws.dialogs.texts(), QStringList{message});
+        QCOMPARE(::seen(w), seen);
+        QCOMPARE(boxTexts(w), boxes); // the set-up never empties the boxes
+        if (!seen.endsWith("Registra")) return;
 
         // Still at step "1": the next click is taken as the first point again.
         typePoint(w, kFirstPoint);
         clickAt(w.Image1, 600, 900);
         QCOMPARE(w.state().firstPointX, 600);
-        QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
+        QCOMPARE(::seen(w), kWaitingForSecond);
         takeSecondPointAndRegister(w);
         QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
         QCOMPARE(areas(w, kNew).size(), 1);
     }
 
     void firstPointChecked_data() {
-        QTest::addColumn<QStringList>("boxes");
-        QTest::addColumn<QList<int>>("stored"); // firstPointDms; empty: refused
-        const auto refused = [](const char* tag, const QStringList& boxes) {
-            QTest::newRow(tag) << boxes << QList<int>();
-        };
-        QTest::newRow("bounds themselves pass") << QStringList{"90", "59", "59", "180", "59", "59"}
-                                                << QList<int>{90, 59, 59, 180, 59, 59};
-        QTest::newRow("negative values pass") << QStringList{"-45", "-30", "-1", "-9", "0", "0"}
-                                              << QList<int>{-45, -30, -1, -9, 0, 0};
-        QTest::newRow("halves to even") << QStringList{"12,5", "13,5", "0,5", "1,5", "2,5", "58,5"}
-                                        << QList<int>{12, 14, 0, 2, 2, 58};
-        QTest::newRow("blanks around, point as separator")
-            << QStringList{" 45 ", "30", "0", "9.5", "10", "0"} << QList<int>{45, 30, 0, 10, 10, 0};
-        refused("latitude over 90", {"91", "0", "0", "9", "0", "0"});
-        refused("minutes over 59", {"45", "60", "0", "9", "0", "0"});
-        refused("seconds 59,5", {"45", "0", "59,5", "9", "0", "0"});
-        refused("longitude over 180", {"45", "0", "0", "180,1", "0", "0"});
-        refused("longitude seconds over 59", {"45", "0", "0", "9", "0", "60"});
-        refused("letters", {"45", "trenta", "0", "9", "0", "0"});
-        refused("quotes", {"45", "0", "0", "9\"", "'0", "0"});
-        refused("beyond 32 bits", {"-3000000000", "0", "0", "9", "0", "0"});
-        refused("seconds of arc beyond 32 bits", {"45", "0", "0", "-600000", "0", "0"});
+        QTest::addColumn<QString>("boxes");
+        QTest::addColumn<QString>("stored"); // firstPointDms; empty: refused
+        QTest::newRow("bounds themselves pass") << "90|59|59|180|59|59"
+                                                << "90 59 59 180 59 59";
+        QTest::newRow("negative values pass") << "-45|-30|-1|-9|0|0"
+                                              << "-45 -30 -1 -9 0 0";
+        QTest::newRow("halves to even") << "12,5|13,5|0,5|1,5|2,5|58,5"
+                                        << "12 14 0 2 2 58";
+        QTest::newRow("blanks around, point as separator") << " 45 |30|0|9.5|10|0"
+                                                           << "45 30 0 10 10 0";
+        QTest::newRow("latitude over 90") << "91|0|0|9|0|0"
+                                          << "";
+        QTest::newRow("minutes over 59") << "45|60|0|9|0|0"
+                                         << "";
+        QTest::newRow("seconds 59,5") << "45|0|59,5|9|0|0"
+                                      << "";
+        QTest::newRow("longitude over 180") << "45|0|0|180,1|0|0"
+                                            << "";
+        QTest::newRow("longitude seconds over 59") << "45|0|0|9|0|60"
+                                                   << "";
+        QTest::newRow("letters") << "45|trenta|0|9|0|0"
+                                 << "";
+        QTest::newRow("quotes") << "45|0|0|9\"|'0|0"
+                                << "";
+        QTest::newRow("beyond 32 bits") << "-3000000000|0|0|9|0|0"
+                                        << "";
+        QTest::newRow("seconds of arc beyond 32 bits") << "45|0|0|-600000|0|0"
+                                                       << "";
         // Esci before the first click: the boxes keep what was typed.
-        refused("Esci at once", {"44", "1"});
+        QTest::newRow("Esci at once") << "44|1||||"
+                                      << "";
     }
 
     void firstPointChecked() {
-        QFETCH(QStringList, boxes);
-        QFETCH(QList<int>, stored);
-        const bool accepted = !stored.isEmpty();
+        QFETCH(QString, boxes);
+        QFETCH(QString, stored);
         const bool clicked = QTest::currentDataTag() != QByteArray("Esci at once");
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
@@ -302,13 +273,15 @@ private slots:
         setPoint(w, boxes);
         if (clicked) {
             clickAt(w.Image1, 300, 450);
-            QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
-            checkTold(ws, accepted ? kSecondPrompt : kBadCoordinates);
-            QCOMPARE(w.cmdregcor->text(), QString::fromLatin1(accepted ? "Registra" : "Esci"));
+            checkTold(ws, stored.isEmpty() ? kBadCoordinates : kSecondPrompt);
+            QCOMPARE(seen(w), stored.isEmpty() ? "step 2, read-out 0, set-up controls, Esci"
+                                               : kWaitingForSecond);
         }
-        if (accepted) {
-            const auto& dms = w.state().firstPointDms;
-            QCOMPARE(QList<int>(dms.begin(), dms.end()), stored);
+        if (!stored.isEmpty()) {
+            QStringList dms;
+            for (int v : w.state().firstPointDms)
+                dms << QString::number(v);
+            QCOMPARE(dms.join(' '), stored);
             return;
         }
         // Refused: later clicks only record a position, and the button cancels.
@@ -319,52 +292,46 @@ private slots:
         }
         const QStringList told = ws.dialogs.texts();
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
-        QVERIFY(controlsFor(w, false));
-        QCOMPARE(steps(w), "step 0, read-out 0"); // until an area is loaded
-        QCOMPARE(ws.dialogs.texts(), told);
+        QCOMPARE(seen(w), kEnded); // no read-out until an area is loaded
         QCOMPARE(areas(w), before);
-        // The boxes keep what was typed for the next set-up.
-        QCOMPARE(boxTexts(w), QStringList(boxes + QStringList(6 - boxes.size(), QString())));
-        // No read-out until an area is chosen; idle, a click does nothing for the set-up.
+        QCOMPARE(boxTexts(w), boxes); // kept for the next set-up
         pointTo(w.Image1, 4800, 4050);
         QCOMPARE(w.Image1->toolTip(), QString());
-        clickAt(w.Image1, 300, 450);
+        clickAt(w.Image1, 300, 450); // idle: a click does nothing for the set-up
         QCOMPARE(ws.dialogs.texts(), told);
     }
 
     void registerRefusedKeepsWaiting_data() {
-        QTest::addColumn<Refused>("r");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        // When not, after a finished set-up of another sheet.
+        QTest::addColumn<bool>("secondClicked");
+        QTest::addColumn<QString>("message");
         const QString bad = kBadCoordinates;
-        const Refused rows[] = {
-            {"same latitude", kFirstPoint, {"45", "30", "0", "9", "25", "0"}, true, false, bad},
-            {"same longitude", kFirstPoint, {"45", "20", "0", "9", "10", "0"}, true, false, bad},
-            {"same latitude once rounded",
-             kFirstPoint,
-             {"45", "30", "0,4", "9", "25", "0"},
-             true,
-             false,
-             bad},
-            {"out of bounds", kFirstPoint, {"45", "20", "0", "9", "25", "60"}, true, false, bad},
-            {"not a number", kFirstPoint, {"45", "20", "0", "nove", "25", "0"}, true, false, bad},
-            {"difference beyond 32 bits",
-             {"-596523", "0", "0", "9", "10", "0"},
-             {"90", "0", "0", "9", "25", "0"},
-             true,
-             false,
-             bad},
-            {"second point not clicked", kFirstPoint, kSecondPoint, false, false,
-             "Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'."},
-            {"area archive locked by another program", kFirstPoint, kSecondPoint, true, true,
-             "Non è stato possibile registrare l'area. Riprova a premere 'Registra'."}};
-        for (const Refused& row : rows)
-            QTest::newRow(row.tag) << row;
+        QTest::newRow("same latitude") << kFirstPoint << "45|30|0|9|25|0" << true << bad;
+        QTest::newRow("same longitude") << kFirstPoint << "45|20|0|9|10|0" << true << bad;
+        QTest::newRow("same latitude once rounded")
+            << kFirstPoint << "45|30|0,4|9|25|0" << true << bad;
+        QTest::newRow("out of bounds") << kFirstPoint << "45|20|0|9|25|60" << true << bad;
+        QTest::newRow("not a number") << kFirstPoint << "45|20|0|nove|25|0" << true << bad;
+        QTest::newRow("difference beyond 32 bits") << "-596523|0|0|9|10|0"
+                                                   << "90|0|0|9|25|0" << true << bad;
+        QTest::newRow("second point not clicked")
+            << kFirstPoint << kSecondPoint << false
+            << "Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'.";
+        QTest::newRow("area archive locked by another program")
+            << kFirstPoint << kSecondPoint << true
+            << "Non è stato possibile registrare l'area. Riprova a premere 'Registra'.";
     }
 
     void registerRefusedKeepsWaiting() {
-        QFETCH(Refused, r);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(bool, secondClicked);
+        QFETCH(QString, message);
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
-        if (!r.secondClicked) {
+        if (!secondClicked) {
             // An earlier set-up's second click must not serve the next one.
             openNewArea(ws, newSheet(ws, "prima.jpg"));
             takeFirstPoint(w);
@@ -373,73 +340,81 @@ private slots:
         }
         const QStringList before = areas(w);
         openNewArea(ws);
-        setPoint(w, r.first);
+        setPoint(w, first);
         clickAt(w.Image1, 300, 450);
         QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
-        if (r.secondClicked) clickAt(w.Image1, 9300, 7650);
+        if (secondClicked) clickAt(w.Image1, 9300, 7650);
         ws.dialogs.takeTexts();
-        setPoint(w, r.second);
+        setPoint(w, second);
         auto other = std::make_unique<SQLite::Database>(ws.file("area.mdb").toStdString(),
                                                         SQLite::OPEN_READWRITE);
-        if (r.locked) other->exec("BEGIN EXCLUSIVE");
+        if (QByteArray(QTest::currentDataTag()).startsWith("area archive locked"))
+            other->exec("BEGIN EXCLUSIVE");
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
         other.reset();
 
-        QCOMPARE(ws.dialogs.texts(), QStringList{r.message});
+        QCOMPARE(ws.dialogs.texts(), QStringList{message});
         QCOMPARE(areas(w), before);
-        QCOMPARE(w.state().setupStep, SetupStep::SecondPoint);
-        QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
-        QVERIFY(controlsFor(w, true));
-        QCOMPARE(boxTexts(w), r.second);
-        if (r.first != kFirstPoint) return;
+        QCOMPARE(seen(w), kWaitingForSecond);
+        QCOMPARE(boxTexts(w), second);
+        if (first != kFirstPoint) return;
 
         // Corrected, it goes through.
-        if (!r.secondClicked) clickAt(w.Image1, 9300, 7650);
+        if (!secondClicked) clickAt(w.Image1, 9300, 7650);
         typePoint(w, kSecondPoint);
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
-        QCOMPARE(ws.dialogs.texts(), QStringList({r.message, kSetupDone}));
+        QCOMPARE(ws.dialogs.texts(), QStringList({message, kSetupDone}));
         QCOMPARE(calibrationOf(w, kNew), kExampleCalibration);
     }
 
     void boxesLeftEmptyOrOne_data() {
-        QTest::addColumn<Boxes>("b");
-        const QStringList none(6, QString()), ones(6, QStringLiteral("1")),
-            twos(6, QStringLiteral("2"));
-        const Boxes rows[] = {{"all empty twice", none, none, ones, twos, "3661", "3661"},
-                              {"ones left as they were", none, ones, ones, twos, "3661", "3661"},
-                              {"some empty",
-                               {"45", "", "0", "9", "", ""},
-                               {"44", "", "", "8", "", "3"},
-                               {"45", "1", "0", "9", "1", "1"},
-                               {"44", "2", "2", "8", "2", "3"},
-                               "162060",
-                               "32461"}};
-        for (const Boxes& row : rows)
-            QTest::newRow(row.tag) << row;
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("firstShown"); // the boxes after the first click
+        QTest::addColumn<QString>("secondUsed"); // the second point at "Registra"
+        QTest::addColumn<QString>("seconds");    // SECLAO and SECLOO stored
+        QTest::newRow("all empty twice") << ""
+                                         << ""
+                                         << "1|1|1|1|1|1"
+                                         << "2 2 2 2 2 2"
+                                         << "3661|3661";
+        QTest::newRow("ones left as they were") << ""
+                                                << "1|1|1|1|1|1"
+                                                << "1|1|1|1|1|1"
+                                                << "2 2 2 2 2 2"
+                                                << "3661|3661";
+        QTest::newRow("some empty") << "45||0|9||"
+                                    << "44|||8||3"
+                                    << "45|1|0|9|1|1"
+                                    << "44 2 2 8 2 3"
+                                    << "162060|32461";
     }
 
     void boxesLeftEmptyOrOne() {
-        QFETCH(Boxes, b);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, firstShown);
+        QFETCH(QString, secondUsed);
+        QFETCH(QString, seconds);
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
         openNewArea(ws);
-        setPoint(w, b.first);
+        setPoint(w, first);
         clickAt(w.Image1, 300, 450);
-        QCOMPARE(boxTexts(w), b.firstShown);
-        setPoint(w, b.second);
+        QCOMPARE(boxTexts(w), firstShown);
+        setPoint(w, second);
         clickAt(w.Image1, 9300, 7650);
 
         // What "Registra" puts into the boxes shows in the record it writes; the
         // boxes themselves are emptied by the loading of the new area.
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
         QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
-        const QStringList calibration = calibrationOf(w, kNew).split(u'|');
-        QCOMPARE(calibration.value(3), b.seclao);
-        QCOMPARE(calibration.value(5), b.secloo);
+        const QString calibration = calibrationOf(w, kNew);
+        QCOMPARE(calibration.section(u'|', 3, 3) + '|' + calibration.section(u'|', 5, 5), seconds);
         QStringList used;
         for (int v : w.state().secondPointDms)
             used << QString::number(v);
-        QCOMPARE(used, b.secondUsed);
+        QCOMPARE(used.join(' '), secondUsed);
     }
 
     void existingArea_data() {
@@ -475,8 +450,7 @@ private slots:
         QCOMPARE(combo::text(w.f1area), kNE);
         if (answer == AnswerCancel) {
             checkTold(ws, kAreaExists);
-            QCOMPARE(steps(w), "step 0, read-out 0");
-            QVERIFY(!isShown(w.cmdregcor));
+            QCOMPARE(seen(w), kEnded);
             QCOMPARE(w.Data1->text("AREA"), kNE); // left on the existing record
             QCOMPARE(areas(w, kNE).value(0), oldRecord);
             return;
@@ -492,44 +466,52 @@ private slots:
         QCOMPARE(areas(w).size(), before.size() + 1);
     }
 
+    // The image chosen outside the working folder; the working folder holding
+    // none of that name, the same bytes or other ones.
     void imageChosenElsewhere_data() {
-        QTest::addColumn<Elsewhere>("e");
-        const Elsewhere rows[] = {
-            {"copied in", "sheet", "none", 0, true, "chosen", {kFirstPrompt}},
-            {"same bytes already there", "sheet", "same", 0, true, "chosen", {kFirstPrompt}},
-            {"other bytes, replaced",
-             "sheet",
-             "other",
-             AnswerOk,
-             true,
-             "chosen",
-             {kReplace, kFirstPrompt}},
-            {"other bytes, kept", "sheet", "other", AnswerCancel, false, "other", {kReplace}},
-            {"not a picture", "junk", "none", 0, false, "none", {kNotAPicture}},
-            {"not a picture, other there", "junk", "other", 0, false, "other", {kNotAPicture}},
-            {"dialog cancelled", "", "none", 0, false, "none", {}}};
-        for (const Elsewhere& row : rows)
-            QTest::newRow(row.tag) << row;
+        QTest::addColumn<QString>("inWorkingFolder"); // none, same, other
+        QTest::addColumn<int>("answer");              // to the replace question
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<QString>("endsUp"); // how the working folder's file ends up
+        QTest::addColumn<QStringList>("messages");
+        const QStringList prompt{kFirstPrompt};
+        QTest::newRow("copied in") << "none" << 0 << true << "chosen" << prompt;
+        QTest::newRow("same bytes already there") << "same" << 0 << true << "chosen" << prompt;
+        QTest::newRow("other bytes, replaced")
+            << "other" << int(AnswerOk) << true << "chosen" << QStringList{kReplace, kFirstPrompt};
+        QTest::newRow("other bytes, kept")
+            << "other" << int(AnswerCancel) << false << "other" << QStringList{kReplace};
+        QTest::newRow("not a picture")
+            << "none" << 0 << false << "none" << QStringList{kNotAPicture};
+        QTest::newRow("not a picture, other there")
+            << "other" << 0 << false << "other" << QStringList{kNotAPicture};
+        QTest::newRow("dialog cancelled") << "none" << 0 << false << "none" << QStringList();
     }
 
     void imageChosenElsewhere() {
-        QFETCH(Elsewhere, e);
+        QFETCH(QString, inWorkingFolder);
+        QFETCH(int, answer);
+        QFETCH(bool, started);
+        QFETCH(QString, endsUp);
+        QFETCH(QStringList, messages);
+        const bool broken = QByteArray(QTest::currentDataTag()).startsWith("not a picture");
+        const bool cancelled = QByteArray(QTest::currentDataTag()) == "dialog cancelled";
         Workspace ws;
         QTemporaryDir elsewhere;
         const QString name = QStringLiteral("foglio12.jpg");
         const QString chosen = elsewhere.filePath(name);
-        if (e.chosen == "junk") QVERIFY(writeFile(chosen, "not a picture"));
-        if (e.chosen != "junk") QVERIFY(!newSheet(ws, name, elsewhere.path()).isEmpty());
-        if (e.inWorkingFolder == "same") QVERIFY(QFile::copy(chosen, ws.file(name)));
-        if (e.inWorkingFolder == "other")
+        if (broken) QVERIFY(writeFile(chosen, "not a picture"));
+        if (!broken) QVERIFY(!newSheet(ws, name, elsewhere.path()).isEmpty());
+        if (inWorkingFolder == "same") QVERIFY(QFile::copy(chosen, ws.file(name)));
+        if (inWorkingFolder == "other")
             QVERIFY(demo::writeLargeSheet(ws.file(name), 300, 200).isEmpty());
         const QByteArray other = fileBytes(ws.file(name));
         MainWindow& w = ws.start();
         makeRoomForTheSheet(w);
 
-        if (e.answer) ws.dialogs.queueAnswer(e.answer);
-        const QString shown = e.chosen.isEmpty() ? demo::demoSheets()[0].name : name;
-        if (e.chosen.isEmpty()) {
+        if (answer) ws.dialogs.queueAnswer(answer);
+        const QString shown = cancelled ? demo::demoSheets()[0].name : name;
+        if (cancelled) {
             // What "Nuova Area" does before its dialog stays done.
             Workspace::choose(w.f1area, shown);
             w.Image1->setToolTip("Lat = 1:2:3 ,Lon = 4:5:6");
@@ -542,14 +524,14 @@ private slots:
         } else {
             openNewArea(ws, chosen);
         }
-        checkTold(ws, e.messages);
+        checkTold(ws, messages);
         QCOMPARE(combo::text(w.f1area), shown);
-        QCOMPARE(w.state().setupStep, e.started ? SetupStep::FirstPoint : SetupStep::None);
-        QCOMPARE(isShown(w.cmdregcor), e.started);
-        if (e.endsUp == "chosen") QCOMPARE(fileBytes(ws.file(name)), fileBytes(chosen));
-        if (e.endsUp == "other") QCOMPARE(fileBytes(ws.file(name)), other);
-        if (e.endsUp == "none") QVERIFY(!QFile::exists(ws.file(name)));
-        if (!e.started) return;
+        QCOMPARE(w.state().setupStep, started ? SetupStep::FirstPoint : SetupStep::None);
+        QCOMPARE(isShown(w.cmdregcor), started);
+        if (endsUp == "chosen") QCOMPARE(fileBytes(ws.file(name)), fileBytes(chosen));
+        if (endsUp == "other") QCOMPARE(fileBytes(ws.file(name)), other);
+        if (endsUp == "none") QVERIFY(!QFile::exists(ws.file(name)));
+        if (!started) return;
 
         takeFirstPoint(w);
         takeSecondPointAndRegister(w);
@@ -578,8 +560,7 @@ private slots:
         w.state().pixelCapture = Flag::One;
         clickAt(w.Image1, 615, 915);
 
-        QCOMPARE(w.state().localityPixelX, 615.0f);
-        QCOMPARE(w.state().localityPixelY, 915.0f);
+        QCOMPARE(QPointF(w.state().localityPixelX, w.state().localityPixelY), QPointF(615, 915));
         QCOMPARE(w.state().pixelCapture, Flag::One); // the editor ends the capture
         QCOMPARE(w.state().secondPointX, duringSetup ? 615 : 0);
         QCOMPARE(ws.dialogs.texts(), messages);

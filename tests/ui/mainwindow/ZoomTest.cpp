@@ -17,6 +17,23 @@ MainWindow& startOnSheet(Workspace& ws) {
     return w;
 }
 
+void click(QPushButton* button, int times) {
+    for (int i = 0; i < times; ++i)
+        button->click();
+}
+
+// One step in or out, after steps in, a reload of the sheet and a figure typed
+// into the box (empty: nothing typed): the figure shown and, when nothing was
+// typed, the image afterwards.
+struct Step {
+    int stepsFirst;
+    bool reload;
+    QString typed;
+    bool in;
+    QString figure;
+    QRectF expected;
+};
+
 } // namespace
 
 class ZoomTest : public QObject {
@@ -26,25 +43,22 @@ private slots:
         Workspace ws;
         MainWindow& w = startOnSheet(ws);
         const QRectF start = twipsOf(w.Image1);
-        for (int i = 0; i < 5; ++i)
-            w.cmding_Click();
+        click(w.cmding, 5);
         QCOMPARE(w.Image1->widthTwips(), 8775.0 * 150 / 100);
-        for (int i = 0; i < 5; ++i)
-            w.cmdrid_Click();
+        click(w.cmdrid, 5);
         QCOMPARE(twipsOf(w.Image1), start);
-        for (int i = 0; i < 9; ++i)
-            w.cmdrid_Click();
+        click(w.cmdrid, 9);
         QCOMPARE(w.f1ing->text(), QStringLiteral("10"));
         QCOMPARE(w.Image1->widthTwips(), 877.5);
         const QRectF at10 = twipsOf(w.Image1);
         const float lat = w.state().latScale;
-        w.cmdrid_Click();
+        click(w.cmdrid, 1);
         QCOMPARE(w.f1ing->text(), QStringLiteral("10"));
         QCOMPARE(twipsOf(w.Image1), at10);
         QCOMPARE(w.state().latScale, lat);
         // Position capture: both buttons leave the image alone.
         w.state().pixelCapture = Flag::One;
-        w.cmding_Click();
+        click(w.cmding, 1);
         QCOMPARE(twipsOf(w.Image1), at10);
         QCOMPARE(ws.dialogs.texts(), QStringList());
         // The next load puts the sheet back at its own size.
@@ -70,7 +84,7 @@ private slots:
         w.Image1->setWidthTwips(size.width());
         w.Image1->setHeightTwips(size.height());
         if (!refused) {
-            w.cmding_Click(); // still allowed: the test is strictly greater
+            click(w.cmding, 1); // still allowed: the test is strictly greater
             QCOMPARE(w.Image1->widthTwips(), size.width() + 877.5);
             QCOMPARE(ws.dialogs.texts(), QStringList());
         }
@@ -78,13 +92,12 @@ private slots:
         const QString figure = w.f1ing->text();
         const float lon = w.state().lonScale;
 
-        w.cmding_Click();
+        click(w.cmding, 1);
         checkTold(ws, "Raggiunto l'ingrandimento massimo possibile.");
         QCOMPARE(twipsOf(w.Image1), before);
         QCOMPARE(w.f1ing->text(), figure);
         QCOMPARE(w.state().lonScale, lon);
-        QVERIFY(w.Image1->shown());
-        QVERIFY(w.Image1->stretch());
+        QVERIFY(w.Image1->shown() && w.Image1->stretch());
     }
 
     // One step around the centre, from the sheet as loaded or from a figure
@@ -92,55 +105,40 @@ private slots:
     // box holds, and a text that is not a number counts as the figure the box
     // last held.
     void oneStep_data() {
-        QTest::addColumn<int>("stepsFirst"); // zoom-in steps before the typing
-        QTest::addColumn<bool>("reload");    // the sheet loaded again before the typing
-        QTest::addColumn<QString>("typed");  // empty: nothing typed
-        QTest::addColumn<bool>("in");
-        QTest::addColumn<QString>("figure");
-        QTest::addColumn<QRectF>("expected"); // the image after the step, when nothing was typed
-        QTest::newRow("in") << 0 << false << "" << true << "110"
-                            << QRectF(641.25, 509.25, 9652.5, 7276.5);
-        QTest::newRow("out") << 0 << false << "" << false << "90"
-                             << QRectF(1518.75, 1170.75, 7897.5, 5953.5);
-        QTest::newRow("a number") << 0 << false << "130" << true << "140" << QRectF();
-        QTest::newRow("ten typed stops") << 2 << false << "10" << false << "10" << QRectF();
-        QTest::newRow("fifteen goes on") << 0 << false << "15" << false << "5" << QRectF();
-        QTest::newRow("text after steps") << 2 << false << "abc" << true << "130" << QRectF();
-        QTest::newRow("text after reload") << 2 << true << "zoom!" << false << "90" << QRectF();
+        QTest::addColumn<Step>("s");
+        QTest::newRow("in") << Step{0, false, "", true, "110", {641.25, 509.25, 9652.5, 7276.5}};
+        QTest::newRow("out") << Step{0, false, "", false, "90", {1518.75, 1170.75, 7897.5, 5953.5}};
+        QTest::newRow("a number") << Step{0, false, "130", true, "140", {}};
+        QTest::newRow("ten typed stops") << Step{2, false, "10", false, "10", {}};
+        QTest::newRow("fifteen goes on") << Step{0, false, "15", false, "5", {}};
+        QTest::newRow("text after steps") << Step{2, false, "abc", true, "130", {}};
+        QTest::newRow("text after reload") << Step{2, true, "zoom!", false, "90", {}};
     }
 
     void oneStep() {
-        QFETCH(int, stepsFirst);
-        QFETCH(bool, reload);
-        QFETCH(QString, typed);
-        QFETCH(bool, in);
-        QFETCH(QString, figure);
-        QFETCH(QRectF, expected);
+        QFETCH(Step, s);
         Workspace ws;
         MainWindow& w = startOnSheet(ws);
         QCOMPARE(twipsOf(w.Image1), QRectF(1080, 840, 8775, 6615));
         QVERIFY(!w.Image1->stretch());
-        for (int i = 0; i < stepsFirst; ++i)
-            w.cmding_Click();
-        if (reload) Workspace::choose(w.f1area, kSheet);
-        if (!typed.isEmpty()) {
+        click(w.cmding, s.stepsFirst);
+        if (s.reload) Workspace::choose(w.f1area, kSheet);
+        if (!s.typed.isEmpty()) {
             w.f1ing->selectAll();
             QTest::keyClick(w.f1ing, Qt::Key_Delete);
-            QTest::keyClicks(w.f1ing, typed);
+            QTest::keyClicks(w.f1ing, s.typed);
         }
         const double width = w.Image1->widthTwips();
-        in ? w.cmding_Click() : w.cmdrid_Click();
-        QCOMPARE(w.f1ing->text(), figure);
-        QCOMPARE(w.Image1->widthTwips() != width, figure != typed);
-        if (!typed.isEmpty()) return;
-        QCOMPARE(twipsOf(w.Image1), expected);
-        QCOMPARE(w.Image1->size(),
-                 QSize(qRound(expected.width() / 15), qRound(expected.height() / 15)));
-        const float sign = in ? 1.0f : -1.0f;
+        click(s.in ? w.cmding : w.cmdrid, 1);
+        QCOMPARE(w.f1ing->text(), s.figure);
+        QCOMPARE(w.Image1->widthTwips() != width, s.figure != s.typed);
+        if (!s.typed.isEmpty()) return;
+        QCOMPARE(twipsOf(w.Image1), s.expected);
+        QCOMPARE(w.Image1->size(), (s.expected.size() / 15).toSize());
+        const float sign = s.in ? 1.0f : -1.0f;
         QCOMPARE(w.state().lonScale, kColo + sign * (kColo * 10.0f / 100.0f));
         QCOMPARE(w.state().latScale, kCola + sign * (kCola * 10.0f / 100.0f));
-        QVERIFY(w.Image1->stretch());
-        QVERIFY(w.Image1->shown());
+        QVERIFY(w.Image1->stretch() && w.Image1->shown());
         checkTold(ws, "");
     }
 };

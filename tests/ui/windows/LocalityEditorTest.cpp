@@ -82,8 +82,6 @@ struct Change {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Refusal)
-Q_DECLARE_METATYPE(Change)
 
 class LocalityEditorTest : public QObject {
     Q_OBJECT
