@@ -233,7 +233,7 @@ private slots:
         QVERIFY(report.cancelled);
         QCOMPARE(lastTotal, 4 + 31);
         QCOMPARE(report.sheets, 3);
-        QCOMPARE(gis::reportText(report), QStringLiteral("Esportazione per GIS interrotta."));
+        QCOMPARE(gis::reportText(report), "Esportazione per GIS interrotta.");
         QVERIFY(QDir(ws.file("out")).entryList(QDir::Files).isEmpty());
     }
 
@@ -244,9 +244,9 @@ private slots:
         MainWindow& w = ws.start();
         const auto area = w.menuBar()->findChild<QMenu*>(QStringLiteral("mnarea"))->actions();
         QCOMPARE(area.last(), w.mnesportagis);
-        QCOMPARE(w.mnesportagis->text(), QStringLiteral("Esporta per GIS…"));
+        QCOMPARE(w.mnesportagis->text(), "Esporta per GIS…");
         QVERIFY(w.mnesportagis->isEnabled());
-        Workspace::choose(w.f1area, QStringLiteral("valfonda_se.jpg"));
+        Workspace::choose(w.f1area, "valfonda_se.jpg");
 
         ws.dialogs.queueFile(std::nullopt);
         w.mnesportagis->trigger();
@@ -262,7 +262,7 @@ private slots:
         QVERIFY(!ws.dialogs.shown()[0].hourglassBusy);
         QVERIFY(QFileInfo::exists(ws.file("valfonda_se.jgw")));
         QVERIFY(QFileInfo::exists(ws.file("scelta/localita.geojson")));
-        QCOMPARE(w.Data1->text("AREA"), QStringLiteral("valfonda_se.jpg"));
+        QCOMPARE(w.Data1->text("AREA"), "valfonda_se.jpg");
     }
 
 private:

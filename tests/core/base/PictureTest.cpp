@@ -1,5 +1,6 @@
 #include "core/base/Picture.h"
 #include "GifWriter.h"
+#include "support/Records.h"
 #include "support/TempFolder.h"
 #include "support/TestMain.h"
 #include "support/TestPictures.h"
@@ -28,8 +29,7 @@ QByteArray encoded(const QImage& image, const char* format, bool progressive = f
         test::TempFolder folder;
         const QString path = folder.file(QStringLiteral("w.gif"));
         demo::writeGif(path, demo::reduceTo256Colours(image));
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return test::fileBytes(path);
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -81,20 +81,19 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, outcome);
         test::TempFolder folder;
-        QFile f(folder.file(name));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-        f.close();
+        const QString file = folder.file(name);
+        QVERIFY(test::writeFile(file, bytes));
         const auto expected = PictureOutcome(outcome);
         if (QByteArray(QTest::currentDataTag()).startsWith("20000")) {
-            QCOMPARE(checkPicture(f.fileName()).outcome, expected);
+            QCOMPARE(checkPicture(file).outcome, expected);
             return;
         }
-        const PictureLoad load = readPicture(f.fileName());
+        const PictureLoad load = readPicture(file);
         QCOMPARE(int(load.outcome), outcome);
         QCOMPARE(load.shown(),
                  expected == PictureOutcome::Ok || expected == PictureOutcome::Damaged);
         if (expected == PictureOutcome::Ok) {
-            QImageReader reader(f.fileName());
+            QImageReader reader(file);
             QCOMPARE(load.image, reader.read().convertToFormat(QImage::Format_RGB32));
             QVERIFY(load.message.isEmpty());
         } else if (expected == PictureOutcome::Damaged) {

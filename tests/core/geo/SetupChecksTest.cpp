@@ -1,27 +1,15 @@
+#include "Records.h"
 #include "TestMain.h"
 
 #include "core/geo/SetupChecks.h"
 #include "core/geo/SheetFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 using namespace orvena;
-
-namespace {
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-} // namespace
+using orvena::test::fileBytes;
+using orvena::test::writeFile;
 
 class SetupChecksTest : public QObject {
     Q_OBJECT
@@ -67,11 +55,11 @@ private slots:
         const QString error = orvena::copyReplacing(source, target);
         QCOMPARE(error.isEmpty(), ok);
         if (ok) {
-            QCOMPARE(readFile(target), chosen);
+            QCOMPARE(fileBytes(target), chosen);
             QVERIFY(haveSameContent(source, target));
             QVERIFY(!isSameFile(source, target));
         }
-        if (case_ == "no source") QCOMPARE(readFile(target), QByteArray("vecchia"));
+        if (case_ == "no source") QCOMPARE(fileBytes(target), QByteArray("vecchia"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
                  ok ? 2 : 1); // no temporary left behind
     }

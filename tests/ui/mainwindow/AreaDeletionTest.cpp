@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(areas(w) + places(w), before);
 
         // Still in delete mode: a choice loads nothing, and that area is deleted.
-        Workspace::choose(w.f1area, QStringLiteral("valfonda_so.jpg"));
+        Workspace::choose(w.f1area, "valfonda_so.jpg");
         QVERIFY(w.state().loadedPicture.isNull());
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
         QCOMPARE(ws.dialogs.takeTexts(), (QStringList{kConfirm, kDeleted}));
@@ -105,7 +105,7 @@ private slots:
         QVERIFY(places(w).filter(QStringLiteral("valfonda_so.jpg|")).isEmpty());
 
         // Out of delete mode, a choice loads the area again.
-        Workspace::choose(w.f1area, QStringLiteral("valfonda_ne.bmp"));
+        Workspace::choose(w.f1area, "valfonda_ne.bmp");
         QCOMPARE(ws.dialogs.texts(), QStringList());
         QVERIFY(!w.state().loadedPicture.isNull() && w.cmbloc->count() > 0);
     }
@@ -122,8 +122,7 @@ private slots:
         QCOMPARE(areas(w) + places(w), before);
 
         // The places refuse to go, after the area record is already deleted.
-        SQLite::Database(ws.file(QStringLiteral("localita.mdb")).toStdString(),
-                         SQLite::OPEN_READWRITE)
+        SQLite::Database(ws.file("localita.mdb").toStdString(), SQLite::OPEN_READWRITE)
             .exec("CREATE TRIGGER refuse BEFORE DELETE ON localita "
                   "BEGIN SELECT RAISE(ABORT, 'no'); END");
         pressDelete(w, area);

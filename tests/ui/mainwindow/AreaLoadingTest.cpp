@@ -8,22 +8,6 @@
 using namespace orvena;
 using namespace orvena::test;
 
-namespace {
-
-const QString kMissing = QStringLiteral("La cartina selezionata non è presente nella cartella,");
-
-void fillBoxes(MainWindow& w) {
-    for (QLineEdit* b : w.coordinateBoxes())
-        b->setText(QStringLiteral("7"));
-}
-
-bool boxesEmpty(MainWindow& w) {
-    return std::ranges::all_of(w.coordinateBoxes(),
-                               [](QLineEdit* b) { return b->text().isEmpty(); });
-}
-
-} // namespace
-
 class AreaLoadingTest : public QObject {
     Q_OBJECT
 private slots:
@@ -40,22 +24,21 @@ private slots:
         MainWindow& w = ws.start();
         const bool own = !sheet.startsWith(QStringLiteral("valfonda"));
         if (own) addSheet(ws, sheet, 8000, 8000, {{"COLA", 12.0}, {"COLO", 10.0}});
-        fillBoxes(w);
+        setPoint(w, "7|7|7|7|7|7");
         Workspace::choose(w.f1area, sheet);
 
         QVERIFY(w.Image1->isVisible());
         QCOMPARE(w.Image1->pos(), QPoint(twips::toPixels(1080), twips::toPixels(840)));
         const QSize pixels = QImageReader(ws.file(sheet)).size();
         QCOMPARE(w.Image1->size(), pixels);
-        QCOMPARE(w.state().naturalWidth, pixels.width() * 15);
-        QCOMPARE(w.state().naturalHeight, pixels.height() * 15);
+        QCOMPARE(QSize(w.state().naturalWidth, w.state().naturalHeight), pixels * 15);
         QCOMPARE(combo::lines(w.cmbloc), placesOf(sheet));
         QCOMPARE(placesOf(sheet).isEmpty(), own);
-        QCOMPARE(w.f1ing->text(), QStringLiteral("100"));
+        QCOMPARE(w.f1ing->text(), "100");
         QVERIFY(w.state().latScale != 0.0f && w.state().lonScale != 0.0f);
         QCOMPARE(w.state().latScale, ws.archives.Data1->text("COLA").toFloat());
         QCOMPARE(w.state().readoutEnabled, Flag::One);
-        QVERIFY(boxesEmpty(w));
+        QCOMPARE(boxTexts(w), "|||||");
         checkTold(ws, "");
 
         // Loading it again gives the same state.
@@ -73,11 +56,11 @@ private slots:
     void choosingAnEntryThatIsOff_data() {
         QTest::addColumn<QString>("cause");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing") << "missing" << kMissing;
-        QTest::newRow("not a picture") << "broken" << kMissing;
+        QTest::newRow("missing") << "missing" << kSheetMissing;
+        QTest::newRow("not a picture") << "broken" << kSheetMissing;
         QTest::newRow("area deletion under way: only the boxes are emptied") << "deleting"
                                                                              << "";
-        QTest::newRow("no record") << "record" << kMissing;
+        QTest::newRow("no record") << "record" << kSheetMissing;
         QTest::newRow("record matching only ignoring case") << "case"
                                                             << "";
     }
@@ -93,10 +76,7 @@ private slots:
                                                  : sheets[1].name;
         if (shown) QVERIFY(demo::writeLargeSheet(ws.file(chosen), 300, 200).isEmpty());
         if (cause == "missing" || cause == "broken") QVERIFY(QFile::remove(ws.file(chosen)));
-        if (cause == "broken") {
-            QFile f(ws.file(chosen));
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("not a picture at all") > 0);
-        }
+        if (cause == "broken") QVERIFY(writeFile(ws.file(chosen), "not a picture at all"));
         MainWindow& w = ws.start();
         Workspace::choose(w.f1area, sheets[0].name);
         const QSize before = w.Image1->size();
@@ -108,7 +88,7 @@ private slots:
             w.cmdregcor->setText(QStringLiteral("Elimina"));
             w.cmdregcor->show();
         }
-        fillBoxes(w);
+        setPoint(w, "7|7|7|7|7|7");
 
         if (shown) { // not a line of the list: the name typed, then the click
             combo::setText(w.f1area, chosen);
@@ -121,10 +101,10 @@ private slots:
         QVERIFY(w.Image1->isVisible());
         QCOMPARE(w.state().naturalWidth, width);
         QCOMPARE(w.state().latScale, shown ? 0.0f : scale);
-        QCOMPARE(w.f1ing->text(), QStringLiteral("130"));
+        QCOMPARE(w.f1ing->text(), "130");
         QCOMPARE(combo::lines(w.cmbloc), cause == "case" ? QStringList() : places);
         QVERIFY(w.cmbloc->isVisible());
-        QVERIFY(boxesEmpty(w));
+        QCOMPARE(boxTexts(w), "|||||");
     }
 
     void archiveFailureNamesTheArchive_data() {
@@ -143,11 +123,7 @@ private slots:
         QFETCH(bool, damaged);
         QFETCH(bool, move);
         Workspace ws;
-        if (damaged) {
-            QFile f(ws.file(file));
-            QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(4096));
-            f.write(QByteArray(4096, '\xff'));
-        }
+        if (damaged) QVERIFY(damageSecondPage(ws.file(file)));
         MainWindow& w = ws.start();
         QString from, to;
         for (const auto& s : demo::demoSheets())
@@ -164,9 +140,8 @@ private slots:
         else
             Workspace::choose(w.f1area, from);
         const QString why = damaged ? "è danneggiato." : "è in uso da un altro programma.";
-        QCOMPARE(ws.dialogs.texts(), QStringList{"L'archivio " + file + " " + why});
+        checkTold(ws, "L'archivio " + file + " " + why);
         QVERIFY2(timer.elapsed() < 4000, "the window waited seconds for the lock");
-        QVERIFY(!hourglass::isBusy());
         if (damaged) return;
 
         // Once the other program lets go, nothing is lost.

@@ -32,18 +32,16 @@ class LocalityDisplayTest : public QObject {
 private slots:
     void arrowLandsOnTheFixedPoint_data() {
         QTest::addColumn<int>("zoom");
-        QTest::addColumn<double>("left");
-        QTest::addColumn<double>("top");
+        QTest::addColumn<QPointF>("at"); // the image's left and top afterwards
         // VILLAFREDDA (PX 14064, PY 5110) with the image first at -2000, 500.
-        QTest::newRow("100") << 100 << -8424.0 << -1210.0;
-        QTest::newRow("150") << 150 << -15386.0 << -3565.0;
-        QTest::newRow("70") << 70 << -4247.0 << 203.0;
+        QTest::newRow("100") << 100 << QPointF(-8424, -1210);
+        QTest::newRow("150") << 150 << QPointF(-15386, -3565);
+        QTest::newRow("70") << 70 << QPointF(-4247, 203);
     }
 
     void arrowLandsOnTheFixedPoint() {
         QFETCH(int, zoom);
-        QFETCH(double, left);
-        QFETCH(double, top);
+        QFETCH(QPointF, at);
         Workspace ws;
         MainWindow& w = ws.start();
         Workspace::choose(w.f1area, kNE);
@@ -54,12 +52,10 @@ private slots:
             w.f1ing->setText(QString::number(zoom));
         }
         w.Image1->move(-2000, 500);
-        Workspace::choose(w.cmbloc, QStringLiteral("VILLAFREDDA"));
+        Workspace::choose(w.cmbloc, "VILLAFREDDA");
 
-        QCOMPARE(w.state().markerLeft, 11924);
-        QCOMPARE(w.state().markerTop, 5210);
-        QCOMPARE(w.Image1->left(), left);
-        QCOMPARE(w.Image1->top(), top);
+        QCOMPARE(QPoint(w.state().markerLeft, w.state().markerTop), QPoint(11924, 5210));
+        QCOMPARE(twipsOf(w.Image1).topLeft(), at);
         QCOMPARE(boxTexts(w, "-"), "45|26|54|9|51|12");
         // The arrow's corner at (5500, 3500) twips, pixel (367, 233) of the window.
         const double scale = zoom / 100.0;
@@ -88,12 +84,12 @@ private slots:
         QFETCH(QString, message);
         Workspace ws;
         MainWindow& w = ws.start();
-        addLocality(w.Data2, kNE, QStringLiteral("SENZA POSTO"), QStringLiteral("abc"), 900.0);
-        addLocality(w.Data2, kNE, QStringLiteral("LONTANISSIMO"), 1e300, 900.0);
+        addLocality(w.Data2, kNE, "SENZA POSTO", "abc", 900.0);
+        addLocality(w.Data2, kNE, "LONTANISSIMO", 1e300, 900.0);
         Workspace::choose(w.f1area, kNE);
         const QRect geometry = w.Image1->geometry();
         // Typing in the box looks nothing up; the click does.
-        QTest::keyClicks(w.cmbloc->lineEdit(), QStringLiteral("FONTANELLE"));
+        QTest::keyClicks(w.cmbloc->lineEdit(), "FONTANELLE");
         QCOMPARE(ws.dialogs.texts(), QStringList());
         combo::setText(w.f1area, area);
         combo::setText(w.cmbloc, name);
@@ -137,10 +133,10 @@ private slots:
         QFETCH(int, zoomSteps);
         Workspace ws;
         MainWindow& w = ws.start();
-        addLocality(w.Data2, kNE, QStringLiteral("CIMA DEL MONTE"), 23500.0, 600.0);
-        addLocality(w.Data2, kNE, QStringLiteral("POZZO"), 3140.0, 810.0);
-        addLocality(w.Data2, kNE, QStringLiteral("POZZO 809"), 3140.0, 809.0);
-        addLocality(w.Data2, kNE, QStringLiteral("CASCINA LONTANA"), 22870.0, 12531.0);
+        addLocality(w.Data2, kNE, "CIMA DEL MONTE", 23500.0, 600.0);
+        addLocality(w.Data2, kNE, "POZZO", 3140.0, 810.0);
+        addLocality(w.Data2, kNE, "POZZO 809", 3140.0, 809.0);
+        addLocality(w.Data2, kNE, "CASCINA LONTANA", 22870.0, 12531.0);
         Workspace::choose(w.f1area, sheet);
         const QImage clean = loadPicture(ws.file(sheet)).value();
         for (int i = 0; i < zoomSteps; ++i)
@@ -172,16 +168,14 @@ private slots:
     void damagedSheetShownAndTold() {
         Workspace ws;
         const QString sheet = QStringLiteral("valfonda_se.jpg");
-        QFile f(ws.file(sheet));
-        QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(f.size() / 2));
-        f.close();
+        QVERIFY(QFile::resize(ws.file(sheet), QFileInfo(ws.file(sheet)).size() / 2));
         MainWindow& w = ws.start();
         Workspace::choose(w.f1area, sheet);
         Workspace::choose(w.f1area, sheet);
         checkTold(ws, "Il file dell'immagine \"valfonda_se.jpg\" è danneggiato o incompleto: "
                       "la cartina è mostrata solo fin dove si è potuta leggere.");
         QCOMPARE(w.Image1->picture().size(), QSize(1600, 1200));
-        Workspace::choose(w.cmbloc, QStringLiteral("CORNALE"));
+        Workspace::choose(w.cmbloc, "CORNALE");
         QCOMPARE(ws.dialogs.texts().size(), 1);
     }
 };

@@ -101,7 +101,7 @@ private slots:
         w.Form_Activate();
         QCOMPARE(ws.dialogs.texts(), QStringList());
         QCOMPARE(combo::text(w.f1area), sheets.at(1 - sheets.indexOf(first)));
-        QCOMPARE(combo::text(w.cmbloc), QStringLiteral("SAN MARTINO"));
+        QCOMPARE(combo::text(w.cmbloc), "SAN MARTINO");
         QCOMPARE(w.Data2->text("AREA"), combo::text(w.f1area));
     }
 };

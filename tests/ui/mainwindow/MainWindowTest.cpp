@@ -95,7 +95,7 @@ private slots:
                  QStringList({"Area", "  Nuova Area", "  Elimina Area", "  Collegamenti",
                               "  Esporta per GIS…", "Località", "  Ricerca", "  Aggiornamento",
                               "Esporta", "Importa", "Compatta Data Base", "Help"}));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Orvena"));
+        QCOMPARE(w.windowTitle(), "Orvena");
         // The client area below the menu bar: 11880 x 8310 twips.
         QCOMPARE(w.centralWidget()->size(), QSize(twips::toPixels(11880), twips::toPixels(8310)));
     }
@@ -200,7 +200,7 @@ private slots:
         QFETCH(bool, starts);
         const bool alone = damage == "all missing" || damage == "text" || damage == "foreign";
         Workspace ws(alone ? Workspace::Content::Empty : Workspace::Content::DemoAtlas);
-        const QString path = ws.file(file.isEmpty() ? QStringLiteral("area.mdb") : file);
+        const QString path = ws.file(file.isEmpty() ? "area.mdb" : file);
         if (damage == "page") QVERIFY(damageSecondPage(path));
         if (damage == "journal") interruptWrite(path);
         if (damage.startsWith("foreign")) {

@@ -216,7 +216,7 @@ private slots:
         QCOMPARE(twipsOf(w.Image1).size(), size);
         QCOMPARE(w.Image1->left(), 5600 - size.width());
         QCOMPARE(w.Image1->picture().size(), QSize(1600, 1200));
-        QCOMPARE(w.f1ing->text(), QStringLiteral("120"));
+        QCOMPARE(w.f1ing->text(), "120");
         QCOMPARE(w.state().latScale, lat);
     }
 

@@ -73,9 +73,8 @@ class PrintSaveTest : public QObject {
 private slots:
     void print_data() {
         QTest::addColumn<bool>("mark");
-        QTest::addColumn<QPointF>(
-            "pointer");                     // where the pointer last moved over the map, if it did
-        QTest::addColumn<QPoint>("source"); // the expected source point, in twips
+        QTest::addColumn<QPointF>("pointer"); // where it last moved over the map, if it did
+        QTest::addColumn<QPoint>("source");   // the expected source point, in twips
         QTest::newRow("before any marking") << false << QPointF() << QPoint(-3580, -8340);
         // The marker is the arrow's corner on the window before the map moves:
         // (1080 + 14064 - 140, 840 + 5110 - 400).
@@ -94,7 +93,7 @@ private slots:
         Workspace ws;
         MainWindow& w = ws.start();
         Workspace::choose(w.f1area, kNE);
-        if (mark) Workspace::choose(w.cmbloc, QStringLiteral("VILLAFREDDA"));
+        if (mark) Workspace::choose(w.cmbloc, "VILLAFREDDA");
         if (!pointer.isNull()) w.Image1_MouseMove(pointer.x(), pointer.y());
         const QImage map = w.Image1->picture();
         ws.dialogs.takeTexts();
@@ -103,8 +102,8 @@ private slots:
 
         const auto& pages = ws.dialogs.printedPages();
         QCOMPARE(pages.size(), 2);
-        QVERIFY(pages[0].name.startsWith(QStringLiteral("stampa-")));
-        QCOMPARE(pages[1].name, pages[0].name + QStringLiteral("-finestra"));
+        QVERIFY(pages[0].name.startsWith("stampa-"));
+        QCOMPARE(pages[1].name, pages[0].name + "-finestra");
         for (const auto& p : pages)
             QCOMPARE(p.orientation, QPageLayout::Landscape);
 
@@ -121,9 +120,8 @@ private slots:
         QCOMPARE(findSprite(pages[1].page, window.copy(0, 0, 200, 40), QRect(0, 0, 1, 1)),
                  std::optional<QPoint>(QPoint(0, 0)));
 
-        const QStringList pdfs = QDir(ws.folder.path()).entryList({QStringLiteral("*.pdf")});
-        QCOMPARE(pdfs, QStringList({pages[1].name + QStringLiteral(".pdf"),
-                                    pages[0].name + QStringLiteral(".pdf")}));
+        const QStringList pdfs = QDir(ws.folder.path()).entryList({"*.pdf"});
+        QCOMPARE(pdfs, QStringList({pages[1].name + ".pdf", pages[0].name + ".pdf"}));
         for (const QString& pdf : pdfs)
             QVERIFY(QFileInfo(ws.file(pdf)).size() > 1000);
         const QStringList texts = ws.dialogs.texts();
@@ -135,7 +133,7 @@ private slots:
 
         // A second print in the same second keeps the first one's files.
         QTest::mouseClick(w.cmdstampa, Qt::LeftButton);
-        QCOMPARE(QDir(ws.folder.path()).entryList({QStringLiteral("*.pdf")}).size(), 4);
+        QCOMPARE(QDir(ws.folder.path()).entryList({"*.pdf"}).size(), 4);
     }
 
     void save_data() {
@@ -158,20 +156,17 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, fails);
 #ifdef Q_OS_UNIX
-        if (name.startsWith(QStringLiteral("protetta")) && ::geteuid() == 0)
+        if (name.startsWith("protetta") && ::geteuid() == 0)
             QSKIP("the superuser writes into read-only folders");
 #endif
         Workspace ws;
         MainWindow& w = ws.start();
-        QVERIFY(QDir(ws.folder.path()).mkpath(QStringLiteral("cartella/sotto")));
-        const QString folder = ws.file(QStringLiteral("protetta"));
-        QVERIFY(QDir().mkpath(folder));
-        QFile older(folder + QStringLiteral("/mappa.bmp"));
-        QVERIFY(older.open(QIODevice::WriteOnly) && older.write("prima") == 5);
-        older.close();
+        QVERIFY(QDir(ws.folder.path()).mkpath("cartella/sotto"));
+        const QString folder = ws.file("protetta"), older = folder + "/mappa.bmp";
+        QVERIFY(QDir().mkpath(folder) && writeFile(older, "prima"));
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         Workspace::choose(w.f1area, kNE);
-        if (mark) Workspace::choose(w.cmbloc, QStringLiteral("VILLAFREDDA"));
+        if (mark) Workspace::choose(w.cmbloc, "VILLAFREDDA");
         const QStringList before = QDir(ws.folder.path()).entryList(QDir::Files);
         ws.dialogs.queueFile(name.isNull() ? std::nullopt : std::optional(name));
 
@@ -179,23 +174,17 @@ private slots:
 
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                           QFileDevice::ExeOwner);
-        QCOMPARE(ws.dialogs.lastFileTitle(),
-                 QStringLiteral("Inserisci il nome dell'immagine da salvare"));
-        QCOMPARE(ws.dialogs.lastFileFilter(), QStringLiteral("*.*"));
-        QCOMPARE(ws.dialogs.texts(), fails ? QStringList{kSaveFailed} : QStringList());
-        QVERIFY(!hourglass::isBusy());
-        if (fails) QVERIFY(!ws.dialogs.shown().at(0).hourglassBusy);
-        QVERIFY(QFileInfo(ws.file(QStringLiteral("cartella/sotto"))).isDir());
-        QVERIFY(!QFileInfo::exists(ws.file(QStringLiteral("manca"))));
-        QVERIFY(older.open(QIODevice::ReadOnly));
-        QCOMPARE(older.readAll(), QByteArray("prima"));
+        QCOMPARE(ws.dialogs.lastFileTitle(), "Inserisci il nome dell'immagine da salvare");
+        QCOMPARE(ws.dialogs.lastFileFilter(), "*.*");
+        checkTold(ws, fails ? kSaveFailed : "");
+        QVERIFY(QFileInfo(ws.file("cartella/sotto")).isDir());
+        QVERIFY(!QFileInfo::exists(ws.file("manca")));
+        QCOMPARE(fileBytes(older), "prima");
         if (fails || name.isNull()) {
             QCOMPARE(QDir(ws.folder.path()).entryList(QDir::Files), before);
             return;
         }
-        QFile file(ws.file(name));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(2), QByteArray("BM"));
+        QVERIFY(fileBytes(ws.file(name)).startsWith("BM"));
         const QImage saved(ws.file(name), "BMP");
         if (mark) {
             QCOMPARE(saved.convertToFormat(QImage::Format_RGB32),
@@ -204,7 +193,7 @@ private slots:
         } else {
             QCOMPARE(saved.size(), w.Picture1->size());
         }
-        QCOMPARE(QDir(ws.folder.path()).entryList({name + QStringLiteral("*")}),
+        QCOMPARE(QDir(ws.folder.path()).entryList({name + "*"}),
                  QStringList{name}); // no temporary file left beside it
     }
 };

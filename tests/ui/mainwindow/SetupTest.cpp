@@ -138,7 +138,7 @@ private slots:
         QVERIFY(w.mnapri->isEnabled());
 
         openNewArea(ws, path);
-        QCOMPARE(ws.dialogs.lastFileTitle(), QStringLiteral("Nome della cartina da aprire"));
+        QCOMPARE(ws.dialogs.lastFileTitle(), "Nome della cartina da aprire");
         QCOMPARE(
             ws.dialogs.lastFileFilter(),
             QStringLiteral("File immagine (*.gif)|*.gif|*.bmp (*.bmp)|*.bmp|*.jpg (*.jpg)|*.jpg|"
@@ -147,7 +147,7 @@ private slots:
         QVERIFY(w.Image1->shown());
         QCOMPARE(twipsOf(w.Image1), QRectF(1080, 840, 700 * 15, 600 * 15));
         QCOMPARE(w.Image1->size(), QSize(700, 600));
-        QCOMPARE(w.f1ing->text(), QStringLiteral("100"));
+        QCOMPARE(w.f1ing->text(), "100");
         QCOMPARE(seen(w), kWaitingForFirst);
 
         takeFirstPoint(w);
@@ -163,7 +163,7 @@ private slots:
         QVERIFY(combo::lines(w.f1area).contains(name));
         // The new scales are in use: 300 seconds below and 450 right of the first point.
         pointTo(w.Image1, 4800, 4050);
-        QCOMPARE(w.Image1->toolTip(), QStringLiteral("Lat = 45:25: ,Lon = 9:17:30"));
+        QCOMPARE(w.Image1->toolTip(), "Lat = 45:25: ,Lon = 9:17:30");
         // One record, and no links yet.
         QCOMPARE(areas(w, name), QStringList{name + '|' + kExampleCalibration + "||||"});
     }
@@ -288,7 +288,7 @@ private slots:
         if (clicked) {
             clickAt(w.Image1, 900, 600);
             QCOMPARE(w.state().secondPointX, 900);
-            QCOMPARE(w.cmdregcor->text(), QStringLiteral("Esci"));
+            QCOMPARE(w.cmdregcor->text(), "Esci");
         }
         const QStringList told = ws.dialogs.texts();
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
@@ -342,7 +342,7 @@ private slots:
         openNewArea(ws);
         setPoint(w, first);
         clickAt(w.Image1, 300, 450);
-        QCOMPARE(w.cmdregcor->text(), QStringLiteral("Registra"));
+        QCOMPARE(w.cmdregcor->text(), "Registra");
         if (secondClicked) clickAt(w.Image1, 9300, 7650);
         ws.dialogs.takeTexts();
         setPoint(w, second);

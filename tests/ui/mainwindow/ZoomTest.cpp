@@ -48,12 +48,12 @@ private slots:
         click(w.cmdrid, 5);
         QCOMPARE(twipsOf(w.Image1), start);
         click(w.cmdrid, 9);
-        QCOMPARE(w.f1ing->text(), QStringLiteral("10"));
+        QCOMPARE(w.f1ing->text(), "10");
         QCOMPARE(w.Image1->widthTwips(), 877.5);
         const QRectF at10 = twipsOf(w.Image1);
         const float lat = w.state().latScale;
         click(w.cmdrid, 1);
-        QCOMPARE(w.f1ing->text(), QStringLiteral("10"));
+        QCOMPARE(w.f1ing->text(), "10");
         QCOMPARE(twipsOf(w.Image1), at10);
         QCOMPARE(w.state().latScale, lat);
         // Position capture: both buttons leave the image alone.

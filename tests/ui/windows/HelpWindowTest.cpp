@@ -53,7 +53,7 @@ private slots:
         QFETCH(bool, present);
         Workspace ws;
         MainWindow& w = ws.start();
-        const QString file = ws.file(QStringLiteral("orvena.hlp"));
+        const QString file = ws.file("orvena.hlp");
         if (present) QVERIFY(QFile::copy(kBuiltHelp, file));
         QVERIFY(w.mnhelp->isEnabled());
         w.mnhelp->trigger();

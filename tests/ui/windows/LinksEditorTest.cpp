@@ -79,11 +79,11 @@ private slots:
             return;
         }
         LinksEditor& e = open(w);
-        QCOMPARE(e.windowTitle(), QStringLiteral("Form4"));
+        QCOMPARE(e.windowTitle(), "Form4");
         QCOMPARE(e.Label1->text(), QStringLiteral("AREA: ") + shown);
         for (QComboBox* box : boxes(e))
             QCOMPARE(combo::lines(box), names);
-        QCOMPARE(comboTexts(e), QStringLiteral("|||"));
+        QCOMPARE(comboTexts(e), "|||");
 
         setComboTexts(e, texts);
         QTest::mouseClick(e.cmdmod, Qt::LeftButton);
@@ -97,7 +97,7 @@ private slots:
         Workspace::choose(w.f1area, kNE);
         LinksEditor& e = open(w);
         const QString stored = comboTexts(e);
-        QCOMPARE(stored, QStringLiteral("||valfonda_se.jpg|valfonda_no.gif"));
+        QCOMPARE(stored, "||valfonda_se.jpg|valfonda_no.gif");
         const QString unsaved = QStringList(4, kNE).join(u'|');
         setComboTexts(e, unsaved);
         activated(&w);
@@ -114,13 +114,13 @@ private slots:
         QCOMPARE(ws.dialogs.texts(), QStringList());
 
         // A stored new link is the way panning takes.
-        combo::setText(e.cmbest, QStringLiteral("valfonda_so.jpg"));
+        combo::setText(e.cmbest, "valfonda_so.jpg");
         QTest::mouseClick(e.cmdmod, Qt::LeftButton);
         QCOMPARE(ws.dialogs.takeTexts(), QStringList{kStored});
         activated(&w);
         w.MoveEast();
         QCOMPARE(ws.dialogs.texts(), QStringList());
-        QCOMPARE(combo::text(w.f1area), QStringLiteral("valfonda_so.jpg"));
+        QCOMPARE(combo::text(w.f1area), "valfonda_so.jpg");
     }
 
     void openingTakesTheShownImageAsNaturalSize_data() {

@@ -82,7 +82,6 @@ struct Change {
 
 } // namespace
 
-
 class LocalityEditorTest : public QObject {
     Q_OBJECT
 private slots:

@@ -34,7 +34,7 @@ QStringList lines(const LocalitySearch& form) {
 
 // Every line of the full list, from the table itself in its stored order.
 QStringList tableLines(const Workspace& ws, const QString& title) {
-    SQLite::Database db(ws.file(QStringLiteral("localita.mdb")).toStdString());
+    SQLite::Database db(ws.file("localita.mdb").toStdString());
     SQLite::Statement q(db, "select AREA, LOCALITA from localita order by rowid");
     QStringList all{title, QString()};
     while (q.executeStep())
@@ -69,11 +69,11 @@ private slots:
         QFETCH(QStringList, names);
         Workspace ws;
         MainWindow& w = ws.start();
-        addLocality(w.Data2, kNE, QStringLiteral("Sant'Elia"), 100, 100);
-        addLocality(w.Data2, kNE, QStringLiteral("Straße"), 100, 100);
+        addLocality(w.Data2, kNE, "Sant'Elia", 100, 100);
+        addLocality(w.Data2, kNE, "Straße", 100, 100);
         QVERIFY(w.mnloccerca->isEnabled());
         LocalitySearch& form = open(w);
-        QCOMPARE(form.windowTitle(), QStringLiteral("Ricerca Località"));
+        QCOMPARE(form.windowTitle(), "Ricerca Località");
         QVERIFY(form.List1->uniformItemSizes());
         QCOMPARE(lines(form), tableLines(ws, kFull));
         QVERIFY(!hourglass::isBusy());
@@ -89,7 +89,7 @@ private slots:
         form.comtrova->clear();
         form.cmdcerca->click();
         QCOMPARE(lines(form), tableLines(ws, kFound));
-        addLocality(w.Data2, kNE, QStringLiteral("Nuovo Borgo"), 100, 100);
+        addLocality(w.Data2, kNE, "Nuovo Borgo", 100, 100);
         activated(&w);
         activated(&form);
         QCOMPARE(lines(form), tableLines(ws, kFull));
