@@ -10,8 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMenu>
-#include <QMenuBar>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -235,34 +233,6 @@ private slots:
         QCOMPARE(report.sheets, 3);
         QCOMPARE(gis::reportText(report), "Esportazione per GIS interrotta.");
         QVERIFY(QDir(ws.file("out")).entryList(QDir::Files).isEmpty());
-    }
-
-    // The last entry of "Area" asks for a folder and exports there; the map shown
-    // stays as it was.
-    void menuEntry() {
-        Workspace ws;
-        MainWindow& w = ws.start();
-        const auto area = w.menuBar()->findChild<QMenu*>(QStringLiteral("mnarea"))->actions();
-        QCOMPARE(area.last(), w.mnesportagis);
-        QCOMPARE(w.mnesportagis->text(), "Esporta per GIS…");
-        QVERIFY(w.mnesportagis->isEnabled());
-        Workspace::choose(w.f1area, "valfonda_se.jpg");
-
-        ws.dialogs.queueFile(std::nullopt);
-        w.mnesportagis->trigger();
-        QVERIFY(ws.dialogs.texts().isEmpty());
-        QVERIFY(!QFileInfo::exists(ws.file("valfonda_se.jgw")));
-
-        ws.dialogs.queueFile(ws.file("scelta"));
-        w.mnesportagis->trigger();
-        QCOMPARE(ws.dialogs.fileDialogs(), 2);
-        QCOMPARE(ws.dialogs.shown().size(), 1);
-        QVERIFY(ws.dialogs.shown()[0].text.startsWith(
-            QLatin1String("Esportazione per GIS completata.")));
-        QVERIFY(!ws.dialogs.shown()[0].hourglassBusy);
-        QVERIFY(QFileInfo::exists(ws.file("valfonda_se.jgw")));
-        QVERIFY(QFileInfo::exists(ws.file("scelta/localita.geojson")));
-        QCOMPARE(w.Data1->text("AREA"), "valfonda_se.jpg");
     }
 
 private:

@@ -1,7 +1,11 @@
-// The menu entries Esporta, Importa and Compatta Data Base on the demo atlas.
+// The menu entries Esporta, Importa, Compatta Data Base and Esporta per GIS… on the
+// demo atlas.
 #include "MapWindow.h"
 
 #include "core/archive/Compaction.h"
+
+#include <QMenu>
+#include <QMenuBar>
 
 using namespace orvena;
 using namespace orvena::test;
@@ -106,6 +110,32 @@ private slots:
         if (entry == "mncomprdb")
             QVERIFY(QFile::exists(ws.file("esplocalitacomp.mdb")) &&
                     !QFile::exists(ws.file("espareacomp.mdb")));
+    }
+
+    // The last entry of "Area" asks for a folder and exports there; the map shown
+    // stays as it was.
+    void gisExportEntry() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        const auto area = w.menuBar()->findChild<QMenu*>(QStringLiteral("mnarea"))->actions();
+        QCOMPARE(area.last(), w.mnesportagis);
+        QCOMPARE(w.mnesportagis->text(), "Esporta per GIS…");
+        QVERIFY(w.mnesportagis->isEnabled());
+        Workspace::choose(w.f1area, "valfonda_se.jpg");
+
+        ws.dialogs.queueFile(std::nullopt);
+        w.mnesportagis->trigger();
+        QVERIFY(ws.dialogs.texts().isEmpty());
+        QVERIFY(!QFileInfo::exists(ws.file("valfonda_se.jgw")));
+
+        ws.dialogs.queueFile(ws.file("scelta"));
+        w.mnesportagis->trigger();
+        QCOMPARE(ws.dialogs.fileDialogs(), 2);
+        QCOMPARE(ws.dialogs.shown().size(), 1);
+        QVERIFY(lastMessage(ws).startsWith("Esportazione per GIS completata."));
+        QVERIFY(QFileInfo::exists(ws.file("valfonda_se.jgw")));
+        QVERIFY(QFileInfo::exists(ws.file("scelta/localita.geojson")));
+        QCOMPARE(w.Data1->text("AREA"), "valfonda_se.jpg");
     }
 };
 

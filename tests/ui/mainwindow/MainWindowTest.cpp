@@ -291,6 +291,30 @@ private slots:
         }
     }
 
+    void helpMenu_data() {
+        QTest::addColumn<bool>("present");
+        QTest::newRow("the help file in the folder") << true;
+        QTest::newRow("no help file") << false;
+    }
+
+    // "Help" asks the help viewer for orvena.hlp of the working folder; without
+    // the file, a message names it instead.
+    void helpMenu() {
+        QFETCH(bool, present);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        const QString file = ws.file("orvena.hlp");
+        if (present) QVERIFY(QFile::copy(ORVENA_HELP_FILE, file));
+        QVERIFY(w.mnhelp->isEnabled());
+        w.mnhelp->trigger();
+        QCOMPARE(ws.dialogs.helpShown(), present ? QStringList{file} : QStringList());
+        const QStringList texts = ws.dialogs.texts();
+        QCOMPARE(texts.size(), present ? 0 : 1);
+        if (!present)
+            QVERIFY(texts[0].contains(QStringLiteral("orvena.hlp")) &&
+                    texts[0].contains(QStringLiteral("non è presente")));
+    }
+
     void esciAndClosingEndTheProgram_data() {
         QTest::addColumn<bool>("byClosing");
         QTest::newRow("Esci") << false;

@@ -1,11 +1,9 @@
 #include "TestMain.h"
-#include "Workspace.h"
 
 #include "ui/windows/HelpWindow.h"
 
 #include <array>
 
-#include <QAction>
 #include <QFile>
 #include <QHelpEngineCore>
 #include <QHelpIndexWidget>
@@ -15,7 +13,6 @@
 #include <QTextBrowser>
 
 using namespace orvena;
-using orvena::test::Workspace;
 
 namespace {
 
@@ -39,30 +36,6 @@ class HelpWindowTest : public QObject {
 private slots:
     void cleanup() {
         if (HelpWindow* help = HelpWindow::open(kBuiltHelp)) delete help;
-    }
-
-    void helpMenu_data() {
-        QTest::addColumn<bool>("present");
-        QTest::newRow("the help file in the folder") << true;
-        QTest::newRow("no help file") << false;
-    }
-
-    // "Help" asks the help viewer for orvena.hlp of the working folder; without
-    // the file, a message names it instead.
-    void helpMenu() {
-        QFETCH(bool, present);
-        Workspace ws;
-        MainWindow& w = ws.start();
-        const QString file = ws.file("orvena.hlp");
-        if (present) QVERIFY(QFile::copy(kBuiltHelp, file));
-        QVERIFY(w.mnhelp->isEnabled());
-        w.mnhelp->trigger();
-        QCOMPARE(ws.dialogs.helpShown(), present ? QStringList{file} : QStringList());
-        const QStringList texts = ws.dialogs.texts();
-        QCOMPARE(texts.size(), present ? 0 : 1);
-        if (!present)
-            QVERIFY(texts[0].contains(QStringLiteral("orvena.hlp")) &&
-                    texts[0].contains(QStringLiteral("non è presente")));
     }
 
     void keywordLeadsToItsPage_data() {
