@@ -1,3 +1,4 @@
+#include "Records.h"
 #include "TestMain.h"
 #include "Workspace.h"
 
@@ -21,14 +22,11 @@
 using namespace orvena;
 using orvena::test::Workspace;
 
-Q_DECLARE_METATYPE(orvena::gis::PlaceFormat)
-
 namespace {
 
 struct Ran {
     int exitCode = -1;
-    QString out;
-    QString err;
+    QString out, err;
 };
 
 Ran run(const QString& program, const QStringList& args, const QString& folder) {
@@ -56,10 +54,13 @@ QList<QMap<QString, QString>> ogrFeatures(const QStringList& args) {
     return out;
 }
 
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+// A place file as ogrinfo reads it: the format, the file, the fields that hold
+// the name and the sheet, and the options ogrinfo needs besides "-al".
+struct Ogr {
+    gis::PlaceFormat format;
+    QString file, nameField, areaField;
+    QStringList options;
+};
 
 } // namespace
 
@@ -71,16 +72,17 @@ private slots:
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 QFAIL("gdal-bin is missing: scripts/deps.sh installs it");
         atlas_ = std::make_unique<Workspace>();
-        const QByteArray areaBefore = contents(atlas_->file("area.mdb"));
-        const QByteArray placesBefore = contents(atlas_->file("localita.mdb"));
+        const QByteArray areaBefore = test::fileBytes(atlas_->file("area.mdb"));
+        const QByteArray placesBefore = test::fileBytes(atlas_->file("localita.mdb"));
         const Ran exported = run(ORVENA_PROGRAM, {"--esporta-gis", "gis"}, atlas_->folder.path());
         QCOMPARE(exported.exitCode, 0);
         QCOMPARE(exported.out.count(QLatin1String("Scritto ")), 4 * 3 + 4);
-        QVERIFY(exported.out.contains(QStringLiteral("Località esportate: 31")));
+        QVERIFY(exported.out.contains("Località esportate: 31"));
         // The archives are read, never written.
-        QCOMPARE(contents(atlas_->file("area.mdb")), areaBefore);
-        QCOMPARE(contents(atlas_->file("localita.mdb")), placesBefore);
-        QVERIFY(contents(atlas_->file("gis/localita.csv")).startsWith("area;localita;lat;lon\n"));
+        QCOMPARE(test::fileBytes(atlas_->file("area.mdb")), areaBefore);
+        QCOMPARE(test::fileBytes(atlas_->file("localita.mdb")), placesBefore);
+        QVERIFY(test::fileBytes(atlas_->file("gis/localita.csv"))
+                    .startsWith("area;localita;lat;lon\n"));
     }
 
     // gdalinfo places every sheet where the read-out says: the corners and the
@@ -115,31 +117,25 @@ private slots:
     }
 
     void placesReadByOgr_data() {
-        QTest::addColumn<gis::PlaceFormat>("format");
-        QTest::addColumn<QStringList>("args"); // the file is added last
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("nameField");
-        QTest::addColumn<QString>("areaField");
-        const auto row = [](const char* name, gis::PlaceFormat format, const char* file,
-                            const char* nameField, const char* areaField, QStringList args = {}) {
-            QTest::newRow(name) << format << args + QStringList{"-al"} << QString(file)
-                                << QString(nameField) << QString(areaField);
-        };
-        row("GPX", gis::PlaceFormat::Gpx, "localita.gpx", "name", "desc");
-        row("KML", gis::PlaceFormat::Kml, "localita.kml", "Name", "description");
-        row("GeoJSON", gis::PlaceFormat::GeoJson, "localita.geojson", "localita", "area");
-        row("CSV", gis::PlaceFormat::Csv, "localita.csv", "localita", "area",
-            {"-oo", "X_POSSIBLE_NAMES=lon", "-oo", "Y_POSSIBLE_NAMES=lat", "-oo",
-             "AUTODETECT_TYPE=YES"});
+        QTest::addColumn<Ogr>("o");
+        QTest::newRow("GPX") << Ogr{gis::PlaceFormat::Gpx, "localita.gpx", "name", "desc", {}};
+        QTest::newRow("KML") << Ogr{
+            gis::PlaceFormat::Kml, "localita.kml", "Name", "description", {}};
+        QTest::newRow("GeoJSON") << Ogr{
+            gis::PlaceFormat::GeoJson, "localita.geojson", "localita", "area", {}};
+        QTest::newRow("CSV") << Ogr{gis::PlaceFormat::Csv,
+                                    "localita.csv",
+                                    "localita",
+                                    "area",
+                                    {"-oo", "X_POSSIBLE_NAMES=lon", "-oo", "Y_POSSIBLE_NAMES=lat",
+                                     "-oo", "AUTODETECT_TYPE=YES"}};
     }
     // Every place of the atlas, with its sheet and its coordinates; and names
     // with quotes, ampersands, markup, separators and accents exactly.
     void placesReadByOgr() {
-        QFETCH(gis::PlaceFormat, format);
-        QFETCH(QStringList, args);
-        QFETCH(QString, file);
-        QFETCH(QString, nameField);
-        QFETCH(QString, areaField);
+        QFETCH(Ogr, o);
+        const QStringList args = o.options + QStringList{"-al"};
+        const QString &file = o.file, &nameField = o.nameField, &areaField = o.areaField;
         auto features = ogrFeatures(args + QStringList{atlas_->file("gis/" + file)});
         QCOMPARE(features.size(), qsizetype(demo::demoPlaces().size()));
         QCOMPARE(qsizetype(demo::demoPlaces().size()), 31);
@@ -162,7 +158,7 @@ private slots:
         QVERIFY(QDir().mkpath(atlas_->file("nomi")));
         QSaveFile out(atlas_->file("nomi/" + file));
         QVERIFY(out.open(QIODevice::WriteOnly));
-        const auto writer = gis::placeWriter(format, &out);
+        const auto writer = gis::placeWriter(o.format, &out);
         writer->begin();
         for (const auto& p : places)
             writer->add(p);

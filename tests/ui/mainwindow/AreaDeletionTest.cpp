@@ -58,7 +58,7 @@ private slots:
         QFETCH(QStringList, after);
         Workspace ws(Workspace::Content::Empty);
         MainWindow& w = ws.start();
-        const auto split = before.indexOf(QStringLiteral("="));
+        const auto split = before.indexOf("=");
         addRecords(w.Data1, kAreaFields, before.mid(0, split));
         addRecords(w.Data2, kPlaceFields, before.mid(split + 1));
 
@@ -68,7 +68,7 @@ private slots:
         QVERIFY(!isShown(w.cmdregcor));
         QCOMPARE(areas(w) + QStringList{"="} + places(w), after);
         QStringList listed;
-        for (const QString& a : after.mid(0, after.indexOf(QStringLiteral("="))))
+        for (const QString& a : after.mid(0, after.indexOf("=")))
             listed << a.section(u'|', 0, 0);
         QCOMPARE(combo::lines(w.f1area), listed);
     }
@@ -102,7 +102,7 @@ private slots:
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
         QCOMPARE(ws.dialogs.takeTexts(), (QStringList{kConfirm, kDeleted}));
         QCOMPARE(areas(w).size(), 3);
-        QVERIFY(places(w).filter(QStringLiteral("valfonda_so.jpg|")).isEmpty());
+        QVERIFY(places(w).filter("valfonda_so.jpg|").isEmpty());
 
         // Out of delete mode, a choice loads the area again.
         Workspace::choose(w.f1area, "valfonda_ne.bmp");
@@ -127,8 +127,8 @@ private slots:
                   "BEGIN SELECT RAISE(ABORT, 'no'); END");
         pressDelete(w, area);
         const QString failure = ws.dialogs.texts().value(1);
-        QVERIFY2(failure.startsWith(QStringLiteral("L'area non è stata eliminata")) &&
-                     failure.contains(QStringLiteral("localita.mdb")),
+        QVERIFY2(failure.startsWith("L'area non è stata eliminata") &&
+                     failure.contains("localita.mdb"),
                  qPrintable(failure));
         QVERIFY(!ws.dialogs.shown().at(1).hourglassBusy);
         QVERIFY(isShown(w.cmdregcor));

@@ -311,8 +311,7 @@ private slots:
         const QStringList texts = ws.dialogs.texts();
         QCOMPARE(texts.size(), present ? 0 : 1);
         if (!present)
-            QVERIFY(texts[0].contains(QStringLiteral("orvena.hlp")) &&
-                    texts[0].contains(QStringLiteral("non è presente")));
+            QVERIFY(texts[0].contains("orvena.hlp") && texts[0].contains("non è presente"));
     }
 
     void esciAndClosingEndTheProgram_data() {

@@ -1,10 +1,10 @@
+#include "Records.h"
 #include "TestMain.h"
 
 #include "ui/windows/HelpWindow.h"
 
 #include <array>
 
-#include <QFile>
 #include <QHelpEngineCore>
 #include <QHelpIndexWidget>
 #include <QLineEdit>
@@ -69,13 +69,11 @@ private slots:
 
     void notAHelpFile() {
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("orvena.hlp"));
-        QFile junk(file);
-        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write("non è una guida") > 0);
-        junk.close();
+        const QString file = dir.filePath("orvena.hlp");
+        QVERIFY(test::writeFile(file, "non è una guida"));
         QString error;
         QCOMPARE(HelpWindow::open(file, &error), nullptr);
-        QVERIFY(error.contains(QStringLiteral("orvena.hlp")));
+        QVERIFY(error.contains("orvena.hlp"));
     }
 
     // The guide's pages link to one another: every link and every file a page
