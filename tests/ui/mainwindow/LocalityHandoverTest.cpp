@@ -29,8 +29,6 @@ struct Handover {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Handover)
-
 class LocalityHandoverTest : public QObject {
     Q_OBJECT
 private slots:

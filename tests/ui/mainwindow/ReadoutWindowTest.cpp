@@ -43,8 +43,6 @@ struct Reading {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Reading)
-
 class ReadoutWindowTest : public QObject {
     Q_OBJECT
 private slots:

@@ -467,33 +467,31 @@ private slots:
     }
 
     // The image chosen outside the working folder; the working folder holding
-    // none of that name, the same bytes or other ones.
+    // none of that name, the same bytes or other ones. The set-up starts when the
+    // messages end with its first prompt.
     void imageChosenElsewhere_data() {
         QTest::addColumn<QString>("inWorkingFolder"); // none, same, other
         QTest::addColumn<int>("answer");              // to the replace question
-        QTest::addColumn<bool>("started");
-        QTest::addColumn<QString>("endsUp"); // how the working folder's file ends up
+        QTest::addColumn<QString>("endsUp");          // how the working folder's file ends up
         QTest::addColumn<QStringList>("messages");
-        const QStringList prompt{kFirstPrompt};
-        QTest::newRow("copied in") << "none" << 0 << true << "chosen" << prompt;
-        QTest::newRow("same bytes already there") << "same" << 0 << true << "chosen" << prompt;
+        const QStringList prompt{kFirstPrompt}, refused{kNotAPicture};
+        QTest::newRow("copied in") << "none" << 0 << "chosen" << prompt;
+        QTest::newRow("same bytes already there") << "same" << 0 << "chosen" << prompt;
         QTest::newRow("other bytes, replaced")
-            << "other" << int(AnswerOk) << true << "chosen" << QStringList{kReplace, kFirstPrompt};
+            << "other" << int(AnswerOk) << "chosen" << QStringList{kReplace, kFirstPrompt};
         QTest::newRow("other bytes, kept")
-            << "other" << int(AnswerCancel) << false << "other" << QStringList{kReplace};
-        QTest::newRow("not a picture")
-            << "none" << 0 << false << "none" << QStringList{kNotAPicture};
-        QTest::newRow("not a picture, other there")
-            << "other" << 0 << false << "other" << QStringList{kNotAPicture};
-        QTest::newRow("dialog cancelled") << "none" << 0 << false << "none" << QStringList();
+            << "other" << int(AnswerCancel) << "other" << QStringList{kReplace};
+        QTest::newRow("not a picture") << "none" << 0 << "none" << refused;
+        QTest::newRow("not a picture, other there") << "other" << 0 << "other" << refused;
+        QTest::newRow("dialog cancelled") << "none" << 0 << "none" << QStringList();
     }
 
     void imageChosenElsewhere() {
         QFETCH(QString, inWorkingFolder);
         QFETCH(int, answer);
-        QFETCH(bool, started);
         QFETCH(QString, endsUp);
         QFETCH(QStringList, messages);
+        const bool started = messages.endsWith(kFirstPrompt);
         const bool broken = QByteArray(QTest::currentDataTag()).startsWith("not a picture");
         const bool cancelled = QByteArray(QTest::currentDataTag()) == "dialog cancelled";
         Workspace ws;
