@@ -53,9 +53,9 @@ QString calibrationOf(MainWindow& w, const QString& name) {
 }
 
 // The set-up as the state and the user see it, as in "step 1, read-out 0,
-// set-up controls, Esci": the step and the read-out flag (empty when unset),
-// whose controls are shown (the set-up's, the viewer's or a mixture) and
-// cmdregcor's caption when it is shown.
+// set-up controls, Esci": the step (0 for none, else the point awaited), the
+// read-out flag (empty when unset), whose controls are shown (the set-up's,
+// the viewer's or a mixture) and cmdregcor's caption when it is shown.
 QString seen(MainWindow& w) {
     QList<QWidget*> setup{w.Label4, w.Label8, w.cmdregcor};
     for (QLineEdit* b : w.coordinateBoxes())
@@ -72,7 +72,8 @@ QString seen(MainWindow& w) {
         return f == Flag::Unset ? QString() : QString::number(int(f) - 1);
     };
     return QStringLiteral("step %1, read-out %2, %3 controls%4")
-        .arg(QString::number(int(w.state().setupStep)), flag(w.state().readoutEnabled), controls,
+        .arg(int(w.state().setupStep))
+        .arg(flag(w.state().readoutEnabled), controls,
              isShown(w.cmdregcor) ? ", " + w.cmdregcor->text() : QString());
 }
 
