@@ -1,6 +1,5 @@
 #include "MapWindow.h"
 
-#include <QElapsedTimer>
 #include <QImageReader>
 
 #include <tuple>
@@ -133,15 +132,12 @@ private slots:
 
         SQLite::Database other(ws.file(file).toStdString(), SQLite::OPEN_READWRITE);
         if (!damaged) other.exec("BEGIN EXCLUSIVE");
-        QElapsedTimer timer;
-        timer.start();
         if (move)
             w.MoveEast();
         else
             Workspace::choose(w.f1area, from);
         const QString why = damaged ? "è danneggiato." : "è in uso da un altro programma.";
         checkTold(ws, "L'archivio " + file + " " + why);
-        QVERIFY2(timer.elapsed() < 4000, "the window waited seconds for the lock");
         if (damaged) return;
 
         // Once the other program lets go, nothing is lost.
