@@ -67,6 +67,8 @@ std::unique_ptr<MainWindow> startUp(Archives& archives, ViewerState& state, cons
         dialogs().message(problem);
         return nullptr;
     }
+    if (const QString restored = archives.restoredMessage(); !restored.isEmpty())
+        dialogs().message(restored);
     const QStringList& created = archives.createdFiles();
     if (created.size() == 1) {
         dialogs().message(kOneCreated.arg(created.first(), QDir::toNativeSeparators(folder)));

@@ -25,7 +25,8 @@ public:
 bool installItalianTranslation(QCoreApplication& app);
 
 // Start-up in the working folder: opens the four archives (saying which
-// ones it had to create), creates the main window with the command line,
+// ones it brought back from an interrupted change and which ones it had to
+// create), creates the main window with the command line,
 // shows it and runs its first activation. A foreign, damaged or locked
 // archive is reported in Italian, naming the file, and nothing is returned:
 // the program then ends with the files as they were.

@@ -1,11 +1,11 @@
 #include "core/archive/ArchiveFile.h"
 
 #include "core/archive/ArchiveFailure.h"
+#include "core/archive/InterruptedChange.h"
 #include "core/archive/Schema.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QUrl>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
@@ -98,14 +98,6 @@ QString refusal(const QString& name, const SQLite::Exception& e) {
     return engineRefusal(name, resultCode(e));
 }
 
-// A read-only connection that ignores journals and locks: what the file holds
-// now, without rolling anything back.
-std::string immutableUri(const QString& path) {
-    return "file:" +
-           QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/").toStdString() +
-           "?immutable=1";
-}
-
 } // namespace
 
 QString check(const QString& path, const QString& table, const QStringList& fields) {
@@ -114,51 +106,18 @@ QString check(const QString& path, const QString& table, const QStringList& fiel
     // A pipe, a folder or a device named like an archive is never opened: a
     // pipe would block start-up until something writes into it.
     if (info.exists() && !info.isFile()) return kNotAFile.arg(name);
-    try {
-        SQLite::Database db(nativePath(path), SQLite::OPEN_READONLY);
-        db.setBusyTimeout(kBusyWaitMs);
-        return checkSchema(db, name, table, fields);
-    } catch (const SQLite::Exception& e) {
-        return refusal(name, e);
-    }
-}
-
-bool hasJournal(const QString& path) {
-    const QFileInfo journal(path + QLatin1String("-journal"));
-    return journal.isFile() && journal.size() > 0;
-}
-
-QString recoverInterruptedWrite(const QString& path, const QString& table,
-                                const QStringList& fields) {
-    const QFileInfo info(path);
-    if (!info.isFile() || !hasJournal(path)) return {};
-    const QString name = bareName(path);
-    try {
-        // A journal that is not hot (another program's write under way) lets
-        // the file be read: nothing to recover then.
+    for (bool recovered = false;; recovered = true) {
         try {
             SQLite::Database db(nativePath(path), SQLite::OPEN_READONLY);
             db.setBusyTimeout(kBusyWaitMs);
-            SQLite::Statement schema(db, "select count(*) from sqlite_master");
-            schema.executeStep();
-            return {};
+            return checkSchema(db, name, table, fields);
         } catch (const SQLite::Exception& e) {
-            if ((resultCode(e) & 0xff) != SQLITE_READONLY) throw;
+            if (recovered || resultCode(e) != SQLITE_READONLY_ROLLBACK) return refusal(name, e);
         }
-        // Only a file that already reads as one of our archives is written.
-        {
-            SQLite::Database db(immutableUri(path), SQLite::OPEN_READONLY | SQLite::OPEN_URI);
-            if (const QString problem = checkSchema(db, name, table, fields); !problem.isEmpty())
-                return problem;
-        }
-        // The first read on a writable connection rolls the journal back.
-        SQLite::Database db(nativePath(path), SQLite::OPEN_READWRITE);
-        db.setBusyTimeout(kBusyWaitMs);
-        SQLite::Statement schema(db, "select count(*) from sqlite_master");
-        schema.executeStep();
-        return {};
-    } catch (const SQLite::Exception& e) {
-        return refusal(name, e);
+        // A hot journal: the interrupted change is rolled back by a writer
+        // (all its files, if they are ours) before the file is read again.
+        const QString problem = recoverInterruptedChanges(archivesBeside(path, table)).problem;
+        if (!problem.isEmpty()) return problem;
     }
 }
 

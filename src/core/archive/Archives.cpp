@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
+#include "core/archive/InterruptedChange.h"
 #include "core/archive/Schema.h"
 
 #include <QDir>
@@ -72,16 +73,19 @@ QString Archives::openAll(const QString& folder) {
     const QDir dir(folder);
 
     // First only read: a file that is not ours stops everything before any
-    // file is created or changed.
-    // An archive of ours left with the journal of an interrupted write is
-    // first rolled back to its last committed content.
+    // file is created or changed. An interrupted change of archives of ours
+    // is rolled back first, judged by what the files hold once rolled back.
     createdFiles_.clear();
+    restoredFiles_.clear();
+    const archivefile::Recovery recovery =
+        archivefile::recoverInterruptedChanges(archivefile::folderArchives(folder));
+    if (!recovery.problem.isEmpty()) return recovery.problem;
+    restoredFiles_ = recovery.restored;
     for (const RecordView* view : views) {
         const QString path = dir.filePath(view->fileName());
         if (!QFileInfo::exists(path)) continue;
-        const QStringList fields = archivefile::requiredColumns(view->table());
-        QString problem = archivefile::recoverInterruptedWrite(path, view->table(), fields);
-        if (problem.isEmpty()) problem = archivefile::check(path, view->table(), fields);
+        const QString problem =
+            archivefile::check(path, view->table(), archivefile::requiredColumns(view->table()));
         if (!problem.isEmpty()) return problem;
     }
 
@@ -101,6 +105,10 @@ QString Archives::openAll(const QString& folder) {
         }
     }
     return {};
+}
+
+QString Archives::restoredMessage() const {
+    return archivefile::restoredMessage(restoredFiles_);
 }
 
 void Archives::giveViewsTo(QObject* owner) {

@@ -33,11 +33,15 @@ public:
     // or opened, so a foreign file stops start-up before anything is written.
     // Empty text on success; the views then stand at their end until their
     // first refresh().
-    // An archive of ours left with the journal of an interrupted write is
-    // rolled back to its last committed content first.
+    // Archives of ours left with the hot journals of an interrupted change
+    // are rolled back first, all files of the change together.
     QString openAll(const QString& folder);
     // The files the last openAll() created because they were missing.
     const QStringList& createdFiles() const { return createdFiles_; }
+    // The files the last openAll() brought back to their state before an
+    // interrupted change, and the message that says so (empty when none).
+    const QStringList& restoredFiles() const { return restoredFiles_; }
+    QString restoredMessage() const;
     // Makes owner the parent of the four views, which it then deletes.
     void giveViewsTo(QObject* owner);
     void closeAll();
@@ -50,6 +54,7 @@ public:
 private:
     bool ownsViews_;
     QStringList createdFiles_;
+    QStringList restoredFiles_;
 };
 
 // Creates the file with the table and its indexes if it does not exist; an

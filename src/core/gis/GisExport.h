@@ -21,12 +21,14 @@ struct GisExportReport {
     bool ok() const { return error.isEmpty() && !cancelled; }
 };
 
-// Reads area.mdb and localita.mdb of workingFolder (read-only, never changed)
-// and writes, beside every calibrated sheet image of that folder, its world
-// file, a .prj and the image's .aux.xml (the latter only where none exists or
-// it is the one written before), and into targetFolder, created if missing,
-// localita.gpx, .kml, .geojson and .csv. Each file appears whole or not at
-// all; a place file being written when the export stops is not left behind.
+// Reads area.mdb and localita.mdb of workingFolder (read-only, never changed,
+// except that a change of them a crash left unfinished is first rolled back as
+// start-up would) and writes, beside every calibrated sheet image of that
+// folder, its world file, a .prj and the image's .aux.xml (the latter only
+// where none exists or it is the one written before), and into targetFolder,
+// created if missing, localita.gpx, .kml, .geojson and .csv. Each file appears
+// whole or not at all; a place file being written when the export stops is not
+// left behind.
 // The progress counts sheets plus places.
 GisExportReport exportForGis(const QString& workingFolder, const QString& targetFolder,
                              const Progress& progress = {});

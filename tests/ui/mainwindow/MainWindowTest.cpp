@@ -33,16 +33,16 @@ QMap<QString, QByteArray> bytesIn(const QString& folder) {
     return out;
 }
 
-// Leaves area.mdb as a write killed before its commit leaves it: part of the
+// Leaves the file as a write killed before its commit leaves it: part of the
 // new pages in the file, the old ones in a hot journal beside it.
-void interruptWrite(const QString& path) {
+void interruptWrite(const QString& path, const std::string& table) {
     QTemporaryDir scratch;
     const QString copy = scratch.filePath(QStringLiteral("area.mdb"));
     QVERIFY(QFile::copy(path, copy));
     SQLite::Database db(copy.toStdString(), SQLite::OPEN_READWRITE);
-    db.exec("PRAGMA cache_size = 5; BEGIN; DELETE FROM AREA");
+    db.exec("PRAGMA cache_size = 5; BEGIN; DELETE FROM " + table);
     for (int i = 0; i < 500; ++i)
-        db.exec("INSERT INTO AREA (AREA, NORD) VALUES ('x" + std::to_string(i) + "', '" +
+        db.exec("INSERT INTO " + table + " (AREA, NORD) VALUES ('x" + std::to_string(i) + "', '" +
                 std::string(400, 'n') + "')");
     QVERIFY(QFile::exists(copy + "-journal"));
     QVERIFY(QFile::remove(path));
@@ -174,7 +174,10 @@ private slots:
             damaged.arg("localita.mdb"), false);
         row("table page of esparea.mdb: not read at start", "page", "esparea.mdb", place, "", true);
         row("table page of esplocalita.mdb", "page", "esplocalita.mdb", "", "", true);
-        row("interrupted write: rolled back", "journal", "area.mdb", "", "", true);
+        row("interrupted write: rolled back", "journal", "area.mdb", "",
+            "L'ultima modifica all'archivio area.mdb non era stata completata: l'archivio è "
+            "stato riportato allo stato precedente.",
+            true);
         row("interrupted write in a foreign database", "foreign journal", "area.mdb", "",
             foreign.arg("area.mdb", "AREA"), false);
         row("foreign table in esplocalita.mdb, nothing else", "foreign", "esplocalita.mdb", "",
@@ -202,15 +205,14 @@ private slots:
         Workspace ws(alone ? Workspace::Content::Empty : Workspace::Content::DemoAtlas);
         const QString path = ws.file(file.isEmpty() ? "area.mdb" : file);
         if (damage == "page") QVERIFY(damageSecondPage(path));
-        if (damage == "journal") interruptWrite(path);
+        if (damage == "journal") interruptWrite(path, "AREA");
         if (damage.startsWith("foreign")) {
             QFile::remove(path);
             SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-            db.exec("CREATE TABLE clienti (nome TEXT, AREA TEXT)");
+            db.exec("CREATE TABLE clienti (nome TEXT, AREA TEXT, NORD TEXT)");
         }
-        if (damage == "foreign journal" || damage == "text")
-            QVERIFY(writeFile(path + (damage == "text" ? "" : "-journal"),
-                              "Elenco delle cartine\nnon un database\n"));
+        if (damage == "foreign journal") interruptWrite(path, "clienti");
+        if (damage == "text") QVERIFY(writeFile(path, "Elenco delle cartine\nnon un database\n"));
         if (damage == "fifo") {
             QVERIFY(QFile::remove(path));
             QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);

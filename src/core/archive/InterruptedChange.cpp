@@ -1,0 +1,159 @@
+#include "core/archive/InterruptedChange.h"
+
+#include "core/archive/ArchiveFailure.h"
+#include "core/archive/ArchiveFile.h"
+#include "core/archive/Archives.h"
+#include "core/archive/Schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace orvena::archivefile {
+
+namespace {
+
+// How long a lock held by another program is waited for.
+constexpr int kBusyWaitMs = 700;
+
+const QString kRestoredOne =
+    QStringLiteral("L'ultima modifica all'archivio %1 non era stata completata: l'archivio è "
+                   "stato riportato allo stato precedente.");
+const QString kRestoredMany =
+    QStringLiteral("L'ultima modifica agli archivi %1 non era stata completata: gli archivi sono "
+                   "stati riportati allo stato precedente.");
+
+// The end of a journal that names its super-journal: the name, its length
+// and checksum (4 bytes each, big-endian) and these eight bytes.
+constexpr unsigned char kJournalMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+
+QString journalOf(const QString& path) {
+    return path + QLatin1String("-journal");
+}
+
+// Opens the file and reads its schema, for writing or only for reading; the
+// engine's result code (SQLITE_OK when it could be read). Opened for writing,
+// the first read rolls a hot journal back.
+int readSchema(const QString& path, int access) {
+    try {
+        SQLite::Database db(nativePath(path), access);
+        db.setBusyTimeout(kBusyWaitMs);
+        db.execAndGet("select count(*) from sqlite_master");
+        return SQLITE_OK;
+    } catch (const SQLite::Exception& e) {
+        return resultCode(e);
+    }
+}
+
+// True when the engine would have to roll the file back before reading it. A
+// journal that is not hot (another program writing right now, or a journal
+// left empty) is no concern here.
+bool hasHotJournal(const QString& path) {
+    if (!QFileInfo(path).isFile() || !QFileInfo(journalOf(path)).isFile()) return false;
+    return readSchema(path, SQLite::OPEN_READONLY) == SQLITE_READONLY_ROLLBACK;
+}
+
+// Tells whether the file, once its journal is rolled back, is one of our
+// archives: the file and its journal are copied into a private folder and
+// the engine rolls the copy back there (the journal names its super-journal
+// by its full path, so the copy is rolled back exactly when the file would
+// be). Empty text when it is; otherwise the message naming the file.
+QString judgeRestored(const ArchiveOnDisk& archive) {
+    const QString name = QFileInfo(archive.path).fileName();
+    QTemporaryDir scratch;
+    const QString copy = scratch.filePath(name);
+    QFile file(archive.path), journal(journalOf(archive.path));
+    if (!scratch.isValid() || !file.copy(copy) || !journal.copy(journalOf(copy))) {
+        const QString reason = !scratch.isValid()               ? scratch.errorString()
+                               : file.error() != QFile::NoError ? file.errorString()
+                                                                : journal.errorString();
+        return cannotOpen(archive.path, reason);
+    }
+    const int code = readSchema(copy, SQLite::OPEN_READWRITE);
+    // A journal the engine could not deal with stays beside the copy.
+    if (QFileInfo::exists(journalOf(copy)))
+        return engineRefusal(archive.path, code == SQLITE_OK ? SQLITE_READONLY_ROLLBACK : code);
+    return check(copy, archive.table, requiredColumns(archive.table));
+}
+
+} // namespace
+
+QString superJournalOf(const QString& journalPath) {
+    QFile journal(journalPath);
+    if (!journal.open(QIODevice::ReadOnly)) return {};
+    const qint64 size = journal.size();
+    if (size < 16 || !journal.seek(size - 16)) return {};
+    const QByteArray tail = journal.read(16);
+    if (tail.size() != 16 || std::memcmp(tail.constData() + 8, kJournalMagic, 8) != 0) return {};
+    const quint32 length = qFromBigEndian<quint32>(tail.constData());
+    const quint32 checksum = qFromBigEndian<quint32>(tail.constData() + 4);
+    if (length == 0 || length > size - 16 || length > 65536 || !journal.seek(size - 16 - length))
+        return {};
+    const QByteArray name = journal.read(length);
+    // The engine's checksum: the sum of the name's bytes as chars.
+    quint32 sum = 0;
+    for (const char c : name)
+        sum += static_cast<quint32>(c);
+    if (name.size() != static_cast<qsizetype>(length) || sum != checksum) return {};
+    const qsizetype end = name.indexOf('\0');
+    return QString::fromUtf8(end < 0 ? name : name.left(end));
+}
+
+Recovery recoverInterruptedChanges(const std::vector<ArchiveOnDisk>& archives) {
+    std::vector<ArchiveOnDisk> hot;
+    for (const ArchiveOnDisk& archive : archives)
+        if (hasHotJournal(archive.path)) hot.push_back(archive);
+    if (hot.empty()) return {};
+
+    // Every file of the interrupted changes is judged before any is written.
+    for (const ArchiveOnDisk& archive : hot)
+        if (QString problem = judgeRestored(archive); !problem.isEmpty()) return {problem, {}};
+
+    Recovery recovery;
+    for (const ArchiveOnDisk& archive : hot) {
+        // A journal whose super-journal is gone belongs to a change that
+        // committed: the engine then only deletes it, the file stays as it is.
+        const QString super = superJournalOf(journalOf(archive.path));
+        const bool restores = super.isEmpty() || QFileInfo::exists(super);
+        if (const int code = readSchema(archive.path, SQLite::OPEN_READWRITE); code != SQLITE_OK)
+            return {engineRefusal(archive.path, code), recovery.restored};
+        if (restores) recovery.restored << QFileInfo(archive.path).fileName();
+    }
+    return recovery;
+}
+
+std::vector<ArchiveOnDisk> folderArchives(const QString& folder) {
+    const QDir dir(folder);
+    const QString area = QString::fromLatin1(schema::kAreaTable);
+    const QString places = QString::fromLatin1(schema::kLocalityTable);
+    return {{dir.filePath(QString::fromLatin1(Archives::kAreaFile)), area},
+            {dir.filePath(QString::fromLatin1(Archives::kLocalityFile)), places},
+            {dir.filePath(QString::fromLatin1(Archives::kExchangeAreaFile)), area},
+            {dir.filePath(QString::fromLatin1(Archives::kExchangeLocalityFile)), places}};
+}
+
+std::vector<ArchiveOnDisk> archivesBeside(const QString& path, const QString& table) {
+    const QFileInfo info(path);
+    std::vector<ArchiveOnDisk> archives = folderArchives(info.absolutePath());
+    if (std::none_of(archives.begin(), archives.end(), [&](const ArchiveOnDisk& archive) {
+            return archive.path == info.absoluteFilePath();
+        }))
+        archives.push_back({info.absoluteFilePath(), table});
+    return archives;
+}
+
+QString restoredMessage(const QStringList& names) {
+    if (names.isEmpty()) return {};
+    if (names.size() == 1) return kRestoredOne.arg(names.first());
+    return kRestoredMany.arg(names.mid(0, names.size() - 1).join(QStringLiteral(", ")) +
+                             QStringLiteral(" e ") + names.last());
+}
+
+} // namespace orvena::archivefile
