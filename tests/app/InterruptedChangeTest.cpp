@@ -1,0 +1,133 @@
+// A change of two archives stopped inside its commit (the super-journal
+// written, the second file half written), then the program started on the
+// folder: both files are rolled back, the start-up says so and goes on. Any
+// later command that meets such a folder rolls it back before it reads.
+#include "TestMain.h"
+#include "Workspace.h"
+
+#include "DemoAtlas.h"
+#include "app/Application.h"
+#include "core/archive/Compaction.h"
+#include "core/archive/DeleteArea.h"
+#include "core/archive/Exchange.h"
+#include "core/gis/GisExport.h"
+
+#include <QProcess>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+using namespace orvena;
+using orvena::test::Workspace;
+
+namespace {
+
+// Every record of the file's tables in stored order, and its integrity check.
+QStringList content(const QString& path) {
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    QStringList out = {QString::fromStdString(db.execAndGet("pragma integrity_check").getString())};
+    SQLite::Statement tables(db, "select name from sqlite_master where type = 'table'");
+    while (tables.executeStep()) {
+        const std::string table = tables.getColumn(0).getString();
+        SQLite::Statement rows(db, "select * from " + table + " order by rowid");
+        while (rows.executeStep())
+            for (int i = 0; i < rows.getColumnCount(); ++i)
+                out << QString::fromStdString(rows.getColumn(i).getString());
+    }
+    return out;
+}
+
+// Exchange files with a new sheet and its places, for the import to add and
+// the export to replace.
+void fillExchange(const Workspace& ws) {
+    SQLite::Database(ws.file("esparea.mdb").toStdString(), SQLite::OPEN_READWRITE)
+        .exec("insert into AREA (AREA) values ('nuovo.jpg')");
+    SQLite::Database(ws.file("esplocalita.mdb").toStdString(), SQLite::OPEN_READWRITE)
+        .exec("with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000)"
+              " insert into localita (AREA, LOCALITA) select 'nuovo.jpg', 'P' || i from n");
+}
+
+// Leaves the folder as a process killed inside the commit of the work leaves
+// it: the super-journal written, the first file whole, one page of the second.
+void stopInCommit(const Workspace& ws, const QString& work, const QString& second) {
+    QProcess victim;
+    victim.start(VICTIM, {work, ws.folder.path(), second, demo::demoSheets().front().name});
+    QVERIFY(victim.waitForFinished(60000));
+    QCOMPARE(victim.exitCode(), 86);
+    QCOMPARE(QDir(ws.folder.path()).entryList({"*-journal", "*-mj*"}).size(), 3);
+}
+
+QStringList leftovers(const Workspace& ws) {
+    return QDir(ws.folder.path()).entryList({"*-journal", "*-mj*"});
+}
+
+} // namespace
+
+class InterruptedChangeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpRollsBackBothFiles_data() {
+        QTest::addColumn<QString>("work");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("import") << "import"
+                                << "area.mdb"
+                                << "localita.mdb";
+        QTest::newRow("export") << "export"
+                                << "esparea.mdb"
+                                << "esplocalita.mdb";
+        QTest::newRow("deletion") << "delete"
+                                  << "area.mdb"
+                                  << "localita.mdb";
+    }
+    void startUpRollsBackBothFiles() {
+        QFETCH(QString, work);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        Workspace ws;
+        fillExchange(ws);
+        const QStringList before[] = {content(ws.file(first)), content(ws.file(second))};
+        stopInCommit(ws, work, second);
+
+        Archives archives;
+        ViewerState state;
+        const auto window = startUp(archives, state, ws.folder.path(), QString());
+        QVERIFY(window);
+        QCOMPARE(ws.dialogs.texts(),
+                 QStringList(QStringLiteral("L'ultima modifica agli archivi %1 e %2 non era stata "
+                                            "completata: gli archivi sono stati riportati allo "
+                                            "stato precedente.")
+                                 .arg(first, second)));
+        QCOMPARE(content(ws.file(first)), before[0]);
+        QCOMPARE(content(ws.file(second)), before[1]);
+        QCOMPARE(leftovers(ws), QStringList());
+    }
+
+    // A command run on such a folder (the program left running while another
+    // one was killed) rolls the change back before it reads.
+    void laterCommandRollsBackFirst_data() {
+        QTest::addColumn<QString>("command");
+        for (const char* command : {"import", "export", "deletion", "compaction", "gis export"})
+            QTest::newRow(command) << command;
+    }
+    void laterCommandRollsBackFirst() {
+        QFETCH(QString, command);
+        Workspace ws;
+        fillExchange(ws);
+        stopInCommit(ws, "import", "localita.mdb");
+        const QString folder = ws.folder.path();
+        bool done = false;
+        if (command == "import") done = importArchives(folder).done();
+        if (command == "export") done = exportArchives(folder).done();
+        if (command == "deletion") done = deleteArea(folder, demo::demoSheets().front().name).ok();
+        if (command == "compaction")
+            done = compactArchive(folder, "area.mdb").done() &&
+                   compactArchive(folder, "localita.mdb").done();
+        if (command == "gis export") done = gis::exportForGis(folder, folder + "/gis").ok();
+        QVERIFY(done);
+        QCOMPARE(leftovers(ws), QStringList());
+        for (const char* file : {"area.mdb", "localita.mdb"})
+            QCOMPARE(content(ws.file(file)).front(), "ok");
+    }
+};
+
+ORVENA_TEST_MAIN(InterruptedChangeTest)
+#include "InterruptedChangeTest.moc"
