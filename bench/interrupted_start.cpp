@@ -7,8 +7,10 @@
 //       (defaults: 30 kills, 300000 places, seed 1)
 //   interrupted_start --run import|export|delete|compact FOLDER   (the child)
 //
-// "restored" counts the starts that said they brought archives back, "litter"
-// those after which a journal or super-journal still lay beside the files.
+// Every other kill falls within the commit of the two files (while the
+// super-journal exists). "restored" counts the starts
+// that said they brought archives back, "mj left" those after which a
+// super-journal still lay beside the files.
 // Exit status 0 when every start opened the archives with each pair whole.
 #include "app/Application.h"
 #include "core/archive/Archives.h"
@@ -71,7 +73,7 @@ void build(const QString& folder, int places) {
 
 // A file's content in short: its records' count and the sums of their rowids
 // and name lengths; "damaged: ..." when the engine's check fails.
-QString state(const QString& path, bool places) {
+QString state(const QString& path, bool places) try {
     SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
     const std::string ok = db.execAndGet("pragma integrity_check").getString();
     if (ok != "ok") return QStringLiteral("damaged: ") + QString::fromStdString(ok);
@@ -80,6 +82,9 @@ QString state(const QString& path, bool places) {
                                    : "select count(*) || '/' || total(rowid) || '/' || "
                                      "total(length(AREA)) from AREA";
     return QString::fromStdString(db.execAndGet(sql).getString());
+} catch (const SQLite::Exception& e) {
+    // A hot journal left behind reads as SQLITE_READONLY_ROLLBACK here.
+    return QStringLiteral("unreadable: ") + QString::fromUtf8(e.what());
 }
 
 QStringList states(const QString& folder) {
@@ -108,20 +113,37 @@ int runChild(const QString& work, const QString& folder) {
     return 0;
 }
 
-// Runs the work in a child process, killed after killAfterUs (never when
-// negative); how long it ran, in microseconds.
-qint64 runWork(const QString& work, const QString& folder, qint64 killAfterUs) {
+struct Run {
+    qint64 us = 0;                         // how long the child ran
+    qint64 commitFrom = -1, commitTo = -1; // while a super-journal lay in the folder
+};
+
+// Runs the work in a child process, killed killAfterUs after it started or,
+// with fromCommit, after the super-journal appeared (checked every
+// millisecond); never killed when killAfterUs is negative.
+Run runWork(const QString& work, const QString& folder, qint64 killAfterUs,
+            bool fromCommit = false) {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--run"), work, folder});
     if (!child.waitForReadyRead(30000)) qFatal("child did not start");
     QElapsedTimer t;
     t.start();
-    if (killAfterUs >= 0) {
+    Run run;
+    if (killAfterUs >= 0 && !fromCommit) {
         QThread::usleep(static_cast<unsigned long>(killAfterUs));
         child.kill(); // SIGKILL
     }
-    child.waitForFinished(600000);
-    return t.nsecsElapsed() / 1000;
+    while (!child.waitForFinished(1)) {
+        if (QDir(folder).entryList({"*-mj*"}).isEmpty()) continue;
+        run.commitTo = t.nsecsElapsed() / 1000;
+        if (run.commitFrom < 0) run.commitFrom = run.commitTo;
+        if (fromCommit) {
+            QThread::usleep(static_cast<unsigned long>(killAfterUs));
+            child.kill();
+        }
+    }
+    run.us = t.nsecsElapsed() / 1000;
+    return run;
 }
 
 } // namespace
@@ -150,17 +172,23 @@ int main(int argc, char** argv) {
     const QString folder = dir.filePath(QStringLiteral("run"));
     bool allWell = true;
 
-    std::printf("%-8s %6s %5s %7s %7s %6s %6s %9s %9s\n", "work", "ms", "kills", "opened", "before",
-                "after", "mixed", "damaged", "restored");
+    std::printf("%-8s %6s %7s %5s %6s %6s %5s %5s %7s %8s %7s\n", "work", "ms", "commit", "kills",
+                "opened", "before", "after", "mixed", "damaged", "restored", "mj left");
     for (const QString work : {"import", "export", "delete", "compact"}) {
         copyFolder(base, folder);
-        const qint64 duration = runWork(work, folder, -1);
+        const Run whole = runWork(work, folder, -1);
         const QStringList after = states(folder);
         std::map<QString, int> counts;
         for (int k = 0; k < kills; ++k) {
             copyFolder(base, folder);
-            // Instants spread from the start to a little past the usual end.
-            runWork(work, folder, static_cast<qint64>(random.bounded(duration * 1.1)));
+            // Every other instant falls within the commit of the two files
+            // (from the super-journal's appearance for as long as it lasted
+            // in the whole run), the others anywhere from the start to a
+            // little past the usual end.
+            const bool inCommit = k % 2 == 1 && whole.commitFrom >= 0;
+            const qint64 span =
+                inCommit ? whole.commitTo - whole.commitFrom + 1 : whole.us * 11 / 10;
+            runWork(work, folder, static_cast<qint64>(random.bounded(double(span))), inCommit);
             ScriptedDialogs dialogs;
             Archives archives;
             ViewerState viewer;
@@ -170,7 +198,7 @@ int main(int argc, char** argv) {
             counts["damaged"] += said.contains(QLatin1String("danneggiato"));
             counts["restored"] += said.contains(QLatin1String("riportat"));
             if (window) window->close();
-            counts["litter"] += !QDir(folder).entryList({"*-journal", "*-mj*"}).isEmpty();
+            counts["mj left"] += !QDir(folder).entryList({"*-mj*"}).isEmpty();
             const QStringList now = states(folder);
             const QString verdict = now == before  ? QStringLiteral("before")
                                     : now == after ? QStringLiteral("after")
@@ -182,9 +210,11 @@ int main(int argc, char** argv) {
                             qPrintable(now.join(u' ')));
             }
         }
-        std::printf("%-8s %6lld %5d %7d %7d %6d %6d %8d %9d %7d\n", qPrintable(work),
-                    duration / 1000, kills, counts["opened"], counts["before"], counts["after"],
-                    counts["mixed"], counts["damaged"], counts["restored"], counts["litter"]);
+        const qint64 commit = whole.commitFrom < 0 ? 0 : whole.commitTo - whole.commitFrom;
+        std::printf("%-8s %6lld %7lld %5d %6d %6d %5d %5d %7d %8d %7d\n", qPrintable(work),
+                    whole.us / 1000, commit / 1000, kills, counts["opened"], counts["before"],
+                    counts["after"], counts["mixed"], counts["damaged"], counts["restored"],
+                    counts["mj left"]);
         std::fflush(stdout);
     }
     return allWell ? 0 : 1;

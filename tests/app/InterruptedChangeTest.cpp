@@ -15,6 +15,8 @@
 #include <QProcess>
 #include <SQLiteCpp/SQLiteCpp.h>
 
+#include <array>
+
 using namespace orvena;
 using orvena::test::Workspace;
 
@@ -35,24 +37,22 @@ QStringList content(const QString& path) {
     return out;
 }
 
-// Exchange files with a new sheet and its places, for the import to add and
-// the export to replace.
-void fillExchange(const Workspace& ws) {
+// Leaves the folder as a process killed inside the commit of the work leaves
+// it: the super-journal written, the first file whole, one page of the second.
+// The exchange files first get a new sheet and its places, for the import to
+// add and the export to replace. The content of the two files just before.
+QList<QStringList> stopInCommit(const Workspace& ws, const QString& work, const QString& first,
+                                const QString& second) {
     SQLite::Database(ws.file("esparea.mdb").toStdString(), SQLite::OPEN_READWRITE)
         .exec("insert into AREA (AREA) values ('nuovo.jpg')");
     SQLite::Database(ws.file("esplocalita.mdb").toStdString(), SQLite::OPEN_READWRITE)
         .exec("with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000)"
               " insert into localita (AREA, LOCALITA) select 'nuovo.jpg', 'P' || i from n");
-}
-
-// Leaves the folder as a process killed inside the commit of the work leaves
-// it: the super-journal written, the first file whole, one page of the second.
-void stopInCommit(const Workspace& ws, const QString& work, const QString& second) {
+    const QList<QStringList> before = {content(ws.file(first)), content(ws.file(second))};
     QProcess victim;
     victim.start(VICTIM, {work, ws.folder.path(), second, demo::demoSheets().front().name});
-    QVERIFY(victim.waitForFinished(60000));
-    QCOMPARE(victim.exitCode(), 86);
-    QCOMPARE(QDir(ws.folder.path()).entryList({"*-journal", "*-mj*"}).size(), 3);
+    if (!victim.waitForFinished(60000) || victim.exitCode() != 86) return {};
+    return before;
 }
 
 QStringList leftovers(const Workspace& ws) {
@@ -68,24 +68,20 @@ private slots:
         QTest::addColumn<QString>("work");
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
-        QTest::newRow("import") << "import"
-                                << "area.mdb"
-                                << "localita.mdb";
-        QTest::newRow("export") << "export"
-                                << "esparea.mdb"
-                                << "esplocalita.mdb";
-        QTest::newRow("deletion") << "delete"
-                                  << "area.mdb"
-                                  << "localita.mdb";
+        for (const auto& [work, first, second] :
+             {std::array{"import", "area.mdb", "localita.mdb"},
+              std::array{"export", "esparea.mdb", "esplocalita.mdb"},
+              std::array{"delete", "area.mdb", "localita.mdb"}})
+            QTest::newRow(work) << work << first << second;
     }
     void startUpRollsBackBothFiles() {
         QFETCH(QString, work);
         QFETCH(QString, first);
         QFETCH(QString, second);
         Workspace ws;
-        fillExchange(ws);
-        const QStringList before[] = {content(ws.file(first)), content(ws.file(second))};
-        stopInCommit(ws, work, second);
+        const QList<QStringList> before = stopInCommit(ws, work, first, second);
+        QVERIFY(!before.isEmpty());
+        QCOMPARE(leftovers(ws).size(), 3); // both journals and the super-journal
 
         Archives archives;
         ViewerState state;
@@ -111,8 +107,7 @@ private slots:
     void laterCommandRollsBackFirst() {
         QFETCH(QString, command);
         Workspace ws;
-        fillExchange(ws);
-        stopInCommit(ws, "import", "localita.mdb");
+        QVERIFY(!stopInCommit(ws, "import", "area.mdb", "localita.mdb").isEmpty());
         const QString folder = ws.folder.path();
         bool done = false;
         if (command == "import") done = importArchives(folder).done();
