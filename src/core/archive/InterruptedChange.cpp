@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace orvena::archivefile {
 
@@ -83,6 +84,55 @@ QString judgeRestored(const ArchiveOnDisk& archive) {
     return check(copy, archive.table, requiredColumns(archive.table));
 }
 
+QString canonical(const QString& path) {
+    return QFileInfo(path).canonicalFilePath();
+}
+
+// A super-journal that no journal points to any more stays behind when a
+// change was stopped after writing it but before any journal named it: the
+// engine never reads or deletes it again. It is removed once none of its
+// files is being written by another connection (a change holds the write lock
+// of each of its files from its first write to the end of its commit); only
+// files among the archives are locked, so that nothing else is rolled back.
+void dropStaleSuperJournals(const std::vector<ArchiveOnDisk>& archives) {
+    QStringList ours;
+    for (const ArchiveOnDisk& archive : archives)
+        ours << canonical(archive.path);
+    for (const ArchiveOnDisk& archive : archives) {
+        const QFileInfo info(archive.path);
+        const QDir dir = info.absoluteDir();
+        for (const QString& name :
+             dir.entryList({info.fileName() + QLatin1String("-mj*")}, QDir::Files)) {
+            const QString super = dir.absoluteFilePath(name);
+            QFile file(super);
+            if (!file.open(QIODevice::ReadOnly)) continue;
+            std::vector<std::unique_ptr<SQLite::Database>> locks;
+            bool stale = true;
+            const QString suffix = QStringLiteral("-journal");
+            for (const QByteArray& entry : file.readAll().split('\0')) {
+                const QString journal = QString::fromUtf8(entry);
+                const QString database = canonical(
+                    journal.chopped(journal.endsWith(suffix) ? suffix.size() : journal.size()));
+                if (database.isEmpty()) continue; // no such file: nothing to wait for
+                if (!ours.contains(database)) {
+                    stale = false;
+                    continue;
+                }
+                try {
+                    locks.push_back(std::make_unique<SQLite::Database>(nativePath(database),
+                                                                       SQLite::OPEN_READWRITE));
+                    locks.back()->exec("BEGIN IMMEDIATE");
+                    stale = stale && canonical(superJournalOf(journal)) != canonical(super);
+                } catch (const SQLite::Exception&) {
+                    stale = false;
+                }
+            }
+            file.close();
+            if (stale) QFile::remove(super);
+        }
+    }
+}
+
 } // namespace
 
 QString superJournalOf(const QString& journalPath) {
@@ -110,7 +160,6 @@ Recovery recoverInterruptedChanges(const std::vector<ArchiveOnDisk>& archives) {
     std::vector<ArchiveOnDisk> hot;
     for (const ArchiveOnDisk& archive : archives)
         if (hasHotJournal(archive.path)) hot.push_back(archive);
-    if (hot.empty()) return {};
 
     // Every file of the interrupted changes is judged before any is written.
     for (const ArchiveOnDisk& archive : hot)
@@ -126,6 +175,7 @@ Recovery recoverInterruptedChanges(const std::vector<ArchiveOnDisk>& archives) {
             return {engineRefusal(archive.path, code), recovery.restored};
         if (restores) recovery.restored << QFileInfo(archive.path).fileName();
     }
+    dropStaleSuperJournals(archives);
     return recovery;
 }
 

@@ -34,7 +34,9 @@ struct Recovery {
 // opened for writing, which rolls them back in place (the engine deletes the
 // super-journal with the last of its journals). A file whose journal belongs
 // to a change that had already committed keeps its content and is not
-// counted as restored.
+// counted as restored. A super-journal of one of the archives that no
+// journal names any more (the change was stopped before its files pointed to
+// it) is removed once no other connection is writing its files.
 Recovery recoverInterruptedChanges(const std::vector<ArchiveOnDisk>& archives);
 
 // The four archives of the folder: area.mdb, localita.mdb, esparea.mdb and

@@ -1,9 +1,9 @@
 // Runs an export, an import or an area deletion on a folder and nothing else,
 // so that a test can kill it at any moment:
 //   maintenance_victim export|import|delete <folder> [<file> [<area>]]
-// With a file named, the process ends itself (exit status 86) inside the
-// commit of a change spanning two files: once the super-journal is written,
-// at the second page written into that file.
+// With a file named (a database or a journal), the process ends itself (exit
+// status 86) inside the commit of a change spanning two files: once the
+// super-journal is opened, before the second write into that file.
 #include "core/archive/DeleteArea.h"
 #include "core/archive/Exchange.h"
 
@@ -44,8 +44,7 @@ int openFile(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
     const int rc = real->xOpen(real, name, file->inner, flags, outFlags);
     file->base.pMethods = file->inner->pMethods ? &methods : nullptr;
     superJournalOpened |= (flags & SQLITE_OPEN_SUPER_JOURNAL) != 0;
-    file->watched = (flags & SQLITE_OPEN_MAIN_DB) && name &&
-                    QFileInfo(QString::fromUtf8(name)).fileName() == stopFile;
+    file->watched = name && QFileInfo(QString::fromUtf8(name)).fileName() == stopFile;
     return rc;
 }
 
