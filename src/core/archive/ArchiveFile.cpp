@@ -13,9 +13,6 @@ namespace orvena::archivefile {
 
 namespace {
 
-// How long start-up waits for a lock held by another program.
-constexpr int kBusyWaitMs = 700;
-
 // The messages shown when start-up stops on a file: %1 is the file name.
 const QString kNotADatabase =
     QStringLiteral("Il file %1 non è un archivio di Orvena: non è un database. "

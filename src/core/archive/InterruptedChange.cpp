@@ -21,9 +21,6 @@ namespace orvena::archivefile {
 
 namespace {
 
-// How long a lock held by another program is waited for.
-constexpr int kBusyWaitMs = 700;
-
 const QString kRestoredOne =
     QStringLiteral("L'ultima modifica all'archivio %1 non era stata completata: l'archivio è "
                    "stato riportato allo stato precedente.");
