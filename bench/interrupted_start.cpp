@@ -31,6 +31,7 @@
 #include <QThread>
 #include <SQLiteCpp/SQLiteCpp.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -172,8 +173,9 @@ int main(int argc, char** argv) {
     const QString folder = dir.filePath(QStringLiteral("run"));
     bool allWell = true;
 
-    std::printf("%-8s %6s %7s %5s %6s %6s %5s %5s %7s %8s %7s\n", "work", "ms", "commit", "kills",
-                "opened", "before", "after", "mixed", "damaged", "restored", "mj left");
+    std::printf("%-8s %6s %7s %5s %6s %6s %5s %5s %7s %8s %7s %s\n", "work", "ms", "commit",
+                "kills", "opened", "before", "after", "mixed", "damaged", "restored", "mj left",
+                "slowest start ms (plain / restoring)");
     for (const QString work : {"import", "export", "delete", "compact"}) {
         copyFolder(base, folder);
         const Run whole = runWork(work, folder, -1);
@@ -192,11 +194,17 @@ int main(int argc, char** argv) {
             ScriptedDialogs dialogs;
             Archives archives;
             ViewerState viewer;
+            QElapsedTimer started;
+            started.start();
             const auto window = startUp(archives, viewer, folder, QString());
+            const qint64 ms = started.elapsed();
             const QString said = dialogs.texts().join(u' ');
             counts["opened"] += window != nullptr;
             counts["damaged"] += said.contains(QLatin1String("danneggiato"));
-            counts["restored"] += said.contains(QLatin1String("riportat"));
+            const bool restored = said.contains(QLatin1String("riportat"));
+            counts["restored"] += restored;
+            int& slowest = counts[restored ? "start ms restored" : "start ms"];
+            slowest = std::max(slowest, static_cast<int>(ms));
             if (window) window->close();
             counts["mj left"] += !QDir(folder).entryList({"*-mj*"}).isEmpty();
             const QStringList now = states(folder);
@@ -211,10 +219,10 @@ int main(int argc, char** argv) {
             }
         }
         const qint64 commit = whole.commitFrom < 0 ? 0 : whole.commitTo - whole.commitFrom;
-        std::printf("%-8s %6lld %7lld %5d %6d %6d %5d %5d %7d %8d %7d\n", qPrintable(work),
+        std::printf("%-8s %6lld %7lld %5d %6d %6d %5d %5d %7d %8d %7d %d / %d\n", qPrintable(work),
                     whole.us / 1000, commit / 1000, kills, counts["opened"], counts["before"],
                     counts["after"], counts["mixed"], counts["damaged"], counts["restored"],
-                    counts["mj left"]);
+                    counts["mj left"], counts["start ms"], counts["start ms restored"]);
         std::fflush(stdout);
     }
     return allWell ? 0 : 1;

@@ -85,6 +85,16 @@ QString canonical(const QString& path) {
     return QFileInfo(path).canonicalFilePath();
 }
 
+// True when the journal names the super-journal and may be rolled back: a
+// journal whose header was never written (its first byte is zero) is never
+// rolled back, whatever it names.
+bool pointsTo(const QString& journal, const QString& super) {
+    QFile file(journal);
+    char first = 0;
+    return file.open(QIODevice::ReadOnly) && file.getChar(&first) && first != 0 &&
+           canonical(superJournalOf(journal)) == canonical(super);
+}
+
 // A super-journal that no journal points to any more stays behind when a
 // change was stopped after writing it but before any journal named it: the
 // engine never reads or deletes it again. It is removed once none of its
@@ -119,7 +129,7 @@ void dropStaleSuperJournals(const std::vector<ArchiveOnDisk>& archives) {
                     locks.push_back(std::make_unique<SQLite::Database>(nativePath(database),
                                                                        SQLite::OPEN_READWRITE));
                     locks.back()->exec("BEGIN IMMEDIATE");
-                    stale = stale && canonical(superJournalOf(journal)) != canonical(super);
+                    stale = stale && !pointsTo(journal, super);
                 } catch (const SQLite::Exception&) {
                     stale = false;
                 }

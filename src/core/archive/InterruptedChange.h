@@ -35,8 +35,9 @@ struct Recovery {
 // super-journal with the last of its journals). A file whose journal belongs
 // to a change that had already committed keeps its content and is not
 // counted as restored. A super-journal of one of the archives that no
-// journal names any more (the change was stopped before its files pointed to
-// it) is removed once no other connection is writing its files.
+// journal that can still be rolled back names (the change was stopped before
+// its journals pointed to it, or before their headers were written) is
+// removed once no other connection is writing its files.
 Recovery recoverInterruptedChanges(const std::vector<ArchiveOnDisk>& archives);
 
 // The four archives of the folder: area.mdb, localita.mdb, esparea.mdb and

@@ -1,9 +1,10 @@
 // Runs an export, an import or an area deletion on a folder and nothing else,
 // so that a test can kill it at any moment:
-//   maintenance_victim export|import|delete <folder> [<file> [<area>]]
+//   maintenance_victim export|import|delete <folder> [<file>[:<n>] [<area>]]
 // With a file named (a database or a journal), the process ends itself (exit
 // status 86) inside the commit of a change spanning two files: once the
-// super-journal is opened, before the second write into that file.
+// super-journal is opened, before the n-th write into that file (2 unless
+// given).
 #include "core/archive/DeleteArea.h"
 #include "core/archive/Exchange.h"
 
@@ -25,6 +26,7 @@ sqlite3_io_methods methods;
 QString stopFile;
 bool superJournalOpened = false;
 int writesToStopFile = 0;
+int stopAtWrite = 2;
 
 struct File {
     sqlite3_file base;
@@ -59,7 +61,8 @@ void watchWrites() {
     methods.xClose = forward<&sqlite3_io_methods::xClose>;
     methods.xRead = forward<&sqlite3_io_methods::xRead>;
     methods.xWrite = [](sqlite3_file* f, const void* b, int n, sqlite3_int64 at) {
-        if (reinterpret_cast<File*>(f)->watched && superJournalOpened && ++writesToStopFile == 2)
+        if (reinterpret_cast<File*>(f)->watched && superJournalOpened &&
+            ++writesToStopFile == stopAtWrite)
             _exit(86);
         return forward<&sqlite3_io_methods::xWrite>(f, b, n, at);
     };
@@ -82,7 +85,9 @@ int main(int argc, char** argv) {
     if (argc < 3) return 2;
     const QString folder = QString::fromLocal8Bit(argv[2]);
     if (argc > 3) {
-        stopFile = QString::fromLocal8Bit(argv[3]);
+        const QStringList stop = QString::fromLocal8Bit(argv[3]).split(u':');
+        stopFile = stop.first();
+        if (stop.size() > 1) stopAtWrite = stop.last().toInt();
         watchWrites();
     }
     std::printf("started\n");
