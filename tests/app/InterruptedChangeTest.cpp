@@ -37,9 +37,9 @@ QStringList content(const QString& path) {
 
 // Leaves the folder as a process killed inside the commit of the work leaves
 // it: the super-journal written, then stopped before the second write into
-// the file stop (a database or a journal). The exchange files first get a new
-// sheet and its places, for the import to add and the export to replace. The
-// content of the two files just before.
+// the file stop (a database or a journal; "file:n" before the n-th). The
+// exchange files first get a new sheet and its places, for the import to add
+// and the export to replace. The content of the two files just before.
 QList<QStringList> stopInCommit(const Workspace& ws, const QString& work, const QString& first,
                                 const QString& second, const QString& stop) {
     SQLite::Database(ws.file("esparea.mdb").toStdString(), SQLite::OPEN_READWRITE)
