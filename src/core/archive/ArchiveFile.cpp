@@ -13,20 +13,17 @@ namespace orvena::archivefile {
 
 namespace {
 
-// The messages shown when start-up stops on a file: %1 is the file name.
+// What is wrong with a file that should be an archive: %1 is the file name.
 const QString kNotADatabase =
-    QStringLiteral("Il file %1 non è un archivio di Orvena: non è un database. "
-                   "Il programma termina senza modificarlo.");
+    QStringLiteral("Il file %1 non è un archivio di Orvena: non è un database.");
 const QString kMissingTable =
-    QStringLiteral("Il file %1 non è un archivio di Orvena valido (manca la "
-                   "tabella %2). Il programma termina senza modificarlo.");
-const QString kMissingField =
-    QStringLiteral("Il file %1 non è un archivio di Orvena valido (nella tabella "
-                   "%2 manca il campo %3). Il programma termina senza modificarlo.");
+    QStringLiteral("Il file %1 non è un archivio di Orvena valido (manca la tabella %2).");
+const QString kMissingField = QStringLiteral(
+    "Il file %1 non è un archivio di Orvena valido (nella tabella %2 manca il campo %3).");
 const QString kNotAFile =
-    QStringLiteral("Il file %1 non è un archivio di Orvena: non è un file regolare. "
-                   "Il programma termina senza modificarlo.");
-const QString kUnreadable = QStringLiteral("%1 Il programma termina senza modificarlo.");
+    QStringLiteral("Il file %1 non è un archivio di Orvena: non è un file regolare.");
+// How start-up ends such a sentence: it stops there.
+const QString kStartUpEnding = QStringLiteral(" Il programma termina senza modificarlo.");
 const QString kCannotCreate =
     QStringLiteral("Il file %1 non può essere creato (%2). Il programma termina.");
 const QString kCannotOpen =
@@ -90,14 +87,37 @@ QString checkSchema(SQLite::Database& db, const QString& name, const QString& ta
     return {};
 }
 
+// Why the engine would not read the file, as a sentence naming it.
 QString refusal(const QString& name, const SQLite::Exception& e) {
     if ((resultCode(e) & 0xff) == SQLITE_NOTADB) return kNotADatabase.arg(name);
-    return engineRefusal(name, resultCode(e));
+    return failureMessage(name, resultCode(e));
+}
+
+// A sentence about a file as start-up says it, ending with the program
+// stopping; nothing when there is nothing to say.
+QString asStartUpMessage(const QString& sentence) {
+    return sentence.isEmpty() || sentence.endsWith(kStartUpEnding) ? sentence
+                                                                   : sentence + kStartUpEnding;
+}
+
+// Start-up's message as a sentence of its own, without the ending.
+QString withoutStartUpEnding(QString message) {
+    if (message.endsWith(kStartUpEnding)) message.chop(kStartUpEnding.size());
+    return message;
+}
+
+std::function<bool(const QString&)>& writeCheck() {
+    static std::function<bool(const QString&)> check;
+    return check;
 }
 
 } // namespace
 
 QString check(const QString& path, const QString& table, const QStringList& fields) {
+    return asStartUpMessage(describe(path, table, fields));
+}
+
+QString describe(const QString& path, const QString& table, const QStringList& fields) {
     const QString name = bareName(path);
     const QFileInfo info(path);
     // A pipe, a folder or a device named like an archive is never opened: a
@@ -114,12 +134,22 @@ QString check(const QString& path, const QString& table, const QStringList& fiel
         // A hot journal: the interrupted change is rolled back by a writer
         // (all its files, if they are ours) before the file is read again.
         const QString problem = recoverInterruptedChanges(archivesBeside(path, table)).problem;
-        if (!problem.isEmpty()) return problem;
+        if (!problem.isEmpty()) return withoutStartUpEnding(problem);
     }
 }
 
+bool canWrite(const QString& path) {
+    if (const auto& check = writeCheck()) return check(path);
+    const QFileInfo file(path);
+    return (!file.exists() || file.isWritable()) && QFileInfo(file.absolutePath()).isWritable();
+}
+
+void setWriteCheck(std::function<bool(const QString& path)> check) {
+    writeCheck() = std::move(check);
+}
+
 QString engineRefusal(const QString& path, int code) {
-    return kUnreadable.arg(failureMessage(bareName(path), code));
+    return asStartUpMessage(failureMessage(bareName(path), code));
 }
 
 QString cannotCreate(const QString& path, const QString& reason) {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,12 +23,28 @@ std::vector<const char*> indexStatements(const QString& table);
 
 // Tells whether the file at path is one of our archives: an SQLite database
 // holding the table with the given fields. Empty text when it is; otherwise
-// the Italian message that names the file. Only reads the file (read-only
-// connection), except that a hot journal left by an interrupted change is
-// first rolled back (recoverInterruptedChanges, for every archive beside it):
-// nothing ever reads around such a journal. A pipe, folder or device is
-// refused without being opened.
+// the Italian sentence that names the file and says what it is ("Il file
+// esplocalita.mdb non è un archivio di Orvena: non è un database."). Only
+// reads the file (read-only connection), except that a hot journal left by an
+// interrupted change is first rolled back (recoverInterruptedChanges, for
+// every archive beside it): nothing ever reads around such a journal. A pipe,
+// folder or device is refused without being opened.
+QString describe(const QString& path, const QString& table, const QStringList& fields);
+
+// The same as start-up says it: the sentence, then that the program ends
+// without changing the file.
 QString check(const QString& path, const QString& table, const QStringList& fields);
+
+// Whether the program may write the archive at path: the file, when it
+// exists, and its folder (where the engine keeps the journal of a change) can
+// be written. An archive that cannot is used for reading only, and every
+// change to it is refused as read-only.
+bool canWrite(const QString& path);
+
+// For the tests, where the user running them may write anything: decides in
+// place of the file system whether path can be written. An empty function
+// gives the decision back to the file system.
+void setWriteCheck(std::function<bool(const QString& path)> check);
 
 // The start-up message for a file the engine refused with that result code:
 // "L'archivio area.mdb è danneggiato. Il programma termina senza modificarlo."

@@ -11,7 +11,6 @@
 #include <sqlite3.h>
 
 #include <array>
-#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -73,6 +72,15 @@ int watchRewrite(void* data) {
     const qint64 written = QFileInfo(watch->file).size();
     if (!(*watch->progress)(std::min(written, watch->total), watch->total)) watch->cancelled = true;
     return watch->cancelled ? 1 : 0;
+}
+
+// The engine's code for what the file system refused.
+int codeOf(const std::error_code& error) {
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
+        error == std::errc::read_only_file_system)
+        return SQLITE_READONLY;
+    if (error == std::errc::no_space_on_device) return SQLITE_FULL;
+    return SQLITE_IOERR_WRITE;
 }
 
 void removeLeftover(const QString& path, const QString& blame) {
@@ -137,12 +145,12 @@ MaintenanceResult compactArchive(const QString& folder, const QString& fileName,
         held.rollback(lock.handle());
 #endif
         std::filesystem::rename(fsPath(fresh), fsPath(archive), error);
-        if (error) throw Failure{fileName, SQLITE_IOERR_WRITE};
+        if (error) throw Failure{fileName, codeOf(error)};
         replaced = true;
         syncToDisk(folder, true);
     } catch (const Failure& failure) {
         if (!replaced) QFile::remove(fresh);
-        return MaintenanceResult::failed(failure.file, failure.code);
+        return failure.result();
     }
 
     // The archive is compacted; now its copy.
@@ -151,11 +159,10 @@ MaintenanceResult compactArchive(const QString& folder, const QString& fileName,
         std::error_code error;
         std::filesystem::copy_file(fsPath(archive), fsPath(copy),
                                    std::filesystem::copy_options::overwrite_existing, error);
-        if (error)
-            throw Failure{copyName, error.value() == ENOSPC ? SQLITE_FULL : SQLITE_IOERR_WRITE};
+        if (error) throw Failure{copyName, codeOf(error)};
     } catch (const Failure& failure) {
         QFile::remove(copy);
-        return MaintenanceResult::failed(failure.file, failure.code);
+        return failure.result();
     }
     return {};
 }

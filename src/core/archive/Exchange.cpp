@@ -147,7 +147,7 @@ MaintenanceResult exportArchives(const QString& folder, const Progress& progress
         if (result.done()) session.report(total);
         return result;
     } catch (const Failure& failure) {
-        return MaintenanceResult::failed(failure.file, failure.code);
+        return failure.result();
     }
 }
 
@@ -237,8 +237,9 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
         session.report(total);
         return {};
     } catch (const Failure& failure) {
-        return MaintenanceResult::failed(failure.file, failure.code);
+        return failure.result();
     } catch (const ArchiveError& error) {
+        if (error.code() != 0) return MaintenanceResult::failed(error.fileName(), error.code());
         return MaintenanceResult::failedWith(QString::fromStdString(error.what()));
     }
 }

@@ -11,6 +11,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace orvena {
 
@@ -81,12 +85,14 @@ std::string fileUri(const QString& folder, const char* file, Session::Access acc
 
 void checkArchive(const QString& path, const char* table) {
     const QString name = QFileInfo(path).fileName();
-    if (!QFileInfo(path).isFile()) throw Failure{name, SQLITE_NOTFOUND};
-    const QString problem = archivefile::check(
+    if (!QFileInfo::exists(path)) throw Failure{name, SQLITE_NOTFOUND, archivefile::missing(path)};
+    const QString problem = archivefile::describe(
         path, QString::fromLatin1(table), archivefile::requiredColumns(QString::fromLatin1(table)));
     if (problem.isEmpty()) return;
-    // Tell a file that is no database (or cannot be read) from one without
-    // our table.
+    if (!QFileInfo(path).isFile()) throw Failure{name, SQLITE_NOTFOUND, problem};
+    // A file the engine could not read at all (held by another program, say)
+    // keeps the engine's code; one that it read and found wanting is told as
+    // start-up tells it.
     sqlite3* db = nullptr;
     int code =
         sqlite3_open_v2(archivefile::nativePath(path).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
@@ -94,15 +100,45 @@ void checkArchive(const QString& path, const char* table) {
         code = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
     code = code == SQLITE_OK ? SQLITE_SCHEMA : resultCode(db, code);
     sqlite3_close_v2(db);
-    throw Failure{name, code};
+    const int primary = code & 0xff;
+    throw Failure{name, code,
+                  primary == SQLITE_SCHEMA || primary == SQLITE_NOTADB ? problem : QString()};
+}
+
+QString damagedFile(sqlite3* db) {
+    std::vector<std::pair<std::string, QString>> files;
+    sqlite3_stmt* list = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA database_list", -1, &list, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(list) == SQLITE_ROW) {
+            const auto* schema = reinterpret_cast<const char*>(sqlite3_column_text(list, 1));
+            const auto* file = reinterpret_cast<const char*>(sqlite3_column_text(list, 2));
+            if (schema && file && *file && std::string(schema) != "temp")
+                files.emplace_back(schema, QFileInfo(QString::fromUtf8(file)).fileName());
+        }
+    }
+    sqlite3_finalize(list);
+    for (const auto& [schema, file] : files) {
+        sqlite3_stmt* check = nullptr;
+        const std::string sql = "PRAGMA \"" + schema + "\".quick_check(1)";
+        bool damaged = sqlite3_prepare_v2(db, sql.c_str(), -1, &check, nullptr) != SQLITE_OK;
+        if (!damaged) {
+            const int step = sqlite3_step(check);
+            damaged = step != SQLITE_ROW || std::string_view(reinterpret_cast<const char*>(
+                                                sqlite3_column_text(check, 0))) != "ok";
+        }
+        sqlite3_finalize(check);
+        if (damaged) return file;
+    }
+    return {};
 }
 
 Session::Session(const QString& folder, const char* mainFile, Access access)
     : folder_(folder) {
+    const QString name = QString::fromUtf8(mainFile);
+    refuseReadOnly(folder, name, access);
     const std::string uri = fileUri(folder, mainFile, access);
     const int code =
         sqlite3_open_v2(uri.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
-    const QString name = QString::fromUtf8(mainFile);
     if (code != SQLITE_OK) {
         const Failure failed = failure(name, code);
         sqlite3_close_v2(db_);
@@ -137,6 +173,7 @@ Session::~Session() {
 
 void Session::attach(const char* file, const char* schema, Access access) {
     const QString name = QString::fromUtf8(file);
+    refuseReadOnly(folder_, name, access);
     const std::string uri = fileUri(folder_, file, access);
     sqlite3_stmt* statement = nullptr;
     const std::string sql = std::string("ATTACH DATABASE ? AS ") + schema;
@@ -183,7 +220,16 @@ void Session::faultAt(const FaultPoint& fault, const char* point, const QString&
 }
 
 Failure Session::failure(const QString& file, int code) const {
-    return Failure{file, resultCode(db_, code)};
+    Failure failed{file, resultCode(db_, code)};
+    if (db_ && isDamageFailure(failed.code)) {
+        if (const QString damaged = damagedFile(db_); !damaged.isEmpty()) failed.file = damaged;
+    }
+    return failed;
+}
+
+void Session::refuseReadOnly(const QString& folder, const QString& file, Access access) {
+    if (access == Access::ReadWrite && !archivefile::canWrite(QDir(folder).filePath(file)))
+        throw Failure{file, SQLITE_READONLY};
 }
 
 } // namespace orvena::maintenance

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string>
+#include <utility>
 
 struct sqlite3;
 
@@ -20,13 +21,28 @@ inline constexpr const char* kCacheKiB = "-262144";
 // A failure on the way, thrown inside the work and turned into a
 // MaintenanceResult at its end.
 struct Failure {
+    Failure(QString file, int code, QString text = {})
+        : file(std::move(file))
+        , code(code)
+        , text(std::move(text)) {}
+
     QString file; // bare file name
     int code;     // SQLITE_* code
+    QString text; // a sentence of its own, when the code does not say it
+    MaintenanceResult result() const {
+        return {MaintenanceResult::Outcome::Failed, file, code, text};
+    }
 };
 
 // Throws a Failure unless the file at path exists, is a database and holds the
-// table with all its fields. Only reads the file.
+// table with all its fields; one that is missing, or is not such a file, is
+// told as start-up tells it. Only reads the file.
 void checkArchive(const QString& path, const char* table);
+
+// The bare name of the first file on the connection (its main database, then
+// the attached ones) whose content is damaged, or an empty text. Reads each
+// file whole until it finds one: only for a failure already met.
+QString damagedFile(sqlite3* db);
 
 // One connection: a first archive as its main database and others attached
 // under the given schema names. Failures throw Failure naming the file.
@@ -45,7 +61,8 @@ public:
     sqlite3* handle() const { return db_; }
     QString folder() const { return folder_; }
 
-    // Runs sql; an engine failure is blamed on file.
+    // Runs sql; an engine failure is blamed on file. Opening or attaching a
+    // file for writing that the program may not write fails as read-only.
     void exec(const std::string& sql, const QString& file);
     // The first column of the first row of a query, as a whole number.
     qint64 number(const std::string& sql, const QString& file);
@@ -64,11 +81,15 @@ public:
     void faultAt(const FaultPoint& fault, const char* point, const QString& file);
 
     // The Failure the connection's last error stands for, blamed on file (a
-    // cancel through the progress is told apart by cancelled()).
+    // cancel through the progress is told apart by cancelled()). Damage is
+    // blamed on the file that is damaged, whichever file was being written.
     Failure failure(const QString& file, int code) const;
 
 private:
     void prepare();
+    // Throws a read-only Failure when file of folder is to be written and
+    // the program may not write it (archivefile::canWrite).
+    static void refuseReadOnly(const QString& folder, const QString& file, Access access);
 
     QString folder_;
     sqlite3* db_ = nullptr;

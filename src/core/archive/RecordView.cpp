@@ -157,6 +157,8 @@ struct RecordView::Impl {
     std::vector<std::optional<Row>> block;
 
     Mode mode = Mode::Browsing;
+    // The file as opened, and the number of that opening.
+    QString path;
     std::uint64_t opening = 0;
     Row buffer;
     std::vector<bool> touched;
@@ -271,21 +273,109 @@ struct RecordView::Impl {
         }
     }
 
-    void loadColumns() {
-        columns.clear();
-        SQLite::Statement info(*db, "select name from pragma_table_info(?)");
+    // True when the file under the view's name is no longer the one the
+    // connection holds: another program replaced it (a compaction writes the
+    // compacted file beside the archive and renames it over it) or removed it.
+    bool fileReplaced() const {
+        int moved = 0;
+        return db &&
+               sqlite3_file_control(db->getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) ==
+                   SQLITE_OK &&
+               moved != 0;
+    }
+
+    // Opens the connection to the file at path in place of the one there is,
+    // which stays when this fails: an empty text, or why it failed (as
+    // start-up tells it, or as a sentence of its own later on). An archive
+    // that may not be written is opened for reading only; one that may gains
+    // the program's indexes when it lacks them.
+    QString connect(bool atStartUp) {
+        QStringList fields = archivefile::requiredColumns(view->table_);
+        for (const BoundSpec& bound : boxSpecs) {
+            const QString field = QString::fromLatin1(bound.field);
+            if (!fields.contains(field, Qt::CaseInsensitive)) fields << field;
+        }
+        const QString problem = atStartUp ? archivefile::check(path, view->table_, fields)
+                                          : archivefile::describe(path, view->table_, fields);
+        if (!problem.isEmpty()) return problem;
+        try {
+            const bool writable = archivefile::canWrite(path);
+            auto fresh = std::make_unique<SQLite::Database>(archivefile::nativePath(path),
+                                                            writable ? SQLite::OPEN_READWRITE
+                                                                     : SQLite::OPEN_READONLY);
+            fresh->setBusyTimeout(kBusyTimeoutMs);
+            // Indexes speed up the look-ups but nothing depends on them.
+            if (writable && sqlite3_db_readonly(fresh->getHandle(), "main") == 0) {
+                for (const char* index : archivefile::indexStatements(view->table_)) {
+                    try {
+                        fresh->exec(index);
+                    } catch (const SQLite::Exception& e) {
+                        if ((e.getErrorCode() & 0xff) != SQLITE_READONLY) throw;
+                    }
+                }
+            }
+            QStringList freshColumns = readColumns(*fresh);
+            auto freshQuery = blockQueryFor(*fresh, freshColumns);
+            blockQuery.reset();
+            db = std::move(fresh);
+            columns = std::move(freshColumns);
+            blockQuery = std::move(freshQuery);
+            opening = ++openings;
+        } catch (const SQLite::Exception& e) {
+            const int code = resultCode(e);
+            return atStartUp ? archivefile::engineRefusal(path, code)
+                             : failureMessage(view->fileName_, code);
+        }
+        return {};
+    }
+
+    // Before a change, and before a read that would show what the file held
+    // when it was opened: a file replaced since is opened again, so the change
+    // goes to the file under the view's name. The result keeps its keys, which
+    // a compaction keeps too; if the record the view stands on is not the same
+    // there, the result is dropped, and so is a record being edited. Inside a
+    // transaction nothing can replace the file.
+    void followReplacedFile() {
+        if (!removedAtBegin.empty() || !fileReplaced()) return;
+        const bool known =
+            blockFirst != kNoBlock && pos >= blockFirst && pos - blockFirst < block.size();
+        const std::optional<Row> before = known ? block[pos - blockFirst] : std::nullopt;
+        const QStringList columnsBefore = columns;
+        if (const QString problem = connect(false); !problem.isEmpty())
+            throw ArchiveError(problem.toStdString());
+        invalidate();
+        const Row* now = rowAt(pos);
+        const bool same = columns == columnsBefore &&
+                          (!known || (before && now && *before == *now) || (!before && !now));
+        if (same) return;
+        keys.clear();
+        removed.clear();
+        pos = 0;
+        if (mode == Mode::Editing || (mode == Mode::Adding && columns != columnsBefore)) {
+            cancelPending();
+            fail(kRecordGone);
+        }
+    }
+
+    QStringList readColumns(SQLite::Database& on) const {
+        QStringList names;
+        SQLite::Statement info(on, "select name from pragma_table_info(?)");
         info.bind(1, utf8(view->table_));
         while (info.executeStep())
-            columns << QString::fromUtf8(info.getColumn(0).getText());
+            names << QString::fromUtf8(info.getColumn(0).getText());
+        return names;
+    }
 
+    std::unique_ptr<SQLite::Statement> blockQueryFor(SQLite::Database& on,
+                                                     const QStringList& names) const {
         QString sql = QStringLiteral("select rowid");
-        for (const QString& column : std::as_const(columns))
+        for (const QString& column : names)
             sql += QLatin1String(", ") + quoted(column);
         sql += QLatin1String(" from ") + quoted(view->table_) + QLatin1String(" where rowid in (");
         for (std::size_t i = 0; i < kBlockSize; ++i)
             sql += i == 0 ? QLatin1String("?") : QLatin1String(",?");
         sql += QLatin1Char(')');
-        blockQuery = std::make_unique<SQLite::Statement>(*db, utf8(sql));
+        return std::make_unique<SQLite::Statement>(on, utf8(sql));
     }
 };
 
@@ -329,37 +419,9 @@ RecordView::~RecordView() {
 
 QString RecordView::open(const QString& folder) {
     close();
-    const QString path = QDir(folder).filePath(fileName_);
-    if (!QFileInfo::exists(path)) return archivefile::missing(path);
-
-    QStringList fields = archivefile::requiredColumns(table_);
-    for (const BoundSpec& bound : d->boxSpecs) {
-        const QString field = QString::fromLatin1(bound.field);
-        if (!fields.contains(field, Qt::CaseInsensitive)) fields << field;
-    }
-    if (const QString problem = archivefile::check(path, table_, fields); !problem.isEmpty())
-        return problem;
-
-    try {
-        d->db = std::make_unique<SQLite::Database>(archivefile::nativePath(path),
-                                                   SQLite::OPEN_READWRITE);
-        d->db->setBusyTimeout(kBusyTimeoutMs);
-        // Indexes speed up the look-ups but nothing depends on them: a file
-        // that may only be read is used without them.
-        for (const char* index : archivefile::indexStatements(table_)) {
-            try {
-                d->db->exec(index);
-            } catch (const SQLite::Exception& e) {
-                if ((e.getErrorCode() & 0xff) != SQLITE_READONLY) throw;
-            }
-        }
-        d->loadColumns();
-        d->opening = ++openings;
-    } catch (const SQLite::Exception& e) {
-        close();
-        return archivefile::engineRefusal(path, resultCode(e));
-    }
-    return {};
+    d->path = QDir(folder).filePath(fileName_);
+    if (!QFileInfo::exists(d->path)) return archivefile::missing(d->path);
+    return d->connect(true);
 }
 
 void RecordView::close() {
@@ -389,6 +451,7 @@ void RecordView::setRecordSource(const char* sql, QStringList params) {
 void RecordView::refresh() {
     d->requireOpen();
     d->cancelPending();
+    d->followReplacedFile();
     // The same query, asking only for the keys of the result in its order.
     std::string sql =
         source_ ? kSelectKey + std::string(source_ + std::char_traits<char>::length(kSelectStar))
@@ -420,6 +483,7 @@ void RecordView::refresh() {
 
 void RecordView::readTexts(const char* sql, const QStringList& params, const TextsFn& fn) {
     d->requireOpen();
+    d->followReplacedFile();
     // Straight on the engine's statement: a column object per value would cost
     // more than reading the record.
     sqlite3* db = d->db->getHandle();
@@ -453,7 +517,8 @@ void RecordView::readTexts(const char* sql, const QStringList& params, const Tex
 }
 
 RecordView::Stamp RecordView::stamp() const {
-    if (!d->db) return {};
+    // A file replaced since it was opened is read again at the next refresh().
+    if (!d->db || d->fileReplaced()) return {};
     Stamp stamp;
     stamp.opening = d->opening;
     stamp.changes = sqlite3_total_changes64(d->db->getHandle());
@@ -539,6 +604,7 @@ void RecordView::setField(const QString& name, const QVariant& value) {
 void RecordView::update() {
     d->requireOpen();
     if (d->mode == Impl::Mode::Browsing) d->fail(kNotEditing);
+    d->followReplacedFile();
 
     QStringList names;
     std::vector<QVariant> values;
@@ -576,6 +642,7 @@ void RecordView::update() {
 void RecordView::remove() {
     d->requireOpen();
     d->cancelPending();
+    d->followReplacedFile();
     if (!d->current()) d->fail(kNoCurrentRecord);
     const std::int64_t key = d->keys[d->pos];
     d->invalidate();
@@ -627,6 +694,7 @@ std::size_t RecordView::resultSize() const {
 
 void RecordView::beginTransaction() {
     d->requireOpen();
+    d->followReplacedFile();
     if (const int code = d->levels.begin(d->db->getHandle()); code != SQLITE_OK)
         d->engineFailure(resultCode(d->db->getHandle(), code));
     d->removedAtBegin.push_back(d->removed);

@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/MaintenanceSession.h"
 #include "core/archive/Schema.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace orvena {
@@ -53,6 +55,11 @@ WorkingPair::WorkingPair(const QString& folder)
         const QString problem =
             archivefile::check(path, tableName, archivefile::requiredColumns(tableName));
         if (!problem.isEmpty()) refuse(problem);
+    }
+    // Every change through the pair writes both files.
+    for (const QString& path : {areaPath, localityPath}) {
+        if (!archivefile::canWrite(path))
+            throw ArchiveError(QFileInfo(path).fileName(), SQLITE_READONLY);
     }
 
     const char* current = Archives::kAreaFile;
@@ -136,12 +143,38 @@ void WorkingPair::fail(const QString& fileName, const SQLite::Exception& e) {
 }
 
 void WorkingPair::fail(const SQLite::Exception& e) const {
+    const int code = e.getErrorCode() & 0xff;
     const char* file = Archives::kAreaFile;
-    if ((e.getErrorCode() & 0xff) == SQLITE_READONLY && db_ &&
-        sqlite3_db_readonly(db_->getHandle(), "main") != 1 &&
-        sqlite3_db_readonly(db_->getHandle(), kLocalitySchema) == 1)
+    sqlite3* handle = db_ ? db_->getHandle() : nullptr;
+    if (code == SQLITE_READONLY && handle && sqlite3_db_readonly(handle, "main") != 1 &&
+        sqlite3_db_readonly(handle, kLocalitySchema) == 1)
         file = Archives::kLocalityFile;
+    if (isDamageFailure(code) && handle &&
+        maintenance::damagedFile(handle) == QLatin1String(Archives::kLocalityFile))
+        file = Archives::kLocalityFile;
+    if ((code == SQLITE_FULL || code == SQLITE_IOERR) && busiest_) file = busiest_;
     fail(QString::fromLatin1(file), e);
+}
+
+std::array<qint64, 2> WorkingPair::footprint() const {
+    std::array<qint64, 2> pages{};
+    const char* schemas[] = {"main", kLocalitySchema};
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const std::string prefix = std::string("PRAGMA ") + schemas[i] + '.';
+        try {
+            pages[i] = db_->execAndGet(prefix + "page_count").getInt64() +
+                       db_->execAndGet(prefix + "freelist_count").getInt64();
+        } catch (const SQLite::Exception&) {
+        }
+    }
+    return pages;
+}
+
+const char* WorkingPair::busiestFile() const {
+    const std::array<qint64, 2> now = footprint();
+    return std::abs(now[1] - footprintAtBegin_[1]) > std::abs(now[0] - footprintAtBegin_[0])
+               ? Archives::kLocalityFile
+               : Archives::kAreaFile;
 }
 
 void WorkingPair::refused(int code) const {

@@ -7,6 +7,7 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Exception.h>
 
+#include <array>
 #include <memory>
 
 namespace orvena {
@@ -48,25 +49,55 @@ public:
     // Turns an engine failure on the named file ("area.mdb", "localita.mdb")
     // into ArchiveError with its Italian reason.
     [[noreturn]] static void fail(const QString& fileName, const SQLite::Exception& e);
-    // The same, naming the file the failure most likely concerns (the one that
-    // may only be read, for a refused write; area.mdb otherwise).
+    // The same, naming the file the failure most likely concerns: the one
+    // that may only be read, for a refused write; the damaged one, for
+    // damage; for a full disk or a failed write, the one the change had
+    // written more of (records added or freed) when it failed or began to
+    // commit; area.mdb otherwise.
     [[noreturn]] void fail(const SQLite::Exception& e) const;
 
 private:
     // Throws the engine's refusal (code) of a transaction step.
     [[noreturn]] void refused(int code) const;
+    // Runs fn as the work of a transaction level, noting which file the
+    // change has written more of before a failure and before the outermost
+    // commit: a failed commit may take the change with it.
+    template <class Fn> void measured(Fn& fn);
+    // Pages of area.mdb and of localita.mdb, each as its size plus its free
+    // pages: what a change adds or frees moves it.
+    std::array<qint64, 2> footprint() const;
+    // The file the change under way has written more of.
+    const char* busiestFile() const;
 
     QString folder_;
     std::unique_ptr<SQLite::Database> db_;
     TransactionLevels levels_{"pair", TransactionLevels::Lock::Immediate};
+    std::array<qint64, 2> footprintAtBegin_{};
+    const char* busiest_ = nullptr;
 };
 
 template <class Fn> void WorkingPair::transaction(Fn&& fn) {
     try {
-        levels_.run(db_->getHandle(), fn, [this](int code) { refused(code); });
+        levels_.run(
+            db_->getHandle(), [&] { measured(fn); }, [this](int code) { refused(code); });
     } catch (const SQLite::Exception& e) {
         fail(e);
     }
+}
+
+template <class Fn> void WorkingPair::measured(Fn& fn) {
+    const bool outermost = levels_.depth() == 1;
+    if (outermost) {
+        footprintAtBegin_ = footprint();
+        busiest_ = nullptr;
+    }
+    try {
+        fn();
+    } catch (const SQLite::Exception&) {
+        if (!busiest_) busiest_ = busiestFile();
+        throw;
+    }
+    if (outermost) busiest_ = busiestFile();
 }
 
 } // namespace orvena

@@ -4,6 +4,7 @@
 #include "core/archive/Archives.h"
 #include "core/archive/FieldText.h"
 #include "core/archive/Schema.h"
+#include "core/base/FileFailure.h"
 #include "core/base/Numbers.h"
 #include "core/gis/GisFormats.h"
 
@@ -97,7 +98,8 @@ bool isBareFileName(const QString& name) {
 void writeWhole(const QString& path, const QByteArray& bytes, GisExportReport& report) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ExportFailure(kCannotWrite.arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw ExportFailure(
+            kCannotWrite.arg(QDir::toNativeSeparators(path), writeFailureReason(file)));
     report.written << path;
 }
 
@@ -221,7 +223,7 @@ private:
             auto file = std::make_unique<QSaveFile>(target_.filePath(placeFileName(f)));
             if (!file->open(QIODevice::WriteOnly))
                 throw ExportFailure(kCannotWrite.arg(QDir::toNativeSeparators(file->fileName()),
-                                                     file->errorString()));
+                                                     writeFailureReason(*file)));
             writers.push_back(placeWriter(f, file.get()));
             writers.back()->begin();
             files.push_back(std::move(file));
@@ -239,7 +241,7 @@ private:
         for (std::size_t i = 0; i < files.size(); ++i) {
             if (!writers[i]->finish() || !files[i]->commit())
                 throw ExportFailure(kCannotWrite.arg(QDir::toNativeSeparators(files[i]->fileName()),
-                                                     files[i]->errorString()));
+                                                     writeFailureReason(*files[i])));
             report_.written << files[i]->fileName();
         }
         tick();
