@@ -2,11 +2,17 @@
 
 #include "core/base/Twips.h"
 
+#include "core/base/FileFailure.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRandomGenerator>
+
+#include <algorithm>
 
 namespace orvena {
 
@@ -27,6 +33,49 @@ void paintInTwips(QPainter& painter, double dpiX, double dpiY, const QPageLayout
     if (document.paint) document.paint(painter, page);
 }
 
+const QString kAlreadyThere = QStringLiteral("esiste già");
+const QString kIncomplete = QStringLiteral("il file scritto è incompleto");
+
+// Between the PDF writer and its file: passes every byte on and remembers a
+// write that did not get through whole. With room >= 0 the disk takes only
+// that many bytes more, as a nearly full one does.
+class PdfSink : public QIODevice {
+public:
+    PdfSink(QFileDevice& file, qint64 room)
+        : file_(file)
+        , room_(room) {
+        open(QIODevice::WriteOnly);
+    }
+    bool failed() const { return failed_; }
+    bool outOfRoom() const { return outOfRoom_; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override {
+        const qint64 taken = room_ < 0 ? length : std::min(length, room_);
+        const qint64 written = taken > 0 ? file_.write(data, taken) : 0;
+        if (room_ >= 0 && written > 0) room_ -= written;
+        if (written == length) return written;
+        outOfRoom_ = taken < length;
+        failed_ = true;
+        return -1;
+    }
+
+private:
+    QFileDevice& file_;
+    qint64 room_;
+    bool failed_ = false;
+    bool outOfRoom_ = false;
+};
+
+// Whether the file on the disk ends as a PDF file does, with "%%EOF".
+bool endsWholePdf(const QString& path) {
+    QFile written(path);
+    if (!written.open(QIODevice::ReadOnly) || written.size() == 0) return false;
+    written.seek(std::max<qint64>(0, written.size() - 32));
+    return written.readAll().trimmed().endsWith("%%EOF");
+}
+
 } // namespace
 
 QPageLayout pdfPageLayout(QPageLayout::Orientation orientation) {
@@ -43,38 +92,62 @@ bool paintDocument(QPagedPaintDevice& device, const PrintDocument& document) {
     return painter.end();
 }
 
-QString writePdf(const PrintDocument& document, const QString& fileName) {
-    QFile file(fileName);
+QString writePdf(const PrintDocument& document, const QString& fileName, qint64 room) {
+    const auto cannot = [&fileName](const char* what, const QString& why) {
+        return QStringLiteral("impossibile %1 il file %2 (%3)")
+            .arg(QLatin1String(what), QDir::toNativeSeparators(fileName), why);
+    };
     // A file of that name is never overwritten.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return QStringLiteral("impossibile creare il file %1 (%2)")
-            .arg(fileName, file.errorString());
+    if (QFileInfo::exists(fileName)) return cannot("creare", kAlreadyThere);
+    // Written under a temporary name beside it, and given its name only once
+    // it is whole: a failure leaves no file behind.
+    QFile part(fileName + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8,
+                                                        16, QLatin1Char('0')));
+    if (!part.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return cannot("creare", writeFailureReason(part));
+    const auto failed = [&part, &cannot](const char* what, const QString& why) {
+        part.close();
+        part.remove();
+        return cannot(what, why);
+    };
     bool painted = false;
+    PdfSink sink(part, room);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&sink);
         writer.setTitle(document.name);
         writer.setCreator(QStringLiteral("Orvena"));
         writer.setResolution(300);
         writer.setPageLayout(pdfPageLayout(document.orientation));
         painted = paintDocument(writer, document);
     }
-    file.close();
-    if (!painted || file.error() != QFileDevice::NoError || file.size() == 0) {
-        const QString why = file.errorString();
-        file.remove();
-        return QStringLiteral("impossibile scrivere il file %1 (%2)").arg(fileName, why);
-    }
+    // The writer does not tell a write that failed; the sink and the file do,
+    // and a whole PDF file ends with its end-of-file mark.
+    if (sink.outOfRoom()) return failed("scrivere", diskFullReason());
+    if (!painted || sink.failed() || !part.flush() || part.error() != QFileDevice::NoError)
+        return failed("scrivere", writeFailureReason(part));
+    part.close();
+    if (part.error() != QFileDevice::NoError) return failed("scrivere", writeFailureReason(part));
+    if (!endsWholePdf(part.fileName())) return failed("scrivere", kIncomplete);
+    // The name is taken only if it is still free.
+    if (!part.rename(fileName)) return failed("creare", part.errorString());
     return QString();
 }
 
-PrintOutcome printAsPdf(const QList<PrintDocument>& documents, const QString& folder) {
+PrintOutcome printAsPdf(const QList<PrintDocument>& documents, const QString& folder, qint64 room) {
     PrintOutcome outcome;
     const QDir dir(folder);
     for (const PrintDocument& d : documents) {
         const QString file = dir.absoluteFilePath(d.name + QStringLiteral(".pdf"));
-        outcome.error = writePdf(d, file);
-        if (!outcome.error.isEmpty()) return outcome;
+        outcome.error = writePdf(d, file, room);
+        if (!outcome.error.isEmpty()) {
+            // A print is all its pages or none.
+            for (const QString& written : std::as_const(outcome.files))
+                QFile::remove(written);
+            outcome.files.clear();
+            return outcome;
+        }
         outcome.files << file;
+        if (room >= 0) room = std::max<qint64>(0, room - QFileInfo(file).size());
     }
     outcome.kind = PrintOutcome::Kind::WrittenAsPdf;
     return outcome;

@@ -44,12 +44,18 @@ QPageLayout pdfPageLayout(QPageLayout::Orientation orientation);
 bool paintDocument(QPagedPaintDevice& device, const PrintDocument& document);
 
 // Writes the document as a one-page PDF file, replacing nothing that is
-// already there: an empty text on success, otherwise why not.
-QString writePdf(const PrintDocument& document, const QString& fileName);
+// already there: an empty text on success, otherwise why not, in Italian,
+// naming the file. The file appears only whole: it is written under a
+// temporary name, checked (every byte written, the end-of-file mark at its
+// end) and then renamed; a failure leaves no file. room >= 0 (for the tests)
+// lets the disk take only that many bytes more, as a nearly full one does.
+QString writePdf(const PrintDocument& document, const QString& fileName, qint64 room = -1);
 
 // Writes each document as the PDF file folder/name.pdf: the outcome lists the
-// files, or says why the first that failed could not be written.
-PrintOutcome printAsPdf(const QList<PrintDocument>& documents, const QString& folder);
+// files, or says why the first that failed could not be written, and then
+// none of them is left. room is shared by the files, as on one disk.
+PrintOutcome printAsPdf(const QList<PrintDocument>& documents, const QString& folder,
+                        qint64 room = -1);
 
 // The printable area of the document's PDF page as a white picture at 15
 // twips a pixel, with the document painted on it: what the PDF file shows.

@@ -70,7 +70,7 @@ PrintOutcome ScriptedDialogs::print(const QList<PrintDocument>& documents,
     for (const PrintDocument& d : documents)
         printed_.append({d.name, d.orientation, paintPage(d)});
     if (printerInstalled_) return {PrintOutcome::Kind::Printed, {}, {}};
-    return printAsPdf(documents, pdfFolder);
+    return printAsPdf(documents, pdfFolder, diskRoom_);
 }
 
 } // namespace orvena

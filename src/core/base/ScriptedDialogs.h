@@ -53,6 +53,9 @@ public:
     };
     const QList<PrintedPage>& printedPages() const { return printed_; }
     void setPrinterInstalled(bool installed) { printerInstalled_ = installed; }
+    // The bytes the disk takes before it is full, for the PDF files of a
+    // print (-1, the default: no limit).
+    void setDiskRoom(qint64 bytes) { diskRoom_ = bytes; }
 
     int message(const QString& text, Buttons buttons) override;
     std::optional<QString> openFile(const QString& title, const QString& filter,
@@ -76,6 +79,7 @@ private:
     QStringList help_;
     QList<PrintedPage> printed_;
     bool printerInstalled_ = false;
+    qint64 diskRoom_ = -1;
 };
 
 } // namespace orvena
