@@ -2,6 +2,8 @@
 
 #include "core/base/Hourglass.h"
 
+#include <utility>
+
 namespace orvena {
 
 ScriptedDialogs::ScriptedDialogs()
@@ -26,6 +28,11 @@ QStringList ScriptedDialogs::takeTexts() {
 
 int ScriptedDialogs::message(const QString& text, Buttons buttons) {
     shown_.append({text, buttons, hourglass::isBusy()});
+    // Not again inside a message box it opens itself.
+    if (auto events = std::exchange(whileShowing_, {})) {
+        events();
+        whileShowing_ = std::move(events);
+    }
     if (buttons == Buttons::Ok) return AnswerOk;
     if (!answers_.empty()) {
         const int a = answers_.front();

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 namespace orvena {
@@ -35,6 +36,10 @@ public:
     }
 
     const QList<Shown>& shown() const { return shown_; }
+    // Runs inside every message box from now on (not in one it opens
+    // itself), as what happens while a box shows (a timer firing, a key
+    // repeating) would.
+    void whileShowing(std::function<void()> events) { whileShowing_ = std::move(events); }
     QStringList texts() const;
     // The texts shown so far, and forget them.
     QStringList takeTexts();
@@ -80,6 +85,7 @@ private:
     QList<PrintedPage> printed_;
     bool printerInstalled_ = false;
     qint64 diskRoom_ = -1;
+    std::function<void()> whileShowing_;
 };
 
 } // namespace orvena

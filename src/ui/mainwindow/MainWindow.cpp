@@ -6,6 +6,7 @@
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/KeyPreview.h"
 #include "ui/widgets/MapImage.h"
+#include "ui/widgets/Spinner.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,7 +38,7 @@ MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& co
     buildMenu();
     sizeWindow();
     connectEvents();
-    new KeyPreview(
+    keyPreview_ = new KeyPreview(
         this, [this](int& code) { Form_KeyDown(code); },
         [this](char16_t& ch) { Form_KeyPress(ch); });
     ActivationTracker::instance().registerWindow(this, [this] { Form_Activate(); });

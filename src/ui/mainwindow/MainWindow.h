@@ -11,14 +11,15 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollBar;
 
 namespace orvena {
 
 class ArrowImage;
 class Canvas;
+class KeyPreview;
 class LocalityEditor;
 class MapImage;
+class Spinner;
 
 // The main window (Form1): the map viewer. It owns the controls, the four
 // record views and the viewer state's window side, and opens the other
@@ -59,8 +60,8 @@ public:
     ArrowImage* imgsi;
     ArrowImage* imgde;
     QLabel* Label11; // "Veloce"
-    QScrollBar* VScroll1;
-    QScrollBar* HScroll1;
+    Spinner* VScroll1;
+    Spinner* HScroll1;
     QPushButton* cmdsalva;
     QPushButton* cmdstampa;
     QPushButton* cmdesci;
@@ -101,12 +102,15 @@ public:
     // stands on, with its scales and its places list.
     void f1area_Click();
     void LoadCurrentArea();
-    // SheetMoves.cpp: the moves to the adjoining sheets.
+    // SheetMoves.cpp: the moves to the adjoining sheets. tellSheetMove(): a
+    // message of theirs, after which a held spinner arrow or key repeats no
+    // more; a spinner's change that arrives while it shows is not acted upon.
     void MoveEast();
     void MoveNorth();
     void MoveWest();
     void MoveSouth();
     void RefillLocalityList();
+    void tellSheetMove(const QString& text);
     // SheetLoad.cpp: the one way a sheet reaches Image1. loadSheet() decodes
     // the picture of a sheet about to be shown with one sheet in memory: the
     // shown sheet stays when the new one cannot be decoded. The caller shows
@@ -219,6 +223,8 @@ private:
     ViewerState& state_;
     QString commandLine_;
     mutable double lastZoom_ = 100.0;
+    KeyPreview* keyPreview_ = nullptr;
+    bool sheetMoveMessage_ = false; // a message of a sheet move is showing
 };
 
 // Whether a control is shown, as its own setting, whatever its window does

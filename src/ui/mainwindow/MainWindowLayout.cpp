@@ -10,6 +10,7 @@
 #include "ui/widgets/Controls.h"
 #include "ui/widgets/MapImage.h"
 #include "ui/widgets/Markers.h"
+#include "ui/widgets/Spinner.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -89,9 +90,9 @@ void MainWindow::buildControls() {
     place(imggiu, "imggiu", 720, 4080, 285, 285);
 
     Label11 = label(area, "Label11", QStringLiteral("Veloce"), 120, 4440, 855);
-    VScroll1 = new QScrollBar(Qt::Vertical, area);
+    VScroll1 = new Spinner(Qt::Vertical, area);
     place(VScroll1, "VScroll1", 720, 4800, 255, 495);
-    HScroll1 = new QScrollBar(Qt::Horizontal, area);
+    HScroll1 = new Spinner(Qt::Horizontal, area);
     place(HScroll1, "HScroll1", 120, 4920, 495, 255);
     for (QScrollBar* s : {VScroll1, HScroll1}) {
         s->setRange(0, 32767);

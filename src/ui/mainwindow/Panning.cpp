@@ -155,9 +155,14 @@ void MainWindow::imggiu_Click(bool doubleClick) {
     panOrMoveSheet(*this, Heading::South, doubleClick ? kDoubleClickStep : kClickStep);
 }
 
-// The spinners move first and look at the edges afterwards.
+// The spinners move first and look at the edges afterwards. A change that
+// arrives while a sheet move's message shows only takes the new value.
 void MainWindow::HScroll1_Change(int value) {
     const std::int16_t v = spinnerValue(value);
+    if (sheetMoveMessage_) {
+        state_.lastHScrollValue = v;
+        return;
+    }
     if (state_.lastHScrollValue < v)
         Image1->setLeft(Image1->left() - kSpinnerStep);
     else if (state_.lastHScrollValue > v)
@@ -171,6 +176,10 @@ void MainWindow::HScroll1_Change(int value) {
 
 void MainWindow::VScroll1_Change(int value) {
     const std::int16_t v = spinnerValue(value);
+    if (sheetMoveMessage_) {
+        state_.lastVScrollValue = v;
+        return;
+    }
     if (state_.lastVScrollValue < v)
         Image1->setTop(Image1->top() - kSpinnerStep);
     else if (state_.lastVScrollValue > v)

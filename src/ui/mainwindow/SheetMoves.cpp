@@ -8,9 +8,12 @@
 #include "core/state/SharedTexts.h"
 #include "core/state/ViewGeometry.h"
 #include "ui/widgets/ComboText.h"
+#include "ui/widgets/KeyPreview.h"
 #include "ui/widgets/MapImage.h"
+#include "ui/widgets/Spinner.h"
 
 #include <QComboBox>
+#include <QScopedValueRollback>
 
 namespace orvena {
 
@@ -77,7 +80,7 @@ void moveToNeighbour(MainWindow& w, const Neighbour& n) {
     const QString shown = combo::text(w.f1area);
     const QString name = w.Data1->text(QString::fromLatin1(n.field));
     if (name.isEmpty()) {
-        dialogs().message(n.message);
+        w.tellSheetMove(n.message);
     } else {
         hourglass::Scope busy;
         bool shownNow = false;
@@ -93,7 +96,7 @@ void moveToNeighbour(MainWindow& w, const Neighbour& n) {
             if (e.code() != 0) failure = e.italianMessage();
             if (e.code() != 0 && e.fileName() == w.Data1->fileName()) {
                 busy.end();
-                dialogs().message(failure);
+                w.tellSheetMove(failure);
                 return;
             }
         } catch (const std::exception&) {
@@ -102,10 +105,10 @@ void moveToNeighbour(MainWindow& w, const Neighbour& n) {
         busy.end();
         if (shownNow) {
             const QString damage = MainWindow::damageNotice(picture, name);
-            if (!damage.isEmpty()) dialogs().message(damage);
+            if (!damage.isEmpty()) w.tellSheetMove(damage);
             return;
         }
-        dialogs().message(picture.outcome == PictureOutcome::Refused ? picture.message : failure);
+        w.tellSheetMove(picture.outcome == PictureOutcome::Refused ? picture.message : failure);
     }
     // Data1 goes back to the shown area's record. If that area has been
     // deleted meanwhile there is none, and if its archive cannot be read now
@@ -134,6 +137,17 @@ void MainWindow::MoveWest() {
 
 void MainWindow::MoveSouth() {
     moveToNeighbour(*this, kSouth);
+}
+
+// The message would take the release of a spinner's arrow or of a key held
+// down, which would go on repeating behind it, each repeat another move and
+// another message: the repetition stops first.
+void MainWindow::tellSheetMove(const QString& text) {
+    HScroll1->stopRepeating();
+    VScroll1->stopRepeating();
+    keyPreview_->holdRepeats();
+    const QScopedValueRollback<bool> showing(sheetMoveMessage_, true);
+    dialogs().message(text);
 }
 
 // The new sheet's localities, as an area load lists them.

@@ -35,9 +35,15 @@ KeyPreview::KeyPreview(QWidget* window, KeyDown keyDown, KeyPress keyPress)
 }
 
 bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+    const bool press = event->type() == QEvent::KeyPress;
+    if ((!press && event->type() != QEvent::KeyRelease) || !watched->isWidgetType()) return false;
     auto* target = static_cast<QWidget*>(watched);
     if (target->window() != window_) return false;
+    if (holding_) {
+        if (static_cast<QKeyEvent*>(event)->isAutoRepeat()) return press;
+        holding_ = false;
+    }
+    if (!press) return false;
     // A key the handlers let pass may travel on to the parents of the focused
     // control and come by here again; both handlers are free of side effects
     // for such keys, so seeing it twice does no harm.

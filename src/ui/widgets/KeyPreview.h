@@ -36,6 +36,10 @@ public:
 
     KeyPreview(QWidget* window, KeyDown keyDown, KeyPress keyPress);
 
+    // A key held down stops repeating here, until it is released or a key is
+    // pressed anew: for after a message box, which took the key's release.
+    void holdRepeats() { holding_ = true; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -43,6 +47,7 @@ private:
     QWidget* window_;
     KeyDown keyDown_;
     KeyPress keyPress_;
+    bool holding_ = false;
 };
 
 } // namespace orvena

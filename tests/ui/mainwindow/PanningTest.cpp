@@ -3,7 +3,9 @@
 
 #include "ui/widgets/ArrowImage.h"
 #include "ui/widgets/KeyPreview.h"
+#include "ui/widgets/Spinner.h"
 
+#include <QKeyEvent>
 #include <QScrollBar>
 
 using namespace orvena;
@@ -187,6 +189,61 @@ private slots:
         QCOMPARE(ws.archives.Data1->text("AREA"), to);
         QCOMPARE(w.Image1->picture().cacheKey(), w.state().loadedPicture.cacheKey());
         checkTold(ws, "");
+    }
+
+    void heldAtAnEdgeTellsOnce_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("control"); // a spinner's name, or the right arrow key
+        QTest::addColumn<QString>("message");
+        const QString east = "Non ci sono carte collegate ad est";
+        QTest::newRow("east spinner") << sheet("NE") << "HScroll1" << east;
+        QTest::newRow("south spinner") << sheet("SE") << "VScroll1"
+                                       << "Non ci sono carte collegate a sud";
+        QTest::newRow("east key") << sheet("NE") << "key" << east;
+    }
+
+    // A spinner's arrow or a key held down at an edge with no sheet beyond
+    // tells it once: the message stops the repetition, and what the held
+    // control brings while it shows is not acted upon. A new press tells again.
+    void heldAtAnEdgeTellsOnce() {
+        QFETCH(QString, from);
+        QFETCH(QString, control);
+        QFETCH(QString, message);
+        Workspace ws;
+        MainWindow& w = startOn(ws, from);
+        auto* spinner = w.findChild<Spinner*>(control);
+        const bool horizontal = control != "VScroll1";
+        // A spinner's step passes the edge; a key finds the image past it.
+        setCoordinate(w, horizontal, (horizontal ? 5500 - kW : 3500 - kH) + (spinner ? 2000 : -1));
+        const double start = coordinate(w, horizontal);
+        const QPoint arrow =
+            spinner ? QPoint(spinner->width() - 3, spinner->height() - 3) : QPoint();
+        const auto key = [&](bool repeated) {
+            QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), repeated);
+            QApplication::sendEvent(&w, &right);
+        };
+        bool stopped = false;
+        ws.dialogs.whileShowing([&] {
+            stopped = !spinner || !spinner->isRepeating();
+            if (spinner)
+                spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            else
+                key(true);
+        });
+        for (int press = 0; press < 2; ++press) {
+            if (spinner) {
+                QTest::mousePress(spinner, Qt::LeftButton, {}, arrow);
+                QTest::mouseRelease(spinner, Qt::LeftButton, {}, arrow);
+            } else {
+                key(false);
+            }
+            QVERIFY(stopped);
+            QCOMPARE(ws.dialogs.takeTexts(), QStringList{message});
+            QCOMPARE(coordinate(w, horizontal), start - (spinner ? 2400 * (press + 1) : 0));
+            // The key, still held, repeats no more.
+            if (!spinner) key(true);
+            QCOMPARE(ws.dialogs.texts(), QStringList());
+        }
     }
 
     void placementWithTheNewSizeOrTheZoomedOne() {
