@@ -23,7 +23,7 @@ bool isArchiveOrBeside(const QString& name, const QString& archive) {
 
 } // namespace
 
-QString programFileRole(const QString& path, const QString& folder) {
+ProgramFile programFileAt(const QString& path, const QString& folder) {
     const QString home = QFileInfo(folder).canonicalFilePath();
     const QFileInfo chosen(QDir(folder).absoluteFilePath(path));
     QList<QFileInfo> files{chosen};
@@ -31,13 +31,13 @@ QString programFileRole(const QString& path, const QString& folder) {
     for (const QFileInfo& file : files) {
         if (home.isEmpty() || QFileInfo(file.absolutePath()).canonicalFilePath() != home) continue;
         const QString name = file.fileName();
-        if (name.compare(kHelpFileName, Qt::CaseInsensitive) == 0) return kHelpRole;
+        if (name.compare(kHelpFileName, Qt::CaseInsensitive) == 0) return {name, kHelpRole};
         for (const char* archive : {Archives::kAreaFile, Archives::kLocalityFile,
                                     Archives::kExchangeAreaFile, Archives::kExchangeLocalityFile}) {
             const QString archiveName = QString::fromLatin1(archive);
             if (isArchiveOrBeside(name, archiveName) ||
                 isArchiveOrBeside(name, compactedCopyName(archiveName)))
-                return kArchiveRole;
+                return {name, kArchiveRole};
         }
     }
     return {};

@@ -3,6 +3,7 @@
 // composed map as a bitmap file.
 #include "ui/mainwindow/MainWindow.h"
 
+#include "core/archive/ProgramFiles.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/base/SaveBitmap.h"
@@ -24,6 +25,8 @@ namespace {
 const QString kSaveTitle = QStringLiteral("Inserisci il nome dell'immagine da salvare");
 const QString kSaveFilter = QStringLiteral("*.*");
 const QString kSaveFailed = QStringLiteral("Non è stato possibile salvare l'immagine.");
+// %1: the file's name, %2: what it is to the program.
+const QString kSaveRefused = QStringLiteral("Il file %1 è %2: l'immagine non è stata salvata.");
 
 const QString kPrintedAsPdf =
     QStringLiteral("Non è installata nessuna stampante: la stampa è stata salvata nei file %1 e "
@@ -105,6 +108,12 @@ void MainWindow::cmdsalva_Click() {
     const QString folder = workingFolder(File1);
     const auto chosen = dialogs().saveFile(kSaveTitle, kSaveFilter, folder);
     if (!chosen || chosen->isEmpty()) return;
+    // The archives and the guide are never written over, whatever the file
+    // dialog asked.
+    if (const ProgramFile own = programFileAt(*chosen, folder); own.isProgramFile()) {
+        dialogs().message(kSaveRefused.arg(own.name, own.role));
+        return;
+    }
     hourglass::Scope busy;
     QImage picture = Picture1->picture();
     if (picture.isNull()) {

@@ -136,6 +136,72 @@ private slots:
         QCOMPARE(QDir(ws.folder.path()).entryList({"*.pdf"}).size(), 4);
     }
 
+    // On a disk that fills up while the second file is written, no file of the
+    // print is left and the message says which file and why.
+    void printOnAFullDisk() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, kNE);
+        QTest::mouseClick(w.cmdstampa, Qt::LeftButton);
+        QDir folder(ws.folder.path());
+        const QStringList pdfs = folder.entryList({QStringLiteral("stampa-*")}, QDir::Files);
+        QCOMPARE(pdfs.size(), 2);
+        const qint64 first = QFileInfo(folder.filePath(pdfs[1])).size();
+        for (const QString& pdf : pdfs)
+            QVERIFY(folder.remove(pdf));
+        ws.dialogs.takeTexts();
+        ws.dialogs.setDiskRoom(first + 2000);
+
+        QTest::mouseClick(w.cmdstampa, Qt::LeftButton);
+
+        QCOMPARE(folder.entryList({QStringLiteral("stampa-*")}, QDir::Files), QStringList());
+        const QStringList texts = ws.dialogs.texts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(
+            texts[0].startsWith("Non è stato possibile stampare: impossibile scrivere il file ") &&
+                texts[0].endsWith("-finestra.pdf (il disco è pieno)."),
+            qPrintable(texts[0]));
+    }
+
+    void saveNeverWritesTheProgramsFiles_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("file"); // the program's file it names
+        QTest::addColumn<QString>("role");
+        const QString archive = QStringLiteral("uno degli archivi del programma");
+        for (const char* name : {"localita.mdb", "AREA.MDB", "esparea.mdb-journal",
+                                 "esplocalitacomp.mdb", "areacomp.mdb-journal"})
+            QTest::newRow(name) << name << name << archive;
+        QTest::newRow("the help file") << "orvena.hlp"
+                                       << "orvena.hlp" << QStringLiteral("la guida del programma");
+        QTest::newRow("a link to localita.mdb") << "mappa.bmp"
+                                                << "localita.mdb" << archive;
+        QTest::newRow("localita.mdb by its whole path") << ""
+                                                        << "localita.mdb" << archive;
+    }
+
+    // "Salva" refuses the names of the archives, of what lies beside them and
+    // of the guide, naming the file; nothing is written.
+    void saveNeverWritesTheProgramsFiles() {
+        QFETCH(QString, name);
+        QFETCH(QString, file);
+        QFETCH(QString, role);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        QFile own(ws.file(file));
+        if (!own.exists()) QVERIFY(own.open(QIODevice::WriteOnly) && own.write("prima") == 5);
+        own.close();
+        if (name != file && !name.isEmpty()) QVERIFY(QFile::link(own.fileName(), ws.file(name)));
+        const auto before = test::bytesIn(ws.folder.path());
+        ws.dialogs.queueFile(name.isEmpty() ? own.fileName() : name);
+
+        QTest::mouseClick(w.cmdsalva, Qt::LeftButton);
+
+        QCOMPARE(ws.dialogs.texts(),
+                 QStringList{QStringLiteral("Il file %1 è %2: l'immagine non è stata salvata.")
+                                 .arg(file, role)});
+        QCOMPARE(test::bytesIn(ws.folder.path()), before);
+    }
+
     void save_data() {
         QTest::addColumn<bool>("mark");
         QTest::addColumn<QString>("name");
