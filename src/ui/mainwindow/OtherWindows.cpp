@@ -69,8 +69,12 @@ void MainWindow::mncollega_Click() {
 
 void MainWindow::mnhelp_Click() {
     const QString file = HelpWindow::workingFolderFile();
-    if (!QFileInfo(file).isFile()) {
-        dialogs().message(HelpWindow::missingMessage(file));
+    const QFileInfo info(file);
+    // A folder or a pipe of that name is never opened: a pipe would hold the
+    // program until something writes into it.
+    if (!info.isFile()) {
+        dialogs().message(info.exists() ? HelpWindow::notAFileMessage(file)
+                                        : HelpWindow::missingMessage(file));
         return;
     }
     if (!dialogs().showHelp(file)) dialogs().message(HelpWindow::unreadableMessage(file));

@@ -1,5 +1,7 @@
 #include "ui/windows/HelpWindow.h"
 
+#include "core/archive/ProgramFiles.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHelpContentWidget>
@@ -18,11 +20,12 @@ namespace orvena {
 
 namespace {
 
-const QString kHelpFile = QStringLiteral("orvena.hlp");
 const QString kHelpMissing =
     QStringLiteral("Il file della guida %1 non è presente nella cartella %2.");
 const QString kHelpUnreadable =
     QStringLiteral("Il file della guida %1 non è leggibile: non è una guida del programma.");
+const QString kHelpNotAFile =
+    QStringLiteral("Il file della guida %1 non è leggibile: non è un file regolare.");
 
 // The first page of the guide, inside the help file.
 const QString kFirstPage = QStringLiteral("guida/index.html");
@@ -183,7 +186,7 @@ void HelpWindow::filterIndex() {
 }
 
 QString HelpWindow::workingFolderFile() {
-    return QDir::current().absoluteFilePath(kHelpFile);
+    return QDir::current().absoluteFilePath(kHelpFileName);
 }
 
 QString HelpWindow::missingMessage(const QString& helpFile) {
@@ -193,6 +196,10 @@ QString HelpWindow::missingMessage(const QString& helpFile) {
 
 QString HelpWindow::unreadableMessage(const QString& helpFile) {
     return kHelpUnreadable.arg(QFileInfo(helpFile).fileName());
+}
+
+QString HelpWindow::notAFileMessage(const QString& helpFile) {
+    return kHelpNotAFile.arg(QFileInfo(helpFile).fileName());
 }
 
 } // namespace orvena

@@ -23,10 +23,12 @@ public:
     static HelpWindow* open(const QString& helpFile, QString* error = nullptr);
 
     // The program's help file, orvena.hlp in the working folder, and the
-    // messages that tell it is missing or not a guide of the program.
+    // messages that tell it is missing, not a guide of the program, or not a
+    // file at all (a folder, a pipe).
     static QString workingFolderFile();
     static QString missingMessage(const QString& helpFile);
     static QString unreadableMessage(const QString& helpFile);
+    static QString notAFileMessage(const QString& helpFile);
 
     ~HelpWindow() override;
 
