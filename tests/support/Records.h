@@ -6,7 +6,10 @@
 #include "core/archive/RecordView.h"
 #include "core/archive/SqlTexts.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMap>
 #include <QStringList>
 #include <SQLiteCpp/SQLiteCpp.h>
 
@@ -71,6 +74,14 @@ inline QStringList records(RecordView* v, const char* source, const QStringList&
 inline QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every file of the folder with its bytes ("-" for one that is not a regular file).
+inline QMap<QString, QByteArray> bytesIn(const QString& folder) {
+    QMap<QString, QByteArray> out;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::System))
+        out[f.fileName()] = f.isFile() ? fileBytes(f.filePath()) : "-";
+    return out;
 }
 
 inline bool writeFile(const QString& path, const QByteArray& bytes) {

@@ -1,8 +1,5 @@
 #include "TempFolder.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 namespace orvena::test {
 
 TempFolder::TempFolder()
@@ -12,15 +9,6 @@ TempFolder::TempFolder()
 
 TempFolder::~TempFolder() {
     QDir::setCurrent(previous_);
-}
-
-QMap<QString, QByteArray> bytesIn(const QString& folder) {
-    QMap<QString, QByteArray> out;
-    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::System)) {
-        QFile file(f.filePath());
-        out[f.fileName()] = f.isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : "-";
-    }
-    return out;
 }
 
 } // namespace orvena::test

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QByteArray>
 #include <QDir>
-#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -24,8 +22,5 @@ private:
     QTemporaryDir dir_;
     QString previous_;
 };
-
-// Every file of folder with its bytes ("-" for a pipe or device).
-QMap<QString, QByteArray> bytesIn(const QString& folder);
 
 } // namespace orvena::test

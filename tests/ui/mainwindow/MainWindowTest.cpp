@@ -1,4 +1,5 @@
 #include "MapWindow.h"
+#include "ReadOnlyFolder.h"
 
 #include "app/Application.h"
 #include "ui/widgets/QtDialogs.h"
@@ -23,14 +24,6 @@ void activate(QWidget* w) {
     w->show();
     QApplication::setActiveWindow(w);
     QCoreApplication::processEvents();
-}
-
-// Every file of the folder with its bytes ("-" for one that is not a regular file).
-QMap<QString, QByteArray> bytesIn(const QString& folder) {
-    QMap<QString, QByteArray> out;
-    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::System))
-        out[f.fileName()] = f.isFile() ? fileBytes(f.filePath()) : "-";
-    return out;
 }
 
 // Leaves the file as a write killed before its commit leaves it: part of the
@@ -169,6 +162,7 @@ private slots:
             QStringLiteral("Il file %1 non è un archivio di Orvena: non è un %2. "
                            "Il programma termina senza modificarlo.");
         row("intact folder", "", "", "", "", true);
+        row("read-only folder, an index missing", "read-only", "localita.mdb", place, "", true);
         row("table page of area.mdb", "page", "area.mdb", "", damaged.arg("area.mdb"), false);
         row("table page of localita.mdb, locality named", "page", "localita.mdb", place,
             damaged.arg("localita.mdb"), false);
@@ -219,6 +213,12 @@ private slots:
         }
         if (damage == "empty") QVERIFY(QFile::resize(path, 0));
         if (damage == "missing") QVERIFY(QFile::remove(path));
+        std::unique_ptr<test::ReadOnlyFolder> readOnly;
+        if (damage == "read-only") {
+            SQLite::Database(path.toStdString(), SQLite::OPEN_READWRITE)
+                .exec("DROP INDEX localita_LOCALITA");
+            readOnly = std::make_unique<test::ReadOnlyFolder>(ws.folder.path());
+        }
         const auto before = bytesIn(ws.folder.path());
 
         Archives archives;
@@ -237,6 +237,14 @@ private slots:
         sheets.sort();
         QCOMPARE(sheets, damage == "all missing" ? QStringList() : demoSheetNames());
         if (damage == "page") QCOMPARE(bytesIn(ws.folder.path()), before);
+        if (damage == "read-only") {
+            // The place was found without the index; a change is refused.
+            QCOMPARE(combo::text(window->cmbloc), commandLine);
+            window->mnesporta->trigger();
+            QVERIFY(ws.dialogs.texts().last().contains(
+                "L'archivio esparea.mdb è in sola lettura o mancano i permessi per scriverlo."));
+            QCOMPARE(bytesIn(ws.folder.path()), before);
+        }
         if (!commandLine.isEmpty()) return;
         QCOMPARE(combo::text(window->f1area), QString());
         QVERIFY(!window->Image1->shown());
