@@ -5,7 +5,7 @@
 #include "core/archive/FieldText.h"
 #include "core/archive/Schema.h"
 #include "core/archive/SqlTexts.h"
-#include "support/ReadOnlyFolder.h"
+#include "support/Records.h"
 #include "support/TempFolder.h"
 #include "support/TestMain.h"
 
@@ -36,14 +36,6 @@ QString areaOf(RecordView& view) {
 void addArea(RecordView& view, const QString& name) {
     view.addNew();
     view.setField("AREA", name);
-    view.update();
-}
-
-// Adds a place with the given name on sheet "f.jpg" through the view.
-void addPlace(RecordView& view, const QString& name) {
-    view.addNew();
-    view.setField("AREA", "f.jpg");
-    view.setField("LOCALITA", name);
     view.update();
 }
 
@@ -364,7 +356,7 @@ private slots:
     void archiveReplacedByAnotherInstanceIsOpenedAgain() {
         OpenArchives first;
         RecordView& places = *first.archives.Data2;
-        addPlace(places, "PRIMA");
+        test::addRecord(&places, {{"LOCALITA", "PRIMA"}});
         places.setRecordSource(sql::kLocalityAll);
         places.refresh();
         places.edit();
@@ -376,61 +368,13 @@ private slots:
         const RecordView::Stamp before = places.stamp();
         places.setField("LAGR", 45);
         places.update();
-        addPlace(places, "SECONDA");
-        addPlace(*second.Data2, "TERZA");
+        test::addRecord(&places, {{"LOCALITA", "SECONDA"}});
+        test::addRecord(second.Data2, {{"LOCALITA", "TERZA"}});
         QVERIFY(!(places.stamp() == before));
         QCOMPARE(walk(places, sql::kLocalityAll, {}, "d2loc"),
                  QStringList({"PRIMA", "SECONDA", "TERZA"}));
         places.moveFirst();
         QCOMPARE(places.field("LAGR"), QVariant(qlonglong(45)));
-        second.closeAll();
-        first.archives.closeAll();
-        SQLite::Database file(first.folder.file("localita.mdb").toStdString());
-        QCOMPARE(
-            file.execAndGet("select group_concat(LOCALITA || ifnull(LAGR, ''), ',') from localita")
-                .getString(),
-            "PRIMA45,SECONDA,TERZA");
-    }
-
-    // A folder the program may not write, whose place archive lacks one of
-    // the program's indexes: the archives open for reading, the index is not
-    // added, and every change is refused naming the archive as read-only.
-    void readOnlyFolderOpensForReading() {
-        test::TempFolder folder;
-        QCOMPARE(Archives().openAll(folder.path()), QString());
-        {
-            SQLite::Database db(folder.file("localita.mdb").toStdString(), SQLite::OPEN_READWRITE);
-            db.exec("insert into localita (AREA, LOCALITA) values ('f.jpg', 'ROMA')");
-            db.exec("drop index localita_LOCALITA");
-        }
-        const QStringList objects = objectsIn(folder.file("localita.mdb"));
-        test::ReadOnlyFolder readOnly(folder.path());
-        qInfo("read-only %s", readOnly.real() ? "for real" : "through the write check");
-        Archives archives;
-        QCOMPARE(archives.openAll(folder.path()), QString());
-        RecordView& places = *archives.Data2;
-        QCOMPARE(walk(places, sql::kLocalityByName, {"ROMA"}, "d2area"), QStringList{"f.jpg"});
-        QCOMPARE(objectsIn(folder.file("localita.mdb")), objects);
-        const auto refused = [](const auto& change, const char* file) {
-            try {
-                change();
-            } catch (const ArchiveError& e) {
-                return e.italianMessage() ==
-                       QStringLiteral("L'archivio %1 è in sola lettura o mancano i permessi per "
-                                      "scriverlo.")
-                           .arg(QLatin1String(file));
-            }
-            return false;
-        };
-        QVERIFY(refused([&] { addPlace(places, "NUOVA"); }, "localita.mdb"));
-        QVERIFY(refused(
-            [&] {
-                places.moveFirst();
-                places.remove();
-            },
-            "localita.mdb"));
-        QVERIFY(refused([&] { addArea(*archives.Data1, "g.jpg"); }, "area.mdb"));
-        QCOMPARE(walk(places, sql::kLocalityByName, {"ROMA"}, "d2area"), QStringList{"f.jpg"});
     }
 };
 

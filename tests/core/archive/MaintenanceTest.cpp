@@ -2,7 +2,6 @@
 // failure, a cancel or a killed process at any step leaves every archive as it
 // was. The working pair: one connection over area.mdb and localita.mdb whose
 // changes to both commit or vanish together.
-#include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
 #include "core/archive/Compaction.h"
 #include "core/archive/DeleteArea.h"
@@ -20,6 +19,9 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <SQLiteCpp/SQLiteCpp.h>
+
+#include <array>
+#include <optional>
 
 using namespace orvena;
 
@@ -82,24 +84,6 @@ QList<qint64> state(const QString& folder) {
     }
     return counts;
 }
-
-// A small file system mounted on a new folder while it lives, where the test
-// may mount one (the superuser on Linux): a disk that fills up.
-struct SmallDisk {
-    QString path;
-    bool mounted = false;
-    SmallDisk(const QString& at, qint64 bytes)
-        : path(at) {
-        QDir().mkpath(at);
-        QProcess mount;
-        mount.start("mount",
-                    {"-t", "tmpfs", "-o", QStringLiteral("size=%1").arg(bytes), "tmpfs", at});
-        mounted = mount.waitForFinished() && mount.exitCode() == 0;
-    }
-    ~SmallDisk() {
-        if (mounted) QProcess::execute("umount", {path});
-    }
-};
 
 } // namespace
 
@@ -320,28 +304,25 @@ private slots:
         QTest::addColumn<QString>("work");
         QTest::addColumn<QString>("trouble");
         QTest::addColumn<QString>("message");
-        const auto row = [](const char* work, const char* trouble, const QString& message) {
-            QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(work, trouble)))
-                << QString(work) << QString(trouble) << message;
-        };
         const QString readOnly =
             "L'archivio %1 è in sola lettura o mancano i permessi per scriverlo.";
-        row("import", "damaged esplocalita.mdb", "L'archivio esplocalita.mdb è danneggiato.");
-        row("import", "text esplocalita.mdb",
-            "Il file esplocalita.mdb non è un archivio di Orvena: non è un database.");
-        row("export", "empty esparea.mdb",
-            "Il file esparea.mdb non è un archivio di Orvena valido (manca la tabella AREA).");
-        row("import", "esplocalita.mdb without its table",
-            "Il file esplocalita.mdb non è un archivio di Orvena valido (manca la tabella "
-            "localita).");
-        row("compaction", "read-only localita.mdb", readOnly.arg("localita.mdb"));
-        row("import", "read-only folder", readOnly.arg("area.mdb"));
-        row("export", "read-only folder", readOnly.arg("esparea.mdb"));
-        row("deletion", "read-only folder", readOnly.arg("area.mdb"));
-        row("compaction", "read-only folder", readOnly.arg("localita.mdb"));
-        row("import", "full disk",
-            "L'archivio localita.mdb non può essere scritto: il disco è pieno.");
-        row("GIS export", "full disk", "localita.gpx non può essere scritto (il disco è pieno).");
+        const QString notOurs = "Il file %1 non è un archivio di Orvena%2.";
+        for (const auto& [work, trouble, message] :
+             {std::array<QString, 3>{"import", "damaged",
+                                     "L'archivio esplocalita.mdb è danneggiato."},
+              {"import", "text", notOurs.arg("esplocalita.mdb", ": non è un database")},
+              {"export", "empty", notOurs.arg("esparea.mdb", " valido (manca la tabella AREA)")},
+              {"import", "other table",
+               notOurs.arg("esplocalita.mdb", " valido (manca la tabella localita)")},
+              {"import", "read-only", readOnly.arg("area.mdb")},
+              {"export", "read-only", readOnly.arg("esparea.mdb")},
+              {"deletion", "read-only", readOnly.arg("area.mdb")},
+              {"compaction", "read-only", readOnly.arg("localita.mdb")},
+              {"import", "full disk",
+               "L'archivio localita.mdb non può essere scritto: il disco è pieno."},
+              {"GIS export", "full disk",
+               "localita.gpx non può essere scritto (il disco è pieno)."}})
+            QTest::newRow(qPrintable(work + ", " + trouble)) << work << trouble << message;
     }
     void failureNamesItsFile() {
         QFETCH(QString, work);
@@ -351,41 +332,43 @@ private slots:
         f.fill(work == "GIS export" ? kPlaces : kXPlaces, 20000,
                "'f.jpg', 'P' || i, 45, 20, 10, 9, 30, 5, NULL, NULL");
         f.exec(kArea, "insert into AREA (AREA) values ('f.jpg')");
-        QString folder = f.folder.path();
-        std::unique_ptr<SmallDisk> disk;
-        std::unique_ptr<test::ReadOnlyFolder> readOnly;
-        const auto restore = qScopeGuard([] { archivefile::setWriteCheck({}); });
-        if (trouble == "damaged esplocalita.mdb") {
+        QString folder = f.folder.path(), disk = f.folder.file("disco");
+        std::optional<test::ReadOnlyFolder> readOnly;
+        if (trouble == "damaged") {
             QFile file(f.folder.file(kXPlaces));
             QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(file.size() / 2));
             file.write(QByteArray(8192, '\xee'));
-        } else if (trouble.endsWith(" esplocalita.mdb") || trouble.endsWith(" esparea.mdb")) {
-            const QString name = trouble.section(' ', 1);
-            QVERIFY(
-                test::writeFile(f.folder.file(name), trouble.startsWith("text") ? "testo" : ""));
-        } else if (trouble == "esplocalita.mdb without its table") {
+        }
+        if (trouble == "text" || trouble == "empty")
+            QVERIFY(test::writeFile(f.folder.file(work == "export" ? kXArea : kXPlaces),
+                                    trouble == "text" ? "testo" : ""));
+        if (trouble == "other table")
             f.exec(kXPlaces, "drop table localita; create table altro (a)");
-        } else if (trouble == "read-only localita.mdb") {
-            archivefile::setWriteCheck([](const QString& path) { return !path.endsWith(kPlaces); });
-        } else if (trouble == "read-only folder") {
-            readOnly = std::make_unique<test::ReadOnlyFolder>(folder);
-        } else {
-            const QString target = f.folder.file("disco");
+        if (trouble == "read-only") readOnly.emplace(folder);
+        bool mounted = false;
+        const auto unmount = qScopeGuard([&] {
+            if (mounted) QProcess::execute("umount", {disk});
+        });
+        if (trouble == "full disk") {
+            // A small file system that the import's places cannot fit on.
             qint64 room = 64 * 1024;
             for (const char* file : kFiles)
                 room += work == "import" ? QFileInfo(f.folder.file(file)).size() : 0;
-            disk = std::make_unique<SmallDisk>(target, room);
-            if (!disk->mounted) QSKIP("no small file system can be mounted here");
+            QDir().mkpath(disk);
+            mounted = QProcess::execute("mount",
+                                        {"-t", "tmpfs", "-o", QStringLiteral("size=%1").arg(room),
+                                         "tmpfs", disk}) == 0;
+            if (!mounted) QSKIP("no small file system can be mounted here");
             for (const char* file : kFiles)
-                QVERIFY(work != "import" || QFile::copy(f.folder.file(file), target + "/" + file));
-            if (work == "import") folder = target;
+                QVERIFY(work != "import" || QFile::copy(f.folder.file(file), disk + "/" + file));
+            if (work == "import") folder = disk;
         }
         QString said;
         if (work == "import") said = importArchives(folder).problem();
         if (work == "export") said = exportArchives(folder).problem();
         if (work == "compaction") said = compactArchive(folder, "localita.mdb").problem();
         if (work == "deletion") said = deleteArea(folder, "f.jpg").failure;
-        if (work == "GIS export") said = gis::exportForGis(folder, disk->path).error;
+        if (work == "GIS export") said = gis::exportForGis(folder, disk).error;
         QVERIFY2(said.endsWith(message), qPrintable(said));
     }
 

@@ -193,7 +193,7 @@ private slots:
 
     void heldAtAnEdgeTellsOnce_data() {
         QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("control"); // a spinner's name, or the right arrow key
+        QTest::addColumn<QString>("control"); // a spinner, or the right arrow key
         QTest::addColumn<QString>("message");
         const QString east = "Non ci sono carte collegate ad est";
         QTest::newRow("east spinner") << sheet("NE") << "HScroll1" << east;
@@ -216,32 +216,27 @@ private slots:
         // A spinner's step passes the edge; a key finds the image past it.
         setCoordinate(w, horizontal, (horizontal ? 5500 - kW : 3500 - kH) + (spinner ? 2000 : -1));
         const double start = coordinate(w, horizontal);
-        const QPoint arrow =
-            spinner ? QPoint(spinner->width() - 3, spinner->height() - 3) : QPoint();
-        const auto key = [&](bool repeated) {
+        const auto press = [&](bool repeated) {
             QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), repeated);
-            QApplication::sendEvent(&w, &right);
+            if (!spinner)
+                QApplication::sendEvent(&w, &right);
+            else if (repeated)
+                spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            else
+                QTest::mouseClick(spinner, Qt::LeftButton, {},
+                                  spinner->rect().bottomRight() - QPoint(2, 2));
         };
         bool stopped = false;
         ws.dialogs.whileShowing([&] {
             stopped = !spinner || !spinner->isRepeating();
-            if (spinner)
-                spinner->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-            else
-                key(true);
+            press(true);
         });
-        for (int press = 0; press < 2; ++press) {
-            if (spinner) {
-                QTest::mousePress(spinner, Qt::LeftButton, {}, arrow);
-                QTest::mouseRelease(spinner, Qt::LeftButton, {}, arrow);
-            } else {
-                key(false);
-            }
+        for (int n = 1; n <= 2; ++n) {
+            press(false);
             QVERIFY(stopped);
             QCOMPARE(ws.dialogs.takeTexts(), QStringList{message});
-            QCOMPARE(coordinate(w, horizontal), start - (spinner ? 2400 * (press + 1) : 0));
-            // The key, still held, repeats no more.
-            if (!spinner) key(true);
+            QCOMPARE(coordinate(w, horizontal), start - (spinner ? 2400 * n : 0));
+            if (!spinner) press(true); // the key, still held, repeats no more
             QCOMPARE(ws.dialogs.texts(), QStringList());
         }
     }
