@@ -10,9 +10,12 @@ packages=(
     libpoppler-qt6-dev
     libsqlite3-dev libsqlitecpp-dev sqlite3
     libturbojpeg0-dev
+    # datums and projections (PROJ, with its database), tiles (GDAL)
+    libproj-dev proj-data libgdal-dev
     fonts-liberation fontconfig
-    # the tests: independent readers of the GIS exports, the Debian package check
-    gdal-bin dpkg-dev desktop-file-utils
+    # the tests: independent readers of the GIS exports and PROJ's own figures,
+    # the Debian package check
+    gdal-bin proj-bin dpkg-dev desktop-file-utils
 )
 
 missing=()
