@@ -1,5 +1,6 @@
 #include "core/archive/DeleteArea.h"
 
+#include "core/archive/AreaDatums.h"
 #include "core/archive/WorkingPair.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -53,6 +54,7 @@ AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area, const Prog
                     SQLite::Statement remove(db, kDeleteAreaRecord);
                     remove.bind(1, *key);
                     remove.exec();
+                    areadatums::forgetUnlessListed(db, area);
                 }
             } catch (const SQLite::Exception& e) {
                 WorkingPair::fail(QStringLiteral("area.mdb"), e);

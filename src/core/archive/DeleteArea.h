@@ -22,7 +22,8 @@ struct AreaDeletionResult {
 // Deletes an area with its places, in one transaction over area.mdb and
 // localita.mdb: the first AREA record (in table order) whose name equals area
 // exactly, letter case included, and every locality whose AREA equals it
-// exactly, wherever it lies in the table. A name found nowhere deletes nothing
+// exactly, wherever it lies in the table; the sheet's datum goes with its last
+// record of that name. A name found nowhere deletes nothing
 // and is no failure. After a failure, a cancel or a crash at any instant both
 // files are as before or as after, never in between. The progress counts
 // places deleted; stopping it rolls everything back.

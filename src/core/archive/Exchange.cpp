@@ -1,6 +1,7 @@
 #include "core/archive/Exchange.h"
 
 #include "core/archive/Archives.h"
+#include "core/archive/AreaDatums.h"
 #include "core/archive/MaintenanceSession.h"
 #include "core/archive/Schema.h"
 #include "core/archive/Transaction.h"
@@ -49,6 +50,18 @@ std::string samePlace(const char* a, const char* b) {
 
 QString name(const char* file) {
     return QString::fromUtf8(file);
+}
+
+// The sheets' datums live in a table of their own beside AREA (AreaDatums.h),
+// which a file may not have.
+bool hasDatums(Session& session, const char* schema, const char* file) {
+    return session.number(areadatums::existsIn(schema), name(file)) != 0;
+}
+
+std::string datumsOf(const char* from, const char* areas) {
+    return std::string("INSERT OR IGNORE INTO main.") + areadatums::kTable +
+           " (AREA, DATUM) SELECT d.AREA, d.DATUM FROM " + from + "." + areadatums::kTable +
+           " d WHERE EXISTS (SELECT 1 FROM " + areas + ".AREA a WHERE " + sameArea("a", "d") + ")";
 }
 
 void checkAll(const QString& folder) {
@@ -136,6 +149,13 @@ MaintenanceResult exportArchives(const QString& folder, const Progress& progress
             session.exec(std::string("INSERT INTO main.AREA (") + kAreaFields + ") SELECT " +
                              kAreaValues + " FROM wa.AREA e WHERE progress_tick() ORDER BY e.AREA",
                          areaOut);
+            // The datums of the sheets copied replace those the file held.
+            if (hasDatums(session, "main", Archives::kExchangeAreaFile))
+                session.exec(std::string("DELETE FROM main.") + areadatums::kTable, areaOut);
+            if (hasDatums(session, "wa", Archives::kAreaFile)) {
+                session.exec(areadatums::createIn("main"), areaOut);
+                session.exec(datumsOf("wa", "wa"), areaOut);
+            }
             session.faultAt(fault, "export:areas", areaOut);
             session.exec(std::string("INSERT INTO xl.localita (") + kLocalityFields + ") SELECT " +
                              kLocalityValues +
@@ -209,6 +229,12 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
                                  ") AND NOT EXISTS (SELECT 1 FROM xa.AREA d WHERE " +
                                  sameArea("d", "e") + " AND d.rowid < e.rowid) ORDER BY e.rowid",
                              areaIn);
+                // A sheet that has no datum here takes the exchange file's;
+                // one it has stays.
+                if (hasDatums(session, "xa", Archives::kExchangeAreaFile)) {
+                    session.exec(areadatums::createIn("main"), areaIn);
+                    session.exec(datumsOf("xa", "main"), areaIn);
+                }
                 session.faultAt(fault, "import:areas", areaIn);
                 Statement add(session, addPlaces + " ORDER BY e.rowid", placesIn);
                 Statement addFirst(session, addFirstCopies + " ORDER BY e.rowid", placesIn);

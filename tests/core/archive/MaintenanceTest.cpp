@@ -3,6 +3,7 @@
 // was. The working pair: one connection over area.mdb and localita.mdb whose
 // changes to both commit or vanish together.
 #include "core/archive/Archives.h"
+#include "core/archive/AreaDatums.h"
 #include "core/archive/Compaction.h"
 #include "core/archive/DeleteArea.h"
 #include "core/archive/Exchange.h"
@@ -114,6 +115,43 @@ private slots:
         QVERIFY(importArchives(f.folder.path()).done());
         QCOMPARE(f.rows(kArea, "AREA"), areas);
         QCOMPARE(f.rows(kPlaces, "localita"), places);
+    }
+
+    // Each sheet's datum sits in a table of its own beside AREA, which an
+    // archive written before datums existed does not have: such an archive
+    // opens unchanged, and the datums travel with their sheets through
+    // export, import, compaction and deletion.
+    void datumsTravelWithTheirSheets() {
+        Folder f;
+        f.exec(kArea, "insert into AREA (AREA) values ('a.jpg'), ('b.jpg'), ('B.jpg')");
+        const QByteArray earlier = f.bytes(kArea);
+        QVERIFY(Archives().openAll(f.folder.path()).isEmpty());
+        QCOMPARE(f.bytes(kArea), earlier);
+        const auto datums = [&](const char* file) { return f.rows(file, areadatums::kTable); };
+        {
+            WorkingPair pair(f.folder.path());
+            areadatums::store(pair, "a.jpg", "EPSG:4230");
+            areadatums::store(pair, "B.jpg", "EPSG:4806");
+            areadatums::store(pair, "B.jpg", "");
+        }
+        const QStringList areas = f.rows(kArea, "AREA");
+        QVERIFY(exportArchives(f.folder.path()).done());
+        QCOMPARE(datums(kXArea), QStringList{"'a.jpg'|'EPSG:4230'"});
+        // The exchange's datum goes to a new sheet and to one without its own;
+        // one that has a datum keeps it.
+        f.exec(kXArea, "insert into AREA (AREA) values ('c.jpg');"
+                       "update AREA_DATUM set DATUM = 'EPSG:4326';"
+                       "insert into AREA_DATUM values ('b.jpg', 'EPSG:4265'), "
+                       "('c.jpg', 'EPSG:4806'), ('x.jpg', 'EPSG:4326')");
+        QVERIFY(importArchives(f.folder.path()).done());
+        const QStringList after{"'a.jpg'|'EPSG:4230'", "'b.jpg'|'EPSG:4265'",
+                                "'c.jpg'|'EPSG:4806'"};
+        QCOMPARE(datums(kArea), after);
+        QCOMPARE(f.rows(kArea, "AREA").mid(0, 3), areas);
+        QVERIFY(compactArchive(f.folder.path(), kArea).done());
+        QCOMPARE(datums(kArea), after);
+        QVERIFY(deleteArea(f.folder.path(), "b.jpg").ok());
+        QCOMPARE(datums(kArea), QStringList({after[0], after[2]}));
     }
 
     void importAddsWhatIsNotExactlyPresent_data() {

@@ -1,0 +1,56 @@
+#pragma once
+
+// Each sheet's datum, kept in area.mdb (and, after an export, in esparea.mdb)
+// in a table of its own beside AREA:
+//
+//   AREA_DATUM (AREA TEXT NOT NULL PRIMARY KEY, DATUM TEXT)
+//
+// one row per sheet that was given a datum, keyed by the sheet's name exactly
+// as AREA holds it, letter case included; DATUM is the code of its coordinate
+// system ("EPSG:4265"). Table AREA, its fields and every query on it stay as
+// they were, so an archive written before datums existed opens unchanged, and
+// a file without the table (never given a datum) gives no sheet one. The
+// table is created when the first datum is stored.
+
+#include <QHash>
+#include <QString>
+
+#include <string>
+
+namespace SQLite {
+class Database;
+}
+
+namespace orvena {
+
+class WorkingPair;
+
+namespace areadatums {
+
+inline constexpr const char* kTable = "AREA_DATUM";
+
+// SQL for connections that attach several archives, on the schema an archive
+// is attached under ("main", "xa" ...).
+std::string createIn(const std::string& schema);
+// One row, 1 when the schema holds the table and 0 when it does not.
+std::string existsIn(const std::string& schema);
+
+// The datum code stored for the sheet named exactly area on a connection to
+// area.mdb (or esparea.mdb); empty when there is none. Throws the engine's
+// failure (SQLite::Exception).
+QString read(SQLite::Database& db, const QString& area);
+// Every sheet's code, by sheet name.
+QHash<QString, QString> readAll(SQLite::Database& db);
+
+// Stores code as the datum of the sheet named area, in one transaction of
+// the pair over area.mdb; an empty code takes the sheet's datum away.
+// ArchiveError with the Italian reason on failure.
+void store(WorkingPair& pair, const QString& area, const QString& code);
+
+// On a connection with area.mdb as main, inside the caller's transaction: the
+// datum of area goes when no AREA record of exactly that name is left.
+void forgetUnlessListed(SQLite::Database& db, const QString& area);
+
+} // namespace areadatums
+
+} // namespace orvena
