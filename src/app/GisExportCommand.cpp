@@ -12,6 +12,7 @@ namespace orvena::gis {
 
 namespace {
 constexpr const char* kOption = "--esporta-gis";
+constexpr const char* kTilesOption = "--mbtiles";
 } // namespace
 
 bool isExportCommand(int argc, char** argv) {
@@ -24,11 +25,14 @@ int runExportCommand(int argc, char** argv) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 3 || args.at(2).isEmpty()) {
-        err << "Uso: orvena --esporta-gis CARTELLA\n";
+    const bool tiles = args.size() == 4 && args.at(3) == QLatin1String(kTilesOption);
+    if ((args.size() != 3 && !tiles) || args.at(2).isEmpty()) {
+        err << "Uso: orvena --esporta-gis CARTELLA [--mbtiles]\n";
         return 2;
     }
-    const GisExportReport report = exportForGis(QDir::currentPath(), args.at(2));
+    GisExportOptions options;
+    options.tiles = tiles;
+    const GisExportReport report = exportForGis(QDir::currentPath(), args.at(2), {}, options);
     for (const QString& file : report.written)
         out << "Scritto " << QDir::toNativeSeparators(file) << '\n';
     out.flush();

@@ -4,9 +4,13 @@
 
 #include "DemoAtlas.h"
 #include "Sheets.h"
+#include "core/archive/AreaDatums.h"
+#include "core/archive/WorkingPair.h"
+#include "core/geo/Datum.h"
 #include "core/geo/Readout.h"
 #include "core/gis/GisExport.h"
 #include "core/gis/GisFormats.h"
+#include "core/gis/MbTiles.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -29,10 +33,13 @@ struct Ran {
     QString out, err;
 };
 
-Ran run(const QString& program, const QStringList& args, const QString& folder) {
+Ran run(const QString& program, const QStringList& args, const QString& folder,
+        const QByteArray& input = {}) {
     QProcess p;
     p.setWorkingDirectory(folder);
     p.start(program, args);
+    p.write(input);
+    p.closeWriteChannel();
     if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) return {};
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
@@ -54,6 +61,63 @@ QList<QMap<QString, QString>> ogrFeatures(const QStringList& args) {
     return out;
 }
 
+// The atlas with a sheet in each datum. Its south-west sheet counts its
+// longitudes from Monte Mario (12°27'08" east of Greenwich): its calibration
+// and places are moved by that much.
+struct SheetDatum {
+    const char* sheet;
+    Datum datum;
+    const char* crs; // what gdalinfo names
+};
+const SheetDatum kSheetDatums[] = {{"valfonda_no.gif", Datum::Wgs84, "GEOGCRS[\"WGS 84\""},
+                                   {"valfonda_ne.bmp", Datum::Roma40, "GEOGCRS[\"Monte Mario\""},
+                                   {"valfonda_so.jpg", Datum::Roma40Rome, "PRIMEM[\"Rome\""},
+                                   {"valfonda_se.jpg", Datum::Ed50, "GEOGCRS[\"ED50\""}};
+constexpr int kMonteMario = 12 * 3600 + 27 * 60 + 8;
+
+Datum datumOf(const QString& sheet) {
+    for (const SheetDatum& d : kSheetDatums)
+        if (sheet == QLatin1String(d.sheet)) return d.datum;
+    return Datum::Wgs84;
+}
+
+// Positions in a sheet's datum (degrees) as PROJ's cs2cs takes them to
+// target: for longitudes from Monte Mario, through Roma 40 (straight to
+// WGS 84 cs2cs would only move the meridian).
+QList<QPointF> cs2cs(Datum datum, const QList<QPointF>& lonLat, const char* target) {
+    QByteArray input;
+    for (const QPointF& p : lonLat)
+        input +=
+            QByteArray::number(p.y(), 'f', 12) + ' ' + QByteArray::number(p.x(), 'f', 12) + '\n';
+    QStringList steps{datumCode(datum)};
+    if (datum == Datum::Roma40Rome) steps << datumCode(Datum::Roma40);
+    steps << QString::fromLatin1(target);
+    QList<QPointF> out;
+    for (int i = 0; i + 1 < steps.size(); ++i) {
+        const Ran r = run("cs2cs", {"-f", "%.10f", steps[i], steps[i + 1]}, QString(), input);
+        input.clear();
+        out.clear();
+        for (const QString& line : r.out.split(u'\n', Qt::SkipEmptyParts)) {
+            const QStringList v = line.split(QRegularExpression(QStringLiteral("\\s+")));
+            input += (v.value(0) + u' ' + v.value(1) + u'\n').toLatin1();
+            // Geographic systems answer latitude first, projected ones easting.
+            const bool projected = steps[i + 1] == QLatin1String("EPSG:3857");
+            out << (projected ? QPointF(v.value(0).toDouble(), v.value(1).toDouble())
+                              : QPointF(v.value(1).toDouble(), v.value(0).toDouble()));
+        }
+    }
+    return out;
+}
+
+// An export stopped by its progress: with tiles or not, after how many calls,
+// the total it counted and the sheets it had written.
+struct Stop {
+    bool tiles;
+    int calls;
+    qint64 total;
+    int sheets;
+};
+
 // A place file as ogrinfo reads it: the format, the file, the fields that hold
 // the name and the sheet, and the options ogrinfo needs besides "-al".
 struct Ogr {
@@ -72,12 +136,51 @@ private slots:
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 QFAIL("gdal-bin is missing: scripts/deps.sh installs it");
         atlas_ = std::make_unique<Workspace>();
+        {
+            const auto shift = QStringLiteral(" = %1 - %2 where AREA = 'valfonda_so.jpg'");
+            SQLite::Database area(atlas_->file("area.mdb").toStdString(), SQLite::OPEN_READWRITE);
+            area.exec(
+                ("update AREA set SECLOO" + shift.arg("SECLOO").arg(kMonteMario)).toStdString());
+            SQLite::Database places(atlas_->file("localita.mdb").toStdString(),
+                                    SQLite::OPEN_READWRITE);
+            places.exec(
+                ("update localita set LOSE" + shift.arg("LOSE").arg(kMonteMario)).toStdString());
+            WorkingPair pair(atlas_->folder.path());
+            for (const SheetDatum& d : kSheetDatums)
+                areadatums::store(pair, d.sheet, datumCode(d.datum));
+        }
+        // Where cs2cs puts each place.
+        for (const SheetDatum& d : kSheetDatums) {
+            QList<QPointF> own;
+            QStringList names;
+            for (const demo::DemoPlace& p : demo::demoPlaces()) {
+                if (p.area != QLatin1String(d.sheet)) continue;
+                const int shift = d.datum == Datum::Roma40Rome ? kMonteMario : 0;
+                own << QPointF((p.lonDeg * 3600 + p.lonMin * 60 + p.lonSec - shift) / 3600.0,
+                               p.latDeg + p.latMin / 60.0 + p.latSec / 3600.0);
+                names << p.name;
+            }
+            const QList<QPointF> wgs84 = cs2cs(d.datum, own, "EPSG:4326");
+            QCOMPARE(wgs84.size(), own.size());
+            for (int i = 0; i < names.size(); ++i)
+                expected_.insert(QLatin1String(d.sheet) + u'|' + names[i], wgs84[i]);
+        }
         const QByteArray areaBefore = test::fileBytes(atlas_->file("area.mdb"));
         const QByteArray placesBefore = test::fileBytes(atlas_->file("localita.mdb"));
-        const Ran exported = run(ORVENA_PROGRAM, {"--esporta-gis", "gis"}, atlas_->folder.path());
+        const Ran exported =
+            run(ORVENA_PROGRAM, {"--esporta-gis", "gis", "--mbtiles"}, atlas_->folder.path());
         QCOMPARE(exported.exitCode, 0);
-        QCOMPARE(exported.out.count(QLatin1String("Scritto ")), 4 * 3 + 4);
-        QVERIFY(exported.out.contains("Località esportate: 31"));
+        QCOMPARE(exported.out.count(QLatin1String("Scritto ")), 4 * 3 + 4 + 4);
+        QVERIFY(exported.out.contains(QStringLiteral("Località esportate: 31")));
+        // Each datum's places, with PROJ's operation and its accuracy.
+        for (const char* use : {"WGS 84 / ETRS89: ", "longitudini da Greenwich: ",
+                                "Roma 40, longitudini da Monte Mario: ", "ED50: "})
+            QVERIFY2(
+                exported.out.contains(QRegularExpression(
+                    QRegularExpression::escape(use) +
+                    QStringLiteral("\\d+ località portate in WGS 84 con .+, accuratezza \\d"))),
+                qPrintable(exported.out));
+        QVERIFY(!exported.out.contains(QLatin1String("datum non indicato")));
         // The archives are read, never written.
         QCOMPARE(test::fileBytes(atlas_->file("area.mdb")), areaBefore);
         QCOMPARE(test::fileBytes(atlas_->file("localita.mdb")), placesBefore);
@@ -92,14 +195,19 @@ private slots:
             const Ran info = run("gdalinfo", {"-json", atlas_->file(sheet.name)}, QString());
             const QJsonObject json = QJsonDocument::fromJson(info.out.toUtf8()).object();
             const auto key = [&](const char* k) { return json[QLatin1String(k)]; };
-            QVERIFY2(key("coordinateSystem")[QLatin1String("wkt")].toString().contains("WGS 84"),
-                     qPrintable(sheet.name));
+            for (const SheetDatum& d : kSheetDatums)
+                if (sheet.name == QLatin1String(d.sheet))
+                    QVERIFY2(key("coordinateSystem")[QLatin1String("wkt")].toString().contains(
+                                 QLatin1String(d.crs)),
+                             qPrintable(sheet.name));
+
             const int w = key("size")[0].toInt(), h = key("size")[1].toInt();
             QCOMPARE(QSize(w, h), QSize(sheet.width, sheet.height));
             const char* corners[] = {"upperLeft", "upperRight", "lowerLeft", "lowerRight",
                                      "center"};
             const QPoint pixels[] = {{0, 0}, {w, 0}, {0, h}, {w, h}, {w / 2, h / 2}};
-            const demo::SheetCalibration& c = sheet.calibration;
+            demo::SheetCalibration c = sheet.calibration;
+            if (datumOf(sheet.name) == Datum::Roma40Rome) c.secloo -= kMonteMario;
             for (int i = 0; i < 5; ++i) {
                 const auto r = computeReadout({pixels[i].x() * 15, pixels[i].y() * 15, c.cola,
                                                c.colo, double(c.pxlao), double(c.seclao),
@@ -112,6 +220,58 @@ private slots:
                 QVERIFY2(dLon < 1.0 && dLat < 1.0,
                          qPrintable(sheet.name + " " + corners[i] +
                                     QString(": %1\", %2\"").arg(dLon).arg(dLat)));
+            }
+        }
+    }
+
+    // Each sheet's tiles as gdalinfo reads them: web mercator, bounded by the
+    // sheet's corners as cs2cs puts them within a pixel of the deepest zoom,
+    // JPEG for a JPEG sheet and PNG otherwise, rows counted from the south.
+    void tilesCoverTheSheet() {
+        for (const demo::SheetLayout& sheet : demo::sheetLayouts()) {
+            const QString file = atlas_->file("gis/" + gis::mbTilesFileName(sheet.name));
+            const Ran info = run("gdalinfo", {"-json", file}, QString());
+            const QJsonObject json = QJsonDocument::fromJson(info.out.toUtf8()).object();
+            QCOMPARE(json["driverShortName"].toString(), QStringLiteral("MBTiles"));
+            const QJsonObject meta = json["metadata"][""].toObject();
+            QCOMPARE(meta["format"].toString(),
+                     sheet.format == demo::SheetFormat::Jpeg ? "jpg" : "png");
+            QCOMPARE(meta["name"].toString(), sheet.name);
+            const int minZoom = meta["minzoom"].toString().toInt();
+            const int maxZoom = meta["maxzoom"].toString().toInt();
+            QCOMPARE(meta["ZOOM_LEVEL"].toString().toInt(), maxZoom);
+            QVERIFY(minZoom < maxZoom);
+
+            const Datum datum = datumOf(sheet.name);
+            const int shift = datum == Datum::Roma40Rome ? kMonteMario : 0;
+            const demo::SheetCalibration& c = sheet.calibration;
+            QList<QPointF> corners;
+            for (const QPoint px : {QPoint(0, 0), QPoint(sheet.width, sheet.height)})
+                corners << QPointF((c.lonAt(px.x() * 15.0) - shift) / 3600.0,
+                                   c.latAt(px.y() * 15.0) / 3600.0);
+            const QList<QPointF> m = cs2cs(datum, corners, "EPSG:3857");
+            const QJsonObject at = json["cornerCoordinates"].toObject();
+            const double pixel = json["geoTransform"][1].toDouble();
+            const auto near = [&](const char* corner, QPointF expected) {
+                const QJsonArray xy = at[QLatin1String(corner)].toArray();
+                return std::abs(xy[0].toDouble() - expected.x()) <= pixel &&
+                       std::abs(xy[1].toDouble() - expected.y()) <= pixel;
+            };
+            QVERIFY2(near("upperLeft", m[0]) && near("lowerRight", m[1]), qPrintable(info.out));
+
+            // The tile under the sheet's centre, at the deepest and at the
+            // shallowest zoom, in the rows of TMS.
+            SQLite::Database db(file.toStdString(), SQLite::OPEN_READONLY);
+            SQLite::Statement tile(db, "select count(*) from tiles where zoom_level = ? and "
+                                       "tile_column = ? and tile_row = ?");
+            const QPointF centre = (m[0] + m[1]) / 2;
+            for (const int zoom : {maxZoom, minZoom}) {
+                const double span = 2 * 20037508.342789244 / (1 << zoom);
+                tile.bind(1, zoom);
+                tile.bind(2, int(std::floor((centre.x() + 20037508.342789244) / span)));
+                tile.bind(3, int(std::floor((centre.y() + 20037508.342789244) / span)));
+                QVERIFY(tile.executeStep() && tile.getColumn(0).getInt() == 1);
+                tile.reset();
             }
         }
     }
@@ -144,11 +304,11 @@ private slots:
                 return f.value(nameField) == p.name && f.value(areaField) == p.area;
             });
             QVERIFY2(it != features.end(), qPrintable(p.name));
+            // Within about a centimetre of cs2cs.
             const QStringList xy = it->value("POINT").split(u' ');
-            const double lat = p.latDeg + p.latMin / 60.0 + p.latSec / 3600.0;
-            const double lon = p.lonDeg + p.lonMin / 60.0 + p.lonSec / 3600.0;
-            QVERIFY2(std::abs(xy.value(0).toDouble() - lon) < 1e-6 &&
-                         std::abs(xy.value(1).toDouble() - lat) < 1e-6,
+            const QPointF wgs84 = expected_.value(p.area + u'|' + p.name);
+            QVERIFY2(std::abs(xy.value(0).toDouble() - wgs84.x()) < 2e-7 &&
+                         std::abs(xy.value(1).toDouble() - wgs84.y()) < 2e-7,
                      qPrintable(p.name + " " + it->value("POINT")));
         }
 
@@ -186,7 +346,9 @@ private slots:
                "Fogli senza georeferenziazione: 3\n"
                "../fuori.gif: il nome non è un nome di file\n"
                "manca.gif: l'immagine non è presente nella cartella\n"
-               "valfonda_no.gif: la calibrazione non è valida";
+               "valfonda_no.gif: la calibrazione non è valida\n"
+               "Fogli senza datum: 6 (località: 31)\n"
+               "../fuori.gif: datum non indicato: considerato WGS 84\n";
         QTest::newRow("no archives: nothing created, exit 1")
             << false << QStringList{"out"} << 1 << "Il file area.mdb non esiste nella cartella";
         QTest::newRow("no folder: usage, exit 2")
@@ -216,23 +378,33 @@ private slots:
         QVERIFY(!QFileInfo::exists(ws.file("valfonda_no.gfw")));
     }
 
-    void cancelLeavesNoPlaceFile() {
+    void cancelLeavesNoFile_data() {
+        QTest::addColumn<Stop>("stop");
+        QTest::newRow("after the third sheet") << Stop{false, 3, 4 + 31, 3};
+        QTest::newRow("in the first sheet's tiles") << Stop{true, 20, 4 * 1001 + 31, 1};
+    }
+    // A stopped export leaves no place file and no tiles, whole or in part.
+    void cancelLeavesNoFile() {
+        QFETCH(Stop, stop);
         Workspace ws;
-        qint64 calls = 0, lastTotal = 0;
-        const auto report =
-            gis::exportForGis(ws.folder.path(), ws.file("out"), [&](qint64, qint64 total) {
-                lastTotal = total;
-                return ++calls < 4; // stops after the third sheet
-            });
+        int called = 0;
+        qint64 lastTotal = 0;
+        const auto report = gis::exportForGis(ws.folder.path(), ws.file("out"),
+                                              [&](qint64, qint64 all) {
+                                                  lastTotal = all;
+                                                  return ++called <= stop.calls;
+                                              },
+                                              {stop.tiles});
         QVERIFY(report.cancelled);
-        QCOMPARE(lastTotal, 4 + 31);
-        QCOMPARE(report.sheets, 3);
+        QCOMPARE(lastTotal, stop.total);
+        QCOMPARE(report.sheets, stop.sheets);
         QCOMPARE(gis::reportText(report), "Esportazione per GIS interrotta.");
         QVERIFY(QDir(ws.file("out")).entryList(QDir::Files).isEmpty());
     }
 
 private:
     std::unique_ptr<Workspace> atlas_;
+    QHash<QString, QPointF> expected_; // "sheet|place" -> WGS 84 lon, lat
 };
 
 ORVENA_TEST_MAIN(GisExportTest)

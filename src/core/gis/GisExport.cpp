@@ -2,15 +2,22 @@
 
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/AreaDatums.h"
 #include "core/archive/FieldText.h"
 #include "core/archive/Schema.h"
 #include "core/base/FileFailure.h"
 #include "core/base/Numbers.h"
+#include "core/base/Picture.h"
+#include "core/geo/Datum.h"
 #include "core/gis/GisFormats.h"
+#include "core/gis/MbTiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QImageReader>
+#include <QLocale>
 #include <QSaveFile>
 #include <QSet>
 
@@ -41,6 +48,11 @@ const QString kNoImage = QStringLiteral("%1: l'immagine non è presente nella ca
 const QString kNoCalibration = QStringLiteral("%1: la calibrazione non è valida");
 const QString kUnexpected = QStringLiteral("Errore imprevisto (%1).");
 const QString kBadName = QStringLiteral("%1: il nome non è un nome di file");
+const QString kNoDatum = QStringLiteral("%1: datum non indicato: considerato WGS 84");
+const QString kNoPicture = QStringLiteral("%1: l'immagine non si legge (%2)");
+
+// Progress steps of one sheet's tiles, beside one step per sheet and per place.
+constexpr qint64 kTileSteps = 1000;
 
 // The lines of the report.
 const QString kReportFailed = QStringLiteral("Esportazione per GIS non riuscita. %1");
@@ -53,6 +65,14 @@ const QString kReportNotNumbers =
 const QString kReportOffTheGlobe =
     QStringLiteral("Località saltate perché le coordinate sono fuori dai limiti: %1");
 const QString kReportSheetsSkipped = QStringLiteral("Fogli senza georeferenziazione: %1");
+const QString kReportNotTransformed =
+    QStringLiteral("Località saltate perché PROJ non le porta in WGS 84: %1");
+const QString kReportDatum =
+    QStringLiteral("%1: %2 località portate in WGS 84 con %3, accuratezza %4");
+const QString kReportMetres = QStringLiteral("%1 m");
+const QString kReportUnknownAccuracy = QStringLiteral("non nota");
+const QString kReportWithoutDatum = QStringLiteral("Fogli senza datum: %1 (località: %2)");
+const QString kReportTiles = QStringLiteral("Fogli in MBTiles: %1");
 
 class ExportFailure : public std::exception {
 public:
@@ -103,13 +123,23 @@ void writeWhole(const QString& path, const QByteArray& bytes, GisExportReport& r
     report.written << path;
 }
 
+// The extent of a sheet in its own degrees, from its world file and the size
+// of its picture (read from the file's header only).
+std::optional<GeoBox> sheetBox(const WorldFile& w, const QString& picture) {
+    const QSize size = QImageReader(picture).size();
+    if (!size.isValid()) return std::nullopt;
+    const double lon = w[4] - w[0] / 2, lat = w[5] - w[3] / 2;
+    return GeoBox::around({{lon, lat}, {lon + w[0] * size.width(), lat + w[3] * size.height()}});
+}
+
 class Run {
 public:
     Run(const QString& working, const QString& target, const Progress& progress,
-        GisExportReport& report)
+        const GisExportOptions& options, GisExportReport& report)
         : working_(working)
         , target_(target)
         , progress_(progress)
+        , options_(options)
         , report_(report) {}
 
     void operator()() {
@@ -122,7 +152,14 @@ public:
 
         SQLite::Database areas = open(areaPath);
         SQLite::Database places = open(placePath);
-        total_ = count(areas, kCountAreas, areaPath) + count(places, kCountPlaces, placePath);
+        try {
+            datums_ = areadatums::readAll(areas);
+        } catch (const SQLite::Exception& e) {
+            throw readFailure(areaPath, e);
+        }
+        const qint64 sheets = count(areas, kCountAreas, areaPath);
+        total_ =
+            sheets * (options_.tiles ? 1 + kTileSteps : 1) + count(places, kCountPlaces, placePath);
         if (!tick()) return;
         if (!writeSheets(areas, areaPath)) return;
         writePlaces(places, placePath);
@@ -169,12 +206,16 @@ private:
         try {
             SQLite::Statement row(db, kAreas);
             while (row.executeStep()) {
+                const qint64 next = done_ + (options_.tiles ? 1 + kTileSteps : 1);
                 ++done_;
                 const QString name = columnText(row, 0);
                 if (!seen.contains(name)) {
                     seen.insert(name);
+                    if (!datumOf(name)) report_.sheetsWithoutDatum << name;
                     writeSheet(name, row);
                 }
+                if (report_.cancelled) return false;
+                done_ = next;
                 if (!tick()) return false;
             }
         } catch (const SQLite::Exception& e) {
@@ -203,15 +244,74 @@ private:
             report_.sheetsSkipped << kNoCalibration.arg(name);
             return;
         }
+        const Datum datum = datumOf(name).value_or(Datum::Wgs84);
         writeWhole(working_.filePath(worldFileName(name)), worldFileText(*world), report_);
-        writeWhole(working_.filePath(projectionFileName(name)), projectionText(), report_);
+        writeWhole(working_.filePath(projectionFileName(name)), projectionText(datum), report_);
         // Someone else's metadata beside the image is left alone.
         const QString aux = working_.filePath(auxiliaryFileName(name));
         QFile existing(aux);
-        if (!existing.exists() ||
-            (existing.open(QIODevice::ReadOnly) && existing.readAll() == auxiliaryText()))
-            writeWhole(aux, auxiliaryText(), report_);
+        if (!existing.exists() || (existing.open(QIODevice::ReadOnly) && writtenHere(existing)))
+            writeWhole(aux, auxiliaryText(datum), report_);
         ++report_.sheets;
+        if (const auto box = sheetBox(*world, working_.filePath(name))) boxes_.insert(name, *box);
+        if (options_.tiles) writeTiles(name, *world, datum);
+    }
+
+    static bool writtenHere(QFile& aux) {
+        const QByteArray text = aux.readAll();
+        return std::any_of(kDatums.begin(), kDatums.end(),
+                           [&](Datum d) { return text == auxiliaryText(d); });
+    }
+
+    void writeTiles(const QString& name, const WorldFile& world, Datum datum) {
+        const QString image = working_.filePath(name);
+        PictureLoad picture = readPicture(image);
+        if (!picture.shown()) {
+            report_.tilesSkipped << kNoPicture.arg(name, picture.message);
+            return;
+        }
+        const QString path = target_.filePath(mbTilesFileName(name));
+        const qint64 from = done_;
+        const MbTilesResult tiles = writeMbTiles(
+            std::move(picture.image), world, datum, name, QImageReader(image).format() == "jpeg",
+            path, [&](qint64 done, qint64 total) {
+                done_ = from + (total > 0 ? done * kTileSteps / total : 0);
+                return tick();
+            });
+        if (tiles.cancelled) {
+            report_.cancelled = true;
+        } else if (!tiles.ok()) {
+            report_.tilesSkipped << tiles.error;
+        } else {
+            report_.written << path;
+            ++report_.tileSets;
+        }
+    }
+
+    std::optional<Datum> datumOf(const QString& sheet) const {
+        return datumFromCode(datums_.value(sheet));
+    }
+
+    // The operation from a sheet's datum to WGS 84, made for the sheet's
+    // extent (or, for a sheet that has none here, the place first met on it)
+    // and kept while the places of that sheet follow one another.
+    const DatumTransform& transformFor(const QString& sheet, Datum datum, LonLat at) {
+        if (!transform_.isValid() || sheet != transformSheet_) {
+            transform_ = DatumTransform(datum, boxes_.value(sheet, GeoBox::around({at})));
+            transformSheet_ = sheet;
+            if (!transform_.isValid()) throw ExportFailure(transform_.error());
+        }
+        return transform_;
+    }
+
+    void countUse(Datum datum, const DatumTransform& t) {
+        for (DatumUse& use : report_.datums) {
+            if (use.datum == datumName(datum) && use.operation == t.operationName()) {
+                ++use.places;
+                return;
+            }
+        }
+        report_.datums.append({datumName(datum), t.operationName(), t.accuracy(), 1});
     }
 
     void writePlaces(SQLite::Database& db, const QString& path) {
@@ -261,7 +361,20 @@ private:
             ++report_.placesOffTheGlobe;
             return;
         }
-        const Place place{columnText(row, 0), columnText(row, 1), *lat, *lon};
+        Place place{columnText(row, 0), columnText(row, 1), *lat, *lon};
+        if (const auto datum = datumOf(place.area)) {
+            const DatumTransform& t = transformFor(place.area, *datum, {*lon, *lat});
+            const auto wgs84 = t.forward({*lon, *lat});
+            if (!wgs84 || !onTheGlobe(wgs84->lat, wgs84->lon)) {
+                ++report_.placesNotTransformed;
+                return;
+            }
+            place.lat = wgs84->lat;
+            place.lon = wgs84->lon;
+            countUse(*datum, t);
+        } else {
+            ++report_.placesWithoutDatum;
+        }
         for (const auto& w : writers)
             w->add(place);
         ++report_.places;
@@ -270,7 +383,12 @@ private:
     QDir working_;
     QDir target_;
     const Progress& progress_;
+    const GisExportOptions& options_;
     GisExportReport& report_;
+    QHash<QString, QString> datums_;
+    QHash<QString, GeoBox> boxes_;
+    DatumTransform transform_;
+    QString transformSheet_;
     qint64 done_ = 0;
     qint64 total_ = 0;
 };
@@ -278,10 +396,10 @@ private:
 } // namespace
 
 GisExportReport exportForGis(const QString& workingFolder, const QString& targetFolder,
-                             const Progress& progress) {
+                             const Progress& progress, const GisExportOptions& options) {
     GisExportReport report;
     try {
-        Run(workingFolder, targetFolder, progress, report)();
+        Run(workingFolder, targetFolder, progress, options, report)();
     } catch (const ExportFailure& failure) {
         report.error = failure.message();
     } catch (const std::exception& e) {
@@ -300,6 +418,22 @@ QString reportText(const GisExportReport& report) {
     if (!report.sheetsSkipped.isEmpty())
         lines << kReportSheetsSkipped.arg(report.sheetsSkipped.size())
               << report.sheetsSkipped.mid(0, 10);
+    if (report.placesNotTransformed > 0)
+        lines << kReportNotTransformed.arg(report.placesNotTransformed);
+    for (const DatumUse& use : report.datums) {
+        const QString accuracy =
+            use.accuracy ? kReportMetres.arg(QLocale(QLocale::Italian).toString(*use.accuracy))
+                         : kReportUnknownAccuracy;
+        lines << kReportDatum.arg(use.datum).arg(use.places).arg(use.operation, accuracy);
+    }
+    if (!report.sheetsWithoutDatum.isEmpty()) {
+        lines << kReportWithoutDatum.arg(report.sheetsWithoutDatum.size())
+                     .arg(report.placesWithoutDatum);
+        for (const QString& sheet : report.sheetsWithoutDatum.mid(0, 10))
+            lines << kNoDatum.arg(sheet);
+    }
+    if (report.tileSets > 0 || !report.tilesSkipped.isEmpty())
+        lines << kReportTiles.arg(report.tileSets) << report.tilesSkipped.mid(0, 10);
     return lines.join(u'\n');
 }
 

@@ -2,36 +2,60 @@
 
 #include "core/base/Progress.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace orvena::gis {
+
+// Places taken from one datum to WGS 84 by one operation.
+struct DatumUse {
+    QString datum;                  // its name, as the user chose it
+    QString operation;              // PROJ's name of the operation
+    std::optional<double> accuracy; // metres, when PROJ knows it
+    qint64 places = 0;
+};
 
 // What an export for GIS did.
 struct GisExportReport {
     QStringList written;       // every file written, with its path
     int sheets = 0;            // sheets that got a world file
     QStringList sheetsSkipped; // "name: why" for each sheet left without one
+    int tileSets = 0;          // sheets written as MBTiles
+    QStringList tilesSkipped;  // "name: why" for each sheet that could not be
     qint64 places = 0;         // places in the four files
     qint64 placesNotNumbers = 0;
     qint64 placesOffTheGlobe = 0;
-    QString error; // empty unless the export failed; then in Italian
+    qint64 placesNotTransformed = 0; // PROJ could not take them to WGS 84
+    QList<DatumUse> datums;          // the places transformed, by datum and operation
+    QStringList sheetsWithoutDatum;  // names of the sheets never given a datum
+    qint64 placesWithoutDatum = 0;   // places on them, taken as WGS 84
+    QString error;                   // empty unless the export failed; then in Italian
     bool cancelled = false;
 
     bool ok() const { return error.isEmpty() && !cancelled; }
 };
 
+struct GisExportOptions {
+    bool tiles = false; // also each calibrated sheet as <sheet>.mbtiles
+};
+
 // Reads area.mdb and localita.mdb of workingFolder (read-only, never changed,
 // except that a change of them a crash left unfinished is first rolled back as
 // start-up would) and writes, beside every calibrated sheet image of that
-// folder, its world file, a .prj and the image's .aux.xml (the latter only
-// where none exists or it is the one written before), and into targetFolder,
-// created if missing, localita.gpx, .kml, .geojson and .csv. Each file appears
-// whole or not at all; a place file being written when the export stops is not
-// left behind.
-// The progress counts sheets plus places.
+// folder, its world file in the sheet's own graticule, a .prj and the image's
+// .aux.xml naming the sheet's datum (the latter only where none exists or it
+// is one written before), and into targetFolder, created if missing,
+// localita.gpx, .kml, .geojson and .csv with every place taken to WGS 84 from
+// its sheet's datum by PROJ, and with options.tiles each sheet's MBTiles. A
+// sheet without a datum is taken as WGS 84. Each file appears whole or not at
+// all; a place file being written when the export stops is not left behind.
+// The progress counts sheets plus places (and with tiles a thousand steps for
+// each sheet's tiles).
 GisExportReport exportForGis(const QString& workingFolder, const QString& targetFolder,
-                             const Progress& progress = {});
+                             const Progress& progress = {}, const GisExportOptions& options = {});
 
 // The report in a few Italian lines, for the user.
 QString reportText(const GisExportReport& report);

@@ -216,18 +216,14 @@ QString auxiliaryFileName(const QString& imageName) {
     return imageName + QStringLiteral(".aux.xml");
 }
 
-QByteArray projectionText() {
-    return "GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\",6378137.0,"
-           "298.257223563]],PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]\n";
+QByteArray projectionText(Datum datum) {
+    return datumWkt(datum, WktFlavour::Esri) + '\n';
 }
 
-QByteArray auxiliaryText() {
+QByteArray auxiliaryText(Datum datum) {
     return "<PAMDataset>\n"
-           "  <SRS dataAxisToSRSAxisMapping=\"2,1\">GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\","
-           "SPHEROID[\"WGS 84\",6378137,298.257223563,AUTHORITY[\"EPSG\",\"7030\"]],"
-           "AUTHORITY[\"EPSG\",\"6326\"]],PRIMEM[\"Greenwich\",0,AUTHORITY[\"EPSG\",\"8901\"]],"
-           "UNIT[\"degree\",0.0174532925199433,AUTHORITY[\"EPSG\",\"9122\"]],"
-           "AXIS[\"Latitude\",NORTH],AXIS[\"Longitude\",EAST],AUTHORITY[\"EPSG\",\"4326\"]]"
+           "  <SRS dataAxisToSRSAxisMapping=\"2,1\">" +
+           datumWkt(datum, WktFlavour::Gdal) +
            "</SRS>\n"
            "</PAMDataset>\n";
 }

@@ -4,6 +4,8 @@
 // GPX, KML, GeoJSON and CSV for the places. Pure functions and small stream
 // writers, no windows.
 
+#include "core/geo/Datum.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -56,11 +58,13 @@ QString projectionFileName(const QString& imageName);
 // "valfonda.gif" -> "valfonda.gif.aux.xml".
 QString auxiliaryFileName(const QString& imageName);
 
-// The .prj text: geographic coordinates on WGS 84, in degrees.
-QByteArray projectionText();
+// The .prj text: the geographic coordinates of the sheet's datum, in degrees,
+// as PROJ writes them in Esri's flavour (WGS 84 for a sheet without one).
+QByteArray projectionText(Datum datum = Datum::Wgs84);
 // The auxiliary metadata file some GIS readers take the coordinate system from
-// when an image format has no place for it.
-QByteArray auxiliaryText();
+// when an image format has no place for it; longitude is the first axis of the
+// world file, the second of the coordinate system.
+QByteArray auxiliaryText(Datum datum = Datum::Wgs84);
 
 // A place ready for the formats: names as stored, coordinates in decimal
 // degrees.

@@ -2,6 +2,7 @@
 
 #include "core/geo/Readout.h"
 #include "core/gis/GisFormats.h"
+#include "core/gis/MbTiles.h"
 
 #include <QBuffer>
 #include <QXmlStreamReader>
@@ -64,25 +65,40 @@ private slots:
 
     void worldFileName_data() {
         QTest::addColumn<QString>("image");
-        QTest::addColumn<QString>("files"); // the world file and the projection file
+        QTest::addColumn<QString>("files"); // the world file, the projection file, the tiles
         QTest::newRow("gif") << "valfonda_no.gif"
-                             << "valfonda_no.gfw|valfonda_no.prj";
+                             << "valfonda_no.gfw|valfonda_no.prj|valfonda_no.mbtiles";
         QTest::newRow("bmp") << "a.bmp"
-                             << "a.bpw|a.prj";
+                             << "a.bpw|a.prj|a.mbtiles";
         QTest::newRow("jpg") << "a.jpg"
-                             << "a.jgw|a.prj";
+                             << "a.jgw|a.prj|a.mbtiles";
         QTest::newRow("JPEG in capitals") << "MAPPA.JPEG"
-                                          << "MAPPA.JGW|MAPPA.prj";
+                                          << "MAPPA.JGW|MAPPA.prj|MAPPA.mbtiles";
         QTest::newRow("dots in the name") << "f. 12.tif"
-                                          << "f. 12.tfw|f. 12.prj";
+                                          << "f. 12.tfw|f. 12.prj|f. 12.mbtiles";
         QTest::newRow("no extension") << "foglio"
-                                      << "foglio.wld|foglio.prj";
+                                      << "foglio.wld|foglio.prj|foglio.mbtiles";
     }
 
     void worldFileName() {
         QFETCH(QString, image);
         QFETCH(QString, files);
-        QCOMPARE(gis::worldFileName(image) + '|' + projectionFileName(image), files);
+        QCOMPARE(gis::worldFileName(image) + '|' + projectionFileName(image) + '|' +
+                     mbTilesFileName(image),
+                 files);
+    }
+
+    // A sheet without a datum gets the WGS 84 texts earlier exports wrote, to
+    // the byte; the others their own system, Monte Mario's with its meridian.
+    void coordinateSystemTexts() {
+        QCOMPARE(projectionText(),
+                 QByteArray("GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\","
+                            "6378137.0,298.257223563]],PRIMEM[\"Greenwich\",0.0],"
+                            "UNIT[\"Degree\",0.0174532925199433]]\n"));
+        QVERIFY(auxiliaryText().contains("AXIS[\"Latitude\",NORTH],AXIS[\"Longitude\",EAST],"
+                                         "AUTHORITY[\"EPSG\",\"4326\"]]</SRS>"));
+        QVERIFY(projectionText(Datum::Roma40Rome).contains("PRIMEM[\"Rome\",12.4523333333333]"));
+        QVERIFY(auxiliaryText(Datum::Ed50).contains("AUTHORITY[\"EPSG\",\"4230\"]]</SRS>"));
     }
 
     void decimalDegrees_data() {

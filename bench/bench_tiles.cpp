@@ -1,0 +1,103 @@
+// A sheet written as MBTiles: how long it takes and how much memory the
+// process holds meanwhile.
+//
+//   bench_tiles [side]   (default 10000: a generated side x side JPEG sheet)
+//
+// Prints, in one run: the demo atlas' south-east sheet (a JPEG of about a
+// million and a half pixels, in ED50) decoded and written as tiles; then the
+// large sheet the same way, with the peak resident memory of the process
+// beside the size of the decoded sheet. Peaks are read from the system
+// (Linux: VmHWM, reset through clear_refs), elsewhere they read "n/a".
+#include "DemoAtlas.h"
+#include "ProcessMemory.h"
+#include "Sheets.h"
+#include "TempFolder.h"
+#include "core/base/Picture.h"
+#include "core/geo/Datum.h"
+#include "core/gis/GisFormats.h"
+#include "core/gis/MbTiles.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <cstdio>
+
+using namespace orvena;
+
+namespace {
+
+constexpr double kMiB = 1024.0 * 1024.0;
+
+void resetPeak() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly)) refs.write("5");
+}
+
+// Decodes the sheet and writes its tiles; prints the time, the zooms, the
+// file's size and the peak memory against the decoded sheet.
+bool run(const char* what, const QString& image, const gis::WorldFile& world, Datum datum,
+         const QString& out) {
+    const QSize size = QImageReader(image).size();
+    const double decoded = double(size.width()) * size.height() * 4;
+    resetPeak();
+    const long before = bench::statusKb("VmRSS:");
+    QElapsedTimer timer;
+    timer.start();
+    auto picture = loadPicture(image);
+    if (!picture) return false;
+    const qint64 decodedAt = timer.elapsed();
+    const auto result = gis::writeMbTiles(std::move(*picture), world, datum,
+                                          QFileInfo(image).fileName(), true, out);
+    const qint64 total = timer.elapsed();
+    if (!result.ok()) {
+        std::fprintf(stderr, "%s: %s\n", what, qPrintable(result.error));
+        return false;
+    }
+    const long peak = bench::statusKb("VmHWM:");
+    std::printf("%s: %d x %d pixels (%.0f MiB decoded), zooms %d-%d, %.1f MiB of tiles\n", what,
+                size.width(), size.height(), decoded / kMiB, result.zooms.min, result.zooms.max,
+                double(QFileInfo(out).size()) / kMiB);
+    std::printf("  decode %lld ms, tiles %lld ms, in all %lld ms\n", decodedAt, total - decodedAt,
+                total);
+    if (peak < 0 || before < 0)
+        std::printf("  peak memory n/a\n");
+    else
+        std::printf("  peak memory %.0f MiB (%.0f MiB above the start), %.2f x the decoded sheet\n",
+                    peak / 1024.0, (peak - before) / 1024.0, (peak - before) * 1024.0 / decoded);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int side = app.arguments().value(1, QStringLiteral("10000")).toInt();
+    if (side < 100) {
+        std::fprintf(stderr, "usage: bench_tiles [side]\n");
+        return 2;
+    }
+    test::TempFolder folder;
+    if (!demo::writeDemoAtlas(folder.path()).isEmpty()) return 1;
+
+    const demo::SheetLayout& se = demo::sheetLayouts().back();
+    const demo::SheetCalibration& c = se.calibration;
+    const auto world = gis::worldFileFor(
+        {c.cola, c.colo, double(c.pxlao), double(c.seclao), double(c.pxloo), double(c.secloo)});
+    if (!world || !run("demo sheet", folder.file(se.name), *world, Datum::Ed50,
+                       folder.file(QStringLiteral("se.mbtiles"))))
+        return 1;
+
+    // The large sheet covers the same ground at side / width times the detail.
+    const QString large = folder.file(QStringLiteral("grande.jpg"));
+    if (!demo::writeLargeSheet(large, side, side).isEmpty()) return 1;
+    gis::WorldFile big = *world;
+    big[0] *= double(se.width) / side;
+    big[3] *= double(se.height) / side;
+    return run("large sheet", large, big, Datum::Ed50,
+               folder.file(QStringLiteral("grande.mbtiles")))
+               ? 0
+               : 1;
+}

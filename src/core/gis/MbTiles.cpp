@@ -1,0 +1,348 @@
+#include "core/gis/MbTiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <cpl_string.h>
+#include <gdal.h>
+#include <gdal_alg.h>
+#include <gdalwarper.h>
+#include <ogr_srs_api.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orvena::gis {
+
+namespace {
+
+// The width of the web mercator world in metres (the equator of a sphere of
+// 6378137 m), which the tile of zoom 0 covers; each zoom halves the tile.
+constexpr double kWorld = 2.0 * 20037508.342789244;
+constexpr int kTile = 256;
+constexpr int kDeepestZoom = 22;
+// What GDAL may hold of the tiles while it writes them, and what its warper
+// works on at a time.
+constexpr GIntBig kCacheBytes = 64 * 1024 * 1024;
+constexpr double kWarpBytes = 32.0 * 1024 * 1024;
+// Of the progress, the part of the deepest zoom; the shallower zooms take
+// the rest.
+constexpr double kWarpShare = 0.8;
+
+const QString kCannotWrite = QStringLiteral("Le tessere di %1 non possono essere scritte (%2).");
+const QString kNoPlace = QStringLiteral("%1: il foglio non si colloca in web mercator (%2).");
+
+// Pixels of the sheet <-> its own degrees <-> web mercator metres <-> pixels
+// of the tiles, for GDAL's warper.
+struct Placement {
+    std::array<double, 6> sheet;
+    std::array<double, 6> sheetInverse;
+    std::array<double, 6> tiles;
+    std::array<double, 6> tilesInverse;
+    const DatumTransform* toMercator;
+};
+
+int place(void* arg, int tilesToSheet, int count, double* x, double* y, double*, int* ok) {
+    const auto* p = static_cast<const Placement*>(arg);
+    const double* from = tilesToSheet ? p->tiles.data() : p->sheet.data();
+    const double* to = tilesToSheet ? p->sheetInverse.data() : p->tilesInverse.data();
+    for (int i = 0; i < count; ++i)
+        GDALApplyGeoTransform(const_cast<double*>(from), x[i], y[i], &x[i], &y[i]);
+    if (tilesToSheet)
+        p->toMercator->inverse(x, y, std::size_t(count));
+    else
+        p->toMercator->forward(x, y, std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        ok[i] = std::isfinite(x[i]) && std::isfinite(y[i]);
+        if (ok[i]) GDALApplyGeoTransform(const_cast<double*>(to), x[i], y[i], &x[i], &y[i]);
+    }
+    return TRUE;
+}
+
+struct Watch {
+    const Progress* progress;
+    double from;
+    double share;
+};
+
+int CPL_STDCALL watch(double complete, const char*, void* arg) {
+    const auto* w = static_cast<const Watch*>(arg);
+    if (!w->progress || !*w->progress) return TRUE;
+    const double done = w->from + std::clamp(complete, 0.0, 1.0) * w->share;
+    return (*w->progress)(qint64(std::lround(done * 1000)), 1000) ? TRUE : FALSE;
+}
+
+// GDAL's drivers, its messages kept from the terminal and its cache bounded,
+// for the time one file is written.
+class GdalSession {
+public:
+    GdalSession() {
+        static std::once_flag registered;
+        std::call_once(registered, [] { GDALAllRegister(); });
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        CPLErrorReset();
+        cache_ = GDALGetCacheMax64();
+        GDALSetCacheMax64(std::min(cache_, kCacheBytes));
+    }
+    ~GdalSession() {
+        GDALSetCacheMax64(cache_);
+        CPLPopErrorHandler();
+    }
+    GdalSession(const GdalSession&) = delete;
+    GdalSession& operator=(const GdalSession&) = delete;
+    static QString lastError() {
+        const QString text = QString::fromUtf8(CPLGetLastErrorMsg());
+        return text.isEmpty() ? QStringLiteral("errore di GDAL") : text;
+    }
+
+private:
+    GIntBig cache_;
+};
+
+struct DatasetClose {
+    void operator()(void* ds) const { GDALClose(ds); }
+};
+using Dataset = std::unique_ptr<void, DatasetClose>;
+
+// The picture as a GDAL dataset over its own pixels: red, green, blue and,
+// when it has one, alpha, each a band 4 bytes apart.
+Dataset pictureDataset(QImage& picture, const std::array<double, 6>& sheet, bool* alpha) {
+    *alpha = picture.hasAlphaChannel();
+    const QImage::Format plain = *alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    if (picture.format() != plain) picture.convertTo(plain);
+    Dataset ds(GDALCreate(GDALGetDriverByName("MEM"), "", picture.width(), picture.height(), 0,
+                          GDT_Byte, nullptr));
+    if (!ds) return nullptr;
+    constexpr bool little = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
+    const std::array<int, 4> offsets = {little ? 2 : 1, little ? 1 : 2, little ? 0 : 3,
+                                        little ? 3 : 0};
+    uchar* bits = picture.bits();
+    for (int band = 0; band < (*alpha ? 4 : 3); ++band) {
+        char pointer[64] = {};
+        CPLPrintPointer(pointer, bits + offsets[band], sizeof(pointer));
+        const QByteArray data = QByteArray("DATAPOINTER=") + pointer;
+        const QByteArray line = "LINEOFFSET=" + QByteArray::number(picture.bytesPerLine());
+        const char* options[] = {data.constData(), "PIXELOFFSET=4", line.constData(), nullptr};
+        if (GDALAddBand(ds.get(), GDT_Byte, const_cast<char**>(options)) != CE_None) return nullptr;
+    }
+    GDALSetGeoTransform(ds.get(), const_cast<double*>(sheet.data()));
+    return ds;
+}
+
+double* raw(std::array<double, 6>& a) {
+    return a.data();
+}
+
+} // namespace
+
+QString mbTilesFileName(const QString& imageName) {
+    return projectionFileName(imageName).chopped(4) + QStringLiteral(".mbtiles");
+}
+
+MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, const QString& name,
+                           bool jpeg, const QString& path, const Progress& progress) {
+    MbTilesResult result;
+    const QString file = QFileInfo(path).fileName();
+    const int width = picture.width(), height = picture.height();
+    if (picture.isNull()) {
+        result.error = kCannotWrite.arg(file, QStringLiteral("immagine vuota"));
+        return result;
+    }
+
+    // The sheet's pixels in its own degrees, from the outer corner of the
+    // first pixel (the world file names its centre).
+    Placement placement{};
+    placement.sheet = {world[4] - world[0] / 2 - world[2] / 2, world[0], world[2],
+                       world[5] - world[1] / 2 - world[3] / 2, world[1], world[3]};
+    if (!GDALInvGeoTransform(raw(placement.sheet), raw(placement.sheetInverse))) {
+        result.error = kNoPlace.arg(name, QStringLiteral("scale nulle"));
+        return result;
+    }
+
+    // Its corners and the middles of its sides, in its degrees, then in web
+    // mercator.
+    constexpr int kEdge = 8;
+    std::array<double, kEdge> x{}, y{};
+    const double px[kEdge] = {0, 0.5, 1, 1, 1, 0.5, 0, 0};
+    const double py[kEdge] = {0, 0, 0, 0.5, 1, 1, 1, 0.5};
+    for (int i = 0; i < kEdge; ++i)
+        GDALApplyGeoTransform(raw(placement.sheet), px[i] * width, py[i] * height, &x[i], &y[i]);
+    const GeoBox own = GeoBox::around({{x[0], y[0]}, {x[2], y[2]}, {x[4], y[4]}, {x[6], y[6]}});
+    const DatumTransform toMercator(datum, own, DatumTransform::kWebMercator);
+    // Web mercator is WGS 84 by definition: degrees and metres are one
+    // conversion apart.
+    const DatumTransform mercatorDegrees(Datum::Wgs84, own, DatumTransform::kWebMercator);
+    if (!toMercator.isValid() || !mercatorDegrees.isValid()) {
+        result.error =
+            kNoPlace.arg(name, toMercator.isValid() ? mercatorDegrees.error() : toMercator.error());
+        return result;
+    }
+    placement.toMercator = &toMercator;
+    std::array<double, kEdge> mx = x, my = y;
+    toMercator.forward(mx.data(), my.data(), kEdge);
+    const auto [minX, maxX] = std::minmax_element(mx.begin(), mx.end());
+    const auto [minY, maxY] = std::minmax_element(my.begin(), my.end());
+    const double spanX = *maxX - *minX, spanY = *maxY - *minY;
+    if (!std::isfinite(spanX) || !std::isfinite(spanY) || spanX <= 0 || spanY <= 0) {
+        result.error = kNoPlace.arg(name, QStringLiteral("coordinate fuori dal mondo"));
+        return result;
+    }
+
+    // The zooms, and the deepest one's grid of whole tiles around the sheet.
+    const double own_resolution = std::sqrt(spanX / width * spanY / height);
+    ZoomRange& zooms = result.zooms;
+    zooms.max =
+        std::clamp(int(std::lround(std::log2(kWorld / kTile / own_resolution))), 0, kDeepestZoom);
+    zooms.min =
+        std::clamp(int(std::floor(std::log2(kWorld / std::max(spanX, spanY)))), 0, zooms.max);
+    const double tile = kWorld / std::pow(2.0, zooms.max);
+    const double half = kWorld / 2;
+    const double left = std::floor((*minX + half) / tile) * tile - half;
+    const double right = std::ceil((*maxX + half) / tile) * tile - half;
+    const double top = half - std::floor((half - *maxY) / tile) * tile;
+    const double bottom = half - std::ceil((half - *minY) / tile) * tile;
+    const int columns = int(std::lround((right - left) / tile)) * kTile;
+    const int rows = int(std::lround((top - bottom) / tile)) * kTile;
+    placement.tiles = {left, tile / kTile, 0, top, 0, -tile / kTile};
+    if (!GDALInvGeoTransform(raw(placement.tiles), raw(placement.tilesInverse))) {
+        result.error = kNoPlace.arg(name, QStringLiteral("zoom %1").arg(zooms.max));
+        return result;
+    }
+
+    const GdalSession gdal;
+    const QString partial = path + QStringLiteral(".parziale");
+    const QByteArray partialName = QFile::encodeName(partial);
+    const auto fail = [&](const QString& why) {
+        result.error = kCannotWrite.arg(file, why);
+        QFile::remove(partial);
+        return result;
+    };
+    bool alpha = false;
+    Dataset sheet = pictureDataset(picture, placement.sheet, &alpha);
+    if (!sheet) return fail(GdalSession::lastError());
+
+    const QByteArray nameOption = "NAME=" + name.toUtf8();
+    const QByteArray describe = "DESCRIPTION=" + name.toUtf8();
+    // The bounds: the sheet's extent widened to whole pixels of the deepest
+    // zoom, so that a reader clipping the tiles to them keeps whole pixels.
+    const double pixel = tile / kTile;
+    const auto outward = [&](double v, bool up) {
+        return (up ? std::ceil((v + half) / pixel) : std::floor((v + half) / pixel)) * pixel - half;
+    };
+    double bx[] = {outward(*minX, false), outward(*maxX, true)};
+    double by[] = {outward(*minY, false), outward(*maxY, true)};
+    mercatorDegrees.inverse(bx, by, 2);
+    const QByteArray bounds = QStringLiteral("BOUNDS=%1,%2,%3,%4")
+                                  .arg(bx[0], 0, 'f', 10)
+                                  .arg(by[0], 0, 'f', 10)
+                                  .arg(bx[1], 0, 'f', 10)
+                                  .arg(by[1], 0, 'f', 10)
+                                  .toLatin1();
+    const char* options[] = {jpeg ? "TILE_FORMAT=JPEG" : "TILE_FORMAT=PNG",
+                             "QUALITY=90",
+                             "WRITE_MINMAXZOOM=NO",
+                             nameOption.constData(),
+                             describe.constData(),
+                             bounds.constData(),
+                             nullptr};
+    QFile::remove(partial);
+    Dataset tiles(GDALCreate(GDALGetDriverByName("MBTiles"), partialName.constData(), columns, rows,
+                             4, GDT_Byte, const_cast<char**>(options)));
+    if (!tiles) return fail(GdalSession::lastError());
+    GDALSetGeoTransform(tiles.get(), raw(placement.tiles));
+    OGRSpatialReferenceH mercator = OSRNewSpatialReference(nullptr);
+    OSRImportFromEPSG(mercator, DatumTransform::kWebMercator);
+    GDALSetSpatialRef(tiles.get(), mercator);
+    OSRDestroySpatialReference(mercator);
+
+    // The deepest zoom: GDAL's warper, bilinear, over the placement above
+    // (within an eighth of a pixel of it).
+    Watch warpWatch{&progress, 0.0, kWarpShare};
+    GDALWarpOptions* warp = GDALCreateWarpOptions();
+    warp->hSrcDS = sheet.get();
+    warp->hDstDS = tiles.get();
+    warp->nBandCount = 3;
+    warp->panSrcBands = static_cast<int*>(CPLMalloc(3 * sizeof(int)));
+    warp->panDstBands = static_cast<int*>(CPLMalloc(3 * sizeof(int)));
+    for (int b = 0; b < 3; ++b)
+        warp->panSrcBands[b] = warp->panDstBands[b] = b + 1;
+    warp->nSrcAlphaBand = alpha ? 4 : 0;
+    warp->nDstAlphaBand = 4;
+    warp->eResampleAlg = GRA_Bilinear;
+    warp->dfWarpMemoryLimit = kWarpBytes;
+    // Where the sheet does not reach: transparent, and white under it for
+    // JPEG, which keeps no transparency.
+    warp->papszWarpOptions =
+        CSLSetNameValue(warp->papszWarpOptions, "INIT_DEST", jpeg ? "255,255,255,0" : "0");
+    // Tile pixels per sheet pixel, for the width of the resampling kernel: the
+    // same for the whole sheet, whatever part of it a chunk of work covers.
+    const QByteArray scaleX = QByteArray::number(spanX / width / (tile / kTile), 'g', 10);
+    const QByteArray scaleY = QByteArray::number(spanY / height / (tile / kTile), 'g', 10);
+    warp->papszWarpOptions = CSLSetNameValue(warp->papszWarpOptions, "XSCALE", scaleX.constData());
+    warp->papszWarpOptions = CSLSetNameValue(warp->papszWarpOptions, "YSCALE", scaleY.constData());
+    warp->pfnTransformer = GDALApproxTransform;
+    warp->pTransformerArg = GDALCreateApproxTransformer(place, &placement, 0.125);
+    warp->pfnProgress = watch;
+    warp->pProgressArg = &warpWatch;
+    GDALWarpOperationH operation = GDALCreateWarpOperation(warp);
+    const CPLErr warped =
+        operation ? GDALChunkAndWarpImage(operation, 0, 0, columns, rows) : CE_Failure;
+    if (operation) GDALDestroyWarpOperation(operation);
+    GDALDestroyApproxTransformer(warp->pTransformerArg);
+    warp->pTransformerArg = nullptr;
+    GDALDestroyWarpOptions(warp);
+    sheet.reset();
+
+    // The shallower zooms, each from the one below it.
+    CPLErr built = CE_None;
+    if (warped == CE_None && zooms.min < zooms.max) {
+        std::vector<int> factors;
+        for (int z = zooms.max - 1; z >= zooms.min; --z)
+            factors.push_back(1 << (zooms.max - z));
+        Watch overviewWatch{&progress, kWarpShare, 1.0 - kWarpShare};
+        built = GDALBuildOverviews(tiles.get(), "AVERAGE", int(factors.size()), factors.data(), 0,
+                                   nullptr, watch, &overviewWatch);
+    }
+    const bool cancelled = CPLGetLastErrorNo() == CPLE_UserInterrupt;
+    const QString why = GdalSession::lastError();
+    CPLErrorReset();
+    tiles.reset();
+    if (cancelled) {
+        QFile::remove(partial);
+        result.cancelled = true;
+        return result;
+    }
+    if (warped != CE_None || built != CE_None) return fail(why);
+    if (CPLGetLastErrorType() == CE_Failure) return fail(GdalSession::lastError());
+    // GDAL knows the zooms only as it writes them; the metadata gets them here.
+    try {
+        SQLite::Database db(partialName.toStdString(), SQLite::OPEN_READWRITE);
+        SQLite::Statement zoom(db, "INSERT INTO metadata (name, value) VALUES (?, ?)");
+        for (const auto& [key, value] : {std::pair{"minzoom", zooms.min}, {"maxzoom", zooms.max}}) {
+            zoom.bind(1, key);
+            zoom.bind(2, std::to_string(value));
+            zoom.exec();
+            zoom.reset();
+        }
+    } catch (const SQLite::Exception& e) {
+        return fail(QString::fromUtf8(e.what()));
+    }
+
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(partial.toStdU16String()),
+                            std::filesystem::path(path.toStdU16String()), error);
+    if (error) return fail(QString::fromStdString(error.message()));
+    if (progress) progress(1000, 1000);
+    return result;
+}
+
+} // namespace orvena::gis
