@@ -23,6 +23,9 @@ struct DatumText {
 // Greenwich: EPSG:4806 carries the prime meridian.
 constexpr int kRoma40Greenwich = 4265;
 
+const QString kNoTransformation = QStringLiteral("PROJ non trasforma EPSG:%1 in EPSG:%2 (%3).");
+const QString kUnknownError = QStringLiteral("errore sconosciuto");
+
 constexpr std::array<DatumText, 4> kTexts = {{
     {Datum::Wgs84, 4326, "WGS 84 / ETRS89"},
     {Datum::Roma40, kRoma40Greenwich, "Roma 40 (Monte Mario), longitudini da Greenwich"},
@@ -57,7 +60,7 @@ public:
     QString lastError() const {
         const int code = proj_context_errno(ctx_);
         const char* text = code != 0 ? proj_context_errno_string(ctx_, code) : nullptr;
-        return text ? QString::fromUtf8(text) : QStringLiteral("errore sconosciuto");
+        return text ? QString::fromUtf8(text) : kUnknownError;
     }
 
     Pj crs(int epsg) const {
@@ -182,10 +185,7 @@ DatumTransform::DatumTransform(Datum datum, const GeoBox& area, int targetEpsg)
     , datum_(datum) {
     const Context& context = impl_->context;
     const auto fail = [&](int epsg) {
-        error_ = QStringLiteral("PROJ non trasforma EPSG:%1 in EPSG:%2 (%3).")
-                     .arg(epsg)
-                     .arg(targetEpsg)
-                     .arg(context.lastError());
+        error_ = kNoTransformation.arg(epsg).arg(targetEpsg).arg(context.lastError());
     };
     int sourceEpsg = datumEpsg(datum);
     Pj source = context.crs(sourceEpsg);

@@ -40,6 +40,11 @@ constexpr double kWarpShare = 0.8;
 
 const QString kCannotWrite = QStringLiteral("Le tessere di %1 non possono essere scritte (%2).");
 const QString kNoPlace = QStringLiteral("%1: il foglio non si colloca in web mercator (%2).");
+const QString kEmpty = QStringLiteral("immagine vuota");
+const QString kNoScale = QStringLiteral("scale nulle");
+const QString kOffTheWorld = QStringLiteral("coordinate fuori dal mondo");
+const QString kNoZoom = QStringLiteral("zoom %1");
+const QString kGdalFailed = QStringLiteral("errore di GDAL");
 
 // Pixels of the sheet <-> its own degrees <-> web mercator metres <-> pixels
 // of the tiles, for GDAL's warper.
@@ -101,7 +106,7 @@ public:
     GdalSession& operator=(const GdalSession&) = delete;
     static QString lastError() {
         const QString text = QString::fromUtf8(CPLGetLastErrorMsg());
-        return text.isEmpty() ? QStringLiteral("errore di GDAL") : text;
+        return text.isEmpty() ? kGdalFailed : text;
     }
 
 private:
@@ -154,7 +159,7 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     const QString file = QFileInfo(path).fileName();
     const int width = picture.width(), height = picture.height();
     if (picture.isNull()) {
-        result.error = kCannotWrite.arg(file, QStringLiteral("immagine vuota"));
+        result.error = kCannotWrite.arg(file, kEmpty);
         return result;
     }
 
@@ -164,7 +169,7 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     placement.sheet = {world[4] - world[0] / 2 - world[2] / 2, world[0], world[2],
                        world[5] - world[1] / 2 - world[3] / 2, world[1], world[3]};
     if (!GDALInvGeoTransform(raw(placement.sheet), raw(placement.sheetInverse))) {
-        result.error = kNoPlace.arg(name, QStringLiteral("scale nulle"));
+        result.error = kNoPlace.arg(name, kNoScale);
         return result;
     }
 
@@ -193,7 +198,7 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     const auto [minY, maxY] = std::minmax_element(my.begin(), my.end());
     const double spanX = *maxX - *minX, spanY = *maxY - *minY;
     if (!std::isfinite(spanX) || !std::isfinite(spanY) || spanX <= 0 || spanY <= 0) {
-        result.error = kNoPlace.arg(name, QStringLiteral("coordinate fuori dal mondo"));
+        result.error = kNoPlace.arg(name, kOffTheWorld);
         return result;
     }
 
@@ -214,7 +219,7 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     const int rows = int(std::lround((top - bottom) / tile)) * kTile;
     placement.tiles = {left, tile / kTile, 0, top, 0, -tile / kTile};
     if (!GDALInvGeoTransform(raw(placement.tiles), raw(placement.tilesInverse))) {
-        result.error = kNoPlace.arg(name, QStringLiteral("zoom %1").arg(zooms.max));
+        result.error = kNoPlace.arg(name, kNoZoom.arg(zooms.max));
         return result;
     }
 
