@@ -1,4 +1,5 @@
 #include "core/geo/Datum.h"
+#include "core/geo/SheetPosition.h"
 #include "support/TestMain.h"
 
 #include <cmath>
@@ -93,6 +94,20 @@ private slots:
             QVERIFY(std::abs(p->easting - r.e) < 0.01 && std::abs(p->northing - r.n) < 0.01);
         }
         QVERIFY(!utm.fromWgs84({9.0, 85.0}));
+    }
+
+    // The read-out's second line: WGS 84 and UTM for a sheet in another datum,
+    // nothing for one in WGS 84 or without a datum.
+    void secondLine() {
+        const double lat = 45.47 * 3600, lon = 9.18 * 3600;
+        const GeoBox sheet{9.08, 45.39, 9.28, 45.55};
+        SheetPosition roma40(Datum::Roma40, sheet);
+        QCOMPARE(roma40.secondLine(lat, lon),
+                 QStringLiteral("WGS 84 = 45.4706700, 9.1796525 ,UTM 32N = 514043 E 5035254 N"));
+        QCOMPARE(latLonText(*roma40.wgs84(lat, lon)), QStringLiteral("45.4706700, 9.1796525"));
+        SheetPosition wgs84(Datum::Wgs84, sheet), none;
+        QVERIFY(wgs84.secondLine(lat, lon).isEmpty() && none.secondLine(lat, lon).isEmpty());
+        QCOMPARE(latLonText(*none.wgs84(lat, lon)), QStringLiteral("45.4700000, 9.1800000"));
     }
 };
 

@@ -1,19 +1,23 @@
-// A sheet written as MBTiles: how long it takes and how much memory the
-// process holds meanwhile.
+// Datums: what the read-out's second line costs a mouse move, and a sheet
+// written as MBTiles, how long it takes and how much memory the process holds
+// meanwhile.
 //
-//   bench_tiles [side]   (default 10000: a generated side x side JPEG sheet)
+//   bench_datum [side]   (default 10000: a generated side x side JPEG sheet)
 //
-// Prints, in one run: the demo atlas' south-east sheet (a JPEG of about a
-// million and a half pixels, in ED50) decoded and written as tiles; then the
-// large sheet the same way, with the peak resident memory of the process
-// beside the size of the decoded sheet. Peaks are read from the system
-// (Linux: VmHWM, reset through clear_refs), elsewhere they read "n/a".
+// Prints, in one run: the time to make a sheet's PROJ operation (once per
+// sheet shown) and the time of one second line (once per mouse move); the
+// demo atlas' south-east sheet (a JPEG of about a million and a half pixels,
+// in ED50) decoded and written as tiles; then the large sheet the same way,
+// with the peak resident memory of the process beside the size of the decoded
+// sheet. Peaks are read from the system (Linux: VmHWM, reset through
+// clear_refs), elsewhere they read "n/a".
 #include "DemoAtlas.h"
 #include "ProcessMemory.h"
 #include "Sheets.h"
 #include "TempFolder.h"
 #include "core/base/Picture.h"
 #include "core/geo/Datum.h"
+#include "core/geo/SheetPosition.h"
 #include "core/gis/GisFormats.h"
 #include "core/gis/MbTiles.h"
 
@@ -76,8 +80,23 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int side = app.arguments().value(1, QStringLiteral("10000")).toInt();
     if (side < 100) {
-        std::fprintf(stderr, "usage: bench_tiles [side]\n");
+        std::fprintf(stderr, "usage: bench_datum [side]\n");
         return 2;
+    }
+    {
+        const GeoBox sheet{9.6, 45.1, 10.0, 45.4};
+        QElapsedTimer timer;
+        timer.start();
+        SheetPosition position(Datum::Ed50, sheet);
+        const double made = timer.nsecsElapsed() / 1e6;
+        constexpr int kMoves = 100000;
+        qint64 length = 0;
+        timer.restart();
+        for (int i = 0; i < kMoves; ++i)
+            length += position.secondLine((45.1 + 0.3 * i / kMoves) * 3600, 9.8 * 3600).size();
+        std::printf("read-out: the sheet's operation made in %.1f ms, a second line in %.2f us "
+                    "(%d moves, %lld characters)\n",
+                    made, timer.nsecsElapsed() / 1e3 / kMoves, kMoves, length);
     }
     test::TempFolder folder;
     if (!demo::writeDemoAtlas(folder.path()).isEmpty()) return 1;

@@ -1,0 +1,51 @@
+#include "core/geo/SheetPosition.h"
+
+#include <cmath>
+
+namespace orvena {
+
+namespace {
+
+const QString kLatLon = QStringLiteral("%1, %2");
+const QString kSecondLine = QStringLiteral("WGS 84 = %1 ,UTM %2%3 = %4 E %5 N");
+const QString kSecondLineNoUtm = QStringLiteral("WGS 84 = %1");
+
+// Seven decimals of a degree are about a centimetre on the ground.
+constexpr int kDecimals = 7;
+
+} // namespace
+
+SheetPosition::SheetPosition(Datum datum, const GeoBox& extent)
+    : datum_(datum)
+    , toWgs84_(datum, extent)
+    , utm_(std::make_unique<UtmProjection>()) {}
+
+SheetPosition::~SheetPosition() = default;
+SheetPosition::SheetPosition(SheetPosition&&) noexcept = default;
+SheetPosition& SheetPosition::operator=(SheetPosition&&) noexcept = default;
+
+std::optional<LonLat> SheetPosition::wgs84(double latSeconds, double lonSeconds) const {
+    const LonLat own{lonSeconds / 3600.0, latSeconds / 3600.0};
+    if (!std::isfinite(own.lon) || !std::isfinite(own.lat)) return std::nullopt;
+    if (!datum_) return own;
+    return toWgs84_.forward(own);
+}
+
+QString SheetPosition::secondLine(double latSeconds, double lonSeconds) {
+    if (!datum_ || *datum_ == Datum::Wgs84) return {};
+    const auto p = wgs84(latSeconds, lonSeconds);
+    if (!p) return {};
+    const auto grid = utm_->fromWgs84(*p);
+    if (!grid) return kSecondLineNoUtm.arg(latLonText(*p));
+    return kSecondLine.arg(latLonText(*p))
+        .arg(grid->zone)
+        .arg(QChar(grid->north ? u'N' : u'S'))
+        .arg(std::llround(grid->easting))
+        .arg(std::llround(grid->northing));
+}
+
+QString latLonText(LonLat wgs84) {
+    return kLatLon.arg(wgs84.lat, 0, 'f', kDecimals).arg(wgs84.lon, 0, 'f', kDecimals);
+}
+
+} // namespace orvena

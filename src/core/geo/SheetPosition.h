@@ -1,0 +1,47 @@
+#pragma once
+
+// The position under the pointer in WGS 84 and UTM, for the sheet on display:
+// the read-out's second line (only for a sheet in another datum) and the text
+// the position is copied to the clipboard as.
+
+#include "core/geo/Datum.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace orvena {
+
+// Made once for a sheet, when it is shown: the PROJ operation for its extent
+// and the UTM projections are kept, so a mouse move only transforms a point.
+class SheetPosition {
+public:
+    // A sheet without a datum: its coordinates are taken as WGS 84.
+    SheetPosition() = default;
+    // A sheet in datum, extent in its own degrees.
+    SheetPosition(Datum datum, const GeoBox& extent);
+    ~SheetPosition();
+    SheetPosition(SheetPosition&&) noexcept;
+    SheetPosition& operator=(SheetPosition&&) noexcept;
+
+    // The read-out's position (seconds of arc in the sheet's datum) in WGS 84
+    // degrees; nothing when PROJ cannot transform it.
+    std::optional<LonLat> wgs84(double latSeconds, double lonSeconds) const;
+
+    // The second line of the tool tip, for a sheet whose datum is not WGS 84:
+    // "WGS 84 = 45.4716670, 9.1796525 ,UTM 32N = 514043 E 5035254 N"; empty for
+    // a sheet in WGS 84 or without a datum, or where PROJ cannot transform.
+    QString secondLine(double latSeconds, double lonSeconds);
+
+private:
+    std::optional<Datum> datum_;
+    DatumTransform toWgs84_;
+    std::unique_ptr<UtmProjection> utm_;
+};
+
+// "lat, lon" in WGS 84 decimal degrees, seven decimals (about a centimetre):
+// "45.4716670, 9.1796525".
+QString latLonText(LonLat wgs84);
+
+} // namespace orvena
