@@ -225,7 +225,8 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
 
     const GdalSession gdal;
     const QString partial = path + QStringLiteral(".parziale");
-    const QByteArray partialName = QFile::encodeName(partial);
+    // GDAL and SQLite take file names in UTF-8 on every system.
+    const QByteArray partialName = partial.toUtf8();
     const auto fail = [&](const QString& why) {
         result.error = kCannotWrite.arg(file, why);
         QFile::remove(partial);
