@@ -50,6 +50,8 @@ const QString kUnexpected = QStringLiteral("Errore imprevisto (%1).");
 const QString kBadName = QStringLiteral("%1: il nome non è un nome di file");
 const QString kNoDatum = QStringLiteral("%1: datum non indicato: considerato WGS 84");
 const QString kNoPicture = QStringLiteral("%1: l'immagine non si legge (%2)");
+const QString kNoSystem =
+    QStringLiteral("PROJ non descrive il sistema %1: manca il suo database (proj-data).");
 
 // Progress steps of one sheet's tiles, beside one step per sheet and per place.
 constexpr qint64 kTileSteps = 1000;
@@ -245,8 +247,10 @@ private:
             return;
         }
         const Datum datum = datumOf(name).value_or(Datum::Wgs84);
+        const QByteArray projection = projectionText(datum);
+        if (projection.isEmpty()) throw ExportFailure(kNoSystem.arg(datumCode(datum)));
         writeWhole(working_.filePath(worldFileName(name)), worldFileText(*world), report_);
-        writeWhole(working_.filePath(projectionFileName(name)), projectionText(datum), report_);
+        writeWhole(working_.filePath(projectionFileName(name)), projection, report_);
         // Someone else's metadata beside the image is left alone.
         const QString aux = working_.filePath(auxiliaryFileName(name));
         QFile existing(aux);

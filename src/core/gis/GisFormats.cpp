@@ -217,13 +217,16 @@ QString auxiliaryFileName(const QString& imageName) {
 }
 
 QByteArray projectionText(Datum datum) {
-    return datumWkt(datum, WktFlavour::Esri) + '\n';
+    const QByteArray wkt = datumWkt(datum, WktFlavour::Esri);
+    return wkt.isEmpty() ? wkt : wkt + '\n';
 }
 
 QByteArray auxiliaryText(Datum datum) {
+    const QByteArray wkt = datumWkt(datum, WktFlavour::Gdal);
+    if (wkt.isEmpty()) return wkt;
     return "<PAMDataset>\n"
            "  <SRS dataAxisToSRSAxisMapping=\"2,1\">" +
-           datumWkt(datum, WktFlavour::Gdal) +
+           wkt +
            "</SRS>\n"
            "</PAMDataset>\n";
 }

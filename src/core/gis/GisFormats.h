@@ -60,6 +60,7 @@ QString auxiliaryFileName(const QString& imageName);
 
 // The .prj text: the geographic coordinates of the sheet's datum, in degrees,
 // as PROJ writes them in Esri's flavour (WGS 84 for a sheet without one).
+// Empty when PROJ cannot describe it (no database), as the text below.
 QByteArray projectionText(Datum datum = Datum::Wgs84);
 // The auxiliary metadata file some GIS readers take the coordinate system from
 // when an image format has no place for it; longitude is the first axis of the
