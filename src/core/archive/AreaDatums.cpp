@@ -1,6 +1,10 @@
 #include "core/archive/AreaDatums.h"
 
+#include "core/archive/ArchiveFile.h"
+#include "core/archive/Archives.h"
 #include "core/archive/WorkingPair.h"
+
+#include <QDir>
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -8,6 +12,9 @@
 namespace orvena::areadatums {
 
 namespace {
+
+// How long a read waits for another connection's write to end.
+constexpr int kBusyWaitMs = 500;
 
 bool present(SQLite::Database& db) {
     return db.execAndGet(existsIn("main")).getInt() != 0;
@@ -43,6 +50,18 @@ QHash<QString, QString> readAll(SQLite::Database& db) {
     while (row.executeStep())
         codes.insert(text(row.getColumn(0)), text(row.getColumn(1)));
     return codes;
+}
+
+QString readIn(const QString& folder, const QString& area) {
+    try {
+        SQLite::Database db(archivefile::nativePath(
+                                QDir(folder).filePath(QString::fromLatin1(Archives::kAreaFile))),
+                            SQLite::OPEN_READONLY);
+        db.setBusyTimeout(kBusyWaitMs);
+        return read(db, area);
+    } catch (const SQLite::Exception&) {
+        return {};
+    }
 }
 
 void store(WorkingPair& pair, const QString& area, const QString& code) {

@@ -41,6 +41,10 @@ std::string existsIn(const std::string& schema);
 QString read(SQLite::Database& db, const QString& area);
 // Every sheet's code, by sheet name.
 QHash<QString, QString> readAll(SQLite::Database& db);
+// The code of the sheet named exactly area in folder's area.mdb, read through a
+// connection of its own; empty when there is none or the file cannot be read
+// (a sheet is then shown as one without a datum).
+QString readIn(const QString& folder, const QString& area);
 
 // Stores code as the datum of the sheet named area, in one transaction of
 // the pair over area.mdb; an empty code takes the sheet's datum away.

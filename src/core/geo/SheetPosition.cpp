@@ -44,6 +44,18 @@ QString SheetPosition::secondLine(double latSeconds, double lonSeconds) {
         .arg(std::llround(grid->northing));
 }
 
+std::optional<GeoBox> sheetExtent(ReadoutInput calibration, int widthTwips, int heightTwips) {
+    calibration.x = 0;
+    calibration.y = 0;
+    const auto first = computeReadout(calibration);
+    calibration.x = widthTwips;
+    calibration.y = heightTwips;
+    const auto last = computeReadout(calibration);
+    if (!first || !last) return std::nullopt;
+    return GeoBox::around({{first->lonSeconds / 3600.0, first->latSeconds / 3600.0},
+                           {last->lonSeconds / 3600.0, last->latSeconds / 3600.0}});
+}
+
 QString latLonText(LonLat wgs84) {
     return kLatLon.arg(wgs84.lat, 0, 'f', kDecimals).arg(wgs84.lon, 0, 'f', kDecimals);
 }

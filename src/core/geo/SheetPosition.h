@@ -5,6 +5,7 @@
 // the position is copied to the clipboard as.
 
 #include "core/geo/Datum.h"
+#include "core/geo/Readout.h"
 
 #include <QString>
 
@@ -39,6 +40,11 @@ private:
     DatumTransform toWgs84_;
     std::unique_ptr<UtmProjection> utm_;
 };
+
+// A sheet's extent in its own degrees: the read-out at two opposite corners
+// of its picture (width and height in twips at zoom 100) with the calibration
+// of its record (x and y unused). Nothing when it gives no position there.
+std::optional<GeoBox> sheetExtent(ReadoutInput calibration, int widthTwips, int heightTwips);
 
 // "lat, lon" in WGS 84 decimal degrees, seven decimals (about a centimetre):
 // "45.4716670, 9.1796525".

@@ -107,6 +107,7 @@ void MainWindow::loadArea(AreaRecord record) {
             calibrated = applyAreaRecord(Data1->field("COLO").toString());
         }
 
+        followSheetDatum(area);
         RefillAreaLocalities(area);
         Image1->move(view::kSheetLeft, view::kSheetTop);
         freccia->hide();

@@ -10,15 +10,19 @@
 //   SecondPoint, "Esci"                 first point refused: the button only cancels
 #include "ui/mainwindow/MainWindow.h"
 
+#include "core/archive/AreaDatums.h"
 #include "core/archive/SqlTexts.h"
+#include "core/archive/WorkingPair.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/geo/Calibration.h"
 #include "core/geo/SetupChecks.h"
 #include "core/state/SharedTexts.h"
 #include "ui/widgets/ComboText.h"
+#include "ui/widgets/DatumChoice.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,6 +45,7 @@ const QString kClickSecond =
 const QString kSetupDone = QStringLiteral("Set up effettuato correttamente.");
 const QString kStoreFailed =
     QStringLiteral("Non è stato possibile registrare l'area. Riprova a premere 'Registra'.");
+const QString kDatumNotStored = QStringLiteral("Il datum dell'area non è stato registrato. %1");
 
 using texts::kCaptionExit;
 using texts::kCaptionRegister;
@@ -82,6 +87,13 @@ void MainWindow::AdvanceSetup() {
             b->show();
         Label4->show();
         Label8->show();
+        // The datum: none for a new area, the one it has for a re-calibrated one.
+        datumchoice::show(f1datum,
+                          state_.existingAreaAnswer == 0
+                              ? QString()
+                              : areadatums::readIn(QDir::currentPath(), state_.newAreaName));
+        Label14->show();
+        f1datum->show();
         cmdregcor->setText(kCaptionExit);
         cmdregcor->show();
         // A new set-up: no second position until the map is clicked for it.
@@ -177,12 +189,25 @@ void MainWindow::cmdregcor_Click() {
         return;
     }
 
+    // The datum chosen with the set-up goes with the calibration, before the
+    // area is shown with it.
+    QString datumFailure;
+    try {
+        WorkingPair pair(QDir::currentPath());
+        areadatums::store(pair, state_.newAreaName, datumchoice::code(f1datum));
+    } catch (const ArchiveError& e) {
+        datumFailure = kDatumNotStored.arg(e.italianMessage());
+    }
+
     f1area_Click();
     dialogs().message(kSetupDone);
+    if (!datumFailure.isEmpty()) dialogs().message(datumFailure);
     for (QLineEdit* b : coordinateBoxes())
         b->hide();
     Label4->hide();
     Label8->hide();
+    Label14->hide();
+    f1datum->hide();
     cmdregcor->hide();
     cmding->show();
     cmdrid->show();

@@ -94,6 +94,8 @@ void MainWindow::connectEvents() {
     connect(cmdsalva, &QPushButton::clicked, this, [this] { cmdsalva_Click(); });
     connect(mnhelp, &QAction::triggered, this, [this] { mnhelp_Click(); });
     connect(mnesportagis, &QAction::triggered, this, [this] { mnesportagis_Click(); });
+    connect(mnesportambtiles, &QAction::triggered, this, [this] { mnesportambtiles_Click(); });
+    connect(mncopiapos, &QAction::triggered, this, [this] { mncopiapos_Click(); });
     connect(mnareacanc, &QAction::triggered, this, [this] { mnareacanc_Click(); });
     connect(mncollega, &QAction::triggered, this, [this] { mncollega_Click(); });
     connect(mnlocagg, &QAction::triggered, this, [this] { mnlocagg_Click(); });
@@ -110,6 +112,8 @@ void MainWindow::Form_Load() {
     Label4->hide();
     Label8->hide();
     cmdregcor->hide();
+    Label14->hide();
+    f1datum->hide();
     cmbloc->show();
     Label10->show();
     cmding->show();

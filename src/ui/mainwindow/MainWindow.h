@@ -2,6 +2,7 @@
 
 #include "core/archive/Archives.h"
 #include "core/base/Picture.h"
+#include "core/geo/SheetPosition.h"
 #include "core/state/ViewerState.h"
 
 #include <QMainWindow>
@@ -50,7 +51,9 @@ public:
     QLineEdit* mnlof1;
     QLineEdit* selof1;
     QPushButton* cmdregcor;
-    QLabel* Label13; // "Zoom"
+    QLabel* Label14;    // "Datum", with the set-up's boxes
+    QComboBox* f1datum; // the datum of the sheet being set up
+    QLabel* Label13;    // "Zoom"
     QLineEdit* f1ing;
     QPushButton* cmding;
     QPushButton* cmdrid;
@@ -76,11 +79,13 @@ public:
     QAction* mncollega;
     QAction* mnloccerca;
     QAction* mnlocagg;
+    QAction* mncopiapos; // "Copia posizione WGS 84" (Ctrl+Shift+C)
     QAction* mnesporta;
     QAction* mnimporta;
     QAction* mncomprdb;
     QAction* mnhelp;
-    QAction* mnesportagis; // "Esporta per GIS…", the last of "Area"
+    QAction* mnesportambtiles; // "Esporta per GIS con MBTiles…"
+    QAction* mnesportagis;     // "Esporta per GIS…", the last of "Area"
 
     RecordView* Data1;
     RecordView* Data2;
@@ -164,9 +169,15 @@ public:
     void Image1_Click();
     void cmdregcor_Click();
     void StoreCalibration();
-    // PointerReadout.cpp: the latitude and longitude under the pointer.
+    // PointerReadout.cpp: the latitude and longitude under the pointer, and
+    // for a sheet in another datum its place in WGS 84 and UTM; the position
+    // under the pointer copied in WGS 84.
     void Image1_MouseMove(double x, double y);
     void ComputePointerReadout();
+    void mncopiapos_Click();
+    // After a sheet is shown with its record on Data1: reads the sheet's
+    // datum, so that the read-out itself never queries.
+    void followSheetDatum(const QString& area);
     // DeleteMode.cpp: "Elimina Area".
     void mnareacanc_Click();
 
@@ -183,6 +194,7 @@ public:
     void mnimporta_Click();
     void mncomprdb_Click();
     void mnesportagis_Click();
+    void mnesportambtiles_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override; // MainWindow.cpp
@@ -204,6 +216,15 @@ private:
     void loadArea(AreaRecord record);
     bool applyAreaRecord(const QString& coloText);
     void RefillAreaLocalities(const QString& area);
+
+    // The read-out (PointerReadout.cpp): whether a mode stops it; the PROJ
+    // operation of the sheet shown, made once for each sheet and datum.
+    bool readoutStopped() const;
+    SheetPosition sheetPosition_;
+    QString sheetPositionKey_;
+
+    // The export for GIS, with or without the sheets' tiles (MaintenanceMenu.cpp).
+    void exportForGis(bool tiles);
 
     // Navigation (Zoom.cpp).
     void zoomStep(int direction);

@@ -8,6 +8,7 @@
 #include "ui/widgets/ArrowImage.h"
 #include "ui/widgets/Canvas.h"
 #include "ui/widgets/Controls.h"
+#include "ui/widgets/DatumChoice.h"
 #include "ui/widgets/MapImage.h"
 #include "ui/widgets/Markers.h"
 #include "ui/widgets/Spinner.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -68,6 +70,10 @@ void MainWindow::buildControls() {
     selof1 = box(area, "selof1", 8400, 720, 375);
 
     cmdregcor = button(area, "cmdregcor", texts::kCaptionRegister, 10680, 360, 855, 375);
+    // The set-up's datum takes the place of the locality list, which the
+    // set-up hides.
+    Label14 = label(area, "Label14", QStringLiteral("Datum"), 5520, 120, 1500);
+    f1datum = datumchoice::create(area, "f1datum", 5520, 360, 4335);
 
     Label13 = label(area, "Label13", QStringLiteral("Zoom"), 240, 2160, 615);
     f1ing = box(area, "f1ing", 240, 2520, 615);
@@ -142,11 +148,15 @@ void MainWindow::buildMenu() {
     mnapri = entry(area, "mnapri", QStringLiteral("Nuova Area"));
     mnareacanc = entry(area, "mnareacanc", QStringLiteral("Elimina Area"));
     mncollega = entry(area, "mncollega", QStringLiteral("Collegamenti"));
+    mnesportambtiles =
+        entry(area, "mnesportambtiles", QStringLiteral("Esporta per GIS con MBTiles…"));
     mnesportagis = entry(area, "mnesportagis", QStringLiteral("Esporta per GIS…"));
     QMenu* loc = menuBar()->addMenu(QStringLiteral("Località"));
     loc->setObjectName(QStringLiteral("mnloc"));
     mnloccerca = entry(loc, "mnloccerca", QStringLiteral("Ricerca"));
     mnlocagg = entry(loc, "mnlocagg", QStringLiteral("Aggiornamento"));
+    mncopiapos = entry(loc, "mncopiapos", QStringLiteral("Copia posizione WGS 84"));
+    mncopiapos->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     mnesporta = entry(nullptr, "mnesporta", QStringLiteral("Esporta"));
     mnimporta = entry(nullptr, "mnimporta", QStringLiteral("Importa"));
     mncomprdb = entry(nullptr, "mncomprdb", QStringLiteral("Compatta Data Base"));

@@ -1,7 +1,8 @@
 // The menu entries that run maintenance: export, import and compaction of the
 // archives (the work is done by core/archive/Exchange and Compaction; here it is
 // started, its progress shown and its outcome told) and the export of the
-// sheets and places for other map tools ("Esporta per GIS…").
+// sheets and places for other map tools ("Esporta per GIS…", and with the
+// sheets' tiles "Esporta per GIS con MBTiles…").
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/archive/Compaction.h"
@@ -119,6 +120,14 @@ void MainWindow::mncomprdb_Click() {
 }
 
 void MainWindow::mnesportagis_Click() {
+    exportForGis(false);
+}
+
+void MainWindow::mnesportambtiles_Click() {
+    exportForGis(true);
+}
+
+void MainWindow::exportForGis(bool tiles) {
     const QString working = QDir::currentPath();
     const auto folder = dialogs().chooseFolder(kGisFolderTitle, working);
     if (!folder) return;
@@ -126,7 +135,7 @@ void MainWindow::mnesportagis_Click() {
     hourglass::Scope busy;
     const gis::GisExportReport report = [&] {
         ProgressDialog progress(this, kGisProgress, Qt::WindowModal, QString(), kGisProgressName);
-        return gis::exportForGis(working, *folder, progress.callback());
+        return gis::exportForGis(working, *folder, progress.callback(), {tiles});
     }();
     busy.end();
     dialogs().message(gis::reportText(report));

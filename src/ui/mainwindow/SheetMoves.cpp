@@ -71,6 +71,7 @@ bool showNeighbour(MainWindow& w, const QString& name, Placement placement, Pict
     picture = w.loadSheet(name);
     if (!picture.shown()) return false;
     w.showSheet(picture.image, name);
+    w.followSheetDatum(name);
     place(*w.Image1, placement);
     w.RefillLocalityList();
     return true;

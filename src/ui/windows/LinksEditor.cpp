@@ -1,7 +1,9 @@
 #include "ui/windows/LinksEditor.h"
 
+#include "core/archive/AreaDatums.h"
 #include "core/archive/RecordView.h"
 #include "core/archive/SqlTexts.h"
+#include "core/archive/WorkingPair.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Numbers.h"
 #include "core/base/Twips.h"
@@ -9,9 +11,11 @@
 #include "ui/widgets/ActivationTracker.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/Controls.h"
+#include "ui/widgets/DatumChoice.h"
 #include "ui/widgets/MapImage.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +31,8 @@ const QString kNoRecord = QStringLiteral("L'area mostrata non ha un record nell'
                                          "aree: i collegamenti non sono stati modificati.");
 const QString kStoreFailed = QStringLiteral("I collegamenti non sono stati modificati. %1");
 const QString kAreaCaption = QStringLiteral("AREA: ");
+const QString kDatumNotStored =
+    QStringLiteral("Collegamenti modificati, ma il datum non è stato modificato. %1");
 
 using controls::label;
 
@@ -51,7 +57,7 @@ LinksEditor::LinksEditor(QComboBox& areaBox, const MapImage& image, RecordView& 
     setWindowTitle(QStringLiteral("Form4"));
     // Closed by its frame it is unloaded; the next opening builds it again.
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(twips::toPixels(4800), twips::toPixels(4080));
+    setFixedSize(twips::toPixels(10200), twips::toPixels(4080));
 
     Label1 = label(this, "Label1", kAreaCaption, 240, 240, 4320);
     Label2 = label(this, "Label2", QStringLiteral("Nord"), 240, 900, 840);
@@ -62,6 +68,8 @@ LinksEditor::LinksEditor(QComboBox& areaBox, const MapImage& image, RecordView& 
     cmbsud = editableCombo(this, "cmbsud", 1200, 2040, 3360);
     Label5 = label(this, "Label5", QStringLiteral("Ovest"), 240, 2700, 840);
     cmbovest = editableCombo(this, "cmbovest", 1200, 2640, 3360);
+    Label6 = label(this, "Label6", QStringLiteral("Datum"), 4800, 900, 840);
+    cmbdatum = datumchoice::create(this, "cmbdatum", 5640, 840, 4320);
     cmdmod = button(this, "cmdmod", QStringLiteral("Modifica"), 1200, 3360);
     cmdesci = button(this, "cmdesci", QStringLiteral("Esci"), 3345, 3360);
 
@@ -86,6 +94,7 @@ void LinksEditor::Form_Activate() {
         combo::clear(box);
     hasRecord_ = false;
     recordArea_.clear();
+    datumchoice::show(cmbdatum, QString());
 
     const QString area = combo::text(&areaBox_);
     // The label follows the area the links are read from, also when another
@@ -113,6 +122,7 @@ void LinksEditor::Form_Activate() {
         const std::array<const char*, 4> fields{"NORD", "EST", "SUD", "OVEST"};
         for (std::size_t i = 0; i < boxes.size(); ++i)
             combo::setText(boxes[i], data1_.text(QString::fromLatin1(fields[i])));
+        datumchoice::show(cmbdatum, areadatums::readIn(QDir::currentPath(), area));
     } catch (const ArchiveError& e) {
         dialogs().message(e.italianMessage());
     }
@@ -140,6 +150,13 @@ void LinksEditor::cmdmod_Click() {
         findRecord(recordArea_);
     } catch (const ArchiveError& e) {
         dialogs().message(kStoreFailed.arg(e.italianMessage()));
+        return;
+    }
+    try {
+        WorkingPair pair(QDir::currentPath());
+        areadatums::store(pair, recordArea_, datumchoice::code(cmbdatum));
+    } catch (const ArchiveError& e) {
+        dialogs().message(kDatumNotStored.arg(e.italianMessage()));
         return;
     }
     dialogs().message(kStored);

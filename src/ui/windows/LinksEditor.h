@@ -16,7 +16,8 @@ struct ViewerState;
 // The sheet links editor (Form4): the four neighbours of the area the main
 // window shows. Opened by "Collegamenti" in the main window's menu, hidden
 // by its own "Esci", unloaded when closed by its frame. Every activation reads
-// the links back from the stored record, discarding unsaved choices.
+// the links back from the stored record, discarding unsaved choices. Beside the
+// links the sheet's datum is shown and stored with them by "Modifica".
 class LinksEditor : public QWidget {
     Q_OBJECT
 public:
@@ -34,6 +35,8 @@ public:
     QComboBox* cmbest;
     QComboBox* cmbsud;
     QComboBox* cmbovest;
+    QLabel* Label6;      // "Datum"
+    QComboBox* cmbdatum; // the sheet's datum, beside its links
     QPushButton* cmdmod;
     QPushButton* cmdesci;
 

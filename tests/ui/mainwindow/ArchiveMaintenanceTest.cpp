@@ -136,6 +136,12 @@ private slots:
         QVERIFY(QFileInfo::exists(ws.file("valfonda_se.jgw")));
         QVERIFY(QFileInfo::exists(ws.file("scelta/localita.geojson")));
         QCOMPARE(w.Data1->text("AREA"), "valfonda_se.jpg");
+
+        // The entry before it writes the sheets' tiles too.
+        ws.dialogs.queueFile(ws.file("telefono"));
+        w.mnesportambtiles->trigger();
+        QVERIFY(lastMessage(ws).endsWith("Fogli in MBTiles: 4"));
+        QVERIFY(QFileInfo::exists(ws.file("telefono/valfonda_se.mbtiles")));
     }
 };
 

@@ -86,8 +86,9 @@ private slots:
         }
         QCOMPARE(captions,
                  QStringList({"Area", "  Nuova Area", "  Elimina Area", "  Collegamenti",
-                              "  Esporta per GIS…", "Località", "  Ricerca", "  Aggiornamento",
-                              "Esporta", "Importa", "Compatta Data Base", "Help"}));
+                              "  Esporta per GIS con MBTiles…", "  Esporta per GIS…", "Località",
+                              "  Ricerca", "  Aggiornamento", "  Copia posizione WGS 84", "Esporta",
+                              "Importa", "Compatta Data Base", "Help"}));
         QCOMPARE(w.windowTitle(), "Orvena");
         // The client area below the menu bar: 11880 x 8310 twips.
         QCOMPARE(w.centralWidget()->size(), QSize(twips::toPixels(11880), twips::toPixels(8310)));

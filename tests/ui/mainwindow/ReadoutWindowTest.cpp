@@ -1,5 +1,11 @@
 #include "MapWindow.h"
 
+#include "core/archive/AreaDatums.h"
+#include "core/archive/WorkingPair.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
 using namespace orvena;
 using namespace orvena::test;
 
@@ -11,8 +17,9 @@ const QString kExample = QStringLiteral("Lat = 45:25: ,Lon = 9:17:30");
 
 // The main window on a 700 x 600 pixel sheet with the worked example's
 // calibration (12 twips per second of latitude, 10 per second of longitude,
-// first point 45 30 0 / 9 10 0 at (300, 450)), loaded as the user chooses it.
-MainWindow& startOnExample(Workspace& ws) {
+// first point 45 30 0 / 9 10 0 at (300, 450)), in the datum of that code (none
+// when empty), loaded as the user chooses it.
+MainWindow& startOnExample(Workspace& ws, const QString& datum = QString()) {
     MainWindow& w = ws.start();
     if (!demo::writeLargeSheet(ws.file(kSheet), 700, 600).isEmpty()) qFatal("sheet not written");
     addRecord(ws.archives.Data1, {{"AREA", kSheet},
@@ -22,6 +29,10 @@ MainWindow& startOnExample(Workspace& ws) {
                                   {"SECLAO", 163800},
                                   {"PXLOO", 300},
                                   {"SECLOO", 33000}});
+    if (!datum.isEmpty()) {
+        WorkingPair pair(ws.folder.path());
+        areadatums::store(pair, kSheet, datum);
+    }
     w.Form_Load();
     makeRoomForTheSheet(w);
     Workspace::choose(w.f1area, kSheet);
@@ -39,6 +50,14 @@ struct Reading {
     float latScale, lonScale;
     QString toolTip;
     bool recorded = true, markerFollows = true;
+};
+
+// The example sheet in a datum (its code, empty for none): the second line of
+// the tool tip on the first point (empty: no second line) and the position
+// copied there.
+struct InWgs84 {
+    const char* tag;
+    QString datum, second, copied;
 };
 
 } // namespace
@@ -171,6 +190,35 @@ private slots:
             pointTo(w.Image1, p.x(), p.y());
             QCOMPARE(w.Image1->toolTip(), QString());
         }
+    }
+
+    // A sheet in another datum than WGS 84 gets a second line with the place
+    // in WGS 84 and UTM as cs2cs gives them (EPSG:4265 or 4230 to EPSG:4326,
+    // then EPSG:32632), the first line unchanged; the position under the
+    // pointer is copied as "lat, lon" in WGS 84.
+    void positionInWgs84_data() {
+        QTest::addColumn<InWgs84>("r");
+        const QString same = QStringLiteral("45.5000000, 9.1666667");
+        const InWgs84 rows[] = {
+            {"no datum", "", "", same},
+            {"WGS 84", "EPSG:4326", "", same},
+            {"Roma 40", "EPSG:4265", "WGS 84 = 45.5006704, 9.1663183 ,UTM 32N = 512994 E 5038584 N",
+             "45.5006704, 9.1663183"},
+            {"ED50", "EPSG:4230", "WGS 84 = 45.4990715, 9.1656127 ,UTM 32N = 512939 E 5038407 N",
+             "45.4990715, 9.1656127"}};
+        for (const InWgs84& row : rows)
+            QTest::newRow(row.tag) << row;
+    }
+    void positionInWgs84() {
+        QFETCH(InWgs84, r);
+        Workspace ws;
+        MainWindow& w = startOnExample(ws, r.datum);
+        pointTo(w.Image1, 300, 450);
+        const QString first = QStringLiteral("Lat = 45:30: ,Lon = 9:10:");
+        QCOMPARE(w.Image1->toolTip(), r.second.isEmpty() ? first : first + u'\n' + r.second);
+        QGuiApplication::clipboard()->clear();
+        w.mncopiapos->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), r.copied);
     }
 };
 

@@ -1,5 +1,8 @@
 #include "MapWindow.h"
 
+#include "core/archive/AreaDatums.h"
+#include "core/archive/WorkingPair.h"
+
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -57,7 +60,7 @@ QString calibrationOf(MainWindow& w, const QString& name) {
 // read-out flag (empty when unset), whose controls are shown (the set-up's,
 // the viewer's or a mixture) and cmdregcor's caption when it is shown.
 QString seen(MainWindow& w) {
-    QList<QWidget*> setup{w.Label4, w.Label8, w.cmdregcor};
+    QList<QWidget*> setup{w.Label4, w.Label8, w.cmdregcor, w.Label14, w.f1datum};
     for (QLineEdit* b : w.coordinateBoxes())
         setup << b;
     const QList<QWidget*> viewing{w.cmbloc, w.Label10, w.cmding, w.cmdrid};
@@ -150,6 +153,7 @@ private slots:
         QCOMPARE(w.Image1->size(), QSize(700, 600));
         QCOMPARE(w.f1ing->text(), "100");
         QCOMPARE(seen(w), kWaitingForFirst);
+        QCOMPARE(w.f1datum->currentText(), QString()); // a new area: no datum
 
         takeFirstPoint(w);
         QCOMPARE(QPoint(w.state().firstPointX, w.state().firstPointY), QPoint(300, 450));
@@ -165,8 +169,9 @@ private slots:
         // The new scales are in use: 300 seconds below and 450 right of the first point.
         pointTo(w.Image1, 4800, 4050);
         QCOMPARE(w.Image1->toolTip(), "Lat = 45:25: ,Lon = 9:17:30");
-        // One record, and no links yet.
+        // One record, and no links or datum yet.
         QCOMPARE(areas(w, name), QStringList{name + '|' + kExampleCalibration + "||||"});
+        QCOMPARE(areadatums::readIn(ws.folder.path(), name), QString());
     }
 
     // "Nuova Area" and a file chosen again while a set-up is under way.
@@ -427,6 +432,10 @@ private slots:
     void existingArea() {
         QFETCH(int, answer);
         Workspace ws;
+        {
+            WorkingPair pair(ws.folder.path());
+            areadatums::store(pair, kNE, QStringLiteral("EPSG:4265"));
+        }
         MainWindow& w = ws.start();
         const auto placesOfNE = [&] {
             QStringList all =
@@ -456,9 +465,13 @@ private slots:
             QCOMPARE(areas(w, kNE).value(0), oldRecord);
             return;
         }
+        // The datum it has is offered, and the one chosen is stored.
+        QCOMPARE(w.f1datum->currentText(), "Roma 40 (Monte Mario), longitudini da Greenwich");
+        w.f1datum->setCurrentIndex(w.f1datum->findText(QStringLiteral("ED50")));
         takeFirstPoint(w);
         takeSecondPointAndRegister(w);
         checkTold(ws, {kAreaExists, kFirstPrompt, kSecondPrompt, kSetupDone});
+        QCOMPARE(areadatums::readIn(ws.folder.path(), kNE), "EPSG:4230");
         // Re-calibrated, the links stay.
         QCOMPARE(areas(w, kNE),
                  QStringList{kNE + '|' + kExampleCalibration + '|' + oldRecord.section(u'|', 7)});

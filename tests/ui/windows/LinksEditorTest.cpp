@@ -1,5 +1,6 @@
 #include "MapWindow.h"
 
+#include "core/archive/AreaDatums.h"
 #include "ui/windows/LinksEditor.h"
 
 using namespace orvena;
@@ -123,6 +124,28 @@ private slots:
         w.MoveEast();
         QCOMPARE(ws.dialogs.texts(), QStringList());
         QCOMPARE(combo::text(w.f1area), "valfonda_so.jpg");
+    }
+
+    // The datum beside the links: none at first, stored by "Modifica" with
+    // them, read back at the next activation, taken away with the empty line.
+    void datumStoredBesideTheLinks() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, kNE);
+        LinksEditor& e = open(w);
+        const QString links = comboTexts(e);
+        QCOMPARE(e.cmbdatum->count(), 5);
+        QCOMPARE(e.cmbdatum->currentText(), QString());
+        for (const auto& [name, code] : {std::pair{"ED50", "EPSG:4230"}, std::pair{"", ""}}) {
+            e.cmbdatum->setCurrentIndex(e.cmbdatum->findText(QString::fromUtf8(name)));
+            QTest::mouseClick(e.cmdmod, Qt::LeftButton);
+            QCOMPARE(ws.dialogs.takeTexts(), QStringList{kStored});
+            QCOMPARE(areadatums::readIn(ws.folder.path(), kNE), QString::fromUtf8(code));
+            activated(&w);
+            activated(&e);
+            QCOMPARE(e.cmbdatum->currentText(), QString::fromUtf8(name));
+            QCOMPARE(comboTexts(e), links);
+        }
     }
 
     // Opening it on a zoomed map takes the image's size as the natural one.
