@@ -6,9 +6,14 @@
 
 using namespace orvena;
 
-Q_DECLARE_METATYPE(orvena::Datum)
-
 namespace {
+
+// A point in a datum and where cs2cs puts it in WGS 84, degrees.
+struct Point {
+    const char* tag;
+    Datum datum;
+    double lon, lat, wgsLon, wgsLat;
+};
 
 // One centimetre in degrees of latitude, and of longitude at 46° N.
 constexpr double kCentimetreLat = 0.01 / 111000.0;
@@ -26,42 +31,35 @@ private slots:
     // (cs2cs EPSG:4806 EPSG:4265, then EPSG:4265 EPSG:4326): straight to
     // EPSG:4326 cs2cs only moves the meridian and drops the datum shift.
     void toWgs84_data() {
-        QTest::addColumn<Datum>("datum");
-        QTest::addColumn<double>("lon");
-        QTest::addColumn<double>("lat");
-        QTest::addColumn<double>("wgsLon");
-        QTest::addColumn<double>("wgsLat");
-        const auto row = [](const char* name, Datum d, double lon, double lat, double wgsLon,
-                            double wgsLat) {
-            QTest::newRow(name) << d << lon << lat << wgsLon << wgsLat;
-        };
-        row("WGS 84 stays", Datum::Wgs84, 9.25, 45.5, 9.25, 45.5);
-        row("Roma 40 Roma", Datum::Roma40, 12.48, 41.9, 12.4798130616, 41.9006433880);
-        row("Roma 40 Milano", Datum::Roma40, 9.18, 45.47, 9.1796525429, 45.4706700378);
-        row("Roma 40 Palermo", Datum::Roma40, 13.36, 38.12, 13.3598692668, 38.1206115756);
-        row("Roma 40 Sardegna", Datum::Roma40, 9.0, 40.0, 8.9996426546, 40.0006232575);
-        row("Monte Mario -0 20 00", Datum::Roma40Rome, -1.0 / 3.0, 42.0, 12.1187989900,
-            42.0006429214);
-        row("Monte Mario Milano", Datum::Roma40Rome, -3.27, 45.47, 9.1819859685, 45.4706700517);
-        row("Monte Mario Palermo", Datum::Roma40Rome, 0.9, 38.12, 13.3522023395, 38.1206115479);
-        row("ED50 Firenze", Datum::Ed50, 11.25, 43.77, 11.2490414166, 43.7690464956);
-        row("ED50 Bari", Datum::Ed50, 16.87, 41.12, 16.8691839528, 41.1190258305);
-        row("ED50 Palermo", Datum::Ed50, 13.36, 38.12, 13.3591419334, 38.1189402064);
+        QTest::addColumn<Point>("row");
+        const Point rows[] = {
+            {"WGS 84 stays", Datum::Wgs84, 9.25, 45.5, 9.25, 45.5},
+            {"Roma 40 Roma", Datum::Roma40, 12.48, 41.9, 12.4798130616, 41.9006433880},
+            {"Roma 40 Milano", Datum::Roma40, 9.18, 45.47, 9.1796525429, 45.4706700378},
+            {"Roma 40 Palermo", Datum::Roma40, 13.36, 38.12, 13.3598692668, 38.1206115756},
+            {"Roma 40 Sardegna", Datum::Roma40, 9.0, 40.0, 8.9996426546, 40.0006232575},
+            {"Monte Mario -0 20 00", Datum::Roma40Rome, -1.0 / 3.0, 42.0, 12.1187989900,
+             42.0006429214},
+            {"Monte Mario Milano", Datum::Roma40Rome, -3.27, 45.47, 9.1819859685, 45.4706700517},
+            {"Monte Mario Palermo", Datum::Roma40Rome, 0.9, 38.12, 13.3522023395, 38.1206115479},
+            {"ED50 Firenze", Datum::Ed50, 11.25, 43.77, 11.2490414166, 43.7690464956},
+            {"ED50 Bari", Datum::Ed50, 16.87, 41.12, 16.8691839528, 41.1190258305},
+            {"ED50 Palermo", Datum::Ed50, 13.36, 38.12, 13.3591419334, 38.1189402064}};
+        for (const Point& row : rows)
+            QTest::newRow(row.tag) << row;
     }
     // A sheet of about 10' around the point: PROJ's operation for it puts the
     // point where cs2cs does, within a centimetre, and back again.
     void toWgs84() {
-        QFETCH(Datum, datum);
-        QFETCH(double, lon);
-        QFETCH(double, lat);
-        QFETCH(double, wgsLon);
-        QFETCH(double, wgsLat);
+        QFETCH(Point, row);
+        const Datum datum = row.datum;
+        const double lon = row.lon, lat = row.lat;
         const DatumTransform t(datum, {lon - 0.1, lat - 0.08, lon + 0.1, lat + 0.08});
         QVERIFY2(t.isValid(), qPrintable(t.error()));
         const auto p = t.forward({lon, lat});
         QVERIFY(p);
-        QVERIFY2(std::abs(p->lon - wgsLon) < kCentimetreLon &&
-                     std::abs(p->lat - wgsLat) < kCentimetreLat,
+        QVERIFY2(std::abs(p->lon - row.wgsLon) < kCentimetreLon &&
+                     std::abs(p->lat - row.wgsLat) < kCentimetreLat,
                  qPrintable(QStringLiteral("%1 %2 by %3")
                                 .arg(p->lon, 0, 'f', 10)
                                 .arg(p->lat, 0, 'f', 10)
