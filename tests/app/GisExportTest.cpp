@@ -184,8 +184,10 @@ private slots:
         // The archives are read, never written.
         QCOMPARE(test::fileBytes(atlas_->file("area.mdb")), areaBefore);
         QCOMPARE(test::fileBytes(atlas_->file("localita.mdb")), placesBefore);
+        // The byte-order mark first, so spreadsheets read the file as UTF-8.
         QVERIFY(test::fileBytes(atlas_->file("gis/localita.csv"))
-                    .startsWith("area;localita;lat;lon\n"));
+                    .startsWith("\xEF\xBB\xBF"
+                                "area;localita;lat;lon\n"));
     }
 
     // gdalinfo places every sheet where the read-out says: the corners and the

@@ -144,6 +144,9 @@ public:
     explicit CsvWriter(QIODevice* device)
         : device_(device) {}
     void begin() override {
+        // The byte-order mark tells a spreadsheet the file is UTF-8; without it
+        // one on an Italian desktop reads the desktop's code page ("CÃ€").
+        write(QByteArrayLiteral("\xEF\xBB\xBF"));
         line({QStringLiteral("area"), QStringLiteral("localita"), QStringLiteral("lat"),
               QStringLiteral("lon")});
     }
@@ -162,8 +165,8 @@ private:
             return field;
         return u'"' + QString(field).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
     }
-    void line(const QStringList& fields) {
-        const QByteArray bytes = (fields.join(u';') + u'\n').toUtf8();
+    void line(const QStringList& fields) { write((fields.join(u';') + u'\n').toUtf8()); }
+    void write(const QByteArray& bytes) {
         if (ok_) ok_ = device_->write(bytes) == bytes.size();
     }
     QIODevice* device_;

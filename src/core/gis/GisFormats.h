@@ -102,7 +102,8 @@ enum class PlaceFormat { Gpx, Kml, GeoJson, Csv };
 //   Gpx:     GPX 1.1 waypoints, <wpt lat lon><name/><desc>area</desc></wpt>
 //   Kml:     KML 2.2 placemarks, the area as their description
 //   GeoJson: a FeatureCollection of points, [lon, lat], properties area and localita
-//   Csv:     "area;localita;lat;lon", UTF-8, decimal commas, quoted where needed
+//   Csv:     "area;localita;lat;lon", UTF-8 after its byte-order mark, decimal
+//            commas, quoted where needed
 std::unique_ptr<PlaceWriter> placeWriter(PlaceFormat format, QIODevice* device);
 
 // The file name of each format: localita.gpx, .kml, .geojson, .csv.
