@@ -13,6 +13,9 @@ namespace orvena {
 // used for them.
 enum class Buttons { Ok = 0, OkCancel = 1, YesNo = 4 };
 enum Answer : int { AnswerOk = 1, AnswerCancel = 2, AnswerYes = 6, AnswerNo = 7 };
+// The button of a question that Enter presses: OK or Yes (Accept), Cancel or
+// No (Decline). A question whose yes deletes or overwrites declines.
+enum class DefaultButton { Accept, Decline };
 
 // Everything modal the program shows goes through this seam: message boxes,
 // questions, file dialogs, the help viewer and the printer. The program uses
@@ -22,7 +25,8 @@ public:
     virtual ~Dialogs() = default;
 
     // A message box with no title: returns the answer of the pressed button.
-    virtual int message(const QString& text, Buttons buttons = Buttons::Ok) = 0;
+    virtual int message(const QString& text, Buttons buttons = Buttons::Ok,
+                        DefaultButton preset = DefaultButton::Accept) = 0;
 
     // A file dialog; nothing when the user cancels. filter is the
     // "description|pattern|description|pattern" text.

@@ -26,8 +26,8 @@ QStringList ScriptedDialogs::takeTexts() {
     return out;
 }
 
-int ScriptedDialogs::message(const QString& text, Buttons buttons) {
-    shown_.append({text, buttons, hourglass::isBusy()});
+int ScriptedDialogs::message(const QString& text, Buttons buttons, DefaultButton preset) {
+    shown_.append({text, buttons, hourglass::isBusy(), preset});
     // Not again inside a message box it opens itself.
     if (auto events = std::exchange(whileShowing_, {})) {
         events();

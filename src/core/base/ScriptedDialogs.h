@@ -20,6 +20,7 @@ public:
         QString text;
         Buttons buttons;
         bool hourglassBusy; // whether the hourglass was up when it appeared
+        DefaultButton preset;
     };
 
     ScriptedDialogs();
@@ -62,7 +63,7 @@ public:
     // print (-1, the default: no limit).
     void setDiskRoom(qint64 bytes) { diskRoom_ = bytes; }
 
-    int message(const QString& text, Buttons buttons) override;
+    int message(const QString& text, Buttons buttons, DefaultButton preset) override;
     std::optional<QString> openFile(const QString& title, const QString& filter,
                                     const QString& folder) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter,

@@ -58,7 +58,7 @@ void MainWindow::deleteChosenArea() {
         dialogs().message(kChooseArea);
         return;
     }
-    if (dialogs().message(kConfirm, Buttons::YesNo) != AnswerYes) return;
+    if (dialogs().message(kConfirm, Buttons::YesNo, DefaultButton::Decline) != AnswerYes) return;
 
     hourglass::Scope busy;
     AreaDeletionResult result;

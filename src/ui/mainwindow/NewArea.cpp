@@ -56,7 +56,8 @@ bool bringSheetIn(MainWindow& w, hourglass::Scope& busy, const QString& chosen,
     const bool copy = elsewhere && !(QFileInfo::exists(target) && haveSameContent(from, target));
     if (copy && QFileInfo::exists(target)) {
         busy.end();
-        if (dialogs().message(kReplaceSheet, Buttons::OkCancel) != AnswerOk) return false;
+        if (dialogs().message(kReplaceSheet, Buttons::OkCancel, DefaultButton::Decline) != AnswerOk)
+            return false;
         busy.resume();
     }
     const PictureLoad picture = w.loadSheet(from);
@@ -97,8 +98,8 @@ void MainWindow::mnapri_Click() {
         Data1->refresh();
         if (Data1->findExact(QStringLiteral("AREA"), name)) {
             busy.end();
-            state_.existingAreaAnswer =
-                static_cast<std::int16_t>(dialogs().message(kAreaExists, Buttons::OkCancel));
+            state_.existingAreaAnswer = static_cast<std::int16_t>(
+                dialogs().message(kAreaExists, Buttons::OkCancel, DefaultButton::Decline));
             if (state_.existingAreaAnswer != AnswerOk) return;
             busy.resume();
         }

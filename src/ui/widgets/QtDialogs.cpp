@@ -68,7 +68,7 @@ QString fitMessage(const QString& text, const QFontMetrics& metrics, const QSize
     return shortened(low);
 }
 
-int QtDialogs::message(const QString& text, Buttons buttons) {
+int QtDialogs::message(const QString& text, Buttons buttons, DefaultButton preset) {
     QMessageBox box(activeParent());
     box.setWindowTitle(QStringLiteral(" "));
     // The box stays within the screen however long a name in the text is:
@@ -81,15 +81,18 @@ int QtDialogs::message(const QString& text, Buttons buttons) {
     // Names typed or stored by users are shown as they are, never as markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(fitMessage(text, box.fontMetrics(), room));
+    const bool declines = preset == DefaultButton::Decline;
     switch (buttons) {
     case Buttons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
         break;
     case Buttons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(declines ? QMessageBox::Cancel : QMessageBox::Ok);
         break;
     case Buttons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(declines ? QMessageBox::No : QMessageBox::Yes);
         break;
     }
     const int pressed = box.exec();

@@ -20,7 +20,7 @@ public:
     using HelpViewer = std::function<bool(const QString& helpFile)>;
     void setHelpViewer(HelpViewer viewer) { helpViewer_ = std::move(viewer); }
 
-    int message(const QString& text, Buttons buttons) override;
+    int message(const QString& text, Buttons buttons, DefaultButton preset) override;
     std::optional<QString> openFile(const QString& title, const QString& filter,
                                     const QString& folder) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter,

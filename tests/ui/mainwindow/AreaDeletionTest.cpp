@@ -65,6 +65,7 @@ private slots:
         pressDelete(w, chosen);
         checkTold(ws, {kConfirm, kDeleted});
         QCOMPARE(ws.dialogs.shown().at(0).buttons, Buttons::YesNo);
+        QCOMPARE(ws.dialogs.shown().at(0).preset, DefaultButton::Decline); // Enter keeps the area
         QVERIFY(!isShown(w.cmdregcor));
         QCOMPARE(areas(w) + QStringList{"="} + places(w), after);
         QStringList listed;

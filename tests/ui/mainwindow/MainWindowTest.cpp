@@ -96,25 +96,34 @@ private slots:
 
     void messageBoxesInItalianWithinTheScreen_data() {
         QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("preset");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("captions");
-        QTest::newRow("question") << int(Buttons::OkCancel) << "Vuoi sostituirla?"
-                                  << QStringList{"OK", "Annulla"};
-        QTest::newRow("yes or no")
-            << int(Buttons::YesNo) << "Vuoi continuare?" << QStringList{"Sì", "No"};
-        QTest::newRow("very long name")
-            << int(Buttons::Ok)
-            << "Località \"" + QStringList(1500, QStringLiteral("parola")).join(' ') +
-                   "\" non trovata."
-            << QStringList{"OK"};
-        QTest::newRow("very long word")
-            << int(Buttons::Ok) << QString(20000, 'x') << QStringList{"OK"};
+        QTest::addColumn<int>("enter"); // the answer Enter gives
+        const auto row = [](const char* name, Buttons buttons, DefaultButton preset,
+                            const QString& text, const QStringList& captions, Answer enter) {
+            QTest::newRow(name) << int(buttons) << int(preset) << text << captions << int(enter);
+        };
+        const auto accept = DefaultButton::Accept, decline = DefaultButton::Decline;
+        const QStringList okCancel{"OK", "Annulla"}, yesNo{"Sì", "No"};
+        row("question", Buttons::OkCancel, accept, "Vuoi continuare?", okCancel, AnswerOk);
+        row("question that replaces", Buttons::OkCancel, decline, "Vuoi sostituirla?", okCancel,
+            AnswerCancel);
+        row("yes or no", Buttons::YesNo, accept, "Vuoi continuare?", yesNo, AnswerYes);
+        row("yes or no that deletes", Buttons::YesNo, decline, "Procedo?", yesNo, AnswerNo);
+        row("very long name", Buttons::Ok, accept,
+            "Località \"" + QStringList(1500, QStringLiteral("parola")).join(' ') +
+                "\" non trovata.",
+            {"OK"}, AnswerOk);
+        row("very long word", Buttons::Ok, accept, QString(20000, 'x'), {"OK"}, AnswerOk);
     }
 
     void messageBoxesInItalianWithinTheScreen() {
         QFETCH(int, buttons);
+        QFETCH(int, preset);
         QFETCH(QString, text);
         QFETCH(QStringList, captions);
+        QFETCH(int, enter);
         static const bool translated = installItalianTranslation(*QCoreApplication::instance());
         QVERIFY2(translated, "qtbase_it.qm not found among Qt's translations");
         QtDialogs real;
@@ -128,9 +137,9 @@ private slots:
                 seen << b->text().remove('&');
             geometry = box->frameGeometry();
             shownText = box->text();
-            box->done(0);
+            QTest::keyClick(box, Qt::Key_Return);
         });
-        real.message(text, Buttons(buttons));
+        QCOMPARE(real.message(text, Buttons(buttons), DefaultButton(preset)), enter);
         seen.sort();
         captions.sort();
         QCOMPARE(seen, captions);

@@ -457,6 +457,7 @@ private slots:
         openNewArea(ws, ws.file(kNE));
         QCOMPARE(ws.dialogs.shown().value(0).text, kAreaExists);
         QCOMPARE(ws.dialogs.shown().value(0).buttons, Buttons::OkCancel);
+        QCOMPARE(ws.dialogs.shown().value(0).preset, DefaultButton::Decline);
         QCOMPARE(combo::text(w.f1area), kNE);
         if (answer == AnswerCancel) {
             checkTold(ws, kAreaExists);
@@ -537,6 +538,7 @@ private slots:
             openNewArea(ws, chosen);
         }
         checkTold(ws, messages);
+        if (answer) QCOMPARE(ws.dialogs.shown().value(0).preset, DefaultButton::Decline);
         QCOMPARE(combo::text(w.f1area), shown);
         QCOMPARE(w.state().setupStep, started ? SetupStep::FirstPoint : SetupStep::None);
         QCOMPARE(isShown(w.cmdregcor), started);
