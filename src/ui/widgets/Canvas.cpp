@@ -20,6 +20,11 @@ QFont canvasFont() {
     return f;
 }
 
+// Black round a light text, white round a dark one.
+QColor contrastingHalo(const QColor& text) {
+    return qGray(text.rgb()) >= 128 ? QColor(Qt::black) : QColor(Qt::white);
+}
+
 } // namespace
 
 Canvas::Canvas(QWidget* parent)
@@ -63,6 +68,7 @@ void Canvas::print(const QString& text) {
         mark.text = text;
         mark.font = font();
         mark.colour = foreColor_;
+        mark.halo = contrastingHalo(foreColor_);
         composition_.add(std::move(mark));
     }
     currentX_ = 0;

@@ -47,6 +47,8 @@ public:
 
     // The colour of written text. The text is written in the widget's font
     // with no background behind its characters: the picture shows between them.
+    // A thin halo of the contrasting colour (black round a light colour, white
+    // round a dark one) keeps it readable on any part of a sheet.
     QColor foreColor() const { return foreColor_; }
     void setForeColor(const QColor& c) { foreColor_ = c; }
 

@@ -25,7 +25,11 @@ QImage paintable(QImage image) {
     return image;
 }
 
+// How far a text's halo reaches beyond its glyphs, in sheet pixels.
+constexpr int kHaloReach = 1;
+
 // Paints the marks that may touch area onto a painter that draws in sheet pixels.
+// The map, the printed page and the saved picture all come from here.
 void paintMarks(QPainter& p, const std::vector<Mark>& marks, const QRect& area) {
     for (const Mark& m : marks) {
         if (!m.bounds().intersects(area)) continue;
@@ -33,6 +37,15 @@ void paintMarks(QPainter& p, const std::vector<Mark>& marks, const QRect& area) 
         if (m.picture.isNull()) {
             p.setRenderHint(QPainter::TextAntialiasing);
             p.setFont(m.font);
+            // The halo is the text itself in the halo's colour, shifted by whole
+            // pixels all round: the same glyphs as the text, so a part composed
+            // alone has the very pixels of the whole.
+            if (m.halo.isValid()) {
+                p.setPen(m.halo);
+                for (int dy = -kHaloReach; dy <= kHaloReach; ++dy)
+                    for (int dx = -kHaloReach; dx <= kHaloReach; ++dx)
+                        if (dx != 0 || dy != 0) p.drawText(m.at + QPointF(dx, dy), m.text);
+            }
             p.setPen(m.colour);
             p.drawText(m.at, m.text);
         } else {
@@ -48,13 +61,15 @@ void Composition::add(Mark mark) {
     if (!mark.picture.isNull()) {
         mark.box = QRectF(mark.at, QSizeF(mark.picture.size())).toAlignedRect();
     } else {
-        // The glyphs' own box and the text cell, with a margin for their smoothed edges.
+        // The glyphs' own box and the text cell, with a margin for their smoothed
+        // edges and the halo.
         const QFontMetricsF metrics(mark.font);
         const QRectF cell(mark.at.x(), mark.at.y() - metrics.ascent(),
                           metrics.horizontalAdvance(mark.text), metrics.height());
+        const int margin = 3 + (mark.halo.isValid() ? kHaloReach : 0);
         mark.box = (metrics.boundingRect(mark.text).translated(mark.at) | cell)
                        .toAlignedRect()
-                       .adjusted(-3, -3, 3, 3);
+                       .adjusted(-margin, -margin, margin, margin);
     }
     marks_.push_back(std::move(mark));
 }

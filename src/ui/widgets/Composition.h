@@ -19,6 +19,9 @@ struct Mark {
     QString text;
     QFont font;
     QColor colour;
+    // A thin outline of this colour round the text's glyphs, under them, so that
+    // the text reads on light and dark parts of a sheet alike; none when invalid.
+    QColor halo;
 
     // The sheet's pixels this mark may change, worked out by Composition::add.
     QRect bounds() const { return box; }

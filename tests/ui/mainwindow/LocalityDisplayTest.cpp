@@ -4,6 +4,7 @@
 #include "ui/widgets/Canvas.h"
 
 #include <QPainter>
+#include <QPushButton>
 
 using namespace orvena;
 using namespace orvena::test;
@@ -161,6 +162,43 @@ private slots:
         Workspace::choose(w.f1area, sheet);
         QCOMPARE(w.Image1->picture(), clean);
         QCOMPARE(w.Picture1->picture(), composed); // until the next marking
+    }
+
+    // A name keeps its colour (white in this style) and gets a thin dark halo:
+    // it reads on a white sheet, on the screen and on the printed page alike.
+    void nameReadableOnAWhiteSheet() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        const QString sheet = QStringLiteral("bianca.bmp");
+        QImage white(800, 600, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        QVERIFY(white.save(ws.file(sheet), "BMP"));
+        test::addRecord(w.Data1, {{"AREA", sheet}, {"COLA", 24.25}, {"COLO", 17.0}});
+        w.Form_Load();
+        test::addLocality(w.Data2, sheet, QStringLiteral("CASA BIANCA"), 6000.0, 4500.0);
+        Workspace::choose(w.f1area, sheet);
+        Workspace::choose(w.cmbloc, QStringLiteral("CASA BIANCA"));
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+
+        // The name's row, (4500 - 750) / 15 down, above the arrow.
+        const QImage composed = w.Image1->picture().convertToFormat(QImage::Format_RGB32);
+        const QRect name(390, 245, 150, 26);
+        int dark = 0;
+        for (int y = name.top(); y <= name.bottom(); ++y)
+            for (int x = name.left(); x <= name.right(); ++x)
+                if (qGray(composed.pixel(x, y)) < 64) ++dark;
+        QVERIFY2(dark > 300, qPrintable(QString::number(dark)));
+        QCOMPARE(QApplication::palette().color(QPalette::HighlightedText), QColor(Qt::white));
+
+        QCOMPARE(w.Image1->grab().toImage().convertToFormat(QImage::Format_RGB32), composed);
+        QTest::mouseClick(w.cmdstampa, Qt::LeftButton);
+        // The page starts at the marker less (3580, 8340) twips, 15 twips a pixel.
+        const QPoint marker(w.state().markerLeft, w.state().markerTop);
+        const QPoint at =
+            ((QPointF(1, 1) - marker + QPoint(3580, 8340)) / 15.0).toPoint() + name.topLeft();
+        QCOMPARE(test::findSprite(ws.dialogs.printedPages().value(0).page, composed.copy(name),
+                                  QRect(at - QPoint(1, 1), QSize(3, 3))),
+                 std::optional<QPoint>(at));
     }
 
     // A sheet cut short is shown as far as it decodes, with its places, and the

@@ -62,7 +62,7 @@ QImage renderPart(QWidget* w, const QRect& part) {
     return image;
 }
 
-// The noise picture with arrows and names over it, some across its edges.
+// The noise picture with arrows and haloed names over it, some across its edges.
 Composition marked(const QImage& sheet) {
     Composition c(sheet, QString());
     QFont font(QStringLiteral("Courier New"));
@@ -70,9 +70,15 @@ Composition marked(const QImage& sheet) {
     font.setPixelSize(19);
     const QImage arrow = markers::downArrow();
     for (const QPointF at : {QPointF(5, 3), QPointF(150, 80), QPointF(290, 230), QPointF(-6, 120)})
-        c.add(Mark{arrow, at, {}, {}, {}, {}});
+        c.add(Mark{arrow, at, {}, {}, {}, {}, {}});
     for (const QPointF at : {QPointF(20.4, 25.7), QPointF(140.2, 100.9), QPointF(250.6, 12.3)})
-        c.add(Mark{{}, at, QStringLiteral("CASCINA LONTANA"), font, QColor(0x20, 0x40, 0xff), {}});
+        c.add(Mark{{},
+                   at,
+                   QStringLiteral("CASCINA LONTANA"),
+                   font,
+                   QColor(0x20, 0x40, 0xff),
+                   Qt::white,
+                   {}});
     return c;
 }
 
