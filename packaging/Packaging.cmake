@@ -1,8 +1,22 @@
 # Installation and the Debian package: `cpack -G DEB` in a build folder makes
-# orvena_<version>_<arch>.deb with the program, its desktop entry and icon, the
-# desktop launcher and, when the build made one, the help file orvena.hlp.
+# orvena_<version>-<revision>_<arch>.deb with the program, its desktop entry and
+# icon, the desktop launcher, the demo atlas generator, the manual pages, the
+# copyright file and changelog and, when the build made one, the help file
+# orvena.hlp.
 
 include(GNUInstallDirs)
+
+# The package's version is the project's and the Debian revision of the newest
+# entry of packaging/changelog, which must be for this version of the project.
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/changelog newest LIMIT_COUNT 1)
+if(NOT newest MATCHES "^orvena \\(([^)-]+)-([^)]+)\\)")
+    message(FATAL_ERROR "packaging/changelog: no entry \"orvena (VERSION-REVISION)\" at the top")
+endif()
+if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+    message(FATAL_ERROR "packaging/changelog: the newest entry is for ${CMAKE_MATCH_1}, "
+                        "the project is ${PROJECT_VERSION}: add an entry")
+endif()
+set(ORVENA_DEBIAN_REVISION ${CMAKE_MATCH_2})
 
 set(ORVENA_HELP_FILE "" CACHE FILEPATH
     "The help file to install; when empty, an orvena.hlp made anywhere in the build folder")
@@ -15,8 +29,39 @@ if(UNIX AND NOT APPLE)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${CMAKE_CURRENT_LIST_DIR}/orvena.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-    install(FILES ${CMAKE_SOURCE_DIR}/README.md
+    install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyright
             DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvena)
+    # The launcher's "--esempio" runs the generator from here.
+    install(TARGETS orvena-demo RUNTIME DESTINATION libexec/orvena)
+
+    # The changelog and the manual pages (Italian, and English for the
+    # default), compressed as Debian wants them: gzip -9n, no name or time.
+    find_program(GZIP gzip REQUIRED)
+    set(compressed)
+    foreach(page IN ITEMS orvena.1 orvena-avvia.1 it/orvena.1 it/orvena-avvia.1 changelog)
+        if(page STREQUAL "changelog")
+            set(copy ${CMAKE_BINARY_DIR}/packaging/changelog.Debian)
+            configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog ${copy} COPYONLY)
+        else()
+            # The pages name the version: @PROJECT_VERSION@.
+            set(copy ${CMAKE_BINARY_DIR}/packaging/man/${page})
+            configure_file(${CMAKE_CURRENT_LIST_DIR}/man/${page} ${copy} @ONLY)
+        endif()
+        add_custom_command(OUTPUT ${copy}.gz COMMAND ${GZIP} -9nkf ${copy} DEPENDS ${copy}
+                           VERBATIM)
+        list(APPEND compressed ${copy}.gz)
+    endforeach()
+    add_custom_target(orvena_package_docs ALL DEPENDS ${compressed})
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvena)
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian/orvena
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides)
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/man/orvena.1.gz
+                  ${CMAKE_BINARY_DIR}/packaging/man/orvena-avvia.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/man/it/orvena.1.gz
+                  ${CMAKE_BINARY_DIR}/packaging/man/it/orvena-avvia.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/it/man1)
 endif()
 
 # The help file is built by its own target; whichever it is, the file is looked
@@ -55,6 +100,7 @@ CSV).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${ORVENA_DEBIAN_REVISION})
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt and SQLite libraries come from the program's own links; the fonts
