@@ -5,7 +5,9 @@
 //
 // The sheet is a side x side JPEG written into a fresh working folder beside
 // the demo atlas. Each step is timed from the handler's call to the end of a
-// forced repaint of the main window.
+// forced repaint of the main window. First, at natural size, an arrow click
+// with the repaint it causes (only what it left to paint, as the event loop
+// paints it) is set beside the map widget painting its visible part alone.
 #include "DemoAtlas.h"
 #include "Workspace.h"
 #include "ui/widgets/KeyPreview.h"
@@ -44,6 +46,18 @@ protected:
     }
 };
 
+// Counts the paint events of every widget.
+class AllPaints : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Paint && object->isWidgetType()) ++paints;
+        return false;
+    }
+};
+
 struct Figures {
     double median = 0;
     double worst = 0;
@@ -74,6 +88,53 @@ void measure(const char* what, int n, MainWindow& w, PaintCounter& counter,
                 "and %.0f kpx a step)\n",
                 what, f.median, f.worst, n, double(counter.paints) / n,
                 double(counter.paintedPixels) / n / 1000.0);
+}
+
+// An arrow click with the repaint it causes beside the map widget painting
+// its visible part alone (its own paint event, into a picture), in turns at the
+// same places, so that both see the same machine. For comparison, a repaint of
+// the map widget in the window (Image1->repaint()), which also repaints the
+// controls lying over it.
+void panStepAgainstTheMap(MainWindow& w) {
+    QWidget* window = w.centralWidget();
+    MapImage* map = w.Image1;
+    QImage target(window->size(), QImage::Format_ARGB32_Premultiplied);
+    AllPaints all;
+    qApp->installEventFilter(&all);
+    std::vector<double> alone, click, repaint;
+    int clickPaints = 0, repaintPaints = 0;
+    QElapsedTimer timer;
+    const int n = 400;
+    for (int i = 0; i < n; ++i) {
+        all.paints = 0;
+        timer.start();
+        i % 40 < 20 ? w.imgde_Click(false) : w.imgsi_Click(false);
+        // What the click left to paint, painted as the event loop would.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        click.push_back(double(timer.nsecsElapsed()) / 1e6);
+        clickPaints += all.paints;
+
+        const QRect visible = map->rect() & QRect(map->mapFrom(window, QPoint()), window->size());
+        timer.start();
+        map->render(&target, map->pos() + visible.topLeft(), QRegion(visible),
+                    QWidget::RenderFlags());
+        alone.push_back(double(timer.nsecsElapsed()) / 1e6);
+
+        all.paints = 0;
+        timer.start();
+        map->repaint();
+        repaint.push_back(double(timer.nsecsElapsed()) / 1e6);
+        repaintPaints += all.paints;
+    }
+    qApp->removeEventFilter(&all);
+    const double a = figuresOf(alone).median, c = figuresOf(click).median;
+    std::printf("  %-44s median %7.3f ms\n", "map widget painting its visible part alone", a);
+    std::printf("  %-44s median %7.3f ms   (%.1f widgets painted)\n",
+                "arrow image click with the repaint it causes", c, double(clickPaints) / n);
+    std::printf("  %-44s %7.2f\n", "ratio", c / a);
+    std::printf("  %-44s median %7.3f ms   (%.1f widgets painted)\n",
+                "Image1->repaint(), with the controls over it", figuresOf(repaint).median,
+                double(repaintPaints) / n);
 }
 
 void panAndZoom(MainWindow& w, PaintCounter& counter) {
@@ -150,6 +211,7 @@ int main(int argc, char** argv) {
 
     std::printf("natural size (%.0f x %.0f twips):\n", w.Image1->widthTwips(),
                 w.Image1->heightTwips());
+    panStepAgainstTheMap(w);
     panAndZoom(w, counter);
 
     int steps = 0;
