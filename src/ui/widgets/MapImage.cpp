@@ -2,9 +2,11 @@
 
 #include "core/base/Twips.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <cstring>
@@ -17,6 +19,19 @@ MapImage::MapImage(QWidget* parent)
     : QWidget(parent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    updateCursor();
+}
+
+void MapImage::setClickTakesPoint(std::function<bool()> takesPoint) {
+    takesPoint_ = std::move(takesPoint);
+    updateCursor();
+}
+
+void MapImage::updateCursor() {
+    const Qt::CursorShape shape = dragging_                      ? Qt::ClosedHandCursor
+                                  : takesPoint_ && takesPoint_() ? Qt::CrossCursor
+                                                                 : Qt::OpenHandCursor;
+    if (cursor().shape() != shape) setCursor(shape);
 }
 
 void MapImage::setPicture(const QImage& sheet, const QString& file) {
@@ -172,22 +187,69 @@ void MapImage::paintEvent(QPaintEvent* event) {
 }
 
 void MapImage::mouseMoveEvent(QMouseEvent* event) {
+    // Moves are measured on the screen: the image itself moves with a drag.
+    const QPointF at = event->globalPosition();
+    if (pressed_ && !dragging_ &&
+        (at - pressedAt_).manhattanLength() > QApplication::startDragDistance()) {
+        dragging_ = true;
+        draggedTo_ = pressedAt_;
+        updateCursor();
+    }
+    if (dragging_) {
+        const QPointF by = at - draggedTo_;
+        draggedTo_ = at;
+        emit dragged(twips::fromPixels(by.x()), twips::fromPixels(by.y()));
+    } else {
+        updateCursor();
+    }
     const QPointF p = event->position();
     emit mouseMoved(twips::fromPixels(p.x()), twips::fromPixels(p.y()));
     QWidget::mouseMoveEvent(event);
 }
 
 void MapImage::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) pressed_ = true;
+    if (event->button() == Qt::LeftButton) {
+        pressed_ = true;
+        pressedAt_ = event->globalPosition();
+    }
     QWidget::mousePressEvent(event);
 }
 
 void MapImage::mouseReleaseEvent(QMouseEvent* event) {
     const bool was = pressed_;
-    pressed_ = false;
-    if (event->button() == Qt::LeftButton && was && rect().contains(event->position().toPoint()))
+    const bool dragged = dragging_;
+    if (event->button() == Qt::LeftButton) {
+        pressed_ = false;
+        dragging_ = false;
+    }
+    if (event->button() == Qt::LeftButton && dragged) {
+        updateCursor();
+        emit dragEnded();
+    } else if (event->button() == Qt::LeftButton && was &&
+               rect().contains(event->position().toPoint())) {
         emit clicked();
+    }
     QWidget::mouseReleaseEvent(event);
+}
+
+void MapImage::wheelEvent(QWheelEvent* event) {
+    // A notch is 15 degrees, 120 eighths; finer wheels send parts of it. A
+    // turn the other way starts counting afresh.
+    constexpr int kNotch = 120;
+    const int eighths = event->angleDelta().y();
+    if (eighths == 0) return QWidget::wheelEvent(event);
+    if (wheelEighths_ != 0 && (eighths > 0) != (wheelEighths_ > 0)) wheelEighths_ = 0;
+    wheelEighths_ += eighths;
+    const int notches = wheelEighths_ / kNotch;
+    wheelEighths_ -= notches * kNotch;
+    const QPointF p = event->position();
+    if (notches != 0) emit wheelTurned(notches, twips::fromPixels(p.x()), twips::fromPixels(p.y()));
+    event->accept();
+}
+
+void MapImage::enterEvent(QEnterEvent* event) {
+    updateCursor();
+    QWidget::enterEvent(event);
 }
 
 } // namespace orvena

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <functional>
+
 namespace orvena {
 
 // The map image (Image1): a picture placed on the main window by Left, Top,
@@ -16,6 +18,12 @@ namespace orvena {
 // The picture is a sheet with the locality marks painted so far over it
 // (ui/widgets/Composition): the sheet is held once, and the marks are drawn over
 // the part of it that is painted, with the very pixels a composed picture has.
+//
+// Besides moves and clicks it reports the wheel in whole notches and drags:
+// a press followed by a move of more than the platform's drag distance drags
+// the image (no click then); a press and release without it stays a click.
+// The cursor tells what a press does: an open hand (drag), a closed hand while
+// dragging, a cross while a click takes a point.
 class MapImage : public QWidget {
     Q_OBJECT
 public:
@@ -50,17 +58,33 @@ public:
     // Whether the control is shown, as its own setting (the window may be hidden).
     bool shown() const { return !isHidden(); }
 
+    // Asked whenever the cursor is chosen: whether a click now takes a point.
+    void setClickTakesPoint(std::function<bool()> takesPoint);
+    // Chooses the cursor again, after what a click does has changed.
+    void updateCursor();
+    bool dragging() const { return dragging_; }
+
 signals:
     // Every move of the pointer over the image, in twips from its top-left corner.
     void mouseMoved(double x, double y);
-    // A press and release of the left button on the image.
+    // A press and release of the left button on the image, without a drag.
     void clicked();
+    // Whole notches of the wheel over the image, positive away from the user;
+    // (x, y) is the pointer in twips from the image's top-left corner. Finer
+    // wheels and touchpads add up to whole notches.
+    void wheelTurned(int notches, double x, double y);
+    // The pointer has dragged the image by (dx, dy) twips since the last report.
+    void dragged(double dx, double dy);
+    // The drag is over: the button was released.
+    void dragEnded();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
 
 private:
     void place();
@@ -69,6 +93,11 @@ private:
     Composition composition_;
     bool stretch_ = false;
     bool pressed_ = false;
+    bool dragging_ = false;
+    QPointF pressedAt_; // global pixels
+    QPointF draggedTo_;
+    int wheelEighths_ = 0; // eighths of a degree not yet a whole notch
+    std::function<bool()> takesPoint_;
     double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
