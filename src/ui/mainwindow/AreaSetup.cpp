@@ -120,6 +120,14 @@ void MainWindow::AdvanceSetup() {
     dialogs().message(kSecondPrompt);
 }
 
+// The editor's position capture, the first point, and the second point while
+// "Registra" can still take it (after a refused first point it cannot).
+bool MainWindow::clickTakesPoint() const {
+    return state_.pixelCapture == Flag::One || state_.setupStep == SetupStep::FirstPoint ||
+           (state_.setupStep == SetupStep::SecondPoint && isShown(cmdregcor) &&
+            cmdregcor->text() == kCaptionRegister);
+}
+
 void MainWindow::Image1_Click() {
     if (state_.pixelCapture == Flag::One) {
         state_.localityPixelX = static_cast<float>(state_.pointerX);

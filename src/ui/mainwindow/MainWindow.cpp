@@ -41,7 +41,10 @@ MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& co
     keyPreview_ = new KeyPreview(
         this, [this](int& code) { Form_KeyDown(code); },
         [this](char16_t& ch) { Form_KeyPress(ch); });
-    ActivationTracker::instance().registerWindow(this, [this] { Form_Activate(); });
+    ActivationTracker::instance().registerWindow(this, [this] {
+        Form_Activate();
+        Image1->updateCursor(); // back from the editor, a click may take its position
+    });
     try {
         Form_Load();
     } catch (...) {
@@ -74,11 +77,21 @@ void MainWindow::connectEvents() {
     connect(f1area, &QComboBox::activated, this, [this] { f1area_Click(); });
     connect(cmbloc, &QComboBox::activated, this, [this] { cmbloc_Click(); });
     connect(cmdesci, &QPushButton::clicked, this, [this] { cmdesci_Click(); });
-    connect(cmdregcor, &QPushButton::clicked, this, [this] { cmdregcor_Click(); });
+    connect(cmdregcor, &QPushButton::clicked, this, [this] {
+        cmdregcor_Click();
+        Image1->updateCursor();
+    });
     connect(cmding, &QPushButton::clicked, this, [this] { cmding_Click(); });
     connect(cmdrid, &QPushButton::clicked, this, [this] { cmdrid_Click(); });
     connect(Image1, &MapImage::mouseMoved, this, &MainWindow::Image1_MouseMove);
-    connect(Image1, &MapImage::clicked, this, [this] { Image1_Click(); });
+    connect(Image1, &MapImage::clicked, this, [this] {
+        Image1_Click();
+        Image1->updateCursor();
+    });
+    connect(Image1, &MapImage::wheelTurned, this, &MainWindow::Image1_MouseWheel);
+    connect(Image1, &MapImage::dragged, this, &MainWindow::Image1_Drag);
+    connect(Image1, &MapImage::dragEnded, this, [this] { Image1_DragEnd(); });
+    Image1->setClickTakesPoint([this] { return clickTakesPoint(); });
     connect(imgde, &ArrowImage::clicked, this, [this] { imgde_Click(false); });
     connect(imgde, &ArrowImage::doubleClicked, this, [this] { imgde_Click(true); });
     connect(imgsi, &ArrowImage::clicked, this, [this] { imgsi_Click(false); });
@@ -89,7 +102,10 @@ void MainWindow::connectEvents() {
     connect(imggiu, &ArrowImage::doubleClicked, this, [this] { imggiu_Click(true); });
     connect(HScroll1, &QScrollBar::valueChanged, this, &MainWindow::HScroll1_Change);
     connect(VScroll1, &QScrollBar::valueChanged, this, &MainWindow::VScroll1_Change);
-    connect(mnapri, &QAction::triggered, this, [this] { mnapri_Click(); });
+    connect(mnapri, &QAction::triggered, this, [this] {
+        mnapri_Click();
+        Image1->updateCursor();
+    });
     connect(cmdstampa, &QPushButton::clicked, this, [this] { cmdstampa_Click(); });
     connect(cmdsalva, &QPushButton::clicked, this, [this] { cmdsalva_Click(); });
     connect(mnhelp, &QAction::triggered, this, [this] { mnhelp_Click(); });

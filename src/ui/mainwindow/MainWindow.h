@@ -110,12 +110,16 @@ public:
     // SheetMoves.cpp: the moves to the adjoining sheets. tellSheetMove(): a
     // message of theirs, after which a held spinner arrow or key repeats no
     // more; a spinner's change that arrives while it shows is not acted upon.
+    // hasNeighbour(): whether the area record Data1 stands on names a sheet
+    // that way.
     void MoveEast();
     void MoveNorth();
     void MoveWest();
     void MoveSouth();
     void RefillLocalityList();
     void tellSheetMove(const QString& text);
+    enum class Side { North, East, South, West };
+    bool hasNeighbour(Side side) const;
     // SheetLoad.cpp: the one way a sheet reaches Image1. loadSheet() decodes
     // the picture of a sheet about to be shown with one sheet in memory: the
     // shown sheet stays when the new one cannot be decoded. The caller shows
@@ -132,7 +136,8 @@ public:
     static QString damageNotice(const PictureLoad& picture, const QString& fileName);
 
     // --- Navigation.
-    // Panning.cpp: the arrow images, the keys and the spinners.
+    // Panning.cpp: the arrow images, the keys, the spinners and the map
+    // dragged by the pointer.
     void Form_KeyPress(char16_t& character);
     void Form_KeyDown(int& keyCode);
     void imgde_Click(bool doubleClick);
@@ -141,11 +146,15 @@ public:
     void imggiu_Click(bool doubleClick);
     void HScroll1_Change(int value);
     void VScroll1_Change(int value);
-    // Zoom.cpp: the zoom buttons. zoomPercent(): the zoom in force, in per
-    // cent, as the text of f1ing says; a text that is not a number counts as
-    // the zoom it last held.
+    void Image1_Drag(double dx, double dy);
+    void Image1_DragEnd();
+    // Zoom.cpp: the zoom buttons and the wheel over the map (notches away from
+    // the user zoom in, at the pointer: x, y in twips on the image).
+    // zoomPercent(): the zoom in force, in per cent, as the text of f1ing
+    // says; a text that is not a number counts as the zoom it last held.
     void cmding_Click();
     void cmdrid_Click();
+    void Image1_MouseWheel(int notches, double x, double y);
     double zoomPercent() const;
 
     // --- Marking, hand-over, print and save.
@@ -164,11 +173,14 @@ public:
     // NewArea.cpp: "Nuova Area", the image of the area to set up.
     void mnapri_Click();
     // AreaSetup.cpp: the two reference points, typed and clicked, and
-    // "Registra" (cmdregcor) that stores the calibration.
+    // "Registra" (cmdregcor) that stores the calibration. clickTakesPoint():
+    // whether a click on the map now takes a point, for the set-up or for
+    // the locality editor (the map's cursor is then a cross).
     void AdvanceSetup();
     void Image1_Click();
     void cmdregcor_Click();
     void StoreCalibration();
+    bool clickTakesPoint() const;
     // PointerReadout.cpp: the latitude and longitude under the pointer, and
     // for a sheet in another datum its place in WGS 84 and UTM; the position
     // under the pointer copied in WGS 84.
@@ -226,8 +238,10 @@ private:
     // The export for GIS, with or without the sheets' tiles (MaintenanceMenu.cpp).
     void exportForGis(bool tiles);
 
-    // Navigation (Zoom.cpp).
+    // Navigation (Zoom.cpp): one step in (+1) or out (-1); whether the image
+    // is already as large as a step in may make it.
     void zoomStep(int direction);
+    bool atLargestSize() const;
 
     // The delete mode (DeleteMode.cpp): whether it is on (cmdregcor shows
     // "Elimina": the area load then loads nothing); the press of cmdregcor

@@ -1,6 +1,6 @@
-// Moving the map with the arrow images, the arrow keys and the spinners. Once
-// the image has gone past an edge, the same controls move to the adjoining
-// sheet instead (SheetMoves.cpp).
+// Moving the map with the arrow images, the arrow keys, the spinners and the
+// pointer. Once the image has gone past an edge, the same controls move to the
+// adjoining sheet instead (SheetMoves.cpp), and so does a drag released there.
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/state/ViewGeometry.h"
@@ -22,7 +22,7 @@ constexpr double kDoubleClickStep = 1200;
 constexpr double kKeyStep = 2400;
 constexpr double kSpinnerStep = 2400;
 
-enum class Heading { North, East, South, West };
+using Heading = MainWindow::Side;
 
 // Whether blank window shows on that side of the reference point. Positions
 // are compared, and sums taken, in single precision, as the controls have
@@ -189,6 +189,23 @@ void MainWindow::VScroll1_Change(int value) {
         MoveNorth();
     else if (pastEdge(*Image1, Heading::South))
         MoveSouth();
+}
+
+// A drag moves the map with the pointer, one to one.
+void MainWindow::Image1_Drag(double dx, double dy) {
+    Image1->move(Image1->left() + dx, Image1->top() + dy);
+}
+
+// Released past an edge whose way the area record names a neighbour, the
+// neighbour is shown as the arrow image of that way shows it; otherwise the
+// map stays where it was dragged, and nothing is said.
+void MainWindow::Image1_DragEnd() {
+    for (const Heading heading : {Heading::West, Heading::East, Heading::North, Heading::South}) {
+        if (pastEdge(*Image1, heading) && hasNeighbour(heading)) {
+            moveSheet(*this, heading);
+            return;
+        }
+    }
 }
 
 } // namespace orvena

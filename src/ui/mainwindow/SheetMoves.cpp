@@ -151,6 +151,14 @@ void MainWindow::tellSheetMove(const QString& text) {
     dialogs().message(text);
 }
 
+bool MainWindow::hasNeighbour(Side side) const {
+    const Neighbour& n = side == Side::East    ? kEast
+                         : side == Side::North ? kNorth
+                         : side == Side::West  ? kWest
+                                               : kSouth;
+    return !Data1->text(QString::fromLatin1(n.field)).isEmpty();
+}
+
 // The new sheet's localities, as an area load lists them.
 void MainWindow::RefillLocalityList() {
     RefillAreaLocalities(combo::text(f1area));

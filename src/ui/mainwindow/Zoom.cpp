@@ -1,5 +1,6 @@
 // Zoom in and out in steps of a tenth of the sheet's own size, around the
-// image's centre. Steps are additive: a step out undoes a step in exactly.
+// image's centre, or, with the wheel, around the pointer. Steps are additive:
+// a step out undoes a step in exactly.
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/base/Dialogs.h"
@@ -9,6 +10,7 @@
 
 #include <QLineEdit>
 #include <QLocale>
+#include <QPushButton>
 
 #include <cmath>
 #include <cstdint>
@@ -54,9 +56,13 @@ double MainWindow::zoomPercent() const {
     return lastZoom_;
 }
 
+bool MainWindow::atLargestSize() const {
+    return Image1->widthTwips() > kLargestTwips || Image1->heightTwips() > kLargestTwips;
+}
+
 void MainWindow::cmding_Click() {
     if (state_.pixelCapture == Flag::One) return;
-    if (Image1->widthTwips() > kLargestTwips || Image1->heightTwips() > kLargestTwips) {
+    if (atLargestSize()) {
         {
             const hourglass::Scope busy;
             Image1->hide();
@@ -73,6 +79,26 @@ void MainWindow::cmdrid_Click() {
     if (state_.pixelCapture == Flag::One) return;
     if (zoomPercent() == kStepPercent) return;
     zoomStep(-1);
+}
+
+// Each notch a step of the buttons, as the plus and minus keys run them; the
+// point of the sheet under the pointer stays under it, and the read-out
+// follows. Where the buttons would refuse, the wheel does nothing and says
+// nothing.
+void MainWindow::Image1_MouseWheel(int notches, double x, double y) {
+    if (!isShown(Image1) || !isShown(cmding) || state_.pixelCapture == Flag::One) return;
+    const double pointerLeft = Image1->left() + x;
+    const double pointerTop = Image1->top() + y;
+    const int direction = notches > 0 ? +1 : -1;
+    for (int i = 0; i < std::abs(notches); ++i) {
+        if (direction > 0 ? atLargestSize() : zoomPercent() == kStepPercent) break;
+        const double across = (pointerLeft - Image1->left()) / Image1->widthTwips();
+        const double down = (pointerTop - Image1->top()) / Image1->heightTwips();
+        zoomStep(direction);
+        Image1->move(pointerLeft - across * Image1->widthTwips(),
+                     pointerTop - down * Image1->heightTwips());
+    }
+    Image1_MouseMove(pointerLeft - Image1->left(), pointerTop - Image1->top());
 }
 
 // One step in (+1) or out (-1): the size by a tenth of the natural size around

@@ -64,6 +64,22 @@ struct Crossing {
     double before, placed;
 };
 
+// A press at from, two moves to to and a release there, in pixels of the
+// window's central area, sent to the map as it moves under the pointer.
+void dragMap(MainWindow& w, QPoint from, QPoint to) {
+    QWidget* area = w.centralWidget();
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(w.Image1->mapFrom(area, at)), QPointF(area->mapToGlobal(at)),
+                      Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(w.Image1, &e);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
+    QCOMPARE(w.Image1->cursor().shape(), Qt::ClosedHandCursor);
+    send(QEvent::MouseMove, to, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+}
+
 } // namespace
 
 class PanningTest : public QObject {
@@ -340,6 +356,39 @@ private slots:
             QVERIFY(v->eof());
         else
             QCOMPARE(v->text(QStringLiteral("AREA")), from);
+    }
+
+    void dragMovesTheSheet_data() {
+        QTest::addColumn<QPoint>("by"); // pixels
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QPointF>("at"); // Left, Top afterwards
+        const QString west = sheet("NO");
+        // The north-west sheet at 1080, 840: its right edge 25080.
+        QTest::newRow("with the pointer, one to one")
+            << QPoint(-100, -60) << west << QPointF(1080 - 1500, 840 - 900);
+        QTest::newRow("released past the east edge: the eastern neighbour")
+            << QPoint(-1320, 0) << sheet("NE") << QPointF(5500, 840);
+        QTest::newRow("released past the west edge, no neighbour there")
+            << QPoint(300, 0) << west << QPointF(1080 + 4500, 840);
+    }
+
+    // A drag moves the sheet with the pointer; released past an edge whose way
+    // has a neighbour, it shows the neighbour as the arrow image would. No
+    // message either way.
+    void dragMovesTheSheet() {
+        QFETCH(QPoint, by);
+        QFETCH(QString, shown);
+        QFETCH(QPointF, at);
+        Workspace ws;
+        MainWindow& w = startOn(ws, sheet("NO"));
+        QCOMPARE(w.Image1->cursor().shape(), Qt::OpenHandCursor);
+        const QPoint from = w.Image1->pos() + QPoint(300, 200);
+        dragMap(w, from, from + by);
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+        QCOMPARE(combo::text(w.f1area), shown);
+        QCOMPARE(QPointF(w.Image1->left(), w.Image1->top()), at);
+        QCOMPARE(combo::lines(w.cmbloc), placesOf(shown));
+        QCOMPARE(w.Image1->cursor().shape(), Qt::OpenHandCursor);
     }
 };
 

@@ -153,7 +153,8 @@ private slots:
         QCOMPARE(w.Image1->size(), QSize(700, 600));
         QCOMPARE(w.f1ing->text(), "100");
         QCOMPARE(seen(w), kWaitingForFirst);
-        QCOMPARE(w.f1datum->currentText(), QString()); // a new area: no datum
+        QCOMPARE(w.f1datum->currentText(), QString());         // a new area: no datum
+        QCOMPARE(w.Image1->cursor().shape(), Qt::CrossCursor); // a click takes a point
 
         takeFirstPoint(w);
         QCOMPARE(QPoint(w.state().firstPointX, w.state().firstPointY), QPoint(300, 450));
@@ -164,6 +165,7 @@ private slots:
         takeSecondPointAndRegister(w);
         checkTold(ws, {kFirstPrompt, kSecondPrompt, kSetupDone});
         QCOMPARE(seen(w), "step 0, read-out 1, viewing controls");
+        QCOMPARE(w.Image1->cursor().shape(), Qt::OpenHandCursor);
         QCOMPARE(boxTexts(w), "|||||"); // the area was loaded
         QVERIFY(combo::lines(w.f1area).contains(name));
         // The new scales are in use: 300 seconds below and 450 right of the first point.

@@ -1,5 +1,8 @@
 #include "MapWindow.h"
 
+#include <QPushButton>
+#include <QWheelEvent>
+
 using namespace orvena;
 using namespace orvena::test;
 
@@ -140,6 +143,62 @@ private slots:
         QCOMPARE(w.state().latScale, kCola + sign * (kCola * 10.0f / 100.0f));
         QVERIFY(w.Image1->stretch() && w.Image1->shown());
         checkTold(ws, "");
+    }
+
+    void wheelZoomsAtThePointer_data() {
+        QTest::addColumn<QList<int>>("eighths"); // of a degree, one wheel event each
+        QTest::addColumn<QString>("before");     // how the map stands before the wheel
+        QTest::addColumn<QString>("figure");     // f1ing afterwards
+        QTest::newRow("a notch away from the user: in") << QList<int>{120} << ""
+                                                        << "110";
+        QTest::newRow("a fine wheel adds up") << QList<int>{40, 40, 40} << ""
+                                              << "110";
+        QTest::newRow("two notches toward: out") << QList<int>{-240} << ""
+                                                 << "80";
+        QTest::newRow("at the largest size") << QList<int>{120} << "largest"
+                                             << "100";
+        QTest::newRow("at 10") << QList<int>{-120} << "10"
+                               << "10";
+        QTest::newRow("zoom buttons hidden (set-up)") << QList<int>{120} << "hidden"
+                                                      << "100";
+        QTest::newRow("position capture") << QList<int>{120} << "capture"
+                                          << "100";
+    }
+
+    // Each notch is a step of the buttons; the point of the sheet under the
+    // pointer stays under it within a pixel, the read-out follows, and where
+    // the buttons would refuse nothing happens and nothing is said.
+    void wheelZoomsAtThePointer() {
+        QFETCH(QList<int>, eighths);
+        QFETCH(QString, before);
+        QFETCH(QString, figure);
+        Workspace ws;
+        MainWindow& w = startOnSheet(ws);
+        if (before == "largest") w.Image1->setWidthTwips(230001);
+        if (before == "10") w.f1ing->setText("10");
+        if (before == "hidden") w.cmding->hide();
+        if (before == "capture") w.state().pixelCapture = Flag::One;
+        const QRectF start = twipsOf(w.Image1);
+        const QPoint pointer(200, 150); // pixels of the image
+        const QPointF onWindow = w.Image1->pos() + pointer;
+        const QPointF sheetPoint = QPointF(pointer) * 585 / w.Image1->width();
+        for (const int e : eighths) {
+            QWheelEvent wheel(pointer, w.Image1->mapToGlobal(pointer), QPoint(), QPoint(0, e),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w.Image1, &wheel);
+        }
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+        QCOMPARE(w.f1ing->text(), figure);
+        if (figure == (before == "10" ? "10" : "100")) {
+            QCOMPARE(twipsOf(w.Image1), start);
+            return;
+        }
+        const double scale = w.Image1->width() / 585.0;
+        const QPointF shown = w.Image1->pos() + sheetPoint * scale;
+        QVERIFY2((shown - onWindow).manhattanLength() <= 1.0,
+                 qPrintable(QStringLiteral("%1, %2").arg(shown.x()).arg(shown.y())));
+        QCOMPARE(w.state().pointerX, qRound(sheetPoint.x() * 15 * figure.toInt() / 100));
+        QCOMPARE(w.state().latScale, kCola * figure.toInt() / 100);
     }
 };
 
