@@ -284,17 +284,23 @@ bool LocalityEditor::findLocality(const QString& area, const QString& name) {
 
 // The fields of the record being added or edited, in the order the program has
 // always written them. A place keeps its stored position unless a position is
-// held for it.
+// held for it. A position taken on the map serves one place: once written it
+// is that place's, and another place needs a click of its own.
 void LocalityEditor::writeRecord(const LocalityForm& form, const LocalityCheck& values) {
     data2_.setField(kArea, form.area);
     data2_.setField(kName, form.name);
     for (std::size_t i = 0; i < kAngleFields.size(); ++i)
         data2_.setField(kAngleFields[i], values.angles[i]);
-    if (holdsPositionFor(form.area, form.name)) {
+    const bool withPosition = holdsPositionFor(form.area, form.name);
+    if (withPosition) {
         data2_.setField(kPx, double{state_.localityPixelX});
         data2_.setField(kPy, double{state_.localityPixelY});
     }
     data2_.update();
+    if (!withPosition) return;
+    positionTakenOnMap_ = false;
+    heldArea_ = form.area;
+    heldName_ = form.name;
 }
 
 } // namespace orvena

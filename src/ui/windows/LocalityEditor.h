@@ -113,8 +113,9 @@ private:
     RecordView& data2_;
     ShowSheet showSheet_;
     // Whether localityPixelX/Y hold a position for this editor: one taken on the
-    // map (for any place), or the stored one of the chosen place (for that
-    // place only: heldArea_, heldName_).
+    // map (for any place until a record is written with it), or the stored one
+    // of the chosen place, or the one last written (for that place only:
+    // heldArea_, heldName_).
     bool positionHeld_ = false;
     bool positionTakenOnMap_ = false;
     QString heldArea_;

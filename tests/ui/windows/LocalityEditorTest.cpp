@@ -219,6 +219,8 @@ private slots:
         // An area added meanwhile: coming back from a capture does not list the areas again.
         addRecord(w.Data1, {{"AREA", "nuova.gif"}});
 
+        pointTo(w.Image1, 615, 915);
+        QCOMPARE(w.Image1->cursor().shape(), Qt::CrossCursor); // a click takes the position
         clickAt(w.Image1, 615, 915);
         QVERIFY(e.isVisible());
         QCOMPARE(w.state().pixelCapture, Flag::Zero);
@@ -229,6 +231,11 @@ private slots:
         QCOMPARE(ws.dialogs.takeTexts(), QStringList{"Località inserita correttamente"});
         QCOMPARE(::stored(ws, "CÀ NUOVA"), QStringList{"45 20 10 9 50 5 615 915"});
         QCOMPARE(combo::lines(e.cmbloc).last(), "CÀ NUOVA"); // in table order, not sorted
+        // The position served that insert: another place needs a click of its own.
+        setBoxes(e, "altra", kAngles, "615");
+        QTest::mouseClick(e.cmdins, Qt::LeftButton);
+        QCOMPARE(ws.dialogs.takeTexts(), QStringList{"Manca la posizione in pixel."});
+        QCOMPARE(::stored(ws, "ALTRA"), QStringList());
 
         QTest::mouseClick(e.cmdesci, Qt::LeftButton);
         QVERIFY(e.isHidden());
