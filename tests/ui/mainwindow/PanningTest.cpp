@@ -64,9 +64,10 @@ struct Crossing {
     double before, placed;
 };
 
-// A press at from, two moves to to and a release there, in pixels of the
-// window's central area, sent to the map as it moves under the pointer.
-void dragMap(MainWindow& w, QPoint from, QPoint to) {
+// A press at from, a move to to and a release there, in pixels of the window's
+// central area, sent to the map as it moves under the pointer; the cursor
+// while the button is down.
+Qt::CursorShape dragMap(MainWindow& w, QPoint from, QPoint to) {
     QWidget* area = w.centralWidget();
     const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
         QMouseEvent e(type, QPointF(w.Image1->mapFrom(area, at)), QPointF(area->mapToGlobal(at)),
@@ -74,10 +75,10 @@ void dragMap(MainWindow& w, QPoint from, QPoint to) {
         QApplication::sendEvent(w.Image1, &e);
     };
     send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    send(QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
-    QCOMPARE(w.Image1->cursor().shape(), Qt::ClosedHandCursor);
     send(QEvent::MouseMove, to, Qt::LeftButton);
+    const Qt::CursorShape held = w.Image1->cursor().shape();
     send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+    return held;
 }
 
 } // namespace
@@ -364,6 +365,8 @@ private slots:
         QTest::addColumn<QPointF>("at"); // Left, Top afterwards
         const QString west = sheet("NO");
         // The north-west sheet at 1080, 840: its right edge 25080.
+        QTest::newRow("within the drag distance: a click")
+            << QPoint(QApplication::startDragDistance(), 0) << west << QPointF(1080, 840);
         QTest::newRow("with the pointer, one to one")
             << QPoint(-100, -60) << west << QPointF(1080 - 1500, 840 - 900);
         QTest::newRow("released past the east edge: the eastern neighbour")
@@ -383,7 +386,10 @@ private slots:
         MainWindow& w = startOn(ws, sheet("NO"));
         QCOMPARE(w.Image1->cursor().shape(), Qt::OpenHandCursor);
         const QPoint from = w.Image1->pos() + QPoint(300, 200);
-        dragMap(w, from, from + by);
+        QSignalSpy clicks(w.Image1, &MapImage::clicked);
+        const bool drag = by.manhattanLength() > QApplication::startDragDistance();
+        QCOMPARE(dragMap(w, from, from + by), drag ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
+        QCOMPARE(clicks.size(), drag ? 0 : 1);
         QCOMPARE(ws.dialogs.texts(), QStringList());
         QCOMPARE(combo::text(w.f1area), shown);
         QCOMPARE(QPointF(w.Image1->left(), w.Image1->top()), at);

@@ -153,6 +153,8 @@ private slots:
                                                         << "110";
         QTest::newRow("a fine wheel adds up") << QList<int>{40, 40, 40} << ""
                                               << "110";
+        QTest::newRow("turned back: counted afresh") << QList<int>{60, -60, -60} << ""
+                                                     << "90";
         QTest::newRow("two notches toward: out") << QList<int>{-240} << ""
                                                  << "80";
         QTest::newRow("at the largest size") << QList<int>{120} << "largest"

@@ -5,12 +5,9 @@
 #include "ui/widgets/MapImage.h"
 #include "ui/widgets/Markers.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QRandomGenerator>
-#include <QSignalSpy>
-#include <QWheelEvent>
 
 #include <cstdlib>
 #include <utility>
@@ -72,16 +69,11 @@ Composition marked(const QImage& sheet) {
     font.setBold(true);
     font.setPixelSize(19);
     const QImage arrow = markers::downArrow();
+    const QColor blue(0x20, 0x40, 0xff);
     for (const QPointF at : {QPointF(5, 3), QPointF(150, 80), QPointF(290, 230), QPointF(-6, 120)})
         c.add(Mark{arrow, at, {}, {}, {}, {}, {}});
     for (const QPointF at : {QPointF(20.4, 25.7), QPointF(140.2, 100.9), QPointF(250.6, 12.3)})
-        c.add(Mark{{},
-                   at,
-                   QStringLiteral("CASCINA LONTANA"),
-                   font,
-                   QColor(0x20, 0x40, 0xff),
-                   Qt::white,
-                   {}});
+        c.add(Mark{{}, at, QStringLiteral("CASCINA LONTANA"), font, blue, Qt::white, {}});
     return c;
 }
 
@@ -158,85 +150,6 @@ private slots:
         QCOMPARE(window.pixel(on), map.pixel(in));
         const QString dir = qEnvironmentVariable("ORVENA_GRAB_DIR");
         if (!dir.isEmpty()) QVERIFY(window.save(QDir(dir).filePath(QStringLiteral("zoomed.png"))));
-    }
-
-    void wheelAddsUpToNotches_data() {
-        QTest::addColumn<QList<int>>("eighths"); // of a degree, one event each
-        QTest::addColumn<QList<int>>("notches"); // reported
-        QTest::newRow("a notch away from the user") << QList<int>{120} << QList<int>{1};
-        QTest::newRow("two notches toward") << QList<int>{-240} << QList<int>{-2};
-        QTest::newRow("a fine wheel") << QList<int>{40, 40, 40, 40, 40} << QList<int>{1};
-        QTest::newRow("turned back: counted afresh") << QList<int>{60, -60, -60} << QList<int>{-1};
-        QTest::newRow("sideways only") << QList<int>{0, 0} << QList<int>{};
-    }
-
-    void wheelAddsUpToNotches() {
-        QFETCH(QList<int>, eighths);
-        QFETCH(QList<int>, notches);
-        MapImage image;
-        image.resize(100, 100);
-        QSignalSpy spy(&image, &MapImage::wheelTurned);
-        for (const int e : eighths) {
-            QWheelEvent wheel(QPointF(20, 30), QPointF(20, 30), QPoint(),
-                              QPoint(e == 0 ? 120 : 0, e), Qt::NoButton, Qt::NoModifier,
-                              Qt::NoScrollPhase, false);
-            QApplication::sendEvent(&image, &wheel);
-        }
-        QList<int> reported;
-        for (const auto& args : spy) {
-            reported << args.at(0).toInt();
-            QCOMPARE(args.at(1).toDouble(), 300.0); // twips
-            QCOMPARE(args.at(2).toDouble(), 450.0);
-        }
-        QCOMPARE(reported, notches);
-    }
-
-    void pressAndMoveDragsOrClicks_data() {
-        QTest::addColumn<int>("beyond"); // pixels moved beyond the drag distance
-        QTest::addColumn<bool>("takesPoint");
-        QTest::newRow("no move: a click") << -QApplication::startDragDistance() << false;
-        QTest::newRow("within the drag distance: a click") << 0 << false;
-        QTest::newRow("beyond it: a drag") << 1 << false;
-        QTest::newRow("far, while a click takes a point") << 40 << true;
-    }
-
-    // A drag follows the pointer one to one and ends without a click; the
-    // cursor is a closed hand while it lasts, otherwise an open hand, or a
-    // cross while a click takes a point.
-    void pressAndMoveDragsOrClicks() {
-        QFETCH(int, beyond);
-        QFETCH(bool, takesPoint);
-        QWidget window;
-        window.resize(300, 300);
-        auto* image = new MapImage(&window);
-        image->setGeometry(10, 10, 200, 200);
-        image->setClickTakesPoint([&] { return takesPoint; });
-        QSignalSpy clicks(image, &MapImage::clicked);
-        QSignalSpy drags(image, &MapImage::dragged);
-        QSignalSpy ends(image, &MapImage::dragEnded);
-        const Qt::CursorShape resting = takesPoint ? Qt::CrossCursor : Qt::OpenHandCursor;
-        QCOMPARE(image->cursor().shape(), resting);
-        const auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
-            QMouseEvent e(type, at, at + QPointF(500, 500), Qt::LeftButton, buttons,
-                          Qt::NoModifier);
-            QApplication::sendEvent(image, &e);
-        };
-        const QPointF from(50, 60);
-        const QPointF to = from + QPointF(QApplication::startDragDistance() + beyond, 0);
-        send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-        send(QEvent::MouseMove, to, Qt::LeftButton);
-        const bool drag = beyond > 0;
-        QCOMPARE(image->cursor().shape(), drag ? Qt::ClosedHandCursor : resting);
-        const QPointF last = drag ? to + QPointF(-7, 5) : to; // a drag goes on from there
-        send(QEvent::MouseMove, last, Qt::LeftButton);
-        send(QEvent::MouseButtonRelease, last, Qt::NoButton);
-        QCOMPARE(clicks.size(), drag ? 0 : 1);
-        QCOMPARE(ends.size(), drag ? 1 : 0);
-        QPointF moved;
-        for (const auto& args : drags)
-            moved += QPointF(args.at(0).toDouble(), args.at(1).toDouble());
-        QCOMPARE(moved, drag ? (last - from) * 15 : QPointF());
-        QCOMPARE(image->cursor().shape(), resting);
     }
 };
 
