@@ -116,52 +116,47 @@ inline void makeRoomForTheSheet(MainWindow& w) {
     QCoreApplication::processEvents();
 }
 
-// The pixel of Image1 at (x, y) twips from its top-left corner.
-inline QPoint pixelAt(int xTwips, int yTwips) {
-    return {twips::toPixels(xTwips), twips::toPixels(yTwips)};
-}
-
-// Moves the pointer over Image1 to the pixel p, as the user does, and waits
+// Moves the pointer over Image1 to (x, y) twips, as the user does, and waits
 // until the image has seen the move (a real window system delivers it later).
-inline void movePointer(MapImage* image, const QPoint& p) {
-    QSignalSpy moved(image, &MapImage::mouseMoved);
-    QTest::mouseMove(image, p);
-    const QVariantList expected{twips::fromPixels(p.x()), twips::fromPixels(p.y())};
-    QTRY_VERIFY(!moved.isEmpty() && moved.last() == expected);
-}
-
-// Moves the pointer over Image1 to (x, y) twips. The window system reports no
-// move to where the pointer already is, so it first steps aside.
+// The window system reports no move to where the pointer already is, so it
+// first steps aside.
 inline void pointTo(MapImage* image, int xTwips, int yTwips) {
-    const QPoint target = pixelAt(xTwips, yTwips);
+    const auto moveTo = [image](QPoint p) {
+        QSignalSpy moved(image, &MapImage::mouseMoved);
+        QTest::mouseMove(image, p);
+        const QVariantList expected{twips::fromPixels(p.x()), twips::fromPixels(p.y())};
+        QTRY_VERIFY(!moved.isEmpty() && moved.last() == expected);
+    };
+    const QPoint target(twips::toPixels(xTwips), twips::toPixels(yTwips));
     if (QCursor::pos() == image->mapToGlobal(target))
-        movePointer(image, target + QPoint(target.x() > 0 ? -1 : 1, 0));
-    movePointer(image, target);
+        moveTo(target + QPoint(target.x() > 0 ? -1 : 1, 0));
+    moveTo(target);
 }
 
 // Moves to (x, y) twips and clicks there.
 inline void clickAt(MapImage* image, int xTwips, int yTwips) {
     pointTo(image, xTwips, yTwips);
-    QTest::mouseClick(image, Qt::LeftButton, {}, pixelAt(xTwips, yTwips));
+    QTest::mouseClick(image, Qt::LeftButton, {},
+                      QPoint(twips::toPixels(xTwips), twips::toPixels(yTwips)));
 }
 
 // Types a point into the six coordinate boxes, as the user does: their texts
 // joined by '|' (latitude degrees, minutes, seconds, longitude degrees,
-// minutes, seconds); boxes left out are emptied.
-inline void typePoint(MainWindow& w, const QString& point) {
+// minutes, seconds); boxes left out are emptied. Not typed, the texts are put
+// into the boxes directly.
+inline void typePoint(MainWindow& w, const QString& point, bool typed = true) {
     const auto boxes = w.coordinateBoxes();
     for (qsizetype i = 0; i < boxes.size(); ++i) {
         boxes[i]->clear();
-        QTest::keyClicks(boxes[i], point.section(u'|', i, i));
+        if (typed) QTest::keyClicks(boxes[i], point.section(u'|', i, i));
+        if (!typed) boxes[i]->setText(point.section(u'|', i, i));
     }
 }
 
 // Puts the texts into the six boxes directly: for what the keyboard filter
 // keeps from being typed (a minus sign).
 inline void setPoint(MainWindow& w, const QString& point) {
-    const auto boxes = w.coordinateBoxes();
-    for (qsizetype i = 0; i < boxes.size(); ++i)
-        boxes[i]->setText(point.section(u'|', i, i));
+    typePoint(w, point, false);
 }
 
 // The texts of the six boxes joined by '|'; a hidden one reads as hidden when
@@ -194,12 +189,12 @@ inline std::optional<QPoint> findSprite(const QImage& picture, const QImage& spr
 // Whether the window shows the arrows' blue within 3 pixels of p.
 inline bool arrowBlueNear(MainWindow& w, QPoint p) {
     const QImage shot = w.centralWidget()->grab().toImage();
-    const QColor fill = markers::downArrow().pixelColor(8, 10);
+    const QRgb fill = markers::downArrow().pixel(8, 10);
     for (int y = p.y() - 3; y <= p.y() + 3; ++y)
         for (int x = p.x() - 3; x <= p.x() + 3; ++x) {
-            const QColor c = shot.pixelColor(x, y);
-            if (std::abs(c.red() - fill.red()) + std::abs(c.green() - fill.green()) +
-                    std::abs(c.blue() - fill.blue()) <
+            const QRgb c = shot.pixel(x, y);
+            if (std::abs(qRed(c) - qRed(fill)) + std::abs(qGreen(c) - qGreen(fill)) +
+                    std::abs(qBlue(c) - qBlue(fill)) <
                 30)
                 return true;
         }

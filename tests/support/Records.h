@@ -42,16 +42,8 @@ inline void addRecords(RecordView* v, const QStringList& fields, const QStringLi
 // A locality record at 45° 20' 10", 9° 50' 5".
 inline void addLocality(RecordView* v, const QString& area, const QString& name, const QVariant& px,
                         const QVariant& py) {
-    addRecord(v, {{"AREA", area},
-                  {"LOCALITA", name},
-                  {"LAGR", 45},
-                  {"LAMN", 20},
-                  {"LASE", 10},
-                  {"LOGR", 9},
-                  {"LOMN", 50},
-                  {"LOSE", 5},
-                  {"PX", px},
-                  {"PY", py}});
+    addRecord(v, {{"AREA", area}, {"LOCALITA", name}, {"PX", px}, {"PY", py}},
+              {{"LAGR", 45}, {"LAMN", 20}, {"LASE", 10}, {"LOGR", 9}, {"LOMN", 50}, {"LOSE", 5}});
 }
 
 // Every record of the source in its order, as the texts of the given fields

@@ -10,8 +10,8 @@ namespace orvena::test {
 // the object lives, and is removed afterwards.
 class TempFolder {
 public:
-    TempFolder();
-    ~TempFolder();
+    TempFolder() { QDir::setCurrent(dir_.path()); }
+    ~TempFolder() { QDir::setCurrent(previous_); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
@@ -20,7 +20,7 @@ public:
 
 private:
     QTemporaryDir dir_;
-    QString previous_;
+    QString previous_ = QDir::currentPath();
 };
 
 } // namespace orvena::test

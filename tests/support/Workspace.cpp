@@ -16,14 +16,12 @@ namespace {
 // The demo atlas is drawn once per test program and copied for each test.
 const QDir& demoTemplate() {
     static QTemporaryDir dir;
-    static const bool written = [] {
+    static const QDir written = [] {
         const QString error = demo::writeDemoAtlas(dir.path());
         if (!error.isEmpty()) qFatal("demo atlas: %s", qPrintable(error));
-        return true;
+        return QDir(dir.path());
     }();
-    (void)written;
-    static const QDir templateDir(dir.path());
-    return templateDir;
+    return written;
 }
 
 } // namespace
