@@ -35,24 +35,36 @@ QStringList content(const QString& path) {
     return out;
 }
 
+// The content of the two files a work changes (the exchange pair for an export).
+QList<QStringList> contentOfPair(const Workspace& ws, const QString& work) {
+    const QString esp = work == "export" ? "esp" : "";
+    return {content(ws.file(esp + "area.mdb")), content(ws.file(esp + "localita.mdb"))};
+}
+
 // Leaves the folder as a process killed inside the commit of the work leaves
 // it: the super-journal written, then stopped before the second write into
 // the file stop (a database or a journal; "file:n" before the n-th). The
 // exchange files first get a new sheet and its places, for the import to add
 // and the export to replace. The content of the two files just before.
-QList<QStringList> stopInCommit(const Workspace& ws, const QString& work, const QString& first,
-                                const QString& second, const QString& stop) {
+QList<QStringList> stopInCommit(const Workspace& ws, const QString& work, const QString& stop) {
     SQLite::Database(ws.file("esparea.mdb").toStdString(), SQLite::OPEN_READWRITE)
         .exec("insert into AREA (AREA) values ('nuovo.jpg')");
     SQLite::Database(ws.file("esplocalita.mdb").toStdString(), SQLite::OPEN_READWRITE)
         .exec("with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000)"
               " insert into localita (AREA, LOCALITA) select 'nuovo.jpg', 'P' || i from n");
-    const QList<QStringList> before = {content(ws.file(first)), content(ws.file(second))};
+    const QList<QStringList> before = contentOfPair(ws, work);
     QProcess victim;
     victim.start(VICTIM, {work, ws.folder.path(), stop, demo::demoSheets().front().name});
     if (!victim.waitForFinished(60000) || victim.exitCode() != 86) return {};
     return before;
 }
+
+// A change stopped in its commit: the work, the file and write it stopped
+// before, what the start-up says and the journals that cannot be rolled back.
+struct StopRow {
+    const char* tag;
+    QString work, stop, message, left; // texts and files joined by '|'
+};
 
 QStringList leftovers(const Workspace& ws) {
     return QDir(ws.folder.path()).entryList({"*-journal", "*-mj*"});
@@ -67,44 +79,27 @@ private slots:
     // before any journal points to the super-journal: the files were not
     // written yet, and the super-journal left behind is removed.
     void startUpRollsBackBothFiles_data() {
-        QTest::addColumn<QString>("work");
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
-        QTest::addColumn<QString>("stop");
-        QTest::addColumn<QStringList>("message");
-        QTest::addColumn<QStringList>("left"); // journals that cannot be rolled back
         const QString both = "L'ultima modifica agli archivi %1 e %2 non era stata completata:"
                              " gli archivi sono stati riportati allo stato precedente.";
         const QString one = "L'ultima modifica all'archivio area.mdb non era stata completata:"
                             " l'archivio è stato riportato allo stato precedente.";
-        const auto row = [&](const char* tag, const char* work, const QString& first,
-                             const QString& second, const char* stop, const QString& said,
-                             const QStringList& left = {}) {
-            QTest::newRow(tag) << work << first << second << stop
-                               << (said.isEmpty() ? QStringList() : QStringList(said)) << left;
-        };
-        row("import", "import", "area.mdb", "localita.mdb", "localita.mdb",
-            both.arg("area.mdb", "localita.mdb"));
-        row("export", "export", "esparea.mdb", "esplocalita.mdb", "esplocalita.mdb",
-            both.arg("esparea.mdb", "esplocalita.mdb"));
-        row("deletion", "delete", "area.mdb", "localita.mdb", "localita.mdb",
-            both.arg("area.mdb", "localita.mdb"));
-        // The second journal names the super-journal, but its header was
-        // never written: only the first file is rolled back.
-        row("second journal not begun", "import", "area.mdb", "localita.mdb",
-            "localita.mdb-journal:6", one, {"localita.mdb-journal"});
-        row("no journal names it", "import", "area.mdb", "localita.mdb", "area.mdb-journal", "",
-            {"area.mdb-journal", "localita.mdb-journal"});
+        const QString areas = both.arg("area.mdb", "localita.mdb");
+        test::addRows<StopRow>({
+            {"import", "import", "localita.mdb", areas, ""},
+            {"export", "export", "esplocalita.mdb", both.arg("esparea.mdb", "esplocalita.mdb"), ""},
+            {"deletion", "delete", "localita.mdb", areas, ""},
+            // The second journal names the super-journal, but its header was
+            // never written: only the first file is rolled back.
+            {"second journal not begun", "import", "localita.mdb-journal:6", one,
+             "localita.mdb-journal"},
+            {"no journal names it", "import", "area.mdb-journal", "",
+             "area.mdb-journal|localita.mdb-journal"},
+        });
     }
     void startUpRollsBackBothFiles() {
-        QFETCH(QString, work);
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        QFETCH(QString, stop);
-        QFETCH(QStringList, message);
-        QFETCH(QStringList, left);
+        QFETCH(StopRow, row);
         Workspace ws;
-        const QList<QStringList> before = stopInCommit(ws, work, first, second, stop);
+        const QList<QStringList> before = stopInCommit(ws, row.work, row.stop);
         QVERIFY(!before.isEmpty());
         QCOMPARE(leftovers(ws).size(), 3); // both journals and the super-journal
 
@@ -112,12 +107,11 @@ private slots:
         ViewerState state;
         const auto window = startUp(archives, state, ws.folder.path(), QString());
         QVERIFY(window);
-        QCOMPARE(ws.dialogs.texts(), message);
-        QCOMPARE(content(ws.file(first)), before[0]);
-        QCOMPARE(content(ws.file(second)), before[1]);
+        QCOMPARE(ws.dialogs.texts().join(u'|'), row.message);
+        QCOMPARE(contentOfPair(ws, row.work), before);
         // A journal that cannot be rolled back may stay: the next write to its
         // file replaces it. No super-journal stays.
-        QCOMPARE(leftovers(ws), left);
+        QCOMPARE(leftovers(ws).join(u'|'), row.left);
     }
 
     // A command run on such a folder (the program left running while another
@@ -130,7 +124,7 @@ private slots:
     void laterCommandRollsBackFirst() {
         QFETCH(QString, command);
         Workspace ws;
-        QVERIFY(!stopInCommit(ws, "import", "area.mdb", "localita.mdb", "localita.mdb").isEmpty());
+        QVERIFY(!stopInCommit(ws, "import", "localita.mdb").isEmpty());
         const QString folder = ws.folder.path();
         bool done = false;
         if (command == "import") done = importArchives(folder).done();
