@@ -9,14 +9,10 @@ using namespace orvena;
 
 namespace {
 
-ReferencePoint point(int x, int y, Dms lat, Dms lon) {
-    return {x, y, lat, lon};
-}
-
 // The worked example: a sheet at 12 twips per second of latitude and 10 per
 // second of longitude, first point at (300, 450), 45 30 0 / 9 10 0.
-const ReferencePoint kFirst = point(300, 450, {45, 30, 0}, {9, 10, 0});
-const ReferencePoint kSecond = point(9300, 7650, {45, 20, 0}, {9, 25, 0});
+const ReferencePoint kFirst{300, 450, {45, 30, 0}, {9, 10, 0}};
+const ReferencePoint kSecond{9300, 7650, {45, 20, 0}, {9, 25, 0}};
 
 ReadoutInput exampleAt(int x, int y, float latScale = 12.0f, float lonScale = 10.0f) {
     return {x, y, latScale, lonScale, 450, 163800, 300, 33000};
@@ -51,15 +47,15 @@ private slots:
         QTest::addColumn<QPointF>("scales"); // COLA, COLO; null: refused as overflowing
         QTest::newRow("second point above-left") << kSecond << kFirst << QPointF(12, 10);
         QTest::newRow("same x: longitude scale 100")
-            << kFirst << point(300, 7650, {45, 20, 0}, {9, 25, 0}) << QPointF(12, 100);
+            << kFirst << ReferencePoint{300, 7650, {45, 20, 0}, {9, 25, 0}} << QPointF(12, 100);
         QTest::newRow("same y: latitude scale 100")
-            << kFirst << point(9300, 450, {45, 20, 0}, {9, 25, 0}) << QPointF(100, 10);
+            << kFirst << ReferencePoint{9300, 450, {45, 20, 0}, {9, 25, 0}} << QPointF(100, 10);
         QTest::newRow("angles typed the other way")
-            << kFirst << point(9300, 7650, {45, 40, 0}, {8, 55, 0}) << QPointF(-12, -10);
+            << kFirst << ReferencePoint{9300, 7650, {45, 40, 0}, {8, 55, 0}} << QPointF(-12, -10);
         // Equal angles and overflowing differences are refused through the
         // window's set-up; this one cannot be typed there.
         QTest::newRow("degrees 600000")
-            << kFirst << point(9300, 7650, {600000, 0, 0}, {9, 25, 0}) << QPointF();
+            << kFirst << ReferencePoint{9300, 7650, {600000, 0, 0}, {9, 25, 0}} << QPointF();
     }
     void calibrate() {
         QFETCH(ReferencePoint, first);

@@ -49,8 +49,6 @@ private slots:
              "Località \"O'NEIL \"X\"\" non trovata."},
             {"search, trailing blanks", "", "pozzi.bmp|POZZO", "own", "pozzi.bmp   ", "POZZO  ",
              own, 3000, ""},
-            {"search, longer than 50", "", kLongArea.left(50) + '|' + kLongPlace.left(50), "own",
-             kLongArea, kLongPlace, own, 3000, ""},
             {"search, unknown area", "", "nessuna.jpg|FONTANELLE", "", "", "", none, 0,
              "Area non trovata"},
             {"search, place of another sheet", "", kNE + "|SAN ROCCO", "", "", "", none, 0,
