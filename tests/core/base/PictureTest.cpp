@@ -75,7 +75,8 @@ private slots:
     }
 
     // Whole files decode to the very pixels of Qt's own readers; damaged ones
-    // to as much as they hold, with the message; a refused one is not decoded.
+    // to as much as they hold, with the message naming the file; a refused one
+    // is not decoded.
     void read() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, name);
@@ -92,21 +93,13 @@ private slots:
         QCOMPARE(int(load.outcome), outcome);
         QCOMPARE(load.shown(),
                  expected == PictureOutcome::Ok || expected == PictureOutcome::Damaged);
-        if (expected == PictureOutcome::Ok) {
-            QImageReader reader(file);
-            QCOMPARE(load.image, reader.read().convertToFormat(QImage::Format_RGB32));
-            QVERIFY(load.message.isEmpty());
-        } else if (expected == PictureOutcome::Damaged) {
+        // The messages' words are read in the window's tests (panning, locality display).
+        QCOMPARE(load.message.isEmpty(), expected == PictureOutcome::Ok);
+        if (expected == PictureOutcome::Ok)
+            QCOMPARE(load.image, QImageReader(file).read().convertToFormat(QImage::Format_RGB32));
+        if (expected == PictureOutcome::Damaged) {
             QCOMPARE(load.image.size(), QSize(640, 480));
-            QCOMPARE(load.message, QStringLiteral("Il file dell'immagine \"%1\" è danneggiato o "
-                                                  "incompleto: la cartina è mostrata solo fin dove "
-                                                  "si è potuta leggere.")
-                                       .arg(name));
-        } else if (expected == PictureOutcome::Refused) {
-            QCOMPARE(load.message,
-                     QStringLiteral("Il file dell'immagine \"a.jpg\" è danneggiato: dichiara una "
-                                    "cartina di 22000 x 22000 pixel, ma è troppo piccolo per "
-                                    "contenerla. L'immagine non è stata caricata."));
+            QVERIFY(load.message.contains(QStringLiteral("\"%1\"").arg(name)));
         }
     }
 };
