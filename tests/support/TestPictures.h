@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QtEndian>
 
 namespace orvena::test {
 
@@ -15,10 +16,8 @@ inline QByteArray jpegClaiming(int width, int height, qsizetype size = 0) {
     buffer.open(QIODevice::WriteOnly);
     small.save(&buffer, "JPEG");
     const qsizetype sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
-    bytes[sof + 5] = char(height >> 8);
-    bytes[sof + 6] = char(height & 0xFF);
-    bytes[sof + 7] = char(width >> 8);
-    bytes[sof + 8] = char(width & 0xFF);
+    qToBigEndian<quint16>(height, bytes.data() + sof + 5);
+    qToBigEndian<quint16>(width, bytes.data() + sof + 7);
     return bytes + QByteArray(std::max<qsizetype>(0, size - bytes.size()), '\0');
 }
 

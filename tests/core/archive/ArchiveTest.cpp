@@ -266,19 +266,17 @@ private slots:
     void failureMessage_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("expected");
-        const QString start = QStringLiteral("L'archivio localita.mdb ");
+        const auto row = [](const char* tag, int code, const char* end) {
+            QTest::newRow(tag) << code << "L'archivio localita.mdb " + QString::fromUtf8(end);
+        };
         // Busy, damaged and a full disk are told by the area load's and the
         // maintenance's tests.
-        QTest::newRow("extended busy")
-            << SQLITE_BUSY_SNAPSHOT << start + "è in uso da un altro programma.";
-        QTest::newRow("read-only journal")
-            << SQLITE_READONLY_ROLLBACK
-            << start + "è in sola lettura o mancano i permessi per scriverlo.";
-        QTest::newRow("cannot open")
-            << SQLITE_CANTOPEN
-            << start + "non può essere aperto: manca o la cartella non è accessibile.";
-        QTest::newRow("other") << SQLITE_MISMATCH
-                               << start + "non può essere usato: errore imprevisto (codice 20).";
+        row("extended busy", SQLITE_BUSY_SNAPSHOT, "è in uso da un altro programma.");
+        row("read-only journal", SQLITE_READONLY_ROLLBACK,
+            "è in sola lettura o mancano i permessi per scriverlo.");
+        row("cannot open", SQLITE_CANTOPEN,
+            "non può essere aperto: manca o la cartella non è accessibile.");
+        row("other", SQLITE_MISMATCH, "non può essere usato: errore imprevisto (codice 20).");
     }
     void failureMessage() {
         QFETCH(int, code);
