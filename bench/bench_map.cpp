@@ -8,7 +8,8 @@
 // forced repaint of the main window. First, at natural size, an arrow click
 // with the repaint it causes (only what it left to paint, as the event loop
 // paints it) is set beside the map widget painting its visible part alone,
-// panning under the controls on the left and clear of them.
+// panning under the controls on the left and clear of them, with the widgets
+// that click had painted, by name.
 #include "DemoAtlas.h"
 #include "Workspace.h"
 #include "ui/widgets/KeyPreview.h"
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <vector>
 
 using namespace orvena;
@@ -47,14 +49,19 @@ protected:
     }
 };
 
-// Counts the paint events of every widget.
+// Counts the paint events of every widget, and of each one by name.
 class AllPaints : public QObject {
 public:
     int paints = 0;
+    std::map<QString, int> byName;
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override {
-        if (event->type() == QEvent::Paint && object->isWidgetType()) ++paints;
+        if (event->type() != QEvent::Paint || !object->isWidgetType()) return false;
+        ++paints;
+        ++byName[object->objectName().isEmpty()
+                     ? QString::fromLatin1(object->metaObject()->className())
+                     : object->objectName()];
         return false;
     }
 };
@@ -106,16 +113,20 @@ void panStepAgainstTheMap(MainWindow& w, bool eastFirst) {
     qApp->installEventFilter(&all);
     std::vector<double> alone, click, repaint;
     int clickPaints = 0, repaintPaints = 0;
+    std::map<QString, int> clickNames;
     QElapsedTimer timer;
     const int n = 400;
     for (int i = 0; i < n; ++i) {
         all.paints = 0;
+        all.byName.clear();
         timer.start();
         (i % 40 < 20) == eastFirst ? w.imgde_Click(false) : w.imgsi_Click(false);
         // What the click left to paint, painted as the event loop would.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
         click.push_back(double(timer.nsecsElapsed()) / 1e6);
         clickPaints += all.paints;
+        for (const auto& [name, count] : all.byName)
+            clickNames[name] += count;
 
         const QRect visible = map->rect() & QRect(map->mapFrom(window, QPoint()), window->size());
         timer.start();
@@ -137,6 +148,10 @@ void panStepAgainstTheMap(MainWindow& w, bool eastFirst) {
     std::printf("  %-44s median %7.3f ms   (%.1f widgets painted)\n",
                 "arrow image click with the repaint it causes", c, double(clickPaints) / n);
     std::printf("  %-44s %7.2f\n", "ratio", c / a);
+    std::printf("  painted a click:");
+    for (const auto& [name, count] : clickNames)
+        std::printf(" %s %.2f", qPrintable(name), double(count) / n);
+    std::printf("\n");
     std::printf("  %-44s median %7.3f ms   (%.1f widgets painted)\n",
                 "Image1->repaint(), with the controls over it", figuresOf(repaint).median,
                 double(repaintPaints) / n);
