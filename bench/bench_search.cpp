@@ -1,11 +1,14 @@
-// The locality search window over the generated archive of a million places:
-// the full list at activation, searches, the memory the window holds, and a
-// click on a line to the place marked on its sheet.
+// The locality search over the generated archive of a million places: the
+// engine reading the two columns alone, the names read in chunks, prepared and
+// searched in the core (the similar places too, and an FTS5 trigram index of
+// the names for comparison), then the window: the full list at activation,
+// searches, the memory the window holds, and a click on a line to the place
+// marked on its sheet.
 //
 //   bench_search [places [accented]]      (default 1000000)
 //
 // With "accented" every name becomes "Località <n>": lower case with an
-// accent, the costliest names to upper-case (and kept twice).
+// accent, the costliest names to upper-case and fold (and kept twice).
 // Each list is timed from the handler's call to the end of a forced repaint
 // of the list; the click from List1_Click to the end of the main window's
 // activation, with the time the sheet load alone takes beside it.
@@ -13,6 +16,7 @@
 #include "ProcessMemory.h"
 #include "Workspace.h"
 #include "core/archive/Archives.h"
+#include "core/archive/LocalityNames.h"
 #include "ui/widgets/ActivationTracker.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/windows/LocalitySearch.h"
@@ -24,6 +28,8 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QListView>
+
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <ctime>
@@ -53,6 +59,79 @@ template <class Fn> Times timed(Fn&& fn) {
     return {t.nsecsElapsed() / 1e6, (std::clock() - c) * 1000.0 / CLOCKS_PER_SEC};
 }
 
+void line(const char* what, Times ms, const QString& note = QString()) {
+    std::printf("%-60s %7.1f ms wall %7.1f ms cpu%s\n", what, ms.wall, ms.cpu,
+                note.isEmpty() ? "" : qPrintable("  (" + note + ")"));
+}
+
+// The engine alone: area and name of every place, in the table's order, each
+// text touched once.
+Times engineAlone(const QString& file) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* q = nullptr;
+    sqlite3_prepare_v2(db, "select AREA, LOCALITA from localita order by rowid", -1, &q, nullptr);
+    std::size_t bytes = 0;
+    const Times t = timed([&] {
+        while (sqlite3_step(q) == SQLITE_ROW) {
+            bytes += static_cast<std::size_t>(sqlite3_column_bytes(q, 0)) +
+                     static_cast<std::size_t>(sqlite3_column_bytes(q, 1));
+            bytes += sqlite3_column_text(q, 0)[0] + sqlite3_column_text(q, 1)[0];
+        }
+    });
+    sqlite3_finalize(q);
+    sqlite3_close(db);
+    return bytes ? t : Times{};
+}
+
+// The names in the core: the first chunk, the rest, the preparation, the
+// plain search and the similar places, beside the engine alone.
+void core(RecordView& view, const QString& file, bool accented) {
+    const Times engine = engineAlone(file);
+    line("engine alone: AREA and LOCALITA of every place", engine);
+    auto ratio = [&](Times t) {
+        return QStringLiteral("%1 x the engine's processor time")
+            .arg(t.cpu / engine.cpu, 0, 'f', 2);
+    };
+    LocalityNames names;
+    line("core: first chunk read", timed([&] { names.readMore(view, LocalityNames::kFirstChunk); }),
+         QString::number(names.size()) + " places");
+    Times rest{};
+    while (!names.complete()) {
+        const Times t = timed([&] { names.readMore(view, LocalityNames::kChunk); });
+        rest = {rest.wall + t.wall, rest.cpu + t.cpu};
+    }
+    line("core: the rest read in chunks", rest, ratio(rest));
+    LocalityNames whole;
+    const Times once = timed([&] { whole.read(view); });
+    line("core: every place read in one go", once, ratio(once));
+    const Times prepare = timed([&] {
+        while (names.prepareMore(LocalityNames::kChunk)) {
+        }
+    });
+    line("core: names upper-cased and folded", prepare,
+         QStringLiteral("%1 MB held").arg(names.bytes() / 1e6, 0, 'f', 1));
+    for (const char* key : {"a", "localita 77777", "località 77777"}) {
+        std::vector<LocalityNames::Index> found;
+        const Times t = timed([&] { found = names.search(QString::fromUtf8(key)); });
+        line(qPrintable(QStringLiteral("core: search \"%1\"").arg(key)), t,
+             QString::number(found.size()) + " found");
+    }
+    const QString typo =
+        accented ? QStringLiteral("Locailtà 77777") : QStringLiteral("LOCAILTA 77777");
+    for (const QString& key :
+         {QStringLiteral("località 77777"), QStringLiteral("localita 77777"), typo,
+          QStringLiteral("montecchoi"), QStringLiteral("ca del poggio")}) {
+        std::vector<SimilarPlace> found;
+        const Times t = timed([&] { found = names.similar(key, 50); });
+        QString first = found.empty() ? QStringLiteral("none")
+                                      : names.name(found.front().place) + " " +
+                                            QString::number(int(found.front().closeness));
+        line(qPrintable(QStringLiteral("core: similar places \"%1\"").arg(key)), t,
+             QStringLiteral("%1 found, first %2").arg(found.size()).arg(first));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -76,6 +155,7 @@ int main(int argc, char** argv) {
     sheet.fill(Qt::darkGreen);
     sheet.save(ws.file(sheetName(clicked % kSheets)));
     MainWindow& w = ws.start();
+    core(*w.Data2, ws.file(QStringLiteral("localita.mdb")), accented);
 
     const long start = residentKb();
     auto* form = new LocalitySearch(*w.Data2, w.state(), &w);

@@ -2,20 +2,15 @@
 
 #include "core/archive/SqlTexts.h"
 #include "core/base/FixedText.h"
+#include "core/base/TextScan.h"
 
 #include <algorithm>
-#include <cstring>
-#include <deque>
-#include <functional>
-#include <string>
-#include <string_view>
-#include <unordered_map>
+#include <charconv>
+#include <limits>
 
 namespace orvena {
 
 namespace {
-
-const QString kTooLarge = QStringLiteral("Le località sono troppe per essere elencate.");
 
 bool isAscii(std::string_view text) {
     for (const char c : text)
@@ -23,25 +18,14 @@ bool isAscii(std::string_view text) {
     return true;
 }
 
-// A position in a buffer as an index: the buffers never pass 4 GB.
-LocalityNames::Index index(std::size_t n) {
-    if (n > UINT32_MAX) throw ArchiveError(kTooLarge);
-    return static_cast<LocalityNames::Index>(n);
+bool hasLowerAscii(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
 }
 
-// Where needle first occurs in hay at or after from; npos when nowhere.
-std::size_t findIn(std::string_view hay, std::string_view needle, std::size_t from) {
-    if (from >= hay.size()) return std::string_view::npos;
-#if defined(__GLIBC__) || defined(__APPLE__)
-    // The C library's search skips ahead well for short and long keys alike.
-    const void* hit = memmem(hay.data() + from, hay.size() - from, needle.data(), needle.size());
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - hay.data())
-               : std::string_view::npos;
-#else
-    const auto hit = std::search(hay.begin() + static_cast<std::ptrdiff_t>(from), hay.end(),
-                                 std::boyer_moore_horspool_searcher(needle.begin(), needle.end()));
-    return hit == hay.end() ? std::string_view::npos : static_cast<std::size_t>(hit - hay.begin());
-#endif
+// A position in a buffer as an index: the buffers never pass 4 GB.
+LocalityNames::Index index(std::size_t n) {
+    if (n > UINT32_MAX) throw ArchiveError(kTooManyNames);
+    return static_cast<LocalityNames::Index>(n);
 }
 
 } // namespace
@@ -57,131 +41,171 @@ void LocalityNames::clear() {
     areaOf_.clear();
     names_.clear();
     nameEnd_.clear();
+    areaTexts_.clear();
+    knownAreas_.clear();
+    lastRow_ = 0;
+    complete_ = false;
+    stamp_ = {};
+    upperDone_ = 0;
+    upperApart_ = false;
     upper_.clear();
     upperEnd_.clear();
-    folded_ = false;
+    folded_.clear();
 }
 
-void LocalityNames::read(RecordView& view) {
-    clear();
-    // Each area's UTF-8 text once (a deque never moves them), looked up by view.
-    std::deque<std::string> texts;
-    std::unordered_map<std::string_view, Index> known;
-    std::string_view last;
-    Index lastIndex = 0;
-    auto areaIndex = [&](std::string_view area) {
-        if (!areas_.empty() && area == last) return lastIndex; // places of one area together
-        auto found = known.find(area);
-        if (found == known.end()) {
-            const std::string& kept = texts.emplace_back(area);
-            found = known.emplace(kept, index(areas_.size())).first;
-            areas_.push_back(QString::fromUtf8(kept.data(), static_cast<qsizetype>(kept.size())));
-        }
-        last = found->first;
-        lastIndex = found->second;
-        return lastIndex;
-    };
+bool LocalityNames::current(const RecordView& view) const {
+    return stamp_.known() && view.stamp() == stamp_;
+}
+
+LocalityNames::Index LocalityNames::areaIndex(std::string_view area) {
+    // Places of one area often come together.
+    if (!areaOf_.empty() && area == areaTexts_[areaOf_.back()]) return areaOf_.back();
+    auto found = knownAreas_.find(area);
+    if (found == knownAreas_.end()) {
+        const std::string& kept = areaTexts_.emplace_back(area);
+        found = knownAreas_.emplace(kept, index(areas_.size())).first;
+        areas_.push_back(QString::fromUtf8(kept.data(), static_cast<qsizetype>(kept.size())));
+    }
+    return found->second;
+}
+
+bool LocalityNames::readMore(RecordView& view, std::size_t rows) {
+    if (complete_ || !areaOf_.empty()) {
+        if (!current(view))
+            clear();
+        else if (complete_)
+            return false;
+    }
+    // A file that cannot tell whether it changed is read to its end at once.
+    while (readChunk(view, std::max<std::size_t>(rows, 1)) && !stamp_.known()) {
+    }
+    return !complete_;
+}
+
+bool LocalityNames::readChunk(RecordView& view, std::size_t rows) {
+    rows = std::min<std::size_t>(rows, std::numeric_limits<std::int64_t>::max());
+    std::size_t read = 0;
     try {
-        view.readTexts(sql::kLocalityNamesInTableOrder, {}, [&](const std::string_view* fields) {
-            areaOf_.push_back(areaIndex(fields[0]));
-            names_.append(fields[1].data(), static_cast<qsizetype>(fields[1].size()));
-            nameEnd_.push_back(index(static_cast<std::size_t>(names_.size())));
-        });
+        view.readTexts(
+            sql::kLocalityNamesAfterRow, {QString::number(lastRow_), QString::number(rows)},
+            [&](const std::string_view* fields) {
+                std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), lastRow_);
+                areaOf_.push_back(areaIndex(fields[1]));
+                names_.append(fields[2].data(), static_cast<qsizetype>(fields[2].size()));
+                nameEnd_.push_back(index(static_cast<std::size_t>(names_.size())));
+                ++read;
+            });
+        if (areaOf_.size() > UINT32_MAX) throw ArchiveError(kTooManyNames);
+        stamp_ = view.stamp();
     } catch (...) {
         clear();
         throw;
     }
-    if (areaOf_.size() > UINT32_MAX) {
-        clear();
-        throw ArchiveError(kTooLarge);
+    if (read < rows) {
+        complete_ = true;
+        areaTexts_ = {};
+        knownAreas_ = {};
+        areas_.shrink_to_fit();
+        areaOf_.shrink_to_fit();
+        names_.squeeze();
+        nameEnd_.shrink_to_fit();
     }
-    areas_.shrink_to_fit();
-    areaOf_.shrink_to_fit();
-    names_.squeeze();
-    nameEnd_.shrink_to_fit();
+    return !complete_;
+}
+
+void LocalityNames::read(RecordView& view) {
+    clear();
+    readMore(view, std::numeric_limits<std::size_t>::max());
+}
+
+std::string_view LocalityNames::nameBytes(Index i) const {
+    const std::size_t start = nameStart(i);
+    return std::string_view(names_.constData() + start, nameEnd_[i] - start);
 }
 
 QString LocalityNames::name(Index i) const {
-    const std::size_t start = nameStart(i);
-    return QString::fromUtf8(names_.constData() + start,
-                             static_cast<qsizetype>(nameEnd_[i] - start));
+    const std::string_view bytes = nameBytes(i);
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-void LocalityNames::fold() {
-    if (folded_) return;
-    QByteArray upper(names_.size(), Qt::Uninitialized);
-    qsizetype used = 0;
-    std::vector<Index> upperEnd;
-    for (Index i = 0; i < size(); ++i) {
-        const std::size_t start = nameStart(i);
-        const std::string_view text(names_.constData() + start, nameEnd_[i] - start);
-        if (isAscii(text)) {
-            // The Unicode rule on plain letters is the ASCII one.
-            if (upper.size() < used + static_cast<qsizetype>(text.size()))
-                upper.resize(
-                    std::max(upper.size() * 2, used + static_cast<qsizetype>(text.size())));
-            char* out = upper.data() + used;
-            for (const char c : text)
-                *out++ = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-            used += static_cast<qsizetype>(text.size());
-        } else {
-            const QByteArray folded =
-                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
-                    .toUpper()
-                    .toUtf8();
-            if (upper.size() < used + folded.size())
-                upper.resize(std::max(upper.size() * 2, used + folded.size()));
-            std::memcpy(upper.data() + used, folded.constData(),
-                        static_cast<std::size_t>(folded.size()));
-            used += folded.size();
-        }
-        const Index end = index(static_cast<std::size_t>(used));
-        // Ends are kept apart only from the first name whose length changed.
-        if (upperEnd.empty() && end != nameEnd_[i])
-            upperEnd.assign(nameEnd_.begin(), nameEnd_.begin() + i);
-        if (!upperEnd.empty() || end != nameEnd_[i]) upperEnd.push_back(end);
+// Names stored in capitals, as the editor writes them, need no second copy:
+// upper_ stays empty until the first name that changes.
+void LocalityNames::upperCase(Index i) {
+    const std::string_view text = nameBytes(i);
+    const bool ascii = isAscii(text);
+    QByteArray other;
+    if (!ascii)
+        other =
+            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUpper().toUtf8();
+    if (!upperApart_) {
+        if (ascii ? !hasLowerAscii(text)
+                  : other == QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))
+            return;
+        upper_ = names_.left(static_cast<qsizetype>(nameStart(i)));
+        upperApart_ = true;
     }
-    upper.resize(used);
-    // Names stored in capitals, as the editor writes them, need no second copy.
-    if (upperEnd.empty() && upper == names_) upper.clear();
-    upper.squeeze();
-    upperEnd.shrink_to_fit();
-    upper_ = std::move(upper);
-    upperEnd_ = std::move(upperEnd);
-    folded_ = true;
+    if (ascii) {
+        // The Unicode rule on plain letters is the ASCII one.
+        for (const char c : text)
+            upper_.append(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    } else {
+        upper_.append(other);
+    }
+    const Index end = index(static_cast<std::size_t>(upper_.size()));
+    // Ends are kept apart only from the first name whose length changed.
+    if (upperEnd_.empty() && end != nameEnd_[i])
+        upperEnd_.assign(nameEnd_.begin(), nameEnd_.begin() + i);
+    if (!upperEnd_.empty()) upperEnd_.push_back(end);
+}
+
+bool LocalityNames::prepareMore(std::size_t names) {
+    const Index last = static_cast<Index>(
+        std::min<std::size_t>(size(), upperDone_ + std::min<std::size_t>(names, size())));
+    try {
+        for (Index i = upperDone_; i < last; ++i) {
+            upperCase(i);
+            folded_.add(nameBytes(i));
+        }
+    } catch (...) {
+        clear();
+        throw;
+    }
+    upperDone_ = last;
+    if (complete_ && upperDone_ == size()) {
+        upper_.squeeze();
+        upperEnd_.shrink_to_fit();
+        folded_.squeeze();
+    }
+    return upperDone_ < size();
+}
+
+void LocalityNames::searchIn(std::string_view upperKey, Index first, Index last,
+                             std::vector<Index>& found) const {
+    if (upperKey.empty()) {
+        for (Index i = first; i < last; ++i)
+            found.push_back(i);
+        return;
+    }
+    const QByteArray& buffer = upperApart_ ? upper_ : names_;
+    const std::vector<Index>& ends = upperEnd_.empty() ? nameEnd_ : upperEnd_;
+    eachHolding(std::string_view(buffer.constData(), static_cast<std::size_t>(buffer.size())), ends,
+                upperKey, first, last, [&](Index i, std::size_t) { found.push_back(i); });
 }
 
 std::vector<LocalityNames::Index> LocalityNames::search(const QString& key) {
+    while (prepareMore(std::numeric_limits<std::size_t>::max())) {
+    }
+    const QByteArray wanted = searchKey(key);
     std::vector<Index> found;
-    if (key.isEmpty()) {
-        found.resize(size());
-        for (Index i = 0; i < size(); ++i)
-            found[i] = i;
-        return found;
-    }
-    fold();
-    const QByteArray wanted = key.toUpper().toUtf8();
-    const QByteArray& buffer = upper_.isEmpty() ? names_ : upper_;
-    const std::vector<Index>& ends = upperEnd_.empty() ? nameEnd_ : upperEnd_;
-    const std::string_view hay(buffer.constData(), static_cast<std::size_t>(buffer.size()));
-    const std::string_view needle(wanted.constData(), static_cast<std::size_t>(wanted.size()));
-
-    // One scan over all the names; a hit counts when it lies inside one name.
-    // Both sides are whole UTF-8 texts, so a hit starts on a character.
-    std::size_t from = 0;
-    Index i = 0;
-    for (std::size_t at = findIn(hay, needle, from); at != std::string_view::npos;
-         at = findIn(hay, needle, from)) {
-        while (ends[i] <= at)
-            ++i;
-        if (at + needle.size() <= ends[i]) {
-            found.push_back(i);
-            from = ends[i];
-        } else {
-            from = at + 1;
-        }
-    }
+    searchIn(std::string_view(wanted.constData(), static_cast<std::size_t>(wanted.size())), 0,
+             static_cast<Index>(size()), found);
     return found;
+}
+
+std::vector<SimilarPlace> LocalityNames::similar(const QString& key, std::size_t limit) {
+    while (prepareMore(std::numeric_limits<std::size_t>::max())) {
+    }
+    return folded_.similar(key, limit);
 }
 
 std::size_t LocalityNames::bytes() const {
@@ -191,7 +215,7 @@ std::size_t LocalityNames::bytes() const {
     total += areaOf_.capacity() * sizeof(Index) + nameEnd_.capacity() * sizeof(Index) +
              upperEnd_.capacity() * sizeof(Index);
     total += static_cast<std::size_t>(names_.capacity() + upper_.capacity());
-    return total;
+    return total + folded_.bytes();
 }
 
 } // namespace orvena

@@ -31,9 +31,12 @@ inline constexpr const char* kLocalityByName = "select * from localita where LOC
 // the index on AREA instead of a walk of the whole table.
 inline constexpr const char* kLocalityOfAreaInTableOrder =
     "select * from localita where AREA = ? order by rowid";
-// The search window's list: area and name of every place, in the table's own
-// order (the order in which places were added).
-inline constexpr const char* kLocalityNamesInTableOrder =
-    "select AREA, LOCALITA from localita order by rowid";
+// The search window's list: area and name of the places after a given row, in
+// the table's own order (the order in which places were added), at most the
+// given number of them; the list is read in chunks, each from where the
+// previous one stopped.
+inline constexpr const char* kLocalityNamesAfterRow =
+    "select rowid, AREA, LOCALITA from localita where rowid > cast(? as integer) "
+    "order by rowid limit cast(? as integer)";
 
 } // namespace orvena::sql

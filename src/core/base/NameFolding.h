@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace orvena {
+
+// A name as the forgiving search compares it: upper case, accents dropped
+// (each character decomposed, its combining marks left out), and blanks,
+// apostrophes, hyphens and dots left out, so "Cà del Poggio", "CA DEL POGGIO"
+// and "cadelpoggio" read alike, and so do "Sant'Angelo" and "SANT ANGELO".
+// The folded text is UTF-8; where the left-out signs stood, the name's words
+// begin, and the search still ranks by them.
+struct FoldedShape {
+    // Bit b set: a word begins at byte b of the folded text (b < 64; bit 0
+    // whenever the text is not empty).
+    std::uint64_t wordStarts = 0;
+    // One bit per kind of character the folded text holds: A to Z each their
+    // own, the rest shared among six (see letterBit). A cheap first test of
+    // how far two texts can be apart.
+    std::uint32_t letters = 0;
+};
+
+// The bit of letters a character of a folded text stands for, from the first
+// byte of its UTF-8 form.
+constexpr std::uint32_t letterBit(unsigned char lead) {
+    return lead >= 'A' && lead <= 'Z' ? 1u << (lead - 'A') : 1u << (26 + lead % 6);
+}
+
+class NameFolder {
+public:
+    NameFolder();
+
+    // Appends the folded form of name (UTF-8, possibly not valid) to out and
+    // tells where its words begin (counted from where it was appended). The
+    // folded text is always valid UTF-8.
+    FoldedShape fold(std::string_view name, std::string& out);
+    // The same for a text typed by the user.
+    std::string fold(const QString& text, FoldedShape* shape = nullptr);
+
+private:
+    // What one character outside plain ASCII folds to: UTF-8 bytes, where a
+    // byte kSeparator stands for a left-out sign.
+    const std::string& foldedChar(std::string_view utf8);
+
+    std::array<std::string, 2048> twoByte_; // U+0080 to U+07FF, filled on first use
+    std::array<bool, 2048> twoByteKnown_{};
+    std::unordered_map<std::uint32_t, std::string> longer_; // the rest, by their bytes
+};
+
+} // namespace orvena

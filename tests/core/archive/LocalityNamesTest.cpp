@@ -1,0 +1,181 @@
+// The places the search window holds: read a chunk at a time, searched, and
+// ranked by how close their names come to a key.
+#include "core/archive/LocalityNames.h"
+#include "core/archive/Archives.h"
+#include "support/TempFolder.h"
+#include "support/TestMain.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
+
+using namespace orvena;
+
+namespace {
+
+// The localita.mdb of folder, after the archives are opened there.
+std::string openedLocalities(Archives& archives, const test::TempFolder& folder) {
+    const QString problem = archives.openAll(folder.path());
+    if (!problem.isEmpty()) qFatal("openAll: %s", qPrintable(problem));
+    return folder.file(Archives::kLocalityFile).toStdString();
+}
+
+// A working folder whose localita.mdb holds count places, written on a
+// connection of its own; rows 2, 10 and 11 are gone again.
+struct Places {
+    test::TempFolder folder;
+    Archives archives;
+    SQLite::Database db;
+    explicit Places(int count)
+        : db(openedLocalities(archives, folder), SQLite::OPEN_READWRITE) {
+        static const QStringList names = {"Cà del Poggio", "SANT'ANGELO", "Straße", "montecchio"};
+        SQLite::Statement add(db, "insert into localita (AREA, LOCALITA) values (?, ?)");
+        for (int i = 0; i < count; ++i) {
+            add.bind(1, QStringLiteral("foglio%1.jpg").arg(i % 3).toStdString());
+            add.bind(2, QStringLiteral("%1 %2").arg(names[i % names.size()]).arg(i).toStdString());
+            add.exec();
+            add.reset();
+        }
+        db.exec("delete from localita where rowid in (2, 10, 11)");
+    }
+    RecordView& view() { return *archives.Data2; }
+
+    // Area and name of every place, the table's way.
+    QStringList table() {
+        SQLite::Statement q(db, "select AREA, LOCALITA from localita order by rowid");
+        QStringList all;
+        while (q.executeStep())
+            all << q.getColumn(0).getString().c_str() + QStringLiteral("|") +
+                       QString::fromStdString(q.getColumn(1).getString());
+        return all;
+    }
+};
+
+QStringList held(const LocalityNames& names) {
+    QStringList all;
+    for (LocalityNames::Index i = 0; i < names.size(); ++i)
+        all << names.area(i) + "|" + names.name(i);
+    return all;
+}
+
+} // namespace
+
+class LocalityNamesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void chunks_data() {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("one at a time") << 1;
+        QTest::newRow("three at a time") << 3;
+        QTest::newRow("all at once") << 1000;
+    }
+
+    // Chunk after chunk, the table in its order, past gaps in the rows; the
+    // search over prepared parts finds what the whole search finds.
+    void chunks() {
+        QFETCH(int, rows);
+        Places places(23);
+        LocalityNames names;
+        int calls = 1;
+        for (; names.readMore(places.view(), static_cast<std::size_t>(rows)); ++calls) {
+            QCOMPARE(names.size(), static_cast<std::size_t>(calls * rows));
+            QVERIFY(!names.complete());
+        }
+        QVERIFY(names.complete());
+        QVERIFY(names.current(places.view()));
+        QCOMPARE(held(names), places.table());
+        QVERIFY(!names.readMore(places.view(), 1));
+        QCOMPARE(names.size(), std::size_t{20});
+
+        for (const QString& key : QStringList{"a", "ß", "STRASSE", "'", ""}) {
+            LocalityNames whole;
+            whole.read(places.view());
+            const std::vector<LocalityNames::Index> expected = whole.search(key);
+            std::vector<LocalityNames::Index> found;
+            const QByteArray k = LocalityNames::searchKey(key);
+            names.clear();
+            names.readMore(places.view(), 1000);
+            while (names.preparedCount() < names.size()) {
+                const auto first = static_cast<LocalityNames::Index>(names.preparedCount());
+                names.prepareMore(static_cast<std::size_t>(rows));
+                names.searchIn(k.toStdString(), first,
+                               static_cast<LocalityNames::Index>(names.preparedCount()), found);
+            }
+            QCOMPARE(found, expected);
+        }
+    }
+
+    void changeBetweenChunks_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("another connection deletes a place") << "other";
+        QTest::newRow("the view itself adds one") << "view";
+    }
+
+    // A change between two chunks starts the reading again from the first place.
+    void changeBetweenChunks() {
+        QFETCH(QString, change);
+        Places places(23);
+        LocalityNames names;
+        QVERIFY(names.readMore(places.view(), 4));
+        QVERIFY(names.current(places.view()));
+        if (change == "other") {
+            places.db.exec("delete from localita where rowid = 1");
+        } else {
+            places.view().addNew();
+            places.view().setField(QStringLiteral("LOCALITA"), QStringLiteral("NUOVA"));
+            places.view().update();
+        }
+        QVERIFY(!names.current(places.view()));
+        QVERIFY(names.readMore(places.view(), 4));
+        QCOMPARE(names.size(), std::size_t{4});
+        while (names.readMore(places.view(), 4)) {
+        }
+        QCOMPARE(held(names), places.table());
+    }
+
+    void similar_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QStringList>("found"); // name and closeness
+        QTest::newRow("accent") << "ca del poggio" << 50 << QStringList{"CÀ DEL POGGIO 0"};
+        QTest::newRow("no apostrophe")
+            << "santangelo" << 50 << QStringList{"SANT'ANGELO 0", "CASTEL SANT'ANGELO 2"};
+        QTest::newRow("blank for apostrophe")
+            << "sant angelo" << 50 << QStringList{"SANT'ANGELO 0", "CASTEL SANT'ANGELO 2"};
+        QTest::newRow("swap, the name or its first word")
+            << "montecchoi" << 50
+            << QStringList{"MONTECCHIO 4", "MONTECCHIO EMILIA 4", "MONTICCHIO 5"};
+        QTest::newRow("later closer names push out an earlier farther one")
+            << "montecchoi" << 2 << QStringList{"MONTECCHIO 4", "MONTECCHIO EMILIA 4"};
+        QTest::newRow("begins, then a word begins")
+            << "poggio" << 50 << QStringList{"POGGIO ALTO 1", "POGGIOLO 1", "CÀ DEL POGGIO 2"};
+        QTest::newRow("ties in the list's order") << "poggio" << 1 << QStringList{"POGGIO ALTO 1"};
+        QTest::newRow("inside") << "oggio" << 50
+                                << QStringList{"CÀ DEL POGGIO 3", "POGGIO ALTO 3", "POGGIOLO 3"};
+        QTest::newRow("a run of words one edit away")
+            << "del pogio" << 50 << QStringList{"CÀ DEL POGGIO 4"};
+        QTest::newRow("short key, no edits") << "xq" << 50 << QStringList{};
+        QTest::newRow("folds to nothing") << " ' - " << 50 << QStringList{};
+    }
+
+    // Folded names ranked: equal, beginning, a word beginning, inside, then
+    // one and two edits; ties in the list's order; at most limit.
+    void similar() {
+        QFETCH(QString, key);
+        QFETCH(int, limit);
+        QFETCH(QStringList, found);
+        const QStringList list = {"CÀ DEL POGGIO",     "MONTICCHIO",  "SANT'ANGELO",
+                                  "MONTECCHIO",        "POGGIO ALTO", "CASTEL SANT'ANGELO",
+                                  "MONTECCHIO EMILIA", "POGGIOLO",    "SAN MARTINO"};
+        FoldedNames names;
+        for (const QString& name : list)
+            names.add(name.toStdString());
+        QStringList got;
+        for (const SimilarPlace& p : names.similar(key, static_cast<std::size_t>(limit)))
+            got << QStringLiteral("%1 %2")
+                       .arg(list[static_cast<qsizetype>(p.place)])
+                       .arg(static_cast<int>(p.closeness));
+        QCOMPARE(got, found);
+    }
+};
+
+ORVENA_TEST_MAIN(LocalityNamesTest)
+#include "LocalityNamesTest.moc"

@@ -1,0 +1,174 @@
+// Names folded for the search that forgives, and the edit distance it ranks by.
+#include "core/base/NameFolding.h"
+#include "core/base/EditDistance.h"
+#include "support/TestMain.h"
+
+#include <QRandomGenerator>
+
+#include <algorithm>
+
+using namespace orvena;
+
+namespace {
+
+// The distance the plain way: the whole table, a swap of neighbours one edit.
+int plainDistance(const QList<uint>& a, const QList<uint>& b) {
+    const auto n = a.size();
+    const auto m = b.size();
+    std::vector<std::vector<int>> d(static_cast<std::size_t>(n + 1),
+                                    std::vector<int>(static_cast<std::size_t>(m + 1)));
+    for (qsizetype i = 0; i <= n; ++i)
+        for (qsizetype j = 0; j <= m; ++j) {
+            int& cell = d[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+            auto at = [&](qsizetype r, qsizetype c) {
+                return d[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+            };
+            if (i == 0 || j == 0) {
+                cell = static_cast<int>(i + j);
+                continue;
+            }
+            cell = std::min({at(i - 1, j) + 1, at(i, j - 1) + 1,
+                             at(i - 1, j - 1) + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                cell = std::min(cell, at(i - 2, j - 2) + 1);
+        }
+    return d.back().back();
+}
+
+std::string utf8(const QString& text) {
+    return text.toStdString();
+}
+
+// A random word over a few letters, one of them outside ASCII, so that
+// matches, swaps and multi-byte characters all come up often.
+QString randomText(QRandomGenerator& random, int longest) {
+    static const QString letters = QStringLiteral("ABCÆ");
+    QString text;
+    for (int n = random.bounded(longest + 1); n > 0; --n)
+        text += letters[random.bounded(letters.size())];
+    return text;
+}
+
+} // namespace
+
+class NameFoldingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void fold_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("folded");
+        QTest::addColumn<QList<int>>("words"); // where words begin, in bytes
+        QTest::newRow("accent and blanks") << "Cà del Poggio"
+                                           << "CADELPOGGIO" << QList{0, 2, 5};
+        QTest::newRow("apostrophe") << "SANT'ANGELO"
+                                    << "SANTANGELO" << QList{0, 4};
+        QTest::newRow("typographic apostrophe, lower case") << "sant’angelo"
+                                                            << "SANTANGELO" << QList{0, 4};
+        QTest::newRow("dot, hyphen, several blanks") << "S. Maria -  Nuova"
+                                                     << "SMARIANUOVA" << QList{0, 1, 6};
+        QTest::newRow("grave as apostrophe") << "Sant`Elia"
+                                             << "SANTELIA" << QList{0, 4};
+        QTest::newRow("upper-casing lengthens") << "Straße"
+                                                << "STRASSE" << QList{0};
+        QTest::newRow("ligature and macron") << "ﬁume Ōsaka"
+                                             << "FIUMEOSAKA" << QList{0, 5};
+        QTest::newRow("letters without a decomposition kept") << "Ærøskøbing"
+                                                              << "ÆRØSKØBING" << QList{0};
+        QTest::newRow("signs only") << " '-. ’"
+                                    << "" << QList<int>{};
+        QTest::newRow("digits and other signs kept") << "Borgo (2)"
+                                                     << "BORGO(2)" << QList{0, 5};
+    }
+
+    // Upper case, accents gone, the left-out signs gone with the words' starts kept.
+    void fold() {
+        QFETCH(QString, name);
+        QFETCH(QString, folded);
+        QFETCH(QList<int>, words);
+        NameFolder folder;
+        FoldedShape shape;
+        QCOMPARE(QString::fromStdString(folder.fold(name, &shape)), folded);
+        std::uint64_t expected = 0;
+        for (const int w : words)
+            expected |= std::uint64_t{1} << w;
+        QCOMPARE(shape.wordStarts, expected);
+        std::uint32_t letters = 0;
+        for (const char c : folder.fold(name))
+            if ((static_cast<unsigned char>(c) & 0xc0) != 0x80)
+                letters |= letterBit(static_cast<unsigned char>(c));
+        QCOMPARE(shape.letters, letters);
+        // The same from the stored bytes, appended after other text.
+        std::string out = "XY";
+        const std::string bytes = utf8(name);
+        QCOMPARE(folder.fold(bytes, out).wordStarts, expected);
+        QCOMPARE(QString::fromStdString(out), "XY" + folded);
+    }
+
+    // Bytes that are not UTF-8 fold to something valid, never past the name.
+    void foldBrokenBytes() {
+        NameFolder folder;
+        std::string out;
+        folder.fold(std::string_view("a\xff\xc3", 3), out);
+        QCOMPARE(QString::fromStdString(out), QStringLiteral("A\ufffd\ufffd"));
+        QCOMPARE(QString::fromUtf8(out.data(), static_cast<qsizetype>(out.size())).toStdString(),
+                 out);
+    }
+
+    // The fast distance against the plain table, whole texts and runs of words.
+    void distanceAsThePlainWay() {
+        QRandomGenerator random(21);
+        for (int round = 0; round < 4000; ++round) {
+            const QString key = randomText(random, 9);
+            QString text = randomText(random, 12);
+            // Blanks give the text words.
+            for (int i = 1; i < text.size(); i += 1 + random.bounded(4))
+                if (random.bounded(2)) text.insert(i, u' ');
+            NameFolder folder;
+            FoldedShape shape;
+            const std::string folded = folder.fold(text, &shape);
+            const EditPattern pattern(utf8(key));
+            const QList<uint> k = key.toUcs4();
+            QCOMPARE(pattern.distance(folded),
+                     plainDistance(k, QString::fromStdString(folded).toUcs4()));
+
+            // Every run of whole words, the plain way.
+            const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+            int best = plainDistance(k, QString::fromStdString(folded).toUcs4());
+            for (int first = 0; first < words.size(); ++first)
+                for (int last = first; last < words.size(); ++last)
+                    best = std::min(
+                        best, plainDistance(
+                                  k, words.mid(first, last - first + 1).join(QString()).toUcs4()));
+            const int limit = random.bounded(4);
+            const int nearest = pattern.nearestRun(folded, shape.wordStarts, limit);
+            if (!pattern.usable() || folded.empty())
+                QCOMPARE(nearest, limit + 1);
+            else
+                QCOMPARE(nearest, std::min(best, limit + 1));
+        }
+    }
+
+    void distance_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("edits");
+        QTest::newRow("swap") << "MONTECCHOI"
+                              << "MONTECCHIO" << 1;
+        QTest::newRow("swap then replace") << "CA"
+                                           << "ABC" << 3;
+        QTest::newRow("missing letter") << "POGIO"
+                                        << "POGGIO" << 1;
+        QTest::newRow("key of 64") << QString(64, u'A') << QString(63, u'A') + "B" << 1;
+        QTest::newRow("empty key") << ""
+                                   << "ÀB" << 2;
+    }
+    void distance() {
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        QFETCH(int, edits);
+        QCOMPARE(EditPattern(utf8(key)).distance(utf8(text)), edits);
+    }
+};
+
+ORVENA_TEST_MAIN(NameFoldingTest)
+#include "NameFoldingTest.moc"
