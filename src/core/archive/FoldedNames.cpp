@@ -89,6 +89,7 @@ std::vector<SimilarPlace> FoldedNames::similar(const QString& key, std::size_t l
     };
     room();
     auto holder = holders.begin();
+    EditPattern::Memo memo;
     for (Index i = 0; i < size() && allowed > 0; ++i) {
         if (holder != holders.end() && *holder == i) {
             ++holder;
@@ -98,7 +99,7 @@ std::vector<SimilarPlace> FoldedNames::similar(const QString& key, std::size_t l
         if (std::popcount(keyShape.letters & ~letters_[i]) > allowed) continue;
         const std::string_view name = text(i);
         if (static_cast<int>(name.size()) < pattern.size() - allowed) continue;
-        const int edits = pattern.nearestRun(name, wordStarts_[i], allowed);
+        const int edits = pattern.nearestRun(name, wordStarts_[i], allowed, &memo);
         if (edits > allowed) continue;
         // None away by nothing: it would hold the key.
         keep(i, edits <= 1 ? Closeness::OneEdit : Closeness::TwoEdits);

@@ -42,7 +42,7 @@ void LocalityNames::clear() {
     names_.clear();
     nameEnd_.clear();
     areaTexts_.clear();
-    knownAreas_.clear();
+    areaSlots_.clear();
     lastRow_ = 0;
     complete_ = false;
     stamp_ = {};
@@ -60,13 +60,25 @@ bool LocalityNames::current(const RecordView& view) const {
 LocalityNames::Index LocalityNames::areaIndex(std::string_view area) {
     // Places of one area often come together.
     if (!areaOf_.empty() && area == areaTexts_[areaOf_.back()]) return areaOf_.back();
-    auto found = knownAreas_.find(area);
-    if (found == knownAreas_.end()) {
-        const std::string& kept = areaTexts_.emplace_back(area);
-        found = knownAreas_.emplace(kept, index(areas_.size())).first;
-        areas_.push_back(QString::fromUtf8(kept.data(), static_cast<qsizetype>(kept.size())));
+    // Open addressing over a power of two of table, each the area's index + 1.
+    if (areaSlots_.size() < 2 * (areas_.size() + 1)) {
+        std::vector<Index> table(std::max<std::size_t>(64, 2 * areaSlots_.size()), 0);
+        for (Index a = 0; a < areas_.size(); ++a) {
+            std::size_t at = std::hash<std::string_view>{}(areaTexts_[a]) & (table.size() - 1);
+            while (table[at] != 0)
+                at = (at + 1) & (table.size() - 1);
+            table[at] = a + 1;
+        }
+        areaSlots_ = std::move(table);
     }
-    return found->second;
+    std::size_t at = std::hash<std::string_view>{}(area) & (areaSlots_.size() - 1);
+    for (; areaSlots_[at] != 0; at = (at + 1) & (areaSlots_.size() - 1))
+        if (areaTexts_[areaSlots_[at] - 1] == area) return areaSlots_[at] - 1;
+    const Index added = index(areas_.size());
+    areaSlots_[at] = added + 1;
+    const std::string& kept = areaTexts_.emplace_back(area);
+    areas_.push_back(QString::fromUtf8(kept.data(), static_cast<qsizetype>(kept.size())));
+    return added;
 }
 
 bool LocalityNames::readMore(RecordView& view, std::size_t rows) {
@@ -104,7 +116,7 @@ bool LocalityNames::readChunk(RecordView& view, std::size_t rows) {
     if (read < rows) {
         complete_ = true;
         areaTexts_ = {};
-        knownAreas_ = {};
+        areaSlots_ = {};
         areas_.shrink_to_fit();
         areaOf_.shrink_to_fit();
         names_.squeeze();

@@ -7,10 +7,8 @@
 #include <QString>
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace orvena {
@@ -94,10 +92,10 @@ private:
     QByteArray names_;           // the names, one after the other
     std::vector<Index> nameEnd_; // per record: where its name ends in names_
 
-    // While reading: each area's UTF-8 text once (a deque never moves them),
-    // looked up by view; the last row read; the file as it was then.
-    std::deque<std::string> areaTexts_;
-    std::unordered_map<std::string_view, Index> knownAreas_;
+    // While reading: each area's UTF-8 text once, and a table to find them;
+    // the last row read; the file as it was then.
+    std::vector<std::string> areaTexts_;
+    std::vector<Index> areaSlots_;
     std::int64_t lastRow_ = 0;
     bool complete_ = false;
     RecordView::Stamp stamp_;

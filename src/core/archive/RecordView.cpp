@@ -300,9 +300,9 @@ struct RecordView::Impl {
         if (!problem.isEmpty()) return problem;
         try {
             const bool writable = archivefile::canWrite(path);
-            auto fresh = std::make_unique<SQLite::Database>(archivefile::nativePath(path),
-                                                            writable ? SQLite::OPEN_READWRITE
-                                                                     : SQLite::OPEN_READONLY);
+            auto fresh = std::make_unique<SQLite::Database>(
+                archivefile::nativePath(path),
+                (writable ? SQLite::OPEN_READWRITE : SQLite::OPEN_READONLY) | SQLite::OPEN_NOMUTEX);
             fresh->setBusyTimeout(kBusyTimeoutMs);
             // Indexes speed up the look-ups but nothing depends on them.
             if (writable && sqlite3_db_readonly(fresh->getHandle(), "main") == 0) {

@@ -18,38 +18,22 @@ char32_t nextChar(const unsigned char*& p, const unsigned char* end) {
     return c;
 }
 
-// One column after another of the table of distances between the key's
-// prefixes (one bit each) and the text read so far, kept as the differences
-// between neighbouring cells; the bit-vector method for edit distance, with
-// the step for a swapped pair.
-struct Columns {
-    explicit Columns(int keySize)
-        : last(std::uint64_t{1} << (keySize - 1))
-        , score(keySize) {}
-
-    void step(std::uint64_t eq) {
-        const std::uint64_t swapped = ((~d0 & eq) << 1) & eqBefore;
-        d0 = (((eq & vp) + vp) ^ vp) | eq | vn | swapped;
-        std::uint64_t hp = vn | ~(d0 | vp);
-        std::uint64_t hn = d0 & vp;
-        score += (hp & last) != 0;
-        score -= (hn & last) != 0;
-        hp = hp << 1 | 1;
-        hn <<= 1;
-        vp = hn | ~(d0 | hp);
-        vn = hp & d0;
-        eqBefore = eq;
-    }
-
-    std::uint64_t vp = ~std::uint64_t{0};
-    std::uint64_t vn = 0;
-    std::uint64_t d0 = 0;
-    std::uint64_t eqBefore = 0;
-    std::uint64_t last;
-    int score; // distance from the whole key to the text read so far
-};
-
 } // namespace
+
+inline void EditPattern::Columns::step(std::uint64_t eq, std::uint64_t last) {
+    const std::uint64_t swapped = ((~d0 & eq) << 1) & eqBefore;
+    d0 = (((eq & vp) + vp) ^ vp) | eq | vn | swapped;
+    std::uint64_t hp = vn | ~(d0 | vp);
+    std::uint64_t hn = d0 & vp;
+    score += (hp & last) != 0;
+    score -= (hn & last) != 0;
+    hp = hp << 1 | 1;
+    hn <<= 1;
+    vp = hn | ~(d0 | hp);
+    vn = hp & d0;
+    eqBefore = eq;
+    ++read;
+}
 
 EditPattern::EditPattern(std::string_view key) {
     const auto* p = reinterpret_cast<const unsigned char*>(key.data());
@@ -72,9 +56,10 @@ EditPattern::EditPattern(std::string_view key) {
         }
         ++size_;
     }
+    if (usable()) last_ = std::uint64_t{1} << (size_ - 1);
 }
 
-std::uint64_t EditPattern::match(char32_t c) const {
+inline std::uint64_t EditPattern::match(char32_t c) const {
     if (c < 128) return ascii_[c];
     for (const auto& [k, bits] : other_)
         if (k == c) return bits;
@@ -92,30 +77,62 @@ int EditPattern::distance(std::string_view text) const {
     }
     Columns columns(size_);
     while (p < end)
-        columns.step(match(nextChar(p, end)));
+        columns.step(match(nextChar(p, end)), last_);
     return columns.score;
 }
 
-int EditPattern::nearestRun(std::string_view text, std::uint64_t wordStarts, int limit) const {
+int EditPattern::nearestRun(std::string_view text, std::uint64_t wordStarts, int limit,
+                            Memo* memo) const {
     int best = limit + 1;
     if (!usable() || text.empty()) return best;
     const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = begin + text.size();
-    auto startsWord = [&](const unsigned char* at) {
-        const auto offset = static_cast<std::size_t>(at - begin);
-        return at == end || (offset < 64 && (wordStarts >> offset & 1));
+    auto startsWord = [&](std::size_t offset) {
+        return offset == text.size() || (offset < 64 && (wordStarts >> offset & 1));
     };
     for (std::uint64_t starts = wordStarts | 1; starts != 0; starts &= starts - 1) {
-        const int from = std::countr_zero(starts);
+        const auto from = static_cast<std::size_t>(std::countr_zero(starts));
         // A run is at least one byte a character: too short from here on.
-        if (static_cast<int>(text.size()) - from < size_ - (best - 1)) break;
+        if (static_cast<int>(text.size() - from) < size_ - (best - 1)) break;
         Columns columns(size_);
-        int read = 0;
-        for (const unsigned char* p = begin + from; p < end;) {
+        const unsigned char* p = begin + from;
+        Memo* kept = from == 0 ? memo : nullptr;
+        // What the memo learns of this text, whichever way the run ends.
+        struct Learn {
+            Memo* memo;
+            std::string_view text;
+            const unsigned char*& read;
+            const unsigned char* begin;
+            ~Learn() {
+                if (memo) memo->text.assign(text.substr(0, static_cast<std::size_t>(read - begin)));
+            }
+        } learn{kept, text, p, begin};
+        if (kept) {
+            // Take up the common beginning with the text before, back to
+            // where a character begins.
+            std::size_t common = 0;
+            const std::size_t most = std::min(kept->text.size(), text.size());
+            while (common < most && kept->text[common] == text[common])
+                ++common;
+            while (common > 0 && common < text.size() && (begin[common] & 0xc0) == 0x80)
+                --common;
+            if (kept->states.empty()) kept->states.assign(1, columns);
+            columns = kept->states[common];
+            p = begin + common;
+            for (std::size_t b = 1; b <= common; ++b)
+                if (kept->states[b].score < best && startsWord(b)) best = kept->states[b].score;
+            if (best == 0) return 0;
+        }
+        while (p < end) {
             // Any longer run is more than best - 1 edits away.
-            if (++read > size_ + best - 1) break;
-            columns.step(match(nextChar(p, end)));
-            if (columns.score < best && startsWord(p)) {
+            if (columns.read + 1 > size_ + best - 1) break;
+            columns.step(match(nextChar(p, end)), last_);
+            const auto offset = static_cast<std::size_t>(p - begin);
+            if (kept) {
+                if (kept->states.size() <= offset) kept->states.resize(2 * offset + 1);
+                kept->states[offset] = columns;
+            }
+            if (columns.score < best && startsWord(offset)) {
                 best = columns.score;
                 if (best == 0) return 0;
             }
