@@ -37,6 +37,7 @@ QString localityLine(const QString& area, const QString& locality) {
 }
 
 void LocalityNames::clear() {
+    ++epoch_;
     areas_.clear();
     areaOf_.clear();
     names_.clear();

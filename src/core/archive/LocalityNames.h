@@ -40,6 +40,9 @@ public:
     // held before is dropped).
     void read(RecordView& view);
     void clear();
+    // Counts the times what was held was dropped (clear(), a reading started
+    // again): an index into the names is good while it stays the same.
+    std::uint64_t epoch() const { return epoch_; }
 
     // Reads the next places of view's table (the first ones after clear()),
     // at most rows of them. False once every place has been read. When the
@@ -99,6 +102,7 @@ private:
     std::int64_t lastRow_ = 0;
     bool complete_ = false;
     RecordView::Stamp stamp_;
+    std::uint64_t epoch_ = 0;
 
     Index upperDone_ = 0;         // the places prepared so far
     bool upperApart_ = false;     // upper_ holds the names upper-cased

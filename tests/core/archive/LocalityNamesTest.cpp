@@ -2,6 +2,7 @@
 // ranked by how close their names come to a key.
 #include "core/archive/LocalityNames.h"
 #include "core/archive/Archives.h"
+#include "core/archive/LocalityListing.h"
 #include "support/TempFolder.h"
 #include "support/TestMain.h"
 
@@ -129,6 +130,62 @@ private slots:
         while (names.readMore(places.view(), 4)) {
         }
         QCOMPARE(held(names), places.table());
+    }
+
+    void listing_data() {
+        QTest::addColumn<QString>("key"); // none: the full list
+        QTest::addColumn<bool>("change"); // the file changes after the first step
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QStringList>("listed");
+        const QStringList all = Places(23).table();
+        QStringList rest = all;
+        rest.removeFirst();
+        QTest::newRow("every place") << QString() << false << 0 << all;
+        QTest::newRow("every place, a change on the way") << QString() << true << 0 << rest;
+        QTest::newRow("found") << "POGGIO" << false << 1 << all.filter(QStringLiteral("Poggio"));
+        QTest::newRow("found, a change on the way")
+            << "Straße" << true << 1 << rest.filter(QStringLiteral("Straße"));
+        QTest::newRow("nothing found: the similar ones")
+            << "montecchoi 3" << false << 2
+            << QStringList{"foglio0.jpg|montecchio 3", "foglio1.jpg|montecchio 7",
+                           "foglio2.jpg|montecchio 11", "foglio0.jpg|montecchio 15",
+                           "foglio1.jpg|montecchio 19"};
+        QTest::newRow("nothing, nothing similar") << "xq" << false << 1 << QStringList{};
+    }
+
+    // Two places in the first step, three in each later one: the list only
+    // grows, unless the file changed (a new generation) or the search found
+    // nothing and lists the similar places instead.
+    void listing() {
+        QFETCH(QString, key);
+        QFETCH(bool, change);
+        QFETCH(int, mode);
+        QFETCH(QStringList, listed);
+        Places places(23);
+        LocalityListing listing(places.view(), 2, 3);
+        if (key.isNull())
+            listing.listAll();
+        else
+            listing.search(key);
+        // A screenful at once; a search that ends without a place ends at once.
+        QVERIFY(listing.count() >=
+                std::min<std::size_t>(2, static_cast<std::size_t>(listed.size())));
+        QCOMPARE(listing.busy(), mode != 2 && !listed.isEmpty());
+        if (change) places.db.exec("delete from localita where rowid = 1");
+        std::uint64_t generation = listing.generation();
+        std::size_t count = listing.count();
+        while (listing.step()) {
+            if (listing.generation() == generation) QVERIFY(listing.count() >= count);
+            generation = listing.generation();
+            count = listing.count();
+        }
+        QCOMPARE(static_cast<int>(listing.mode()), mode);
+        QStringList got;
+        for (std::size_t row = 0; row < listing.count(); ++row) {
+            const auto i = listing.place(row);
+            got << listing.names().area(i) + "|" + listing.names().name(i);
+        }
+        QCOMPARE(got, listed);
     }
 
     void similar_data() {
