@@ -27,6 +27,13 @@ void FoldedNames::add(std::string_view name) {
     letters_.push_back(shape.letters);
 }
 
+void FoldedNames::reserve(std::size_t names, std::size_t bytes) {
+    text_.reserve(text_.size() + bytes);
+    end_.reserve(end_.size() + names);
+    wordStarts_.reserve(wordStarts_.size() + names);
+    letters_.reserve(letters_.size() + names);
+}
+
 void FoldedNames::squeeze() {
     text_.shrink_to_fit();
     end_.shrink_to_fit();

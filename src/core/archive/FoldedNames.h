@@ -41,7 +41,9 @@ public:
     // Folds the next name (UTF-8) and keeps it. ArchiveError when the folded
     // names would pass 4 GB.
     void add(std::string_view name);
-    // Gives back the room kept for more names.
+    // Room for names more names of bytes UTF-8 bytes in all; squeeze() gives
+    // back what was not used.
+    void reserve(std::size_t names, std::size_t bytes);
     void squeeze();
     std::size_t size() const { return end_.size(); }
     std::string_view text(Index i) const;

@@ -12,16 +12,6 @@ namespace orvena {
 
 namespace {
 
-bool isAscii(std::string_view text) {
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
-bool hasLowerAscii(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
-}
-
 // A position in a buffer as an index: the buffers never pass 4 GB.
 LocalityNames::Index index(std::size_t n) {
     if (n > UINT32_MAX) throw ArchiveError(kTooManyNames);
@@ -141,28 +131,30 @@ QString LocalityNames::name(Index i) const {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+void LocalityNames::appendUpper(std::string_view text, QByteArray& out) {
+    if (!orvena::appendUpper(text, out, upperMemo_))
+        out.append(
+            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUpper().toUtf8());
+}
+
 // Names stored in capitals, as the editor writes them, need no second copy:
 // upper_ stays empty until the first name that changes.
 void LocalityNames::upperCase(Index i) {
     const std::string_view text = nameBytes(i);
-    const bool ascii = isAscii(text);
-    QByteArray other;
-    if (!ascii)
-        other =
-            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUpper().toUtf8();
     if (!upperApart_) {
-        if (ascii ? !hasLowerAscii(text)
-                  : other == QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))
-            return;
+        const bool capitals = std::all_of(text.begin(), text.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80 && (c < 'a' || c > 'z');
+        });
+        if (capitals) return;
+        scratch_.clear();
+        appendUpper(text, scratch_);
+        if (scratch_ == QByteArrayView(text.data(), static_cast<qsizetype>(text.size()))) return;
         upper_ = names_.left(static_cast<qsizetype>(nameStart(i)));
+        upper_.reserve(names_.size() + names_.size() / 8);
+        upper_.append(scratch_);
         upperApart_ = true;
-    }
-    if (ascii) {
-        // The Unicode rule on plain letters is the ASCII one.
-        for (const char c : text)
-            upper_.append(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
     } else {
-        upper_.append(other);
+        appendUpper(text, upper_);
     }
     const Index end = index(static_cast<std::size_t>(upper_.size()));
     // Ends are kept apart only from the first name whose length changed.
@@ -174,6 +166,11 @@ void LocalityNames::upperCase(Index i) {
 bool LocalityNames::prepareMore(std::size_t names) {
     const Index last = static_cast<Index>(
         std::min<std::size_t>(size(), upperDone_ + std::min<std::size_t>(names, size())));
+    if (complete_ && upperDone_ == 0 && last > 0) {
+        // The whole list is known: room for all of it at once.
+        folded_.reserve(size(), static_cast<std::size_t>(names_.size()));
+        upperEnd_.reserve(size());
+    }
     try {
         for (Index i = upperDone_; i < last; ++i) {
             upperCase(i);

@@ -89,6 +89,7 @@ private:
     Index areaIndex(std::string_view area);
     bool readChunk(RecordView& view, std::size_t rows);
     void upperCase(Index i);
+    void appendUpper(std::string_view text, QByteArray& out);
 
     std::vector<QString> areas_; // each area text once
     std::vector<Index> areaOf_;  // per record: its area in areas_
@@ -108,6 +109,8 @@ private:
     bool upperApart_ = false;     // upper_ holds the names upper-cased
     QByteArray upper_;            // the names upper-cased; empty while equal to names_
     std::vector<Index> upperEnd_; // the same for upper_; empty while equal to nameEnd_
+    CharacterMemo upperMemo_{upperRule};
+    QByteArray scratch_;
     FoldedNames folded_;
 };
 

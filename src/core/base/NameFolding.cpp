@@ -3,6 +3,8 @@
 #include <QChar>
 #include <QList>
 
+#include <algorithm>
+
 namespace orvena {
 
 namespace {
@@ -69,8 +71,44 @@ constexpr std::array<char, 128> kAscii = [] {
     return table;
 }();
 
-// The bytes of the character of text starting at at: its UTF-8 length when
-// whole, otherwise 1 (a stray byte is a character of its own).
+std::size_t utf8Length(unsigned char lead) {
+    return lead < 0x80 ? 1 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+}
+
+// A whole UTF-8 character of n bytes that is no overlong form, no surrogate
+// and not past the last code point.
+bool validCharacter(std::string_view c) {
+    const auto byte = [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<unsigned char>(c[i]));
+    };
+    if (c.size() == 2) return true; // leads C2 to DF only
+    if (c.size() == 3) {
+        const char32_t point = (byte(0) & 0x0f) << 12 | (byte(1) & 0x3f) << 6 | (byte(2) & 0x3f);
+        return point >= 0x800 && (point < 0xd800 || point > 0xdfff);
+    }
+    const char32_t point =
+        (byte(0) & 0x07) << 18 | (byte(1) & 0x3f) << 12 | (byte(2) & 0x3f) << 6 | (byte(3) & 0x3f);
+    return c.size() == 4 && point >= 0x10000 && point <= 0x10ffff;
+}
+
+// What one character folds to: decomposed, marks left out, upper-cased
+// (which can give back a letter with an accent, or a compatibility form, so
+// the marks go before and after it); a left-out sign as kSeparator.
+std::string foldRule(const QString& character) {
+    std::string out;
+    for (const char32_t c : withoutMarks(withoutMarks(character).toUpper()).toUcs4()) {
+        if (leftOut(c)) {
+            out.push_back(kSeparator);
+        } else {
+            const QByteArray bytes = QString::fromUcs4(&c, 1).toUtf8();
+            out.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 std::size_t sequenceLength(std::string_view text, std::size_t at) {
     const auto lead = static_cast<unsigned char>(text[at]);
     const std::size_t n = lead >= 0xc2 && lead <= 0xdf   ? 2
@@ -83,15 +121,7 @@ std::size_t sequenceLength(std::string_view text, std::size_t at) {
     return n;
 }
 
-std::size_t utf8Length(unsigned char lead) {
-    return lead < 0x80 ? 1 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
-}
-
-} // namespace
-
-NameFolder::NameFolder() = default;
-
-const std::string& NameFolder::foldedChar(std::string_view utf8) {
+const std::string& CharacterMemo::operator()(std::string_view utf8) {
     std::string* slot = nullptr;
     if (utf8.size() == 2) {
         const auto point = static_cast<std::size_t>(((utf8[0] & 0x1f) << 6) | (utf8[1] & 0x3f));
@@ -106,21 +136,51 @@ const std::string& NameFolder::foldedChar(std::string_view utf8) {
         slot = &at->second;
         if (!added) return *slot;
     }
-    // Upper-casing can give back a letter with an accent (or a compatibility
-    // form), so the marks go before and after it.
-    const QString folded = withoutMarks(
-        withoutMarks(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())))
-            .toUpper());
-    for (const char32_t c : folded.toUcs4()) {
-        if (leftOut(c)) {
-            slot->push_back(kSeparator);
-        } else {
-            const QByteArray bytes = QString::fromUcs4(&c, 1).toUtf8();
-            slot->append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        }
-    }
+    *slot = rule_(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
     return *slot;
 }
+
+std::string upperRule(const QString& character) {
+    return character.toUpper().toStdString();
+}
+
+bool appendUpper(std::string_view text, QByteArray& out, CharacterMemo& memo) {
+    const qsizetype before = out.size();
+    // Room for the text as long as it is: written straight, grown in steps.
+    auto room = [&](std::size_t more) {
+        const qsizetype needed = out.size() + static_cast<qsizetype>(more);
+        if (out.capacity() < needed) out.reserve(std::max(2 * out.capacity(), needed));
+    };
+    room(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t plain = i;
+        while (plain < text.size() && static_cast<unsigned char>(text[plain]) < 0x80)
+            ++plain;
+        if (plain > i) {
+            // The Unicode rule on plain letters is the ASCII one.
+            const qsizetype at = out.size();
+            out.resize(at + static_cast<qsizetype>(plain - i));
+            char* to = out.data() + at;
+            for (; i < plain; ++i)
+                *to++ = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 'a' + 'A')
+                                                         : text[i];
+            continue;
+        }
+        const std::size_t n = sequenceLength(text, i);
+        if (!validCharacter(text.substr(i, n))) {
+            out.truncate(before);
+            return false;
+        }
+        const std::string& upper = memo(text.substr(i, n));
+        room(upper.size() + text.size() - i);
+        out.append(upper.data(), static_cast<qsizetype>(upper.size()));
+        i += n;
+    }
+    return true;
+}
+
+NameFolder::NameFolder()
+    : folded_(foldRule) {}
 
 FoldedShape NameFolder::fold(std::string_view name, std::string& out) {
     FoldedShape shape;
@@ -145,7 +205,7 @@ FoldedShape NameFolder::fold(std::string_view name, std::string& out) {
             continue;
         }
         const std::size_t n = sequenceLength(name, i);
-        const std::string& f = foldedChar(name.substr(i, n));
+        const std::string& f = folded_(name.substr(i, n));
         for (std::size_t j = 0; j < f.size();) {
             if (f[j] == kSeparator) {
                 wordStart = true;

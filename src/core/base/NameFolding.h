@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -32,6 +33,35 @@ constexpr std::uint32_t letterBit(unsigned char lead) {
     return lead >= 'A' && lead <= 'Z' ? 1u << (lead - 'A') : 1u << (26 + lead % 6);
 }
 
+// What the characters outside plain ASCII become under a rule applied one
+// character at a time (upper-casing, folding), each worked out once.
+class CharacterMemo {
+public:
+    // The UTF-8 text one character (a QString of one code point) becomes.
+    using Rule = std::string (*)(const QString& character);
+    explicit CharacterMemo(Rule rule)
+        : rule_(rule) {}
+
+    // utf8: one character's bytes, or one stray byte of text that is not UTF-8.
+    const std::string& operator()(std::string_view utf8);
+
+private:
+    Rule rule_;
+    std::array<std::string, 2048> twoByte_; // U+0080 to U+07FF, filled on first use
+    std::array<bool, 2048> twoByteKnown_{};
+    std::unordered_map<std::uint32_t, std::string> longer_; // the rest, by their bytes
+};
+
+// The bytes of the character of text starting at at: its UTF-8 length when
+// whole, otherwise 1 (a stray byte is a character of its own).
+std::size_t sequenceLength(std::string_view text, std::size_t at);
+
+// Appends text (UTF-8) upper-cased by the rule of QString::toUpper, one
+// character at a time through memo (made with upperRule), to out. False,
+// with nothing appended, when text is not valid UTF-8.
+std::string upperRule(const QString& character);
+bool appendUpper(std::string_view text, QByteArray& out, CharacterMemo& memo);
+
 class NameFolder {
 public:
     NameFolder();
@@ -44,13 +74,9 @@ public:
     std::string fold(const QString& text, FoldedShape* shape = nullptr);
 
 private:
-    // What one character outside plain ASCII folds to: UTF-8 bytes, where a
-    // byte kSeparator stands for a left-out sign.
-    const std::string& foldedChar(std::string_view utf8);
-
-    std::array<std::string, 2048> twoByte_; // U+0080 to U+07FF, filled on first use
-    std::array<bool, 2048> twoByteKnown_{};
-    std::unordered_map<std::uint32_t, std::string> longer_; // the rest, by their bytes
+    // What each character outside plain ASCII folds to, where a byte
+    // kSeparator stands for a left-out sign.
+    CharacterMemo folded_;
 };
 
 } // namespace orvena

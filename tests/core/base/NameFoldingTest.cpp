@@ -114,6 +114,29 @@ private slots:
                  out);
     }
 
+    void upper_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("whole"); // valid UTF-8, upper-cased a character at a time
+        for (const char* t : {"Straße ŉ ǰ ΐ ﬁ", "ς ı ǅ àèìòù", "𐐨 ½ Località"})
+            QTest::newRow(t) << QByteArray(t) << true;
+        QTest::newRow("cut short") << QByteArray("a\xe2\x82") << false;
+        QTest::newRow("surrogate") << QByteArray("a\xed\xa0\x80") << false;
+        QTest::newRow("overlong") << QByteArray("\xe0\x80\xafx") << false;
+    }
+
+    // A character at a time gives what QString::toUpper gives the whole text.
+    void upper() {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, whole);
+        CharacterMemo memo(upperRule);
+        QByteArray out("X");
+        for (int twice = 0; twice < 2; ++twice) {
+            out.truncate(1);
+            QCOMPARE(appendUpper(text.toStdString(), out, memo), whole);
+            QCOMPARE(out, whole ? "X" + QString::fromUtf8(text).toUpper().toUtf8() : "X");
+        }
+    }
+
     // The fast distance against the plain table, whole texts and runs of
     // words; texts in turn share their beginnings with the one before.
     void distanceAsThePlainWay() {
