@@ -1,6 +1,6 @@
 #include "core/archive/FoldedNames.h"
 
-#include "core/archive/RecordView.h"
+#include "core/archive/ArchiveFailure.h"
 #include "core/base/EditDistance.h"
 #include "core/base/TextScan.h"
 

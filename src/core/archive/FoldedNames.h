@@ -11,7 +11,7 @@
 
 namespace orvena {
 
-inline const char* const kTooManyNames = "Le località sono troppe per essere elencate.";
+inline const QString kTooManyNames = QStringLiteral("Le località sono troppe per essere elencate.");
 
 // How close a place's name comes to a typed key, both folded (NameFolder),
 // best first.

@@ -5,7 +5,6 @@
 #include "core/base/TextScan.h"
 
 #include <algorithm>
-#include <charconv>
 #include <limits>
 
 namespace orvena {
@@ -89,12 +88,12 @@ bool LocalityNames::readChunk(RecordView& view, std::size_t rows) {
     rows = std::min<std::size_t>(rows, std::numeric_limits<std::int64_t>::max());
     std::size_t read = 0;
     try {
-        view.readTexts(
+        view.readKeyedTexts(
             sql::kLocalityNamesAfterRow, {QString::number(lastRow_), QString::number(rows)},
-            [&](const std::string_view* fields) {
-                std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), lastRow_);
-                areaOf_.push_back(areaIndex(fields[1]));
-                names_.append(fields[2].data(), static_cast<qsizetype>(fields[2].size()));
+            [&](std::int64_t row, const std::string_view* fields) {
+                lastRow_ = row;
+                areaOf_.push_back(areaIndex(fields[0]));
+                names_.append(fields[1].data(), static_cast<qsizetype>(fields[1].size()));
                 nameEnd_.push_back(index(static_cast<std::size_t>(names_.size())));
                 ++read;
             });

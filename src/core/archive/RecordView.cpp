@@ -481,7 +481,8 @@ void RecordView::refresh() {
     d->settle();
 }
 
-void RecordView::readTexts(const char* sql, const QStringList& params, const TextsFn& fn) {
+void RecordView::readKeyedTexts(const char* sql, const QStringList& params,
+                                const KeyedTextsFn& fn) {
     d->requireOpen();
     d->followReplacedFile();
     // Straight on the engine's statement: a column object per value would cost
@@ -502,16 +503,16 @@ void RecordView::readTexts(const char* sql, const QStringList& params, const Tex
                           static_cast<int>(value.size()), SQLITE_TRANSIENT);
     }
     const int width = sqlite3_column_count(prepared);
-    std::vector<std::string_view> texts(static_cast<std::size_t>(width));
+    std::vector<std::string_view> texts(static_cast<std::size_t>(std::max(width - 1, 1)));
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
-        for (int i = 0; i < width; ++i) {
+        for (int i = 1; i < width; ++i) {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, i));
             const int bytes = sqlite3_column_bytes(prepared, i);
-            texts[static_cast<std::size_t>(i)] =
+            texts[static_cast<std::size_t>(i - 1)] =
                 text ? std::string_view(text, static_cast<std::size_t>(bytes)) : std::string_view();
         }
-        fn(texts.data());
+        fn(sqlite3_column_int64(prepared, 0), texts.data());
     }
     if (step != SQLITE_DONE) d->engineFailure(resultCode(db, step));
 }

@@ -75,13 +75,14 @@ public:
     // when the result is empty). Drops a pending addNew() or edit().
     void refresh();
 
-    // Reads a whole large result at once, which a record-at-a-time walk would
-    // take seconds over: runs sql (a text of SqlTexts.h that names the fields
-    // it reads) with params bound to its "?" in order, and hands fn the UTF-8
-    // texts of each row's fields (a null as the empty text). The record source
-    // and the current record stay as they are. ArchiveError on an engine failure.
-    using TextsFn = std::function<void(const std::string_view* texts)>;
-    void readTexts(const char* sql, const QStringList& params, const TextsFn& fn);
+    // Reads a large result at once, which a record-at-a-time walk would take
+    // seconds over: runs sql (a text of SqlTexts.h whose first field is the
+    // rowid and which names the others it reads) with params bound to its "?"
+    // in order, and hands fn each row's key and the UTF-8 texts of its other
+    // fields (a null as the empty text). The record source and the current
+    // record stay as they are. ArchiveError on an engine failure.
+    using KeyedTextsFn = std::function<void(std::int64_t key, const std::string_view* texts)>;
+    void readKeyedTexts(const char* sql, const QStringList& params, const KeyedTextsFn& fn);
 
     // What the file was when it was last read: equal stamps mean nothing has
     // been written to it since, through this view or any other connection,
