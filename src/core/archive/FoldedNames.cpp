@@ -5,7 +5,6 @@
 #include "core/base/TextScan.h"
 
 #include <array>
-#include <bit>
 
 namespace orvena {
 
@@ -103,7 +102,10 @@ std::vector<SimilarPlace> FoldedNames::similar(const QString& key, std::size_t l
             continue;
         }
         // Each letter of the key the name lacks takes an edit.
-        if (std::popcount(keyShape.letters & ~letters_[i]) > allowed) continue;
+        std::uint32_t lacking = keyShape.letters & ~letters_[i];
+        for (int edit = 0; edit < allowed && lacking != 0; ++edit)
+            lacking &= lacking - 1;
+        if (lacking != 0) continue;
         const std::string_view name = text(i);
         if (static_cast<int>(name.size()) < pattern.size() - allowed) continue;
         const int edits = pattern.nearestRun(name, wordStarts_[i], allowed, &memo);

@@ -52,6 +52,10 @@ bool LocalityListing::busy() const {
            names_.preparedCount() < names_.size();
 }
 
+bool LocalityListing::counted() const {
+    return mode_ == Mode::Everything ? names_.complete() || ended_ : !busy();
+}
+
 bool LocalityListing::step() {
     if (!busy()) return false;
     try {

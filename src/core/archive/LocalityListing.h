@@ -43,6 +43,9 @@ public:
     // an engine failure (the names held are dropped and nothing is listed).
     bool step();
     bool busy() const;
+    // The places listed are all there will be: what work is left only
+    // prepares the names for searching.
+    bool counted() const;
     // Everything left done at once.
     void finish();
     // Nothing listed, nothing held (after a failure).

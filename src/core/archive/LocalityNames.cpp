@@ -5,11 +5,23 @@
 #include "core/base/TextScan.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace orvena {
 
 namespace {
+
+// A quick hash of an area's name: its length and its last eight bytes, where
+// the names of a series of sheets differ (their numbers, before the
+// extension); a collision costs only a comparison more.
+std::size_t areaHash(std::string_view area) {
+    std::uint64_t tail = 0;
+    const std::size_t n = std::min<std::size_t>(area.size(), 8);
+    std::memcpy(&tail, area.data() + area.size() - n, n);
+    const std::uint64_t h = (tail ^ (area.size() * 0x9e3779b97f4a7c15ULL)) * 0xff51afd7ed558ccdULL;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
 
 // A position in a buffer as an index: the buffers never pass 4 GB.
 LocalityNames::Index index(std::size_t n) {
@@ -54,14 +66,14 @@ LocalityNames::Index LocalityNames::areaIndex(std::string_view area) {
     if (areaSlots_.size() < 2 * (areas_.size() + 1)) {
         std::vector<Index> table(std::max<std::size_t>(64, 2 * areaSlots_.size()), 0);
         for (Index a = 0; a < areas_.size(); ++a) {
-            std::size_t at = std::hash<std::string_view>{}(areaTexts_[a]) & (table.size() - 1);
+            std::size_t at = areaHash(areaTexts_[a]) & (table.size() - 1);
             while (table[at] != 0)
                 at = (at + 1) & (table.size() - 1);
             table[at] = a + 1;
         }
         areaSlots_ = std::move(table);
     }
-    std::size_t at = std::hash<std::string_view>{}(area) & (areaSlots_.size() - 1);
+    std::size_t at = areaHash(area) & (areaSlots_.size() - 1);
     for (; areaSlots_[at] != 0; at = (at + 1) & (areaSlots_.size() - 1))
         if (areaTexts_[areaSlots_[at] - 1] == area) return areaSlots_[at] - 1;
     const Index added = index(areas_.size());

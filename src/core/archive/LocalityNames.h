@@ -33,7 +33,7 @@ public:
     // The chunks of a list shown while it is read: the first holds more than a
     // screenful of lines, the others take a few milliseconds each.
     static constexpr std::size_t kFirstChunk = 512;
-    static constexpr std::size_t kChunk = 32768;
+    static constexpr std::size_t kChunk = 65536;
 
     // Reads AREA and LOCALITA of every place of view's table, in the table's
     // order, in one go. ArchiveError on an engine failure (what was

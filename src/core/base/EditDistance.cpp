@@ -119,8 +119,13 @@ int EditPattern::nearestRun(std::string_view text, std::uint64_t wordStarts, int
             if (kept->states.empty()) kept->states.assign(1, columns);
             columns = kept->states[common];
             p = begin + common;
-            for (std::size_t b = 1; b <= common; ++b)
-                if (kept->states[b].score < best && startsWord(b)) best = kept->states[b].score;
+            // The runs ending within it: where words begin, and the end.
+            std::uint64_t ends =
+                common >= 63 ? wordStarts : wordStarts & ((std::uint64_t{2} << common) - 1);
+            for (ends &= ~std::uint64_t{1}; ends != 0; ends &= ends - 1)
+                best = std::min(
+                    best, kept->states[static_cast<std::size_t>(std::countr_zero(ends))].score);
+            if (common == text.size()) best = std::min(best, kept->states[common].score);
             if (best == 0) return 0;
         }
         while (p < end) {
