@@ -13,6 +13,7 @@ void FoldedNames::clear() {
     end_.clear();
     wordStarts_.clear();
     letters_.clear();
+    pairs_.clear();
 }
 
 void FoldedNames::add(std::string_view name) {
@@ -24,6 +25,7 @@ void FoldedNames::add(std::string_view name) {
     end_.push_back(static_cast<Index>(text_.size()));
     wordStarts_.push_back(shape.wordStarts);
     letters_.push_back(shape.letters);
+    pairs_.push_back(shape.pairs);
 }
 
 void FoldedNames::reserve(std::size_t names, std::size_t bytes) {
@@ -31,6 +33,7 @@ void FoldedNames::reserve(std::size_t names, std::size_t bytes) {
     end_.reserve(end_.size() + names);
     wordStarts_.reserve(wordStarts_.size() + names);
     letters_.reserve(letters_.size() + names);
+    pairs_.reserve(pairs_.size() + names);
 }
 
 void FoldedNames::squeeze() {
@@ -38,6 +41,7 @@ void FoldedNames::squeeze() {
     end_.shrink_to_fit();
     wordStarts_.shrink_to_fit();
     letters_.shrink_to_fit();
+    pairs_.shrink_to_fit();
 }
 
 std::string_view FoldedNames::text(Index i) const {
@@ -101,11 +105,7 @@ std::vector<SimilarPlace> FoldedNames::similar(const QString& key, std::size_t l
             ++holder;
             continue;
         }
-        // Each letter of the key the name lacks takes an edit.
-        std::uint32_t lacking = keyShape.letters & ~letters_[i];
-        for (int edit = 0; edit < allowed && lacking != 0; ++edit)
-            lacking &= lacking - 1;
-        if (lacking != 0) continue;
+        if (!keyShape.mayReach({0, letters_[i], pairs_[i]}, allowed)) continue;
         const std::string_view name = text(i);
         if (static_cast<int>(name.size()) < pattern.size() - allowed) continue;
         const int edits = pattern.nearestRun(name, wordStarts_[i], allowed, &memo);
@@ -125,7 +125,7 @@ std::vector<SimilarPlace> FoldedNames::similar(const QString& key, std::size_t l
 std::size_t FoldedNames::bytes() const {
     return text_.capacity() + end_.capacity() * sizeof(Index) +
            wordStarts_.capacity() * sizeof(std::uint64_t) +
-           letters_.capacity() * sizeof(std::uint32_t);
+           letters_.capacity() * sizeof(std::uint32_t) + pairs_.capacity() * sizeof(std::uint64_t);
 }
 
 } // namespace orvena

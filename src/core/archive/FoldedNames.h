@@ -32,7 +32,7 @@ struct SimilarPlace {
 
 // The names of a list of places folded, one after the other, for the search
 // that forgives accents, apostrophes, blanks and small typing slips. A
-// million names take about 30 MB.
+// million names take about 40 MB.
 class FoldedNames {
 public:
     using Index = std::uint32_t;
@@ -66,6 +66,7 @@ private:
     std::vector<Index> end_;                // per name: where it ends in text_
     std::vector<std::uint64_t> wordStarts_; // per name: FoldedShape::wordStarts
     std::vector<std::uint32_t> letters_;    // per name: FoldedShape::letters
+    std::vector<std::uint64_t> pairs_;      // per name: FoldedShape::pairs
 };
 
 } // namespace orvena

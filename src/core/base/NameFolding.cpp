@@ -186,11 +186,17 @@ FoldedShape NameFolder::fold(std::string_view name, std::string& out) {
     FoldedShape shape;
     const std::size_t start = out.size();
     bool wordStart = true;
+    std::uint32_t before = 0; // the character before, its bytes packed; none yet
     auto put = [&](const char* bytes, std::size_t n) {
         const std::size_t at = out.size() - start;
         if (wordStart && at < 64) shape.wordStarts |= std::uint64_t{1} << at;
         wordStart = false;
         shape.letters |= letterBit(static_cast<unsigned char>(bytes[0]));
+        std::uint32_t packed = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            packed = packed << 8 | static_cast<unsigned char>(bytes[i]);
+        if (at > 0) shape.pairs |= pairBit(before, packed);
+        before = packed;
         out.append(bytes, n);
     };
     for (std::size_t i = 0; i < name.size();) {

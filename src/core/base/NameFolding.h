@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,15 +23,36 @@ struct FoldedShape {
     // whenever the text is not empty).
     std::uint64_t wordStarts = 0;
     // One bit per kind of character the folded text holds: A to Z each their
-    // own, the rest shared among six (see letterBit). A cheap first test of
-    // how far two texts can be apart.
+    // own, the rest shared among six (see letterBit).
     std::uint32_t letters = 0;
+    // One bit per pair of neighbouring characters it holds, the pairs spread
+    // over the 64 bits (see pairBit).
+    std::uint64_t pairs = 0;
+
+    // A cheap test before the edit distance: false when no text of shape
+    // text, and no run of its words, can be within edits of a key of this
+    // shape. Each edit leaves out at most one of the key's characters and
+    // breaks at most three of its pairs (a swap of two), and a run holds no
+    // character or pair its text does not.
+    bool mayReach(const FoldedShape& text, int edits) const {
+        std::uint32_t lacking = letters & ~text.letters;
+        for (int edit = 0; edit < edits && lacking != 0; ++edit)
+            lacking &= lacking - 1;
+        return lacking == 0 &&
+               std::popcount(pairs & text.pairs) >= std::popcount(pairs) - 3 * edits;
+    }
 };
 
 // The bit of letters a character of a folded text stands for, from the first
 // byte of its UTF-8 form.
 constexpr std::uint32_t letterBit(unsigned char lead) {
     return lead >= 'A' && lead <= 'Z' ? 1u << (lead - 'A') : 1u << (26 + lead % 6);
+}
+
+// The bit of pairs two neighbouring characters stand for, each given by its
+// UTF-8 bytes packed in a number.
+constexpr std::uint64_t pairBit(std::uint32_t before, std::uint32_t after) {
+    return std::uint64_t{1} << (((before * 0x9e3779b1u) ^ after) * 0x85ebca6bu >> 26);
 }
 
 // What the characters outside plain ASCII become under a rule applied one

@@ -171,6 +171,10 @@ private slots:
                 const int nearest = pattern.nearestRun(folded, shape.wordStarts, limit, &memo);
                 QCOMPARE(nearest, !pattern.usable() || folded.empty() ? limit + 1
                                                                       : std::min(best, limit + 1));
+                // The cheap test never turns away a text within reach.
+                FoldedShape keyShape;
+                folder.fold(key, &keyShape);
+                if (best <= limit) QVERIFY(keyShape.mayReach(shape, best));
             }
         }
     }
