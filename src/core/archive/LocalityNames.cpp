@@ -62,7 +62,8 @@ bool LocalityNames::current(const RecordView& view) const {
 LocalityNames::Index LocalityNames::areaIndex(std::string_view area) {
     // Places of one area often come together.
     if (!areaOf_.empty() && area == areaTexts_[areaOf_.back()]) return areaOf_.back();
-    // Open addressing over a power of two of table, each the area's index + 1.
+    // Open addressing over a table of a power of two slots, each the index of
+    // an area + 1 (0 for none).
     if (areaSlots_.size() < 2 * (areas_.size() + 1)) {
         std::vector<Index> table(std::max<std::size_t>(64, 2 * areaSlots_.size()), 0);
         for (Index a = 0; a < areas_.size(); ++a) {
