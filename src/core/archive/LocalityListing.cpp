@@ -59,7 +59,10 @@ bool LocalityListing::counted() const {
 bool LocalityListing::step() {
     if (!busy()) return false;
     try {
+        // A search goes through the names as they are read and prepared; the
+        // full list prepares them only once it is all there.
         const bool searching = mode_ != Mode::Everything;
+        const bool unprepared = names_.preparedCount() < names_.size();
         if (searching && searched_ < names_.preparedCount()) {
             const auto last = static_cast<Index>(
                 std::min<std::size_t>(names_.preparedCount(), searched_ + chunk_));
@@ -67,6 +70,8 @@ bool LocalityListing::step() {
                                              static_cast<std::size_t>(searchKey_.size())),
                             searched_, last, found_);
             searched_ = last;
+        } else if (searching && unprepared) {
+            names_.prepareMore(chunk_);
         } else if (!names_.complete()) {
             names_.readMore(view_, names_.size() == 0 ? first_ : chunk_);
             if (names_.epoch() != epoch_) {
@@ -76,7 +81,7 @@ bool LocalityListing::step() {
                 searched_ = 0;
                 found_.clear();
             }
-        } else if (names_.preparedCount() < names_.size()) {
+        } else if (unprepared) {
             names_.prepareMore(chunk_);
         } else {
             // Every name searched: nothing found, the similar ones.
