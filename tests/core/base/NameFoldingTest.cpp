@@ -92,11 +92,6 @@ private slots:
         for (const int w : words)
             expected |= std::uint64_t{1} << w;
         QCOMPARE(shape.wordStarts, expected);
-        std::uint32_t letters = 0;
-        for (const char c : folder.fold(name))
-            if ((static_cast<unsigned char>(c) & 0xc0) != 0x80)
-                letters |= letterBit(static_cast<unsigned char>(c));
-        QCOMPARE(shape.letters, letters);
         // The same from the stored bytes, appended after other text.
         std::string out = "XY";
         const std::string bytes = utf8(name);
