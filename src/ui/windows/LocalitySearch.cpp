@@ -14,8 +14,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QStyledItemDelegate>
-
-#include <optional>
+#include <QTimer>
 
 namespace orvena {
 
@@ -24,6 +23,7 @@ namespace {
 const QString kCaption = QStringLiteral("Ricerca Località");
 const QString kFullTitle = QStringLiteral("    ELENCO LOCALITA' REGISTRATE ");
 const QString kSearchTitle = QStringLiteral("    RESULTATO DELLA RICERCA ");
+const QString kSimilarTitle = QStringLiteral("    LOCALITA' SIMILI ");
 constexpr int kLineLength = 102;
 constexpr int kAreaLength = 50;
 constexpr int kLocalityStart = 52;
@@ -44,26 +44,43 @@ public:
 
 } // namespace
 
-// The lines of List1: a title, an empty line, then one line per locality,
-// built when the view asks for it.
+// The lines of List1: a title, an empty line, then one line per place the
+// listing holds, built when the view asks for it; before the similar places
+// a third heading and another empty line. New places reach the view in
+// growing steps (each one has it lay out all its lines again).
 class LocalityListModel : public QAbstractListModel {
 public:
-    using QAbstractListModel::QAbstractListModel;
+    LocalityListModel(const LocalityListing& listing, QObject* parent)
+        : QAbstractListModel(parent)
+        , listing_(listing) {}
 
-    // names null: the two headings only. rows empty: every locality of names.
-    void show(const QString& title, const LocalityNames* names,
-              std::optional<std::vector<LocalityNames::Index>> rows = std::nullopt) {
+    // A new list under title, with at most a screenful of what the listing
+    // holds; without places the two headings only.
+    void show(const QString& title, bool places = true) {
         beginResetModel();
         title_ = title;
-        names_ = names;
-        rows_ = std::move(rows);
+        places_ = places;
+        generation_ = listing_.generation();
+        shown_ = places ? std::min(listing_.count(), LocalityNames::kFirstChunk) : 0;
         endResetModel();
     }
 
+    // The places the listing added since, once they are four times as many as
+    // those shown or all there will be; a listing started over, afresh.
+    void grow() {
+        if (!places_) return;
+        if (listing_.generation() != generation_) return show(title_);
+        const std::size_t count = listing_.count();
+        if (count <= shown_ || (count < 4 * shown_ && !listing_.counted())) return;
+        const int first = headings() + static_cast<int>(shown_);
+        beginInsertRows(QModelIndex(), first, first + static_cast<int>(count - shown_) - 1);
+        shown_ = count;
+        endInsertRows();
+    }
+    bool behind() const { return places_ && shown_ < listing_.count(); }
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        if (parent.isValid()) return 0;
-        const std::size_t places = !names_ ? 0 : rows_ ? rows_->size() : names_->size();
-        return 2 + static_cast<int>(places);
+        return parent.isValid() ? 0 : headings() + static_cast<int>(shown_);
     }
 
     QVariant data(const QModelIndex& index, int role) const override {
@@ -73,26 +90,30 @@ public:
 
     QString line(int row) const {
         if (row == 0) return title_;
-        if (row < 2 || row >= rowCount()) return QString();
-        const auto place = static_cast<std::size_t>(row - 2);
-        return names_->line(rows_ ? (*rows_)[place] : static_cast<LocalityNames::Index>(place));
-    }
-
-    std::size_t bytes() const {
-        return rows_ ? rows_->capacity() * sizeof(LocalityNames::Index) : 0;
+        if (row == 2 && headings() == 4) return kSimilarTitle;
+        if (row < headings() || row >= rowCount()) return QString();
+        const auto place = static_cast<std::size_t>(row - headings());
+        return listing_.names().line(listing_.place(place));
     }
 
 private:
+    int headings() const {
+        return places_ && listing_.mode() == LocalityListing::Mode::Similar ? 4 : 2;
+    }
+
+    const LocalityListing& listing_;
     QString title_;
-    const LocalityNames* names_ = nullptr;
-    std::optional<std::vector<LocalityNames::Index>> rows_;
+    bool places_ = false;
+    std::uint64_t generation_ = 0;
+    std::size_t shown_ = 0;
 };
 
 LocalitySearch::LocalitySearch(RecordView& localities, ViewerState& state, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window)
-    , Data2(localities)
     , state_(state)
-    , model_(new LocalityListModel(this)) {
+    , listing_(localities)
+    , model_(new LocalityListModel(listing_, this))
+    , work_(new QTimer(this)) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(kCaption);
     // Closed by its frame, the window goes; the menu makes a new one.
@@ -130,6 +151,10 @@ LocalitySearch::LocalitySearch(RecordView& localities, ViewerState& state, QWidg
     // Wide enough for a whole line.
     resize(QFontMetrics(font).horizontalAdvance(QString(kLineLength, QLatin1Char('M'))) + 60, 480);
 
+    // The listing goes on between the window's events.
+    work_->setSingleShot(true);
+    work_->setInterval(0);
+    connect(work_, &QTimer::timeout, this, [this] { continueListing(); });
     connect(cmdcerca, &QPushButton::clicked, this, [this] { cmdcerca_Click(); });
     connect(comtrova, &QLineEdit::returnPressed, this, [this] { cmdcerca_Click(); });
     connect(cmdesci, &QPushButton::clicked, this, [this] { cmdesci_Click(); });
@@ -144,45 +169,47 @@ LocalitySearch::~LocalitySearch() {
         child->disconnect(this);
 }
 
-bool LocalitySearch::readNames(const QString& title) {
+void LocalitySearch::continueListing() {
     try {
-        if (stamp_.known() && Data2.stamp() == stamp_) return true;
-        // The list lets go of the names before they change.
-        model_->show(title, nullptr);
-        stamp_ = {};
-        names_.read(Data2);
-        stamp_ = Data2.stamp();
-        return true;
+        listing_.step();
     } catch (const ArchiveError& e) {
-        failed(title, e);
-        return false;
+        return failed(model_->line(0), e);
     }
+    model_->grow();
+    if (busy()) work_->start();
 }
 
 void LocalitySearch::failed(const QString& title, const ArchiveError& e) {
-    model_->show(title, nullptr);
-    names_.clear();
-    stamp_ = {};
+    work_->stop();
+    listing_.clear();
+    model_->show(title, false);
     hourglass::reset();
     dialogs().message(QString::fromUtf8(e.what()));
 }
 
 // The full list, at every activation of the window.
 void LocalitySearch::Form_Activate() {
-    const hourglass::Scope busy;
-    if (readNames(kFullTitle)) model_->show(kFullTitle, &names_);
+    const hourglass::Scope waiting;
+    try {
+        listing_.listAll();
+        model_->show(kFullTitle);
+    } catch (const ArchiveError& e) {
+        return failed(kFullTitle, e);
+    }
+    if (busy()) work_->start();
 }
 
-// The localities whose name contains the typed text, letter case aside.
+// The localities whose name contains the typed text, letter case aside; when
+// none does, the ones whose names come closest to it.
 void LocalitySearch::cmdcerca_Click() {
-    const hourglass::Scope busy;
-    if (readNames(kSearchTitle)) {
-        try {
-            model_->show(kSearchTitle, &names_, names_.search(comtrova->text()));
-        } catch (const ArchiveError& e) {
-            failed(kSearchTitle, e);
-        }
+    const hourglass::Scope waiting;
+    try {
+        listing_.search(comtrova->text());
+        model_->show(kSearchTitle);
+    } catch (const ArchiveError& e) {
+        return failed(kSearchTitle, e);
     }
+    if (busy()) work_->start();
 }
 
 // The clicked line goes to the main window as it reads: its first 50
@@ -211,7 +238,11 @@ QString LocalitySearch::lineText(int row) const {
 }
 
 std::size_t LocalitySearch::bytesHeld() const {
-    return names_.bytes() + model_->bytes();
+    return listing_.bytes();
+}
+
+bool LocalitySearch::busy() const {
+    return listing_.busy() || model_->behind();
 }
 
 // Enter on the selected line chooses it, as a click does; moving the

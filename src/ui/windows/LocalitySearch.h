@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/archive/LocalityNames.h"
+#include "core/archive/LocalityListing.h"
 #include "core/archive/RecordView.h"
 
 #include <QWidget>
@@ -9,6 +9,7 @@ class QLineEdit;
 class QListView;
 class QModelIndex;
 class QPushButton;
+class QTimer;
 
 namespace orvena {
 
@@ -19,9 +20,12 @@ class LocalityListModel;
 // whose name contains a typed text, and the hand-over of a clicked one to the
 // main window, which shows it at its next activation.
 //
-// List1 is a list view over the names held in memory (LocalityNames): a line
-// is built only when it is painted, so a million places list at once. What was
-// read is used again while the archive has not changed.
+// List1 is a list view over the names held in memory (LocalityListing): a
+// line is built only when it is painted. The first lines show at once; the
+// rest of the table is read, and a search goes on, a step at a time between
+// the window's events, the list growing meanwhile. What was read is used
+// again while the archive has not changed. A search that finds nothing lists
+// the places whose names come closest to the key.
 class LocalitySearch : public QWidget {
     Q_OBJECT
 public:
@@ -45,21 +49,21 @@ public:
     QString lineText(int row) const;
     // What the window holds in memory for its list, in bytes.
     std::size_t bytesHeld() const;
+    // Lines still to come: the list is being read or searched.
+    bool busy() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Reads the names unless the archive is unchanged since the last read.
-    // False after a failure, which has been reported under the list's title.
-    bool readNames(const QString& title);
+    // The next step of the listing, then the new lines to the view.
+    void continueListing();
     void failed(const QString& title, const ArchiveError& e);
 
-    RecordView& Data2;
     ViewerState& state_;
-    LocalityNames names_;
-    RecordView::Stamp stamp_;
+    LocalityListing listing_;
     LocalityListModel* model_;
+    QTimer* work_;
 };
 
 } // namespace orvena

@@ -11,6 +11,7 @@ namespace {
 
 const QString kFull = QStringLiteral("    ELENCO LOCALITA' REGISTRATE ");
 const QString kFound = QStringLiteral("    RESULTATO DELLA RICERCA ");
+const QString kSimilar = QStringLiteral("    LOCALITA' SIMILI ");
 
 QString line(const QString& area, const QString& place) {
     return area.leftJustified(50, u' ', true) + "  " + place.leftJustified(50, u' ', true);
@@ -96,16 +97,88 @@ private slots:
         QCOMPARE(lines(form).last(), line(kNE, QStringLiteral("Nuovo Borgo")));
     }
 
+    void similar_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("first"); // the first similar place; none: found as ever
+        QTest::newRow("no accent") << "ca del poggio" << QStringLiteral("CÀ DEL POGGIO");
+        QTest::newRow("no apostrophe") << "santangelo" << QStringLiteral("SANT'ANGELO");
+        QTest::newRow("a blank for the apostrophe")
+            << "sant angelo" << QStringLiteral("SANT'ANGELO");
+        QTest::newRow("letters swapped") << "montecchoi" << QStringLiteral("MONTECCHIO");
+        QTest::newRow("a place of the atlas") << "ca bianca" << QStringLiteral("CÀ BIANCA");
+        QTest::newRow("found: no third heading") << "del poggio" << QString();
+    }
+
+    // A search that finds nothing goes on with the places whose names come
+    // closest to the key, under a third heading; one that finds a place shows
+    // just what it found.
+    void similar() {
+        QFETCH(QString, key);
+        QFETCH(QString, first);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        for (const char* place : {"CÀ DEL POGGIO", "SANT'ANGELO", "MONTECCHIO"})
+            addLocality(w.Data2, kNE, QString::fromUtf8(place), 100, 100);
+        LocalitySearch& form = open(w);
+        form.comtrova->setText(key);
+        form.cmdcerca->click();
+        const QStringList shown = lines(form);
+        if (first.isNull()) {
+            QCOMPARE(shown, (QStringList{kFound, QString(), line(kNE, "CÀ DEL POGGIO")}));
+            return;
+        }
+        const QStringList table = tableLines(ws, kFull);
+        const auto of = [&](const QString& l) { return l.mid(52).trimmed() == first; };
+        QCOMPARE(shown.mid(0, 5), (QStringList{kFound, QString(), kSimilar, QString(),
+                                               *std::find_if(table.begin(), table.end(), of)}));
+    }
+
+    void growing_data() {
+        QTest::addColumn<QString>("key"); // none: the full list
+        QTest::newRow("the full list") << QString();
+        QTest::newRow("a search finding each place") << "LOCALITA";
+    }
+
+    // A long list shows its first lines at once and the rest as the window's
+    // events go on, ending as the whole list.
+    void growing() {
+        QFETCH(QString, key);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        {
+            SQLite::Database db(ws.file("localita.mdb").toStdString(), SQLite::OPEN_READWRITE);
+            db.exec(
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1500) "
+                "INSERT INTO localita (AREA, LOCALITA) SELECT 'foglio', 'LOCALITA ' || i FROM n");
+        }
+        LocalitySearch& form = open(w);
+        if (!key.isNull()) {
+            QTRY_VERIFY(!form.busy());
+            form.comtrova->setText(key);
+            form.cmdcerca->click();
+        }
+        QCOMPARE(form.lineCount(), 2 + 512);
+        QVERIFY(form.busy());
+        QTRY_VERIFY(!form.busy());
+        const QStringList all = tableLines(ws, key.isNull() ? kFull : kFound);
+        QCOMPARE(lines(form), key.isNull() ? all : all.mid(0, 2) + all.filter(key));
+    }
+
     void handOver_data() {
         QTest::addColumn<QString>("sheet");
         QTest::addColumn<QString>("place");
-        QTest::addColumn<int>("row"); // of the line clicked: -1 for the last place
+        QTest::addColumn<int>("row");     // of the line clicked: -1 for the last place
+        QTest::addColumn<QString>("key"); // searched for first; none: the full list
         QTest::addColumn<QString>("message");
-        QTest::newRow("names longer than 50") << kLongArea << kLongPlace << -1 << "";
+        QTest::newRow("names longer than 50") << kLongArea << kLongPlace << -1 << QString() << "";
         QTest::newRow("short names, accented") << "pozzi.bmp"
-                                               << "Pozzo Nuovo" << -1 << QString();
-        QTest::newRow("title line") << QString() << QString() << 0 << "Area non trovata";
-        QTest::newRow("empty line") << QString() << QString() << 1 << "Area non trovata";
+                                               << "Pozzo Nuovo" << -1 << QString() << QString();
+        QTest::newRow("a similar place") << "pozzi.bmp"
+                                         << "Cà del Pozzo" << 4 << "ca del pozo" << QString();
+        QTest::newRow("title line")
+            << QString() << QString() << 0 << QString() << "Area non trovata";
+        QTest::newRow("empty line")
+            << QString() << QString() << 1 << QString() << "Area non trovata";
     }
 
     // The clicked line, cut as shown, reaches the main window, which marks the place.
@@ -113,6 +186,7 @@ private slots:
         QFETCH(QString, sheet);
         QFETCH(QString, place);
         QFETCH(int, row);
+        QFETCH(QString, key);
         QFETCH(QString, message);
         Workspace ws;
         MainWindow& w = ws.start();
@@ -121,6 +195,11 @@ private slots:
             addLocality(w.Data2, sheet, place, 3140.0, 3000.0);
         }
         LocalitySearch& form = open(w);
+        if (!key.isNull()) {
+            form.comtrova->setText(key);
+            form.cmdcerca->click();
+            QCOMPARE(form.lineText(2), kSimilar);
+        }
         if (row < 0) row = form.lineCount() - 1;
         const QString clicked = form.lineText(row);
         if (!sheet.isEmpty()) QCOMPARE(clicked, line(sheet, place)); // 102 characters
@@ -141,13 +220,16 @@ private slots:
         QVERIFY(arrowBlueNear(w, kArrowMiddle));
     }
 
-    // No places: the two headings, for the full list and for a search; arrows choose nothing, Enter
-    // does.
+    // No places: the two headings, for the full list and for a search, one that finds nothing
+    // too; arrows choose nothing, Enter does.
     void emptyTable() {
         Workspace ws(Workspace::Content::Empty);
         MainWindow& w = ws.start();
         LocalitySearch& form = open(w);
         QCOMPARE(lines(form), (QStringList{kFull, QString()}));
+        form.cmdcerca->click();
+        QCOMPARE(lines(form), (QStringList{kFound, QString()}));
+        form.comtrova->setText(QStringLiteral("montecchoi"));
         form.cmdcerca->click();
         QCOMPARE(lines(form), (QStringList{kFound, QString()}));
         QVERIFY(ws.dialogs.texts().isEmpty());
