@@ -1,17 +1,22 @@
 // The locality search over the generated archive of a million places: the
 // engine reading the two columns alone, the names read in chunks, prepared and
 // searched in the core (the similar places too, and an FTS5 trigram index of
-// the names for comparison), then the window: the full list at activation,
-// searches, the memory the window holds, and a click on a line to the place
-// marked on its sheet.
+// the names for comparison), then the window: the full list at activation
+// (its first screenful, every place, the names prepared for searching),
+// searches (the first screenful, the end), the memory the window holds, and a
+// click on a line to the place marked on its sheet.
 //
-//   bench_search [places [accented]]      (default 1000000)
+//   bench_search [places [accented|varied]]      (default 1000000)
 //
 // With "accented" every name becomes "Località <n>": lower case with an
-// accent, the costliest names to upper-case and fold (and kept twice).
+// accent, the costliest names to upper-case and fold (and kept twice). With
+// "varied" the names are made of Italian-sounding words in no order
+// ("Poggio Castelvaro di Sopra"), so that neighbours in the list share little
+// and a typo's similar places cost their full comparison.
 // Each list is timed from the handler's call to the end of a forced repaint
-// of the list; the click from List1_Click to the end of the main window's
-// activation, with the time the sheet load alone takes beside it.
+// of the list at each stage, the window's events going on between them; the
+// click from List1_Click to the end of the main window's activation, with the
+// time the sheet load alone takes beside it.
 #include "PlacesArchive.h"
 #include "ProcessMemory.h"
 #include "Workspace.h"
@@ -29,11 +34,13 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QListView>
+#include <QRandomGenerator>
 
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <ctime>
+#include <functional>
 
 using namespace orvena;
 using namespace orvena::bench;
@@ -86,6 +93,48 @@ Times engineAlone(const QString& file) {
     return bytes ? t : Times{};
 }
 
+// Names of words put together at random, the same every run.
+void variedNames(const QString& file) {
+    static const char* const heads[] = {"",       "San ",   "Santa ",  "Monte ", "Cascina ", "Cà ",
+                                        "Borgo ", "Villa ", "Poggio ", "Colle ", "Pieve "};
+    static const char* const parts[] = {"mar", "ti",  "no",  "cas", "tel", "lo",  "ro", "sa",
+                                        "val", "le",  "fon", "ta",  "na",  "bel", "ri", "vo",
+                                        "ga",  "zzo", "sco", "per", "mon", "ci",  "an", "dre"};
+    static const char* const tails[] = {"",         "",       "",        " di Sopra", " di Sotto",
+                                        " Vecchio", " Nuovo", " d'Arda", " sul Po"};
+    QRandomGenerator random(21);
+    SQLite::Database db(file.toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Transaction t(db);
+    SQLite::Statement set(db, "UPDATE localita SET LOCALITA = ? WHERE rowid = ?");
+    const int places = db.execAndGet("SELECT max(rowid) FROM localita").getInt();
+    for (int row = 1; row <= places; ++row) {
+        QString word;
+        for (int n = 2 + random.bounded(3); n > 0; --n)
+            word += QString::fromLatin1(parts[random.bounded(int(std::size(parts)))]);
+        word[0] = word[0].toUpper();
+        const QString name = QString::fromUtf8(heads[random.bounded(int(std::size(heads)))]) +
+                             word + QString::fromUtf8(tails[random.bounded(int(std::size(tails)))]);
+        set.bind(1, name.toUpper().toStdString());
+        set.bind(2, row);
+        set.exec();
+        set.reset();
+    }
+    t.commit();
+}
+
+// Keys whose search finds nothing (for some of the names), so that the
+// window lists the similar places: without the accent, with it, a typing
+// slip, and names of the kind the varied names are made of.
+QStringList similarKeys(bool accented) {
+    return {QStringLiteral("località 77777"),
+            QStringLiteral("localita 77777"),
+            accented ? QStringLiteral("Locailtà 77777") : QStringLiteral("lcoalita 77777"),
+            QStringLiteral("montecchoi"),
+            QStringLiteral("ca del poggio"),
+            QStringLiteral("sna martino di sopra"),
+            QStringLiteral("poggio castelvaro")};
+}
+
 // The names in the core: the first chunk, the rest, the preparation, the
 // plain search and the similar places, beside the engine alone.
 void core(RecordView& view, const QString& file, bool accented) {
@@ -119,11 +168,7 @@ void core(RecordView& view, const QString& file, bool accented) {
         line(qPrintable(QStringLiteral("core: search \"%1\"").arg(key)), t,
              QString::number(found.size()) + " found");
     }
-    const QString typo =
-        accented ? QStringLiteral("Locailtà 77777") : QStringLiteral("LOCAILTA 77777");
-    for (const QString& key :
-         {QStringLiteral("località 77777"), QStringLiteral("localita 77777"), typo,
-          QStringLiteral("montecchoi"), QStringLiteral("ca del poggio")}) {
+    for (const QString& key : similarKeys(accented)) {
         std::vector<SimilarPlace> found;
         const Times t = timed([&] { found = names.similar(key, 50); });
         QString first = found.empty() ? QStringLiteral("none")
@@ -178,11 +223,13 @@ int main(int argc, char** argv) {
     createArchive(ws.file(QStringLiteral("localita.mdb")), "localita");
     fillPlaces(ws.folder.path(), places);
     const bool accented = argc > 2 && QByteArray(argv[2]) == "accented";
+    const bool varied = argc > 2 && QByteArray(argv[2]) == "varied";
     if (accented) {
         SQLite::Database db(ws.file(QStringLiteral("localita.mdb")).toStdString(),
                             SQLite::OPEN_READWRITE);
         db.exec("UPDATE localita SET LOCALITA = 'Località ' || (rowid - 1)");
     }
+    if (varied) variedNames(ws.file(QStringLiteral("localita.mdb")));
     // The sheet of the place clicked below: a 5000 x 5000 JPEG.
     const int clicked = places / 2;
     QImage sheet(5000, 5000, QImage::Format_RGB32);
@@ -195,70 +242,94 @@ int main(int argc, char** argv) {
     const long start = residentKb();
     auto* form = new LocalitySearch(*w.Data2, w.state(), &w);
     form->resize(760, 480);
-    // The view lays its lines out on a posted event, then paints.
+    // The view lays out its lines (which it would do at its next event) and
+    // paints them; the window's own work left for later stays for later.
     auto paint = [&] {
-        QCoreApplication::processEvents();
+        form->List1->indexAt(QPoint(0, 0)); // lays out what waits for it
         form->List1->viewport()->repaint();
     };
-    auto report = [&](const char* what, Times ms) {
+    auto report = [&](const QString& what, Times ms) {
         const QListView* list = form->List1;
         const int top = list->indexAt(QPoint(4, 4)).row();
         const int bottom =
             list->indexAt(list->viewport()->rect().bottomLeft() + QPoint(4, -4)).row();
         const int shown = top < 0 ? 0 : (bottom < 0 ? form->lineCount() : bottom + 1) - top;
-        std::printf("%-60s %7.1f ms wall %7.1f ms cpu  (%d places, %d lines on screen)\n", what,
-                    ms.wall, ms.cpu, form->lineCount() - 2, shown);
+        std::printf("%-60s %7.1f ms wall %7.1f ms cpu  (%d lines, %d on screen)\n",
+                    qPrintable(what), ms.wall, ms.cpu, form->lineCount(), shown);
     };
+    // From the handler's call: its first screenful painted, then, with the
+    // window's events going on meanwhile, each later stage painted.
+    auto staged = [&](const QString& what, auto&& handler,
+                      std::initializer_list<std::pair<const char*, std::function<bool()>>> stages) {
+        QElapsedTimer t;
+        const std::clock_t c = std::clock();
+        auto now = [&] {
+            return Times{t.nsecsElapsed() / 1e6, (std::clock() - c) * 1000.0 / CLOCKS_PER_SEC};
+        };
+        t.start();
+        handler();
+        paint();
+        report(what + ": first screenful painted", now());
+        for (const auto& [stage, done] : stages) {
+            while (!done())
+                QCoreApplication::processEvents();
+            paint();
+            report(what + ": " + stage, now());
+        }
+    };
+    const auto everyPlace = std::pair<const char*, std::function<bool()>>{
+        "every place listed, painted", [&] { return form->lineCount() == places + 2; }};
+    const auto ended = std::pair<const char*, std::function<bool()>>{"nothing left to do, painted",
+                                                                     [&] { return !form->busy(); }};
 
     // Shown, the window is activated: the names are read and listed.
-    report("first activation, names read, to the full list painted", timed([&] {
+    // (The activation itself arrives as an event.)
+    staged("first activation",
+           [&] {
                form->show();
-               paint();
-           }));
+               QCoreApplication::processEvents();
+           },
+           {everyPlace, ended});
     std::printf("memory held by the window with the full list: %.1f MB (resident +%.1f MB)\n",
                 form->bytesHeld() / 1e6, (residentKb() - start) / 1024.0);
-    report("activation again, archive unchanged, to the list painted", timed([&] {
+    staged("activation again, archive unchanged",
+           [&] {
                ActivationTracker::instance().windowActivated(&w);
                ActivationTracker::instance().windowActivated(form);
-               paint();
-           }));
+           },
+           {everyPlace});
     form->List1->scrollToBottom();
     report("full list scrolled to its end and painted", timed(paint));
 
-    form->comtrova->setText(QStringLiteral("san"));
-    report("first search \"san\" (names upper-cased) to its result painted", timed([&] {
-               form->cmdcerca_Click();
-               paint();
-           }));
-    for (const char* key : {"san", "localita 77777", "località 77777", "localita 1", "a", ""}) {
-        form->comtrova->setText(QString::fromUtf8(key));
-        const QString what = QStringLiteral("search \"%1\", names in memory, painted").arg(key);
-        report(qPrintable(what), timed([&] {
-                   form->cmdcerca_Click();
-                   paint();
-               }));
+    for (const QString& key : QStringList{QStringLiteral("san"), QStringLiteral("localita 1"),
+                                          QStringLiteral("a"), QString()} +
+                                  similarKeys(accented)) {
+        form->comtrova->setText(key);
+        staged(QStringLiteral("search \"%1\"").arg(key), [&] { form->cmdcerca_Click(); }, {ended});
     }
     std::printf("memory held by the window after the searches: %.1f MB (resident +%.1f MB)\n",
                 form->bytesHeld() / 1e6, (residentKb() - start) / 1024.0);
 
-    // From cold: a new window, whose first search reads and upper-cases.
-    // (Its activation, which would read them first, is kept out of this one.)
+    // From cold: a new window, whose first search reads, prepares and
+    // searches. (Its activation, which would read them first, is kept out.)
     delete form;
     form = new LocalitySearch(*w.Data2, w.state(), &w);
     ActivationTracker::instance().unregisterWindow(form);
     form->resize(760, 480);
     form->show();
     QCoreApplication::processEvents();
+    paint();
     form->comtrova->setText(QStringLiteral("san"));
-    report("first search \"san\" from cold (read, upper-cased) painted", timed([&] {
-               form->cmdcerca_Click();
-               paint();
-           }));
+    staged("search \"san\" from cold", [&] { form->cmdcerca_Click(); }, {ended});
 
     // A click on a line to the place marked on its sheet.
-    form->comtrova->setText(
-        (accented ? QStringLiteral("Località %1") : QStringLiteral("LOCALITA %1")).arg(clicked));
+    SQLite::Database db(ws.file(QStringLiteral("localita.mdb")).toStdString());
+    form->comtrova->setText(QString::fromStdString(
+        db.execAndGet("SELECT LOCALITA FROM localita WHERE rowid = " + std::to_string(clicked + 1))
+            .getString()));
     form->cmdcerca_Click();
+    while (form->busy())
+        QCoreApplication::processEvents();
     const QModelIndex line = form->List1->model()->index(2, 0);
     const Times click = timed([&] {
         form->List1_Click(line);
