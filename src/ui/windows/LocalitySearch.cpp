@@ -181,8 +181,8 @@ void LocalitySearch::continueListing() {
 
 void LocalitySearch::failed(const QString& title, const ArchiveError& e) {
     work_->stop();
-    listing_.clear();
     model_->show(title, false);
+    listing_.clear();
     hourglass::reset();
     dialogs().message(QString::fromUtf8(e.what()));
 }
