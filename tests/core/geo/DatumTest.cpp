@@ -1,5 +1,4 @@
 #include "core/geo/Datum.h"
-#include "core/geo/SheetPosition.h"
 #include "support/TestMain.h"
 
 #include <cmath>
@@ -31,8 +30,7 @@ private slots:
     // (cs2cs EPSG:4806 EPSG:4265, then EPSG:4265 EPSG:4326): straight to
     // EPSG:4326 cs2cs only moves the meridian and drops the datum shift.
     void toWgs84_data() {
-        QTest::addColumn<Point>("row");
-        const Point rows[] = {
+        test::addRows<Point>({
             {"WGS 84 stays", Datum::Wgs84, 9.25, 45.5, 9.25, 45.5},
             {"Roma 40 Roma", Datum::Roma40, 12.48, 41.9, 12.4798130616, 41.9006433880},
             {"Roma 40 Milano", Datum::Roma40, 9.18, 45.47, 9.1796525429, 45.4706700378},
@@ -44,9 +42,8 @@ private slots:
             {"Monte Mario Palermo", Datum::Roma40Rome, 0.9, 38.12, 13.3522023395, 38.1206115479},
             {"ED50 Firenze", Datum::Ed50, 11.25, 43.77, 11.2490414166, 43.7690464956},
             {"ED50 Bari", Datum::Ed50, 16.87, 41.12, 16.8691839528, 41.1190258305},
-            {"ED50 Palermo", Datum::Ed50, 13.36, 38.12, 13.3591419334, 38.1189402064}};
-        for (const Point& row : rows)
-            QTest::newRow(row.tag) << row;
+            {"ED50 Palermo", Datum::Ed50, 13.36, 38.12, 13.3591419334, 38.1189402064},
+        });
     }
     // A sheet of about 10' around the point: PROJ's operation for it puts the
     // point where cs2cs does, within a centimetre, and back again.
@@ -92,20 +89,6 @@ private slots:
             QVERIFY(std::abs(p->easting - r.e) < 0.01 && std::abs(p->northing - r.n) < 0.01);
         }
         QVERIFY(!utm.fromWgs84({9.0, 85.0}));
-    }
-
-    // The read-out's second line: WGS 84 and UTM for a sheet in another datum,
-    // nothing for one in WGS 84 or without a datum.
-    void secondLine() {
-        const double lat = 45.47 * 3600, lon = 9.18 * 3600;
-        const GeoBox sheet{9.08, 45.39, 9.28, 45.55};
-        SheetPosition roma40(Datum::Roma40, sheet);
-        QCOMPARE(roma40.secondLine(lat, lon),
-                 QStringLiteral("WGS 84 = 45.4706700, 9.1796525 ,UTM 32N = 514043 E 5035254 N"));
-        QCOMPARE(latLonText(*roma40.wgs84(lat, lon)), QStringLiteral("45.4706700, 9.1796525"));
-        SheetPosition wgs84(Datum::Wgs84, sheet), none;
-        QVERIFY(wgs84.secondLine(lat, lon).isEmpty() && none.secondLine(lat, lon).isEmpty());
-        QCOMPARE(latLonText(*none.wgs84(lat, lon)), QStringLiteral("45.4700000, 9.1800000"));
     }
 };
 

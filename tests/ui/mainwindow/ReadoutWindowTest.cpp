@@ -22,13 +22,8 @@ const QString kExample = QStringLiteral("Lat = 45:25: ,Lon = 9:17:30");
 MainWindow& startOnExample(Workspace& ws, const QString& datum = QString()) {
     MainWindow& w = ws.start();
     if (!demo::writeLargeSheet(ws.file(kSheet), 700, 600).isEmpty()) qFatal("sheet not written");
-    addRecord(ws.archives.Data1, {{"AREA", kSheet},
-                                  {"COLA", 12.0},
-                                  {"COLO", 10.0},
-                                  {"PXLAO", 450},
-                                  {"SECLAO", 163800},
-                                  {"PXLOO", 300},
-                                  {"SECLOO", 33000}});
+    addRecord(ws.archives.Data1, {{"AREA", kSheet}, {"COLA", 12.0}, {"COLO", 10.0}},
+              {{"PXLAO", 450}, {"SECLAO", 163800}, {"PXLOO", 300}, {"SECLOO", 33000}});
     if (!datum.isEmpty()) {
         WorkingPair pair(ws.folder.path());
         areadatums::store(pair, kSheet, datum);
@@ -66,8 +61,7 @@ class ReadoutWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void toolTipFollowsThePointer_data() {
-        QTest::addColumn<Reading>("r");
-        const Reading rows[] = {
+        test::addRows<Reading>({
             {"worked example", "", 4800, 4050, 12, 10, kExample},
             {"on the first point", "", 300, 450, 12, 10, "Lat = 45:30: ,Lon = 9:10:"},
             {"2.5 seconds above: to even", "", 300, 420, 12, 10, "Lat = 45:30:2 ,Lon = 9:10:"},
@@ -85,45 +79,44 @@ private slots:
             {"locality editor open", "editor", 4800, 4050, 12, 10, "", true, false},
             // A calibrated sheet whose angle cannot be shown keeps the last tip;
             // the marker follows the pointer all the same.
-            {"angle out of range", "", 4800, 4050, 1e-30f, 10, ""}};
-        for (const Reading& row : rows)
-            QTest::newRow(row.tag) << row;
+            {"angle out of range", "", 4800, 4050, 1e-30f, 10, ""},
+        });
     }
 
     void toolTipFollowsThePointer() {
-        QFETCH(Reading, r);
+        QFETCH(Reading, row);
         Workspace ws;
         MainWindow& w = startOnExample(ws);
         QCOMPARE(ws.dialogs.texts(), QStringList());
         pointTo(w.Image1, 150, 150);
         w.Image1->setToolTip(kBefore);
         const std::int32_t markerLeft = w.state().markerLeft;
-        w.state().latScale = r.latScale;
-        w.state().lonScale = r.lonScale;
+        w.state().latScale = row.latScale;
+        w.state().lonScale = row.lonScale;
 
-        if (r.condition == "unset") w.state().readoutEnabled = Flag::Unset;
-        if (r.condition == "no area") combo::setText(w.f1area, QString());
-        if (r.condition == "off") w.state().readoutEnabled = Flag::Zero;
-        if (r.condition == "capture") w.state().pixelCapture = Flag::One;
-        if (r.condition == "editor") w.state().localityEditorOpen = Flag::One;
-        if (r.condition == "hidden") {
+        if (row.condition == "unset") w.state().readoutEnabled = Flag::Unset;
+        if (row.condition == "no area") combo::setText(w.f1area, QString());
+        if (row.condition == "off") w.state().readoutEnabled = Flag::Zero;
+        if (row.condition == "capture") w.state().pixelCapture = Flag::One;
+        if (row.condition == "editor") w.state().localityEditorOpen = Flag::One;
+        if (row.condition == "hidden") {
             w.Image1->hide();
             // A hidden image gets no pointer events; its handler is called as
             // they would have called it.
-            w.Image1_MouseMove(r.x, r.y);
+            w.Image1_MouseMove(row.x, row.y);
         } else {
-            pointTo(w.Image1, r.x, r.y);
+            pointTo(w.Image1, row.x, row.y);
         }
 
-        QCOMPARE(w.state().pointerX == r.x && w.state().pointerY == r.y, r.recorded);
-        QCOMPARE(w.Image1->toolTip(), r.toolTip.isEmpty() ? kBefore : r.toolTip);
-        QCOMPARE(w.state().markerLeft, r.markerFollows ? r.x : markerLeft);
-        if (r.toolTip.isEmpty()) return;
-        QCOMPARE(w.state().markerTop, r.y);
+        QCOMPARE(w.state().pointerX == row.x && w.state().pointerY == row.y, row.recorded);
+        QCOMPARE(w.Image1->toolTip(), row.toolTip.isEmpty() ? kBefore : row.toolTip);
+        QCOMPARE(w.state().markerLeft, row.markerFollows ? row.x : markerLeft);
+        if (row.toolTip.isEmpty()) return;
+        QCOMPARE(w.state().markerTop, row.y);
         const auto& t = w.state().readoutTexts;
         QCOMPARE(QStringLiteral("Lat = %1:%2:%3 ,Lon = %4:%5:%6")
                      .arg(t[0], t[1], t[2], t[3], t[4], t[5]),
-                 r.toolTip);
+                 row.toolTip);
     }
 
     // Positions between whole twips come from high-density screens; the handler
@@ -197,28 +190,26 @@ private slots:
     // then EPSG:32632), the first line unchanged; the position under the
     // pointer is copied as "lat, lon" in WGS 84.
     void positionInWgs84_data() {
-        QTest::addColumn<InWgs84>("r");
         const QString same = QStringLiteral("45.5000000, 9.1666667");
-        const InWgs84 rows[] = {
+        test::addRows<InWgs84>({
             {"no datum", "", "", same},
             {"WGS 84", "EPSG:4326", "", same},
             {"Roma 40", "EPSG:4265", "WGS 84 = 45.5006704, 9.1663183 ,UTM 32N = 512994 E 5038584 N",
              "45.5006704, 9.1663183"},
             {"ED50", "EPSG:4230", "WGS 84 = 45.4990715, 9.1656127 ,UTM 32N = 512939 E 5038407 N",
-             "45.4990715, 9.1656127"}};
-        for (const InWgs84& row : rows)
-            QTest::newRow(row.tag) << row;
+             "45.4990715, 9.1656127"},
+        });
     }
     void positionInWgs84() {
-        QFETCH(InWgs84, r);
+        QFETCH(InWgs84, row);
         Workspace ws;
-        MainWindow& w = startOnExample(ws, r.datum);
+        MainWindow& w = startOnExample(ws, row.datum);
         pointTo(w.Image1, 300, 450);
         const QString first = QStringLiteral("Lat = 45:30: ,Lon = 9:10:");
-        QCOMPARE(w.Image1->toolTip(), r.second.isEmpty() ? first : first + u'\n' + r.second);
+        QCOMPARE(w.Image1->toolTip(), row.second.isEmpty() ? first : first + u'\n' + row.second);
         QGuiApplication::clipboard()->clear();
         w.mncopiapos->trigger();
-        QCOMPARE(QGuiApplication::clipboard()->text(), r.copied);
+        QCOMPARE(QGuiApplication::clipboard()->text(), row.copied);
     }
 };
 

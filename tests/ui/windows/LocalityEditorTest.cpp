@@ -86,12 +86,11 @@ class LocalityEditorTest : public QObject {
     Q_OBJECT
 private slots:
     void refusedChangeWritesNothing_data() {
-        QTest::addColumn<Refusal>("r");
         const QString degLat = QStringLiteral("Gradi latitudine errati.");
         const QString noPx = QStringLiteral("Manca la posizione in pixel.");
         const QString missing = QStringLiteral("Località inesistente.");
         const QString quotes = QStringLiteral("VILLAFREDDA\" or \"1\"=\"1");
-        const Refusal rows[] = {
+        test::addRows<Refusal>({
             {"no area", "ins", "nuovo", -1, "", "300", true, "Manca nome file Area", ""},
             {"no name", "mod", "", -1, "", "300", true, "Manca Località"},
             {"lat degrees 91, insert", "ins", "nuovo", 0, "91", "300", true, degLat},
@@ -115,38 +114,36 @@ private slots:
             {"modify, unknown", "mod", "nessuno", -1, "", "1", true, missing},
             {"delete, quotes", "ann", quotes, -1, "", "", false, missing},
             {"modify, area in other letters", "mod", kVilla, -1, "", "1", true, missing,
-             kNE.toUpper()}};
-        for (const Refusal& row : rows)
-            QTest::newRow(row.tag) << row;
+             kNE.toUpper()},
+        });
     }
 
     // Each refusal shows its one message with the pointer back to normal and
     // leaves the file as it was; the name is upper-cased all the same.
     void refusedChangeWritesNothing() {
-        QFETCH(Refusal, r);
+        QFETCH(Refusal, row);
         Workspace ws;
         MainWindow& w = ws.start();
         LocalityEditor& e = openEditor(w);
         Workspace::choose(e.cmbarea, kNE);
-        if (r.taken) takePosition(w, e, 300, 450);
-        combo::setText(e.cmbarea, r.area);
-        setBoxes(e, r.name, r.box < 0 ? kAngles : anglesWith(r.box, r.value), r.px);
+        if (row.taken) takePosition(w, e, 300, 450);
+        combo::setText(e.cmbarea, row.area);
+        setBoxes(e, row.name, row.box < 0 ? kAngles : anglesWith(row.box, row.value), row.px);
         const QByteArray before = fileBytes(ws.file("localita.mdb"));
         ws.dialogs.takeTexts();
 
-        e.findChild<QPushButton*>("cmd" + r.button)->click();
-        checkTold(ws, r.message);
+        e.findChild<QPushButton*>("cmd" + row.button)->click();
+        checkTold(ws, row.message);
         QCOMPARE(fileBytes(ws.file("localita.mdb")), before);
-        QCOMPARE(combo::text(e.cmbloc), r.name.toUpper());
+        QCOMPARE(combo::text(e.cmbloc), row.name.toUpper());
     }
 
     void changes_data() {
-        QTest::addColumn<Change>("c");
         const QPoint none(-1, -1), at(300, 450);
         const QString longName = QString(10000, 'x') + "\" or \"1\"=\"1'";
         const QString noPlace = QStringLiteral("SENZA POSTO");
         const QString all = kAngles.join(u'|'), lat46 = anglesWith(0, "46").join(u'|');
-        const Change rows[] = {
+        test::addRows<Change>({
             {"insert, lower case, no angles: all 1", "ins", "", "cà nuova", "|||||", at, "300",
              "CÀ NUOVA", "1 1 1 1 1 1 300 450"},
             {"insert, bounds included, halves to even", "ins", "", "nuovo",
@@ -167,39 +164,38 @@ private slots:
              kVilla + "|" + noPlace, "", lat46, none, "", noPlace, "46 20 10 9 50 5 null null"},
             {"modify a name typed after choosing another: its own position", "mod", kVilla,
              "senza posto", lat46, none, "14064", noPlace, "46 20 10 9 50 5 null null"},
-            {"delete", "ann", kVilla, "", "", none, "14064", kVilla, ""}};
-        for (const Change& row : rows)
-            QTest::newRow(row.tag) << row;
+            {"delete", "ann", kVilla, "", "", none, "14064", kVilla, ""},
+        });
     }
 
     void changes() {
-        QFETCH(Change, c);
-        const QStringList stored = c.stored.isEmpty() ? QStringList() : QStringList{c.stored};
-        const QString done = c.button == "ins"   ? "inserita"
-                             : c.button == "mod" ? "modificata"
-                                                 : "eliminata";
+        QFETCH(Change, row);
+        const QStringList stored = row.stored.isEmpty() ? QStringList() : QStringList{row.stored};
+        const QString done = row.button == "ins"   ? "inserita"
+                             : row.button == "mod" ? "modificata"
+                                                   : "eliminata";
         Workspace ws;
         MainWindow& w = ws.start();
         addLocality(w.Data2, kNE, "Rocca Alta", 100.0, 200.0);
         addLocality(w.Data2, kNE, "SENZA POSTO", QVariant(), QVariant());
         LocalityEditor& e = openEditor(w);
         Workspace::choose(e.cmbarea, kNE);
-        for (const QString& place : c.choose.split(u'|', Qt::SkipEmptyParts))
+        for (const QString& place : row.choose.split(u'|', Qt::SkipEmptyParts))
             Workspace::choose(e.cmbloc, place);
-        if (!c.name.isEmpty()) combo::setText(e.cmbloc, c.name);
-        const QStringList angles = c.angles.isEmpty() ? QStringList() : c.angles.split(u'|');
+        if (!row.name.isEmpty()) combo::setText(e.cmbloc, row.name);
+        const QStringList angles = row.angles.isEmpty() ? QStringList() : row.angles.split(u'|');
         for (qsizetype i = 0; i < angles.size(); ++i)
             e.angleBoxes()[i]->setText(angles[i]);
-        if (c.taken != QPoint(-1, -1)) takePosition(w, e, c.taken.x(), c.taken.y());
-        if (e.f2px->text() != c.px) e.f2px->setText(c.px);
+        if (row.taken != QPoint(-1, -1)) takePosition(w, e, row.taken.x(), row.taken.y());
+        if (e.f2px->text() != row.px) e.f2px->setText(row.px);
         ws.dialogs.takeTexts();
 
-        e.findChild<QPushButton*>("cmd" + c.button)->click();
+        e.findChild<QPushButton*>("cmd" + row.button)->click();
         checkTold(ws, "Località " + done + " correttamente");
-        QCOMPARE(::stored(ws, c.storedName), stored);
+        QCOMPARE(::stored(ws, row.storedName), stored);
         QCOMPARE(::stored(ws, "Rocca Alta"), QStringList{"45 20 10 9 50 5 100 200"});
-        QCOMPARE(combo::lines(e.cmbloc).contains(c.storedName), !stored.isEmpty());
-        QCOMPARE(combo::text(e.cmbloc), c.storedName);
+        QCOMPARE(combo::lines(e.cmbloc).contains(row.storedName), !stored.isEmpty());
+        QCOMPARE(combo::text(e.cmbloc), row.storedName);
     }
 
     // The whole way through the windows: the editor hides, the user clicks the
