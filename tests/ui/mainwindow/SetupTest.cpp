@@ -120,6 +120,32 @@ void takeSecondPointAndRegister(MainWindow& w) {
     QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
 }
 
+struct StateRow {
+    const char* tag;
+    QString state, boxes, seen, message; // boxes: typed before choosing again
+};
+struct PointRow {
+    const char* tag;
+    QString boxes, stored;
+};
+struct RegisterRow {
+    const char* tag;
+    QString first, second;
+    bool secondClicked;
+    QString message;
+};
+struct BoxesRow {
+    const char* tag;
+    QString first, second, firstShown, secondUsed, seconds;
+};
+struct ElsewhereRow {
+    const char* tag;
+    QString inWorkingFolder;
+    int answer;
+    QString endsUp;
+    QStringList messages;
+};
+
 } // namespace
 
 class SetupTest : public QObject {
@@ -178,30 +204,23 @@ private slots:
 
     // "Nuova Area" and a file chosen again while a set-up is under way.
     void newAreaInEachState_data() {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("boxes"); // typed before choosing again
-        QTest::addColumn<QString>("seen");
-        QTest::addColumn<QString>("message");
         const QString refused = "step 0, read-out 0, set-up controls, Esci";
         const QString again = "step 1, read-out 0, set-up controls, Registra";
-        QTest::newRow("idle") << "idle" << kFirstPoint << kWaitingForFirst << kFirstPrompt;
-        QTest::newRow("deleting") << "deleting" << kFirstPoint << kWaitingForFirst << kFirstPrompt;
-        QTest::newRow("first point, good boxes: checked, not restarted")
-            << "first" << kFirstPoint << again << kSecondPrompt;
-        QTest::newRow("first point, bad boxes: refused")
-            << "first"
-            << "95|0|0|9|0|0" << refused << kBadCoordinates;
-        QTest::newRow("second point: afresh")
-            << "second" << kSecondPoint << kWaitingForFirst << kFirstPrompt;
-        QTest::newRow("first point refused: afresh")
-            << "refused" << kFirstPoint << kWaitingForFirst << kFirstPrompt;
+        const QString first = kWaitingForFirst;
+        test::addRows<StateRow>({
+            {"idle", "idle", kFirstPoint, first, kFirstPrompt},
+            {"deleting", "deleting", kFirstPoint, first, kFirstPrompt},
+            {"first point, good boxes: checked, not restarted", "first", kFirstPoint, again,
+             kSecondPrompt},
+            {"first point, bad boxes: refused", "first", "95|0|0|9|0|0", refused, kBadCoordinates},
+            {"second point: afresh", "second", kSecondPoint, first, kFirstPrompt},
+            {"first point refused: afresh", "refused", kFirstPoint, first, kFirstPrompt},
+        });
     }
 
     void newAreaInEachState() {
-        QFETCH(QString, state);
-        QFETCH(QString, boxes);
-        QFETCH(QString, seen);
-        QFETCH(QString, message);
+        QFETCH(StateRow, row);
+        const auto& [tag, state, boxes, seen, message] = row;
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
         if (state == "deleting") {
@@ -235,43 +254,29 @@ private slots:
         QCOMPARE(areas(w, kNew).size(), 1);
     }
 
+    // stored: firstPointDms; empty: refused.
     void firstPointChecked_data() {
-        QTest::addColumn<QString>("boxes");
-        QTest::addColumn<QString>("stored"); // firstPointDms; empty: refused
-        QTest::newRow("bounds themselves pass") << "90|59|59|180|59|59"
-                                                << "90 59 59 180 59 59";
-        QTest::newRow("negative values pass") << "-45|-30|-1|-9|0|0"
-                                              << "-45 -30 -1 -9 0 0";
-        QTest::newRow("halves to even") << "12,5|13,5|0,5|1,5|2,5|58,5"
-                                        << "12 14 0 2 2 58";
-        QTest::newRow("blanks around, point as separator") << " 45 |30|0|9.5|10|0"
-                                                           << "45 30 0 10 10 0";
-        QTest::newRow("latitude over 90") << "91|0|0|9|0|0"
-                                          << "";
-        QTest::newRow("minutes over 59") << "45|60|0|9|0|0"
-                                         << "";
-        QTest::newRow("seconds 59,5") << "45|0|59,5|9|0|0"
-                                      << "";
-        QTest::newRow("longitude over 180") << "45|0|0|180,1|0|0"
-                                            << "";
-        QTest::newRow("longitude seconds over 59") << "45|0|0|9|0|60"
-                                                   << "";
-        QTest::newRow("letters") << "45|trenta|0|9|0|0"
-                                 << "";
-        QTest::newRow("quotes") << "45|0|0|9\"|'0|0"
-                                << "";
-        QTest::newRow("beyond 32 bits") << "-3000000000|0|0|9|0|0"
-                                        << "";
-        QTest::newRow("seconds of arc beyond 32 bits") << "45|0|0|-600000|0|0"
-                                                       << "";
-        // Esci before the first click: the boxes keep what was typed.
-        QTest::newRow("Esci at once") << "44|1||||"
-                                      << "";
+        test::addRows<PointRow>({
+            {"bounds themselves pass", "90|59|59|180|59|59", "90 59 59 180 59 59"},
+            {"negative values pass", "-45|-30|-1|-9|0|0", "-45 -30 -1 -9 0 0"},
+            {"halves to even", "12,5|13,5|0,5|1,5|2,5|58,5", "12 14 0 2 2 58"},
+            {"blanks around, point as separator", " 45 |30|0|9.5|10|0", "45 30 0 10 10 0"},
+            {"latitude over 90", "91|0|0|9|0|0", ""},
+            {"minutes over 59", "45|60|0|9|0|0", ""},
+            {"seconds 59,5", "45|0|59,5|9|0|0", ""},
+            {"longitude over 180", "45|0|0|180,1|0|0", ""},
+            {"longitude seconds over 59", "45|0|0|9|0|60", ""},
+            {"letters", "45|trenta|0|9|0|0", ""},
+            {"quotes", "45|0|0|9\"|'0|0", ""},
+            {"beyond 32 bits", "-3000000000|0|0|9|0|0", ""},
+            {"seconds of arc beyond 32 bits", "45|0|0|-600000|0|0", ""},
+            {"Esci at once", "44|1||||", ""}, // the boxes keep what was typed
+        });
     }
 
     void firstPointChecked() {
-        QFETCH(QString, boxes);
-        QFETCH(QString, stored);
+        QFETCH(PointRow, row);
+        const auto& [tag, boxes, stored] = row;
         const bool clicked = QTest::currentDataTag() != QByteArray("Esci at once");
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
@@ -309,34 +314,26 @@ private slots:
         QCOMPARE(ws.dialogs.texts(), told);
     }
 
+    // secondClicked: when not, after a finished set-up of another sheet.
     void registerRefusedKeepsWaiting_data() {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
-        // When not, after a finished set-up of another sheet.
-        QTest::addColumn<bool>("secondClicked");
-        QTest::addColumn<QString>("message");
-        const QString bad = kBadCoordinates;
-        QTest::newRow("same latitude") << kFirstPoint << "45|30|0|9|25|0" << true << bad;
-        QTest::newRow("same longitude") << kFirstPoint << "45|20|0|9|10|0" << true << bad;
-        QTest::newRow("same latitude once rounded")
-            << kFirstPoint << "45|30|0,4|9|25|0" << true << bad;
-        QTest::newRow("out of bounds") << kFirstPoint << "45|20|0|9|25|60" << true << bad;
-        QTest::newRow("not a number") << kFirstPoint << "45|20|0|nove|25|0" << true << bad;
-        QTest::newRow("difference beyond 32 bits") << "-596523|0|0|9|10|0"
-                                                   << "90|0|0|9|25|0" << true << bad;
-        QTest::newRow("second point not clicked")
-            << kFirstPoint << kSecondPoint << false
-            << "Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'.";
-        QTest::newRow("area archive locked by another program")
-            << kFirstPoint << kSecondPoint << true
-            << "Non è stato possibile registrare l'area. Riprova a premere 'Registra'.";
+        const QString bad = kBadCoordinates, p = kFirstPoint;
+        test::addRows<RegisterRow>({
+            {"same latitude", p, "45|30|0|9|25|0", true, bad},
+            {"same longitude", p, "45|20|0|9|10|0", true, bad},
+            {"same latitude once rounded", p, "45|30|0,4|9|25|0", true, bad},
+            {"out of bounds", p, "45|20|0|9|25|60", true, bad},
+            {"not a number", p, "45|20|0|nove|25|0", true, bad},
+            {"difference beyond 32 bits", "-596523|0|0|9|10|0", "90|0|0|9|25|0", true, bad},
+            {"second point not clicked", p, kSecondPoint, false,
+             "Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'."},
+            {"area archive locked by another program", p, kSecondPoint, true,
+             "Non è stato possibile registrare l'area. Riprova a premere 'Registra'."},
+        });
     }
 
     void registerRefusedKeepsWaiting() {
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        QFETCH(bool, secondClicked);
-        QFETCH(QString, message);
+        QFETCH(RegisterRow, row);
+        const auto& [tag, first, second, secondClicked, message] = row;
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
         if (!secondClicked) {
@@ -375,35 +372,21 @@ private slots:
         QCOMPARE(calibrationOf(w, kNew), kExampleCalibration);
     }
 
+    // The two points typed; the boxes after the first click, the second point
+    // used at "Registra", and SECLAO and SECLOO stored.
     void boxesLeftEmptyOrOne_data() {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
-        QTest::addColumn<QString>("firstShown"); // the boxes after the first click
-        QTest::addColumn<QString>("secondUsed"); // the second point at "Registra"
-        QTest::addColumn<QString>("seconds");    // SECLAO and SECLOO stored
-        QTest::newRow("all empty twice") << ""
-                                         << ""
-                                         << "1|1|1|1|1|1"
-                                         << "2 2 2 2 2 2"
-                                         << "3661|3661";
-        QTest::newRow("ones left as they were") << ""
-                                                << "1|1|1|1|1|1"
-                                                << "1|1|1|1|1|1"
-                                                << "2 2 2 2 2 2"
-                                                << "3661|3661";
-        QTest::newRow("some empty") << "45||0|9||"
-                                    << "44|||8||3"
-                                    << "45|1|0|9|1|1"
-                                    << "44 2 2 8 2 3"
-                                    << "162060|32461";
+        const QString ones = "1|1|1|1|1|1";
+        test::addRows<BoxesRow>({
+            {"all empty twice", "", "", ones, "2 2 2 2 2 2", "3661|3661"},
+            {"ones left as they were", "", ones, ones, "2 2 2 2 2 2", "3661|3661"},
+            {"some empty", "45||0|9||", "44|||8||3", "45|1|0|9|1|1", "44 2 2 8 2 3",
+             "162060|32461"},
+        });
     }
 
     void boxesLeftEmptyOrOne() {
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        QFETCH(QString, firstShown);
-        QFETCH(QString, secondUsed);
-        QFETCH(QString, seconds);
+        QFETCH(BoxesRow, row);
+        const auto& [tag, first, second, firstShown, secondUsed, seconds] = row;
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
         openNewArea(ws);
@@ -486,28 +469,24 @@ private slots:
     // The image chosen outside the working folder; the working folder holding
     // none of that name, the same bytes or other ones. The set-up starts when the
     // messages end with its first prompt.
+    // What the working folder holds (none, same, other), the answer to the
+    // replace question, how the working folder's file ends up, the messages.
     void imageChosenElsewhere_data() {
-        QTest::addColumn<QString>("inWorkingFolder"); // none, same, other
-        QTest::addColumn<int>("answer");              // to the replace question
-        QTest::addColumn<QString>("endsUp");          // how the working folder's file ends up
-        QTest::addColumn<QStringList>("messages");
         const QStringList prompt{kFirstPrompt}, refused{kNotAPicture};
-        QTest::newRow("copied in") << "none" << 0 << "chosen" << prompt;
-        QTest::newRow("same bytes already there") << "same" << 0 << "chosen" << prompt;
-        QTest::newRow("other bytes, replaced")
-            << "other" << int(AnswerOk) << "chosen" << QStringList{kReplace, kFirstPrompt};
-        QTest::newRow("other bytes, kept")
-            << "other" << int(AnswerCancel) << "other" << QStringList{kReplace};
-        QTest::newRow("not a picture") << "none" << 0 << "none" << refused;
-        QTest::newRow("not a picture, other there") << "other" << 0 << "other" << refused;
-        QTest::newRow("dialog cancelled") << "none" << 0 << "none" << QStringList();
+        test::addRows<ElsewhereRow>({
+            {"copied in", "none", 0, "chosen", prompt},
+            {"same bytes already there", "same", 0, "chosen", prompt},
+            {"other bytes, replaced", "other", AnswerOk, "chosen", {kReplace, kFirstPrompt}},
+            {"other bytes, kept", "other", AnswerCancel, "other", {kReplace}},
+            {"not a picture", "none", 0, "none", refused},
+            {"not a picture, other there", "other", 0, "other", refused},
+            {"dialog cancelled", "none", 0, "none", {}},
+        });
     }
 
     void imageChosenElsewhere() {
-        QFETCH(QString, inWorkingFolder);
-        QFETCH(int, answer);
-        QFETCH(QString, endsUp);
-        QFETCH(QStringList, messages);
+        QFETCH(ElsewhereRow, row);
+        const auto& [tag, inWorkingFolder, answer, endsUp, messages] = row;
         const bool started = messages.endsWith(kFirstPrompt);
         const bool broken = QByteArray(QTest::currentDataTag()).startsWith("not a picture");
         const bool cancelled = QByteArray(QTest::currentDataTag()) == "dialog cancelled";
@@ -556,30 +535,27 @@ private slots:
         QCOMPARE(w.Image1->size(), QSize(700, 600)); // loaded from the working folder
     }
 
-    void clickGivesTheLocalityEditorItsPosition_data() {
-        QTest::addColumn<bool>("duringSetup");
-        QTest::newRow("viewing") << false;
-        QTest::newRow("set-up waiting for the second point") << true;
-    }
-
+    // Viewing, and during a set-up waiting for the second point.
     void clickGivesTheLocalityEditorItsPosition() {
-        QFETCH(bool, duringSetup);
-        Workspace ws;
-        MainWindow& w = startBesideNewSheet(ws);
-        if (duringSetup) {
-            openNewArea(ws);
-            takeFirstPoint(w);
-        } else {
-            Workspace::choose(w.f1area, demo::demoSheets()[0].name);
-        }
-        const QStringList messages = ws.dialogs.texts();
-        w.state().pixelCapture = Flag::One;
-        clickAt(w.Image1, 615, 915);
+        for (const bool duringSetup : {false, true}) {
+            Workspace ws;
+            MainWindow& w = startBesideNewSheet(ws);
+            if (duringSetup) {
+                openNewArea(ws);
+                takeFirstPoint(w);
+            } else {
+                Workspace::choose(w.f1area, demo::demoSheets()[0].name);
+            }
+            const QStringList messages = ws.dialogs.texts();
+            w.state().pixelCapture = Flag::One;
+            clickAt(w.Image1, 615, 915);
 
-        QCOMPARE(QPointF(w.state().localityPixelX, w.state().localityPixelY), QPointF(615, 915));
-        QCOMPARE(w.state().pixelCapture, Flag::One); // the editor ends the capture
-        QCOMPARE(w.state().secondPointX, duringSetup ? 615 : 0);
-        QCOMPARE(ws.dialogs.texts(), messages);
+            QCOMPARE(QPointF(w.state().localityPixelX, w.state().localityPixelY),
+                     QPointF(615, 915));
+            QCOMPARE(w.state().pixelCapture, Flag::One); // the editor ends the capture
+            QCOMPARE(w.state().secondPointX, duringSetup ? 615 : 0);
+            QCOMPARE(ws.dialogs.texts(), messages);
+        }
     }
 };
 
