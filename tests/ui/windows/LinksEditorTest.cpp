@@ -126,13 +126,24 @@ private slots:
         QCOMPARE(combo::text(w.f1area), "valfonda_so.jpg");
     }
 
-    // The datum beside the links: none at first, stored by "Modifica" with
-    // them, read back at the next activation, taken away with the empty line.
-    void datumStoredBesideTheLinks() {
+    // Opened on a zoomed map it takes the image's size as the natural one and
+    // the record's own scales, not the zoomed ones; the zoom figure stays. The
+    // datum beside the links: none at first, stored by "Modifica" with them,
+    // read back at the next activation, taken away with the empty line.
+    void zoomedSizeAndDatumBesideTheLinks() {
         Workspace ws;
         MainWindow& w = ws.start();
         Workspace::choose(w.f1area, kNE);
+        const ViewerState loaded = w.state();
+        w.cmding_Click();
+        w.cmding_Click();
         LinksEditor& e = open(w);
+        QCOMPARE(QSize(w.state().naturalWidth, w.state().naturalHeight),
+                 twipsOf(w.Image1).size().toSize());
+        QVERIFY(w.state().naturalWidth != loaded.naturalWidth);
+        QCOMPARE(QPointF(w.state().latScale, w.state().lonScale),
+                 QPointF(loaded.latScale, loaded.lonScale));
+        QCOMPARE(w.f1ing->text(), "120");
         const QString links = comboTexts(e);
         QCOMPARE(e.cmbdatum->count(), 5);
         QCOMPARE(e.cmbdatum->currentText(), QString());
@@ -146,24 +157,6 @@ private slots:
             QCOMPARE(e.cmbdatum->currentText(), QString::fromUtf8(name));
             QCOMPARE(comboTexts(e), links);
         }
-    }
-
-    // Opening it on a zoomed map takes the image's size as the natural one.
-    void openingTakesTheShownImageAsNaturalSize() {
-        Workspace ws;
-        MainWindow& w = ws.start();
-        Workspace::choose(w.f1area, kNE);
-        const ViewerState loaded = w.state();
-        w.cmding_Click();
-        w.cmding_Click();
-        open(w);
-        QCOMPARE(QSize(w.state().naturalWidth, w.state().naturalHeight),
-                 twipsOf(w.Image1).size().toSize());
-        QVERIFY(w.state().naturalWidth != loaded.naturalWidth);
-        // The record's own scales, not the zoomed ones; the zoom figure stays.
-        QCOMPARE(QPointF(w.state().latScale, w.state().lonScale),
-                 QPointF(loaded.latScale, loaded.lonScale));
-        QCOMPARE(w.f1ing->text(), "120");
     }
 };
 
