@@ -123,7 +123,7 @@ struct Stop {
 struct Ogr {
     gis::PlaceFormat format;
     QString file, nameField, areaField;
-    QStringList options;
+    QString options;
 };
 
 } // namespace
@@ -280,27 +280,23 @@ private slots:
 
     void placesReadByOgr_data() {
         QTest::addColumn<Ogr>("o");
+        const QString csv =
+            "-oo X_POSSIBLE_NAMES=lon -oo Y_POSSIBLE_NAMES=lat -oo AUTODETECT_TYPE=YES";
         QTest::newRow("GPX") << Ogr{gis::PlaceFormat::Gpx, "localita.gpx", "name", "desc", {}};
         QTest::newRow("KML") << Ogr{
             gis::PlaceFormat::Kml, "localita.kml", "Name", "description", {}};
         QTest::newRow("GeoJSON") << Ogr{
             gis::PlaceFormat::GeoJson, "localita.geojson", "localita", "area", {}};
-        QTest::newRow("CSV") << Ogr{gis::PlaceFormat::Csv,
-                                    "localita.csv",
-                                    "localita",
-                                    "area",
-                                    {"-oo", "X_POSSIBLE_NAMES=lon", "-oo", "Y_POSSIBLE_NAMES=lat",
-                                     "-oo", "AUTODETECT_TYPE=YES"}};
+        QTest::newRow("CSV") << Ogr{gis::PlaceFormat::Csv, "localita.csv", "localita", "area", csv};
     }
     // Every place of the atlas, with its sheet and its coordinates; and names
     // with quotes, ampersands, markup, separators and accents exactly.
     void placesReadByOgr() {
         QFETCH(Ogr, o);
-        const QStringList args = o.options + QStringList{"-al"};
+        const QStringList args = o.options.split(u' ', Qt::SkipEmptyParts) + QStringList{"-al"};
         const QString &file = o.file, &nameField = o.nameField, &areaField = o.areaField;
         auto features = ogrFeatures(args + QStringList{atlas_->file("gis/" + file)});
         QCOMPARE(features.size(), qsizetype(demo::demoPlaces().size()));
-        QCOMPARE(qsizetype(demo::demoPlaces().size()), 31);
         for (const demo::DemoPlace& p : demo::demoPlaces()) {
             const auto it = std::find_if(features.begin(), features.end(), [&](const auto& f) {
                 return f.value(nameField) == p.name && f.value(areaField) == p.area;

@@ -20,8 +20,6 @@ private slots:
         QTest::addColumn<QSize>("pixels"); // empty: no world file for the calibration
         QTest::newRow("worked example")
             << SheetCalibration{12.0f, 10.0f, 450, 163800, 300, 33000} << QSize(640, 480);
-        QTest::newRow("demo sheet")
-            << SheetCalibration{24.25f, 17.0f, 1560, 163800, 1800, 33600} << QSize(1600, 1200);
         QTest::newRow("longitude typed growing westwards: negative COLO")
             << SheetCalibration{12.0f, -10.0f, 450, 163800, 300, 33000} << QSize(100, 100);
         QTest::newRow("south of the equator, west of Greenwich")
@@ -63,29 +61,20 @@ private slots:
             QVERIFY(std::abs(lines[i].toDouble() - (*w)[i]) < 1e-12);
     }
 
-    void worldFileName_data() {
-        QTest::addColumn<QString>("image");
-        QTest::addColumn<QString>("files"); // the world file, the projection file, the tiles
-        QTest::newRow("gif") << "valfonda_no.gif"
-                             << "valfonda_no.gfw|valfonda_no.prj|valfonda_no.mbtiles";
-        QTest::newRow("bmp") << "a.bmp"
-                             << "a.bpw|a.prj|a.mbtiles";
-        QTest::newRow("jpg") << "a.jpg"
-                             << "a.jgw|a.prj|a.mbtiles";
-        QTest::newRow("JPEG in capitals") << "MAPPA.JPEG"
-                                          << "MAPPA.JGW|MAPPA.prj|MAPPA.mbtiles";
-        QTest::newRow("dots in the name") << "f. 12.tif"
-                                          << "f. 12.tfw|f. 12.prj|f. 12.mbtiles";
-        QTest::newRow("no extension") << "foglio"
-                                      << "foglio.wld|foglio.prj|foglio.mbtiles";
-    }
-
-    void worldFileName() {
-        QFETCH(QString, image);
-        QFETCH(QString, files);
-        QCOMPARE(gis::worldFileName(image) + '|' + projectionFileName(image) + '|' +
-                     mbTilesFileName(image),
-                 files);
+    // An image's world file, projection file and tiles.
+    void fileNames() {
+        for (const auto& [image, files] :
+             {std::pair{"valfonda_no.gif", "valfonda_no.gfw|valfonda_no.prj|valfonda_no.mbtiles"},
+              {"a.bmp", "a.bpw|a.prj|a.mbtiles"},
+              {"a.jpg", "a.jgw|a.prj|a.mbtiles"},
+              {"MAPPA.JPEG", "MAPPA.JGW|MAPPA.prj|MAPPA.mbtiles"},
+              {"f. 12.tif", "f. 12.tfw|f. 12.prj|f. 12.mbtiles"},
+              {"foglio", "foglio.wld|foglio.prj|foglio.mbtiles"}}) {
+            const QString name = QString::fromUtf8(image);
+            QCOMPARE(gis::worldFileName(name) + '|' + projectionFileName(name) + '|' +
+                         mbTilesFileName(name),
+                     QString::fromUtf8(files));
+        }
     }
 
     // A sheet without a datum gets the WGS 84 texts earlier exports wrote, to
@@ -101,50 +90,39 @@ private slots:
         QVERIFY(auxiliaryText(Datum::Ed50).contains("AUTHORITY[\"EPSG\",\"4230\"]]</SRS>"));
     }
 
-    void decimalDegrees_data() {
-        QTest::addColumn<QVariantList>("dms"); // a null stands for a field that is not a number
-        QTest::addColumn<QVariant>("degrees");
-        QTest::newRow("45 30 36") << QVariantList{45, 30, 36} << QVariant(45.51);
-        QTest::newRow("negative degrees are not mirrored")
-            << QVariantList{-45, 30, 0} << QVariant(-44.5);
-        QTest::newRow("minutes not a number") << QVariantList{45, QVariant(), 0} << QVariant();
-    }
-
+    // Negative degrees are not mirrored; a null stands for a field that is not a number.
     void decimalDegrees() {
-        QFETCH(QVariantList, dms);
-        QFETCH(QVariant, degrees);
-        auto part = [](const QVariant& v) {
-            return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
-        };
-        const auto d = gis::decimalDegrees(part(dms[0]), part(dms[1]), part(dms[2]));
-        QCOMPARE(d.has_value(), !degrees.isNull());
-        if (d) QVERIFY(std::abs(*d - degrees.toDouble()) < 1e-12);
-    }
-
-    void controlCharactersKeepXmlReadable_data() {
-        QTest::addColumn<PlaceFormat>("format");
-        QTest::newRow("GPX") << PlaceFormat::Gpx;
-        QTest::newRow("KML") << PlaceFormat::Kml;
+        for (const auto& [dms, degrees] : {std::pair{QVariantList{45, 30, 36}, QVariant(45.51)},
+                                           {QVariantList{-45, 30, 0}, QVariant(-44.5)},
+                                           {QVariantList{45, QVariant(), 0}, QVariant()}}) {
+            auto part = [](const QVariant& v) {
+                return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+            };
+            const auto d = gis::decimalDegrees(part(dms[0]), part(dms[1]), part(dms[2]));
+            QCOMPARE(d.has_value(), !degrees.isNull());
+            if (d) QVERIFY(std::abs(*d - degrees.toDouble()) < 1e-12);
+        }
     }
 
     // XML cannot carry most control characters, not even escaped: they are left
-    // out of the name rather than making the whole file unreadable.
+    // out of the name rather than making the whole file unreadable (GPX, KML).
     void controlCharactersKeepXmlReadable() {
-        QFETCH(PlaceFormat, format);
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        const auto writer = placeWriter(format, &buffer);
-        writer->begin();
-        writer->add({"a.gif", QString::fromUtf8("POZZO\x01\x1f NUOVO"), 45.5, 9.25});
-        QVERIFY(writer->finish());
-        QXmlStreamReader xml(buffer.data());
-        QStringList names;
-        while (!xml.atEnd())
-            if (xml.readNext() == QXmlStreamReader::StartElement &&
-                xml.name() == QLatin1String("name"))
-                names << xml.readElementText();
-        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-        QCOMPARE(names.last(), QStringLiteral("POZZO NUOVO"));
+        for (const PlaceFormat format : {PlaceFormat::Gpx, PlaceFormat::Kml}) {
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            const auto writer = placeWriter(format, &buffer);
+            writer->begin();
+            writer->add({"a.gif", QString::fromUtf8("POZZO\x01\x1f NUOVO"), 45.5, 9.25});
+            QVERIFY(writer->finish());
+            QXmlStreamReader xml(buffer.data());
+            QStringList names;
+            while (!xml.atEnd())
+                if (xml.readNext() == QXmlStreamReader::StartElement &&
+                    xml.name() == QLatin1String("name"))
+                    names << xml.readElementText();
+            QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+            QCOMPARE(names.last(), QStringLiteral("POZZO NUOVO"));
+        }
     }
 };
 

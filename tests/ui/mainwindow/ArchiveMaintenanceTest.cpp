@@ -88,12 +88,11 @@ private slots:
     void archiveInUseIsNamed_data() {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("opening");
-        QTest::newRow("export") << "mnesporta"
-                                << "Esportazione non riuscita. ";
-        QTest::newRow("import") << "mnimporta"
-                                << "Importazione non riuscita. ";
-        QTest::newRow("compaction") << "mncomprdb"
-                                    << "Data Base compattati, tranne esparea.mdb. ";
+        for (const auto& [tag, entry, opening] :
+             {std::array<const char*, 3>{"export", "mnesporta", "Esportazione non riuscita. "},
+              {"import", "mnimporta", "Importazione non riuscita. "},
+              {"compaction", "mncomprdb", "Data Base compattati, tranne esparea.mdb. "}})
+            QTest::newRow(tag) << entry << opening;
     }
     void archiveInUseIsNamed() {
         QFETCH(QString, entry);

@@ -31,37 +31,33 @@ bool recordChanges(const QImage& clean, const QImage& composed, const QString& f
 class LocalityDisplayTest : public QObject {
     Q_OBJECT
 private slots:
-    void arrowLandsOnTheFixedPoint_data() {
-        QTest::addColumn<int>("zoom");
-        QTest::addColumn<QPointF>("at"); // the image's left and top afterwards
-        // VILLAFREDDA (PX 14064, PY 5110) with the image first at -2000, 500.
-        QTest::newRow("100") << 100 << QPointF(-8424, -1210);
-        QTest::newRow("150") << 150 << QPointF(-15386, -3565);
-        QTest::newRow("70") << 70 << QPointF(-4247, 203);
-    }
 
+    // VILLAFREDDA (PX 14064, PY 5110) with the image first at -2000, 500: its left and top
+    // afterwards.
     void arrowLandsOnTheFixedPoint() {
-        QFETCH(int, zoom);
-        QFETCH(QPointF, at);
-        Workspace ws;
-        MainWindow& w = ws.start();
-        Workspace::choose(w.f1area, kNE);
-        if (zoom != 100) {
-            w.Image1->setStretch(true);
-            w.Image1->setWidthTwips(w.state().naturalWidth * zoom / 100.0);
-            w.Image1->setHeightTwips(w.state().naturalHeight * zoom / 100.0);
-            w.f1ing->setText(QString::number(zoom));
-        }
-        w.Image1->move(-2000, 500);
-        Workspace::choose(w.cmbloc, "VILLAFREDDA");
+        for (const auto& [zoom, at] : {std::pair{100, QPointF(-8424, -1210)},
+                                       {150, QPointF(-15386, -3565)},
+                                       {70, QPointF(-4247, 203)}}) {
+            Workspace ws;
+            MainWindow& w = ws.start();
+            Workspace::choose(w.f1area, kNE);
+            if (zoom != 100) {
+                w.Image1->setStretch(true);
+                w.Image1->setWidthTwips(w.state().naturalWidth * zoom / 100.0);
+                w.Image1->setHeightTwips(w.state().naturalHeight * zoom / 100.0);
+                w.f1ing->setText(QString::number(zoom));
+            }
+            w.Image1->move(-2000, 500);
+            Workspace::choose(w.cmbloc, "VILLAFREDDA");
 
-        QCOMPARE(QPoint(w.state().markerLeft, w.state().markerTop), QPoint(11924, 5210));
-        QCOMPARE(twipsOf(w.Image1).topLeft(), at);
-        QCOMPARE(boxTexts(w, "-"), "45|26|54|9|51|12");
-        // The arrow's corner at (5500, 3500) twips, pixel (367, 233) of the window.
-        const double scale = zoom / 100.0;
-        QVERIFY(arrowBlueNear(w, QPoint(367 + qRound(8 * scale), 233 + qRound(10 * scale))));
-        QVERIFY(!arrowBlueNear(w, QPoint(367 + 60, 233 + 60)));
+            QCOMPARE(QPoint(w.state().markerLeft, w.state().markerTop), QPoint(11924, 5210));
+            QCOMPARE(twipsOf(w.Image1).topLeft(), at);
+            QCOMPARE(boxTexts(w, "-"), "45|26|54|9|51|12");
+            // The arrow's corner at (5500, 3500) twips, pixel (367, 233) of the window.
+            const double scale = zoom / 100.0;
+            QVERIFY(arrowBlueNear(w, QPoint(367 + qRound(8 * scale), 233 + qRound(10 * scale))));
+            QVERIFY(!arrowBlueNear(w, QPoint(367 + 60, 233 + 60)));
+        }
     }
 
     void nothingMarked_data() {

@@ -315,10 +315,8 @@ private slots:
         QTest::addColumn<QString>("what"); // what orvena.hlp is in the folder
         QTest::addColumn<QString>("told"); // the message's end (%1: the folder), if any
         const QString notAFile = "non è leggibile: non è un file regolare.";
-        QTest::newRow("the help file in the folder") << "guide"
-                                                     << "";
-        QTest::newRow("no help file") << ""
-                                      << "non è presente nella cartella %1.";
+        QTest::newRow("the help file in the folder") << "guide" << QString();
+        QTest::newRow("no help file") << QString() << "non è presente nella cartella %1.";
         QTest::newRow("a folder of that name") << "folder" << notAFile;
         QTest::newRow("a pipe of that name") << "pipe" << notAFile;
     }
@@ -345,26 +343,22 @@ private slots:
                                    told.arg(QDir::toNativeSeparators(ws.folder.path()))});
     }
 
-    void esciAndClosingEndTheProgram_data() {
-        QTest::addColumn<bool>("byClosing");
-        QTest::newRow("Esci") << false;
-        QTest::newRow("closing the window") << true;
-    }
-
+    // Esci, and closing the window.
     void esciAndClosingEndTheProgram() {
-        QFETCH(bool, byClosing);
-        Workspace ws;
-        MainWindow& w = ws.start();
-        QTimer::singleShot(0, &w, [&] {
-            if (byClosing)
-                w.close();
-            else
-                QTest::mouseClick(w.cmdesci, Qt::LeftButton);
-        });
-        QTimer::singleShot(5000, &w,
-                           [] { QCoreApplication::exit(99); }); // never ended: fail, not hang
-        QCOMPARE(QCoreApplication::exec(), 0);
-        QCOMPARE(ws.dialogs.texts(), QStringList());
+        for (const bool byClosing : {false, true}) {
+            Workspace ws;
+            MainWindow& w = ws.start();
+            QTimer::singleShot(0, &w, [&] {
+                if (byClosing)
+                    w.close();
+                else
+                    QTest::mouseClick(w.cmdesci, Qt::LeftButton);
+            });
+            QTimer::singleShot(5000, &w,
+                               [] { QCoreApplication::exit(99); }); // never ended: fail, not hang
+            QCOMPARE(QCoreApplication::exec(), 0);
+            QCOMPARE(ws.dialogs.texts(), QStringList());
+        }
     }
 };
 

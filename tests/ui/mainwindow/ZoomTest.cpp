@@ -70,37 +70,32 @@ private slots:
         QCOMPARE(twipsOf(w.Image1), start);
     }
 
-    void largestSize_data() {
-        QTest::addColumn<QSizeF>("size");
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("width at the limit") << QSizeF(230000, 6615) << false;
-        QTest::newRow("height at the limit") << QSizeF(8775, 230000) << false;
-        QTest::newRow("width past it") << QSizeF(230000.5, 6615) << true;
-        QTest::newRow("height past it") << QSizeF(8775, 230001) << true;
-    }
-
+    // Width and height at the limit, then past it.
     void largestSize() {
-        QFETCH(QSizeF, size);
-        QFETCH(bool, refused);
-        Workspace ws;
-        MainWindow& w = startOnSheet(ws);
-        w.Image1->setWidthTwips(size.width());
-        w.Image1->setHeightTwips(size.height());
-        if (!refused) {
-            click(w.cmding, 1); // still allowed: the test is strictly greater
-            QCOMPARE(w.Image1->widthTwips(), size.width() + 877.5);
-            QCOMPARE(ws.dialogs.texts(), QStringList());
-        }
-        const QRectF before = twipsOf(w.Image1);
-        const QString figure = w.f1ing->text();
-        const float lon = w.state().lonScale;
+        for (const auto& [size, refused] : {std::pair{QSizeF(230000, 6615), false},
+                                            {QSizeF(8775, 230000), false},
+                                            {QSizeF(230000.5, 6615), true},
+                                            {QSizeF(8775, 230001), true}}) {
+            Workspace ws;
+            MainWindow& w = startOnSheet(ws);
+            w.Image1->setWidthTwips(size.width());
+            w.Image1->setHeightTwips(size.height());
+            if (!refused) {
+                click(w.cmding, 1); // still allowed: the test is strictly greater
+                QCOMPARE(w.Image1->widthTwips(), size.width() + 877.5);
+                QCOMPARE(ws.dialogs.texts(), QStringList());
+            }
+            const QRectF before = twipsOf(w.Image1);
+            const QString figure = w.f1ing->text();
+            const float lon = w.state().lonScale;
 
-        click(w.cmding, 1);
-        checkTold(ws, "Raggiunto l'ingrandimento massimo possibile.");
-        QCOMPARE(twipsOf(w.Image1), before);
-        QCOMPARE(w.f1ing->text(), figure);
-        QCOMPARE(w.state().lonScale, lon);
-        QVERIFY(w.Image1->shown() && w.Image1->stretch());
+            click(w.cmding, 1);
+            checkTold(ws, "Raggiunto l'ingrandimento massimo possibile.");
+            QCOMPARE(twipsOf(w.Image1), before);
+            QCOMPARE(w.f1ing->text(), figure);
+            QCOMPARE(w.state().lonScale, lon);
+            QVERIFY(w.Image1->shown() && w.Image1->stretch());
+        }
     }
 
     // One step around the centre, from the sheet as loaded or from a figure
