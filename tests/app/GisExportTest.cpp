@@ -376,28 +376,24 @@ private slots:
         QVERIFY(!QFileInfo::exists(ws.file("valfonda_no.gfw")));
     }
 
-    void cancelLeavesNoFile_data() {
-        QTest::addColumn<Stop>("stop");
-        QTest::newRow("after the third sheet") << Stop{false, 3, 4 + 31, 3};
-        QTest::newRow("in the first sheet's tiles") << Stop{true, 20, 4 * 1001 + 31, 1};
-    }
     // A stopped export leaves no place file and no tiles, whole or in part.
     void cancelLeavesNoFile() {
-        QFETCH(Stop, stop);
-        Workspace ws;
-        int called = 0;
-        qint64 lastTotal = 0;
-        const auto report = gis::exportForGis(ws.folder.path(), ws.file("out"),
-                                              [&](qint64, qint64 all) {
-                                                  lastTotal = all;
-                                                  return ++called <= stop.calls;
-                                              },
-                                              {stop.tiles});
-        QVERIFY(report.cancelled);
-        QCOMPARE(lastTotal, stop.total);
-        QCOMPARE(report.sheets, stop.sheets);
-        QCOMPARE(gis::reportText(report), "Esportazione per GIS interrotta.");
-        QVERIFY(QDir(ws.file("out")).entryList(QDir::Files).isEmpty());
+        for (const Stop& stop : {Stop{false, 3, 4 + 31, 3}, Stop{true, 20, 4 * 1001 + 31, 1}}) {
+            Workspace ws;
+            int called = 0;
+            qint64 lastTotal = 0;
+            const auto report = gis::exportForGis(ws.folder.path(), ws.file("out"),
+                                                  [&](qint64, qint64 all) {
+                                                      lastTotal = all;
+                                                      return ++called <= stop.calls;
+                                                  },
+                                                  {stop.tiles});
+            QVERIFY(report.cancelled);
+            QCOMPARE(lastTotal, stop.total);
+            QCOMPARE(report.sheets, stop.sheets);
+            QCOMPARE(gis::reportText(report), "Esportazione per GIS interrotta.");
+            QVERIFY(QDir(ws.file("out")).entryList(QDir::Files).isEmpty());
+        }
     }
 
 private:

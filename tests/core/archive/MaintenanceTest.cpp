@@ -441,23 +441,19 @@ private slots:
         }
     }
 
-    void pairRefusesMissingOrForeignFileUntouched_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("content"); // empty: the file is missing
-        QTest::newRow("missing places") << kPlaces << QByteArray();
-        QTest::newRow("foreign places") << kPlaces << QByteArray("not a database");
-        QTest::newRow("foreign areas") << kArea << QByteArray("not a database");
-    }
+    // Places missing, places foreign, areas foreign (content empty: the file is missing).
     void pairRefusesMissingOrForeignFileUntouched() {
-        QFETCH(QString, file);
-        QFETCH(QByteArray, content);
-        Folder f;
-        QFile out(f.folder.file(file));
-        QVERIFY(out.remove());
-        if (!content.isEmpty()) QVERIFY(test::writeFile(f.folder.file(file), content));
-        QVERIFY_THROWS_EXCEPTION(ArchiveError, WorkingPair pair(f.folder.path()));
-        QCOMPARE(out.exists(), !content.isEmpty());
-        QCOMPARE(f.bytes(file), content);
+        for (const auto& [file, content] : {std::pair<QString, QByteArray>{kPlaces, ""},
+                                            {kPlaces, "not a database"},
+                                            {kArea, "not a database"}}) {
+            Folder f;
+            QFile out(f.folder.file(file));
+            QVERIFY(out.remove());
+            if (!content.isEmpty()) QVERIFY(test::writeFile(f.folder.file(file), content));
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, WorkingPair pair(f.folder.path()));
+            QCOMPARE(out.exists(), !content.isEmpty());
+            QCOMPARE(f.bytes(file), content);
+        }
     }
 };
 

@@ -74,41 +74,34 @@ private slots:
         QCOMPARE(combo::lines(w.f1area), listed);
     }
 
-    void refusedOrDeclinedKeepsDeleteMode_data() {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QStringList>("texts");
-        QTest::newRow("empty box")
-            << "" << int(AnswerYes)
-            << QStringList{"Scegliere l'area da eliminare e clicca Elimina."};
-        QTest::newRow("No") << "valfonda_ne.bmp" << int(AnswerNo) << QStringList{kConfirm};
-    }
-
+    // The box left empty, and the question answered No.
     void refusedOrDeclinedKeepsDeleteMode() {
-        QFETCH(QString, chosen);
-        QFETCH(int, answer);
-        QFETCH(QStringList, texts);
-        Workspace ws;
-        MainWindow& w = ws.start();
-        const QStringList before = areas(w) + places(w);
-        ws.dialogs.queueAnswer(answer);
-        pressDelete(w, chosen);
-        QCOMPARE(ws.dialogs.takeTexts(), texts);
-        QVERIFY(isShown(w.cmdregcor));
-        QCOMPARE(areas(w) + places(w), before);
+        for (const auto& [chosen, answer, texts] :
+             {std::tuple<QString, int, QStringList>{
+                  "", AnswerYes, {"Scegliere l'area da eliminare e clicca Elimina."}},
+              {"valfonda_ne.bmp", AnswerNo, {kConfirm}}}) {
+            Workspace ws;
+            MainWindow& w = ws.start();
+            const QStringList before = areas(w) + places(w);
+            ws.dialogs.queueAnswer(answer);
+            pressDelete(w, chosen);
+            QCOMPARE(ws.dialogs.takeTexts(), texts);
+            QVERIFY(isShown(w.cmdregcor));
+            QCOMPARE(areas(w) + places(w), before);
 
-        // Still in delete mode: a choice loads nothing, and that area is deleted.
-        Workspace::choose(w.f1area, "valfonda_so.jpg");
-        QVERIFY(w.state().loadedPicture.isNull());
-        QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
-        QCOMPARE(ws.dialogs.takeTexts(), (QStringList{kConfirm, kDeleted}));
-        QCOMPARE(areas(w).size(), 3);
-        QVERIFY(places(w).filter("valfonda_so.jpg|").isEmpty());
+            // Still in delete mode: a choice loads nothing, and that area is deleted.
+            Workspace::choose(w.f1area, "valfonda_so.jpg");
+            QVERIFY(w.state().loadedPicture.isNull());
+            QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
+            QCOMPARE(ws.dialogs.takeTexts(), (QStringList{kConfirm, kDeleted}));
+            QCOMPARE(areas(w).size(), 3);
+            QVERIFY(places(w).filter("valfonda_so.jpg|").isEmpty());
 
-        // Out of delete mode, a choice loads the area again.
-        Workspace::choose(w.f1area, "valfonda_ne.bmp");
-        QCOMPARE(ws.dialogs.texts(), QStringList());
-        QVERIFY(!w.state().loadedPicture.isNull() && w.cmbloc->count() > 0);
+            // Out of delete mode, a choice loads the area again.
+            Workspace::choose(w.f1area, "valfonda_ne.bmp");
+            QCOMPARE(ws.dialogs.texts(), QStringList());
+            QVERIFY(!w.state().loadedPicture.isNull() && w.cmbloc->count() > 0);
+        }
     }
 
     void failureOrCancelBetweenTheFilesChangesNothing() {

@@ -311,36 +311,30 @@ private slots:
         }
     }
 
-    void helpMenu_data() {
-        QTest::addColumn<QString>("what"); // what orvena.hlp is in the folder
-        QTest::addColumn<QString>("told"); // the message's end (%1: the folder), if any
-        const QString notAFile = "non è leggibile: non è un file regolare.";
-        QTest::newRow("the help file in the folder") << "guide" << QString();
-        QTest::newRow("no help file") << QString() << "non è presente nella cartella %1.";
-        QTest::newRow("a folder of that name") << "folder" << notAFile;
-        QTest::newRow("a pipe of that name") << "pipe" << notAFile;
-    }
-
     // "Help" asks the help viewer for orvena.hlp of the working folder; without
     // the file, or with a folder or a pipe of that name, a message names it
     // instead and says which.
     void helpMenu() {
-        QFETCH(QString, what);
-        QFETCH(QString, told);
-        Workspace ws;
-        MainWindow& w = ws.start();
-        const QString file = ws.file("orvena.hlp");
-        if (what == "guide") QVERIFY(QFile::copy(ORVENA_HELP_FILE, file));
-        if (what == "folder") QVERIFY(QDir().mkdir(file));
-        if (what == "pipe") QVERIFY(mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
-        QVERIFY(w.mnhelp->isEnabled());
-        w.mnhelp->trigger();
-        QCOMPARE(ws.dialogs.helpShown(), what == "guide" ? QStringList{file} : QStringList());
-        QCOMPARE(ws.dialogs.texts(),
-                 told.isEmpty()
-                     ? QStringList()
-                     : QStringList{"Il file della guida orvena.hlp " +
-                                   told.arg(QDir::toNativeSeparators(ws.folder.path()))});
+        const QString notAFile = "non è leggibile: non è un file regolare.";
+        for (const auto& [what, told] : {std::pair<QString, QString>{"guide", ""},
+                                         {"", "non è presente nella cartella %1."},
+                                         {"folder", notAFile},
+                                         {"pipe", notAFile}}) {
+            Workspace ws;
+            MainWindow& w = ws.start();
+            const QString file = ws.file("orvena.hlp");
+            if (what == "guide") QVERIFY(QFile::copy(ORVENA_HELP_FILE, file));
+            if (what == "folder") QVERIFY(QDir().mkdir(file));
+            if (what == "pipe") QVERIFY(mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
+            QVERIFY(w.mnhelp->isEnabled());
+            w.mnhelp->trigger();
+            QCOMPARE(ws.dialogs.helpShown(), what == "guide" ? QStringList{file} : QStringList());
+            QCOMPARE(ws.dialogs.texts(),
+                     told.isEmpty()
+                         ? QStringList()
+                         : QStringList{"Il file della guida orvena.hlp " +
+                                       told.arg(QDir::toNativeSeparators(ws.folder.path()))});
+        }
     }
 
     // Esci, and closing the window.
