@@ -85,30 +85,24 @@ private slots:
 
     // An archive another program holds: the message names it, the success
     // message never appears, and compaction still does the other three.
-    void archiveInUseIsNamed_data() {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("opening");
-        for (const auto& [tag, entry, opening] :
-             {std::array<const char*, 3>{"export", "mnesporta", "Esportazione non riuscita. "},
-              {"import", "mnimporta", "Importazione non riuscita. "},
-              {"compaction", "mncomprdb", "Data Base compattati, tranne esparea.mdb. "}})
-            QTest::newRow(tag) << entry << opening;
-    }
     void archiveInUseIsNamed() {
-        QFETCH(QString, entry);
-        QFETCH(QString, opening);
-        Workspace ws;
-        MainWindow& w = ws.start();
-        SQLite::Database holder(pathOf(ws, "esparea.mdb"), SQLite::OPEN_READWRITE);
-        holder.exec("BEGIN EXCLUSIVE");
-        w.findChild<QAction*>(entry)->trigger();
-        const QString message = lastMessage(ws);
-        QVERIFY2(message.startsWith(opening), qPrintable(message));
-        QVERIFY2(message.contains("L'archivio esparea.mdb è in uso da un altro programma."),
-                 qPrintable(message));
-        if (entry == "mncomprdb")
-            QVERIFY(QFile::exists(ws.file("esplocalitacomp.mdb")) &&
-                    !QFile::exists(ws.file("espareacomp.mdb")));
+        for (const auto& [entry, opening] :
+             {std::pair{"mnesporta", "Esportazione non riuscita. "},
+              {"mnimporta", "Importazione non riuscita. "},
+              {"mncomprdb", "Data Base compattati, tranne esparea.mdb. "}}) {
+            Workspace ws;
+            MainWindow& w = ws.start();
+            SQLite::Database holder(pathOf(ws, "esparea.mdb"), SQLite::OPEN_READWRITE);
+            holder.exec("BEGIN EXCLUSIVE");
+            w.findChild<QAction*>(QString::fromLatin1(entry))->trigger();
+            const QString message = lastMessage(ws);
+            QVERIFY2(message.startsWith(QString::fromUtf8(opening)), qPrintable(message));
+            QVERIFY2(message.contains("L'archivio esparea.mdb è in uso da un altro programma."),
+                     qPrintable(message));
+            if (QByteArray(entry) == "mncomprdb")
+                QVERIFY(QFile::exists(ws.file("esplocalitacomp.mdb")) &&
+                        !QFile::exists(ws.file("espareacomp.mdb")));
+        }
     }
 
     // The last entry of "Area" asks for a folder and exports there; the map shown

@@ -467,10 +467,9 @@ private slots:
     }
 
     // The image chosen outside the working folder; the working folder holding
-    // none of that name, the same bytes or other ones. The set-up starts when the
-    // messages end with its first prompt.
-    // What the working folder holds (none, same, other), the answer to the
-    // replace question, how the working folder's file ends up, the messages.
+    // none of that name, the same bytes or other ones; the answer to the replace
+    // question, how the working folder's file ends up, and the messages: the
+    // set-up starts when they end with its first prompt.
     void imageChosenElsewhere_data() {
         const QStringList prompt{kFirstPrompt}, refused{kNotAPicture};
         test::addRows<ElsewhereRow>({
