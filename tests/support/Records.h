@@ -14,6 +14,7 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include <initializer_list>
+#include <string>
 #include <utility>
 
 namespace orvena::test {
@@ -60,6 +61,35 @@ inline QStringList records(RecordView* v, const char* source, const QStringList&
         out << texts.join(u'|');
     }
     return out;
+}
+
+// The rows a query gives on the database file at path, each as its values'
+// texts joined by '|' (a null as NULL); params are bound to its "?" in order.
+inline QStringList queryRows(const QString& path, const std::string& query,
+                             const QStringList& params = {}) {
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement q(db, query);
+    for (int i = 0; i < params.size(); ++i)
+        q.bind(i + 1, params[i].toStdString());
+    QStringList rows;
+    while (q.executeStep()) {
+        QStringList values;
+        for (int i = 0; i < q.getColumnCount(); ++i)
+            values << (q.isColumnNull(i) ? QStringLiteral("NULL")
+                                         : QString::fromUtf8(q.getColumn(i).getText()));
+        rows << values.join(u'|');
+    }
+    return rows;
+}
+
+// The one number a query gives.
+inline qint64 queryNumber(const QString& path, const std::string& query) {
+    return queryRows(path, query).value(0).toLongLong();
+}
+
+// Runs the statements on the database file at path.
+inline void execSql(const QString& path, const std::string& sql) {
+    SQLite::Database(path.toStdString(), SQLite::OPEN_READWRITE).exec(sql);
 }
 
 // A file's bytes; empty when it cannot be read.

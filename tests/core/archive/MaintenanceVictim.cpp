@@ -1,10 +1,8 @@
-// Runs an export, an import or an area deletion on a folder and nothing else,
-// so that a test can kill it at any moment:
-//   maintenance_victim export|import|delete <folder> [<file>[:<n>] [<area>]]
-// With a file named (a database or a journal), the process ends itself (exit
-// status 86) inside the commit of a change spanning two files: once the
-// super-journal is opened, before the n-th write into that file (2 unless
-// given).
+// Runs an export, an import or an area deletion on a folder and ends itself
+// (exit status 86) inside the commit of that change spanning two files:
+//   maintenance_victim export|import|delete <folder> <file>[:<n>] [<area>]
+// once the super-journal is opened, before the n-th write into the file named
+// (a database or a journal; 2 unless given).
 #include "core/archive/DeleteArea.h"
 #include "core/archive/Exchange.h"
 
@@ -13,7 +11,6 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <map>
 
 namespace {
@@ -61,21 +58,17 @@ int openFile(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* ou
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc < 3) return 2;
+    if (argc < 4) return 2;
     const QString folder = QString::fromLocal8Bit(argv[2]);
-    if (argc > 3) {
-        const QStringList stop = QString::fromLocal8Bit(argv[3]).split(u':');
-        stopFile = stop.first();
-        if (stop.size() > 1) stopAtWrite = stop.last().toInt();
-        real = sqlite3_vfs_find(nullptr);
-        watcher = *real;
-        watcher.zName = "watcher";
-        watcher.szOsFile = real->szOsFile + static_cast<int>(sizeof(bool));
-        watcher.xOpen = openFile;
-        sqlite3_vfs_register(&watcher, 1);
-    }
-    std::printf("started\n");
-    std::fflush(stdout);
+    const QStringList stop = QString::fromLocal8Bit(argv[3]).split(u':');
+    stopFile = stop.first();
+    if (stop.size() > 1) stopAtWrite = stop.last().toInt();
+    real = sqlite3_vfs_find(nullptr);
+    watcher = *real;
+    watcher.zName = "watcher";
+    watcher.szOsFile = real->szOsFile + static_cast<int>(sizeof(bool));
+    watcher.xOpen = openFile;
+    sqlite3_vfs_register(&watcher, 1);
     const QString work = QString::fromLocal8Bit(argv[1]), area = argc > 4 ? argv[4] : "";
     const bool done = work == "delete"   ? orvena::deleteArea(folder, area).ok()
                       : work == "export" ? orvena::exportArchives(folder).done()
