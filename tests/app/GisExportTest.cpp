@@ -138,12 +138,11 @@ private slots:
         atlas_ = std::make_unique<Workspace>();
         {
             const auto shift = QStringLiteral(" = %1 - %2 where AREA = 'valfonda_so.jpg'");
-            SQLite::Database area(atlas_->file("area.mdb").toStdString(), SQLite::OPEN_READWRITE);
-            area.exec(
+            test::execSql(
+                atlas_->file("area.mdb"),
                 ("update AREA set SECLOO" + shift.arg("SECLOO").arg(kMonteMario)).toStdString());
-            SQLite::Database places(atlas_->file("localita.mdb").toStdString(),
-                                    SQLite::OPEN_READWRITE);
-            places.exec(
+            test::execSql(
+                atlas_->file("localita.mdb"),
                 ("update localita set LOSE" + shift.arg("LOSE").arg(kMonteMario)).toStdString());
             WorkingPair pair(atlas_->folder.path());
             for (const SheetDatum& d : kSheetDatums)
@@ -360,12 +359,12 @@ private slots:
         QFETCH(QString, says);
         Workspace ws(archives ? Workspace::Content::DemoAtlas : Workspace::Content::Empty);
         if (archives) {
-            SQLite::Database area(ws.file("area.mdb").toStdString(), SQLite::OPEN_READWRITE);
-            area.exec("update AREA set COLO = 0 where AREA = 'valfonda_no.gif'");
-            area.exec("insert into AREA (AREA, COLA, COLO) values ('manca.gif', 1, 1), "
-                      "('../fuori.gif', 1, 1)");
-            SQLite::Database places(ws.file("localita.mdb").toStdString(), SQLite::OPEN_READWRITE);
-            places.exec(
+            test::execSql(ws.file("area.mdb"),
+                          "update AREA set COLO = 0 where AREA = 'valfonda_no.gif';"
+                          "insert into AREA (AREA, COLA, COLO) values ('manca.gif', 1, 1), "
+                          "('../fuori.gif', 1, 1)");
+            test::execSql(
+                ws.file("localita.mdb"),
                 "insert into localita (AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, LOMN, LOSE) "
                 "values ('x', 'SENZA', 'abc', 0, 0, 9, 0, 0), ('x', 'POLO', 95, 0, 0, 9, 0, 0)");
         }

@@ -2,6 +2,7 @@
 // written, the second file half written), then the program started on the
 // folder: both files are rolled back, the start-up says so and goes on. Any
 // later command that meets such a folder rolls it back before it reads.
+#include "Records.h"
 #include "TestMain.h"
 #include "Workspace.h"
 
@@ -13,25 +14,18 @@
 #include "core/gis/GisExport.h"
 
 #include <QProcess>
-#include <SQLiteCpp/SQLiteCpp.h>
 
 using namespace orvena;
 using orvena::test::Workspace;
 
 namespace {
 
-// Every record of the file's tables in stored order, and its integrity check.
+// The file's integrity check, then every record of its tables in stored order.
 QStringList content(const QString& path) {
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
-    QStringList out = {QString::fromStdString(db.execAndGet("pragma integrity_check").getString())};
-    SQLite::Statement tables(db, "select name from sqlite_master where type = 'table'");
-    while (tables.executeStep()) {
-        const std::string table = tables.getColumn(0).getString();
-        SQLite::Statement rows(db, "select * from " + table + " order by rowid");
-        while (rows.executeStep())
-            for (int i = 0; i < rows.getColumnCount(); ++i)
-                out << QString::fromStdString(rows.getColumn(i).getString());
-    }
+    QStringList out = test::queryRows(path, "pragma integrity_check");
+    for (const QString& table :
+         test::queryRows(path, "select name from sqlite_master where type = 'table'"))
+        out << test::queryRows(path, "select * from " + table.toStdString() + " order by rowid");
     return out;
 }
 
@@ -47,11 +41,10 @@ QList<QStringList> contentOfPair(const Workspace& ws, const QString& work) {
 // exchange files first get a new sheet and its places, for the import to add
 // and the export to replace. The content of the two files just before.
 QList<QStringList> stopInCommit(const Workspace& ws, const QString& work, const QString& stop) {
-    SQLite::Database(ws.file("esparea.mdb").toStdString(), SQLite::OPEN_READWRITE)
-        .exec("insert into AREA (AREA) values ('nuovo.jpg')");
-    SQLite::Database(ws.file("esplocalita.mdb").toStdString(), SQLite::OPEN_READWRITE)
-        .exec("with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000)"
-              " insert into localita (AREA, LOCALITA) select 'nuovo.jpg', 'P' || i from n");
+    test::execSql(ws.file("esparea.mdb"), "insert into AREA (AREA) values ('nuovo.jpg')");
+    test::execSql(ws.file("esplocalita.mdb"),
+                  "with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000)"
+                  " insert into localita (AREA, LOCALITA) select 'nuovo.jpg', 'P' || i from n");
     const QList<QStringList> before = contentOfPair(ws, work);
     QProcess victim;
     victim.start(VICTIM, {work, ws.folder.path(), stop, demo::demoSheets().front().name});

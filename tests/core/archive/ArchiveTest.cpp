@@ -50,12 +50,7 @@ QStringList walk(RecordView& view, const char* source = nullptr, const QStringLi
 
 // The names of the tables and indexes stored in a database file.
 QStringList objectsIn(const QString& path) {
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement query(db, "select name from sqlite_master order by name");
-    QStringList names;
-    while (query.executeStep())
-        names << QString::fromStdString(query.getColumn(0).getString());
-    return names;
+    return test::queryRows(path, "select name from sqlite_master order by name");
 }
 
 struct WalkRow {

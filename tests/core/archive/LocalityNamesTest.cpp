@@ -3,10 +3,9 @@
 #include "core/archive/LocalityNames.h"
 #include "core/archive/Archives.h"
 #include "core/archive/LocalityListing.h"
+#include "support/Records.h"
 #include "support/TempFolder.h"
 #include "support/TestMain.h"
-
-#include <SQLiteCpp/SQLiteCpp.h>
 
 using namespace orvena;
 
@@ -27,26 +26,19 @@ struct Places {
     SQLite::Database db;
     explicit Places(int count)
         : db(openedLocalities(archives, folder), SQLite::OPEN_READWRITE) {
-        static const QStringList names = {"Cà del Poggio", "SANT'ANGELO", "Straße", "montecchio"};
-        SQLite::Statement add(db, "insert into localita (AREA, LOCALITA) values (?, ?)");
-        for (int i = 0; i < count; ++i) {
-            add.bind(1, QStringLiteral("foglio%1.jpg").arg(i % 3).toStdString());
-            add.bind(2, QStringLiteral("%1 %2").arg(names[i % names.size()]).arg(i).toStdString());
-            add.exec();
-            add.reset();
-        }
-        db.exec("delete from localita where rowid in (2, 10, 11)");
+        db.exec("with recursive n(i) as (select 0 union all select i + 1 from n where i < " +
+                std::to_string(count - 1) +
+                ") insert into localita (AREA, LOCALITA) select 'foglio' || (i % 3) || '.jpg', "
+                "(case i % 4 when 0 then 'Cà del Poggio' when 1 then 'SANT''ANGELO' when 2 then "
+                "'Straße' else 'montecchio' end) || ' ' || i from n; "
+                "delete from localita where rowid in (2, 10, 11)");
     }
     RecordView& view() { return *archives.Data2; }
 
     // Area and name of every place, the table's way.
     QStringList table() {
-        SQLite::Statement q(db, "select AREA, LOCALITA from localita order by rowid");
-        QStringList all;
-        while (q.executeStep())
-            all << q.getColumn(0).getString().c_str() + QStringLiteral("|") +
-                       QString::fromStdString(q.getColumn(1).getString());
-        return all;
+        return test::queryRows(QString::fromStdString(db.getFilename()),
+                               "select AREA, LOCALITA from localita order by rowid");
     }
 };
 

@@ -17,15 +17,6 @@ const QString kExported = QStringLiteral("Esportazione archivi terminata. Sono s
 const QString kImported = QStringLiteral("Importazione terminata correttamente.");
 const QString kCompacted = QStringLiteral("Data Base compattati.");
 
-std::string pathOf(Workspace& ws, const char* file) {
-    return ws.file(QString::fromLatin1(file)).toStdString();
-}
-
-qint64 number(Workspace& ws, const char* file, const std::string& sql) {
-    SQLite::Database db(pathOf(ws, file), SQLite::OPEN_READONLY);
-    return db.execAndGet(sql).getInt64();
-}
-
 // The one message the entry showed, checking the hourglass was down for it.
 QString lastMessage(Workspace& ws) {
     if (ws.dialogs.shown().isEmpty()) return {};
@@ -45,17 +36,17 @@ private slots:
         Workspace ws;
         MainWindow& w = ws.start();
         const std::string someSheet = "(select AREA from localita order by rowid limit 1)";
-        const qint64 places = number(ws, "localita.mdb", "select count(*) from localita");
+        const QString file = ws.file("localita.mdb");
+        const qint64 places = queryNumber(file, "select count(*) from localita");
         w.mnesporta->trigger();
         QCOMPARE(lastMessage(ws), kExported);
-        QCOMPARE(number(ws, "esplocalita.mdb", "select count(*) from localita"), places);
-        SQLite::Database(pathOf(ws, "localita.mdb"), SQLite::OPEN_READWRITE)
-            .exec("delete from localita where AREA = " + someSheet);
-        QVERIFY(number(ws, "localita.mdb", "select count(*) from localita") < places);
+        QCOMPARE(queryNumber(ws.file("esplocalita.mdb"), "select count(*) from localita"), places);
+        execSql(file, "delete from localita where AREA = " + someSheet);
+        QVERIFY(queryNumber(file, "select count(*) from localita") < places);
         w.mnimporta->trigger();
         QCOMPARE(lastMessage(ws), kImported);
-        QCOMPARE(number(ws, "localita.mdb", "select count(*) from localita"), places);
-        QVERIFY(number(ws, "localita.mdb", "select count(*) from localita where PX is null") > 0);
+        QCOMPARE(queryNumber(file, "select count(*) from localita"), places);
+        QVERIFY(queryNumber(file, "select count(*) from localita where PX is null") > 0);
         QCOMPARE(w.Data2->recordSource(), sql::kLocalityOrderedByArea);
     }
 
@@ -92,7 +83,7 @@ private slots:
               {"mncomprdb", "Data Base compattati, tranne esparea.mdb. "}}) {
             Workspace ws;
             MainWindow& w = ws.start();
-            SQLite::Database holder(pathOf(ws, "esparea.mdb"), SQLite::OPEN_READWRITE);
+            SQLite::Database holder(ws.file("esparea.mdb").toStdString(), SQLite::OPEN_READWRITE);
             holder.exec("BEGIN EXCLUSIVE");
             w.findChild<QAction*>(QString::fromLatin1(entry))->trigger();
             const QString message = lastMessage(ws);

@@ -116,9 +116,8 @@ private slots:
         QCOMPARE(areas(w) + places(w), before);
 
         // The places refuse to go, after the area record is already deleted.
-        SQLite::Database(ws.file("localita.mdb").toStdString(), SQLite::OPEN_READWRITE)
-            .exec("CREATE TRIGGER refuse BEFORE DELETE ON localita "
-                  "BEGIN SELECT RAISE(ABORT, 'no'); END");
+        execSql(ws.file("localita.mdb"), "CREATE TRIGGER refuse BEFORE DELETE ON localita "
+                                         "BEGIN SELECT RAISE(ABORT, 'no'); END");
         pressDelete(w, area);
         const QString failure = ws.dialogs.texts().value(1);
         QVERIFY2(failure.startsWith("L'area non è stata eliminata") &&

@@ -225,8 +225,7 @@ private slots:
         if (damage == "missing") QVERIFY(QFile::remove(path));
         std::unique_ptr<test::ReadOnlyFolder> readOnly;
         if (damage == "read-only") {
-            SQLite::Database(path.toStdString(), SQLite::OPEN_READWRITE)
-                .exec("DROP INDEX localita_LOCALITA");
+            execSql(path, "DROP INDEX localita_LOCALITA");
             readOnly = std::make_unique<test::ReadOnlyFolder>(ws.folder.path());
         }
         const auto before = bytesIn(ws.folder.path());

@@ -33,23 +33,13 @@ void takePosition(MainWindow& w, LocalityEditor& e, int x, int y) {
     w.Image1_Click();
 }
 
-// The stored places of the sheet named exactly so, in table order, one line
-// each: the six angles and PX, PY ("null" when empty).
+// The stored places of kNE named exactly so, in table order, one line each:
+// the six angles and PX, PY joined by '|'.
 QStringList stored(Workspace& ws, const QString& name) {
-    SQLite::Database db(ws.file("localita.mdb").toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement q(db, "select LAGR, LAMN, LASE, LOGR, LOMN, LOSE, PX, PY from localita "
-                            "where AREA = ? and LOCALITA = ? collate binary order by rowid");
-    q.bind(1, kNE.toStdString());
-    q.bind(2, name.toStdString());
-    QStringList rows;
-    while (q.executeStep()) {
-        QStringList fields;
-        for (int i = 0; i < 8; ++i)
-            fields << (q.getColumn(i).isNull() ? QStringLiteral("null")
-                                               : QString::number(q.getColumn(i).getDouble()));
-        rows << fields.join(' ');
-    }
-    return rows;
+    return queryRows(ws.file("localita.mdb"),
+                     "select LAGR, LAMN, LASE, LOGR, LOMN, LOSE, PX, PY from localita where "
+                     "AREA = ? and LOCALITA = ? collate binary order by rowid",
+                     {kNE, name});
 }
 
 QStringList anglesWith(qsizetype i, const QString& v) {
@@ -145,25 +135,25 @@ private slots:
         const QString all = kAngles.join(u'|'), lat46 = anglesWith(0, "46").join(u'|');
         test::addRows<Change>({
             {"insert, lower case, no angles: all 1", "ins", "", "cà nuova", "|||||", at, "300",
-             "CÀ NUOVA", "1 1 1 1 1 1 300 450"},
+             "CÀ NUOVA", "1|1|1|1|1|1|300.0|450.0"},
             {"insert, bounds included, halves to even", "ins", "", "nuovo",
-             "90|60|60|180|12,5|13,5", at, "300", "NUOVO", "90 60 60 180 12 14 300 450"},
+             "90|60|60|180|12,5|13,5", at, "300", "NUOVO", "90|60|60|180|12|14|300.0|450.0"},
             {"insert, position 0", "ins", "", "nuovo", all, QPoint(0, 0), "0", "NUOVO",
-             "45 20 10 9 50 5 0 0"},
+             "45|20|10|9|50|5|0.0|0.0"},
             {"insert beside a name in other letters", "ins", "", "rocca alta", all, at, "300",
-             "ROCCA ALTA", "45 20 10 9 50 5 300 450"},
+             "ROCCA ALTA", "45|20|10|9|50|5|300.0|450.0"},
             {"insert, long name with quotes", "ins", "", longName, all, at, "300",
-             longName.toUpper(), "45 20 10 9 50 5 300 450"},
+             longName.toUpper(), "45|20|10|9|50|5|300.0|450.0"},
             {"modify without a click keeps the position", "mod", kVilla, "", lat46, none, "14064",
-             kVilla, "46 20 10 9 50 5 14064 5110"},
+             kVilla, "46|20|10|9|50|5|14064.0|5110.0"},
             {"modify, empty px", "mod", kVilla, "", "", none, "", kVilla,
-             "45 26 54 9 51 12 14064 5110"},
+             "45|26|54|9|51|12|14064.0|5110.0"},
             {"modify with a click", "mod", kVilla, "", "", at, "300", kVilla,
-             "45 26 54 9 51 12 300 450"},
+             "45|26|54|9|51|12|300.0|450.0"},
             {"modify a place without position, chosen after one with", "mod",
-             kVilla + "|" + noPlace, "", lat46, none, "", noPlace, "46 20 10 9 50 5 null null"},
+             kVilla + "|" + noPlace, "", lat46, none, "", noPlace, "46|20|10|9|50|5|NULL|NULL"},
             {"modify a name typed after choosing another: its own position", "mod", kVilla,
-             "senza posto", lat46, none, "14064", noPlace, "46 20 10 9 50 5 null null"},
+             "senza posto", lat46, none, "14064", noPlace, "46|20|10|9|50|5|NULL|NULL"},
             {"delete", "ann", kVilla, "", "", none, "14064", kVilla, ""},
         });
     }
@@ -193,7 +183,7 @@ private slots:
         e.findChild<QPushButton*>("cmd" + row.button)->click();
         checkTold(ws, "Località " + done + " correttamente");
         QCOMPARE(::stored(ws, row.storedName), stored);
-        QCOMPARE(::stored(ws, "Rocca Alta"), QStringList{"45 20 10 9 50 5 100 200"});
+        QCOMPARE(::stored(ws, "Rocca Alta"), QStringList{"45|20|10|9|50|5|100.0|200.0"});
         QCOMPARE(combo::lines(e.cmbloc).contains(row.storedName), !stored.isEmpty());
         QCOMPARE(combo::text(e.cmbloc), row.storedName);
     }
@@ -225,7 +215,7 @@ private slots:
         QVERIFY(!combo::lines(e.cmbarea).contains("nuova.gif"));
         QTest::mouseClick(e.cmdins, Qt::LeftButton);
         QCOMPARE(ws.dialogs.takeTexts(), QStringList{"Località inserita correttamente"});
-        QCOMPARE(::stored(ws, "CÀ NUOVA"), QStringList{"45 20 10 9 50 5 615 915"});
+        QCOMPARE(::stored(ws, "CÀ NUOVA"), QStringList{"45|20|10|9|50|5|615.0|915.0"});
         QCOMPARE(combo::lines(e.cmbloc).last(), "CÀ NUOVA"); // in table order, not sorted
         // The position served that insert: another place needs a click of its own.
         setBoxes(e, "altra", kAngles, "615");

@@ -35,12 +35,10 @@ QStringList lines(const LocalitySearch& form) {
 
 // Every line of the full list, from the table itself in its stored order.
 QStringList tableLines(const Workspace& ws, const QString& title) {
-    SQLite::Database db(ws.file("localita.mdb").toStdString());
-    SQLite::Statement q(db, "select AREA, LOCALITA from localita order by rowid");
     QStringList all{title, QString()};
-    while (q.executeStep())
-        all << line(QString::fromUtf8(q.getColumn(0).getText()),
-                    QString::fromUtf8(q.getColumn(1).getText()));
+    for (const QString& r :
+         queryRows(ws.file("localita.mdb"), "select AREA, LOCALITA from localita order by rowid"))
+        all << line(r.section(u'|', 0, 0), r.section(u'|', 1));
     return all;
 }
 
@@ -145,12 +143,9 @@ private slots:
         QFETCH(QString, key);
         Workspace ws;
         MainWindow& w = ws.start();
-        {
-            SQLite::Database db(ws.file("localita.mdb").toStdString(), SQLite::OPEN_READWRITE);
-            db.exec(
+        execSql(ws.file("localita.mdb"),
                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1500) "
                 "INSERT INTO localita (AREA, LOCALITA) SELECT 'foglio', 'LOCALITA ' || i FROM n");
-        }
         LocalitySearch& form = open(w);
         if (!key.isNull()) {
             QTRY_VERIFY(!form.busy());
