@@ -56,9 +56,8 @@ class LocalityNamesTest : public QObject {
 private slots:
     void chunks_data() {
         QTest::addColumn<int>("rows");
-        QTest::newRow("one at a time") << 1;
-        QTest::newRow("three at a time") << 3;
-        QTest::newRow("all at once") << 1000;
+        for (const int rows : {1, 3, 1000})
+            QTest::addRow("%d at a time", rows) << rows;
     }
 
     // Chunk after chunk, the table in its order, past gaps in the rows; the
