@@ -33,11 +33,10 @@ class LocalityHandoverTest : public QObject {
     Q_OBJECT
 private slots:
     void handover_data() {
-        QTest::addColumn<Handover>("h");
         const QString fontanelle = "45|29|53|9|53|36", own = "45|20|10|9|50|5",
                       none = "-|-|-|-|-|-";
-        const Handover rows[] = {
-            // FONTANELLE and CÀ BIANCA: up and down arrow.
+        // FONTANELLE and CÀ BIANCA: up and down arrow.
+        test::addRows<Handover>({
             {"small letters", "fontanelle", "", "", kNE, "FONTANELLE", fontanelle, 770, ""},
             {"accented", "cà bianca", "", "", "valfonda_no.gif", "CÀ BIANCA", "45|27|24|9|33|54",
              5343, ""},
@@ -52,34 +51,33 @@ private slots:
             {"search, unknown area", "", "nessuna.jpg|FONTANELLE", "", "", "", none, 0,
              "Area non trovata"},
             {"search, place of another sheet", "", kNE + "|SAN ROCCO", "", "", "", none, 0,
-             "Località non trovata"}};
-        for (const Handover& row : rows)
-            QTest::newRow(row.tag) << row;
+             "Località non trovata"},
+        });
     }
 
     void handover() {
-        QFETCH(Handover, h);
+        QFETCH(Handover, row);
         Workspace ws;
-        if (h.setUp == "no image") QVERIFY(QFile::remove(ws.file(kNE)));
-        MainWindow& w = ws.start(h.commandLine);
+        if (row.setUp == "no image") QVERIFY(QFile::remove(ws.file(kNE)));
+        MainWindow& w = ws.start(row.commandLine);
         QCoreApplication::processEvents();
-        if (!h.chosen.isEmpty()) {
-            if (h.setUp == "own") {
-                addCopyOfNE(ws, h.sheet);
-                addLocality(w.Data2, h.sheet, h.name, 3140.0, 3000.0);
+        if (!row.chosen.isEmpty()) {
+            if (row.setUp == "own") {
+                addCopyOfNE(ws, row.sheet);
+                addLocality(w.Data2, row.sheet, row.name, 3140.0, 3000.0);
             }
             w.state().localityChosen = Flag::One;
-            w.state().chosenArea = h.chosen.section(u'|', 0, 0);
-            w.state().chosenLocality = h.chosen.section(u'|', 1);
+            w.state().chosenArea = row.chosen.section(u'|', 0, 0);
+            w.state().chosenLocality = row.chosen.section(u'|', 1);
             w.Form_Activate();
-            QCOMPARE(w.state().localityChosen, h.message.isEmpty() ? Flag::Zero : Flag::One);
-            if (!h.message.isEmpty()) return checkTold(ws, h.message); // the choice kept
+            QCOMPARE(w.state().localityChosen, row.message.isEmpty() ? Flag::Zero : Flag::One);
+            if (!row.message.isEmpty()) return checkTold(ws, row.message); // the choice kept
         }
-        checkTold(ws, h.message);
-        QCOMPARE(combo::text(w.f1area), h.sheet);
-        QCOMPARE(combo::text(w.cmbloc), h.name);
-        QCOMPARE(boxTexts(w, "-"), h.boxes);
-        if (h.py != 0) QVERIFY(arrowBlueNear(w, arrowMiddle(h.py)));
+        checkTold(ws, row.message);
+        QCOMPARE(combo::text(w.f1area), row.sheet);
+        QCOMPARE(combo::text(w.cmbloc), row.name);
+        QCOMPARE(boxTexts(w, "-"), row.boxes);
+        if (row.py != 0) QVERIFY(arrowBlueNear(w, arrowMiddle(row.py)));
     }
 
     void commandLineNameOnTwoSheets() {

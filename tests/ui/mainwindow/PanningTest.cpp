@@ -131,36 +131,35 @@ private slots:
     // then looks at the edges: one at 0 cannot go lower, so it goes west (north)
     // only as far as it went east (south).
     void crossingToEachNeighbour_data() {
-        QTest::addColumn<Crossing>("c");
-        const Crossing rows[] = {{"west arrow", "NE", -1, "NO", true, false, 5500, 5501 - kW},
-                                 {"east arrow", "NO", -1, "NE", true, true, 5500 - kW, 5500},
-                                 {"north arrow", "SO", -1, "NO", false, false, 3500, 3501 - kH},
-                                 {"south arrow", "NO", -1, "SO", false, true, 3500 - kH, 3500},
-                                 // East: 1080 - 2400k + 24000 < 5500 first for k = 9.
-                                 {"east key", "NO", Qt::Key_Right, "NE", true, true, 10, 5500},
-                                 // South: 840 - 2400k + 18000 < 3500 first for k = 7.
-                                 {"south key", "NE", Qt::Key_Down, "SE", false, true, 8, 3500},
-                                 // West: 1080 + 2400k > 5500 first for k = 2.
-                                 {"west key", "SE", Qt::Key_Left, "SO", true, false, 3, 5880 - kW},
-                                 // North: 840 + 2400k > 3500 first for k = 2.
-                                 {"north key", "SO", Qt::Key_Up, "NO", false, false, 3, 5640 - kH},
-                                 {"west spinner", "NE", 0, "NO", true, false, 3101, 5501 - kW},
-                                 {"east spinner", "NO", 0, "NE", true, true, 7899 - kW, 5500},
-                                 {"north spinner", "SO", 0, "NO", false, false, 1101, 3501 - kH},
-                                 {"south spinner", "NO", 0, "SO", false, true, 5899 - kH, 3500}};
-        for (const Crossing& row : rows)
-            QTest::newRow(row.tag) << row;
+        test::addRows<Crossing>({
+            {"west arrow", "NE", -1, "NO", true, false, 5500, 5501 - kW},
+            {"east arrow", "NO", -1, "NE", true, true, 5500 - kW, 5500},
+            {"north arrow", "SO", -1, "NO", false, false, 3500, 3501 - kH},
+            {"south arrow", "NO", -1, "SO", false, true, 3500 - kH, 3500},
+            // East: 1080 - 2400k + 24000 < 5500 first for k = 9.
+            {"east key", "NO", Qt::Key_Right, "NE", true, true, 10, 5500},
+            // South: 840 - 2400k + 18000 < 3500 first for k = 7.
+            {"south key", "NE", Qt::Key_Down, "SE", false, true, 8, 3500},
+            // West: 1080 + 2400k > 5500 first for k = 2.
+            {"west key", "SE", Qt::Key_Left, "SO", true, false, 3, 5880 - kW},
+            // North: 840 + 2400k > 3500 first for k = 2.
+            {"north key", "SO", Qt::Key_Up, "NO", false, false, 3, 5640 - kH},
+            {"west spinner", "NE", 0, "NO", true, false, 3101, 5501 - kW},
+            {"east spinner", "NO", 0, "NE", true, true, 7899 - kW, 5500},
+            {"north spinner", "SO", 0, "NO", false, false, 1101, 3501 - kH},
+            {"south spinner", "NO", 0, "SO", false, true, 5899 - kH, 3500},
+        });
     }
 
     void crossingToEachNeighbour() {
-        QFETCH(Crossing, c);
-        const QString from = sheet(c.from), to = sheet(c.to);
-        const bool horizontal = c.horizontal, forward = c.forward;
-        const double before = c.before;
+        QFETCH(Crossing, row);
+        const QString from = sheet(row.from), to = sheet(row.to);
+        const bool horizontal = row.horizontal, forward = row.forward;
+        const double before = row.before;
         Workspace ws;
         MainWindow& w = startOn(ws, from);
         const double other = coordinate(w, !horizontal);
-        if (c.key < 0) {
+        if (row.key < 0) {
             const QString arrow =
                 horizontal ? (forward ? "imgde" : "imgsi") : (forward ? "imggiu" : "imgsu");
             const double step = forward ? -240 : 240;
@@ -174,13 +173,13 @@ private slots:
             QCOMPARE(coordinate(w, horizontal), before + step);
             setCoordinate(w, horizontal, before + step / 240); // one twip past
             clickArrow(w, arrow);
-        } else if (c.key > 0) {
+        } else if (row.key > 0) {
             w.f1area->setFocus();
             const int line = w.f1area->currentIndex();
             int count = 0;
             while (combo::text(w.f1area) == from && count < 50) {
                 QWidget* focus = QApplication::focusWidget();
-                QTest::keyClick(focus && focus->window() == &w ? focus : &w, Qt::Key(c.key));
+                QTest::keyClick(focus && focus->window() == &w ? focus : &w, Qt::Key(row.key));
                 ++count;
             }
             QCOMPARE(count, int(before));
@@ -200,7 +199,7 @@ private slots:
                                            : QAbstractSlider::SliderSingleStepSub);
         }
         QCOMPARE(combo::text(w.f1area), to);
-        QCOMPARE(coordinate(w, horizontal), c.placed);
+        QCOMPARE(coordinate(w, horizontal), row.placed);
         QCOMPARE(coordinate(w, !horizontal), other);
         QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
         QCOMPARE(ws.archives.Data1->text("AREA"), to);
