@@ -13,24 +13,18 @@ namespace {
 
 // The distance the plain way: the whole table, a swap of neighbours one edit.
 int plainDistance(const QList<uint>& a, const QList<uint>& b) {
-    const auto n = a.size();
-    const auto m = b.size();
-    std::vector<std::vector<int>> d(static_cast<std::size_t>(n + 1),
-                                    std::vector<int>(static_cast<std::size_t>(m + 1)));
-    for (qsizetype i = 0; i <= n; ++i)
-        for (qsizetype j = 0; j <= m; ++j) {
-            int& cell = d[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
-            auto at = [&](qsizetype r, qsizetype c) {
-                return d[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
-            };
+    QList<QList<int>> d(a.size() + 1, QList<int>(b.size() + 1));
+    for (qsizetype i = 0; i <= a.size(); ++i)
+        for (qsizetype j = 0; j <= b.size(); ++j) {
+            int& cell = d[i][j];
             if (i == 0 || j == 0) {
                 cell = static_cast<int>(i + j);
                 continue;
             }
-            cell = std::min({at(i - 1, j) + 1, at(i, j - 1) + 1,
-                             at(i - 1, j - 1) + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            cell = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                             d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
             if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-                cell = std::min(cell, at(i - 2, j - 2) + 1);
+                cell = std::min(cell, d[i - 2][j - 2] + 1);
         }
     return d.back().back();
 }
