@@ -100,26 +100,22 @@ private slots:
         QTest::addColumn<QString>("change"); // who deletes the first place after the first step
         QTest::addColumn<int>("mode");
         QTest::addColumn<QStringList>("listed");
+        const auto row = [](const char* tag, const QString& key, const char* change, int mode,
+                            const QStringList& listed) {
+            QTest::newRow(tag) << key << QString(change) << mode << listed;
+        };
         const QStringList all = Places(23).table();
         const QStringList rest = all.mid(1);
-        QTest::newRow("every place") << QString() << "" << 0 << all;
-        QTest::newRow("every place, another connection deletes one")
-            << QString() << "other" << 0 << rest;
-        QTest::newRow("every place, the view itself deletes one")
-            << QString() << "view" << 0 << rest;
-        QTest::newRow("found") << "POGGIO"
-                               << "" << 1 << all.filter(QStringLiteral("Poggio"));
-        QTest::newRow("found, a change on the way")
-            << "Straße"
-            << "other" << 1 << rest.filter(QStringLiteral("Straße"));
-        QTest::newRow("nothing found: the similar ones")
-            << "montecchoi 3"
-            << "" << 2
-            << QStringList{"foglio0.jpg|montecchio 3", "foglio1.jpg|montecchio 7",
-                           "foglio2.jpg|montecchio 11", "foglio0.jpg|montecchio 15",
-                           "foglio1.jpg|montecchio 19"};
-        QTest::newRow("nothing, nothing similar") << "xq"
-                                                  << "" << 1 << QStringList{};
+        row("every place", {}, "", 0, all);
+        row("every place, another connection deletes one", {}, "other", 0, rest);
+        row("every place, the view itself deletes one", {}, "view", 0, rest);
+        row("found", "POGGIO", "", 1, all.filter(QStringLiteral("Poggio")));
+        row("found, a change on the way", "Straße", "other", 1,
+            rest.filter(QStringLiteral("Straße")));
+        row("nothing found: the similar ones", "montecchoi 3", "", 2,
+            {"foglio0.jpg|montecchio 3", "foglio1.jpg|montecchio 7", "foglio2.jpg|montecchio 11",
+             "foglio0.jpg|montecchio 15", "foglio1.jpg|montecchio 19"});
+        row("nothing, nothing similar", "xq", "", 1, {});
     }
 
     // Two places in the first step, three in each later one: the list only
