@@ -49,14 +49,13 @@ private slots:
     // point where cs2cs does, within a centimetre, and back again.
     void toWgs84() {
         QFETCH(Point, row);
-        const Datum datum = row.datum;
-        const double lon = row.lon, lat = row.lat;
+        const auto& [tag, datum, lon, lat, wgsLon, wgsLat] = row;
         const DatumTransform t(datum, {lon - 0.1, lat - 0.08, lon + 0.1, lat + 0.08});
         QVERIFY2(t.isValid(), qPrintable(t.error()));
         const auto p = t.forward({lon, lat});
         QVERIFY(p);
-        QVERIFY2(std::abs(p->lon - row.wgsLon) < kCentimetreLon &&
-                     std::abs(p->lat - row.wgsLat) < kCentimetreLat,
+        QVERIFY2(std::abs(p->lon - wgsLon) < kCentimetreLon &&
+                     std::abs(p->lat - wgsLat) < kCentimetreLat,
                  qPrintable(QStringLiteral("%1 %2 by %3")
                                 .arg(p->lon, 0, 'f', 10)
                                 .arg(p->lat, 0, 'f', 10)

@@ -153,13 +153,12 @@ private slots:
 
     void crossingToEachNeighbour() {
         QFETCH(Crossing, row);
-        const QString from = sheet(row.from), to = sheet(row.to);
-        const bool horizontal = row.horizontal, forward = row.forward;
-        const double before = row.before;
+        const auto& [tag, fromQuadrant, key, toQuadrant, horizontal, forward, before, placed] = row;
+        const QString from = sheet(fromQuadrant), to = sheet(toQuadrant);
         Workspace ws;
         MainWindow& w = startOn(ws, from);
         const double other = coordinate(w, !horizontal);
-        if (row.key < 0) {
+        if (key < 0) {
             const QString arrow =
                 horizontal ? (forward ? "imgde" : "imgsi") : (forward ? "imggiu" : "imgsu");
             const double step = forward ? -240 : 240;
@@ -173,13 +172,13 @@ private slots:
             QCOMPARE(coordinate(w, horizontal), before + step);
             setCoordinate(w, horizontal, before + step / 240); // one twip past
             clickArrow(w, arrow);
-        } else if (row.key > 0) {
+        } else if (key > 0) {
             w.f1area->setFocus();
             const int line = w.f1area->currentIndex();
             int count = 0;
             while (combo::text(w.f1area) == from && count < 50) {
                 QWidget* focus = QApplication::focusWidget();
-                QTest::keyClick(focus && focus->window() == &w ? focus : &w, Qt::Key(row.key));
+                QTest::keyClick(focus && focus->window() == &w ? focus : &w, Qt::Key(key));
                 ++count;
             }
             QCOMPARE(count, int(before));
@@ -199,7 +198,7 @@ private slots:
                                            : QAbstractSlider::SliderSingleStepSub);
         }
         QCOMPARE(combo::text(w.f1area), to);
-        QCOMPARE(coordinate(w, horizontal), row.placed);
+        QCOMPARE(coordinate(w, horizontal), placed);
         QCOMPARE(coordinate(w, !horizontal), other);
         QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
         QCOMPARE(ws.archives.Data1->text("AREA"), to);
