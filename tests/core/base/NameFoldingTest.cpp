@@ -29,10 +29,6 @@ int plainDistance(const QList<uint>& a, const QList<uint>& b) {
     return d.back().back();
 }
 
-std::string utf8(const QString& text) {
-    return text.toStdString();
-}
-
 // A random word over a few letters, one of them outside ASCII, so that
 // matches, swaps and multi-byte characters all come up often.
 QString randomText(QRandomGenerator& random, int longest) {
@@ -81,8 +77,7 @@ private slots:
         QCOMPARE(shape.wordStarts, expected);
         // The same from the stored bytes, appended after other text.
         std::string out = "XY";
-        const std::string bytes = utf8(name);
-        QCOMPARE(folder.fold(bytes, out).wordStarts, expected);
+        QCOMPARE(folder.fold(name.toStdString(), out).wordStarts, expected);
         QCOMPARE(QString::fromStdString(out), "XY" + folded);
     }
 
@@ -125,7 +120,7 @@ private slots:
         QRandomGenerator random(21);
         for (int round = 0; round < 800; ++round) {
             const QString key = randomText(random, 9);
-            const EditPattern pattern(utf8(key));
+            const EditPattern pattern(key.toStdString());
             const QList<uint> k = key.toUcs4();
             EditPattern::Memo memo;
             QString text = randomText(random, 12);
@@ -178,7 +173,7 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, text);
         QFETCH(int, edits);
-        QCOMPARE(EditPattern(utf8(key)).distance(utf8(text)), edits);
+        QCOMPARE(EditPattern(key.toStdString()).distance(text.toStdString()), edits);
     }
 };
 

@@ -68,11 +68,10 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("missing") << "missing" << kSheetMissing;
         QTest::newRow("not a picture") << "broken" << kSheetMissing;
-        QTest::newRow("area deletion under way: only the boxes are emptied") << "deleting"
-                                                                             << "";
+        QTest::newRow("area deletion under way: only the boxes are emptied")
+            << "deleting" << QString();
         QTest::newRow("no record") << "record" << kSheetMissing;
-        QTest::newRow("record matching only ignoring case") << "case"
-                                                            << "";
+        QTest::newRow("record matching only ignoring case") << "case" << QString();
     }
 
     void choosingAnEntryThatIsOff() {
