@@ -17,13 +17,9 @@ private slots:
         QTest::newRow("minus sign") << "-3,25" << QVariant(-3.25);
         QTest::newRow("plus sign") << "+4" << QVariant(4.0);
         QTest::newRow("C form") << "12.5" << QVariant(12.5);
-        QTest::newRow("empty") << "" << QVariant();
-        QTest::newRow("blanks only") << "   " << QVariant();
-        QTest::newRow("word") << "abc" << QVariant();
-        QTest::newRow("trailing junk") << "12x" << QVariant();
-        QTest::newRow("nan") << "nan" << QVariant();
-        QTest::newRow("inf") << "inf" << QVariant();
-        QTest::newRow("too large") << "1e400" << QVariant();
+        // Empty, blanks only, a word, trailing junk, not a number, infinite, too large.
+        for (const char* text : {"", "   ", "abc", "12x", "nan", "inf", "1e400"})
+            QTest::addRow("refused \"%s\"", text) << QString(text) << QVariant();
     }
     void parseNumber() {
         QFETCH(QString, text);
