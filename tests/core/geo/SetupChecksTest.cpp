@@ -34,11 +34,9 @@ private slots:
     }
 
     void copyReplacing_data() {
-        QTest::addColumn<QString>("case_");
-        QTest::newRow("new file") << "new";
-        QTest::newRow("replaces another") << "replace";
-        QTest::newRow("source missing: target kept") << "no source";
-        QTest::newRow("target is a folder") << "folder";
+        QTest::addColumn<QString>("case_"); // a new file, or one replaced; no source; a folder
+        for (const char* c : {"new", "replace", "no source", "folder"})
+            QTest::newRow(c) << QString(c);
     }
     void copyReplacing() {
         QFETCH(QString, case_);
