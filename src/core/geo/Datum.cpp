@@ -181,8 +181,7 @@ struct DatumTransform::Impl {
 
 DatumTransform::DatumTransform(Datum datum, const GeoBox& area, int targetEpsg)
     : impl_(std::make_shared<Impl>())
-    , error_()
-    , datum_(datum) {
+    , error_() {
     const Context& context = impl_->context;
     const auto fail = [&](int epsg) {
         error_ = kNoTransformation.arg(epsg).arg(targetEpsg).arg(context.lastError());

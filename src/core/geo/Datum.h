@@ -76,7 +76,6 @@ public:
     bool isValid() const { return impl_ && error_.isEmpty(); }
     // Why it is not valid, in Italian.
     const QString& error() const { return error_; }
-    Datum datum() const { return datum_; }
     // PROJ's name of the operation ("Monte Mario to WGS 84 (4)"), steps joined
     // by " + ".
     const QString& operationName() const { return operation_; }
@@ -95,7 +94,6 @@ private:
     struct Impl;
     std::shared_ptr<Impl> impl_;
     QString error_ = QStringLiteral("nessuna trasformazione");
-    Datum datum_ = Datum::Wgs84;
     QString operation_;
     std::optional<double> accuracy_;
 };
