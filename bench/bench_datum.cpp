@@ -23,7 +23,6 @@
 #include "core/gis/MbTiles.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -37,18 +36,13 @@ namespace {
 
 constexpr double kMiB = 1024.0 * 1024.0;
 
-void resetPeak() {
-    QFile refs(QStringLiteral("/proc/self/clear_refs"));
-    if (refs.open(QIODevice::WriteOnly)) refs.write("5");
-}
-
 // Decodes the sheet and writes its tiles; prints the time, the zooms, the
 // file's size and the peak memory against the decoded sheet.
 bool run(const char* what, const QString& image, const gis::WorldFile& world, Datum datum,
          const QString& out) {
     const QSize size = QImageReader(image).size();
     const double decoded = double(size.width()) * size.height() * 4;
-    resetPeak();
+    bench::resetPeak();
     const long before = bench::statusKb("VmRSS:");
     QElapsedTimer timer;
     timer.start();

@@ -44,12 +44,6 @@ double peakBytes() {
     return kb < 0 ? -1 : kb * 1024.0;
 }
 
-// Sets the peak back to what the process holds now.
-void resetPeak() {
-    QFile refs(QStringLiteral("/proc/self/clear_refs"));
-    if (refs.open(QIODevice::WriteOnly)) refs.write("5");
-}
-
 // One run's time in milliseconds: wall clock, and the processor time the
 // process took (a steadier figure on a machine shared with other work).
 struct Time {
@@ -192,14 +186,14 @@ int main(int argc, char** argv) {
     printTime("tenth marking, with its repaint", marks.back(), "the load", load);
 
     // Peak memory: load, mark, load again, mark; then a move to the neighbour.
-    resetPeak();
+    bench::resetPeak();
     for (int i = 0; i < 2; ++i) {
         Workspace::choose(w.f1area, sheet);
         Workspace::choose(w.cmbloc, QStringLiteral("PUNTO"));
         w.repaint();
     }
     printPeak("peak of load, mark, load again, mark", decoded);
-    resetPeak();
+    bench::resetPeak();
     w.Image1->setLeft(-w.Image1->widthTwips());
     w.imgde_Click(false);
     w.repaint();
