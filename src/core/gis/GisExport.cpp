@@ -160,14 +160,16 @@ public:
             throw readFailure(areaPath, e);
         }
         const qint64 sheets = count(areas, kCountAreas, areaPath);
-        total_ =
-            sheets * (options_.tiles ? 1 + kTileSteps : 1) + count(places, kCountPlaces, placePath);
+        total_ = sheets * sheetSteps() + count(places, kCountPlaces, placePath);
         if (!tick()) return;
         if (!writeSheets(areas, areaPath)) return;
         writePlaces(places, placePath);
     }
 
 private:
+    // The progress steps of one sheet: one, and with tiles those of its tiles.
+    qint64 sheetSteps() const { return options_.tiles ? 1 + kTileSteps : 1; }
+
     static void checkArchive(const QString& path, const char* table) {
         if (!QFileInfo(path).isFile()) throw ExportFailure(archivefile::missing(path));
         const QString t = QString::fromLatin1(table);
@@ -208,7 +210,7 @@ private:
         try {
             SQLite::Statement row(db, kAreas);
             while (row.executeStep()) {
-                const qint64 next = done_ + (options_.tiles ? 1 + kTileSteps : 1);
+                const qint64 next = done_ + sheetSteps();
                 ++done_;
                 const QString name = columnText(row, 0);
                 if (!seen.contains(name)) {
