@@ -143,10 +143,6 @@ Dataset pictureDataset(QImage& picture, const std::array<double, 6>& sheet, bool
     return ds;
 }
 
-double* raw(std::array<double, 6>& a) {
-    return a.data();
-}
-
 } // namespace
 
 QString mbTilesFileName(const QString& imageName) {
@@ -168,7 +164,7 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     Placement placement{};
     placement.sheet = {world[4] - world[0] / 2 - world[2] / 2, world[0], world[2],
                        world[5] - world[1] / 2 - world[3] / 2, world[1], world[3]};
-    if (!GDALInvGeoTransform(raw(placement.sheet), raw(placement.sheetInverse))) {
+    if (!GDALInvGeoTransform(placement.sheet.data(), placement.sheetInverse.data())) {
         result.error = kNoPlace.arg(name, kNoScale);
         return result;
     }
@@ -180,7 +176,7 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     const double px[kEdge] = {0, 0.5, 1, 1, 1, 0.5, 0, 0};
     const double py[kEdge] = {0, 0, 0, 0.5, 1, 1, 1, 0.5};
     for (int i = 0; i < kEdge; ++i)
-        GDALApplyGeoTransform(raw(placement.sheet), px[i] * width, py[i] * height, &x[i], &y[i]);
+        GDALApplyGeoTransform(placement.sheet.data(), px[i] * width, py[i] * height, &x[i], &y[i]);
     const GeoBox own = GeoBox::around({{x[0], y[0]}, {x[2], y[2]}, {x[4], y[4]}, {x[6], y[6]}});
     const DatumTransform toMercator(datum, own, DatumTransform::kWebMercator);
     // Web mercator is WGS 84 by definition: degrees and metres are one
@@ -218,7 +214,7 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     const int columns = int(std::lround((right - left) / tile)) * kTile;
     const int rows = int(std::lround((top - bottom) / tile)) * kTile;
     placement.tiles = {left, tile / kTile, 0, top, 0, -tile / kTile};
-    if (!GDALInvGeoTransform(raw(placement.tiles), raw(placement.tilesInverse))) {
+    if (!GDALInvGeoTransform(placement.tiles.data(), placement.tilesInverse.data())) {
         result.error = kNoPlace.arg(name, kNoZoom.arg(zooms.max));
         return result;
     }
@@ -264,7 +260,7 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     Dataset tiles(GDALCreate(GDALGetDriverByName("MBTiles"), partialName.constData(), columns, rows,
                              4, GDT_Byte, const_cast<char**>(options)));
     if (!tiles) return fail(GdalSession::lastError());
-    GDALSetGeoTransform(tiles.get(), raw(placement.tiles));
+    GDALSetGeoTransform(tiles.get(), placement.tiles.data());
     OGRSpatialReferenceH mercator = OSRNewSpatialReference(nullptr);
     OSRImportFromEPSG(mercator, DatumTransform::kWebMercator);
     GDALSetSpatialRef(tiles.get(), mercator);
