@@ -24,7 +24,7 @@ struct GisExportReport {
     int sheets = 0;            // sheets that got a world file
     QStringList sheetsSkipped; // "name: why" for each sheet left without one
     int tileSets = 0;          // sheets written as MBTiles
-    QStringList tilesSkipped;  // "name: why" for each sheet that could not be
+    QStringList tilesSkipped;  // why, naming it, for each sheet left without tiles
     qint64 places = 0;         // places in the four files
     qint64 placesNotNumbers = 0;
     qint64 placesOffTheGlobe = 0;
