@@ -18,7 +18,7 @@ constexpr int kDecimals = 7;
 SheetPosition::SheetPosition(Datum datum, const GeoBox& extent)
     : datum_(datum)
     , toWgs84_(datum, extent)
-    , utm_(std::make_unique<UtmProjection>()) {}
+    , utm_(datum != Datum::Wgs84 ? std::make_unique<UtmProjection>() : nullptr) {}
 
 SheetPosition::~SheetPosition() = default;
 SheetPosition::SheetPosition(SheetPosition&&) noexcept = default;

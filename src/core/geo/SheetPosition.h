@@ -38,7 +38,7 @@ public:
 private:
     std::optional<Datum> datum_;
     DatumTransform toWgs84_;
-    std::unique_ptr<UtmProjection> utm_;
+    std::unique_ptr<UtmProjection> utm_; // for the second line: none in WGS 84
 };
 
 // A sheet's extent in its own degrees: the read-out at two opposite corners
