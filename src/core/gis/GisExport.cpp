@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace orvena::gis {
 
@@ -249,24 +250,35 @@ private:
             return;
         }
         const Datum datum = datumOf(name).value_or(Datum::Wgs84);
-        const QByteArray projection = projectionText(datum);
-        if (projection.isEmpty()) throw ExportFailure(kNoSystem.arg(datumCode(datum)));
+        const SystemTexts& system = systemTexts(datum);
+        if (system.projection.isEmpty()) throw ExportFailure(kNoSystem.arg(datumCode(datum)));
         writeWhole(working_.filePath(worldFileName(name)), worldFileText(*world), report_);
-        writeWhole(working_.filePath(projectionFileName(name)), projection, report_);
+        writeWhole(working_.filePath(projectionFileName(name)), system.projection, report_);
         // Someone else's metadata beside the image is left alone.
         const QString aux = working_.filePath(auxiliaryFileName(name));
         QFile existing(aux);
         if (!existing.exists() || (existing.open(QIODevice::ReadOnly) && writtenHere(existing)))
-            writeWhole(aux, auxiliaryText(datum), report_);
+            writeWhole(aux, system.auxiliary, report_);
         ++report_.sheets;
         if (const auto box = sheetBox(*world, working_.filePath(name))) boxes_.insert(name, *box);
         if (options_.tiles) writeTiles(name, *world, datum);
     }
 
-    static bool writtenHere(QFile& aux) {
+    bool writtenHere(QFile& aux) {
         const QByteArray text = aux.readAll();
         return std::any_of(kDatums.begin(), kDatums.end(),
-                           [&](Datum d) { return text == auxiliaryText(d); });
+                           [&](Datum d) { return text == systemTexts(d).auxiliary; });
+    }
+
+    // A datum's .prj and .aux.xml texts, asked of PROJ once in an export.
+    struct SystemTexts {
+        QByteArray projection;
+        QByteArray auxiliary;
+    };
+    const SystemTexts& systemTexts(Datum datum) {
+        std::optional<SystemTexts>& texts = systemTexts_[std::size_t(datum)];
+        if (!texts) texts = SystemTexts{projectionText(datum), auxiliaryText(datum)};
+        return *texts;
     }
 
     void writeTiles(const QString& name, const WorldFile& world, Datum datum) {
@@ -393,6 +405,7 @@ private:
     GisExportReport& report_;
     QHash<QString, QString> datums_;
     QHash<QString, GeoBox> boxes_;
+    std::array<std::optional<SystemTexts>, kDatums.size()> systemTexts_;
     DatumTransform transform_;
     QString transformSheet_;
     qint64 done_ = 0;
