@@ -37,11 +37,6 @@ namespace orvena::test {
 inline const QString kNE = QStringLiteral("valfonda_ne.bmp");
 inline const QString kSheetMissing =
     QStringLiteral("La cartina selezionata non è presente nella cartella,");
-// Names longer than the 50 characters a hand-over carries.
-inline const QString kLongArea =
-    QStringLiteral("carta del comune di valfonda e dei suoi dintorni.bmp");
-inline const QString kLongPlace =
-    QStringLiteral("CASCINA DEL MOLINO VECCHIO SULLA STRADA PER LA FONTANA DI SOPRA");
 // The middle of the down arrow on the window after a marking at zoom 100: its
 // corner lies at (5500, 3500) twips, pixel (367, 233).
 inline const QPoint kArrowMiddle(367 + 8, 233 + 10);
@@ -51,15 +46,6 @@ inline QString sheet(const char* quadrant) {
     for (const auto& l : demo::sheetLayouts())
         if (l.quadrant == QLatin1String(quadrant)) return l.name;
     qFatal("no sheet %s", quadrant);
-}
-
-// The names of the demo sheets, sorted.
-inline QStringList demoSheetNames() {
-    QStringList names;
-    for (const auto& s : demo::demoSheets())
-        names << s.name;
-    names.sort();
-    return names;
 }
 
 // The places of a demo sheet, as its list shows them.

@@ -18,6 +18,15 @@ using namespace orvena::test;
 
 namespace {
 
+// The names of the demo sheets, sorted.
+QStringList demoSheetNames() {
+    QStringList names;
+    for (const auto& s : demo::demoSheets())
+        names << s.name;
+    names.sort();
+    return names;
+}
+
 // Makes w the active window the way the window system does, and lets the
 // activation events arrive.
 void activate(QWidget* w) {

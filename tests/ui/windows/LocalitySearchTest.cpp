@@ -12,6 +12,10 @@ namespace {
 const QString kFull = QStringLiteral("    ELENCO LOCALITA' REGISTRATE ");
 const QString kFound = QStringLiteral("    RESULTATO DELLA RICERCA ");
 const QString kSimilar = QStringLiteral("    LOCALITA' SIMILI ");
+// Names longer than the 50 characters a hand-over carries.
+const QString kLongArea = QStringLiteral("carta del comune di valfonda e dei suoi dintorni.bmp");
+const QString kLongPlace =
+    QStringLiteral("CASCINA DEL MOLINO VECCHIO SULLA STRADA PER LA FONTANA DI SOPRA");
 
 QString line(const QString& area, const QString& place) {
     return area.leftJustified(50, u' ', true) + "  " + place.leftJustified(50, u' ', true);
