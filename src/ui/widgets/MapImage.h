@@ -62,7 +62,6 @@ public:
     void setClickTakesPoint(std::function<bool()> takesPoint);
     // Chooses the cursor again, after what a click does has changed.
     void updateCursor();
-    bool dragging() const { return dragging_; }
 
 signals:
     // Every move of the pointer over the image, in twips from its top-left corner.
