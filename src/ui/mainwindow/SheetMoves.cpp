@@ -21,12 +21,12 @@ namespace {
 
 using texts::kAreaNotFound;
 
-enum class Placement { East, North, West, South };
+using Side = MainWindow::Side;
 
 struct Neighbour {
     const char* field;      // the link column of the AREA record
     const QString& message; // when the link is empty
-    Placement placement;
+    Side side;
 };
 
 const QString kNoEastSheet = QStringLiteral("Non ci sono carte collegate ad est");
@@ -34,26 +34,26 @@ const QString kNoNorthSheet = QStringLiteral("Non ci sono carte collegate a nord
 const QString kNoWestSheet = QStringLiteral("Non ci sono carte collegate ad ovest");
 const QString kNoSouthSheet = QStringLiteral("Non ci sono carte collegate a sud");
 
-const Neighbour kEast{"EST", kNoEastSheet, Placement::East};
-const Neighbour kNorth{"NORD", kNoNorthSheet, Placement::North};
-const Neighbour kWest{"OVEST", kNoWestSheet, Placement::West};
-const Neighbour kSouth{"SUD", kNoSouthSheet, Placement::South};
+const Neighbour kEast{"EST", kNoEastSheet, Side::East};
+const Neighbour kNorth{"NORD", kNoNorthSheet, Side::North};
+const Neighbour kWest{"OVEST", kNoWestSheet, Side::West};
+const Neighbour kSouth{"SUD", kNoSouthSheet, Side::South};
 
 // Puts the new sheet where the old one was: its near edge on the old sheet's
 // far edge (north, west; with the size the image has now) or on the
 // reference point (east, south).
-void place(MapImage& image, Placement placement) {
-    switch (placement) {
-    case Placement::East:
+void place(MapImage& image, Side side) {
+    switch (side) {
+    case Side::East:
         image.setLeft(view::kReferenceX);
         break;
-    case Placement::North:
+    case Side::North:
         image.setTop(image.top() - image.heightTwips());
         break;
-    case Placement::West:
+    case Side::West:
         image.setLeft(image.left() - image.widthTwips());
         break;
-    case Placement::South:
+    case Side::South:
         image.setTop(view::kReferenceY);
         break;
     }
@@ -62,7 +62,7 @@ void place(MapImage& image, Placement placement) {
 // Steps 3 to 7 of a move: finds the neighbour's record on Data1, shows its
 // picture and refills the locality list. False when the record or the picture
 // is missing; the old picture then stays. How the picture read goes into picture.
-bool showNeighbour(MainWindow& w, const QString& name, Placement placement, PictureLoad& picture) {
+bool showNeighbour(MainWindow& w, const QString& name, Side side, PictureLoad& picture) {
     combo::setText(w.f1area, name);
     RecordView* area = w.Data1;
     area->setRecordSource(sql::kAreaNeighbour, {name});
@@ -72,7 +72,7 @@ bool showNeighbour(MainWindow& w, const QString& name, Placement placement, Pict
     if (!picture.shown()) return false;
     w.showSheet(picture.image, name);
     w.followSheetDatum(name);
-    place(*w.Image1, placement);
+    place(*w.Image1, side);
     w.RefillLocalityList();
     return true;
 }
@@ -88,7 +88,7 @@ void moveToNeighbour(MainWindow& w, const Neighbour& n) {
         QString failure = kAreaNotFound;
         PictureLoad picture;
         try {
-            shownNow = showNeighbour(w, name, n.placement, picture);
+            shownNow = showNeighbour(w, name, n.side, picture);
         } catch (const ArchiveError& e) {
             // An engine failure (an archive locked or damaged) names the
             // archive. When it is the area archive that cannot be read, Data1
