@@ -32,10 +32,11 @@ std::optional<double> recordNumber(const RecordView* view, const QString& field)
     }
 }
 
-// The read-out's input from the reference values of the record Data1 stands
-// on, with the given scales; nothing when a reference value is not a number
-// or a scale is zero.
-std::optional<ReadoutInput> readoutInput(const RecordView* view, float latScale, float lonScale) {
+// The read-out's input for the position (x, y) from the reference values of
+// the record Data1 stands on, with the given scales; nothing when a reference
+// value is not a number or a scale is zero.
+std::optional<ReadoutInput> readoutInput(const RecordView* view, std::int32_t x, std::int32_t y,
+                                         float latScale, float lonScale) {
     static const QString kPxlao = QStringLiteral("PXLAO");
     static const QString kSeclao = QStringLiteral("SECLAO");
     static const QString kPxloo = QStringLiteral("PXLOO");
@@ -46,7 +47,7 @@ std::optional<ReadoutInput> readoutInput(const RecordView* view, float latScale,
     const auto secloo = recordNumber(view, kSecloo);
     if (!pxlao || !seclao || !pxloo || !secloo || latScale == 0.0f || lonScale == 0.0f)
         return std::nullopt;
-    return ReadoutInput{0, 0, latScale, lonScale, *pxlao, *seclao, *pxloo, *secloo};
+    return ReadoutInput{x, y, latScale, lonScale, *pxlao, *seclao, *pxloo, *secloo};
 }
 
 void clearReadoutTip(QWidget& image) {
@@ -83,13 +84,12 @@ void MainWindow::ComputePointerReadout() {
     state_.markerLeft = state_.pointerX;
     state_.markerTop = state_.pointerY;
 
-    auto in = readoutInput(Data1, state_.latScale, state_.lonScale);
+    const auto in =
+        readoutInput(Data1, state_.markerLeft, state_.markerTop, state_.latScale, state_.lonScale);
     if (!in) {
         clearReadoutTip(*Image1);
         return;
     }
-    in->x = state_.markerLeft;
-    in->y = state_.markerTop;
     const auto readout = computeReadout(*in);
     if (!readout) return;
     state_.readoutTexts = readout->texts;
@@ -107,10 +107,9 @@ void MainWindow::ComputePointerReadout() {
 // read-out shows nothing.
 void MainWindow::mncopiapos_Click() {
     if (!Image1->shown() || readoutStopped()) return;
-    auto in = readoutInput(Data1, state_.latScale, state_.lonScale);
+    const auto in =
+        readoutInput(Data1, state_.pointerX, state_.pointerY, state_.latScale, state_.lonScale);
     if (!in) return;
-    in->x = state_.pointerX;
-    in->y = state_.pointerY;
     const auto readout = computeReadout(*in);
     if (!readout) return;
     if (const auto wgs84 = sheetPosition_.wgs84(readout->latSeconds, readout->lonSeconds))
@@ -127,7 +126,7 @@ void MainWindow::followSheetDatum(const QString& area) {
     const auto cola = recordNumber(Data1, QStringLiteral("COLA"));
     const auto colo = recordNumber(Data1, QStringLiteral("COLO"));
     if (datum && cola && colo) {
-        if (const auto in = readoutInput(Data1, float(*cola), float(*colo)))
+        if (const auto in = readoutInput(Data1, 0, 0, float(*cola), float(*colo)))
             extent = sheetExtent(*in, int(twips::fromPixels(state_.loadedPicture.width())),
                                  int(twips::fromPixels(state_.loadedPicture.height())));
     }
