@@ -59,7 +59,7 @@ void place(MapImage& image, Side side) {
     }
 }
 
-// Steps 3 to 7 of a move: finds the neighbour's record on Data1, shows its
+// The middle of a move: finds the neighbour's record on Data1, shows its
 // picture and refills the locality list. False when the record or the picture
 // is missing; the old picture then stays. How the picture read goes into picture.
 bool showNeighbour(MainWindow& w, const QString& name, Side side, PictureLoad& picture) {
