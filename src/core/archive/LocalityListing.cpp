@@ -101,11 +101,6 @@ bool LocalityListing::step() {
     return busy();
 }
 
-void LocalityListing::finish() {
-    while (step()) {
-    }
-}
-
 std::size_t LocalityListing::count() const {
     switch (mode_) {
     case Mode::Everything:

@@ -46,8 +46,6 @@ public:
     // The places listed are all there will be: what work is left only
     // prepares the names for searching.
     bool counted() const;
-    // Everything left done at once.
-    void finish();
     // Nothing listed, nothing held (after a failure).
     void clear();
 
