@@ -38,9 +38,8 @@ public:
     QString openAll(const QString& folder);
     // The files the last openAll() created because they were missing.
     const QStringList& createdFiles() const { return createdFiles_; }
-    // The files the last openAll() brought back to their state before an
-    // interrupted change, and the message that says so (empty when none).
-    const QStringList& restoredFiles() const { return restoredFiles_; }
+    // The message naming the files the last openAll() brought back to their
+    // state before an interrupted change (empty when none).
     QString restoredMessage() const;
     // Makes owner the parent of the four views, which it then deletes.
     void giveViewsTo(QObject* owner);
@@ -54,7 +53,7 @@ public:
 private:
     bool ownsViews_;
     QStringList createdFiles_;
-    QStringList restoredFiles_;
+    QStringList restoredFiles_; // brought back by the last openAll()
 };
 
 // Creates the file with the table and its indexes if it does not exist; an
