@@ -85,6 +85,29 @@ QString canonical(const QString& path) {
     return QFileInfo(path).canonicalFilePath();
 }
 
+// The path of the super-journal that the journal at journalPath names, or an
+// empty text when it names none (a change of one file).
+QString superJournalOf(const QString& journalPath) {
+    QFile journal(journalPath);
+    if (!journal.open(QIODevice::ReadOnly)) return {};
+    const qint64 size = journal.size();
+    if (size < 16 || !journal.seek(size - 16)) return {};
+    const QByteArray tail = journal.read(16);
+    if (tail.size() != 16 || std::memcmp(tail.constData() + 8, kJournalMagic, 8) != 0) return {};
+    const quint32 length = qFromBigEndian<quint32>(tail.constData());
+    const quint32 checksum = qFromBigEndian<quint32>(tail.constData() + 4);
+    if (length == 0 || length > size - 16 || length > 65536 || !journal.seek(size - 16 - length))
+        return {};
+    const QByteArray name = journal.read(length);
+    // The engine's checksum: the sum of the name's bytes as chars.
+    quint32 sum = 0;
+    for (const char c : name)
+        sum += static_cast<quint32>(c);
+    if (name.size() != static_cast<qsizetype>(length) || sum != checksum) return {};
+    const qsizetype end = name.indexOf('\0');
+    return QString::fromUtf8(end < 0 ? name : name.left(end));
+}
+
 // True when the journal names the super-journal and may be rolled back: a
 // journal whose header was never written (its first byte is zero) is never
 // rolled back, whatever it names.
@@ -141,27 +164,6 @@ void dropStaleSuperJournals(const std::vector<ArchiveOnDisk>& archives) {
 }
 
 } // namespace
-
-QString superJournalOf(const QString& journalPath) {
-    QFile journal(journalPath);
-    if (!journal.open(QIODevice::ReadOnly)) return {};
-    const qint64 size = journal.size();
-    if (size < 16 || !journal.seek(size - 16)) return {};
-    const QByteArray tail = journal.read(16);
-    if (tail.size() != 16 || std::memcmp(tail.constData() + 8, kJournalMagic, 8) != 0) return {};
-    const quint32 length = qFromBigEndian<quint32>(tail.constData());
-    const quint32 checksum = qFromBigEndian<quint32>(tail.constData() + 4);
-    if (length == 0 || length > size - 16 || length > 65536 || !journal.seek(size - 16 - length))
-        return {};
-    const QByteArray name = journal.read(length);
-    // The engine's checksum: the sum of the name's bytes as chars.
-    quint32 sum = 0;
-    for (const char c : name)
-        sum += static_cast<quint32>(c);
-    if (name.size() != static_cast<qsizetype>(length) || sum != checksum) return {};
-    const qsizetype end = name.indexOf('\0');
-    return QString::fromUtf8(end < 0 ? name : name.left(end));
-}
 
 Recovery recoverInterruptedChanges(const std::vector<ArchiveOnDisk>& archives) {
     std::vector<ArchiveOnDisk> hot;

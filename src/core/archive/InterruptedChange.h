@@ -52,8 +52,4 @@ std::vector<ArchiveOnDisk> archivesBeside(const QString& path, const QString& ta
 // riportati allo stato precedente." Empty for an empty list.
 QString restoredMessage(const QStringList& names);
 
-// The path of the super-journal that the journal at journalPath names, or an
-// empty text when it names none (a change of one file).
-QString superJournalOf(const QString& journalPath);
-
 } // namespace orvena::archivefile
