@@ -32,8 +32,11 @@ const QString kRestoredMany =
 // and checksum (4 bytes each, big-endian) and these eight bytes.
 constexpr unsigned char kJournalMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
 
+// What the engine adds to an archive's name for the name of its journal.
+constexpr QLatin1String kJournalSuffix("-journal");
+
 QString journalOf(const QString& path) {
-    return path + QLatin1String("-journal");
+    return path + kJournalSuffix;
 }
 
 // Opens the file and reads its schema, for writing or only for reading; the
@@ -138,11 +141,10 @@ void dropStaleSuperJournals(const std::vector<ArchiveOnDisk>& archives) {
             if (!file.open(QIODevice::ReadOnly)) continue;
             std::vector<std::unique_ptr<SQLite::Database>> locks;
             bool stale = true;
-            const QString suffix = QStringLiteral("-journal");
             for (const QByteArray& entry : file.readAll().split('\0')) {
                 const QString journal = QString::fromUtf8(entry);
-                const QString database = canonical(
-                    journal.chopped(journal.endsWith(suffix) ? suffix.size() : journal.size()));
+                const QString database = canonical(journal.chopped(
+                    journal.endsWith(kJournalSuffix) ? kJournalSuffix.size() : journal.size()));
                 if (database.isEmpty()) continue; // no such file: nothing to wait for
                 if (!ours.contains(database)) {
                     stale = false;
