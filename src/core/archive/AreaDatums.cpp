@@ -24,6 +24,15 @@ QString text(const SQLite::Column& column) {
     return QString::fromUtf8(column.getText(), column.getBytes());
 }
 
+// The datum code stored for the sheet named exactly area; empty when there
+// is none.
+QString read(SQLite::Database& db, const QString& area) {
+    if (!present(db)) return {};
+    SQLite::Statement row(db, std::string("SELECT DATUM FROM main.") + kTable + " WHERE AREA = ?");
+    row.bind(1, area.toStdString());
+    return row.executeStep() ? text(row.getColumn(0)) : QString();
+}
+
 } // namespace
 
 std::string createIn(const std::string& schema) {
@@ -34,13 +43,6 @@ std::string createIn(const std::string& schema) {
 std::string existsIn(const std::string& schema) {
     return "SELECT count(*) FROM " + schema + ".sqlite_master WHERE type = 'table' AND name = '" +
            kTable + "'";
-}
-
-QString read(SQLite::Database& db, const QString& area) {
-    if (!present(db)) return {};
-    SQLite::Statement row(db, std::string("SELECT DATUM FROM main.") + kTable + " WHERE AREA = ?");
-    row.bind(1, area.toStdString());
-    return row.executeStep() ? text(row.getColumn(0)) : QString();
 }
 
 QHash<QString, QString> readAll(SQLite::Database& db) {

@@ -35,11 +35,9 @@ std::string createIn(const std::string& schema);
 // One row, 1 when the schema holds the table and 0 when it does not.
 std::string existsIn(const std::string& schema);
 
-// The datum code stored for the sheet named exactly area on a connection to
-// area.mdb (or esparea.mdb); empty when there is none. Throws the engine's
-// failure (SQLite::Exception).
-QString read(SQLite::Database& db, const QString& area);
-// Every sheet's code, by sheet name.
+// Every sheet's datum code, by sheet name, on a connection to area.mdb (or
+// esparea.mdb); empty when none has one. Throws the engine's failure
+// (SQLite::Exception).
 QHash<QString, QString> readAll(SQLite::Database& db);
 // The code of the sheet named exactly area in folder's area.mdb, read through a
 // connection of its own; empty when there is none or the file cannot be read
