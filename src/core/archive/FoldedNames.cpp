@@ -8,6 +8,15 @@
 
 namespace orvena {
 
+namespace {
+
+// The edits a key of that many characters allows.
+int editsAllowed(int keyCharacters) {
+    return keyCharacters <= 2 ? 0 : keyCharacters <= 5 ? 1 : 2;
+}
+
+} // namespace
+
 void FoldedNames::clear() {
     text_.clear();
     end_.clear();
@@ -46,10 +55,6 @@ void FoldedNames::squeeze() {
 
 std::string_view FoldedNames::text(Index i) const {
     return std::string_view(text_).substr(start(i), end_[i] - start(i));
-}
-
-int FoldedNames::editsAllowed(int keyCharacters) {
-    return keyCharacters <= 2 ? 0 : keyCharacters <= 5 ? 1 : 2;
 }
 
 // How a name that holds the key, first at byte at, holds it.

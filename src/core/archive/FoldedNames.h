@@ -53,7 +53,6 @@ public:
     // allow no edit, of three to five one, longer ones two; a key that
     // folds to nothing finds nothing.
     std::vector<SimilarPlace> similar(const QString& key, std::size_t limit);
-    static int editsAllowed(int keyCharacters);
 
     std::size_t bytes() const;
 
