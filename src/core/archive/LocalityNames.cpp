@@ -214,9 +214,12 @@ void LocalityNames::searchIn(std::string_view upperKey, Index first, Index last,
                 upperKey, first, last, [&](Index i, std::size_t) { found.push_back(i); });
 }
 
+void LocalityNames::prepareAll() {
+    prepareMore(std::numeric_limits<std::size_t>::max());
+}
+
 std::vector<LocalityNames::Index> LocalityNames::search(const QString& key) {
-    while (prepareMore(std::numeric_limits<std::size_t>::max())) {
-    }
+    prepareAll();
     const QByteArray wanted = searchKey(key);
     std::vector<Index> found;
     searchIn(std::string_view(wanted.constData(), static_cast<std::size_t>(wanted.size())), 0,
@@ -225,8 +228,7 @@ std::vector<LocalityNames::Index> LocalityNames::search(const QString& key) {
 }
 
 std::vector<SimilarPlace> LocalityNames::similar(const QString& key, std::size_t limit) {
-    while (prepareMore(std::numeric_limits<std::size_t>::max())) {
-    }
+    prepareAll();
     return folded_.similar(key, limit);
 }
 

@@ -89,6 +89,8 @@ private:
     Index areaIndex(std::string_view area);
     bool readChunk(RecordView& view, std::size_t rows);
     void upperCase(Index i);
+    // Every name read, prepared in one go.
+    void prepareAll();
     void appendUpper(std::string_view text, QByteArray& out);
 
     std::vector<QString> areas_; // each area text once
