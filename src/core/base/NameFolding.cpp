@@ -107,8 +107,8 @@ std::string foldRule(const QString& character) {
     return out;
 }
 
-} // namespace
-
+// The bytes of the character of text starting at at: its UTF-8 length when
+// whole, otherwise 1 (a stray byte is a character of its own).
 std::size_t sequenceLength(std::string_view text, std::size_t at) {
     const auto lead = static_cast<unsigned char>(text[at]);
     const std::size_t n = lead >= 0xc2 && lead <= 0xdf   ? 2
@@ -120,6 +120,8 @@ std::size_t sequenceLength(std::string_view text, std::size_t at) {
         if ((static_cast<unsigned char>(text[at + i]) & 0xc0) != 0x80) return 1;
     return n;
 }
+
+} // namespace
 
 const std::string& CharacterMemo::operator()(std::string_view utf8) {
     std::string* slot = nullptr;

@@ -74,14 +74,11 @@ private:
     std::unordered_map<std::uint32_t, std::string> longer_; // the rest, by their bytes
 };
 
-// The bytes of the character of text starting at at: its UTF-8 length when
-// whole, otherwise 1 (a stray byte is a character of its own).
-std::size_t sequenceLength(std::string_view text, std::size_t at);
-
+// The rule of QString::toUpper for one character, for a CharacterMemo.
+std::string upperRule(const QString& character);
 // Appends text (UTF-8) upper-cased by the rule of QString::toUpper, one
 // character at a time through memo (made with upperRule), to out. False,
 // with nothing appended, when text is not valid UTF-8.
-std::string upperRule(const QString& character);
 bool appendUpper(std::string_view text, QByteArray& out, CharacterMemo& memo);
 
 class NameFolder {
