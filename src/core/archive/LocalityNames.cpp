@@ -49,7 +49,6 @@ void LocalityNames::clear() {
     complete_ = false;
     stamp_ = {};
     upperDone_ = 0;
-    upperApart_ = false;
     upper_.clear();
     upperEnd_.clear();
     folded_.clear();
@@ -153,7 +152,7 @@ void LocalityNames::appendUpper(std::string_view text, QByteArray& out) {
 // upper_ stays empty until the first name that changes.
 void LocalityNames::upperCase(Index i) {
     const std::string_view text = nameBytes(i);
-    if (!upperApart_) {
+    if (upper_.isEmpty()) {
         const bool capitals = std::all_of(text.begin(), text.end(), [](char c) {
             return static_cast<unsigned char>(c) < 0x80 && (c < 'a' || c > 'z');
         });
@@ -164,7 +163,6 @@ void LocalityNames::upperCase(Index i) {
         upper_ = names_.left(static_cast<qsizetype>(nameStart(i)));
         upper_.reserve(names_.size() + names_.size() / 8);
         upper_.append(scratch_);
-        upperApart_ = true;
     } else {
         appendUpper(text, upper_);
     }
@@ -208,7 +206,7 @@ void LocalityNames::searchIn(std::string_view upperKey, Index first, Index last,
             found.push_back(i);
         return;
     }
-    const QByteArray& buffer = upperApart_ ? upper_ : names_;
+    const QByteArray& buffer = upper_.isEmpty() ? names_ : upper_;
     const std::vector<Index>& ends = upperEnd_.empty() ? nameEnd_ : upperEnd_;
     eachHolding(std::string_view(buffer.constData(), static_cast<std::size_t>(buffer.size())), ends,
                 upperKey, first, last, [&](Index i, std::size_t) { found.push_back(i); });

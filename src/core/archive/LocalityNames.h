@@ -108,7 +108,6 @@ private:
     std::uint64_t epoch_ = 0;
 
     Index upperDone_ = 0;         // the places prepared so far
-    bool upperApart_ = false;     // upper_ holds the names upper-cased
     QByteArray upper_;            // the names upper-cased; empty while equal to names_
     std::vector<Index> upperEnd_; // the same for upper_; empty while equal to nameEnd_
     CharacterMemo upperMemo_{upperRule};
