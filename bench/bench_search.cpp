@@ -240,7 +240,7 @@ int main(int argc, char** argv) {
     trigramIndex(ws.file(QStringLiteral("localita.mdb")));
 
     const long start = residentKb();
-    auto* form = new LocalitySearch(*w.Data2, w.state(), &w);
+    auto* form = new LocalitySearch(*w.Data2, &w);
     form->resize(760, 480);
     // The view lays out its lines (which it would do at its next event) and
     // paints them; the window's own work left for later stays for later.
@@ -313,7 +313,8 @@ int main(int argc, char** argv) {
     // From cold: a new window, whose first search reads, prepares and
     // searches. (Its activation, which would read them first, is kept out.)
     delete form;
-    form = new LocalitySearch(*w.Data2, w.state(), &w);
+    form = new LocalitySearch(*w.Data2, &w);
+    QObject::connect(form, &LocalitySearch::localityChosen, &w, &MainWindow::takeChosenLocality);
     ActivationTracker::instance().unregisterWindow(form);
     form->resize(760, 480);
     form->show();

@@ -3,13 +3,16 @@
 // The four sheets of the demo atlas: where each lies, how it was scanned
 // (where its map frame sits on the image) and its calibration.
 
+#include "core/base/Twips.h"
+
 #include <QString>
 
 #include <vector>
 
 namespace orvena::demo {
 
-inline constexpr int kTwipsPerPixel = 15;
+// The program's own rate, as a whole number for the demo's integer arithmetic.
+inline constexpr int kTwipsPerPixel = static_cast<int>(twips::kPerPixel);
 
 // The AREA calibration fields, as the set-up computes them from two
 // reference points (positions in twips, angles in seconds of arc).

@@ -4,7 +4,7 @@
 # file's own folder or a folder below it in this order, from the ground up:
 #
 #   core/base < core/state < core/archive < core/geo < core/gis
-#     < ui/widgets < ui/windows < ui/mainwindow < app
+#     < ui/widgets < ui/map < ui/windows < ui/mainwindow < app
 #
 # Each folder is a layer of its own, so no two folders include each other.
 # Also, the main window's bodies (MainWindow::...) live only in ui/mainwindow.
@@ -26,7 +26,7 @@ find . -type f \( -name '*.h' -o -name '*.cpp' \) | sed 's|^\./||' | sort |
     awk -F: '
     BEGIN {
         n = split("core/base core/state core/archive core/geo core/gis " \
-                  "ui/widgets ui/windows ui/mainwindow app", order, " ")
+                  "ui/widgets ui/map ui/windows ui/mainwindow app", order, " ")
         for (i = 1; i <= n; i++) layer[order[i]] = i
         bad = 0
     }

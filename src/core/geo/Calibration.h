@@ -40,6 +40,18 @@ struct Calibration {
     friend bool operator==(const Calibration&, const Calibration&) = default;
 };
 
+// A calibration as it is read back from a record to be used: the scales in
+// single precision (COLA, COLO: at zoom 100 as stored, or the scales in force
+// at another zoom), the reference values as the numbers the record holds.
+struct SheetCalibration {
+    float cola = 0.0f;
+    float colo = 0.0f;
+    double pxlao = 0.0;
+    double seclao = 0.0;
+    double pxloo = 0.0;
+    double secloo = 0.0;
+};
+
 enum class CalibrationError {
     SameLatitude,  // both points have the same latitude in seconds
     SameLongitude, // both points have the same longitude in seconds

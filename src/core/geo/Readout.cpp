@@ -37,17 +37,17 @@ std::optional<DmsParts> secondsToDms(double v) {
 }
 
 std::optional<Readout> computeReadout(const ReadoutInput& in) {
-    for (const double v :
-         {double{in.latScale}, double{in.lonScale}, in.pxlao, in.seclao, in.pxloo, in.secloo})
+    const SheetCalibration& c = in.calibration;
+    for (const double v : {double{c.cola}, double{c.colo}, c.pxlao, c.seclao, c.pxloo, c.secloo})
         if (!std::isfinite(v)) return std::nullopt;
-    if (in.latScale == 0.0f || in.lonScale == 0.0f) return std::nullopt;
+    if (c.cola == 0.0f || c.colo == 0.0f) return std::nullopt;
     const double y = in.y;
-    const double latScale = in.latScale;
+    const double latScale = c.cola;
     Readout r;
     // Below the reference point the latitude decreases; above it, it grows.
-    r.latSeconds = y > in.pxlao ? in.seclao - (y - in.pxlao) / latScale
-                                : in.seclao + (in.pxlao - y) / latScale;
-    r.lonSeconds = in.secloo + (in.x - in.pxloo) / static_cast<double>(in.lonScale);
+    r.latSeconds = y > c.pxlao ? c.seclao - (y - c.pxlao) / latScale
+                               : c.seclao + (c.pxlao - y) / latScale;
+    r.lonSeconds = c.secloo + (in.x - c.pxloo) / static_cast<double>(c.colo);
 
     const auto lat = secondsToDms(r.latSeconds);
     const auto lon = secondsToDms(r.lonSeconds);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/geo/Calibration.h"
+
 #include <QString>
 
 #include <array>
@@ -25,17 +27,12 @@ struct DmsParts {
 std::optional<DmsParts> secondsToDms(double v);
 
 // What the read-out needs: the pointer over the map image (twips at the zoom in
-// force), the scales in force and the area's reference values as stored (at
-// zoom 100; they are read back from the record's texts, hence doubles).
+// force) and the sheet's calibration with the scales in force (cola, colo) and
+// the reference values as stored (at zoom 100).
 struct ReadoutInput {
     std::int32_t x = 0;
     std::int32_t y = 0;
-    float latScale = 0.0f;
-    float lonScale = 0.0f;
-    double pxlao = 0.0;
-    double seclao = 0.0;
-    double pxloo = 0.0;
-    double secloo = 0.0;
+    SheetCalibration calibration;
 };
 
 struct Readout {

@@ -9,6 +9,7 @@
 #include "core/base/Numbers.h"
 #include "core/base/Picture.h"
 #include "core/geo/Datum.h"
+#include "core/geo/Sheet.h"
 #include "core/gis/GisFormats.h"
 #include "core/gis/MbTiles.h"
 
@@ -105,10 +106,9 @@ QString columnText(const SQLite::Statement& row, int index) {
     return fieldText(columnValue(row.getColumn(index)));
 }
 
-// A number field read as the program reads it: its text as a bound box shows
-// it, then the number in that text.
+// A number field read as the program reads every stored number.
 std::optional<double> columnNumber(const SQLite::Statement& row, int index) {
-    return parseNumber(columnText(row, index), QLocale::c());
+    return storedNumber(columnValue(row.getColumn(index)));
 }
 
 // An area name is a bare file name of the working folder; anything else could

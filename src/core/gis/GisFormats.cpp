@@ -1,5 +1,7 @@
 #include "core/gis/GisFormats.h"
 
+#include "core/base/Twips.h"
+
 #include <QFileInfo>
 #include <QIODevice>
 #include <QJsonArray>
@@ -181,11 +183,11 @@ std::optional<WorldFile> worldFileFor(const SheetCalibration& c) {
     for (const double v : {cola, colo, c.pxlao, c.seclao, c.pxloo, c.secloo})
         if (!std::isfinite(v)) return std::nullopt;
     if (cola == 0.0 || colo == 0.0) return std::nullopt;
-    const double half = kTwipsPerPixel / 2.0;
-    const WorldFile w{kTwipsPerPixel / colo / 3600.0,
+    const double half = twips::kPerPixel / 2.0;
+    const WorldFile w{twips::kPerPixel / colo / 3600.0,
                       0.0,
                       0.0,
-                      -kTwipsPerPixel / cola / 3600.0,
+                      -twips::kPerPixel / cola / 3600.0,
                       (c.secloo + (half - c.pxloo) / colo) / 3600.0,
                       (c.seclao - (half - c.pxlao) / cola) / 3600.0};
     for (const double v : w)

@@ -4,6 +4,7 @@
 // GPX, KML, GeoJSON and CSV for the places. Pure functions and small stream
 // writers, no windows.
 
+#include "core/geo/Calibration.h"
 #include "core/geo/Datum.h"
 
 #include <QByteArray>
@@ -18,28 +19,13 @@ class QXmlStreamWriter;
 
 namespace orvena::gis {
 
-// An area's calibration as its record's texts read (the read-out's own path):
-// twips and seconds of arc, the scales in single precision.
-struct SheetCalibration {
-    float cola = 0.0f;
-    float colo = 0.0f;
-    double pxlao = 0.0;
-    double seclao = 0.0;
-    double pxloo = 0.0;
-    double secloo = 0.0;
-};
-
 // The six numbers of a world file, in the order they are written: pixel width,
 // two rotation terms (always 0: the calibration is a separate map per axis),
 // pixel height (negative when latitude decreases downwards), and the longitude
 // and latitude of the centre of the top-left pixel, all in degrees.
 using WorldFile = std::array<double, 6>;
 
-// Image pixels of the sheet at natural size become twips at this rate, as the
-// map shows them at zoom 100 (15 twips to a pixel).
-inline constexpr double kTwipsPerPixel = 15.0;
-
-// The world file of a calibrated sheet. A pixel column c spans the twips
+// The world file of a calibrated sheet (its calibration at zoom 100). A pixel column c spans the twips
 // [15c, 15c + 15) of the read-out, so the image's outer corner (0, 0) has the
 // coordinates the read-out gives at twips (0, 0) and the pixel centres lie half
 // a pixel inside. Nothing for a zero or non-finite scale or value.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/base/FixedText.h"
 
 #include <QImage>
 #include <QString>
@@ -34,11 +33,7 @@ struct ViewerState {
     std::int32_t pointerY = 0;
     std::array<QString, 6> readoutTexts; // lat d, m, s, lon d, m, s
 
-    // Hand-overs between windows and start-up.
-    QString commandLineLocality;
-    Flag localityChosen = Flag::Unset;
-    Text50 chosenArea;
-    Text50 chosenLocality;
+    // Between the main window and the locality editor.
     Flag localityEditorOpen = Flag::Unset;
     Flag pixelCapture = Flag::Unset;
     float localityPixelX = 0.0f;

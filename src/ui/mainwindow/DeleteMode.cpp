@@ -65,7 +65,7 @@ void MainWindow::deleteChosenArea() {
     {
         // Its cancel rolls the whole deletion back.
         ProgressDialog progress(this, kProgressLabel, Qt::ApplicationModal);
-        result = deleteArea(File1->property("path").toString(), area, progress.callback());
+        result = deleteArea(folder_, area, progress.callback());
     }
     if (!result.ok()) {
         busy.end();

@@ -3,7 +3,6 @@
 // the arrow comes to a fixed point of the window.
 #include "ui/mainwindow/MainWindow.h"
 
-#include "core/archive/SqlTexts.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/base/Numbers.h"
@@ -37,10 +36,9 @@ constexpr double kArrowOffsetY = 400;
 constexpr std::int64_t kFitCharWidth = 155;
 constexpr std::int64_t kPlaceCharWidth = 163;
 
-// A record position read back from its bound text; nothing unless it is a
-// number of twips that a window position can hold.
-std::optional<double> position(const QString& text) {
-    const auto v = parseNumber(text, QLocale::c());
+// A stored position; nothing unless it is a number of twips that a window
+// position can hold.
+std::optional<double> position(const std::optional<double>& v) {
     if (!v || !roundToInt32(*v)) return std::nullopt;
     return v;
 }
@@ -53,22 +51,23 @@ std::int32_t wholeTwips(double v) {
 } // namespace
 
 void MainWindow::cmbloc_Click() {
-    const QString area = combo::text(f1area);
-    const QString name = combo::text(cmbloc);
-    Data2->setRecordSource(sql::kLocalityOfArea, {area});
-    Data2->refresh();
-    if (Data2->findExact({{QStringLiteral("AREA"), area}, {QStringLiteral("LOCALITA"), name}})) {
-        MarkLocality();
+    std::optional<Place> place;
+    try {
+        place = sheets_.place(combo::text(f1area), combo::text(cmbloc));
+    } catch (const ArchiveError& e) {
+        hourglass::reset();
+        dialogs().message(e.italianMessage());
         return;
     }
+    if (place) return MarkLocality(*place);
     hourglass::reset();
     dialogs().message(kLocalityMissing);
 }
 
-void MainWindow::MarkLocality() {
+void MainWindow::MarkLocality(const Place& place) {
     // A position that is not a number marks nothing and changes nothing.
-    const auto px = position(Data2->text("PX"));
-    const auto py = position(Data2->text("PY"));
+    const auto px = position(place.px);
+    const auto py = position(place.py);
     if (!px || !py) {
         hourglass::reset();
         dialogs().message(kBadPosition);
@@ -76,9 +75,8 @@ void MainWindow::MarkLocality() {
     }
 
     const QList<QLineEdit*> boxes = coordinateBoxes();
-    const char* fields[] = {"LAGR", "LAMN", "LASE", "LOGR", "LOMN", "LOSE"};
     for (int i = 0; i < boxes.size(); ++i) {
-        boxes[i]->setText(Data2->text(QLatin1String(fields[i])));
+        boxes[i]->setText(place.angles[std::size_t(i)]);
         boxes[i]->show();
     }
     Label4->show();

@@ -1,10 +1,8 @@
-// Showing the locality named on the command line or chosen in the search
-// window: its sheet is loaded and the locality marked on it.
+// Showing the locality chosen in the search window or named on the command
+// line: its sheet is loaded and the locality marked on it.
 #include "ui/mainwindow/MainWindow.h"
 
-#include "core/archive/SqlTexts.h"
 #include "core/base/Dialogs.h"
-#include "core/base/FixedText.h"
 #include "core/base/Hourglass.h"
 #include "core/state/SharedTexts.h"
 #include "ui/widgets/ComboText.h"
@@ -20,43 +18,26 @@ const QString kLocalityNotFound = QStringLiteral("Località non trovata");
 
 const QString kCommandLineNotFound = QStringLiteral("Località \"%1\" non trovata.");
 
-// Moves view to the record at position index of its result; false when the
-// result is shorter.
-bool moveTo(RecordView* view, qsizetype index) {
-    if (view->eof()) return false;
-    view->moveFirst();
-    for (qsizetype i = 0; i < index && !view->eof(); ++i)
-        view->moveNext();
-    return !view->eof();
-}
-
 } // namespace
+
+// The search window's hand-over: the choice waits for the activation that
+// follows it, where it is shown instead of the command line's locality.
+void MainWindow::takeChosenLocality(const QString& area, const QString& locality) {
+    chosen_ = Choice{Text50(area), Text50(locality)};
+}
 
 // The localities of that name, in the engine's order: the first whose sheet
 // has an area record is shown on it.
 void MainWindow::ShowCommandLineLocality() {
-    const QString name = state_.commandLineLocality;
-    Data2->setRecordSource(sql::kLocalityByName, {name});
-    Data2->refresh();
-    qsizetype index = 0;
-    if (!Data2->eof()) {
-        for (Data2->moveFirst(); !Data2->eof(); Data2->moveNext(), ++index) {
-            Data1->setRecordSource(sql::kAreaByNameCommandLine,
-                                   {Data2->field(QStringLiteral("AREA")).toString()});
-            Data1->refresh();
-            if (Data1->eof()) continue;
-            Data1->moveFirst();
-            combo::setText(f1area, Data1->field(QStringLiteral("AREA")).toString());
-            LoadCurrentArea();
-            // The load points Data2 at the area's localities: the same record
-            // is found again where it stood in the first result.
-            Data2->setRecordSource(sql::kLocalityByName, {name});
-            Data2->refresh();
-            if (!moveTo(Data2, index)) break;
-            combo::setText(cmbloc, Data2->field(QStringLiteral("LOCALITA")).toString());
-            MarkLocality();
-            return;
-        }
+    const QString name = commandLineLocality_;
+    for (const Place& place : sheets_.placesNamed(name)) {
+        const Sheet sheet = sheets_.sheetCaseBlind(place.area);
+        if (!sheet.exists()) continue;
+        combo::setText(f1area, sheet.name);
+        LoadCurrentArea();
+        combo::setText(cmbloc, place.name);
+        MarkLocality(place);
+        return;
     }
     hourglass::reset();
     dialogs().message(kCommandLineNotFound.arg(name));
@@ -67,16 +48,15 @@ void MainWindow::ShowCommandLineLocality() {
 // loaded and the locality marked. A report leaves the choice pending, so the
 // next activation tries again.
 void MainWindow::ShowChosenLocality() {
+    if (!chosen_) return;
     hourglass::Scope busy;
-    Data1->setRecordSource(sql::kAreaList);
-    Data1->refresh();
+    QString area;
     bool found = false;
-    if (!Data1->eof()) {
-        for (Data1->moveFirst(); !Data1->eof(); Data1->moveNext()) {
-            if (Text50(Data1->text("AREA")) == state_.chosenArea) {
-                found = true;
-                break;
-            }
+    for (const QString& name : sheets_.sheetNames()) {
+        if (Text50(name) == chosen_->area) {
+            area = name;
+            found = true;
+            break;
         }
     }
     if (!found) {
@@ -85,34 +65,30 @@ void MainWindow::ShowChosenLocality() {
         return;
     }
 
-    combo::setText(f1area, Data1->text("AREA"));
+    combo::setText(f1area, area);
     f1area_Click();
 
-    // Only the area's own localities can match, so only they are walked: the
-    // engine's filter admits every exact match, in the same order as a walk of
-    // the whole table, which on a large archive would keep the window frozen.
-    const QString area = Data1->text("AREA");
-    Data2->setRecordSource(sql::kLocalityOfAreaOrdered, {area});
-    Data2->refresh();
+    // Only the area's own localities can match, so only they are walked; the
+    // locality box shows each name as the walk passes it.
+    QString locality;
     found = false;
-    if (!Data2->eof()) {
-        for (Data2->moveFirst(); !Data2->eof(); Data2->moveNext()) {
-            const QString locality = Data2->text("LOCALITA");
-            combo::setText(cmbloc, locality);
-            if (Data2->text("AREA") == area && Text50(locality) == state_.chosenLocality) {
-                found = true;
-                break;
-            }
+    for (const QString& name : sheets_.places(area)) {
+        combo::setText(cmbloc, name);
+        if (Text50(name) == chosen_->locality) {
+            locality = name;
+            found = true;
+            break;
         }
     }
-    if (!found) {
+    const std::optional<Place> place = found ? sheets_.place(area, locality) : std::nullopt;
+    if (!place) {
         busy.end();
         dialogs().message(kLocalityNotFound);
         return;
     }
 
-    state_.localityChosen = Flag::Zero;
-    MarkLocality();
+    chosen_.reset();
+    MarkLocality(*place);
 }
 
 } // namespace orvena

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,8 @@ MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& co
     , Data2(archives.Data2)
     , Data3(archives.Data3)
     , Data4(archives.Data4)
+    , folder_(QDir::currentPath())
+    , sheets_(folder_)
     , state_(state)
     , commandLine_(commandLine) {
     setObjectName(QStringLiteral("Form1"));
@@ -122,7 +125,7 @@ void MainWindow::connectEvents() {
 }
 
 void MainWindow::Form_Load() {
-    state_.commandLineLocality = commandLine_.toUpper();
+    commandLineLocality_ = commandLine_.toUpper();
     for (QLineEdit* b : coordinateBoxes())
         b->hide();
     Label4->hide();
@@ -147,13 +150,15 @@ void MainWindow::fillAreaList() {
     combo::setLines(f1area, Data1->texts(QStringLiteral("AREA")));
 }
 
+// A choice handed over by the search window comes first: the command line's
+// locality is shown at start and at the activations where nothing was chosen.
 void MainWindow::Form_Activate() {
-    if (!state_.commandLineLocality.isEmpty()) {
-        ShowCommandLineLocality();
+    if (chosen_) {
+        ShowChosenLocality();
         return;
     }
-    if (state_.localityChosen == Flag::One) {
-        ShowChosenLocality();
+    if (!commandLineLocality_.isEmpty()) {
+        ShowCommandLineLocality();
         return;
     }
     if (combo::text(f1area).isEmpty())

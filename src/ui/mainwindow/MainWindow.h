@@ -2,6 +2,8 @@
 
 #include "core/archive/Archives.h"
 #include "core/base/Picture.h"
+#include "core/base/FixedText.h"
+#include "core/geo/SheetLookup.h"
 #include "core/geo/SheetPosition.h"
 #include "core/state/ViewerState.h"
 
@@ -71,8 +73,6 @@ public:
     QLabel* freccia;  // hidden: the down arrow marker
     QLabel* blusu;    // hidden: the up arrow marker
     Canvas* Picture1; // hidden drawing canvas
-    QObject* CommonDialog1;
-    QObject* File1; // its path is the working folder
 
     QAction* mnapri;
     QAction* mnareacanc;
@@ -103,22 +103,23 @@ public:
     void cmdesci_Click();
 
     // --- The sheet.
-    // AreaLoading.cpp: loading the area chosen in f1area, or the one Data1
-    // stands on, with its scales and its places list.
+    // AreaLoading.cpp: loading the area named in f1area, with its scales and
+    // its places list. shownSheet(): the sheet shown, as its record read when
+    // it was shown (a sheet without a record has no name).
     void f1area_Click();
     void LoadCurrentArea();
-    // SheetMoves.cpp: the moves to the adjoining sheets. tellSheetMove(): a
-    // message of theirs, after which a held spinner arrow or key repeats no
-    // more; a spinner's change that arrives while it shows is not acted upon.
-    // hasNeighbour(): whether the area record Data1 stands on names a sheet
-    // that way.
+    const Sheet& shownSheet() const { return shown_; }
+    // SheetMoves.cpp: the moves to the adjoining sheets, by the links of the
+    // sheet shown as its record reads now. tellSheetMove(): a message of
+    // theirs, after which a held spinner arrow or key repeats no more; a
+    // spinner's change that arrives while it shows is not acted upon.
+    // hasNeighbour(): whether the sheet shown names a sheet that way.
     void MoveEast();
     void MoveNorth();
     void MoveWest();
     void MoveSouth();
     void RefillLocalityList();
     void tellSheetMove(const QString& text);
-    enum class Side { North, East, South, West };
     bool hasNeighbour(Side side) const;
     // SheetLoad.cpp: the one way a sheet reaches Image1. loadSheet() decodes
     // the picture of a sheet about to be shown with one sheet in memory: the
@@ -160,9 +161,12 @@ public:
     // --- Marking, hand-over, print and save.
     // LocalityDisplay.cpp: a locality marked on the shown sheet.
     void cmbloc_Click();
-    void MarkLocality();
-    // LocalityHandover.cpp: the locality of the command line, or the one the
-    // search window handed over, shown at activation.
+    void MarkLocality(const Place& place);
+    // LocalityHandover.cpp: the locality the search window handed over
+    // (takeChosenLocality(), its signal's slot: area and name as its line
+    // reads them), shown at the next activation; else the locality of the
+    // command line, shown at every activation where nothing was chosen.
+    void takeChosenLocality(const QString& area, const QString& locality);
     void ShowCommandLineLocality();
     void ShowChosenLocality();
     // PrintSave.cpp.
@@ -187,9 +191,9 @@ public:
     void Image1_MouseMove(double x, double y);
     void ComputePointerReadout();
     void mncopiapos_Click();
-    // After a sheet is shown with its record on Data1: reads the sheet's
-    // datum, so that the read-out itself never queries.
-    void followSheetDatum(const QString& area);
+    // After a sheet is shown: the PROJ operation of its datum, so that the
+    // read-out itself never queries.
+    void followSheetDatum();
     // DeleteMode.cpp: "Elimina Area".
     void mnareacanc_Click();
 
@@ -222,12 +226,18 @@ private:
     void connectEvents();
     void detach();
 
-    // The sheet (AreaLoading.cpp): the load proper, the scales of the area
-    // record, the area's places into cmbloc (also after a sheet move).
-    enum class AreaRecord { Lookup, Current };
-    void loadArea(AreaRecord record);
-    bool applyAreaRecord(const QString& coloText);
+    // The sheet (AreaLoading.cpp): the load proper, the scales of the sheet
+    // shown, the area's places into cmbloc (also after a sheet move).
+    // SheetMoves.cpp: moveTo(), the move of every side.
+    void loadArea();
+    bool applyAreaRecord();
     void RefillAreaLocalities(const QString& area);
+    void moveTo(Side side);
+    // The working folder (where the archives, the sheets and the prints are),
+    // the look-up over its archives, and the sheet shown.
+    const QString folder_;
+    SheetLookup sheets_;
+    Sheet shown_;
 
     // The read-out (PointerReadout.cpp): whether a mode stops it; the PROJ
     // operation of the sheet shown, made once for each sheet and datum.
@@ -257,6 +267,13 @@ private:
 
     ViewerState& state_;
     QString commandLine_;
+    QString commandLineLocality_; // upper-cased; empty when none was given
+    // The search window's choice, area and name as 50-character texts, until
+    // it is shown.
+    struct Choice {
+        Text50 area, locality;
+    };
+    std::optional<Choice> chosen_;
     mutable double lastZoom_ = 100.0;
     KeyPreview* keyPreview_ = nullptr;
     bool sheetMoveMessage_ = false; // a message of a sheet move is showing

@@ -15,7 +15,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDir>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -121,12 +120,6 @@ void MainWindow::buildControls() {
     Picture1 = new Canvas(area);
     place(Picture1, "Picture1", 120, 960, 615, 495);
     Picture1->hide();
-
-    CommonDialog1 = new QObject(this);
-    CommonDialog1->setObjectName(QStringLiteral("CommonDialog1"));
-    File1 = new QObject(this);
-    File1->setObjectName(QStringLiteral("File1"));
-    File1->setProperty("path", QDir::currentPath());
 
     Image1->lower();
 }

@@ -2,7 +2,6 @@
 // working folder and shown; then the set-up starts (AreaSetup.cpp).
 #include "ui/mainwindow/MainWindow.h"
 
-#include "core/archive/SqlTexts.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/base/Picture.h"
@@ -83,7 +82,7 @@ void MainWindow::mnapri_Click() {
     Image1->setToolTip(QString());
     try {
         const auto chosen =
-            dialogs().openFile(kOpenTitle, kOpenFilter, File1->property("path").toString());
+            dialogs().openFile(kOpenTitle, kOpenFilter, folder_);
         if (!chosen || chosen->isEmpty()) return;
         const QString name = bareFileName(*chosen);
         if (name.isEmpty()) return;
@@ -92,11 +91,9 @@ void MainWindow::mnapri_Click() {
         combo::setText(f1area, name);
         state_.existingAreaAnswer = 0;
 
-        // An area of exactly this name is re-calibrated only if the user agrees;
-        // Data1 then stays on its record.
-        Data1->setRecordSource(sql::kAreaByName, {name});
-        Data1->refresh();
-        if (Data1->findExact(QStringLiteral("AREA"), name)) {
+        // An area of exactly this name is re-calibrated only if the user agrees.
+        Sheet existing = sheets_.sheet(name);
+        if (existing.exists()) {
             busy.end();
             state_.existingAreaAnswer = static_cast<std::int16_t>(
                 dialogs().message(kAreaExists, Buttons::OkCancel, DefaultButton::Decline));
@@ -105,6 +102,7 @@ void MainWindow::mnapri_Click() {
         }
 
         if (!bringSheetIn(*this, busy, *chosen, name)) return;
+        shown_ = std::move(existing);
 
         cmding->hide();
         cmdrid->hide();

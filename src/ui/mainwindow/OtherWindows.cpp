@@ -24,7 +24,10 @@ const QString kNoAreaShown = QStringLiteral("Richiama prima una carta a cui fare
 // Località > Ricerca: the search window, shown modeless.
 void MainWindow::mnloccerca_Click() {
     auto* form = findChild<LocalitySearch*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!form) form = new LocalitySearch(*Data2, state(), this);
+    if (!form) {
+        form = new LocalitySearch(*Data2, this);
+        connect(form, &LocalitySearch::localityChosen, this, &MainWindow::takeChosenLocality);
+    }
     form->show();
     form->raise();
     form->activateWindow();
@@ -39,7 +42,14 @@ void MainWindow::mnlocagg_Click() {
         const auto showSheetOf = [this](const QString& area) {
             combo::setText(f1area, area);
             const PictureLoad picture = loadSheet(area);
-            if (picture.shown()) showSheetAtOrigin(picture.image, area);
+            if (picture.shown()) {
+                showSheetAtOrigin(picture.image, area);
+                try {
+                    shown_ = sheets_.sheet(area);
+                } catch (const ArchiveError&) {
+                    shown_ = Sheet{}; // its links cannot be read now
+                }
+            }
             return picture.shown();
         };
         editor = new LocalityEditor(*this, state_, *Data1, *Data2, showSheetOf);

@@ -22,7 +22,7 @@ constexpr double kDoubleClickStep = 1200;
 constexpr double kKeyStep = 2400;
 constexpr double kSpinnerStep = 2400;
 
-using Heading = MainWindow::Side;
+using Heading = Side;
 
 // Whether blank window shows on that side of the reference point. Positions
 // are compared, and sums taken, in single precision, as the controls have

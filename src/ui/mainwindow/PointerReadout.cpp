@@ -3,7 +3,6 @@
 // and UTM; and the position under the pointer copied in WGS 84.
 #include "ui/mainwindow/MainWindow.h"
 
-#include "core/archive/AreaDatums.h"
 #include "core/base/Numbers.h"
 #include "core/base/Twips.h"
 #include "core/geo/Readout.h"
@@ -21,35 +20,6 @@ namespace orvena {
 
 namespace {
 
-// A number of the area record, as its bound text reads. The texts of stored
-// numbers always use '.', whatever the locale. Nothing when the record cannot
-// be read.
-std::optional<double> recordNumber(const RecordView* view, const QString& field) {
-    try {
-        return parseNumber(view->text(field), QLocale::c());
-    } catch (const ArchiveError&) {
-        return std::nullopt;
-    }
-}
-
-// The read-out's input for the position (x, y) from the reference values of
-// the record Data1 stands on, with the given scales; nothing when a reference
-// value is not a number or a scale is zero.
-std::optional<ReadoutInput> readoutInput(const RecordView* view, std::int32_t x, std::int32_t y,
-                                         float latScale, float lonScale) {
-    static const QString kPxlao = QStringLiteral("PXLAO");
-    static const QString kSeclao = QStringLiteral("SECLAO");
-    static const QString kPxloo = QStringLiteral("PXLOO");
-    static const QString kSecloo = QStringLiteral("SECLOO");
-    const auto pxlao = recordNumber(view, kPxlao);
-    const auto seclao = recordNumber(view, kSeclao);
-    const auto pxloo = recordNumber(view, kPxloo);
-    const auto secloo = recordNumber(view, kSecloo);
-    if (!pxlao || !seclao || !pxloo || !secloo || latScale == 0.0f || lonScale == 0.0f)
-        return std::nullopt;
-    return ReadoutInput{x, y, latScale, lonScale, *pxlao, *seclao, *pxloo, *secloo};
-}
-
 void clearReadoutTip(QWidget& image) {
     if (image.toolTip().isEmpty()) return;
     image.setToolTip(QString());
@@ -59,7 +29,7 @@ void clearReadoutTip(QWidget& image) {
 } // namespace
 
 // Runs on every move of the pointer over the map: no queries here, only the
-// current record's texts and a little arithmetic.
+// shown sheet's calibration and a little arithmetic.
 void MainWindow::Image1_MouseMove(double x, double y) {
     if (!Image1->shown()) return;
     // The position is kept whatever the mode, for the next click on the map.
@@ -84,8 +54,8 @@ void MainWindow::ComputePointerReadout() {
     state_.markerLeft = state_.pointerX;
     state_.markerTop = state_.pointerY;
 
-    const auto in =
-        readoutInput(Data1, state_.markerLeft, state_.markerTop, state_.latScale, state_.lonScale);
+    const auto in = shown_.calibration.readoutInput(state_.markerLeft, state_.markerTop,
+                                                    state_.latScale, state_.lonScale);
     if (!in) {
         clearReadoutTip(*Image1);
         return;
@@ -107,8 +77,8 @@ void MainWindow::ComputePointerReadout() {
 // read-out shows nothing.
 void MainWindow::mncopiapos_Click() {
     if (!Image1->shown() || readoutStopped()) return;
-    const auto in =
-        readoutInput(Data1, state_.pointerX, state_.pointerY, state_.latScale, state_.lonScale);
+    const auto in = shown_.calibration.readoutInput(state_.pointerX, state_.pointerY,
+                                                    state_.latScale, state_.lonScale);
     if (!in) return;
     const auto readout = computeReadout(*in);
     if (!readout) return;
@@ -119,14 +89,15 @@ void MainWindow::mncopiapos_Click() {
 // The datum of the sheet just shown, and its extent from its record's own
 // calibration (zoom 100) and picture, give the operation of its read-out. A
 // sheet shown again with the same datum and extent keeps the one it has.
-void MainWindow::followSheetDatum(const QString& area) {
-    const QString code = areadatums::readIn(QDir::currentPath(), area);
+void MainWindow::followSheetDatum() {
+    const QString& area = shown_.name;
+    const QString& code = shown_.datum;
     const auto datum = datumFromCode(code);
     std::optional<GeoBox> extent;
-    const auto cola = recordNumber(Data1, QStringLiteral("COLA"));
-    const auto colo = recordNumber(Data1, QStringLiteral("COLO"));
+    const auto& cola = shown_.calibration.cola;
+    const auto& colo = shown_.calibration.colo;
     if (datum && cola && colo) {
-        if (const auto in = readoutInput(Data1, 0, 0, float(*cola), float(*colo)))
+        if (const auto in = shown_.calibration.readoutInput(0, 0, float(*cola), float(*colo)))
             extent = sheetExtent(*in, int(twips::fromPixels(state_.loadedPicture.width())),
                                  int(twips::fromPixels(state_.loadedPicture.height())));
     }

@@ -45,11 +45,6 @@ QString printedAsPdf(const QStringList& files) {
 constexpr std::int64_t kPrintBackX = view::kReferenceX + view::kSheetLeft - 3000;
 constexpr std::int64_t kPrintBackY = view::kReferenceY + view::kSheetTop + 4000;
 
-QString workingFolder(const QObject* file1) {
-    const QString path = file1->property("path").toString();
-    return path.isEmpty() ? QDir::currentPath() : path;
-}
-
 // "stampa-AAAAMMGG-hhmmss", with a number after it when a print of the same
 // second is already in the folder: no earlier print is ever overwritten.
 QString printName(const QString& folder) {
@@ -86,7 +81,7 @@ PrintDocument pictureDocument(const QString& name, const QImage& picture, QPoint
 void MainWindow::cmdstampa_Click() {
     const QPointF source(double(std::int64_t{state_.markerLeft} - kPrintBackX),
                          double(std::int64_t{state_.markerTop} - kPrintBackY));
-    const QString folder = workingFolder(File1);
+    const QString folder = folder_;
     const QString name = printName(folder);
     const PrintOutcome outcome = dialogs().print(
         {pictureDocument(name, Image1->picture(), source),
@@ -105,7 +100,7 @@ void MainWindow::cmdstampa_Click() {
 }
 
 void MainWindow::cmdsalva_Click() {
-    const QString folder = workingFolder(File1);
+    const QString folder = folder_;
     const auto chosen = dialogs().saveFile(kSaveTitle, kSaveFilter, folder);
     if (!chosen || chosen->isEmpty()) return;
     // The archives and the guide are never written over, whatever the file

@@ -1,8 +1,7 @@
 // Moving to the adjoining sheet past an edge: the neighbour named in the
-// current area record takes the old sheet's place, next to where it was.
+// record of the sheet shown takes its place, next to where it was.
 #include "ui/mainwindow/MainWindow.h"
 
-#include "core/archive/SqlTexts.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/state/SharedTexts.h"
@@ -21,23 +20,24 @@ namespace {
 
 using texts::kAreaNotFound;
 
-using Side = MainWindow::Side;
-
-struct Neighbour {
-    const char* field;      // the link column of the AREA record
-    const QString& message; // when the link is empty
-    Side side;
-};
-
-const QString kNoEastSheet = QStringLiteral("Non ci sono carte collegate ad est");
-const QString kNoNorthSheet = QStringLiteral("Non ci sono carte collegate a nord");
-const QString kNoWestSheet = QStringLiteral("Non ci sono carte collegate ad ovest");
-const QString kNoSouthSheet = QStringLiteral("Non ci sono carte collegate a sud");
-
-const Neighbour kEast{"EST", kNoEastSheet, Side::East};
-const Neighbour kNorth{"NORD", kNoNorthSheet, Side::North};
-const Neighbour kWest{"OVEST", kNoWestSheet, Side::West};
-const Neighbour kSouth{"SUD", kNoSouthSheet, Side::South};
+// When the sheet shown names no neighbour that way.
+const QString& noNeighbour(Side side) {
+    static const QString kNoEastSheet = QStringLiteral("Non ci sono carte collegate ad est");
+    static const QString kNoNorthSheet = QStringLiteral("Non ci sono carte collegate a nord");
+    static const QString kNoWestSheet = QStringLiteral("Non ci sono carte collegate ad ovest");
+    static const QString kNoSouthSheet = QStringLiteral("Non ci sono carte collegate a sud");
+    switch (side) {
+    case Side::East:
+        return kNoEastSheet;
+    case Side::North:
+        return kNoNorthSheet;
+    case Side::West:
+        return kNoWestSheet;
+    case Side::South:
+        break;
+    }
+    return kNoSouthSheet;
+}
 
 // Puts the new sheet where the old one was: its near edge on the old sheet's
 // far edge (north, west; with the size the image has now) or on the
@@ -59,85 +59,62 @@ void place(MapImage& image, Side side) {
     }
 }
 
-// The middle of a move: finds the neighbour's record on Data1, shows its
-// picture and refills the locality list. False when the record or the picture
-// is missing; the old picture then stays. How the picture read goes into picture.
-bool showNeighbour(MainWindow& w, const QString& name, Side side, PictureLoad& picture) {
-    combo::setText(w.f1area, name);
-    RecordView* area = w.Data1;
-    area->setRecordSource(sql::kAreaNeighbour, {name});
-    area->refresh();
-    if (!area->findExact(QStringLiteral("AREA"), name)) return false;
-    picture = w.loadSheet(name);
-    if (!picture.shown()) return false;
-    w.showSheet(picture.image, name);
-    w.followSheetDatum(name);
-    place(*w.Image1, side);
-    w.RefillLocalityList();
-    return true;
-}
-
-void moveToNeighbour(MainWindow& w, const Neighbour& n) {
-    const QString shown = combo::text(w.f1area);
-    const QString name = w.Data1->text(QString::fromLatin1(n.field));
-    if (name.isEmpty()) {
-        w.tellSheetMove(n.message);
-    } else {
-        hourglass::Scope busy;
-        bool shownNow = false;
-        QString failure = kAreaNotFound;
-        PictureLoad picture;
-        try {
-            shownNow = showNeighbour(w, name, n.side, picture);
-        } catch (const ArchiveError& e) {
-            // An engine failure (an archive locked or damaged) names the
-            // archive. When it is the area archive that cannot be read, Data1
-            // still stands where it stood (a failed refresh changes nothing)
-            // and is not asked again, which would only wait once more.
-            if (e.code() != 0) failure = e.italianMessage();
-            if (e.code() != 0 && e.fileName() == w.Data1->fileName()) {
-                busy.end();
-                w.tellSheetMove(failure);
-                return;
-            }
-        } catch (const std::exception&) {
-            shownNow = false;
-        }
-        busy.end();
-        if (shownNow) {
-            const QString damage = MainWindow::damageNotice(picture, name);
-            if (!damage.isEmpty()) w.tellSheetMove(damage);
-            return;
-        }
-        w.tellSheetMove(picture.outcome == PictureOutcome::Refused ? picture.message : failure);
-    }
-    // Data1 goes back to the shown area's record. If that area has been
-    // deleted meanwhile there is none, and if its archive cannot be read now
-    // Data1 cannot stand on it: Data1 is then left at the end.
-    try {
-        w.Data1->setRecordSource(sql::kAreaNeighbour, {shown});
-        w.Data1->refresh();
-        if (!w.Data1->eof()) w.Data1->moveFirst();
-    } catch (const ArchiveError&) {
-    }
-}
-
 } // namespace
 
 void MainWindow::MoveEast() {
-    moveToNeighbour(*this, kEast);
+    moveTo(Side::East);
 }
 
 void MainWindow::MoveNorth() {
-    moveToNeighbour(*this, kNorth);
+    moveTo(Side::North);
 }
 
 void MainWindow::MoveWest() {
-    moveToNeighbour(*this, kWest);
+    moveTo(Side::West);
 }
 
 void MainWindow::MoveSouth() {
-    moveToNeighbour(*this, kSouth);
+    moveTo(Side::South);
+}
+
+// The links are those the shown sheet's record has now (the links editor may
+// have changed them since it was shown). A neighbour whose record or picture
+// is missing leaves the shown sheet where it is.
+void MainWindow::moveTo(Side side) {
+    QString name;
+    try {
+        name = sheets_.sheet(shown_.name).link(side);
+    } catch (const ArchiveError& e) {
+        tellSheetMove(e.code() != 0 ? e.italianMessage() : kAreaNotFound);
+        return;
+    }
+    if (name.isEmpty()) return tellSheetMove(noNeighbour(side));
+
+    hourglass::Scope busy;
+    QString failure = kAreaNotFound;
+    PictureLoad picture;
+    try {
+        combo::setText(f1area, name);
+        Sheet next = sheets_.sheet(name);
+        if (next.exists()) picture = loadSheet(name);
+        if (picture.shown()) {
+            showSheet(picture.image, name);
+            shown_ = std::move(next);
+            followSheetDatum();
+            place(*Image1, side);
+            RefillLocalityList();
+            busy.end();
+            const QString damage = damageNotice(picture, name);
+            if (!damage.isEmpty()) tellSheetMove(damage);
+            return;
+        }
+    } catch (const ArchiveError& e) {
+        // An engine failure (an archive locked or damaged) names the archive.
+        if (e.code() != 0) failure = e.italianMessage();
+    } catch (const std::exception&) {
+    }
+    busy.end();
+    tellSheetMove(picture.outcome == PictureOutcome::Refused ? picture.message : failure);
 }
 
 // The message would take the release of a spinner's arrow or of a key held
@@ -152,11 +129,11 @@ void MainWindow::tellSheetMove(const QString& text) {
 }
 
 bool MainWindow::hasNeighbour(Side side) const {
-    const Neighbour& n = side == Side::East    ? kEast
-                         : side == Side::North ? kNorth
-                         : side == Side::West  ? kWest
-                                               : kSouth;
-    return !Data1->text(QString::fromLatin1(n.field)).isEmpty();
+    try {
+        return !sheets_.sheet(shown_.name).link(side).isEmpty();
+    } catch (const ArchiveError&) {
+        return false;
+    }
 }
 
 // The new sheet's localities, as an area load lists them.

@@ -31,12 +31,11 @@ double stepOf(std::int32_t naturalSize) {
     return double(std::int64_t(naturalSize) * 10) / 100.0;
 }
 
-// A tenth of the scale stored in the current area record; a record without a
-// readable scale (or no record at all) adds nothing.
-float scaleStep(const QString& storedText) {
-    const auto v = parseNumber(storedText, QLocale::c());
-    if (!v) return 0.0f;
-    return static_cast<float>(*v) * 10.0f / 100.0f;
+// A tenth of a scale stored in the record of the sheet shown; a record
+// without a readable scale (or no record at all) adds nothing.
+float scaleStep(const std::optional<double>& stored) {
+    if (!stored) return 0.0f;
+    return static_cast<float>(*stored) * 10.0f / 100.0f;
 }
 
 // The zoom figure as the box shows it: whole numbers as plain digits, a
@@ -108,8 +107,8 @@ void MainWindow::zoomStep(int direction) {
     Image1->hide();
     const double dw = direction * stepOf(state_.naturalWidth);
     const double dh = direction * stepOf(state_.naturalHeight);
-    const float lonStep = float(direction) * scaleStep(Data1->text(QStringLiteral("COLO")));
-    const float latStep = float(direction) * scaleStep(Data1->text(QStringLiteral("COLA")));
+    const float lonStep = float(direction) * scaleStep(shown_.calibration.colo);
+    const float latStep = float(direction) * scaleStep(shown_.calibration.cola);
     const double zoom = zoomPercent();
     Image1->setTop(Image1->top() - dh / 2);
     Image1->setLeft(Image1->left() - dw / 2);

@@ -3,7 +3,6 @@
 
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
-#include "core/state/ViewerState.h"
 #include "ui/widgets/ActivationTracker.h"
 
 #include <QAbstractListModel>
@@ -108,9 +107,8 @@ private:
     std::size_t shown_ = 0;
 };
 
-LocalitySearch::LocalitySearch(RecordView& localities, ViewerState& state, QWidget* mainWindow)
+LocalitySearch::LocalitySearch(RecordView& localities, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window)
-    , state_(state)
     , listing_(localities)
     , model_(new LocalityListModel(listing_, this))
     , work_(new QTimer(this)) {
@@ -217,9 +215,7 @@ void LocalitySearch::cmdcerca_Click() {
 void LocalitySearch::List1_Click(const QModelIndex& line) {
     if (!line.isValid()) return;
     const QString text = model_->line(line.row());
-    state_.chosenArea = text.left(kAreaLength);
-    state_.chosenLocality = text.mid(kLocalityStart, kAreaLength);
-    state_.localityChosen = Flag::One;
+    emit localityChosen(text.left(kAreaLength), text.mid(kLocalityStart, kAreaLength));
     hide();
     if (QWidget* main = parentWidget()) main->activateWindow();
 }

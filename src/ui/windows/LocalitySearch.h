@@ -13,12 +13,11 @@ class QTimer;
 
 namespace orvena {
 
-struct ViewerState;
 class LocalityListModel;
 
 // The locality search (Form3): every locality with its area, the localities
 // whose name contains a typed text, and the hand-over of a clicked one to the
-// main window, which shows it at its next activation.
+// main window (localityChosen), which shows it at its next activation.
 //
 // List1 is a list view over the names held in memory (LocalityListing): a
 // line is built only when it is painted. The first lines show at once; the
@@ -31,7 +30,7 @@ class LocalitySearch : public QWidget {
 public:
     // localities: the main window's Data2; mainWindow: the parent, which the
     // window gives the focus back to after a choice.
-    LocalitySearch(RecordView& localities, ViewerState& state, QWidget* mainWindow);
+    LocalitySearch(RecordView& localities, QWidget* mainWindow);
     ~LocalitySearch() override;
 
     QLineEdit* comtrova;
@@ -52,6 +51,11 @@ public:
     // Lines still to come: the list is being read or searched.
     bool busy() const;
 
+signals:
+    // A line was chosen: its area and locality as the line reads them (the
+    // 50 characters of each), just before the window hides.
+    void localityChosen(const QString& area, const QString& locality);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -60,7 +64,6 @@ private:
     void continueListing();
     void failed(const QString& title, const ArchiveError& e);
 
-    ViewerState& state_;
     LocalityListing listing_;
     LocalityListModel* model_;
     QTimer* work_;

@@ -119,7 +119,7 @@ private slots:
         QVERIFY(lastMessage(ws).startsWith("Esportazione per GIS completata."));
         QVERIFY(QFileInfo::exists(ws.file("valfonda_se.jgw")));
         QVERIFY(QFileInfo::exists(ws.file("scelta/localita.geojson")));
-        QCOMPARE(w.Data1->text("AREA"), "valfonda_se.jpg");
+        QCOMPARE(w.shownSheet().name, "valfonda_se.jpg");
 
         // The entry before it writes the sheets' tiles too.
         ws.dialogs.queueFile(ws.file("telefono"));

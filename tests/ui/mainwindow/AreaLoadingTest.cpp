@@ -46,7 +46,8 @@ private slots:
         QCOMPARE(placesOf(sheet).isEmpty(), own);
         QCOMPARE(w.f1ing->text(), "100");
         QVERIFY(w.state().latScale != 0.0f && w.state().lonScale != 0.0f);
-        QCOMPARE(w.state().latScale, ws.archives.Data1->text("COLA").toFloat());
+        QCOMPARE(w.state().latScale,
+                 records(w.Data1, sql::kAreaByName, {"COLA"}, {sheet}).front().toFloat());
         QCOMPARE(w.state().readoutEnabled, Flag::One);
         QCOMPARE(boxTexts(w), "|||||");
         checkTold(ws, "");

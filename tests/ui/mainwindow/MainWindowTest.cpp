@@ -72,7 +72,7 @@ private slots:
                 .split(',');
         const QStringList unplaced =
             QStringLiteral(
-                "Label9 Label10 freccia blusu CommonDialog1 File1 Data1 Data2 Data3 Data4 d1area "
+                "Label9 Label10 freccia blusu Data1 Data2 Data3 Data4 d1area "
                 "d1ovest d2loc d2py d3localita d4secloo")
                 .split(' ');
         Workspace ws;

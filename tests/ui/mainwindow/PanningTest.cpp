@@ -201,7 +201,7 @@ private slots:
         QCOMPARE(coordinate(w, horizontal), placed);
         QCOMPARE(coordinate(w, !horizontal), other);
         QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
-        QCOMPARE(ws.archives.Data1->text("AREA"), to);
+        QCOMPARE(w.shownSheet().name, to);
         QCOMPARE(w.Image1->picture().cacheKey(), w.state().loadedPicture.cacheKey());
         checkTold(ws, "");
     }
@@ -303,7 +303,8 @@ private slots:
             "caricata.");
         row("no record", "record", "fantasma \"vecchia\".gif", notFound);
         row("record only ignoring case", "case", sheet("NO").toUpper(), notFound);
-        row("shown area deleted", "deleted", sheet("SO"), notFound);
+        // The links are the shown sheet's, whatever record another window read.
+        row("shown area deleted", "deleted", sheet("NE"), "Non ci sono carte collegate ad ovest");
     }
 
     void moveThatFindsNothing() {
@@ -312,7 +313,7 @@ private slots:
         QFETCH(QString, boxAfter);
         Workspace ws;
         QString from = sheet("NE");
-        if (cause == "missing" || cause == "broken" || cause == "deleted" || cause == "claims") {
+        if (cause == "missing" || cause == "broken" || cause == "claims") {
             const QByteArray bytes = cause == "broken"   ? QByteArray("GIF89a?")
                                      : cause == "claims" ? jpegClaiming(22000, 22000)
                                                          : QByteArray();
@@ -322,6 +323,8 @@ private slots:
         if (cause == "empty") from = sheet("NO");
         MainWindow& w = startOn(ws, from);
         RecordView* v = ws.archives.Data1;
+        v->setRecordSource(sql::kAreaByName, {from});
+        v->refresh();
         if (cause == "record" || cause == "case") {
             QVERIFY(QFile::copy(ws.file(sheet("NO")), ws.file(boxAfter)));
             v->edit();
@@ -347,11 +350,40 @@ private slots:
         QCOMPARE(w.Image1->left(), 5501.0);
         QCOMPARE(combo::text(w.f1area), boxAfter);
         QCOMPARE(combo::lines(w.cmbloc), places);
-        // Data1 is back on the shown area, or at the end when it is gone.
-        if (cause == "deleted")
-            QVERIFY(v->eof());
-        else
-            QCOMPARE(v->text(QStringLiteral("AREA")), from);
+    }
+
+    // A move follows the links of the sheet shown, whatever another command
+    // read or wrote on the archives since it was shown.
+    void moveAfterEachQuery_data() {
+        QTest::addColumn<QString>("query");
+        for (const char* q : {"deletion", "search", "editor", "links editor", "export", "import"})
+            QTest::newRow(q) << QString::fromLatin1(q);
+    }
+
+    void moveAfterEachQuery() {
+        QFETCH(QString, query);
+        Workspace ws;
+        MainWindow& w = startOn(ws, sheet("NE"));
+        if (query == "deletion") {
+            w.mnareacanc->trigger();
+            Workspace::choose(w.f1area, sheet("SE"));
+            QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
+            QCOMPARE(ws.dialogs.texts().last(), "Area eliminata correttamente");
+        } else {
+            QAction* entry = query == "search"         ? w.mnloccerca
+                             : query == "editor"       ? w.mnlocagg
+                             : query == "links editor" ? w.mncollega
+                             : query == "export"       ? w.mnesporta
+                                                       : w.mnimporta;
+            entry->trigger();
+            QCoreApplication::processEvents();
+        }
+        ws.dialogs.takeTexts();
+        w.Image1->setLeft(5501);
+        w.imgsi_Click(false);
+        checkTold(ws, QString());
+        QCOMPARE(combo::text(w.f1area), sheet("NO"));
+        QCOMPARE(combo::lines(w.cmbloc), placesOf(sheet("NO")));
     }
 
     void dragMovesTheSheet_data() {

@@ -53,6 +53,7 @@ struct Click {
     QString sheet, place;
     int row;
     QString key, message;
+    QString commandLine = {}; // the place named on the command line
 };
 
 } // namespace
@@ -164,15 +165,17 @@ private slots:
             {"a similar place", "pozzi.bmp", "Cà del Pozzo", 4, "ca del pozo", ""},
             {"title line", "", "", 0, {}, "Area non trovata"},
             {"empty line", "", "", 1, {}, "Area non trovata"},
+            // The choice is shown although the command line named another place.
+            {"after a command-line place", "pozzi.bmp", "Pozzo Nuovo", -1, {}, "", "villafredda"},
         });
     }
 
     // The clicked line, cut as shown, reaches the main window, which marks the place.
     void handOver() {
         QFETCH(Click, row);
-        const auto& [tag, sheet, place, at, key, message] = row;
+        const auto& [tag, sheet, place, at, key, message, commandLine] = row;
         Workspace ws;
-        MainWindow& w = ws.start();
+        MainWindow& w = ws.start(commandLine);
         if (!sheet.isEmpty()) {
             addCopyOfNE(ws, sheet);
             addLocality(w.Data2, sheet, place, 3140.0, 3000.0);
@@ -187,20 +190,26 @@ private slots:
         const QString text = form.lineText(clicked);
         if (!sheet.isEmpty()) QCOMPARE(text, line(sheet, place)); // 102 characters
 
+        QSignalSpy chosen(&form, &LocalitySearch::localityChosen);
         const QModelIndex index = form.List1->model()->index(clicked, 0);
         form.List1->scrollTo(index);
         QTest::mouseClick(form.List1->viewport(), Qt::LeftButton, {},
                           form.List1->visualRect(index).center());
         QVERIFY(form.isHidden());
-        QCOMPARE(w.state().chosenArea.text(), text.left(50).leftJustified(50));
-        QCOMPARE(w.state().chosenLocality.text(), text.mid(52).leftJustified(50));
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.at(0), (QVariantList{text.left(50), text.mid(52, 50)}));
+        activated(&form);
         activated(&w);
         checkTold(ws, message);
         if (!message.isEmpty()) return;
-        QCOMPARE(w.state().localityChosen, Flag::Zero);
         QCOMPARE(combo::text(w.f1area), sheet);
         QCOMPARE(combo::text(w.cmbloc), place);
         QVERIFY(arrowBlueNear(w, kArrowMiddle));
+        if (commandLine.isEmpty()) return;
+        // Shown once: an activation with nothing chosen shows the command line's place.
+        activated(&form);
+        activated(&w);
+        QCOMPARE(combo::text(w.cmbloc), commandLine.toUpper());
     }
 
     // No places: the two headings, for the full list and for a search, one that finds nothing
@@ -219,11 +228,12 @@ private slots:
 
         form.List1->setFocus();
         form.List1->setCurrentIndex(form.List1->model()->index(0, 0));
+        QSignalSpy chosen(&form, &LocalitySearch::localityChosen);
         QTest::keyClick(form.List1, Qt::Key_Down);
-        QCOMPARE(w.state().localityChosen, Flag::Unset);
+        QCOMPARE(chosen.size(), 0);
         QTest::keyClick(form.List1, Qt::Key_Return);
-        QCOMPARE(w.state().localityChosen, Flag::One);
-        QCOMPARE(w.state().chosenArea.text(), QString(50, u' '));
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.at(0).at(0).toString().trimmed(), QString());
     }
 };
 
