@@ -13,7 +13,7 @@
 #include "DemoAtlas.h"
 #include "Workspace.h"
 #include "ui/widgets/KeyPreview.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -14,7 +14,7 @@
 #include "ProcessMemory.h"
 #include "Workspace.h"
 #include "ui/widgets/ComboText.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -15,7 +15,7 @@
 #include "core/base/Twips.h"
 #include "ui/widgets/ActivationTracker.h"
 #include "ui/widgets/ComboText.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 #include "ui/widgets/Markers.h"
 
 #include <QAction>

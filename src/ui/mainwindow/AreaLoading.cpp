@@ -8,7 +8,7 @@
 #include "core/state/SharedTexts.h"
 #include "core/state/ViewGeometry.h"
 #include "ui/widgets/ComboText.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -71,10 +71,10 @@ void MainWindow::loadArea() {
         // No record at all is a sheet that is not there; a record whose
         // name differs in letter case only leaves the scales at 0.
         bool listed = false;
-        shown_ = Sheet{};
-        shown_ = sheets_.sheet(area, &listed);
+        Image1->setShownSheet(Sheet{});
+        Image1->setShownSheet(sheets_.sheet(area, &listed));
         if (!listed) throw ArchiveError("no area record");
-        const bool calibrated = !shown_.exists() || applyAreaRecord();
+        const bool calibrated = !shownSheet().exists() || applyAreaRecord();
         followSheetDatum();
         RefillAreaLocalities(area);
         Image1->move(view::kSheetLeft, view::kSheetTop);
@@ -102,8 +102,9 @@ void MainWindow::loadArea() {
 // record holds no usable calibration: the sheet is then shown at natural size
 // with both scales 0, over which the read-out computes nothing.
 bool MainWindow::applyAreaRecord() {
-    const StoredCalibration& c = shown_.calibration;
+    const StoredCalibration& c = shownSheet().calibration;
     const bool calibrated = c.usable();
+    Image1->setZoom(100);
     f1ing->setText(QStringLiteral("100"));
     state_.naturalHeight = roundToInt32(Image1->heightTwips()).value_or(0);
     state_.naturalWidth = roundToInt32(Image1->widthTwips()).value_or(0);

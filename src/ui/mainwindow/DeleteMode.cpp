@@ -36,6 +36,7 @@ const QString kProgressLabel = QStringLiteral("Eliminazione delle località dell
 void MainWindow::mnareacanc_Click() {
     cmdregcor->setText(kCaptionDelete);
     cmdregcor->show();
+    refreshPickMode();
 }
 
 bool MainWindow::inDeleteMode() const {

@@ -1,6 +1,7 @@
-// Marking a locality on the shown sheet: an arrow and the name painted into
-// the map picture, the coordinates in the six boxes, and the map moved so that
-// the arrow comes to a fixed point of the window.
+// Marking a locality on the shown sheet: an arrow and the name drawn over the
+// map picture (Image1's place layer, ui/map/PlaceMark), the coordinates in the
+// six boxes, and the map moved so that the arrow comes to a fixed point of the
+// window.
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/base/Dialogs.h"
@@ -8,9 +9,8 @@
 #include "core/base/Numbers.h"
 #include "core/state/SharedTexts.h"
 #include "core/state/ViewGeometry.h"
-#include "ui/widgets/Canvas.h"
 #include "ui/widgets/ComboText.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,11 +30,6 @@ const QString kBadPosition =
 // locality's point; the up arrow and the names are placed from that corner.
 constexpr double kArrowOffsetX = 140;
 constexpr double kArrowOffsetY = 400;
-
-// Character widths of the written name, in twips: the first decides whether
-// the name fits on the right of the arrow, the second places it on the left.
-constexpr std::int64_t kFitCharWidth = 155;
-constexpr std::int64_t kPlaceCharWidth = 163;
 
 // A stored position; nothing unless it is a number of twips that a window
 // position can hold.
@@ -90,31 +85,9 @@ void MainWindow::MarkLocality(const Place& place) {
     const double y = *py - kArrowOffsetY;
 
     Image1->hide();
-    // The picture shown already holds the markers painted since the sheet was
-    // loaded. The canvas takes it as a recipe (the sheet, shared, and its
-    // marks), so painting on it copies no pixels of the sheet.
-    Picture1->setComposition(Image1->composition());
-
-    const QString name = combo::text(cmbloc);
-    const auto fitWidth = checkedInt32(kFitCharWidth * name.size());
-    const double room = fitWidth ? Picture1->widthTwips() - x - *fitWidth : -1.0;
-    const double leftOfArrow = x - double(kPlaceCharWidth * name.size()) + 100;
-    // The down arrow goes above the point unless the point lies too near the
-    // top of the sheet for it; there the up arrow goes below it.
-    if (Picture1->topTwips() - y - 350 < 201) {
-        Picture1->paintPicture(freccia->pixmap().toImage(), x, y);
-        Picture1->setCurrentX(room < 0 ? leftOfArrow : x + 100);
-        Picture1->setCurrentY(y - 350);
-    } else {
-        Picture1->paintPicture(blusu->pixmap().toImage(), x + 100, y + 350);
-        Picture1->setCurrentX(room < 0 ? leftOfArrow : x + 100);
-        Picture1->setCurrentY(y + 700);
-    }
-    Picture1->setForeColor(QApplication::palette().color(QPalette::HighlightedText));
-    Picture1->print(name);
-    Picture1->hide();
-
-    if (!Picture1->composition().isNull()) Image1->setComposition(Picture1->composition());
+    // The place's layer goes over the marks painted since the sheet was loaded.
+    Image1->markPlace(combo::text(cmbloc), x, y,
+                      QApplication::palette().color(QPalette::HighlightedText));
 
     // The arrow's corner lies (x, y) from the image's corner at zoom 100 and
     // scales with the zoom, so the image moves by where the corner is on the

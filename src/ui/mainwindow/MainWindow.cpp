@@ -5,7 +5,7 @@
 #include "ui/widgets/ArrowImage.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/KeyPreview.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 #include "ui/widgets/Spinner.h"
 
 #include <QAction>
@@ -46,7 +46,7 @@ MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& co
         [this](char16_t& ch) { Form_KeyPress(ch); });
     ActivationTracker::instance().registerWindow(this, [this] {
         Form_Activate();
-        Image1->updateCursor(); // back from the editor, a click may take its position
+        refreshPickMode(); // back from the editor, a click may take its position
     });
     try {
         Form_Load();
@@ -72,6 +72,14 @@ void MainWindow::detach() {
         child->disconnect(this);
 }
 
+const Sheet& MainWindow::shownSheet() const {
+    return Image1->shownSheet();
+}
+
+void MainWindow::refreshPickMode() {
+    Image1->setPickMode(clickTakesPoint());
+}
+
 QList<QLineEdit*> MainWindow::coordinateBoxes() const {
     return {grlaf1, mnlaf1, selaf1, grlof1, mnlof1, selof1};
 }
@@ -82,19 +90,19 @@ void MainWindow::connectEvents() {
     connect(cmdesci, &QPushButton::clicked, this, [this] { cmdesci_Click(); });
     connect(cmdregcor, &QPushButton::clicked, this, [this] {
         cmdregcor_Click();
-        Image1->updateCursor();
+        refreshPickMode();
     });
     connect(cmding, &QPushButton::clicked, this, [this] { cmding_Click(); });
     connect(cmdrid, &QPushButton::clicked, this, [this] { cmdrid_Click(); });
-    connect(Image1, &MapImage::mouseMoved, this, &MainWindow::Image1_MouseMove);
-    connect(Image1, &MapImage::clicked, this, [this] {
+    connect(Image1, &MapView::mouseMoved, this, &MainWindow::Image1_MouseMove);
+    connect(Image1, &MapView::pointClicked, this, [this] {
         Image1_Click();
-        Image1->updateCursor();
+        refreshPickMode();
     });
-    connect(Image1, &MapImage::wheelTurned, this, &MainWindow::Image1_MouseWheel);
-    connect(Image1, &MapImage::dragged, this, &MainWindow::Image1_Drag);
-    connect(Image1, &MapImage::dragEnded, this, [this] { Image1_DragEnd(); });
-    Image1->setClickTakesPoint([this] { return clickTakesPoint(); });
+    connect(Image1, &MapView::wheelTurned, this, &MainWindow::Image1_MouseWheel);
+    connect(Image1, &MapView::dragReleased, this, [this] { Image1_DragEnd(); });
+    connect(Image1, &MapView::edgePassed, this, &MainWindow::moveTo);
+    connect(Image1, &MapView::zoomChanged, this, &MainWindow::zoomChanged);
     connect(imgde, &ArrowImage::clicked, this, [this] { imgde_Click(false); });
     connect(imgde, &ArrowImage::doubleClicked, this, [this] { imgde_Click(true); });
     connect(imgsi, &ArrowImage::clicked, this, [this] { imgsi_Click(false); });
@@ -107,7 +115,7 @@ void MainWindow::connectEvents() {
     connect(VScroll1, &QScrollBar::valueChanged, this, &MainWindow::VScroll1_Change);
     connect(mnapri, &QAction::triggered, this, [this] {
         mnapri_Click();
-        Image1->updateCursor();
+        refreshPickMode();
     });
     connect(cmdstampa, &QPushButton::clicked, this, [this] { cmdstampa_Click(); });
     connect(cmdsalva, &QPushButton::clicked, this, [this] { cmdsalva_Click(); });
@@ -138,6 +146,7 @@ void MainWindow::Form_Load() {
     cmding->show();
     cmdrid->show();
     state_.setupStep = SetupStep::None;
+    refreshPickMode();
 
     fillAreaList();
 }

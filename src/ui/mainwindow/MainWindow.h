@@ -18,10 +18,9 @@ class QPushButton;
 namespace orvena {
 
 class ArrowImage;
-class Canvas;
 class KeyPreview;
 class LocalityEditor;
-class MapImage;
+class MapView;
 class Spinner;
 
 // The main window (Form1): the map viewer. It owns the controls, the four
@@ -43,7 +42,7 @@ public:
     QComboBox* f1area;
     QLabel* Label10; // "LOCALITA'"
     QComboBox* cmbloc;
-    MapImage* Image1;
+    MapView* Image1; // the map view (ui/map): the sheet shown, its zoom and navigation
     QLabel* Label4; // "La."
     QLineEdit* grlaf1;
     QLineEdit* mnlaf1;
@@ -52,16 +51,16 @@ public:
     QLineEdit* grlof1;
     QLineEdit* mnlof1;
     QLineEdit* selof1;
-    QPushButton* cmdregcor;
+    QPushButton* cmdregcor; // the shared button: "Esci"/"Registra" of the set-up, "Elimina"
     QLabel* Label14;    // "Datum", with the set-up's boxes
     QComboBox* f1datum; // the datum of the sheet being set up
-    QLabel* Label13;    // "Zoom"
-    QLineEdit* f1ing;
-    QPushButton* cmding;
-    QPushButton* cmdrid;
-    QLabel* Label12; // "Lento"
-    ArrowImage* imgsu;
-    ArrowImage* imggiu;
+    QLabel* Label13;     // "Zoom"
+    QLineEdit* f1ing;    // the zoom figure, shown and typed; the number is Image1's
+    QPushButton* cmding; // "+", a zoom step in; shown, it lets + and - keys work
+    QPushButton* cmdrid; // "--", a zoom step out
+    QLabel* Label12;     // "Lento"
+    ArrowImage* imgsu;   // the small arrows: a pan step north, south, west, east,
+    ArrowImage* imggiu;  // or past the edge the neighbour that way
     ArrowImage* imgsi;
     ArrowImage* imgde;
     QLabel* Label11; // "Veloce"
@@ -72,9 +71,8 @@ public:
     QPushButton* cmdesci;
     QLabel* freccia;  // hidden: the down arrow marker
     QLabel* blusu;    // hidden: the up arrow marker
-    Canvas* Picture1; // hidden drawing canvas
 
-    QAction* mnapri;
+    QAction* mnapri; // "Nuova Area": the image of a set-up
     QAction* mnareacanc;
     QAction* mncollega;
     QAction* mnloccerca;
@@ -108,7 +106,7 @@ public:
     // it was shown (a sheet without a record has no name).
     void f1area_Click();
     void LoadCurrentArea();
-    const Sheet& shownSheet() const { return shown_; }
+    const Sheet& shownSheet() const;
     // SheetMoves.cpp: the moves to the adjoining sheets, by the links of the
     // sheet shown as its record reads now. tellSheetMove(): a message of
     // theirs, after which a held spinner arrow or key repeats no more; a
@@ -137,8 +135,8 @@ public:
     static QString damageNotice(const PictureLoad& picture, const QString& fileName);
 
     // --- Navigation.
-    // Panning.cpp: the arrow images, the keys, the spinners and the map
-    // dragged by the pointer.
+    // Panning.cpp: the arrow images, the keys, the spinners, and a drag of
+    // the map released past an edge (Image1 moves itself while dragged).
     void Form_KeyPress(char16_t& character);
     void Form_KeyDown(int& keyCode);
     void imgde_Click(bool doubleClick);
@@ -147,15 +145,16 @@ public:
     void imggiu_Click(bool doubleClick);
     void HScroll1_Change(int value);
     void VScroll1_Change(int value);
-    void Image1_Drag(double dx, double dy);
     void Image1_DragEnd();
     // Zoom.cpp: the zoom buttons and the wheel over the map (notches away from
-    // the user zoom in, at the pointer: x, y in twips on the image).
+    // the user zoom in, at the pointer: x, y in twips on the image); a step of
+    // Image1 told back (zoomChanged: the figure into f1ing, the scales).
     // zoomPercent(): the zoom in force, in per cent, as the text of f1ing
     // says; a text that is not a number counts as the zoom it last held.
     void cmding_Click();
     void cmdrid_Click();
     void Image1_MouseWheel(int notches, double x, double y);
+    void zoomChanged(double figure, int direction);
     double zoomPercent() const;
 
     // --- Marking, hand-over, print and save.
@@ -234,10 +233,9 @@ private:
     void RefillAreaLocalities(const QString& area);
     void moveTo(Side side);
     // The working folder (where the archives, the sheets and the prints are),
-    // the look-up over its archives, and the sheet shown.
+    // and the look-up over its archives.
     const QString folder_;
     SheetLookup sheets_;
-    Sheet shown_;
 
     // The read-out (PointerReadout.cpp): whether a mode stops it; the PROJ
     // operation of the sheet shown, made once for each sheet and datum.
@@ -248,10 +246,10 @@ private:
     // The export for GIS, with or without the sheets' tiles (MaintenanceMenu.cpp).
     void exportForGis(bool tiles);
 
-    // Navigation (Zoom.cpp): one step in (+1) or out (-1); whether the image
-    // is already as large as a step in may make it.
+    // Navigation (Zoom.cpp): one step in (+1) or out (-1).
     void zoomStep(int direction);
-    bool atLargestSize() const;
+    // Whether a click on the map takes a point now, told to Image1's pick mode.
+    void refreshPickMode();
 
     // The delete mode (DeleteMode.cpp): whether it is on (cmdregcor shows
     // "Elimina": the area load then loads nothing); the press of cmdregcor
@@ -274,7 +272,6 @@ private:
         Text50 area, locality;
     };
     std::optional<Choice> chosen_;
-    mutable double lastZoom_ = 100.0;
     KeyPreview* keyPreview_ = nullptr;
     bool sheetMoveMessage_ = false; // a message of a sheet move is showing
 };

@@ -6,10 +6,9 @@
 #include "core/state/SharedTexts.h"
 #include "core/state/ViewGeometry.h"
 #include "ui/widgets/ArrowImage.h"
-#include "ui/widgets/Canvas.h"
 #include "ui/widgets/Controls.h"
 #include "ui/widgets/DatumChoice.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 #include "ui/widgets/Markers.h"
 #include "ui/widgets/Spinner.h"
 
@@ -48,7 +47,7 @@ void MainWindow::buildControls() {
     setCentralWidget(area);
 
     // The map lies beneath every other control.
-    Image1 = new MapImage(area);
+    Image1 = new MapView(area);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->move(view::kSheetLeft, view::kSheetTop);
     Image1->setWidthTwips(8775);
@@ -117,9 +116,6 @@ void MainWindow::buildControls() {
     place(blusu, "blusu", 0, 0, 255, 315);
     blusu->setPixmap(QPixmap::fromImage(markers::upArrow()));
     blusu->hide();
-    Picture1 = new Canvas(area);
-    place(Picture1, "Picture1", 120, 960, 615, 495);
-    Picture1->hide();
 
     Image1->lower();
 }

@@ -7,7 +7,7 @@
 #include "core/base/Picture.h"
 #include "core/geo/SheetFiles.h"
 #include "ui/widgets/ComboText.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -102,10 +102,11 @@ void MainWindow::mnapri_Click() {
         }
 
         if (!bringSheetIn(*this, busy, *chosen, name)) return;
-        shown_ = std::move(existing);
+        Image1->setShownSheet(std::move(existing));
 
         cmding->hide();
         cmdrid->hide();
+        Image1->setZoom(100);
         f1ing->setText(QStringLiteral("100"));
         state_.readoutEnabled = Flag::Zero;
         busy.end();

@@ -4,6 +4,7 @@
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/base/Dialogs.h"
+#include "ui/map/MapView.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/windows/HelpWindow.h"
 #include "ui/windows/LinksEditor.h"
@@ -45,9 +46,9 @@ void MainWindow::mnlocagg_Click() {
             if (picture.shown()) {
                 showSheetAtOrigin(picture.image, area);
                 try {
-                    shown_ = sheets_.sheet(area);
+                    Image1->setShownSheet(sheets_.sheet(area));
                 } catch (const ArchiveError&) {
-                    shown_ = Sheet{}; // its links cannot be read now
+                    Image1->setShownSheet(Sheet{}); // its links cannot be read now
                 }
             }
             return picture.shown();

@@ -7,7 +7,7 @@
 #include "core/base/Twips.h"
 #include "core/geo/Readout.h"
 #include "ui/widgets/ComboText.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -31,6 +31,8 @@ void clearReadoutTip(QWidget& image) {
 // Runs on every move of the pointer over the map: no queries here, only the
 // shown sheet's calibration and a little arithmetic.
 void MainWindow::Image1_MouseMove(double x, double y) {
+    // What a click does may have changed in another window (the editor's capture).
+    refreshPickMode();
     if (!Image1->shown()) return;
     // The position is kept whatever the mode, for the next click on the map.
     if (const auto px = roundToInt32(x)) state_.pointerX = *px;
@@ -54,7 +56,7 @@ void MainWindow::ComputePointerReadout() {
     state_.markerLeft = state_.pointerX;
     state_.markerTop = state_.pointerY;
 
-    const auto in = shown_.calibration.readoutInput(state_.markerLeft, state_.markerTop,
+    const auto in = shownSheet().calibration.readoutInput(state_.markerLeft, state_.markerTop,
                                                     state_.latScale, state_.lonScale);
     if (!in) {
         clearReadoutTip(*Image1);
@@ -77,7 +79,7 @@ void MainWindow::ComputePointerReadout() {
 // read-out shows nothing.
 void MainWindow::mncopiapos_Click() {
     if (!Image1->shown() || readoutStopped()) return;
-    const auto in = shown_.calibration.readoutInput(state_.pointerX, state_.pointerY,
+    const auto in = shownSheet().calibration.readoutInput(state_.pointerX, state_.pointerY,
                                                     state_.latScale, state_.lonScale);
     if (!in) return;
     const auto readout = computeReadout(*in);
@@ -90,14 +92,14 @@ void MainWindow::mncopiapos_Click() {
 // calibration (zoom 100) and picture, give the operation of its read-out. A
 // sheet shown again with the same datum and extent keeps the one it has.
 void MainWindow::followSheetDatum() {
-    const QString& area = shown_.name;
-    const QString& code = shown_.datum;
+    const QString& area = shownSheet().name;
+    const QString& code = shownSheet().datum;
     const auto datum = datumFromCode(code);
     std::optional<GeoBox> extent;
-    const auto& cola = shown_.calibration.cola;
-    const auto& colo = shown_.calibration.colo;
+    const auto& cola = shownSheet().calibration.cola;
+    const auto& colo = shownSheet().calibration.colo;
     if (datum && cola && colo) {
-        if (const auto in = shown_.calibration.readoutInput(0, 0, float(*cola), float(*colo)))
+        if (const auto in = shownSheet().calibration.readoutInput(0, 0, float(*cola), float(*colo)))
             extent = sheetExtent(*in, int(twips::fromPixels(state_.loadedPicture.width())),
                                  int(twips::fromPixels(state_.loadedPicture.height())));
     }

@@ -8,8 +8,7 @@
 #include "core/base/Hourglass.h"
 #include "core/base/SaveBitmap.h"
 #include "core/state/ViewGeometry.h"
-#include "ui/widgets/Canvas.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -32,6 +31,10 @@ const QString kPrintedAsPdf =
     QStringLiteral("Non è installata nessuna stampante: la stampa è stata salvata nei file %1 e "
                    "%2 della cartella %3.");
 const QString kPrintFailed = QStringLiteral("Non è stato possibile stampare: %1.");
+
+// What "Salva" writes before anything was marked: a blank picture of this
+// size, in pixels (615 x 495 twips, the historic drawing canvas's).
+const QSize kBlankPicture(41, 33);
 
 QString printedAsPdf(const QStringList& files) {
     return kPrintedAsPdf.arg(QFileInfo(files.value(0)).fileName(),
@@ -110,11 +113,11 @@ void MainWindow::cmdsalva_Click() {
         return;
     }
     hourglass::Scope busy;
-    QImage picture = Picture1->picture();
+    QImage picture = Image1->markedPicture();
     if (picture.isNull()) {
-        // Nothing marked yet: the canvas is blank, at the size it has.
-        picture = QImage(Picture1->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-        picture.fill(Picture1->palette().color(Picture1->backgroundRole()));
+        // Nothing marked yet: a blank picture of the window's colour.
+        picture = QImage(kBlankPicture, QImage::Format_RGB32);
+        picture.fill(palette().color(QPalette::Window));
     }
     const bool saved = saveBitmap(picture, QDir(folder).filePath(*chosen));
     busy.end();

@@ -5,8 +5,7 @@
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/state/ViewGeometry.h"
-#include "ui/widgets/Canvas.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -24,7 +23,6 @@ PictureLoad MainWindow::loadSheet(const QString& fileName) {
     const bool released = !Image1->composition().file().isEmpty();
     if (released) {
         Image1->releaseSheet();
-        Picture1->releaseSheet();
         state_.loadedPicture = QImage();
     }
     PictureLoad load = readPicture(fileName);

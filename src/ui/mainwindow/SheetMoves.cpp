@@ -8,7 +8,7 @@
 #include "core/state/ViewGeometry.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/KeyPreview.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 #include "ui/widgets/Spinner.h"
 
 #include <QComboBox>
@@ -39,26 +39,6 @@ const QString& noNeighbour(Side side) {
     return kNoSouthSheet;
 }
 
-// Puts the new sheet where the old one was: its near edge on the old sheet's
-// far edge (north, west; with the size the image has now) or on the
-// reference point (east, south).
-void place(MapImage& image, Side side) {
-    switch (side) {
-    case Side::East:
-        image.setLeft(view::kReferenceX);
-        break;
-    case Side::North:
-        image.setTop(image.top() - image.heightTwips());
-        break;
-    case Side::West:
-        image.setLeft(image.left() - image.widthTwips());
-        break;
-    case Side::South:
-        image.setTop(view::kReferenceY);
-        break;
-    }
-}
-
 } // namespace
 
 void MainWindow::MoveEast() {
@@ -83,7 +63,7 @@ void MainWindow::MoveSouth() {
 void MainWindow::moveTo(Side side) {
     QString name;
     try {
-        name = sheets_.sheet(shown_.name).link(side);
+        name = sheets_.sheet(shownSheet().name).link(side);
     } catch (const ArchiveError& e) {
         tellSheetMove(e.code() != 0 ? e.italianMessage() : kAreaNotFound);
         return;
@@ -99,9 +79,9 @@ void MainWindow::moveTo(Side side) {
         if (next.exists()) picture = loadSheet(name);
         if (picture.shown()) {
             showSheet(picture.image, name);
-            shown_ = std::move(next);
+            Image1->setShownSheet(std::move(next));
             followSheetDatum();
-            place(*Image1, side);
+            Image1->placeAsNeighbour(side);
             RefillLocalityList();
             busy.end();
             const QString damage = damageNotice(picture, name);
@@ -130,7 +110,7 @@ void MainWindow::tellSheetMove(const QString& text) {
 
 bool MainWindow::hasNeighbour(Side side) const {
     try {
-        return !sheets_.sheet(shown_.name).link(side).isEmpty();
+        return !sheets_.sheet(shownSheet().name).link(side).isEmpty();
     } catch (const ArchiveError&) {
         return false;
     }

@@ -6,7 +6,7 @@
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/base/Numbers.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 
 #include <QLineEdit>
 #include <QLocale>
@@ -21,15 +21,8 @@ namespace {
 
 const QString kLargestSize = QStringLiteral("Raggiunto l'ingrandimento massimo possibile.");
 
-// A zoom-in is refused once the image is wider or taller than this, in twips.
-constexpr double kLargestTwips = 230000.0;
+// The smallest figure: a step out is refused there.
 constexpr double kStepPercent = 10.0;
-
-// One step of a natural size: size * 10 / 100, the product a whole number,
-// the division in double precision.
-double stepOf(std::int32_t naturalSize) {
-    return double(std::int64_t(naturalSize) * 10) / 100.0;
-}
 
 // A tenth of a scale stored in the record of the sheet shown; a record
 // without a readable scale (or no record at all) adds nothing.
@@ -51,17 +44,13 @@ QString zoomText(double percent) {
 } // namespace
 
 double MainWindow::zoomPercent() const {
-    if (const auto z = parseNumber(f1ing->text())) lastZoom_ = *z;
-    return lastZoom_;
-}
-
-bool MainWindow::atLargestSize() const {
-    return Image1->widthTwips() > kLargestTwips || Image1->heightTwips() > kLargestTwips;
+    if (const auto z = parseNumber(f1ing->text())) Image1->setZoom(*z);
+    return Image1->zoom();
 }
 
 void MainWindow::cmding_Click() {
     if (state_.pixelCapture == Flag::One) return;
-    if (atLargestSize()) {
+    if (Image1->atLargestSize()) {
         {
             const hourglass::Scope busy;
             Image1->hide();
@@ -88,37 +77,24 @@ void MainWindow::Image1_MouseWheel(int notches, double x, double y) {
     if (!isShown(Image1) || !isShown(cmding) || state_.pixelCapture == Flag::One) return;
     const double pointerLeft = Image1->left() + x;
     const double pointerTop = Image1->top() + y;
-    const int direction = notches > 0 ? +1 : -1;
-    for (int i = 0; i < std::abs(notches); ++i) {
-        if (direction > 0 ? atLargestSize() : zoomPercent() == kStepPercent) break;
-        const double across = (pointerLeft - Image1->left()) / Image1->widthTwips();
-        const double down = (pointerTop - Image1->top()) / Image1->heightTwips();
-        zoomStep(direction);
-        Image1->move(pointerLeft - across * Image1->widthTwips(),
-                     pointerTop - down * Image1->heightTwips());
-    }
+    zoomPercent();
+    Image1->zoomAround(notches, QSizeF(state_.naturalWidth, state_.naturalHeight), x, y);
     Image1_MouseMove(pointerLeft - Image1->left(), pointerTop - Image1->top());
 }
 
-// One step in (+1) or out (-1): the size by a tenth of the natural size around
-// the image's centre, the scales by a tenth of the record's, the figure by 10.
+// One step in (+1) or out (-1) of Image1, from the figure f1ing holds; its
+// size by a tenth of the natural size around its centre.
 void MainWindow::zoomStep(int direction) {
-    const hourglass::Scope busy;
-    Image1->hide();
-    const double dw = direction * stepOf(state_.naturalWidth);
-    const double dh = direction * stepOf(state_.naturalHeight);
-    const float lonStep = float(direction) * scaleStep(shown_.calibration.colo);
-    const float latStep = float(direction) * scaleStep(shown_.calibration.cola);
-    const double zoom = zoomPercent();
-    Image1->setTop(Image1->top() - dh / 2);
-    Image1->setLeft(Image1->left() - dw / 2);
-    Image1->setWidthTwips(Image1->widthTwips() + dw);
-    Image1->setHeightTwips(Image1->heightTwips() + dh);
-    state_.lonScale += lonStep;
-    state_.latScale += latStep;
-    f1ing->setText(zoomText(zoom + direction * kStepPercent));
-    Image1->setStretch(true);
-    Image1->show();
+    zoomPercent();
+    Image1->zoomStep(direction, QSizeF(state_.naturalWidth, state_.naturalHeight));
+}
+
+// A step made (by the buttons, the keys or the wheel): the figure into f1ing,
+// the scales by a tenth of the shown sheet's own.
+void MainWindow::zoomChanged(double figure, int direction) {
+    state_.lonScale += float(direction) * scaleStep(shownSheet().calibration.colo);
+    state_.latScale += float(direction) * scaleStep(shownSheet().calibration.cola);
+    f1ing->setText(zoomText(figure));
 }
 
 } // namespace orvena

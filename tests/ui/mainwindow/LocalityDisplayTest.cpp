@@ -1,7 +1,7 @@
 #include "MapWindow.h"
 
 #include "core/base/Picture.h"
-#include "ui/widgets/Canvas.h"
+#include "ui/map/MapView.h"
 
 #include <QPainter>
 #include <QPushButton>
@@ -142,7 +142,7 @@ private slots:
             Workspace::choose(w.cmbloc, place);
         QCOMPARE(ws.dialogs.texts(), QStringList());
         const QImage composed = w.Image1->picture();
-        QCOMPARE(w.Picture1->picture(), composed);
+        QCOMPARE(w.Image1->markedPicture(), composed);
         QCOMPARE(w.state().loadedPicture, clean);
 
         // The recorded changes over the clean sheet.
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(composed, expected);
         Workspace::choose(w.f1area, sheet);
         QCOMPARE(w.Image1->picture(), clean);
-        QCOMPARE(w.Picture1->picture(), composed); // until the next marking
+        QCOMPARE(w.Image1->markedPicture(), composed); // until the next marking
     }
 
     // A name keeps its colour (white in this style) and gets a thin dark halo:

@@ -68,7 +68,7 @@ private slots:
                 "2880,"
                 "cmdrid 600 2880,imgsu 720 3840,imggiu 720 4080,imgsi 120 3960,imgde 360 3960,"
                 "Label12 120 3480,VScroll1 720 4800,HScroll1 120 4920,Label11 120 4440,"
-                "cmdsalva 0 5760,cmdstampa 0 6360,cmdesci 0 6960,Picture1 120 960")
+                "cmdsalva 0 5760,cmdstampa 0 6360,cmdesci 0 6960")
                 .split(',');
         const QStringList unplaced =
             QStringLiteral(

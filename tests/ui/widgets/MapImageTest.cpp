@@ -2,7 +2,7 @@
 #include "Workspace.h"
 
 #include "DemoAtlas.h"
-#include "ui/widgets/MapImage.h"
+#include "ui/map/MapView.h"
 #include "ui/widgets/Markers.h"
 
 #include <QComboBox>
