@@ -430,7 +430,7 @@ private slots:
         const Ran again = run(ORVENA_PROGRAM, args, working);
         disk.release();
         QVERIFY2(again.exitCode == 1 && again.err.contains(file) &&
-                     again.err.contains("non può essere scritto") &&
+                     again.err.startsWith("Esportazione per GIS non riuscita.") &&
                      !again.out.contains("completata"),
                  qPrintable(again.out + again.err));
         if (disk.how() == test::FullDisk::How::Tmpfs || !tiles)
@@ -469,8 +469,8 @@ private slots:
                                  "gis/prova.gif.mbtiles", "gis/prova.jpg.mbtiles",
                                  "gis/PROVA.jpeg.mbtiles", "gis/valfonda_no.mbtiles"})
             QVERIFY2(report.written.contains(ws.file(name)), name);
-        QVERIFY(test::fileBytes(ws.file("prova.gif.prj")).contains("ED50"));
-        QVERIFY(!test::fileBytes(ws.file("prova.jpg.prj")).contains("ED50"));
+        QVERIFY(test::fileBytes(ws.file("prova.gif.prj")).contains("European_1950"));
+        QVERIFY(!test::fileBytes(ws.file("prova.jpg.prj")).contains("European_1950"));
         SQLite::Database tiles(ws.file("gis/prova.jpg.mbtiles").toStdString(), SQLite::OPEN_READONLY);
         QCOMPARE(tiles.execAndGet("select value from metadata where name = 'name'").getString(),
                  "prova.jpg");
