@@ -452,11 +452,12 @@ private slots:
                                      {"valfonda_so.jpg", "PROVA.jpeg"}};
         for (const auto& [from, to] : copies) {
             QVERIFY(QFile::copy(ws.file(from), ws.file(to)));
-            test::execSql(ws.file("area.mdb"),
-                          ("insert into AREA (AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO) select '" +
-                           to + "', COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA where AREA = '" +
-                           from + "'")
-                              .toStdString());
+            test::execSql(
+                ws.file("area.mdb"),
+                ("insert into AREA (AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO) select '" + to +
+                 "', COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA where AREA = '" + from +
+                 "'")
+                    .toStdString());
         }
         {
             WorkingPair pair(ws.folder.path());
@@ -464,18 +465,20 @@ private slots:
         }
         const auto report = gis::exportForGis(ws.folder.path(), ws.file("gis"), {}, {true});
         QVERIFY2(report.ok(), qPrintable(report.error));
-        QCOMPARE(report.written.size(), QSet<QString>(report.written.begin(), report.written.end()).size());
+        QCOMPARE(report.written.size(),
+                 QSet<QString>(report.written.begin(), report.written.end()).size());
         QCOMPARE(report.sheets, 7);
         QCOMPARE(report.tileSets, 7);
         QCOMPARE(QDir(ws.file("gis")).entryList({"*.mbtiles"}).size(), 7);
-        for (const char* name : {"prova.gfw", "prova.gif.prj", "prova.jpgw", "prova.jpg.prj",
-                                 "PROVA.jpegw", "PROVA.jpeg.prj", "valfonda_no.prj",
-                                 "gis/prova.gif.mbtiles", "gis/prova.jpg.mbtiles",
-                                 "gis/PROVA.jpeg.mbtiles", "gis/valfonda_no.mbtiles"})
+        for (const char* name :
+             {"prova.gfw", "prova.gif.prj", "prova.jpgw", "prova.jpg.prj", "PROVA.jpegw",
+              "PROVA.jpeg.prj", "valfonda_no.prj", "gis/prova.gif.mbtiles", "gis/prova.jpg.mbtiles",
+              "gis/PROVA.jpeg.mbtiles", "gis/valfonda_no.mbtiles"})
             QVERIFY2(report.written.contains(ws.file(name)), name);
         QVERIFY(test::fileBytes(ws.file("prova.gif.prj")).contains("European_1950"));
         QVERIFY(!test::fileBytes(ws.file("prova.jpg.prj")).contains("European_1950"));
-        SQLite::Database tiles(ws.file("gis/prova.jpg.mbtiles").toStdString(), SQLite::OPEN_READONLY);
+        SQLite::Database tiles(ws.file("gis/prova.jpg.mbtiles").toStdString(),
+                               SQLite::OPEN_READONLY);
         QCOMPARE(tiles.execAndGet("select value from metadata where name = 'name'").getString(),
                  "prova.jpg");
     }

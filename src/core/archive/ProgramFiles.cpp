@@ -84,8 +84,8 @@ ProgramFile programFileAt(const QString& path, const QString& folder) {
         const QString sheetFile = followLinks(QDir(home).filePath(sheet));
         for (const QString& file : files) {
             const QFileInfo at(file);
-            const bool named = at.absolutePath() == home &&
-                               at.fileName().compare(sheet, Qt::CaseInsensitive) == 0;
+            const bool named =
+                at.absolutePath() == home && at.fileName().compare(sheet, Qt::CaseInsensitive) == 0;
             if (named || file.compare(sheetFile, Qt::CaseInsensitive) == 0)
                 return {at.fileName(), kSheetRole};
         }

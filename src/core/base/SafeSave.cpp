@@ -86,8 +86,9 @@ QString followLinks(const QString& path) {
 int syncToDisk(const QString& path, bool folder) {
 #ifdef _WIN32
     if (folder) return 0; // a rename is durable once it returns
-    const int fd = ::_wopen(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()),
-                            _O_RDWR | _O_BINARY);
+    const int fd =
+        ::_wopen(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()),
+                 _O_RDWR | _O_BINARY);
 #else
     const int fd = ::open(native(path).constData(), (folder ? O_RDONLY : O_RDWR) | O_CLOEXEC);
 #endif
@@ -113,9 +114,9 @@ bool SafeSave::create() {
     if (QFileInfo(resolved_).isDir()) return fail(EISDIR);
     int code = EEXIST;
     for (int attempt = 0; attempt < 8 && code == EEXIST; ++attempt) {
-        temporary_ = resolved_ + QStringLiteral(".%1.parziale")
-                                     .arg(QRandomGenerator::global()->generate(), 8, 16,
-                                          QLatin1Char('0'));
+        temporary_ =
+            resolved_ + QStringLiteral(".%1.parziale")
+                            .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
         fd_ = openNew(temporary_);
         code = fd_ < 0 ? errno : 0;
     }

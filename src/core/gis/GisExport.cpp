@@ -119,7 +119,6 @@ bool isBareFileName(const QString& name) {
            !name.contains(u'/') && !name.contains(u'\\') && QFileInfo(name).fileName() == name;
 }
 
-
 // The extent of a sheet in its own degrees, from its world file and the size
 // of its picture (read from the file's header only).
 std::optional<GeoBox> sheetBox(const WorldFile& w, const QString& picture) {

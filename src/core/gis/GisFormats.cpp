@@ -246,8 +246,8 @@ QHash<QString, SheetFileNames> sheetFileNames(const QStringList& sheets) {
         const QString& sheet = it.key();
         SheetFileNames& n = it.value();
         if (shared(n.world))
-            n.world = QFileInfo(sheet).suffix().isEmpty() ? sheet + QStringLiteral(".wld")
-                                                          : sheet + u'w';
+            n.world =
+                QFileInfo(sheet).suffix().isEmpty() ? sheet + QStringLiteral(".wld") : sheet + u'w';
         if (shared(n.projection)) n.projection = sheet + QStringLiteral(".prj");
         if (shared(n.tiles)) n.tiles = sheet + QStringLiteral(".mbtiles");
     }

@@ -8,8 +8,8 @@
 
 #include <QByteArray>
 #include <QHash>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <memory>

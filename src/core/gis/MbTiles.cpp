@@ -347,7 +347,8 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     }
 
     // On the disk whole before it takes its name, as a compacted archive.
-    if (const int code = syncToDisk(partial); code != 0) return failWrite(systemFailureReason(code));
+    if (const int code = syncToDisk(partial); code != 0)
+        return failWrite(systemFailureReason(code));
     std::error_code error;
     std::filesystem::rename(std::filesystem::path(partial.toStdU16String()),
                             std::filesystem::path(path.toStdU16String()), error);

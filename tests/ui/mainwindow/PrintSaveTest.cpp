@@ -1,5 +1,5 @@
-#include "MapWindow.h"
 #include "FullDisk.h"
+#include "MapWindow.h"
 #include "ReadOnlyFolder.h"
 
 #include "ui/widgets/Canvas.h"
@@ -158,21 +158,30 @@ private slots:
         for (const char* name : {"localita.mdb", "AREA.MDB", "esparea.mdb-journal",
                                  "esplocalitacomp.mdb", "areacomp.mdb-journal"})
             QTest::newRow(name) << name << name << "" << archive;
-        QTest::newRow("orvena.hlp") << "orvena.hlp" << "orvena.hlp" << ""
+        QTest::newRow("orvena.hlp") << "orvena.hlp"
+                                    << "orvena.hlp"
+                                    << ""
                                     << "la guida del programma";
-        QTest::newRow("a link to localita.mdb") << "mappa.bmp" << "localita.mdb"
+        QTest::newRow("a link to localita.mdb") << "mappa.bmp"
+                                                << "localita.mdb"
                                                 << "localita.mdb" << archive;
-        QTest::newRow("localita.mdb by its whole path") << "*" << "localita.mdb" << "" << archive;
+        QTest::newRow("localita.mdb by its whole path") << "*"
+                                                        << "localita.mdb"
+                                                        << "" << archive;
         // Links in another folder to files not there yet.
         for (const char* name : {"localita.mdb-journal", "areacomp.mdb"})
             QTest::newRow(qPrintable(QString("a dangling link to ") + name))
                 << "altrove/dangling.bmp" << name << name << archive;
         // The atlas's sheets, in any letter case, and through a link.
-        QTest::newRow("a sheet") << "valfonda_no.gif" << "valfonda_no.gif" << "" << sheet;
-        QTest::newRow("a sheet in other letters")
-            << "VALFONDA_SE.JPG" << "VALFONDA_SE.JPG" << "" << sheet;
-        QTest::newRow("a link to a sheet")
-            << "altrove/foglio.bmp" << "valfonda_ne.bmp" << "valfonda_ne.bmp" << sheet;
+        QTest::newRow("a sheet") << "valfonda_no.gif"
+                                 << "valfonda_no.gif"
+                                 << "" << sheet;
+        QTest::newRow("a sheet in other letters") << "VALFONDA_SE.JPG"
+                                                  << "VALFONDA_SE.JPG"
+                                                  << "" << sheet;
+        QTest::newRow("a link to a sheet") << "altrove/foglio.bmp"
+                                           << "valfonda_ne.bmp"
+                                           << "valfonda_ne.bmp" << sheet;
     }
 
     // "Salva" refuses the names of the archives, of what lies beside them, of
@@ -208,15 +217,17 @@ private slots:
         QTest::addColumn<bool>("mark");
         QTest::addColumn<QString>("name"); // a folder's name or one inside a folder fails
         QTest::addColumn<QString>("told"); // how the last message starts; none if empty
-        QTest::newRow("a .jpg name after a marking") << true << "mappa.jpg" << "";
-        QTest::newRow("before any marking: the blank canvas") << false << "vuota.bmp" << "";
+        QTest::newRow("a .jpg name after a marking") << true << "mappa.jpg"
+                                                     << "";
+        QTest::newRow("before any marking: the blank canvas") << false << "vuota.bmp"
+                                                              << "";
         QTest::newRow("cancelled: nothing written") << true << QString() << "";
         QTest::newRow("a folder that does not exist") << true << "manca/mappa.bmp" << kSaveFailed;
         QTest::newRow("the name of a folder") << true << "cartella" << kSaveFailed;
         QTest::newRow("a read-only folder") << true << "protetta/mappa.bmp" << kSaveFailed;
         QTest::newRow("a full disk") << true << "pieno/mappa.bmp" << kSaveFailed;
-        QTest::newRow("a file already there: asked, and replaced on yes")
-            << true << "esistente.bmp" << "";
+        QTest::newRow("a file already there: asked, and replaced on yes") << true << "esistente.bmp"
+                                                                          << "";
     }
 
     // What the canvas holds is written as a bitmap under the name as typed, and
