@@ -44,17 +44,14 @@ std::optional<double> columnNumber(const SQLite::Statement& row, const char* nam
     return storedNumber(columnValue(row.getColumn(name)));
 }
 
-// A read-only connection to one archive of folder; every engine failure
-// inside fn becomes the ArchiveError that names the file.
-template <class Fn> auto reading(const QString& folder, const char* file, Fn&& fn) {
-    try {
-        SQLite::Database db(archivefile::nativePath(QDir(folder).filePath(QString::fromLatin1(file))),
-                            SQLite::OPEN_READONLY);
-        db.setBusyTimeout(kBusyWaitMs);
-        return fn(db);
-    } catch (const SQLite::Exception& e) {
-        throw ArchiveError(QString::fromLatin1(file), resultCode(e));
-    }
+// Whether the file under the connection's name is no longer the one it holds:
+// another connection replaced it (a compaction renames the compacted file
+// over the archive) or removed it.
+bool moved(SQLite::Database& db) {
+    int hasMoved = 0;
+    return sqlite3_file_control(db.getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &hasMoved) ==
+               SQLITE_OK &&
+           hasMoved != 0;
 }
 
 Sheet sheetOf(const SQLite::Statement& row) {
@@ -89,10 +86,36 @@ Place placeOf(const SQLite::Statement& row) {
 SheetLookup::SheetLookup(QString folder)
     : folder_(std::move(folder)) {}
 
+SheetLookup::~SheetLookup() = default;
+SheetLookup::SheetLookup(SheetLookup&&) noexcept = default;
+SheetLookup& SheetLookup::operator=(SheetLookup&&) noexcept = default;
+
+// The connection to one archive of the folder, opened at its first read and
+// again once its file was replaced; every engine failure inside fn becomes the
+// ArchiveError that names the file, and the connection is opened afresh at
+// the next read.
+template <class Fn> auto SheetLookup::reading(Archive archive, Fn&& fn) const {
+    const char* file = archive == Archive::Areas ? Archives::kAreaFile : Archives::kLocalityFile;
+    std::unique_ptr<SQLite::Database>& db = connections_[std::size_t(archive)];
+    try {
+        if (db && moved(*db)) db.reset();
+        if (!db) {
+            db = std::make_unique<SQLite::Database>(
+                archivefile::nativePath(QDir(folder_).filePath(QString::fromLatin1(file))),
+                SQLite::OPEN_READONLY);
+            db->setBusyTimeout(kBusyWaitMs);
+        }
+        return fn(*db);
+    } catch (const SQLite::Exception& e) {
+        db.reset();
+        throw ArchiveError(QString::fromLatin1(file), resultCode(e));
+    }
+}
+
 Sheet SheetLookup::sheet(const QString& name, bool* listed) const {
     if (listed) *listed = false;
     if (name.isEmpty()) return {};
-    Sheet found = reading(folder_, Archives::kAreaFile, [&](SQLite::Database& db) {
+    Sheet found = reading(Archive::Areas, [&](SQLite::Database& db) {
         // The engine ignores letter case here; the first exact name is the sheet.
         SQLite::Statement row(db, sql::kAreaByName);
         row.bind(1, name.toStdString());
@@ -106,7 +129,7 @@ Sheet SheetLookup::sheet(const QString& name, bool* listed) const {
 }
 
 Sheet SheetLookup::sheetCaseBlind(const QString& name) const {
-    return withDatum(reading(folder_, Archives::kAreaFile, [&](SQLite::Database& db) {
+    return withDatum(reading(Archive::Areas, [&](SQLite::Database& db) {
         SQLite::Statement row(db, sql::kAreaByNameCommandLine);
         row.bind(1, name.toStdString());
         return row.executeStep() ? sheetOf(row) : Sheet{};
@@ -119,7 +142,7 @@ Sheet SheetLookup::withDatum(Sheet sheet) const {
 }
 
 QStringList SheetLookup::sheetNames() const {
-    return reading(folder_, Archives::kAreaFile, [&](SQLite::Database& db) {
+    return reading(Archive::Areas, [&](SQLite::Database& db) {
         QStringList names;
         SQLite::Statement row(db, sql::kAreaList);
         while (row.executeStep())
@@ -129,7 +152,7 @@ QStringList SheetLookup::sheetNames() const {
 }
 
 QStringList SheetLookup::places(const QString& area) const {
-    return reading(folder_, Archives::kLocalityFile, [&](SQLite::Database& db) {
+    return reading(Archive::Places, [&](SQLite::Database& db) {
         QStringList names;
         SQLite::Statement row(db, sql::kLocalityOfAreaOrdered);
         row.bind(1, area.toStdString());
@@ -140,7 +163,7 @@ QStringList SheetLookup::places(const QString& area) const {
 }
 
 std::optional<Place> SheetLookup::place(const QString& area, const QString& name) const {
-    return reading(folder_, Archives::kLocalityFile, [&](SQLite::Database& db) {
+    return reading(Archive::Places, [&](SQLite::Database& db) {
         SQLite::Statement row(db, sql::kLocalityOfArea);
         row.bind(1, area.toStdString());
         while (row.executeStep())
@@ -151,7 +174,7 @@ std::optional<Place> SheetLookup::place(const QString& area, const QString& name
 }
 
 std::vector<Place> SheetLookup::placesNamed(const QString& name) const {
-    return reading(folder_, Archives::kLocalityFile, [&](SQLite::Database& db) {
+    return reading(Archive::Places, [&](SQLite::Database& db) {
         std::vector<Place> places;
         SQLite::Statement row(db, sql::kLocalityByName);
         row.bind(1, name.toStdString());

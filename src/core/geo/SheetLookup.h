@@ -9,8 +9,13 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
+
+namespace SQLite {
+class Database;
+}
 
 namespace orvena {
 
@@ -28,6 +33,9 @@ class SheetLookup {
 public:
     // folder: where area.mdb and localita.mdb are.
     explicit SheetLookup(QString folder);
+    ~SheetLookup();
+    SheetLookup(SheetLookup&&) noexcept;
+    SheetLookup& operator=(SheetLookup&&) noexcept;
 
     // The first record (in the engine's order) whose AREA is exactly name,
     // letter case included, with the sheet's datum; a Sheet that does not
@@ -53,9 +61,14 @@ public:
     std::vector<Place> placesNamed(const QString& name) const;
 
 private:
+    enum class Archive { Areas, Places };
+    template <class Fn> auto reading(Archive archive, Fn&& fn) const;
     Sheet withDatum(Sheet sheet) const;
 
     QString folder_;
+    // Read-only, kept open between reads (no statement outlives a read, so
+    // they hold no lock while idle).
+    mutable std::array<std::unique_ptr<SQLite::Database>, 2> connections_;
 };
 
 } // namespace orvena
