@@ -35,9 +35,11 @@ struct MbTilesResult {
 // the metadata name, format, bounds (the sheet's corners in WGS 84), minzoom
 // and maxzoom. GDAL reads the picture where it lies, so it is the only copy of
 // the sheet in memory. The file appears whole or not at all; progress may
-// cancel it.
+// cancel it. operation: the key of the sheet's operation to WGS 84 (empty:
+// PROJ's choice).
 MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, const QString& name,
-                           bool jpeg, const QString& path, const Progress& progress = {});
+                           bool jpeg, const QString& path, const Progress& progress = {},
+                           const QString& operation = {});
 
 // "valfonda.gif" -> "valfonda.mbtiles".
 QString mbTilesFileName(const QString& imageName);
