@@ -151,7 +151,7 @@ private slots:
             e.cmbdatum->setCurrentIndex(e.cmbdatum->findText(QString::fromUtf8(name)));
             QTest::mouseClick(e.cmdmod, Qt::LeftButton);
             QCOMPARE(ws.dialogs.takeTexts(), QStringList{kStored});
-            QCOMPARE(areadatums::readIn(ws.folder.path(), kNE), QString::fromUtf8(code));
+            QCOMPARE(areadatums::readIn(ws.folder.path(), kNE).code, QString::fromUtf8(code));
             activated(&w);
             activated(&e);
             QCOMPARE(e.cmbdatum->currentText(), QString::fromUtf8(name));
