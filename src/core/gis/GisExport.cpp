@@ -47,9 +47,6 @@ const QString kCannotWrite = QStringLiteral("Il file %1 non può essere scritto 
 const QString kCannotRead = QStringLiteral("L'archivio %1 non può essere letto (%2).");
 const QString kSheetProblem = QStringLiteral("%1: %2");
 const QString kNotTiled = QStringLiteral(", non scritto in MBTiles");
-const QString kMovedBeside = QStringLiteral(
-    "%1: la cartella dei fogli è in sola lettura: world file, .prj e .aux.xml scritti in %2, "
-    "accanto a un collegamento all'immagine");
 const QString kFolderReadOnly =
     QStringLiteral("La cartella %1 è in sola lettura: i world file dei fogli non vi si possono "
                    "scrivere. Scegliere un'altra cartella.");
@@ -87,6 +84,10 @@ const QString kReportSheetsFolder =
     QStringLiteral("World file, .prj e .aux.xml dei fogli sono scritti accanto alle immagini, "
                    "nella cartella %1 (non nella cartella scelta).");
 const QString kReportSheetNotes = QStringLiteral("Note sui fogli: %1");
+const QString kReportMoved = QStringLiteral(
+    "La cartella dei fogli non si può scrivere: world file, .prj e .aux.xml di %1 fogli scritti "
+    "in %2, accanto a un collegamento a ciascuna immagine, dove un GIS la trova georeferenziata: "
+    "%3");
 const QString kReportUnknownDatum =
     QStringLiteral("Fogli con datum sconosciuto: %1 (località saltate: %2)");
 const QString kReportFar =
@@ -300,8 +301,10 @@ private:
                                       (options_.tiles ? kNotTiled : QString());
             return;
         }
-        if (!datum) return; // named among the sheets of unknown datum
-        if (options_.tiles) writeTiles(name, *world, *datum);
+        if (options_.tiles && !datum)
+            report_.tilesSkipped << kSheetProblem.arg(name, unknownDatumText(code));
+        else if (options_.tiles)
+            writeTiles(name, *world, *datum);
     }
 
     // Where a sheet's world file, .prj and .aux.xml go: beside its picture,
@@ -309,13 +312,8 @@ private:
     // beside a link to the picture (a copy where links cannot be made), so
     // that a GIS opening that finds it placed.
     QDir sheetFilesFolder(const QString& name) {
-        const QFileInfo beside(working_.path());
-        const auto writable = [](const QString& path) {
-            const QFileInfo file(path);
-            return !file.exists() || file.isWritable();
-        };
-        if (beside.isWritable() && writable(working_.filePath(worldFileName(name))) &&
-            writable(working_.filePath(projectionFileName(name)))) {
+        if (archivefile::canWrite(working_.filePath(worldFileName(name))) &&
+            archivefile::canWrite(working_.filePath(projectionFileName(name)))) {
             report_.sheetsFolder = working_.absolutePath();
             return working_;
         }
@@ -333,7 +331,8 @@ private:
                                                      QStringLiteral("collegamento non riuscito")));
             report_.written << stand;
         }
-        report_.sheetNotes << kMovedBeside.arg(name, QDir::toNativeSeparators(target_.path()));
+        report_.sheetsMoved << name;
+        report_.movedFolder = target_.absolutePath();
         return target_;
     }
 
@@ -555,6 +554,10 @@ QString reportText(const GisExportReport& report) {
         lines << kReportFar.arg(report.placesFar.size()) << report.placesFar.mid(0, 10);
     if (!report.sheetNotes.isEmpty())
         lines << kReportSheetNotes.arg(report.sheetNotes.size()) << report.sheetNotes.mid(0, 10);
+    if (!report.sheetsMoved.isEmpty())
+        lines << kReportMoved.arg(report.sheetsMoved.size())
+                     .arg(QDir::toNativeSeparators(report.movedFolder),
+                          report.sheetsMoved.join(QStringLiteral(", ")));
     if (!report.sheetsFolder.isEmpty())
         lines << kReportSheetsFolder.arg(QDir::toNativeSeparators(report.sheetsFolder));
     if (report.tileSets > 0 || !report.tilesSkipped.isEmpty())

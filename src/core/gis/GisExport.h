@@ -24,8 +24,9 @@ struct GisExportReport {
     QStringList written;       // every file written, with its path
     int sheets = 0;            // sheets that got a world file
     QStringList sheetsSkipped; // "name: why" for each sheet left without one
-    QStringList sheetNotes;    // "name: what" for a sheet written otherwise than beside it
-                               // or whose picture is damaged
+    QStringList sheetNotes;    // "name: what" for a sheet whose picture is damaged
+    QStringList sheetsMoved;   // sheets whose world files went into movedFolder
+    QString movedFolder;       // the chosen folder, where the sheets' folder is read-only
     int tileSets = 0;          // sheets written as MBTiles
     QStringList tilesSkipped;  // why, naming it, for each sheet left without tiles
     qint64 places = 0;         // places in the four files
@@ -38,7 +39,7 @@ struct GisExportReport {
     QStringList sheetsUnknownDatum;  // "name: datum sconosciuto: EPSG:9999"
     qint64 placesUnknownDatum = 0;   // places on them, left out of the files
     QStringList placesFar;           // "sheet: place" for places far from their sheet
-    QString sheetsFolder;            // where the world files go: beside the sheets
+    QString sheetsFolder;            // where world files went beside their sheets
     QString error;                   // empty unless the export failed; then in Italian
     bool cancelled = false;
 
