@@ -143,7 +143,8 @@ void LinksEditor::Form_Activate() {
         if (pxlao && seclao && pxloo && secloo)
             extent_ = sheetExtent({0, 0, state_.latScale, state_.lonScale, *pxlao, *seclao,
                                    *pxloo, *secloo},
-                                  state_.naturalWidth, state_.naturalHeight);
+                                  int(twips::fromPixels(state_.loadedPicture.width())),
+                                  int(twips::fromPixels(state_.loadedPicture.height())));
         const areadatums::SheetDatum stored = areadatums::readIn(QDir::currentPath(), area);
         datumchoice::show(cmbdatum, stored.code);
         showOperations(stored.operation);
