@@ -146,6 +146,16 @@ void writeWhole(const QString& path, const QByteArray& bytes, GisExportReport& r
     report.written << path;
 }
 
+bool sameBytes(const QString& a, const QString& b) {
+    QFile x(a), y(b);
+    if (x.size() != y.size() || !x.open(QIODevice::ReadOnly) || !y.open(QIODevice::ReadOnly))
+        return false;
+    constexpr qint64 kChunk = 1 << 20;
+    while (!x.atEnd())
+        if (x.read(kChunk) != y.read(kChunk)) return false;
+    return true;
+}
+
 // The extent of a sheet in its own degrees, from its world file and the size
 // of its picture (read from the file's header only).
 std::optional<GeoBox> sheetBox(const WorldFile& w, const QString& picture) {
@@ -322,7 +332,9 @@ private:
         const QString image = QFileInfo(working_.filePath(name)).absoluteFilePath();
         const QString stand = target_.filePath(name);
         const QFileInfo there(stand);
-        const bool ours = there.isSymLink() && there.symLinkTarget() == image;
+        // A link or a copy an earlier export left there serves again.
+        const bool ours = there.isSymLink() ? there.symLinkTarget() == image
+                                            : there.isFile() && sameBytes(stand, image);
         if (!ours) {
             if (there.exists() || there.isSymLink())
                 throw ExportFailure(kStandInTaken.arg(QDir::toNativeSeparators(stand), name));
