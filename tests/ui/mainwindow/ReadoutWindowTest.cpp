@@ -216,7 +216,7 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), row.copied);
         const QStringList told = ws.dialogs.takeTexts();
         QCOMPARE(told.isEmpty(), !row.copied.isEmpty());
-        QVERIFY(told.join(u' ').contains(row.datum));
+        QVERIFY(told.isEmpty() || told.join(u' ').contains(row.datum));
     }
 };
 
