@@ -128,8 +128,9 @@ void addSheet(Workspace& ws, const QString& name, const QByteArray& bytes) {
     f.close();
     test::execSql(ws.file("area.mdb"),
                   ("insert into AREA (AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO) select '" +
-                   name + "', COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA where AREA = "
-                          "'valfonda_se.jpg'")
+                   name +
+                   "', COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA where AREA = "
+                   "'valfonda_se.jpg'")
                       .toStdString());
 }
 
@@ -462,7 +463,8 @@ private slots:
         QVERIFY2(report.ok(), qPrintable(text));
         for (const QString& line : row.says)
             QVERIFY2(text.contains(line), qPrintable(line + "\n---\n" + text));
-        QVERIFY2(!text.contains(QRegularExpression("Unable|image data|not found")), qPrintable(text));
+        QVERIFY2(!text.contains(QRegularExpression("Unable|image data|not found")),
+                 qPrintable(text));
         for (const QString& file : row.present)
             QVERIFY2(QFileInfo::exists(ws.file(file)), qPrintable(file));
         for (const QString& file : row.absent)
@@ -481,14 +483,16 @@ private slots:
             const QString text = gis::reportText(report);
             QVERIFY2(report.ok() && report.sheets == 4, qPrintable(text));
             QVERIFY2(text.contains("La cartella dei fogli non si può scrivere: world file, .prj e "
-                                   ".aux.xml di 4 fogli scritti in " + out),
+                                   ".aux.xml di 4 fogli scritti in " +
+                                   out),
                      qPrintable(text));
             QVERIFY(!text.contains("scritti accanto alle immagini"));
         }
         QVERIFY(!QFileInfo::exists(ws.file("valfonda_se.jgw")));
         const Ran info = run("gdalinfo", {"-json", out + "/valfonda_se.jpg"}, QString());
         const QJsonObject json = QJsonDocument::fromJson(info.out.toUtf8()).object();
-        QVERIFY2(json["coordinateSystem"]["wkt"].toString().contains("WGS 84"), qPrintable(info.out));
+        QVERIFY2(json["coordinateSystem"]["wkt"].toString().contains("WGS 84"),
+                 qPrintable(info.out));
         QVERIFY(json.contains("geoTransform"));
         QDir(out).removeRecursively();
     }

@@ -108,16 +108,19 @@ void store(WorkingPair& pair, const QString& area, const QString& code,
             db.exec(addOperationIn("main"));
             withOperation = true;
         }
-        const std::string column = std::string(", ") + kOperationColumn;
-        SQLite::Statement put(
-            db, std::string("INSERT INTO main.") + kTable + " (AREA, DATUM" +
-                    (withOperation ? column : "") + ") VALUES (?1, ?2" +
-                    (withOperation ? ", ?3" : "") + ") ON CONFLICT (AREA) DO UPDATE SET DATUM = ?2" +
-                    (!withOperation ? ""
-                     : operation
-                         ? column + " = ?3"
-                         : column + " = CASE WHEN DATUM = ?2 THEN " + kOperationColumn +
-                               " END"));
+        std::string columns = "AREA, DATUM", values = "?1, ?2", update = "DATUM = ?2";
+        if (withOperation) {
+            columns += std::string(", ") + kOperationColumn;
+            values += ", ?3";
+            // No operation given: the one stored stays while the datum does.
+            update += std::string(", ") + kOperationColumn +
+                      (operation ? " = ?3"
+                                 : std::string(" = CASE WHEN DATUM = ?2 THEN ") + kOperationColumn +
+                                       " END");
+        }
+        SQLite::Statement put(db, std::string("INSERT INTO main.") + kTable + " (" + columns +
+                                      ") VALUES (" + values +
+                                      ") ON CONFLICT (AREA) DO UPDATE SET " + update);
         put.bind(1, area.toStdString());
         put.bind(2, code.toStdString());
         if (withOperation) {

@@ -63,7 +63,8 @@ bool hasDatums(Session& session, const char* schema, const char* file) {
 std::string datumsMissing(const char* from, const char* areas) {
     return std::string(" FROM ") + from + "." + areadatums::kTable +
            " d WHERE EXISTS (SELECT 1 FROM " + areas + ".AREA a WHERE " + sameArea("a", "d") +
-           ") AND NOT EXISTS (SELECT 1 FROM main." + areadatums::kTable + " m WHERE m.AREA = d.AREA)";
+           ") AND NOT EXISTS (SELECT 1 FROM main." + areadatums::kTable +
+           " m WHERE m.AREA = d.AREA)";
 }
 
 // Copies those rows, every code as it is (also one this program does not

@@ -119,7 +119,8 @@ public:
     // meets area (its bounding box), in PROJ's order of preference.
     std::vector<Pj> operations(const PJ* source, const PJ* target, const GeoBox& area) const {
         std::vector<Pj> found;
-        PJ_OPERATION_FACTORY_CONTEXT* factory = proj_create_operation_factory_context(ctx_, nullptr);
+        PJ_OPERATION_FACTORY_CONTEXT* factory =
+            proj_create_operation_factory_context(ctx_, nullptr);
         if (!factory) return found;
         proj_operation_factory_context_set_area_of_interest(ctx_, factory, area.west, area.south,
                                                             area.east, area.north);
@@ -269,9 +270,8 @@ std::vector<DatumOperation> datumOperations(Datum datum, const GeoBox& area) {
         context.operation(start->source.get(), target.get(), &start->area, start->area.centre());
     if (chosen.named) {
         const DatumOperation own = context.describe(chosen.named.get());
-        const auto at = std::find_if(offered.begin(), offered.end(), [&](const DatumOperation& o) {
-            return o.key == own.key;
-        });
+        const auto at = std::find_if(offered.begin(), offered.end(),
+                                     [&](const DatumOperation& o) { return o.key == own.key; });
         if (at != offered.end()) offered.erase(at);
         offered.insert(offered.begin(), own);
     }
@@ -280,9 +280,8 @@ std::vector<DatumOperation> datumOperations(Datum datum, const GeoBox& area) {
 
 QString operationText(const DatumOperation& operation) {
     const QString accuracy =
-        operation.accuracy
-            ? kMetres.arg(QLocale(QLocale::Italian).toString(*operation.accuracy))
-            : kNoAccuracy;
+        operation.accuracy ? kMetres.arg(QLocale(QLocale::Italian).toString(*operation.accuracy))
+                           : kNoAccuracy;
     return kOperationText.arg(operation.name, accuracy,
                               operation.area.isEmpty() ? kNoArea : operation.area);
 }

@@ -49,8 +49,8 @@ std::optional<double> storedNumber(const SQLite::Column& column) {
 std::optional<std::array<QString, 6>> anglesAtClick(const QString& folder, const QString& area,
                                                     ReadoutInput at) {
     try {
-        SQLite::Database db(archivefile::nativePath(QDir(folder).filePath(
-                                QString::fromLatin1(Archives::kAreaFile))),
+        SQLite::Database db(archivefile::nativePath(
+                                QDir(folder).filePath(QString::fromLatin1(Archives::kAreaFile))),
                             SQLite::OPEN_READONLY);
         db.setBusyTimeout(500);
         SQLite::Statement row(db, "SELECT AREA, PXLAO, SECLAO, PXLOO, SECLOO FROM AREA "
@@ -87,8 +87,7 @@ std::optional<std::array<QString, 6>> anglesAtClick(const QString& folder, const
 }
 
 bool anglesEmpty(const std::array<QString, 6>& angles) {
-    return std::all_of(angles.begin(), angles.end(),
-                       [](const QString& a) { return a.isEmpty(); });
+    return std::all_of(angles.begin(), angles.end(), [](const QString& a) { return a.isEmpty(); });
 }
 
 LocalityCheck checkLocalityChange(LocalityChange change, LocalityForm& form,

@@ -27,9 +27,9 @@ constexpr int kDecimals = 7;
 
 SheetPosition::SheetPosition(Datum datum, const GeoBox& extent, const QString& operation)
     : datum_(datum)
-    , toWgs84_(datum != Datum::Wgs84 ? DatumTransform(datum, extent, DatumTransform::kWgs84,
-                                                      operation)
-                                     : DatumTransform())
+    , toWgs84_(datum != Datum::Wgs84
+                   ? DatumTransform(datum, extent, DatumTransform::kWgs84, operation)
+                   : DatumTransform())
     , utm_(datum != Datum::Wgs84 ? std::make_unique<UtmProjection>() : nullptr) {
     if (datum != Datum::Wgs84 && !toWgs84_.isValid()) {
         problem_ = toWgs84_.error();

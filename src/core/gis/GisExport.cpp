@@ -77,8 +77,8 @@ const QString kReportOffTheGlobe =
 const QString kReportSheetsSkipped = QStringLiteral("Fogli senza georeferenziazione: %1");
 const QString kReportNotTransformed =
     QStringLiteral("Località saltate perché PROJ non le porta in WGS 84: %1");
-const QString kReportDatum = QStringLiteral(
-    "%1: %2 località portate in WGS 84 con %3, accuratezza %4, area d'uso: %5");
+const QString kReportDatum =
+    QStringLiteral("%1: %2 località portate in WGS 84 con %3, accuratezza %4, area d'uso: %5");
 const QString kReportNoArea = QStringLiteral("non indicata");
 const QString kReportSheetsFolder =
     QStringLiteral("World file, .prj e .aux.xml dei fogli sono scritti accanto alle immagini, "
@@ -250,8 +250,8 @@ private:
                     if (code.isEmpty())
                         report_.sheetsWithoutDatum << name;
                     else if (!datumFromCode(code))
-                        report_.sheetsUnknownDatum << kUnknownDatum.arg(name,
-                                                                        unknownDatumText(code));
+                        report_.sheetsUnknownDatum
+                            << kUnknownDatum.arg(name, unknownDatumText(code));
                     writeSheet(name, row);
                 }
                 if (report_.cancelled) return false;
@@ -300,8 +300,7 @@ private:
             // Someone else's metadata beside the image is left alone.
             const QString aux = folder.filePath(auxiliaryFileName(name));
             QFile existing(aux);
-            if (!existing.exists() ||
-                (existing.open(QIODevice::ReadOnly) && writtenHere(existing)))
+            if (!existing.exists() || (existing.open(QIODevice::ReadOnly) && writtenHere(existing)))
                 writeWhole(aux, system->auxiliary, report_);
         }
         ++report_.sheets;
@@ -417,7 +416,8 @@ private:
                 return;
             }
         }
-        report_.datums.append({datumName(datum), t.operationName(), t.areaOfUse(), t.accuracy(), 1});
+        report_.datums.append(
+            {datumName(datum), t.operationName(), t.areaOfUse(), t.accuracy(), 1});
     }
 
     void writePlaces(SQLite::Database& db, const QString& path) {

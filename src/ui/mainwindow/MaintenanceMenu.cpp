@@ -9,8 +9,8 @@
 #include "core/archive/Exchange.h"
 #include "core/archive/SqlTexts.h"
 #include "core/base/Dialogs.h"
-#include "core/geo/Datum.h"
 #include "core/base/Hourglass.h"
+#include "core/geo/Datum.h"
 #include "core/gis/GisExport.h"
 #include "ui/widgets/ProgressDialog.h"
 

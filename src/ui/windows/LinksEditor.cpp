@@ -15,10 +15,10 @@
 #include "ui/widgets/DatumChoice.h"
 #include "ui/widgets/MapImage.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -141,10 +141,10 @@ void LinksEditor::Form_Activate() {
         const auto pxlao = number("PXLAO"), seclao = number("SECLAO");
         const auto pxloo = number("PXLOO"), secloo = number("SECLOO");
         if (pxlao && seclao && pxloo && secloo)
-            extent_ = sheetExtent({0, 0, state_.latScale, state_.lonScale, *pxlao, *seclao,
-                                   *pxloo, *secloo},
-                                  int(twips::fromPixels(state_.loadedPicture.width())),
-                                  int(twips::fromPixels(state_.loadedPicture.height())));
+            extent_ = sheetExtent(
+                {0, 0, state_.latScale, state_.lonScale, *pxlao, *seclao, *pxloo, *secloo},
+                int(twips::fromPixels(state_.loadedPicture.width())),
+                int(twips::fromPixels(state_.loadedPicture.height())));
         const areadatums::SheetDatum stored = areadatums::readIn(QDir::currentPath(), area);
         datumchoice::show(cmbdatum, stored.code);
         showOperations(stored.operation);

@@ -86,8 +86,9 @@ private slots:
         const DatumTransform own(Datum::Ed50, milano);
         QCOMPARE(offered.front().name, own.operationName());
         QCOMPARE(offered.front().area, own.areaOfUse());
-        const auto italy = std::find_if(offered.begin(), offered.end(),
-                                        [](const DatumOperation& o) { return o.key == "EPSG:1133"; });
+        const auto italy =
+            std::find_if(offered.begin(), offered.end(),
+                         [](const DatumOperation& o) { return o.key == "EPSG:1133"; });
         QVERIFY(italy != offered.end());
         QVERIFY2(italy->area.contains(QLatin1String("Italy")), qPrintable(italy->area));
         QCOMPARE(italy->accuracy, std::optional<double>(10.0));
@@ -101,8 +102,9 @@ private slots:
         const double metres = std::hypot((a->lon - b->lon) * 78000.0, (a->lat - b->lat) * 111000.0);
         QVERIFY2(metres > 0.3 && metres < 3.0, qPrintable(QString::number(metres)));
         // A key PROJ does not offer there leaves PROJ's own choice.
-        QCOMPARE(DatumTransform(Datum::Ed50, milano, DatumTransform::kWgs84, "EPSG:1").operationName(),
-                 own.operationName());
+        QCOMPARE(
+            DatumTransform(Datum::Ed50, milano, DatumTransform::kWgs84, "EPSG:1").operationName(),
+            own.operationName());
     }
 
     // A stored code none of the four datums has is shown as unknown and gives

@@ -172,7 +172,8 @@ private slots:
                       "create table AREA_DATUM (AREA TEXT NOT NULL PRIMARY KEY, DATUM TEXT);"
                       "insert into AREA_DATUM values ('valfonda_ne.bmp', 'EPSG:9999')");
         const auto columns = [&] {
-            return queryRows(ws.file("area.mdb"), "select name from pragma_table_info('AREA_DATUM')");
+            return queryRows(ws.file("area.mdb"),
+                             "select name from pragma_table_info('AREA_DATUM')");
         };
         const auto modify = [&] {
             QTest::mouseClick(e().cmdmod, Qt::LeftButton);
