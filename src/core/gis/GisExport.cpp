@@ -5,9 +5,9 @@
 #include "core/archive/AreaDatums.h"
 #include "core/archive/FieldText.h"
 #include "core/archive/Schema.h"
-#include "core/base/FileFailure.h"
 #include "core/base/Numbers.h"
 #include "core/base/Picture.h"
+#include "core/base/SafeSave.h"
 #include "core/geo/Datum.h"
 #include "core/gis/GisFormats.h"
 #include "core/gis/MbTiles.h"
@@ -18,7 +18,6 @@
 #include <QHash>
 #include <QImageReader>
 #include <QLocale>
-#include <QSaveFile>
 #include <QSet>
 
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -36,6 +35,7 @@ namespace {
 // The export reads only; its queries name the columns it needs, so a file
 // whose columns are spelled in another letter case reads the same.
 const char* const kCountAreas = "select count(*) from AREA";
+const char* const kSheetNames = "select AREA from AREA";
 const char* const kCountPlaces = "select count(*) from localita";
 const char* const kAreas =
     "select AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA order by AREA";
@@ -43,13 +43,14 @@ const char* const kPlaces = "select AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, LOMN
                             "from localita order by AREA, LOCALITA";
 
 const QString kCannotCreateFolder = QStringLiteral("La cartella %1 non può essere creata.");
-const QString kCannotWrite = QStringLiteral("Il file %1 non può essere scritto (%2).");
 const QString kCannotRead = QStringLiteral("L'archivio %1 non può essere letto (%2).");
 const QString kSheetProblem = QStringLiteral("%1: %2");
 const QString kNotTiled = QStringLiteral(", non scritto in MBTiles");
 const QString kFolderReadOnly =
     QStringLiteral("La cartella %1 è in sola lettura: i world file dei fogli non vi si possono "
                    "scrivere. Scegliere un'altra cartella.");
+const QString kNoStandIn =
+    QStringLiteral("Il collegamento %1 all'immagine del foglio non può essere scritto.");
 const QString kStandInTaken =
     QStringLiteral("Il file %1 esiste già: il collegamento all'immagine %2 non vi si scrive.");
 const QString kUnknownDatum = QStringLiteral("%1: %2: senza .prj né .aux.xml, località saltate");
@@ -58,6 +59,8 @@ const QString kNoCalibration = QStringLiteral("%1: la calibrazione non è valida
 const QString kUnexpected = QStringLiteral("Errore imprevisto (%1).");
 const QString kBadName = QStringLiteral("%1: il nome non è un nome di file");
 const QString kNoDatum = QStringLiteral("%1: datum non indicato: considerato WGS 84");
+const QString kWrittenBefore =
+    QStringLiteral("%1: il file %2 è già stato scritto per un altro foglio");
 const QString kNoSystem =
     QStringLiteral("PROJ non descrive il sistema %1: manca il suo database (proj-data).");
 
@@ -138,14 +141,6 @@ bool isBareFileName(const QString& name) {
            !name.contains(u'/') && !name.contains(u'\\') && QFileInfo(name).fileName() == name;
 }
 
-void writeWhole(const QString& path, const QByteArray& bytes, GisExportReport& report) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ExportFailure(
-            kCannotWrite.arg(QDir::toNativeSeparators(path), writeFailureReason(file)));
-    report.written << path;
-}
-
 bool sameBytes(const QString& a, const QString& b) {
     QFile x(a), y(b);
     if (x.size() != y.size() || !x.open(QIODevice::ReadOnly) || !y.open(QIODevice::ReadOnly))
@@ -190,6 +185,7 @@ public:
         } catch (const SQLite::Exception& e) {
             throw readFailure(areaPath, e);
         }
+        names_ = sheetFileNames(sheetNames(areas, areaPath));
         const qint64 sheets = count(areas, kCountAreas, areaPath);
         total_ = sheets * sheetSteps() + count(places, kCountPlaces, placePath);
         if (!tick()) return;
@@ -221,6 +217,40 @@ private:
         } catch (const SQLite::Exception& e) {
             throw readFailure(path, e);
         }
+    }
+
+    static QStringList sheetNames(SQLite::Database& db, const QString& path) {
+        QStringList names;
+        try {
+            SQLite::Statement row(db, kSheetNames);
+            while (row.executeStep())
+                names << columnText(row, 0);
+        } catch (const SQLite::Exception& e) {
+            throw readFailure(path, e);
+        }
+        return names;
+    }
+
+    // Writes bytes as path, once in an export: false (and a line of the
+    // report) when an earlier sheet's file already took that name.
+    bool writeWhole(const QString& sheet, const QString& path, const QByteArray& bytes) {
+        if (!claim(sheet, path)) return false;
+        if (const QString error = saveWhole(path, bytes); !error.isEmpty())
+            throw ExportFailure(error);
+        report_.written << path;
+        return true;
+    }
+
+    // Whether path is still free in this export (letter case ignored, as on
+    // the disks that ignore it); it is taken from now on.
+    bool claim(const QString& sheet, const QString& path) {
+        const QString key = QFileInfo(path).absoluteFilePath().toCaseFolded();
+        if (claimed_.contains(key)) {
+            report_.sheetsSkipped << kWrittenBefore.arg(sheet, QFileInfo(path).fileName());
+            return false;
+        }
+        claimed_.insert(key);
+        return true;
     }
 
     static qint64 count(SQLite::Database& db, const char* sql, const QString& path) {
@@ -293,15 +323,16 @@ private:
         const SystemTexts* system = datum ? &systemTexts(*datum) : nullptr;
         if (system && system->projection.isEmpty())
             throw ExportFailure(kNoSystem.arg(datumCode(*datum)));
-        const QDir folder = sheetFilesFolder(name);
-        writeWhole(folder.filePath(worldFileName(name)), worldFileText(*world), report_);
+        const SheetFileNames files = names_.value(name, sheetFileNames({name}).value(name));
+        const QDir folder = sheetFilesFolder(name, files);
+        if (!writeWhole(name, folder.filePath(files.world), worldFileText(*world))) return;
         if (system) {
-            writeWhole(folder.filePath(projectionFileName(name)), system->projection, report_);
+            writeWhole(name, folder.filePath(files.projection), system->projection);
             // Someone else's metadata beside the image is left alone.
-            const QString aux = folder.filePath(auxiliaryFileName(name));
+            const QString aux = folder.filePath(files.auxiliary);
             QFile existing(aux);
             if (!existing.exists() || (existing.open(QIODevice::ReadOnly) && writtenHere(existing)))
-                writeWhole(aux, system->auxiliary, report_);
+                writeWhole(name, aux, system->auxiliary);
         }
         ++report_.sheets;
         if (const auto box = sheetBox(*world, image)) boxes_.insert(name, *box);
@@ -313,16 +344,16 @@ private:
         if (options_.tiles && !datum)
             report_.tilesSkipped << kSheetProblem.arg(name, unknownDatumText(code));
         else if (options_.tiles)
-            writeTiles(name, *world, *datum);
+            writeTiles(name, files.tiles, *world, *datum);
     }
 
     // Where a sheet's world file, .prj and .aux.xml go: beside its picture,
     // or, where the sheets' folder cannot take them, into the target folder
     // beside a link to the picture (a copy where links cannot be made), so
     // that a GIS opening that finds it placed.
-    QDir sheetFilesFolder(const QString& name) {
-        if (archivefile::canWrite(working_.filePath(worldFileName(name))) &&
-            archivefile::canWrite(working_.filePath(projectionFileName(name)))) {
+    QDir sheetFilesFolder(const QString& name, const SheetFileNames& files) {
+        if (archivefile::canWrite(working_.filePath(files.world)) &&
+            archivefile::canWrite(working_.filePath(files.projection))) {
             report_.sheetsFolder = working_.absolutePath();
             return working_;
         }
@@ -338,8 +369,7 @@ private:
             if (there.exists() || there.isSymLink())
                 throw ExportFailure(kStandInTaken.arg(QDir::toNativeSeparators(stand), name));
             if (!QFile::link(image, stand) && !QFile::copy(image, stand))
-                throw ExportFailure(kCannotWrite.arg(QDir::toNativeSeparators(stand),
-                                                     QStringLiteral("collegamento non riuscito")));
+                throw ExportFailure(kNoStandIn.arg(QDir::toNativeSeparators(stand)));
             report_.written << stand;
         }
         report_.sheetsMoved << name;
@@ -364,14 +394,16 @@ private:
         return *texts;
     }
 
-    void writeTiles(const QString& name, const WorldFile& world, Datum datum) {
+    void writeTiles(const QString& name, const QString& fileName, const WorldFile& world,
+                    Datum datum) {
+        const QString path = target_.filePath(fileName);
+        if (!claim(name, path)) return;
         const QString image = working_.filePath(name);
         PictureLoad picture = readPicture(image);
         if (picture.outcome != PictureOutcome::Ok) {
             report_.tilesSkipped << kSheetProblem.arg(name, pictureProblem(picture, image));
             return;
         }
-        const QString path = target_.filePath(mbTilesFileName(name));
         const qint64 from = done_;
         const MbTilesResult tiles = writeMbTiles(
             std::move(picture.image), world, datum, name, QImageReader(image).format() == "jpeg",
@@ -383,6 +415,9 @@ private:
             datums_.value(name).operation);
         if (tiles.cancelled) {
             report_.cancelled = true;
+        } else if (tiles.writeFailed) {
+            // The disk, not the sheet: the export cannot go on.
+            throw ExportFailure(tiles.error);
         } else if (!tiles.ok()) {
             report_.tilesSkipped << tiles.error;
         } else {
@@ -423,13 +458,11 @@ private:
     void writePlaces(SQLite::Database& db, const QString& path) {
         constexpr std::array formats{PlaceFormat::Gpx, PlaceFormat::Kml, PlaceFormat::GeoJson,
                                      PlaceFormat::Csv};
-        std::vector<std::unique_ptr<QSaveFile>> files;
+        std::vector<std::unique_ptr<SafeSave>> files;
         std::vector<std::unique_ptr<PlaceWriter>> writers;
         for (const PlaceFormat f : formats) {
-            auto file = std::make_unique<QSaveFile>(target_.filePath(placeFileName(f)));
-            if (!file->open(QIODevice::WriteOnly))
-                throw ExportFailure(kCannotWrite.arg(QDir::toNativeSeparators(file->fileName()),
-                                                     writeFailureReason(*file)));
+            auto file = std::make_unique<SafeSave>(target_.filePath(placeFileName(f)));
+            if (!file->create()) throw ExportFailure(file->error());
             writers.push_back(placeWriter(f, file.get()));
             writers.back()->begin();
             files.push_back(std::move(file));
@@ -444,11 +477,12 @@ private:
         } catch (const SQLite::Exception& e) {
             throw readFailure(path, e);
         }
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            if (!writers[i]->finish() || !files[i]->commit())
-                throw ExportFailure(kCannotWrite.arg(QDir::toNativeSeparators(files[i]->fileName()),
-                                                     writeFailureReason(*files[i])));
-            report_.written << files[i]->fileName();
+        // All four whole on the disk before any takes its name.
+        for (std::size_t i = 0; i < files.size(); ++i)
+            if (!files[i]->check(writers[i]->finish())) throw ExportFailure(files[i]->error());
+        for (const auto& file : files) {
+            if (!file->commit()) throw ExportFailure(file->error());
+            report_.written << file->target();
         }
         tick();
     }
@@ -510,6 +544,8 @@ private:
     GisExportReport& report_;
     QHash<QString, areadatums::SheetDatum> datums_;
     QHash<QString, GeoBox> boxes_;
+    QHash<QString, SheetFileNames> names_;
+    QSet<QString> claimed_;
     std::array<std::optional<SystemTexts>, kDatums.size()> systemTexts_;
     DatumTransform transform_;
     QString transformSheet_;
