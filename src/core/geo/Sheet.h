@@ -4,6 +4,7 @@
 // links) and its datum, read once and then passed around. Nothing here ever
 // goes back to the archive.
 
+#include "core/archive/AreaDatums.h"
 #include "core/geo/Readout.h"
 
 #include <QString>
@@ -46,7 +47,7 @@ struct Sheet {
     QString name; // as AREA holds it; empty: no record
     StoredCalibration calibration;
     std::array<QString, 4> links; // by Side: the neighbours' names, empty for none
-    QString datum;                // the datum's code ("EPSG:4265"), empty for none
+    areadatums::SheetDatum datum; // its code ("EPSG:4265") and operation; empty for none
 
     bool exists() const { return !name.isEmpty(); }
     const QString& link(Side side) const { return links[std::size_t(side)]; }

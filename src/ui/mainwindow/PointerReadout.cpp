@@ -3,6 +3,7 @@
 // and UTM; and the position under the pointer copied in WGS 84.
 #include "ui/mainwindow/MainWindow.h"
 
+#include "core/base/Dialogs.h"
 #include "core/base/Numbers.h"
 #include "core/base/Twips.h"
 #include "core/geo/Readout.h"
@@ -86,6 +87,8 @@ void MainWindow::mncopiapos_Click() {
     if (!readout) return;
     if (const auto wgs84 = sheetPosition_.wgs84(readout->latSeconds, readout->lonSeconds))
         QGuiApplication::clipboard()->setText(latLonText(*wgs84));
+    else if (!sheetPosition_.problem().isEmpty())
+        dialogs().message(sheetPosition_.problem());
 }
 
 // The datum of the sheet just shown, and its extent from its record's own
@@ -93,7 +96,8 @@ void MainWindow::mncopiapos_Click() {
 // sheet shown again with the same datum and extent keeps the one it has.
 void MainWindow::followSheetDatum() {
     const QString& area = shownSheet().name;
-    const QString& code = shownSheet().datum;
+    const areadatums::SheetDatum& stored = shownSheet().datum;
+    const QString& code = stored.code;
     const auto datum = datumFromCode(code);
     std::optional<GeoBox> extent;
     const auto& cola = shownSheet().calibration.cola;
@@ -103,7 +107,7 @@ void MainWindow::followSheetDatum() {
             extent = sheetExtent(*in, int(twips::fromPixels(state_.loadedPicture.width())),
                                  int(twips::fromPixels(state_.loadedPicture.height())));
     }
-    QString key = area + u'\n' + code;
+    QString key = area + u'\n' + code + u'\n' + stored.operation;
     if (extent)
         key += QStringLiteral("\n%1 %2 %3 %4")
                    .arg(extent->west, 0, 'g', 12)
@@ -112,7 +116,9 @@ void MainWindow::followSheetDatum() {
                    .arg(extent->north, 0, 'g', 12);
     if (key == sheetPositionKey_) return;
     sheetPositionKey_ = key;
-    sheetPosition_ = datum && extent ? SheetPosition(*datum, *extent) : SheetPosition();
+    sheetPosition_ = SheetPosition::forSheet(code, extent, stored.operation);
+    if (const QString missing = sheetPosition_.problemToTellOnce(); !missing.isEmpty())
+        dialogs().message(missing);
 }
 
 } // namespace orvena
