@@ -62,10 +62,10 @@ std::optional<std::array<QString, 6>> anglesAtClick(const QString& folder, const
             for (int i = 0; i < 4; ++i)
                 v[std::size_t(i)] = storedNumber(row.getColumn(i + 1));
             if (!v[0] || !v[1] || !v[2] || !v[3]) return std::nullopt;
-            at.pxlao = *v[0];
-            at.seclao = *v[1];
-            at.pxloo = *v[2];
-            at.secloo = *v[3];
+            at.calibration.pxlao = *v[0];
+            at.calibration.seclao = *v[1];
+            at.calibration.pxloo = *v[2];
+            at.calibration.secloo = *v[3];
             const auto readout = computeReadout(at);
             if (!readout) return std::nullopt;
             const auto lat = secondsToDms(std::round(readout->latSeconds));

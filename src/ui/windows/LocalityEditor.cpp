@@ -145,8 +145,8 @@ void LocalityEditor::Form_Activate() {
     ReadoutInput at;
     at.x = std::int32_t(state_.localityPixelX);
     at.y = std::int32_t(state_.localityPixelY);
-    at.latScale = state_.latScale;
-    at.lonScale = state_.lonScale;
+    at.calibration.cola = state_.latScale; // the scales in force
+    at.calibration.colo = state_.lonScale;
     if (const auto angles = anglesAtClick(QDir::currentPath(), combo::text(cmbarea), at))
         for (std::size_t i = 0; i < typed.size(); ++i)
             boxes[qsizetype(i)]->setText((*angles)[i]);
