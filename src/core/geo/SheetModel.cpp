@@ -3,6 +3,7 @@
 #include "core/base/Numbers.h"
 #include "core/geo/PlaneFits.h"
 
+#include <cpl_error.h>
 #include <gdal.h>
 #include <gdal_alg.h>
 #include <proj.h>
@@ -91,6 +92,16 @@ public:
 private:
     PJ_CONTEXT* context_;
     std::unique_ptr<PJ, PjFree> pj_;
+};
+
+// GDAL's complaints about points it cannot fit stay off the console: the
+// model says why in Italian.
+class QuietGdal {
+public:
+    QuietGdal() { CPLPushErrorHandler(CPLQuietErrorHandler); }
+    ~QuietGdal() { CPLPopErrorHandler(); }
+    QuietGdal(const QuietGdal&) = delete;
+    QuietGdal& operator=(const QuietGdal&) = delete;
 };
 
 GDAL_GCP gcp(const GridTie& t) {
@@ -390,6 +401,7 @@ SheetModel SheetModel::fit(const SheetPoints& sheet, Datum sheetDatum) {
         geographic.push_back(g);
     }
 
+    const QuietGdal quiet;
     std::vector<GDAL_GCP> gcps;
     for (const GridTie& t : impl->ties)
         gcps.push_back(gcp(t));

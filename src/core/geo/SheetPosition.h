@@ -6,6 +6,7 @@
 
 #include "core/geo/Datum.h"
 #include "core/geo/Readout.h"
+#include "core/geo/SheetModel.h"
 
 #include <QString>
 
@@ -22,6 +23,10 @@ public:
     SheetPosition() = default;
     // A sheet in datum, extent in its own degrees.
     SheetPosition(Datum datum, const GeoBox& extent);
+    // A sheet calibrated from its points: its model's datum, the extent the
+    // model gives an image of that size (pixels), and the model for the
+    // read-out.
+    SheetPosition(const SheetModel& model, int width, int height);
     ~SheetPosition();
     SheetPosition(SheetPosition&&) noexcept;
     SheetPosition& operator=(SheetPosition&&) noexcept;
@@ -35,7 +40,15 @@ public:
     // a sheet in WGS 84 or without a datum, or where PROJ cannot transform.
     QString secondLine(double latSeconds, double lonSeconds);
 
+    // Whether the sheet is read through its model.
+    bool hasModel() const { return model_.isValid(); }
+    // The read-out at a position on the image (pixels at zoom 100) through
+    // the model, in seconds of the sheet's datum; nothing without a model or
+    // where it gives no position. The lines above then take its seconds.
+    std::optional<Readout> readoutAt(double x, double y) const;
+
 private:
+    SheetModel model_;
     std::optional<Datum> datum_;
     DatumTransform toWgs84_;
     std::unique_ptr<UtmProjection> utm_; // for the second line: none in WGS 84
