@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStringList>
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -95,9 +96,48 @@ std::optional<SheetPoints> fromRow(const QString& model, int grid, const QString
     return s;
 }
 
+// The AREA fields the points were stored with, as a text of six numbers.
+QString axisText(const AreaFields& f) {
+    return QStringLiteral("%1 %2 %3 %4 %5 %6")
+        .arg(double(float(f.cola)), 0, 'g', 9)
+        .arg(double(float(f.colo)), 0, 'g', 9)
+        .arg(f.pxlao)
+        .arg(f.seclao)
+        .arg(f.pxloo)
+        .arg(f.secloo);
+}
+
+// Whether the AREA record still holds the fields its points were stored
+// with; one rewritten since (a new two-point set-up, an earlier build) no
+// longer goes with them.
+bool sameFields(const QString& axis, SQLite::Statement& row, int first) {
+    const QStringList v = axis.split(u' ');
+    if (v.size() != 6) return false;
+    for (int i = 0; i < 6; ++i) {
+        const SQLite::Column c = row.getColumn(first + i);
+        if (c.isNull()) return false;
+        const double stored = c.getDouble(), expected = v[i].toDouble();
+        if (i < 2 ? float(stored) != float(expected)
+                  : std::llround(stored) != std::llround(expected))
+            return false;
+    }
+    return true;
+}
+
+// MODEL, GRID, POINTS, BORDER, AXIS from column first, then the AREA
+// record's six fields.
 std::optional<SheetPoints> fromStatement(SQLite::Statement& row, int first) {
+    if (!sameFields(text(row.getColumn(first + 4)), row, first + 5)) return std::nullopt;
     return fromRow(text(row.getColumn(first)), row.getColumn(first + 1).getInt(),
                    text(row.getColumn(first + 2)), text(row.getColumn(first + 3)));
+}
+
+// The rows with the fields of their sheet's AREA record.
+std::string joined(const std::string& where) {
+    return "SELECT c.AREA, c.MODEL, c.GRID, c.POINTS, c.BORDER, c.AXIS, a.COLA, a.COLO,"
+           " a.PXLAO, a.SECLAO, a.PXLOO, a.SECLOO FROM " +
+           table("main") +
+           " c JOIN main.AREA a ON a.AREA = c.AREA AND a.AREA = c.AREA COLLATE BINARY" + where;
 }
 
 } // namespace
@@ -107,7 +147,7 @@ namespace areacalibrations {
 std::string createIn(const std::string& schema) {
     return "CREATE TABLE IF NOT EXISTS " + schema + "." + kTable +
            " (AREA TEXT NOT NULL PRIMARY KEY, MODEL TEXT, GRID INTEGER, POINTS TEXT,"
-           " BORDER TEXT)";
+           " BORDER TEXT, AXIS TEXT)";
 }
 
 std::string existsIn(const std::string& schema) {
@@ -121,8 +161,8 @@ std::string copyRows(const char* from, const char* areas, const char* absentFrom
                ".AREA a WHERE a.AREA IS d.AREA AND a.AREA IS d.AREA COLLATE BINARY)";
     };
     return "INSERT OR IGNORE INTO " + table("main") +
-           " (AREA, MODEL, GRID, POINTS, BORDER) SELECT d.AREA, d.MODEL, d.GRID, d.POINTS,"
-           " d.BORDER FROM " +
+           " (AREA, MODEL, GRID, POINTS, BORDER, AXIS) SELECT d.AREA, d.MODEL, d.GRID,"
+           " d.POINTS, d.BORDER, d.AXIS FROM " +
            table(from) + " d WHERE " + listed(areas) +
            (absentFrom ? " AND NOT " + listed(absentFrom) : std::string());
 }
@@ -130,7 +170,7 @@ std::string copyRows(const char* from, const char* areas, const char* absentFrom
 QHash<QString, SheetPoints> readAll(SQLite::Database& db) {
     QHash<QString, SheetPoints> all;
     if (!present(db)) return all;
-    SQLite::Statement row(db, "SELECT AREA, MODEL, GRID, POINTS, BORDER FROM " + table("main"));
+    SQLite::Statement row(db, joined(""));
     while (row.executeStep())
         if (const auto s = fromStatement(row, 1)) all.insert(text(row.getColumn(0)), *s);
     return all;
@@ -143,11 +183,11 @@ std::optional<SheetPoints> readIn(const QString& folder, const QString& area) {
                             SQLite::OPEN_READONLY);
         db.setBusyTimeout(kBusyWaitMs);
         if (!present(db)) return std::nullopt;
-        SQLite::Statement row(db, "SELECT MODEL, GRID, POINTS, BORDER FROM " + table("main") +
-                                      " WHERE AREA = ?");
+        SQLite::Statement row(db, joined(" WHERE c.AREA = ?"));
         row.bind(1, area.toStdString());
-        if (!row.executeStep()) return std::nullopt;
-        return fromStatement(row, 0);
+        while (row.executeStep())
+            if (const auto s = fromStatement(row, 1)) return s;
+        return std::nullopt;
     } catch (const SQLite::Exception&) {
         return std::nullopt;
     }
@@ -176,14 +216,16 @@ void store(WorkingPair& pair, const QString& area, const SheetPoints& points,
 
         db.exec(createIn("main"));
         SQLite::Statement put(db, "INSERT INTO " + table("main") +
-                                      " (AREA, MODEL, GRID, POINTS, BORDER) VALUES (?1, ?2, ?3,"
-                                      " ?4, ?5) ON CONFLICT (AREA) DO UPDATE SET MODEL = ?2,"
-                                      " GRID = ?3, POINTS = ?4, BORDER = ?5");
+                                      " (AREA, MODEL, GRID, POINTS, BORDER, AXIS) VALUES (?1, ?2,"
+                                      " ?3, ?4, ?5, ?6) ON CONFLICT (AREA) DO UPDATE SET"
+                                      " MODEL = ?2, GRID = ?3, POINTS = ?4, BORDER = ?5,"
+                                      " AXIS = ?6");
         put.bind(1, name);
         put.bind(2, fitModelCode(points.model).toStdString());
         put.bind(3, points.grid);
         put.bind(4, pointsJson(points).toStdString());
         put.bind(5, borderJson(points).toStdString());
+        put.bind(6, axisText(fields).toStdString());
         put.exec();
         if (!datumCode.isEmpty()) areadatums::store(pair, area, datumCode);
     });

@@ -4,7 +4,7 @@
 // esparea.mdb) in a table of their own beside AREA and AREA_DATUM:
 //
 //   AREA_CALIBRATION (AREA TEXT NOT NULL PRIMARY KEY, MODEL TEXT, GRID INTEGER,
-//                     POINTS TEXT, BORDER TEXT)
+//                     POINTS TEXT, BORDER TEXT, AXIS TEXT)
 //
 // one row per sheet calibrated from its points, keyed by the sheet's name
 // exactly as AREA holds it. MODEL names the fit ("affine" ...), GRID the EPSG
@@ -13,8 +13,12 @@
 // of numbers ([[x, y, "g" or "c", lat or northing, lon or easting], ...] and
 // [[x, y], ...]). AREA keeps its fields: storing rewrites them as the per-axis
 // fit of the points, so an earlier build, which knows nothing of this table,
-// still reads the sheet nearly right. A file without the table, or a row that
-// does not read, gives the sheet no points: it is shown by its AREA fields.
+// still reads the sheet nearly right. AXIS keeps those fields as written
+// ("cola colo pxlao seclao pxloo secloo"): when the record holds others (the
+// sheet set up again by two points, here or by an earlier build) the points
+// no longer go with it and are not read. A file without the table, or a row
+// that does not read, gives the sheet no points: it is shown by its AREA
+// fields.
 
 #include "core/archive/SheetPoints.h"
 
@@ -45,7 +49,7 @@ std::string existsIn(const std::string& schema);
 std::string copyRows(const char* from, const char* areas, const char* absentFrom = nullptr);
 
 // Every sheet's points, by name, on a connection to area.mdb; rows that do
-// not read are left out. Throws the engine's failure (SQLite::Exception).
+// not read, or whose sheet's AREA fields changed since, are left out. Throws the engine's failure (SQLite::Exception).
 QHash<QString, SheetPoints> readAll(SQLite::Database& db);
 // The points of the sheet named exactly area in folder's area.mdb; nothing
 // when it has none or the file cannot be read.

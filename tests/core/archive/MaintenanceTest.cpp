@@ -102,7 +102,8 @@ private slots:
         };
         const SheetPoints affine{
             FitModel::Affine, 23033, {{1, 2, true, 3, 4}, {5, 6, false, 7, 8}}, {}};
-        const QString affineRow = R"(a.jpg|affine|23033|[[1,2,"g",3,4],[5,6,"c",7,8]]|[])";
+        const QString affineRow =
+            R"(a.jpg|affine|23033|[[1,2,"g",3,4],[5,6,"c",7,8]]|[]|2 3 4 5 6 7)";
         {
             WorkingPair pair(f.folder.path());
             areadatums::store(pair, "a.jpg", "EPSG:4230");
@@ -123,11 +124,12 @@ private slots:
                        "insert into AREA_DATUM values ('b.jpg', 'EPSG:4265'), "
                        "('c.jpg', 'EPSG:4806'), ('x.jpg', 'EPSG:4326');"
                        "update AREA_CALIBRATION set MODEL = 'tps';"
-                       "insert into AREA_CALIBRATION values ('b.jpg', 'helmert', 0, '[]', ''),"
-                       "('c.jpg', 'helmert', 0, '[]', ''), ('x.jpg', 'helmert', 0, '[]', '')");
+                       "insert into AREA_CALIBRATION values ('b.jpg', 'helmert', 0, '[]', '', ''),"
+                       "('c.jpg', 'helmert', 0, '[]', '', ''), ('x.jpg', 'helmert', 0, '[]', '', "
+                       "'')");
         QVERIFY(importArchives(f.folder.path()).done());
         const QStringList after{"a.jpg|EPSG:4230", "b.jpg|EPSG:4265", "c.jpg|EPSG:4806"};
-        const QStringList pointsAfter{affineRow, "c.jpg|helmert|0|[]|"};
+        const QStringList pointsAfter{affineRow, "c.jpg|helmert|0|[]||"};
         QCOMPARE(datums(kArea), after);
         QCOMPARE(points(kArea), pointsAfter);
         QCOMPARE(f.rows(kArea, "AREA").mid(0, 3), areas);
@@ -139,6 +141,11 @@ private slots:
         QCOMPARE(datums(kArea), QStringList({after[0]}));
         QCOMPARE(points(kArea), QStringList({affineRow}));
         QCOMPARE(areacalibrations::readIn(f.folder.path(), "a.jpg"), affine);
+        // The sheet set up again by two points (here or by an earlier build):
+        // its points no longer go with it.
+        f.exec(kArea, "update AREA set COLO = 3.5 where AREA = 'a.jpg'");
+        QVERIFY(!areacalibrations::readIn(f.folder.path(), "a.jpg"));
+        f.exec(kArea, "update AREA set COLO = 3 where AREA = 'a.jpg'");
 
         // The record, the points and the datum are one change: the datum
         // refused, nothing of it stays.
