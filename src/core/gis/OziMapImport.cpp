@@ -23,6 +23,7 @@ const QString kOtherImage =
     QStringLiteral("Nella cartella esiste già un'immagine %1 diversa: non è stata sostituita.");
 const QString kCopyFailed =
     QStringLiteral("L'immagine %1 non è stata copiata nella cartella (%2).");
+const QString kGraticule = QStringLiteral("in latitudine e longitudine (%1)");
 const QString kStored =
     QStringLiteral("%1: foglio %2 calibrato con %3 punti, modello %4, %5; RMS %6 px (%7 m).");
 
@@ -78,7 +79,9 @@ OziImport importOziMap(const QString& workingFolder, const QString& mapPath) {
     const QLocale italian(QLocale::Italian);
     return {sheet, kStored.arg(file, sheet)
                        .arg(map.points.points.size())
-                       .arg(fitModelName(model.model()), fitGridName(model.grid()))
+                       .arg(fitModelName(model.model()),
+                            model.grid() != 0 ? fitGridName(model.grid())
+                                              : kGraticule.arg(datumName(model.datum())))
                        .arg(italian.toString(model.rmsPixels(), 'f', 2))
                        .arg(italian.toString(model.rmsMetres(), 'f', 2))};
 }
