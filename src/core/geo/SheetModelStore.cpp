@@ -22,7 +22,7 @@ QString storeSheetModel(WorkingPair& pair, const QString& area, const SheetPoint
 SheetModel loadSheetModel(const QString& folder, const QString& area) {
     const auto points = areacalibrations::readIn(folder, area);
     if (!points) return {};
-    const auto datum = datumFromCode(areadatums::readIn(folder, area));
+    const auto datum = datumFromCode(areadatums::readIn(folder, area).code);
     return SheetModel::fit(*points, datum.value_or(Datum::Wgs84));
 }
 

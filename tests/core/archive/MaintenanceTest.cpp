@@ -89,7 +89,8 @@ private slots:
     // Each sheet's datum and reference points sit in tables of their own
     // beside AREA, which an archive written before them does not have: such
     // an archive opens unchanged, and both travel with their sheets through
-    // export, import, compaction and deletion.
+    // export, import, compaction and deletion, the datum with the operation
+    // chosen for it (kept when the datum is stored again unchanged).
     void datumsAndPointsTravelWithTheirSheets() {
         Folder f;
         f.exec(kArea, "insert into AREA (AREA) values ('a.jpg'), ('b.jpg'), ('B.jpg')");
@@ -106,8 +107,11 @@ private slots:
             R"(a.jpg|affine|23033|[[1,2,"g",3,4],[5,6,"c",7,8]]|[]|2 3 4 5 6 7)";
         {
             WorkingPair pair(f.folder.path());
+            areadatums::store(pair, "a.jpg", "EPSG:4230", QStringLiteral("EPSG:1133"));
             areadatums::store(pair, "a.jpg", "EPSG:4230");
-            areadatums::store(pair, "B.jpg", "EPSG:4806");
+            areadatums::store(pair, "B.jpg", "EPSG:4806", QStringLiteral("EPSG:1"));
+            areadatums::store(pair, "B.jpg", "EPSG:4230");
+            QCOMPARE(areadatums::readIn(f.folder.path(), "B.jpg").operation, QString());
             areadatums::store(pair, "B.jpg", "");
             areacalibrations::store(pair, "a.jpg", affine, AreaFields{2, 3, 4, 5, 6, 7}, {});
         }
@@ -115,20 +119,21 @@ private slots:
         QCOMPARE(f.rows(kArea, "AREA").at(0), "a.jpg|2.0|3.0|4|5|6|7|NULL|NULL|NULL|NULL");
         const QStringList areas = f.rows(kArea, "AREA");
         QVERIFY(exportArchives(f.folder.path()).done());
-        QCOMPARE(datums(kXArea), QStringList{"a.jpg|EPSG:4230"});
+        QCOMPARE(datums(kXArea), QStringList{"a.jpg|EPSG:4230|EPSG:1133"});
         QCOMPARE(points(kXArea), QStringList{affineRow});
         // The exchange's datum goes to a new sheet and to one without its own;
         // one that has a datum keeps it. Points come only with a new sheet.
         f.exec(kXArea, "insert into AREA (AREA) values ('c.jpg');"
                        "update AREA_DATUM set DATUM = 'EPSG:4326';"
-                       "insert into AREA_DATUM values ('b.jpg', 'EPSG:4265'), "
+                       "insert into AREA_DATUM (AREA, DATUM) values ('b.jpg', 'EPSG:4265'), "
                        "('c.jpg', 'EPSG:4806'), ('x.jpg', 'EPSG:4326');"
                        "update AREA_CALIBRATION set MODEL = 'tps';"
                        "insert into AREA_CALIBRATION values ('b.jpg', 'helmert', 0, '[]', '', ''),"
                        "('c.jpg', 'helmert', 0, '[]', '', ''), ('x.jpg', 'helmert', 0, '[]', '', "
                        "'')");
         QVERIFY(importArchives(f.folder.path()).done());
-        const QStringList after{"a.jpg|EPSG:4230", "b.jpg|EPSG:4265", "c.jpg|EPSG:4806"};
+        const QStringList after{"a.jpg|EPSG:4230|EPSG:1133", "b.jpg|EPSG:4265|NULL",
+                                "c.jpg|EPSG:4806|NULL"};
         const QStringList pointsAfter{affineRow, "c.jpg|helmert|0|[]||"};
         QCOMPARE(datums(kArea), after);
         QCOMPARE(points(kArea), pointsAfter);
