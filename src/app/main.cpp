@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/CalibrationImportCommand.h"
 #include "app/GisExportCommand.h"
 #include "core/archive/Archives.h"
 #include "core/base/Dialogs.h"
@@ -11,6 +12,8 @@
 
 int main(int argc, char** argv) {
     if (orvena::gis::isExportCommand(argc, argv)) return orvena::gis::runExportCommand(argc, argv);
+    if (orvena::gis::isCalibrationImportCommand(argc, argv))
+        return orvena::gis::runCalibrationImportCommand(argc, argv);
     orvena::Application app(argc, argv);
     orvena::installItalianTranslation(app);
     orvena::allowLargePictures();

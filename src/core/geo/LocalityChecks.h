@@ -49,7 +49,7 @@ LocalityCheck checkLocalityChange(LocalityChange change, LocalityForm& form,
                                   const QLocale& locale = QLocale());
 
 // The six angle boxes for a position clicked on a sheet, at (at.x, at.y)
-// with the scales in force (at.latScale, at.lonScale): the stored calibration
+// with the scales in force (at.calibration.cola, colo): the stored calibration
 // of the first AREA record named exactly area in folder's area.mdb (read
 // through a connection of its own) turned into latitude and longitude in the
 // sheet's datum, rounded to whole seconds. Nothing when the sheet has no usable

@@ -43,12 +43,16 @@ std::optional<Readout> computeReadout(const ReadoutInput& in) {
     if (c.cola == 0.0f || c.colo == 0.0f) return std::nullopt;
     const double y = in.y;
     const double latScale = c.cola;
-    Readout r;
     // Below the reference point the latitude decreases; above it, it grows.
-    r.latSeconds = y > c.pxlao ? c.seclao - (y - c.pxlao) / latScale
-                               : c.seclao + (c.pxlao - y) / latScale;
-    r.lonSeconds = c.secloo + (in.x - c.pxloo) / static_cast<double>(c.colo);
+    return readoutOf(y > c.pxlao ? c.seclao - (y - c.pxlao) / latScale
+                                 : c.seclao + (c.pxlao - y) / latScale,
+                     c.secloo + (in.x - c.pxloo) / static_cast<double>(c.colo));
+}
 
+std::optional<Readout> readoutOf(double latSeconds, double lonSeconds) {
+    Readout r;
+    r.latSeconds = latSeconds;
+    r.lonSeconds = lonSeconds;
     const auto lat = secondsToDms(r.latSeconds);
     const auto lon = secondsToDms(r.lonSeconds);
     if (!lat || !lon) return std::nullopt;
