@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/RecordView.h"
 #include "core/archive/WorkingPair.h"
 
 #include <QDir>
@@ -66,25 +67,49 @@ QString readIn(const QString& folder, const QString& area) {
     }
 }
 
+namespace {
+
+// The datum written (or, for an empty code, taken away) on a connection with
+// area.mdb as main, inside the caller's transaction.
+void put(SQLite::Database& db, const QString& area, const QString& code) {
+    if (code.isEmpty()) {
+        if (!present(db)) return;
+        SQLite::Statement drop(db, std::string("DELETE FROM main.") + kTable + " WHERE AREA = ?");
+        drop.bind(1, area.toStdString());
+        drop.exec();
+        return;
+    }
+    db.exec(createIn("main"));
+    SQLite::Statement put(db, std::string("INSERT INTO main.") + kTable +
+                                  " (AREA, DATUM) VALUES (?1, ?2)"
+                                  " ON CONFLICT (AREA) DO UPDATE SET DATUM = ?2");
+    put.bind(1, area.toStdString());
+    put.bind(2, code.toStdString());
+    put.exec();
+}
+
+std::function<void()>& betweenWrites() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+} // namespace
+
 void store(WorkingPair& pair, const QString& area, const QString& code) {
-    SQLite::Database& db = pair.db();
-    pair.transaction([&] {
-        if (code.isEmpty()) {
-            if (!present(db)) return;
-            SQLite::Statement drop(db,
-                                   std::string("DELETE FROM main.") + kTable + " WHERE AREA = ?");
-            drop.bind(1, area.toStdString());
-            drop.exec();
-            return;
-        }
-        db.exec(createIn("main"));
-        SQLite::Statement put(db, std::string("INSERT INTO main.") + kTable +
-                                      " (AREA, DATUM) VALUES (?1, ?2)"
-                                      " ON CONFLICT (AREA) DO UPDATE SET DATUM = ?2");
-        put.bind(1, area.toStdString());
-        put.bind(2, code.toStdString());
-        put.exec();
+    pair.transaction([&] { put(pair.db(), area, code); });
+}
+
+void storeWithRecord(RecordView& areas, const QString& area, const QString& code,
+                     const std::function<void()>& writeRecord) {
+    areas.transaction([&] {
+        writeRecord();
+        if (const auto& hook = betweenWrites()) hook();
+        areas.onConnection([&](SQLite::Database& db) { put(db, area, code); });
     });
+}
+
+void setBetweenWrites(std::function<void()> hook) {
+    betweenWrites() = std::move(hook);
 }
 
 void forgetUnlessListed(SQLite::Database& db, const QString& area) {

@@ -3,7 +3,6 @@
 #include "core/archive/AreaDatums.h"
 #include "core/archive/RecordView.h"
 #include "core/archive/SqlTexts.h"
-#include "core/archive/WorkingPair.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Numbers.h"
 #include "core/base/Twips.h"
@@ -31,8 +30,6 @@ const QString kNoRecord = QStringLiteral("L'area mostrata non ha un record nell'
                                          "aree: i collegamenti non sono stati modificati.");
 const QString kStoreFailed = QStringLiteral("I collegamenti non sono stati modificati. %1");
 const QString kAreaCaption = QStringLiteral("AREA: ");
-const QString kDatumNotStored =
-    QStringLiteral("Collegamenti modificati, ma il datum non è stato modificato. %1");
 
 using controls::label;
 
@@ -140,23 +137,19 @@ void LinksEditor::cmdmod_Click() {
             dialogs().message(kNoRecord);
             return;
         }
-        data1_.edit();
-        data1_.setField(QStringLiteral("NORD"), combo::text(cmbnord));
-        data1_.setField(QStringLiteral("EST"), combo::text(cmbest));
-        data1_.setField(QStringLiteral("SUD"), combo::text(cmbsud));
-        data1_.setField(QStringLiteral("OVEST"), combo::text(cmbovest));
-        data1_.update();
+        // The links and the datum go in one transaction.
+        areadatums::storeWithRecord(data1_, recordArea_, datumchoice::code(cmbdatum), [this] {
+            data1_.edit();
+            data1_.setField(QStringLiteral("NORD"), combo::text(cmbnord));
+            data1_.setField(QStringLiteral("EST"), combo::text(cmbest));
+            data1_.setField(QStringLiteral("SUD"), combo::text(cmbsud));
+            data1_.setField(QStringLiteral("OVEST"), combo::text(cmbovest));
+            data1_.update();
+        });
         data1_.refresh();
         findRecord(recordArea_);
     } catch (const ArchiveError& e) {
         dialogs().message(kStoreFailed.arg(e.italianMessage()));
-        return;
-    }
-    try {
-        WorkingPair pair(QDir::currentPath());
-        areadatums::store(pair, recordArea_, datumchoice::code(cmbdatum));
-    } catch (const ArchiveError& e) {
-        dialogs().message(kDatumNotStored.arg(e.italianMessage()));
         return;
     }
     dialogs().message(kStored);
