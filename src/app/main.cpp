@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/GisExportCommand.h"
+#include "app/ProgramInfo.h"
 #include "core/archive/Archives.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Picture.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 
 int main(int argc, char** argv) {
+    if (orvena::isInfoCommand(argc, argv)) return orvena::runInfoCommand(argc, argv);
     if (orvena::gis::isExportCommand(argc, argv)) return orvena::gis::runExportCommand(argc, argv);
     orvena::Application app(argc, argv);
     orvena::installItalianTranslation(app);
