@@ -60,11 +60,11 @@ QList<QStringList> stopInCommit(const Workspace& ws, const QString& work, const 
 
 // A change stopped in its commit: the work, the file and write it stopped
 // before, what the start-up says and the journals that cannot be rolled back;
-// whether the folder was then moved elsewhere.
+// whether the folder was then moved or copied elsewhere, and started there.
 struct StopRow {
     const char* tag;
     QString work, stop, message, left; // texts and files joined by '|'
-    bool moved = false;
+    QString elsewhere = {};            // "moved", "copied"
 };
 
 QStringList leftovers(const QString& folder) {
@@ -90,8 +90,9 @@ private slots:
             {"export", "export", "esplocalita.mdb", both.arg("esparea.mdb", "esplocalita.mdb"), ""},
             {"deletion", "delete", "localita.mdb", areas, ""},
             // The journals name the super-journal by the path it had.
-            {"import, folder moved since", "import", "localita.mdb", areas, "", true},
-            {"deletion, folder moved since", "delete", "localita.mdb", areas, "", true},
+            {"import, folder moved since", "import", "localita.mdb", areas, "", "moved"},
+            {"deletion, folder moved since", "delete", "localita.mdb", areas, "", "moved"},
+            {"import, folder copied since", "import", "localita.mdb", areas, "", "copied"},
             // The second journal names the super-journal, but its header was
             // never written: only the first file is rolled back.
             {"second journal not begun", "import", "localita.mdb-journal:6", one,
@@ -107,12 +108,20 @@ private slots:
         QVERIFY(!before.isEmpty());
         QString folder = ws.folder.path();
         QCOMPARE(leftovers(folder).size(), 3); // both journals and the super-journal
-        const QString home = folder;
-        const auto back = qScopeGuard([&] { QDir().rename(folder, home); });
-        if (row.moved) {
+        const QString home = folder, other = home + "-" + row.elsewhere;
+        const auto back = qScopeGuard([&] {
+            if (row.elsewhere == "moved") QDir().rename(other, home);
+            if (row.elsewhere == "copied") QDir(other).removeRecursively();
+        });
+        if (!row.elsewhere.isEmpty()) {
             QVERIFY(QDir::setCurrent(QDir::tempPath()));
-            QVERIFY(QDir().rename(home, home + "-spostata"));
-            folder = home + "-spostata";
+            if (row.elsewhere == "moved") QVERIFY(QDir().rename(home, other));
+            if (row.elsewhere == "copied") {
+                QVERIFY(QDir().mkpath(other));
+                for (const QString& name : QDir(home).entryList(QDir::Files))
+                    QVERIFY(QFile::copy(home + "/" + name, other + "/" + name));
+            }
+            folder = other;
         }
 
         Archives archives;

@@ -123,18 +123,20 @@ QString superJournalOf(const QString& journalPath) {
 }
 
 // A folder moved (or copied) after a change of two files was stopped in its
-// commit: its journals still name the super-journal by its old path, where
-// there is none, and the engine would take the change as committed. When a
-// super-journal of that name lies beside the journal and lists a journal of
-// this name, it is made to list its journals where they are now and the
-// journal to name it there, as if the folder had never moved. The super-
+// commit: its journals still name the super-journal in the old folder, where
+// there is none (or, for a copy, the original's, which is rolled back or
+// deleted apart from this one), and the engine would take the change as
+// committed. When a super-journal of that name lies beside the journal and
+// lists a journal of this name, it is made to list its journals where they
+// are now and the journal to name it there, as if the folder had never moved. The super-
 // journal is replaced whole; should the journal's rewrite be cut short, the
 // journal names no super-journal and is rolled back on its own.
 void followMovedSuperJournal(const QString& journalPath) {
     const QString recorded = superJournalOf(journalPath);
-    if (recorded.isEmpty() || QFileInfo::exists(recorded)) return;
     const QFileInfo journalInfo(journalPath);
     const QDir dir = journalInfo.absoluteDir();
+    if (recorded.isEmpty() || canonical(QFileInfo(recorded).absolutePath()) == canonical(dir.path()))
+        return;
     const QString super = dir.absoluteFilePath(QFileInfo(recorded).fileName());
     QFile superFile(super);
     if (!QFileInfo(super).isFile() || !superFile.open(QIODevice::ReadOnly)) return;
