@@ -1,7 +1,7 @@
 // PROJ, loaded at the first call of one of its functions (LazyLibrary.h): the
 // program's own definitions of the functions of PROJ it calls, each
-// forwarding to PROJ's. A function of PROJ that the program starts calling is
-// added here, with its declaration's signature.
+// forwarding to PROJ's. Written by scripts/library-shims.py: run it after a
+// new call into PROJ.
 #include "core/base/LazyLibrary.h"
 
 #include <proj.h>
@@ -10,70 +10,98 @@
 
 extern "C" {
 
-PJ_AREA * proj_area_create(void) {
+PJ_AREA* proj_area_create(void) {
     return ORVENA_PROJ_CALL(proj_area_create)();
 }
+
 void proj_area_destroy(PJ_AREA* a0) {
     ORVENA_PROJ_CALL(proj_area_destroy)(a0);
 }
-void proj_area_set_bbox(PJ_AREA * a0, double a1, double a2, double a3, double a4) {
+
+void proj_area_set_bbox(PJ_AREA* a0, double a1, double a2, double a3, double a4) {
     ORVENA_PROJ_CALL(proj_area_set_bbox)(a0, a1, a2, a3, a4);
 }
-const char * proj_as_wkt(PJ_CONTEXT * a0, const PJ * a1, PJ_WKT_TYPE a2, const char* const * a3) {
+
+const char* proj_as_wkt(PJ_CONTEXT* a0, const PJ* a1, PJ_WKT_TYPE a2, const char* const* a3) {
     return ORVENA_PROJ_CALL(proj_as_wkt)(a0, a1, a2, a3);
 }
-PJ_CONTEXT * proj_context_create(void) {
+
+PJ_CONTEXT* proj_context_create(void) {
     return ORVENA_PROJ_CALL(proj_context_create)();
 }
-PJ_CONTEXT * proj_context_destroy(PJ_CONTEXT * a0) {
+
+PJ_CONTEXT* proj_context_destroy(PJ_CONTEXT* a0) {
     return ORVENA_PROJ_CALL(proj_context_destroy)(a0);
 }
-int proj_context_errno(PJ_CONTEXT * a0) {
+
+int proj_context_errno(PJ_CONTEXT* a0) {
     return ORVENA_PROJ_CALL(proj_context_errno)(a0);
 }
-const char * proj_context_errno_string(PJ_CONTEXT* a0, int a1) {
+
+const char* proj_context_errno_string(PJ_CONTEXT* a0, int a1) {
     return ORVENA_PROJ_CALL(proj_context_errno_string)(a0, a1);
 }
+
 int proj_context_set_enable_network(PJ_CONTEXT* a0, int a1) {
     return ORVENA_PROJ_CALL(proj_context_set_enable_network)(a0, a1);
 }
+
 PJ_COORD proj_coord(double a0, double a1, double a2, double a3) {
     return ORVENA_PROJ_CALL(proj_coord)(a0, a1, a2, a3);
 }
-double proj_coordoperation_get_accuracy(PJ_CONTEXT * a0, const PJ * a1) {
+
+double proj_coordoperation_get_accuracy(PJ_CONTEXT* a0, const PJ* a1) {
     return ORVENA_PROJ_CALL(proj_coordoperation_get_accuracy)(a0, a1);
 }
-PJ * proj_create_crs_to_crs_from_pj(PJ_CONTEXT * a0, const PJ * a1, const PJ * a2, PJ_AREA * a3, const char* const * a4) {
+
+PJ* proj_create_crs_to_crs_from_pj(PJ_CONTEXT* a0, const PJ* a1, const PJ* a2, PJ_AREA* a3,
+                                   const char* const* a4) {
     return ORVENA_PROJ_CALL(proj_create_crs_to_crs_from_pj)(a0, a1, a2, a3, a4);
 }
-PJ * proj_create_from_database(PJ_CONTEXT * a0, const char * a1, const char * a2, PJ_CATEGORY a3, int a4, const char* const * a5) {
+
+PJ* proj_create_from_database(PJ_CONTEXT* a0, const char* a1, const char* a2, PJ_CATEGORY a3,
+                              int a4, const char* const* a5) {
     return ORVENA_PROJ_CALL(proj_create_from_database)(a0, a1, a2, a3, a4, a5);
 }
-PJ * proj_crs_get_coordinate_system(PJ_CONTEXT * a0, const PJ * a1) {
+
+PJ* proj_crs_get_coordinate_system(PJ_CONTEXT* a0, const PJ* a1) {
     return ORVENA_PROJ_CALL(proj_crs_get_coordinate_system)(a0, a1);
 }
-int proj_cs_get_axis_info(PJ_CONTEXT * a0, const PJ * a1, int a2, const char ** a3, const char ** a4, const char ** a5, double * a6, const char ** a7, const char ** a8, const char ** a9) {
+
+int proj_cs_get_axis_info(PJ_CONTEXT* a0, const PJ* a1, int a2, const char** a3, const char** a4,
+                          const char** a5, double* a6, const char** a7, const char** a8,
+                          const char** a9) {
     return ORVENA_PROJ_CALL(proj_cs_get_axis_info)(a0, a1, a2, a3, a4, a5, a6, a7, a8, a9);
 }
-PJ * proj_destroy(PJ * a0) {
+
+PJ* proj_destroy(PJ* a0) {
     return ORVENA_PROJ_CALL(proj_destroy)(a0);
 }
-const char * proj_get_name(const PJ * a0) {
+
+const char* proj_get_name(const PJ* a0) {
     return ORVENA_PROJ_CALL(proj_get_name)(a0);
 }
-PJ_LOG_LEVEL proj_log_level(PJ_CONTEXT * a0, PJ_LOG_LEVEL a1) {
+
+PJ_LOG_LEVEL proj_log_level(PJ_CONTEXT* a0, PJ_LOG_LEVEL a1) {
     return ORVENA_PROJ_CALL(proj_log_level)(a0, a1);
 }
-PJ * proj_normalize_for_visualization(PJ_CONTEXT * a0, const PJ* a1) {
+
+PJ* proj_normalize_for_visualization(PJ_CONTEXT* a0, const PJ* a1) {
     return ORVENA_PROJ_CALL(proj_normalize_for_visualization)(a0, a1);
 }
-PJ_COORD proj_trans(PJ * a0, PJ_DIRECTION a1, PJ_COORD a2) {
+
+PJ_COORD proj_trans(PJ* a0, PJ_DIRECTION a1, PJ_COORD a2) {
     return ORVENA_PROJ_CALL(proj_trans)(a0, a1, a2);
 }
-size_t proj_trans_generic(PJ * a0, PJ_DIRECTION a1, double * a2, size_t a3, size_t a4, double * a5, size_t a6, size_t a7, double * a8, size_t a9, size_t a10, double * a11, size_t a12, size_t a13) {
-    return ORVENA_PROJ_CALL(proj_trans_generic)(a0, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12, a13);
+
+size_t proj_trans_generic(PJ* a0, PJ_DIRECTION a1, double* a2, size_t a3, size_t a4, double* a5,
+                          size_t a6, size_t a7, double* a8, size_t a9, size_t a10, double* a11,
+                          size_t a12, size_t a13) {
+    return ORVENA_PROJ_CALL(proj_trans_generic)(a0, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11,
+                                                a12, a13);
 }
-PJ * proj_trans_get_last_used_operation(PJ* a0) {
+
+PJ* proj_trans_get_last_used_operation(PJ* a0) {
     return ORVENA_PROJ_CALL(proj_trans_get_last_used_operation)(a0);
 }
 
