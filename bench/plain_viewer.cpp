@@ -30,8 +30,8 @@ QImage decode(const QString& path) {
     QImage image;
     if (tjDecompressHeader3(tj, data, size, &w, &h, &ss, &cs) == 0) {
         image = QImage(w, h, QImage::Format_RGB32);
-        if (tjDecompress2(tj, data, size, image.bits(), w, int(image.bytesPerLine()), h,
-                          TJPF_BGRX, 0) != 0)
+        if (tjDecompress2(tj, data, size, image.bits(), w, int(image.bytesPerLine()), h, TJPF_BGRX,
+                          0) != 0)
             image = QImage();
     }
     tjDestroy(tj);

@@ -13,8 +13,10 @@ private slots:
     void printsAndEndsWithoutWindow_data() {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("expected"); // a regular expression over the output
-        QTest::newRow("help") << "--help" << "^Uso: orvena \\[LOCALITÀ\\]\n(.|\n)*--mbtiles";
-        QTest::newRow("version") << "--version" << "^orvena \\d+\\.\\d+\n$";
+        QTest::newRow("help") << "--help"
+                              << "^Uso: orvena \\[LOCALITÀ\\]\n(.|\n)*--mbtiles";
+        QTest::newRow("version") << "--version"
+                                 << "^orvena \\d+\\.\\d+\n$";
     }
     void printsAndEndsWithoutWindow() {
         QFETCH(QString, option);
@@ -40,8 +42,8 @@ private slots:
         program.start(ORVENA_PROGRAM, {"--help"});
         QVERIFY(program.waitForFinished(30000));
         QStringList options;
-        for (const auto& m : QRegularExpression("--[a-z-]+").globalMatch(
-                 QString::fromUtf8(program.readAllStandardOutput())))
+        for (const auto& m : QRegularExpression("--[a-z-]+")
+                                 .globalMatch(QString::fromUtf8(program.readAllStandardOutput())))
             options << m.captured();
         options.removeDuplicates();
         QCOMPARE(options.size(), 4);

@@ -122,52 +122,41 @@ QString superJournalOf(const QString& journalPath) {
     return QString::fromUtf8(end < 0 ? name : name.left(end));
 }
 
-// A folder moved (or copied) after a change of two files was stopped in its
-// commit: its journals still name the super-journal in the old folder, where
-// there is none (or, for a copy, the original's, which is rolled back or
-// deleted apart from this one), and the engine would take the change as
-// committed. When a super-journal of that name lies beside the journal and
-// lists a journal of this name, it is made to list its journals where they
-// are now and the journal to name it there, as if the folder had never moved. The super-
-// journal is replaced whole; should the journal's rewrite be cut short, the
-// journal names no super-journal and is rolled back on its own.
-void followMovedSuperJournal(const QString& journalPath) {
-    const QString recorded = superJournalOf(journalPath);
-    const QFileInfo journalInfo(journalPath);
-    const QDir dir = journalInfo.absoluteDir();
-    if (recorded.isEmpty() || canonical(QFileInfo(recorded).absolutePath()) == canonical(dir.path()))
-        return;
-    const QString super = dir.absoluteFilePath(QFileInfo(recorded).fileName());
-    QFile superFile(super);
-    if (!QFileInfo(super).isFile() || !superFile.open(QIODevice::ReadOnly)) return;
-    const QByteArray listed = superFile.readAll();
-    superFile.close();
+// Replaces the super-journal at path by one that lists its journals in dir,
+// where the folder is now; false when it lists no journal named journalName
+// (another change's) or cannot be replaced.
+bool relistSuperJournal(const QString& path, const QDir& dir, const QString& journalName) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray listed = file.readAll();
+    file.close();
     QByteArray moved;
     bool listsThis = false;
     for (const QByteArray& entry : listed.split('\0')) {
         if (entry.isEmpty()) continue;
         const QString name = QFileInfo(QString::fromUtf8(entry)).fileName();
-        listsThis = listsThis || name == journalInfo.fileName();
+        listsThis = listsThis || name == journalName;
         moved += QFile::encodeName(dir.absoluteFilePath(name)) + '\0';
     }
-    if (!listsThis) return;
-    if (moved != listed) {
-        QSaveFile rewritten(super);
-        if (!rewritten.open(QIODevice::WriteOnly) || rewritten.write(moved) != moved.size() ||
-            !rewritten.commit())
-            return;
-    }
+    if (!listsThis) return false;
+    if (moved == listed) return true;
+    QSaveFile rewritten(path);
+    return rewritten.open(QIODevice::WriteOnly) && rewritten.write(moved) == moved.size() &&
+           rewritten.commit();
+}
 
-    // The journal ends with the name, its length, its checksum and the magic.
+// Rewrites the end of the journal to name the super-journal at super: the
+// name, its length, its checksum and the magic.
+void nameSuperJournal(const QString& journalPath, const QString& super) {
     QFile journal(journalPath);
     if (!journal.open(QIODevice::ReadWrite)) return;
     const qint64 size = journal.size();
     if (!journal.seek(size - 16)) return;
     const QByteArray length = journal.read(4);
     if (length.size() != 4) return;
-    const QByteArray name = QFile::encodeName(super);
     const qint64 at = size - 16 - qFromBigEndian<quint32>(length.constData());
     if (at < 0 || !journal.resize(at) || !journal.seek(at)) return;
+    const QByteArray name = QFile::encodeName(super);
     QByteArray tail = name;
     tail.resize(name.size() + 8);
     qToBigEndian<quint32>(static_cast<quint32>(name.size()), tail.data() + name.size());
@@ -177,6 +166,26 @@ void followMovedSuperJournal(const QString& journalPath) {
 #ifndef _WIN32
     ::fsync(journal.handle());
 #endif
+}
+
+// A folder moved (or copied) after a change of two files was stopped in its
+// commit: its journals still name the super-journal in the old folder, where
+// there is none (or, for a copy, the original's, which is rolled back or
+// deleted apart from this one), and the engine would take the change as
+// committed. When a super-journal of that name lies beside the journal and
+// lists a journal of this name, it is made to list its journals where they
+// are now and the journal to name it there, as if the folder had never
+// moved. The super-journal is replaced whole; should the journal's rewrite
+// be cut short, the journal names no super-journal and is rolled back alone.
+void followMovedSuperJournal(const QString& journalPath) {
+    const QString recorded = superJournalOf(journalPath);
+    const QFileInfo journal(journalPath);
+    const QDir dir = journal.absoluteDir();
+    if (recorded.isEmpty() ||
+        canonical(QFileInfo(recorded).absolutePath()) == canonical(dir.path()))
+        return;
+    const QString super = dir.absoluteFilePath(QFileInfo(recorded).fileName());
+    if (relistSuperJournal(super, dir, journal.fileName())) nameSuperJournal(journalPath, super);
 }
 
 // True when the journal names the super-journal and may be rolled back: a

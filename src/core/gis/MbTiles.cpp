@@ -163,7 +163,8 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     }
     // GDAL is loaded here, at the first tiles of the program's run.
     if (!lazylibrary::available(ORVENA_GDAL_LIBRARY)) {
-        result.error = kCannotWrite.arg(file, kNoGdal.arg(lazylibrary::loadError(ORVENA_GDAL_LIBRARY)));
+        result.error =
+            kCannotWrite.arg(file, kNoGdal.arg(lazylibrary::loadError(ORVENA_GDAL_LIBRARY)));
         return result;
     }
 

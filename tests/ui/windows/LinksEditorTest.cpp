@@ -170,8 +170,11 @@ private slots:
         const auto stored = [&] {
             Archives next; // the next start rolls back what the kill left
             if (!next.openAll(ws.folder.path()).isEmpty()) return QStringList();
-            return queryRows(ws.file("area.mdb"), "select NORD, EST, SUD, OVEST from AREA"
-                             " where AREA = ?", {kNE}) << areadatums::readIn(ws.folder.path(), kNE);
+            return queryRows(ws.file("area.mdb"),
+                             "select NORD, EST, SUD, OVEST from AREA"
+                             " where AREA = ?",
+                             {kNE})
+                   << areadatums::readIn(ws.folder.path(), kNE);
         };
         const QStringList before = stored();
         setComboTexts(e, QStringList(4, kNE).join(u'|'));
