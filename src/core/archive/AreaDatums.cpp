@@ -25,13 +25,27 @@ QString text(const SQLite::Column& column) {
     return QString::fromUtf8(column.getText(), column.getBytes());
 }
 
-// The datum code stored for the sheet named exactly area; empty when there
-// is none.
-QString read(SQLite::Database& db, const QString& area) {
+bool hasOperation(SQLite::Database& db) {
+    return db.execAndGet(hasOperationIn("main")).getInt() != 0;
+}
+
+// AREA, DATUM and the operation (null where the table has no column for it).
+std::string selectAll(SQLite::Database& db) {
+    return std::string("SELECT AREA, DATUM, ") + (hasOperation(db) ? kOperationColumn : "NULL") +
+           " FROM main." + kTable;
+}
+
+SheetDatum datumOf(const SQLite::Statement& row) {
+    return {text(row.getColumn(1)), text(row.getColumn(2))};
+}
+
+// The datum stored for the sheet named exactly area; empty when there is
+// none.
+SheetDatum read(SQLite::Database& db, const QString& area) {
     if (!present(db)) return {};
-    SQLite::Statement row(db, std::string("SELECT DATUM FROM main.") + kTable + " WHERE AREA = ?");
+    SQLite::Statement row(db, selectAll(db) + " WHERE AREA = ?");
     row.bind(1, area.toStdString());
-    return row.executeStep() ? text(row.getColumn(0)) : QString();
+    return row.executeStep() ? datumOf(row) : SheetDatum();
 }
 
 } // namespace
@@ -46,16 +60,25 @@ std::string existsIn(const std::string& schema) {
            kTable + "'";
 }
 
-QHash<QString, QString> readAll(SQLite::Database& db) {
-    QHash<QString, QString> codes;
-    if (!present(db)) return codes;
-    SQLite::Statement row(db, std::string("SELECT AREA, DATUM FROM main.") + kTable);
-    while (row.executeStep())
-        codes.insert(text(row.getColumn(0)), text(row.getColumn(1)));
-    return codes;
+std::string hasOperationIn(const std::string& schema) {
+    return "SELECT count(*) FROM pragma_table_info('" + std::string(kTable) + "', '" + schema +
+           "') WHERE name = '" + kOperationColumn + "' COLLATE NOCASE";
 }
 
-QString readIn(const QString& folder, const QString& area) {
+std::string addOperationIn(const std::string& schema) {
+    return "ALTER TABLE " + schema + "." + kTable + " ADD COLUMN " + kOperationColumn + " TEXT";
+}
+
+QHash<QString, SheetDatum> readAll(SQLite::Database& db) {
+    QHash<QString, SheetDatum> datums;
+    if (!present(db)) return datums;
+    SQLite::Statement row(db, selectAll(db));
+    while (row.executeStep())
+        datums.insert(text(row.getColumn(0)), datumOf(row));
+    return datums;
+}
+
+SheetDatum readIn(const QString& folder, const QString& area) {
     try {
         SQLite::Database db(archivefile::nativePath(
                                 QDir(folder).filePath(QString::fromLatin1(Archives::kAreaFile))),
@@ -69,9 +92,11 @@ QString readIn(const QString& folder, const QString& area) {
 
 namespace {
 
-// The datum written (or, for an empty code, taken away) on a connection with
-// area.mdb as main, inside the caller's transaction.
-void put(SQLite::Database& db, const QString& area, const QString& code) {
+// The datum and operation written (or, for an empty code, taken away) on a
+// connection with area.mdb as main, inside the caller's transaction. No
+// operation given: the one stored stays while the datum does.
+void put(SQLite::Database& db, const QString& area, const QString& code,
+         const std::optional<QString>& operation) {
     if (code.isEmpty()) {
         if (!present(db)) return;
         SQLite::Statement drop(db, std::string("DELETE FROM main.") + kTable + " WHERE AREA = ?");
@@ -79,12 +104,33 @@ void put(SQLite::Database& db, const QString& area, const QString& code) {
         drop.exec();
         return;
     }
+    const bool chosen = operation && !operation->isEmpty();
     db.exec(createIn("main"));
-    SQLite::Statement put(db, std::string("INSERT INTO main.") + kTable +
-                                  " (AREA, DATUM) VALUES (?1, ?2)"
-                                  " ON CONFLICT (AREA) DO UPDATE SET DATUM = ?2");
+    bool withOperation = hasOperation(db);
+    if (!withOperation && chosen) {
+        db.exec(addOperationIn("main"));
+        withOperation = true;
+    }
+    std::string columns = "AREA, DATUM", values = "?1, ?2", update = "DATUM = ?2";
+    if (withOperation) {
+        columns += std::string(", ") + kOperationColumn;
+        values += ", ?3";
+        update += std::string(", ") + kOperationColumn +
+                  (operation ? " = ?3"
+                             : std::string(" = CASE WHEN DATUM = ?2 THEN ") + kOperationColumn +
+                                   " END");
+    }
+    SQLite::Statement put(db, std::string("INSERT INTO main.") + kTable + " (" + columns +
+                                  ") VALUES (" + values + ") ON CONFLICT (AREA) DO UPDATE SET " +
+                                  update);
     put.bind(1, area.toStdString());
     put.bind(2, code.toStdString());
+    if (withOperation) {
+        if (chosen)
+            put.bind(3, operation->toStdString());
+        else
+            put.bind(3);
+    }
     put.exec();
 }
 
@@ -95,16 +141,18 @@ std::function<void()>& betweenWrites() {
 
 } // namespace
 
-void store(WorkingPair& pair, const QString& area, const QString& code) {
-    pair.transaction([&] { put(pair.db(), area, code); });
+void store(WorkingPair& pair, const QString& area, const QString& code,
+           const std::optional<QString>& operation) {
+    pair.transaction([&] { put(pair.db(), area, code, operation); });
 }
 
 void storeWithRecord(RecordView& areas, const QString& area, const QString& code,
+                     const std::optional<QString>& operation,
                      const std::function<void()>& writeRecord) {
     areas.transaction([&] {
         writeRecord();
         if (const auto& hook = betweenWrites()) hook();
-        areas.onConnection([&](SQLite::Database& db) { put(db, area, code); });
+        areas.onConnection([&](SQLite::Database& db) { put(db, area, code, operation); });
     });
 }
 

@@ -42,6 +42,10 @@ const char* proj_context_errno_string(PJ_CONTEXT* a0, int a1) {
     return ORVENA_PROJ_CALL(proj_context_errno_string)(a0, a1);
 }
 
+const char* proj_context_get_database_path(PJ_CONTEXT* a0) {
+    return ORVENA_PROJ_CALL(proj_context_get_database_path)(a0);
+}
+
 int proj_context_set_enable_network(PJ_CONTEXT* a0, int a1) {
     return ORVENA_PROJ_CALL(proj_context_set_enable_network)(a0, a1);
 }
@@ -64,6 +68,16 @@ PJ* proj_create_from_database(PJ_CONTEXT* a0, const char* a1, const char* a2, PJ
     return ORVENA_PROJ_CALL(proj_create_from_database)(a0, a1, a2, a3, a4, a5);
 }
 
+PJ_OPERATION_FACTORY_CONTEXT* proj_create_operation_factory_context(PJ_CONTEXT* a0,
+                                                                    const char* a1) {
+    return ORVENA_PROJ_CALL(proj_create_operation_factory_context)(a0, a1);
+}
+
+PJ_OBJ_LIST* proj_create_operations(PJ_CONTEXT* a0, const PJ* a1, const PJ* a2,
+                                    const PJ_OPERATION_FACTORY_CONTEXT* a3) {
+    return ORVENA_PROJ_CALL(proj_create_operations)(a0, a1, a2, a3);
+}
+
 PJ* proj_crs_get_coordinate_system(PJ_CONTEXT* a0, const PJ* a1) {
     return ORVENA_PROJ_CALL(proj_crs_get_coordinate_system)(a0, a1);
 }
@@ -78,8 +92,37 @@ PJ* proj_destroy(PJ* a0) {
     return ORVENA_PROJ_CALL(proj_destroy)(a0);
 }
 
+int proj_get_area_of_use(PJ_CONTEXT* a0, const PJ* a1, double* a2, double* a3, double* a4,
+                         double* a5, const char** a6) {
+    return ORVENA_PROJ_CALL(proj_get_area_of_use)(a0, a1, a2, a3, a4, a5, a6);
+}
+
+const char* proj_get_id_auth_name(const PJ* a0, int a1) {
+    return ORVENA_PROJ_CALL(proj_get_id_auth_name)(a0, a1);
+}
+
+const char* proj_get_id_code(const PJ* a0, int a1) {
+    return ORVENA_PROJ_CALL(proj_get_id_code)(a0, a1);
+}
+
 const char* proj_get_name(const PJ* a0) {
     return ORVENA_PROJ_CALL(proj_get_name)(a0);
+}
+
+PJ_INFO proj_info(void) {
+    return ORVENA_PROJ_CALL(proj_info)();
+}
+
+void proj_list_destroy(PJ_OBJ_LIST* a0) {
+    ORVENA_PROJ_CALL(proj_list_destroy)(a0);
+}
+
+PJ* proj_list_get(PJ_CONTEXT* a0, const PJ_OBJ_LIST* a1, int a2) {
+    return ORVENA_PROJ_CALL(proj_list_get)(a0, a1, a2);
+}
+
+int proj_list_get_count(const PJ_OBJ_LIST* a0) {
+    return ORVENA_PROJ_CALL(proj_list_get_count)(a0);
 }
 
 PJ_LOG_LEVEL proj_log_level(PJ_CONTEXT* a0, PJ_LOG_LEVEL a1) {
@@ -88,6 +131,29 @@ PJ_LOG_LEVEL proj_log_level(PJ_CONTEXT* a0, PJ_LOG_LEVEL a1) {
 
 PJ* proj_normalize_for_visualization(PJ_CONTEXT* a0, const PJ* a1) {
     return ORVENA_PROJ_CALL(proj_normalize_for_visualization)(a0, a1);
+}
+
+void proj_operation_factory_context_destroy(PJ_OPERATION_FACTORY_CONTEXT* a0) {
+    ORVENA_PROJ_CALL(proj_operation_factory_context_destroy)(a0);
+}
+
+void proj_operation_factory_context_set_area_of_interest(PJ_CONTEXT* a0,
+                                                         PJ_OPERATION_FACTORY_CONTEXT* a1,
+                                                         double a2, double a3, double a4,
+                                                         double a5) {
+    ORVENA_PROJ_CALL(proj_operation_factory_context_set_area_of_interest)(a0, a1, a2, a3, a4, a5);
+}
+
+void proj_operation_factory_context_set_grid_availability_use(PJ_CONTEXT* a0,
+                                                              PJ_OPERATION_FACTORY_CONTEXT* a1,
+                                                              PROJ_GRID_AVAILABILITY_USE a2) {
+    ORVENA_PROJ_CALL(proj_operation_factory_context_set_grid_availability_use)(a0, a1, a2);
+}
+
+void proj_operation_factory_context_set_spatial_criterion(PJ_CONTEXT* a0,
+                                                          PJ_OPERATION_FACTORY_CONTEXT* a1,
+                                                          PROJ_SPATIAL_CRITERION a2) {
+    ORVENA_PROJ_CALL(proj_operation_factory_context_set_spatial_criterion)(a0, a1, a2);
 }
 
 PJ_COORD proj_trans(PJ* a0, PJ_DIRECTION a1, PJ_COORD a2) {

@@ -89,7 +89,7 @@ void MainWindow::AdvanceSetup() {
         datumchoice::show(f1datum,
                           state_.existingAreaAnswer == 0
                               ? QString()
-                              : areadatums::readIn(QDir::currentPath(), state_.newAreaName));
+                              : areadatums::readIn(QDir::currentPath(), state_.newAreaName).code);
         Label14->show();
         f1datum->show();
         cmdregcor->setText(kCaptionExit);
@@ -191,7 +191,7 @@ void MainWindow::cmdregcor_Click() {
     // transaction, before the area is shown with it.
     try {
         const hourglass::Scope busy;
-        areadatums::storeWithRecord(*Data1, state_.newAreaName, datumchoice::code(f1datum),
+        areadatums::storeWithRecord(*Data1, state_.newAreaName, datumchoice::code(f1datum), std::nullopt,
                                     [this] { StoreCalibration(); });
     } catch (const ArchiveError&) {
         dialogs().message(kStoreFailed);
