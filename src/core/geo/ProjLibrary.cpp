@@ -58,6 +58,10 @@ double proj_coordoperation_get_accuracy(PJ_CONTEXT* a0, const PJ* a1) {
     return ORVENA_PROJ_CALL(proj_coordoperation_get_accuracy)(a0, a1);
 }
 
+PJ* proj_create(PJ_CONTEXT* a0, const char* a1) {
+    return ORVENA_PROJ_CALL(proj_create)(a0, a1);
+}
+
 PJ* proj_create_crs_to_crs_from_pj(PJ_CONTEXT* a0, const PJ* a1, const PJ* a2, PJ_AREA* a3,
                                    const char* const* a4) {
     return ORVENA_PROJ_CALL(proj_create_crs_to_crs_from_pj)(a0, a1, a2, a3, a4);
@@ -129,6 +133,10 @@ PJ_LOG_LEVEL proj_log_level(PJ_CONTEXT* a0, PJ_LOG_LEVEL a1) {
     return ORVENA_PROJ_CALL(proj_log_level)(a0, a1);
 }
 
+double proj_lp_dist(const PJ* a0, PJ_COORD a1, PJ_COORD a2) {
+    return ORVENA_PROJ_CALL(proj_lp_dist)(a0, a1, a2);
+}
+
 PJ* proj_normalize_for_visualization(PJ_CONTEXT* a0, const PJ* a1) {
     return ORVENA_PROJ_CALL(proj_normalize_for_visualization)(a0, a1);
 }
@@ -154,6 +162,10 @@ void proj_operation_factory_context_set_spatial_criterion(PJ_CONTEXT* a0,
                                                           PJ_OPERATION_FACTORY_CONTEXT* a1,
                                                           PROJ_SPATIAL_CRITERION a2) {
     ORVENA_PROJ_CALL(proj_operation_factory_context_set_spatial_criterion)(a0, a1, a2);
+}
+
+double proj_torad(double a0) {
+    return ORVENA_PROJ_CALL(proj_torad)(a0);
 }
 
 PJ_COORD proj_trans(PJ* a0, PJ_DIRECTION a1, PJ_COORD a2) {

@@ -98,6 +98,14 @@ void* GDALCreateApproxTransformer(GDALTransformerFunc a0, void* a1, double a2) {
     return ORVENA_GDAL_CALL(GDALCreateApproxTransformer)(a0, a1, a2);
 }
 
+void* GDALCreateGCPTransformer(int a0, const GDAL_GCP* a1, int a2, int a3) {
+    return ORVENA_GDAL_CALL(GDALCreateGCPTransformer)(a0, a1, a2, a3);
+}
+
+void* GDALCreateTPSTransformer(int a0, const GDAL_GCP* a1, int a2) {
+    return ORVENA_GDAL_CALL(GDALCreateTPSTransformer)(a0, a1, a2);
+}
+
 GDALWarpOperationH GDALCreateWarpOperation(const GDALWarpOptions* a0) {
     return ORVENA_GDAL_CALL(GDALCreateWarpOperation)(a0);
 }
@@ -110,12 +118,20 @@ void GDALDestroyApproxTransformer(void* a0) {
     ORVENA_GDAL_CALL(GDALDestroyApproxTransformer)(a0);
 }
 
+void GDALDestroyTransformer(void* a0) {
+    ORVENA_GDAL_CALL(GDALDestroyTransformer)(a0);
+}
+
 void GDALDestroyWarpOperation(GDALWarpOperationH a0) {
     ORVENA_GDAL_CALL(GDALDestroyWarpOperation)(a0);
 }
 
 void GDALDestroyWarpOptions(GDALWarpOptions* a0) {
     ORVENA_GDAL_CALL(GDALDestroyWarpOptions)(a0);
+}
+
+int GDALGCPsToGeoTransform(int a0, const GDAL_GCP* a1, double* a2, int a3) {
+    return ORVENA_GDAL_CALL(GDALGCPsToGeoTransform)(a0, a1, a2, a3);
 }
 
 GIntBig GDALGetCacheMax64(void) {
@@ -140,6 +156,10 @@ CPLErr GDALSetGeoTransform(GDALDatasetH a0, double* a1) {
 
 CPLErr GDALSetSpatialRef(GDALDatasetH a0, OGRSpatialReferenceH a1) {
     return ORVENA_GDAL_CALL(GDALSetSpatialRef)(a0, a1);
+}
+
+int GDALUseTransformer(void* a0, int a1, int a2, double* a3, double* a4, double* a5, int* a6) {
+    return ORVENA_GDAL_CALL(GDALUseTransformer)(a0, a1, a2, a3, a4, a5, a6);
 }
 
 void OSRDestroySpatialReference(OGRSpatialReferenceH a0) {
