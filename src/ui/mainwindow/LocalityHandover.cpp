@@ -43,9 +43,7 @@ void MainWindow::ShowCommandLineLocality() {
     hourglass::reset();
     dialogs().message(kCommandLineNotFound.arg(name));
     // Then the search window, on the places whose names come closest.
-    auto* search = findChild<LocalitySearch*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!search) search = new LocalitySearch(*Data2, state(), this);
-    search->searchAtActivation(name);
+    searchWindow()->searchAtActivation(name);
     mnloccerca_Click();
 }
 

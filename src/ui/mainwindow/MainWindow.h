@@ -20,6 +20,7 @@ namespace orvena {
 class ArrowImage;
 class KeyPreview;
 class LocalityEditor;
+class LocalitySearch;
 class MapView;
 class Spinner;
 
@@ -260,7 +261,9 @@ private:
     void deleteChosenArea();
 
     // The other windows (OtherWindows.cpp): the locality editor, after its
-    // position was taken by a click on the map, comes back to the screen.
+    // position was taken by a click on the map, comes back to the screen;
+    // the search window, made on first use with its hand-over connected.
+    LocalitySearch* searchWindow();
     void showLocalityEditor();
 
     ViewerState& state_;

@@ -24,14 +24,20 @@ const QString kNoAreaShown = QStringLiteral("Richiama prima una carta a cui fare
 
 // Località > Ricerca: the search window, shown modeless.
 void MainWindow::mnloccerca_Click() {
+    LocalitySearch* form = searchWindow();
+    form->show();
+    form->raise();
+    form->activateWindow();
+}
+
+// The search window, made on first use; its choice comes by its signal.
+LocalitySearch* MainWindow::searchWindow() {
     auto* form = findChild<LocalitySearch*>(QString(), Qt::FindDirectChildrenOnly);
     if (!form) {
         form = new LocalitySearch(*Data2, this);
         connect(form, &LocalitySearch::localityChosen, this, &MainWindow::takeChosenLocality);
     }
-    form->show();
-    form->raise();
-    form->activateWindow();
+    return form;
 }
 
 // Località > Aggiornamento: the locality editor, shown modeless. A sheet
