@@ -9,7 +9,7 @@
 #include "core/archive/Archives.h"
 #include "core/archive/SqlTexts.h"
 #include "core/base/Picture.h"
-#include "core/base/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/windows/LocalityEditor.h"

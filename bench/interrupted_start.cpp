@@ -17,7 +17,7 @@
 #include "core/archive/Compaction.h"
 #include "core/archive/DeleteArea.h"
 #include "core/archive/Exchange.h"
-#include "core/base/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "core/state/ViewerState.h"
 #include "ui/mainwindow/MainWindow.h"
 

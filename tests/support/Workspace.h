@@ -3,7 +3,7 @@
 #include "TempFolder.h"
 
 #include "core/archive/Archives.h"
-#include "core/base/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 #include "core/state/ViewerState.h"
 #include "ui/mainwindow/MainWindow.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/archive/LocalityListing.h"
+#include "core/search/LocalityListing.h"
 #include "core/archive/RecordView.h"
 
 #include <QWidget>

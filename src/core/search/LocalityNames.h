@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/archive/FoldedNames.h"
+#include "core/search/FoldedNames.h"
 #include "core/archive/RecordView.h"
 
 #include <QByteArray>
