@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/InterruptedChange.h"
 #include "core/archive/Schema.h"
+#include "core/archive/LockWaits.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -126,7 +127,7 @@ QString describe(const QString& path, const QString& table, const QStringList& f
     for (bool recovered = false;; recovered = true) {
         try {
             SQLite::Database db(nativePath(path), SQLite::OPEN_READONLY);
-            db.setBusyTimeout(kBusyWaitMs);
+            db.setBusyTimeout(lockwait::kWindowMs);
             return checkSchema(db, name, table, fields);
         } catch (const SQLite::Exception& e) {
             if (recovered || resultCode(e) != SQLITE_READONLY_ROLLBACK) return refusal(name, e);

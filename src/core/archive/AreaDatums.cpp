@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/LockWaits.h"
 #include "core/archive/WorkingPair.h"
 
 #include <QDir>
@@ -12,9 +13,6 @@
 namespace orvena::areadatums {
 
 namespace {
-
-// How long a read waits for another connection's write to end.
-constexpr int kBusyWaitMs = 500;
 
 bool present(SQLite::Database& db) {
     return db.execAndGet(existsIn("main")).getInt() != 0;
@@ -59,7 +57,7 @@ QString readIn(const QString& folder, const QString& area) {
         SQLite::Database db(archivefile::nativePath(
                                 QDir(folder).filePath(QString::fromLatin1(Archives::kAreaFile))),
                             SQLite::OPEN_READONLY);
-        db.setBusyTimeout(kBusyWaitMs);
+        db.setBusyTimeout(lockwait::kSheetDatumMs);
         return read(db, area);
     } catch (const SQLite::Exception&) {
         return {};

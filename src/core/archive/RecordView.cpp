@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/FieldText.h"
+#include "core/archive/LockWaits.h"
 #include "core/archive/Transaction.h"
 
 #include <QDir>
@@ -21,11 +22,6 @@
 namespace orvena {
 
 namespace {
-
-// How long a query waits for a lock held by another program before it fails
-// with SQLITE_BUSY: long enough for another program's short write, short
-// enough that the window never seems frozen.
-constexpr int kBusyTimeoutMs = 700;
 
 // Records read at once while walking a result.
 constexpr std::size_t kBlockSize = 256;
@@ -55,25 +51,6 @@ QString quoted(const QString& identifier) {
 
 std::string utf8(const QString& text) {
     return text.toStdString();
-}
-
-QVariant columnValue(const SQLite::Column& column) {
-    switch (column.getType()) {
-    case SQLITE_INTEGER:
-        return QVariant(static_cast<qlonglong>(column.getInt64()));
-    case SQLITE_FLOAT:
-        return QVariant(column.getDouble());
-    case SQLITE_TEXT: {
-        const char* text = column.getText();
-        return QVariant(QString::fromUtf8(text, column.getBytes()));
-    }
-    case SQLITE_BLOB: {
-        const auto* data = static_cast<const char*>(column.getBlob());
-        return QVariant(QByteArray(data, column.getBytes()));
-    }
-    default:
-        return {};
-    }
 }
 
 // Binds a value the way the engine converts it: numbers as numbers, a text as
@@ -303,7 +280,7 @@ struct RecordView::Impl {
             auto fresh = std::make_unique<SQLite::Database>(
                 archivefile::nativePath(path),
                 (writable ? SQLite::OPEN_READWRITE : SQLite::OPEN_READONLY) | SQLite::OPEN_NOMUTEX);
-            fresh->setBusyTimeout(kBusyTimeoutMs);
+            fresh->setBusyTimeout(lockwait::kWindowMs);
             // Indexes speed up the look-ups but nothing depends on them.
             if (writable && sqlite3_db_readonly(fresh->getHandle(), "main") == 0) {
                 for (const char* index : archivefile::indexStatements(view->table_)) {

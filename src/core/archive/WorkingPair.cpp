@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/LockWaits.h"
 #include "core/archive/MaintenanceSession.h"
 #include "core/archive/Schema.h"
 
@@ -17,10 +18,6 @@
 namespace orvena {
 
 namespace {
-
-// Long enough to wait out a record view finishing a read, short enough that a
-// file held by another program is reported at once.
-constexpr int kBusyTimeoutMs = 750;
 
 const QString kJournalRefused =
     QStringLiteral("L'archivio %1 non può passare al giornale di ripristino (modo %2): "
@@ -66,7 +63,7 @@ WorkingPair::WorkingPair(const QString& folder)
     try {
         db_ = std::make_unique<SQLite::Database>(archivefile::nativePath(areaPath),
                                                  SQLite::OPEN_READWRITE);
-        db_->setBusyTimeout(kBusyTimeoutMs);
+        db_->setBusyTimeout(lockwait::kWorkingPairMs);
         current = Archives::kLocalityFile;
         SQLite::Statement attach(*db_, std::string("ATTACH DATABASE ? AS ") + kLocalitySchema);
         attach.bind(1, archivefile::nativePath(localityPath));

@@ -4,6 +4,7 @@
 #include "core/archive/Archives.h"
 #include "core/archive/AreaDatums.h"
 #include "core/archive/FieldText.h"
+#include "core/archive/LockWaits.h"
 #include "core/archive/Schema.h"
 #include "core/base/FileFailure.h"
 #include "core/base/Numbers.h"
@@ -87,19 +88,6 @@ public:
 private:
     QString message_;
 };
-
-QVariant columnValue(const SQLite::Column& column) {
-    switch (column.getType()) {
-    case SQLITE_INTEGER:
-        return QVariant(static_cast<qlonglong>(column.getInt64()));
-    case SQLITE_FLOAT:
-        return QVariant(column.getDouble());
-    case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(column.getText(), column.getBytes()));
-    default:
-        return {};
-    }
-}
 
 QString columnText(const SQLite::Statement& row, int index) {
     return fieldText(columnValue(row.getColumn(index)));
@@ -186,7 +174,7 @@ private:
     static SQLite::Database open(const QString& path) {
         try {
             SQLite::Database db(archivefile::nativePath(path), SQLite::OPEN_READONLY);
-            db.setBusyTimeout(5000);
+            db.setBusyTimeout(lockwait::kGisExportMs);
             return db;
         } catch (const SQLite::Exception& e) {
             throw readFailure(path, e);

@@ -1,0 +1,30 @@
+#pragma once
+
+// How long each kind of connection waits for a lock another connection holds
+// (the engine's busy timeout) before it fails with SQLITE_BUSY, in
+// milliseconds. Each wait is set here and nowhere else.
+namespace orvena::lockwait {
+
+// A datum read for the sheet shown: a sheet without its datum is shown all the
+// same, so it gives up soonest.
+inline constexpr int kSheetDatumMs = 500;
+
+// A record view's query or write and the read-only checks of a file: long
+// enough for another program's short write, short enough that the window
+// never seems frozen.
+inline constexpr int kWindowMs = 700;
+
+// A change of area.mdb and localita.mdb together: long enough to wait out a
+// record view finishing a read, short enough that a file held by another
+// program is reported at once.
+inline constexpr int kWorkingPairMs = 750;
+
+// Export, import and compaction: each statement runs for long, and another
+// program's write is waited for a little longer.
+inline constexpr int kMaintenanceMs = 1000;
+
+// The GIS export's read-only connections: it runs unattended (from the command
+// line too), so it waits longest for a change under way to end.
+inline constexpr int kGisExportMs = 5000;
+
+} // namespace orvena::lockwait
