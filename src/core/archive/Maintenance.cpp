@@ -102,7 +102,9 @@ void checkArchive(const QString& path, const char* table) {
     sqlite3_close_v2(db);
     const int primary = code & 0xff;
     throw Failure{name, code,
-                  primary == SQLITE_SCHEMA || primary == SQLITE_NOTADB ? problem : QString()};
+                  primary == SQLITE_SCHEMA || primary == SQLITE_NOTADB || primary == SQLITE_CANTOPEN
+                      ? problem
+                      : QString()};
 }
 
 QString damagedFile(sqlite3* db) {

@@ -239,14 +239,28 @@ struct RecordView::Impl {
         touched.clear();
     }
 
-    void execute(const QString& sql, const std::vector<QVariant>& values) {
-        try {
-            SQLite::Statement statement(*db, utf8(sql));
-            for (std::size_t i = 0; i < values.size(); ++i)
-                bindValue(statement, static_cast<int>(i) + 1, values[i]);
-            statement.exec();
-        } catch (const SQLite::Exception& e) {
-            engineFailure(e);
+    // Runs a write. Another program may replace the file between the look
+    // before the change and the write itself (a compaction renames its file
+    // over the archive while this write waits for the lock): the engine then
+    // refuses the write on the old file, and it goes to the file under the
+    // view's name instead, unless a transaction of this view holds the old
+    // one. A keyed write (of the record the view stands on) goes there only
+    // while that record is the same there.
+    void execute(const QString& sql, const std::vector<QVariant>& values, bool keyed) {
+        for (bool followed = false;; followed = true) {
+            try {
+                SQLite::Statement statement(*db, utf8(sql));
+                for (std::size_t i = 0; i < values.size(); ++i)
+                    bindValue(statement, static_cast<int>(i) + 1, values[i]);
+                statement.exec();
+                return;
+            } catch (const SQLite::Exception& e) {
+                if (followed || resultCode(e) != SQLITE_READONLY_DBMOVED ||
+                    !removedAtBegin.empty())
+                    engineFailure(e);
+            }
+            followReplacedFile();
+            if (keyed && keys.empty()) fail(kRecordGone);
         }
     }
 
@@ -301,7 +315,7 @@ struct RecordView::Impl {
         } catch (const SQLite::Exception& e) {
             const int code = resultCode(e);
             return atStartUp ? archivefile::engineRefusal(path, code)
-                             : failureMessage(view->fileName_, code);
+                             : failureMessageAt(path, code);
         }
         return {};
     }
@@ -318,8 +332,12 @@ struct RecordView::Impl {
             blockFirst != kNoBlock && pos >= blockFirst && pos - blockFirst < block.size();
         const std::optional<Row> before = known ? block[pos - blockFirst] : std::nullopt;
         const QStringList columnsBefore = columns;
+        // The file under the view's name cannot be opened again (removed, or
+        // no archive of ours): the sentence naming it.
+        if (!QFileInfo::exists(path))
+            throw ArchiveError(view->fileName_, SQLITE_CANTOPEN, archivefile::missing(path));
         if (const QString problem = connect(false); !problem.isEmpty())
-            throw ArchiveError(problem.toStdString());
+            throw ArchiveError(view->fileName_, SQLITE_CANTOPEN, problem);
         invalidate();
         const Row* now = rowAt(pos);
         const bool same = columns == columnsBefore &&
@@ -604,14 +622,14 @@ void RecordView::update() {
             sql += QLatin1String(" (") + names.join(QLatin1String(", ")) +
                    QLatin1String(") VALUES (") + marks.join(QLatin1String(", ")) + QLatin1Char(')');
         }
+        d->execute(sql, values, false);
         d->invalidate();
-        d->execute(sql, values);
     } else if (!names.isEmpty()) {
         QString sql = QLatin1String("UPDATE ") + table + QLatin1String(" SET ") +
                       names.join(QLatin1String(" = ?, ")) + QLatin1String(" = ? WHERE rowid = ?");
         values.push_back(QVariant(static_cast<qlonglong>(d->editKey)));
+        d->execute(sql, values, true);
         d->invalidate();
-        d->execute(sql, values);
         if (d->db->getChanges() == 0) d->fail(kRecordGone);
     }
     d->cancelPending();
@@ -623,9 +641,9 @@ void RecordView::remove() {
     d->followReplacedFile();
     if (!d->current()) d->fail(kNoCurrentRecord);
     const std::int64_t key = d->keys[d->pos];
-    d->invalidate();
     d->execute(QLatin1String("DELETE FROM ") + quoted(table_) + QLatin1String(" WHERE rowid = ?"),
-               {QVariant(static_cast<qlonglong>(key))});
+               {QVariant(static_cast<qlonglong>(key))}, true);
+    d->invalidate();
     d->removed.insert(key);
 }
 

@@ -49,8 +49,9 @@ WorkingPair::WorkingPair(const QString& folder)
                                       std::pair{localityPath, schema::kLocalityTable}}) {
         if (!QFileInfo::exists(path)) refuse(archivefile::missing(path));
         const QString tableName = QString::fromLatin1(table);
+        // A sentence of its own: the program goes on after a refused change.
         const QString problem =
-            archivefile::check(path, tableName, archivefile::requiredColumns(tableName));
+            archivefile::describe(path, tableName, archivefile::requiredColumns(tableName));
         if (!problem.isEmpty()) refuse(problem);
     }
     // Every change through the pair writes both files.

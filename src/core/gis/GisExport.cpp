@@ -162,7 +162,9 @@ private:
     static void checkArchive(const QString& path, const char* table) {
         if (!QFileInfo(path).isFile()) throw ExportFailure(archivefile::missing(path));
         const QString t = QString::fromLatin1(table);
-        const QString problem = archivefile::check(path, t, archivefile::requiredColumns(t));
+        // Told as a sentence of its own: the program goes on after a failed
+        // export (from the menu), so it must not say that it ends.
+        const QString problem = archivefile::describe(path, t, archivefile::requiredColumns(t));
         if (!problem.isEmpty()) throw ExportFailure(problem);
     }
 
