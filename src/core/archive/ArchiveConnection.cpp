@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <SQLiteCpp/Savepoint.h>
 #include <sqlite3.h>
 
 #include <utility>
@@ -100,7 +101,6 @@ QString ArchiveConnection::open(const QString& path, const QStringList& fields, 
         columns_ = std::move(freshColumns);
         path_ = path;
         opening_ = ++openings;
-        levels_.clear();
     } catch (const SQLite::Exception& e) {
         const int code = resultCode(e);
         return atStartUp ? archivefile::engineRefusal(path, code) : failureMessageAt(path, code);
@@ -109,7 +109,8 @@ QString ArchiveConnection::open(const QString& path, const QStringList& fields, 
 }
 
 void ArchiveConnection::close() {
-    levels_.clear();
+    savepoints_.clear();
+    transaction_.reset();
     db_.reset();
     columns_.clear();
 }
@@ -135,21 +136,39 @@ bool ArchiveConnection::followReplacedFile(const QStringList& fields,
 }
 
 void ArchiveConnection::begin() {
-    if (const int code = levels_.begin(db_->getHandle()); code != SQLITE_OK)
-        engineFailure(resultCode(db_->getHandle(), code));
+    try {
+        if (!transaction_)
+            transaction_ = std::make_unique<SQLite::Transaction>(
+                *db_, SQLite::TransactionBehavior::IMMEDIATE);
+        else
+            savepoints_.push_back(std::make_unique<SQLite::Savepoint>(
+                *db_, "nested" + std::to_string(savepoints_.size() + 1)));
+    } catch (const SQLite::Exception& e) {
+        engineFailure(e);
+    }
 }
 
 void ArchiveConnection::commit() {
-    if (const int code = levels_.commit(db_->getHandle()); code != SQLITE_OK) {
+    try {
+        if (!savepoints_.empty()) {
+            savepoints_.back()->release();
+            savepoints_.pop_back();
+        } else if (transaction_) {
+            transaction_->commit();
+            transaction_.reset();
+        }
+    } catch (const SQLite::Exception& e) {
         // What cannot be committed is undone: the file stays as it was.
-        const int failure = resultCode(db_->getHandle(), code);
         rollback();
-        engineFailure(failure);
+        engineFailure(e);
     }
 }
 
 void ArchiveConnection::rollback() noexcept {
-    if (db_) levels_.rollback(db_->getHandle());
+    if (!savepoints_.empty())
+        savepoints_.pop_back();
+    else
+        transaction_.reset();
 }
 
 void ArchiveConnection::execute(const QString& sql, const std::vector<QVariant>& values,

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/archive/Transaction.h"
-
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -14,6 +12,8 @@
 namespace SQLite {
 class Database;
 class Exception;
+class Savepoint;
+class Transaction;
 } // namespace SQLite
 
 namespace orvena {
@@ -59,7 +59,7 @@ public:
     // The transactions, one inside another: the outermost takes the write
     // lock at once, an inner one is a savepoint. ArchiveError when the engine
     // refuses; a commit refused is undone.
-    bool inTransaction() const { return levels_.depth() > 0; }
+    bool inTransaction() const { return transaction_ != nullptr; }
     void begin();
     void commit();
     void rollback() noexcept;
@@ -85,7 +85,10 @@ private:
     std::unique_ptr<SQLite::Database> db_;
     QStringList columns_;
     std::uint64_t opening_ = 0;
-    TransactionLevels levels_{"nested", TransactionLevels::Lock::Immediate};
+    // The open transaction and the savepoints inside it, innermost last;
+    // each undoes its work when it goes without being committed.
+    std::unique_ptr<SQLite::Transaction> transaction_;
+    std::vector<std::unique_ptr<SQLite::Savepoint>> savepoints_;
 };
 
 } // namespace orvena

@@ -126,11 +126,7 @@ WorkingPair::WorkingPair(const QString& folder)
     }
 }
 
-WorkingPair::~WorkingPair() {
-    if (!db_) return;
-    while (levels_.depth() > 0)
-        levels_.rollback(db_->getHandle());
-}
+WorkingPair::~WorkingPair() = default;
 
 SQLite::Database& WorkingPair::db() {
     return *db_;
@@ -173,10 +169,6 @@ const char* WorkingPair::busiestFile() const {
     return std::abs(now[1] - footprintAtBegin_[1]) > std::abs(now[0] - footprintAtBegin_[0])
                ? Archives::kLocalityFile
                : Archives::kAreaFile;
-}
-
-void WorkingPair::refused(int code) const {
-    throw SQLite::Exception(db_->getHandle(), code);
 }
 
 } // namespace orvena
