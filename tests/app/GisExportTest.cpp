@@ -1,3 +1,4 @@
+#include "FullDisk.h"
 #include "Records.h"
 #include "TestMain.h"
 #include "Workspace.h"
@@ -413,6 +414,93 @@ private slots:
         if (!removed) QVERIFY(test::writeFile(ws.file("localita.mdb"), "GIF89a, a picture"));
         const auto report = gis::exportForGis(ws.folder.path(), ws.file("out"));
         QCOMPARE(report.error, error.contains("%1") ? error.arg(ws.folder.path()) : error);
+    }
+
+    void fullDisk_data() {
+        QTest::addColumn<bool>("tiles");
+        QTest::addColumn<bool>("workingFolderFull"); // or only the target folder
+        QTest::addColumn<QString>("file");           // the first file refused
+        // Without a disk of its own, the largest file that may still be
+        // written: a sheet's files (374 bytes at most) are, the others not.
+        QTest::addColumn<qint64>("limit");
+        QTest::newRow("place files") << false << false << "localita.gpx" << qint64(1024);
+        QTest::newRow("MBTiles") << true << false << "valfonda_ne.mbtiles" << qint64(1024);
+        QTest::newRow("world files") << false << true << "valfonda_ne.bpw" << qint64(64);
+    }
+    // An export onto a full disk fails with the file and the reason and exits
+    // non-zero; the files of an earlier export stay as they were and nothing
+    // is left beside them.
+    void fullDisk() {
+        QFETCH(bool, tiles);
+        QFETCH(bool, workingFolderFull);
+        QFETCH(QString, file);
+        QFETCH(qint64, limit);
+        test::FullDisk disk;
+        Workspace ws;
+        QString working = ws.folder.path();
+        if (workingFolderFull) {
+            for (const QFileInfo& f : QDir(working).entryInfoList(QDir::Files))
+                QVERIFY(QFile::copy(f.filePath(), disk.file(f.fileName())));
+            working = disk.path();
+        }
+        const QString target = disk.file("gis");
+        QStringList args{"--esporta-gis", target};
+        if (tiles) args << "--mbtiles";
+        QCOMPARE(run(ORVENA_PROGRAM, args, working).exitCode, 0);
+        const auto earlierTarget = test::bytesIn(target);
+        const auto earlierDisk = test::bytesIn(disk.path());
+
+        disk.fill(limit);
+        const Ran again = run(ORVENA_PROGRAM, args, working);
+        disk.release();
+        QVERIFY2(again.exitCode == 1 && again.err.contains(file) &&
+                     again.err.startsWith("Esportazione per GIS non riuscita.") &&
+                     !again.out.contains("completata"),
+                 qPrintable(again.out + again.err));
+        if (disk.how() == test::FullDisk::How::Tmpfs || !tiles)
+            QVERIFY2(again.err.contains(disk.reason()), qPrintable(again.err));
+        QCOMPARE(test::bytesIn(target), earlierTarget);
+        QCOMPARE(test::bytesIn(disk.path()), earlierDisk);
+    }
+
+    // Sheets that share a base name each get their own .prj, world file and
+    // MBTiles; no file is written twice and the report counts what is there.
+    void sheetsSharingABaseName() {
+        Workspace ws;
+        const QString copies[][2] = {{"valfonda_no.gif", "prova.gif"},
+                                     {"valfonda_se.jpg", "prova.jpg"},
+                                     {"valfonda_so.jpg", "PROVA.jpeg"}};
+        for (const auto& [from, to] : copies) {
+            QVERIFY(QFile::copy(ws.file(from), ws.file(to)));
+            test::execSql(
+                ws.file("area.mdb"),
+                ("insert into AREA (AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO) select '" + to +
+                 "', COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA where AREA = '" + from +
+                 "'")
+                    .toStdString());
+        }
+        {
+            WorkingPair pair(ws.folder.path());
+            areadatums::store(pair, "prova.gif", datumCode(Datum::Ed50));
+        }
+        const auto report = gis::exportForGis(ws.folder.path(), ws.file("gis"), {}, {true});
+        QVERIFY2(report.ok(), qPrintable(report.error));
+        QCOMPARE(report.written.size(),
+                 QSet<QString>(report.written.begin(), report.written.end()).size());
+        QCOMPARE(report.sheets, 7);
+        QCOMPARE(report.tileSets, 7);
+        QCOMPARE(QDir(ws.file("gis")).entryList({"*.mbtiles"}).size(), 7);
+        for (const char* name :
+             {"prova.gfw", "prova.gif.prj", "prova.jpgw", "prova.jpg.prj", "PROVA.jpegw",
+              "PROVA.jpeg.prj", "valfonda_no.prj", "gis/prova.gif.mbtiles", "gis/prova.jpg.mbtiles",
+              "gis/PROVA.jpeg.mbtiles", "gis/valfonda_no.mbtiles"})
+            QVERIFY2(report.written.contains(ws.file(name)), name);
+        QVERIFY(test::fileBytes(ws.file("prova.gif.prj")).contains("European_1950"));
+        QVERIFY(!test::fileBytes(ws.file("prova.jpg.prj")).contains("European_1950"));
+        SQLite::Database tiles(ws.file("gis/prova.jpg.mbtiles").toStdString(),
+                               SQLite::OPEN_READONLY);
+        QCOMPARE(tiles.execAndGet("select value from metadata where name = 'name'").getString(),
+                 "prova.jpg");
     }
 
 private:

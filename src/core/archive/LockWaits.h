@@ -19,6 +19,11 @@ inline constexpr int kWindowMs = 700;
 // program is reported at once.
 inline constexpr int kWorkingPairMs = 750;
 
+// The list of the atlas's sheets that a save into the working folder is
+// checked against ("Salva" never writes over a sheet): a list left unread
+// would let a save write over one, so it waits out a longer write.
+inline constexpr int kSheetListMs = 2000;
+
 // Export, import and compaction: each statement runs for long, and another
 // program's write is waited for a little longer.
 inline constexpr int kMaintenanceMs = 1000;

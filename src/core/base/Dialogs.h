@@ -29,7 +29,9 @@ public:
                         DefaultButton preset = DefaultButton::Accept) = 0;
 
     // A file dialog; nothing when the user cancels. filter is the
-    // "description|pattern|description|pattern" text.
+    // "description|pattern|description|pattern" text. The save dialog asks
+    // nothing about a file already there: its caller does, after its own
+    // checks of the name.
     virtual std::optional<QString> openFile(const QString& title, const QString& filter,
                                             const QString& folder) = 0;
     virtual std::optional<QString> saveFile(const QString& title, const QString& filter,

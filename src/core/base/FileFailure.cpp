@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <cerrno>
+
 namespace orvena {
 
 namespace {
@@ -14,11 +16,49 @@ const QString kNotWritable = QStringLiteral("mancano i permessi per scriverlo");
 const QString kFolderNotWritable =
     QStringLiteral("la cartella è in sola lettura o mancano i permessi per scriverci");
 const QString kDiskError = QStringLiteral("errore del disco");
+const QString kTooLarge =
+    QStringLiteral("il file supera la dimensione massima che il sistema consente");
+const QString kNoFolder = QStringLiteral("la cartella non esiste");
+const QString kIsFolder = QStringLiteral("con quel nome c'è una cartella");
+// Below this much room a library's failure to write is taken as a full disk:
+// it fails on the page or tile it could not place, not on the last byte.
+constexpr qint64 kNearlyFull = 1024 * 1024;
 
 } // namespace
 
 QString diskFullReason() {
     return kDiskFull;
+}
+
+QString systemFailureReason(int errorNumber) {
+    switch (errorNumber) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return kDiskFull;
+    case EFBIG:
+        return kTooLarge;
+    case EACCES:
+    case EPERM:
+        return kNotWritable;
+    case EROFS:
+        return kFolderNotWritable;
+    case ENOENT:
+    case ENOTDIR:
+        return kNoFolder;
+    case EISDIR:
+        return kIsFolder;
+    default:
+        return kDiskError;
+    }
+}
+
+QString folderFailureReason(const QString& folder, const QString& libraryWords) {
+    const QStorageInfo storage(folder);
+    if (storage.isValid() && storage.bytesAvailable() < kNearlyFull) return kDiskFull;
+    if (!QFileInfo(folder).isWritable()) return kFolderNotWritable;
+    return libraryWords.isEmpty() ? kDiskError : libraryWords;
 }
 
 QString writeFailureReason(QFileDevice& file) {

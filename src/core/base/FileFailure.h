@@ -16,4 +16,13 @@ QString writeFailureReason(QFileDevice& file);
 // The reason for a full disk, the same words wherever a write meets one.
 QString diskFullReason();
 
+// Why a call of the system failed, from its error number, in the same words.
+QString systemFailureReason(int errorNumber);
+
+// Why a library that writes a file itself (GDAL, the database engine) failed
+// to, judged from the folder it wrote in: a full disk when the folder has
+// less than a megabyte left, one the program may not write in, otherwise
+// the library's own words (libraryWords).
+QString folderFailureReason(const QString& folder, const QString& libraryWords);
+
 } // namespace orvena

@@ -3,6 +3,7 @@
 #include "core/base/Twips.h"
 
 #include "core/base/FileFailure.h"
+#include "core/base/SafeSave.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRandomGenerator>
 
 #include <algorithm>
 
@@ -33,7 +33,6 @@ void paintInTwips(QPainter& painter, double dpiX, double dpiY, const QPageLayout
     if (document.paint) document.paint(painter, page);
 }
 
-const QString kAlreadyThere = QStringLiteral("esiste già");
 const QString kIncomplete = QStringLiteral("il file scritto è incompleto");
 
 // Between the PDF writer and its file: passes every byte on and remembers a
@@ -41,7 +40,7 @@ const QString kIncomplete = QStringLiteral("il file scritto è incompleto");
 // that many bytes more, as a nearly full one does.
 class PdfSink : public QIODevice {
 public:
-    PdfSink(QFileDevice& file, qint64 room)
+    PdfSink(QIODevice& file, qint64 room)
         : file_(file)
         , room_(room) {
         open(QIODevice::WriteOnly);
@@ -62,7 +61,7 @@ protected:
     }
 
 private:
-    QFileDevice& file_;
+    QIODevice& file_;
     qint64 room_;
     bool failed_ = false;
     bool outOfRoom_ = false;
@@ -97,19 +96,10 @@ QString writePdf(const PrintDocument& document, const QString& fileName, qint64 
         return QStringLiteral("impossibile %1 il file %2 (%3)")
             .arg(QLatin1String(what), QDir::toNativeSeparators(fileName), why);
     };
-    // A file of that name is never overwritten.
-    if (QFileInfo::exists(fileName)) return cannot("creare", kAlreadyThere);
-    // Written under a temporary name beside it, and given its name only once
-    // it is whole: a failure leaves no file behind.
-    QFile part(fileName + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8,
-                                                        16, QLatin1Char('0')));
-    if (!part.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return cannot("creare", writeFailureReason(part));
-    const auto failed = [&part, &cannot](const char* what, const QString& why) {
-        part.close();
-        part.remove();
-        return cannot(what, why);
-    };
+    // Written through a SafeSave that replaces nothing: the file appears
+    // whole, or not at all, and a file of that name is never overwritten.
+    SafeSave part(fileName, SafeSave::Existing::Keep);
+    if (!part.create()) return cannot("creare", part.reason());
     bool painted = false;
     PdfSink sink(part, room);
     {
@@ -120,16 +110,18 @@ QString writePdf(const PrintDocument& document, const QString& fileName, qint64 
         writer.setPageLayout(pdfPageLayout(document.orientation));
         painted = paintDocument(writer, document);
     }
-    // The writer does not tell a write that failed; the sink and the file do,
-    // and a whole PDF file ends with its end-of-file mark.
-    if (sink.outOfRoom()) return failed("scrivere", diskFullReason());
-    if (!painted || sink.failed() || !part.flush() || part.error() != QFileDevice::NoError)
-        return failed("scrivere", writeFailureReason(part));
-    part.close();
-    if (part.error() != QFileDevice::NoError) return failed("scrivere", writeFailureReason(part));
-    if (!endsWholePdf(part.fileName())) return failed("scrivere", kIncomplete);
-    // The name is taken only if it is still free.
-    if (!part.rename(fileName)) return failed("creare", part.errorString());
+    // The writer does not tell a write that failed; the sink and the file do.
+    if (sink.outOfRoom()) {
+        part.cancel();
+        return cannot("scrivere", diskFullReason());
+    }
+    if (!part.check(painted && !sink.failed())) return cannot("scrivere", part.reason());
+    // A whole PDF file ends with its end-of-file mark.
+    if (!endsWholePdf(part.temporary())) {
+        part.cancel();
+        return cannot("scrivere", kIncomplete);
+    }
+    if (!part.commit()) return cannot("creare", part.reason());
     return QString();
 }
 

@@ -1,7 +1,8 @@
 #include "core/base/SaveBitmap.h"
 
+#include "core/base/SafeSave.h"
+
 #include <QImageWriter>
-#include <QSaveFile>
 
 namespace orvena {
 
@@ -10,15 +11,11 @@ bool saveBitmap(const QImage& picture, const QString& fileName, QString* error) 
         if (error) *error = why;
         return false;
     };
-    if (picture.isNull()) return fail(QStringLiteral("no picture"));
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+    if (picture.isNull()) return fail(QStringLiteral("nessuna immagine"));
+    SafeSave file(fileName);
+    if (!file.create()) return fail(file.error());
     QImageWriter writer(&file, "bmp");
-    if (!writer.write(picture)) {
-        file.cancelWriting();
-        return fail(writer.errorString());
-    }
-    if (!file.commit()) return fail(file.errorString());
+    if (!file.commit(writer.write(picture))) return fail(file.error());
     return true;
 }
 

@@ -1,8 +1,9 @@
 #include "core/geo/SheetFiles.h"
 
+#include "core/base/SafeSave.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -41,22 +42,16 @@ bool haveSameContent(const QString& a, const QString& b) {
 QString copyReplacing(const QString& source, const QString& target) {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) return in.errorString();
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) return out.errorString();
+    SafeSave out(target);
+    if (!out.create()) return out.error();
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(kChunk);
-        if (chunk.isEmpty()) {
-            // Nothing read before the end: the source failed.
-            out.cancelWriting();
-            return in.errorString();
-        }
-        if (out.write(chunk) != chunk.size()) {
-            out.cancelWriting();
-            return out.errorString();
-        }
+        // Nothing read before the end: the source failed.
+        if (chunk.isEmpty()) return in.errorString();
+        out.write(chunk);
     }
-    if (!out.commit()) return out.errorString();
-    return {};
+    out.commit();
+    return out.error();
 }
 
 } // namespace orvena

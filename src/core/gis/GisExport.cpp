@@ -6,9 +6,9 @@
 #include "core/archive/FieldText.h"
 #include "core/archive/LockWaits.h"
 #include "core/archive/Schema.h"
-#include "core/base/FileFailure.h"
 #include "core/base/Numbers.h"
 #include "core/base/Picture.h"
+#include "core/base/SafeSave.h"
 #include "core/geo/Datum.h"
 #include "core/gis/GisFormats.h"
 #include "core/gis/MbTiles.h"
@@ -19,7 +19,6 @@
 #include <QHash>
 #include <QImageReader>
 #include <QLocale>
-#include <QSaveFile>
 #include <QSet>
 
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -37,6 +36,7 @@ namespace {
 // The export reads only; its queries name the columns it needs, so a file
 // whose columns are spelled in another letter case reads the same.
 const char* const kCountAreas = "select count(*) from AREA";
+const char* const kSheetNames = "select AREA from AREA";
 const char* const kCountPlaces = "select count(*) from localita";
 const char* const kAreas =
     "select AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA order by AREA";
@@ -44,7 +44,6 @@ const char* const kPlaces = "select AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, LOMN
                             "from localita order by AREA, LOCALITA";
 
 const QString kCannotCreateFolder = QStringLiteral("La cartella %1 non può essere creata.");
-const QString kCannotWrite = QStringLiteral("Il file %1 non può essere scritto (%2).");
 const QString kCannotRead = QStringLiteral("L'archivio %1 non può essere letto (%2).");
 const QString kNoImage = QStringLiteral("%1: l'immagine non è presente nella cartella");
 const QString kNoCalibration = QStringLiteral("%1: la calibrazione non è valida");
@@ -52,6 +51,8 @@ const QString kUnexpected = QStringLiteral("Errore imprevisto (%1).");
 const QString kBadName = QStringLiteral("%1: il nome non è un nome di file");
 const QString kNoDatum = QStringLiteral("%1: datum non indicato: considerato WGS 84");
 const QString kNoPicture = QStringLiteral("%1: l'immagine non si legge (%2)");
+const QString kWrittenBefore =
+    QStringLiteral("%1: il file %2 è già stato scritto per un altro foglio");
 const QString kNoSystem =
     QStringLiteral("PROJ non descrive il sistema %1: manca il suo database (proj-data).");
 
@@ -106,14 +107,6 @@ bool isBareFileName(const QString& name) {
            !name.contains(u'/') && !name.contains(u'\\') && QFileInfo(name).fileName() == name;
 }
 
-void writeWhole(const QString& path, const QByteArray& bytes, GisExportReport& report) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ExportFailure(
-            kCannotWrite.arg(QDir::toNativeSeparators(path), writeFailureReason(file)));
-    report.written << path;
-}
-
 // The extent of a sheet in its own degrees, from its world file and the size
 // of its picture (read from the file's header only).
 std::optional<GeoBox> sheetBox(const WorldFile& w, const QString& picture) {
@@ -148,6 +141,7 @@ public:
         } catch (const SQLite::Exception& e) {
             throw readFailure(areaPath, e);
         }
+        names_ = sheetFileNames(sheetNames(areas, areaPath));
         const qint64 sheets = count(areas, kCountAreas, areaPath);
         total_ = sheets * sheetSteps() + count(places, kCountPlaces, placePath);
         if (!tick()) return;
@@ -181,6 +175,40 @@ private:
         } catch (const SQLite::Exception& e) {
             throw readFailure(path, e);
         }
+    }
+
+    static QStringList sheetNames(SQLite::Database& db, const QString& path) {
+        QStringList names;
+        try {
+            SQLite::Statement row(db, kSheetNames);
+            while (row.executeStep())
+                names << columnText(row, 0);
+        } catch (const SQLite::Exception& e) {
+            throw readFailure(path, e);
+        }
+        return names;
+    }
+
+    // Writes bytes as path, once in an export: false (and a line of the
+    // report) when an earlier sheet's file already took that name.
+    bool writeWhole(const QString& sheet, const QString& path, const QByteArray& bytes) {
+        if (!claim(sheet, path)) return false;
+        if (const QString error = saveWhole(path, bytes); !error.isEmpty())
+            throw ExportFailure(error);
+        report_.written << path;
+        return true;
+    }
+
+    // Whether path is still free in this export (letter case ignored, as on
+    // the disks that ignore it); it is taken from now on.
+    bool claim(const QString& sheet, const QString& path) {
+        const QString key = QFileInfo(path).absoluteFilePath().toCaseFolded();
+        if (claimed_.contains(key)) {
+            report_.sheetsSkipped << kWrittenBefore.arg(sheet, QFileInfo(path).fileName());
+            return false;
+        }
+        claimed_.insert(key);
+        return true;
     }
 
     static qint64 count(SQLite::Database& db, const char* sql, const QString& path) {
@@ -242,16 +270,17 @@ private:
         const Datum datum = datumOf(name).value_or(Datum::Wgs84);
         const SystemTexts& system = systemTexts(datum);
         if (system.projection.isEmpty()) throw ExportFailure(kNoSystem.arg(datumCode(datum)));
-        writeWhole(working_.filePath(worldFileName(name)), worldFileText(*world), report_);
-        writeWhole(working_.filePath(projectionFileName(name)), system.projection, report_);
+        const SheetFileNames files = names_.value(name, sheetFileNames({name}).value(name));
+        if (!writeWhole(name, working_.filePath(files.world), worldFileText(*world))) return;
+        writeWhole(name, working_.filePath(files.projection), system.projection);
         // Someone else's metadata beside the image is left alone.
-        const QString aux = working_.filePath(auxiliaryFileName(name));
+        const QString aux = working_.filePath(files.auxiliary);
         QFile existing(aux);
         if (!existing.exists() || (existing.open(QIODevice::ReadOnly) && writtenHere(existing)))
-            writeWhole(aux, system.auxiliary, report_);
+            writeWhole(name, aux, system.auxiliary);
         ++report_.sheets;
         if (const auto box = sheetBox(*world, working_.filePath(name))) boxes_.insert(name, *box);
-        if (options_.tiles) writeTiles(name, *world, datum);
+        if (options_.tiles) writeTiles(name, files.tiles, *world, datum);
     }
 
     bool writtenHere(QFile& aux) {
@@ -271,14 +300,16 @@ private:
         return *texts;
     }
 
-    void writeTiles(const QString& name, const WorldFile& world, Datum datum) {
+    void writeTiles(const QString& name, const QString& fileName, const WorldFile& world,
+                    Datum datum) {
+        const QString path = target_.filePath(fileName);
+        if (!claim(name, path)) return;
         const QString image = working_.filePath(name);
         PictureLoad picture = readPicture(image);
         if (!picture.shown()) {
             report_.tilesSkipped << kNoPicture.arg(name, picture.message);
             return;
         }
-        const QString path = target_.filePath(mbTilesFileName(name));
         const qint64 from = done_;
         const MbTilesResult tiles = writeMbTiles(
             std::move(picture.image), world, datum, name, QImageReader(image).format() == "jpeg",
@@ -288,6 +319,9 @@ private:
             });
         if (tiles.cancelled) {
             report_.cancelled = true;
+        } else if (tiles.writeFailed) {
+            // The disk, not the sheet: the export cannot go on.
+            throw ExportFailure(tiles.error);
         } else if (!tiles.ok()) {
             report_.tilesSkipped << tiles.error;
         } else {
@@ -325,13 +359,11 @@ private:
     void writePlaces(SQLite::Database& db, const QString& path) {
         constexpr std::array formats{PlaceFormat::Gpx, PlaceFormat::Kml, PlaceFormat::GeoJson,
                                      PlaceFormat::Csv};
-        std::vector<std::unique_ptr<QSaveFile>> files;
+        std::vector<std::unique_ptr<SafeSave>> files;
         std::vector<std::unique_ptr<PlaceWriter>> writers;
         for (const PlaceFormat f : formats) {
-            auto file = std::make_unique<QSaveFile>(target_.filePath(placeFileName(f)));
-            if (!file->open(QIODevice::WriteOnly))
-                throw ExportFailure(kCannotWrite.arg(QDir::toNativeSeparators(file->fileName()),
-                                                     writeFailureReason(*file)));
+            auto file = std::make_unique<SafeSave>(target_.filePath(placeFileName(f)));
+            if (!file->create()) throw ExportFailure(file->error());
             writers.push_back(placeWriter(f, file.get()));
             writers.back()->begin();
             files.push_back(std::move(file));
@@ -346,11 +378,12 @@ private:
         } catch (const SQLite::Exception& e) {
             throw readFailure(path, e);
         }
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            if (!writers[i]->finish() || !files[i]->commit())
-                throw ExportFailure(kCannotWrite.arg(QDir::toNativeSeparators(files[i]->fileName()),
-                                                     writeFailureReason(*files[i])));
-            report_.written << files[i]->fileName();
+        // All four whole on the disk before any takes its name.
+        for (std::size_t i = 0; i < files.size(); ++i)
+            if (!files[i]->check(writers[i]->finish())) throw ExportFailure(files[i]->error());
+        for (const auto& file : files) {
+            if (!file->commit()) throw ExportFailure(file->error());
+            report_.written << file->target();
         }
         tick();
     }
@@ -395,6 +428,8 @@ private:
     GisExportReport& report_;
     QHash<QString, QString> datums_;
     QHash<QString, GeoBox> boxes_;
+    QHash<QString, SheetFileNames> names_;
+    QSet<QString> claimed_;
     std::array<std::optional<SystemTexts>, kDatums.size()> systemTexts_;
     DatumTransform transform_;
     QString transformSheet_;

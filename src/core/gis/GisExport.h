@@ -50,8 +50,12 @@ struct GisExportOptions {
 // is one written before), and into targetFolder, created if missing,
 // localita.gpx, .kml, .geojson and .csv with every place taken to WGS 84 from
 // its sheet's datum by PROJ, and with options.tiles each sheet's MBTiles. A
-// sheet without a datum is taken as WGS 84. Each file appears whole or not at
-// all; a place file being written when the export stops is not left behind.
+// sheet's files are named as sheetFileNames() says, and no file is written
+// twice in one export. A sheet without a datum is taken as WGS 84. Each file
+// appears whole or not at all (SafeSave); one the disk refuses (full, not
+// writable) fails the export, naming it and why, and leaves an earlier file
+// of that name as it was. A place file being written when the export stops is
+// not left behind.
 // The progress counts sheets plus places (and with tiles a thousand steps for
 // each sheet's tiles).
 GisExportReport exportForGis(const QString& workingFolder, const QString& targetFolder,

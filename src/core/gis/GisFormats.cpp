@@ -159,11 +159,17 @@ private:
     // Italian spreadsheets read "45,5" as a number, and take the semicolon as
     // the separator because the comma is the decimal one.
     static QString number(double v) { return degreesText(v).replace(u'.', u','); }
+    // A text cell as a spreadsheet takes it: one that would start a formula
+    // (=, +, -, @, a tab or a carriage return first) gets an apostrophe before
+    // it, which spreadsheets read as "text" and do not show; line breaks and
+    // other control characters become blanks, so that a place is one line.
     static QString quoted(const QString& field) {
-        static const QString special = QStringLiteral(";\"\r\n");
-        if (std::none_of(field.begin(), field.end(), [](QChar c) { return special.contains(c); }))
-            return field;
-        return u'"' + QString(field).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+        static const QString formula = QStringLiteral("=+-@\t\r");
+        QString cell = !field.isEmpty() && formula.contains(field.front()) ? u'\'' + field : field;
+        for (QChar& c : cell)
+            if (c.category() == QChar::Other_Control) c = u' ';
+        if (!cell.contains(u';') && !cell.contains(u'"')) return cell;
+        return u'"' + cell.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
     }
     void line(const QStringList& fields) { write((fields.join(u';') + u'\n').toUtf8()); }
     void write(const QByteArray& bytes) {
@@ -217,6 +223,35 @@ QString projectionFileName(const QString& imageName) {
 
 QString auxiliaryFileName(const QString& imageName) {
     return imageName + QStringLiteral(".aux.xml");
+}
+
+QString mbTilesFileName(const QString& imageName) {
+    return projectionFileName(imageName).chopped(4) + QStringLiteral(".mbtiles");
+}
+
+QHash<QString, SheetFileNames> sheetFileNames(const QStringList& sheets) {
+    QHash<QString, SheetFileNames> names;
+    for (const QString& sheet : sheets)
+        names.insert(sheet, {worldFileName(sheet), projectionFileName(sheet),
+                             auxiliaryFileName(sheet), mbTilesFileName(sheet)});
+    // How many sheets take each name, letter case ignored.
+    QHash<QString, int> takers;
+    for (const SheetFileNames& n : std::as_const(names))
+        for (const QString* file : {&n.world, &n.projection, &n.tiles})
+            ++takers[file->toCaseFolded()];
+    const auto shared = [&takers](const QString& file) {
+        return takers.value(file.toCaseFolded()) > 1;
+    };
+    for (auto it = names.begin(); it != names.end(); ++it) {
+        const QString& sheet = it.key();
+        SheetFileNames& n = it.value();
+        if (shared(n.world))
+            n.world =
+                QFileInfo(sheet).suffix().isEmpty() ? sheet + QStringLiteral(".wld") : sheet + u'w';
+        if (shared(n.projection)) n.projection = sheet + QStringLiteral(".prj");
+        if (shared(n.tiles)) n.tiles = sheet + QStringLiteral(".mbtiles");
+    }
+    return names;
 }
 
 QByteArray projectionText(Datum datum) {

@@ -7,7 +7,9 @@
 #include "core/geo/Datum.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <memory>
@@ -57,6 +59,27 @@ QString worldFileName(const QString& imageName);
 QString projectionFileName(const QString& imageName);
 // "valfonda.gif" -> "valfonda.gif.aux.xml".
 QString auxiliaryFileName(const QString& imageName);
+// "valfonda.gif" -> "valfonda.mbtiles".
+QString mbTilesFileName(const QString& imageName);
+
+// The files an export writes for one sheet: beside it, the world file, the
+// .prj and the .aux.xml; in the target folder, its MBTiles.
+struct SheetFileNames {
+    QString world;
+    QString projection;
+    QString auxiliary;
+    QString tiles;
+};
+// The files of each sheet of an atlas, so that no two sheets share one: each
+// takes the names above ("prova.gfw", "prova.prj", "prova.gif.aux.xml",
+// "prova.mbtiles"), except where two or more sheets would take the same one
+// (letter case ignored: "prova.gif" and "prova.jpg" share "prova.prj";
+// "prova.jpg" and "prova.jpeg" share "prova.jgw"). Then each of those sheets
+// takes one from its whole name instead: the world file "prova.jpegw" (the
+// extension and a "w", which readers of world files also look for),
+// "prova.gif.prj" and "prova.gif.mbtiles". The rule depends only on the names
+// of the sheets, not on their order.
+QHash<QString, SheetFileNames> sheetFileNames(const QStringList& sheets);
 
 // The .prj text: the geographic coordinates of the sheet's datum, in degrees,
 // as PROJ writes them in Esri's flavour (WGS 84 for a sheet without one).
@@ -103,7 +126,8 @@ enum class PlaceFormat { Gpx, Kml, GeoJson, Csv };
 //   Kml:     KML 2.2 placemarks, the area as their description
 //   GeoJson: a FeatureCollection of points, [lon, lat], properties area and localita
 //   Csv:     "area;localita;lat;lon", UTF-8 after its byte-order mark, decimal
-//            commas, quoted where needed
+//            commas, quoted where needed, one line a place; a text that would
+//            start a formula behind an apostrophe
 std::unique_ptr<PlaceWriter> placeWriter(PlaceFormat format, QIODevice* device);
 
 // The file name of each format: localita.gpx, .kml, .geojson, .csv.

@@ -1,5 +1,8 @@
 #include "core/gis/MbTiles.h"
 
+#include "core/base/FileFailure.h"
+#include "core/base/SafeSave.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -145,10 +148,6 @@ Dataset pictureDataset(QImage& picture, const std::array<double, 6>& sheet, bool
 
 } // namespace
 
-QString mbTilesFileName(const QString& imageName) {
-    return projectionFileName(imageName).chopped(4) + QStringLiteral(".mbtiles");
-}
-
 MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, const QString& name,
                            bool jpeg, const QString& path, const Progress& progress) {
     MbTilesResult result;
@@ -226,7 +225,15 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     const auto fail = [&](const QString& why) {
         result.error = kCannotWrite.arg(file, why);
         QFile::remove(partial);
+        QFile::remove(partial + QStringLiteral("-journal"));
         return result;
+    };
+    // GDAL and the engine tell a full disk in words of their own, or as a
+    // page they cannot read back: the folder says what it was.
+    const QString folder = QFileInfo(path).absolutePath();
+    const auto failWrite = [&](const QString& why) {
+        result.writeFailed = true;
+        return fail(folderFailureReason(folder, why));
     };
     bool alpha = false;
     Dataset sheet = pictureDataset(picture, placement.sheet, &alpha);
@@ -259,7 +266,7 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     QFile::remove(partial);
     Dataset tiles(GDALCreate(GDALGetDriverByName("MBTiles"), partialName.constData(), columns, rows,
                              4, GDT_Byte, const_cast<char**>(options)));
-    if (!tiles) return fail(GdalSession::lastError());
+    if (!tiles) return failWrite(GdalSession::lastError());
     GDALSetGeoTransform(tiles.get(), placement.tiles.data());
     OGRSpatialReferenceH mercator = OSRNewSpatialReference(nullptr);
     OSRImportFromEPSG(mercator, DatumTransform::kWebMercator);
@@ -323,8 +330,8 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
         result.cancelled = true;
         return result;
     }
-    if (warped != CE_None || built != CE_None) return fail(why);
-    if (CPLGetLastErrorType() == CE_Failure) return fail(GdalSession::lastError());
+    if (warped != CE_None || built != CE_None) return failWrite(why);
+    if (CPLGetLastErrorType() == CE_Failure) return failWrite(GdalSession::lastError());
     // GDAL knows the zooms only as it writes them; the metadata gets them here.
     try {
         SQLite::Database db(partialName.toStdString(), SQLite::OPEN_READWRITE);
@@ -336,13 +343,17 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
             zoom.reset();
         }
     } catch (const SQLite::Exception& e) {
-        return fail(QString::fromUtf8(e.what()));
+        return failWrite(QString::fromUtf8(e.what()));
     }
 
+    // On the disk whole before it takes its name, as a compacted archive.
+    if (const int code = syncToDisk(partial); code != 0)
+        return failWrite(systemFailureReason(code));
     std::error_code error;
     std::filesystem::rename(std::filesystem::path(partial.toStdU16String()),
                             std::filesystem::path(path.toStdU16String()), error);
-    if (error) return fail(QString::fromStdString(error.message()));
+    if (error) return failWrite(systemFailureReason(error.value()));
+    syncToDisk(folder, true);
     if (progress) progress(1000, 1000);
     return result;
 }

@@ -25,6 +25,9 @@ struct MbTilesResult {
     ZoomRange zooms;
     bool cancelled = false;
     QString error; // in Italian, naming the file
+    // The file could not be written (a full disk, a folder not writable):
+    // not the sheet's fault, and the next sheet would meet it too.
+    bool writeFailed = false;
     bool ok() const { return error.isEmpty() && !cancelled; }
 };
 
@@ -34,12 +37,9 @@ struct MbTilesResult {
 // sheet does not reach) when jpeg, PNG tiles (transparent there) otherwise;
 // the metadata name, format, bounds (the sheet's corners in WGS 84), minzoom
 // and maxzoom. GDAL reads the picture where it lies, so it is the only copy of
-// the sheet in memory. The file appears whole or not at all; progress may
-// cancel it.
+// the sheet in memory. The file appears whole, flushed to the disk, or not at
+// all (its partial file, name + ".parziale", removed); progress may cancel it.
 MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, const QString& name,
                            bool jpeg, const QString& path, const Progress& progress = {});
-
-// "valfonda.gif" -> "valfonda.mbtiles".
-QString mbTilesFileName(const QString& imageName);
 
 } // namespace orvena::gis

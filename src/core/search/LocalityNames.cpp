@@ -32,8 +32,14 @@ LocalityNames::Index index(std::size_t n) {
 } // namespace
 
 QString localityLine(const QString& area, const QString& locality) {
-    const Text50 a(area);
-    const Text50 l(locality);
+    // A line break or tab stored in a name would break the list's columns.
+    const auto oneLine = [](QString text) {
+        for (QChar& c : text)
+            if (c.category() == QChar::Other_Control) c = u' ';
+        return text;
+    };
+    const Text50 a(oneLine(area));
+    const Text50 l(oneLine(locality));
     return a.text() + QLatin1String("  ") + l.text();
 }
 

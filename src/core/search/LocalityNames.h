@@ -14,7 +14,8 @@
 namespace orvena {
 
 // The list line of one locality: its area cut or padded to 50 characters, two
-// blanks, its name cut or padded to 50 characters (102 characters in all).
+// blanks, its name cut or padded to 50 characters (102 characters in all);
+// line breaks, tabs and other control characters shown as blanks.
 QString localityLine(const QString& area, const QString& locality);
 
 // Every locality of a result, held compactly for a list of a whole large

@@ -24,7 +24,9 @@ namespace {
 
 const QString kSaveTitle = QStringLiteral("Inserisci il nome dell'immagine da salvare");
 const QString kSaveFilter = QStringLiteral("*.*");
-const QString kSaveFailed = QStringLiteral("Non è stato possibile salvare l'immagine.");
+const QString kSaveFailed = QStringLiteral("Non è stato possibile salvare l'immagine. %1");
+const QString kSaveReplace =
+    QStringLiteral("Il file %1 esiste già. Vuoi sostituirlo con l'immagine?");
 // %1: the file's name, %2: what it is to the program.
 const QString kSaveRefused = QStringLiteral("Il file %1 è %2: l'immagine non è stata salvata.");
 
@@ -108,12 +110,17 @@ void MainWindow::cmdsalva_Click() {
     const QString folder = workingFolder(File1);
     const auto chosen = dialogs().saveFile(kSaveTitle, kSaveFilter, folder);
     if (!chosen || chosen->isEmpty()) return;
-    // The archives and the guide are never written over, whatever the file
-    // dialog asked.
+    // The archives, the guide and the sheets are never written over, and
+    // the user is not asked whether to replace one.
+    const QString target = QDir(folder).filePath(*chosen);
     if (const ProgramFile own = programFileAt(*chosen, folder); own.isProgramFile()) {
         dialogs().message(kSaveRefused.arg(own.name, own.role));
         return;
     }
+    if (QFileInfo(target).isFile() &&
+        dialogs().message(kSaveReplace.arg(QFileInfo(target).fileName()), Buttons::YesNo,
+                          DefaultButton::Decline) != AnswerYes)
+        return;
     hourglass::Scope busy;
     QImage picture = Picture1->picture();
     if (picture.isNull()) {
@@ -121,9 +128,10 @@ void MainWindow::cmdsalva_Click() {
         picture = QImage(Picture1->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
         picture.fill(Picture1->palette().color(Picture1->backgroundRole()));
     }
-    const bool saved = saveBitmap(picture, QDir(folder).filePath(*chosen));
+    QString error;
+    const bool saved = saveBitmap(picture, target, &error);
     busy.end();
-    if (!saved) dialogs().message(kSaveFailed);
+    if (!saved) dialogs().message(kSaveFailed.arg(error));
 }
 
 } // namespace orvena

@@ -131,7 +131,8 @@ std::optional<QString> QtDialogs::openFile(const QString& title, const QString& 
 std::optional<QString> QtDialogs::saveFile(const QString& title, const QString& filter,
                                            const QString& folder) {
     const QString f =
-        QFileDialog::getSaveFileName(activeParent(), title, folder, qtNameFilters(filter));
+        QFileDialog::getSaveFileName(activeParent(), title, folder, qtNameFilters(filter), nullptr,
+                                     QFileDialog::DontConfirmOverwrite);
     if (f.isEmpty()) return std::nullopt;
     return f;
 }

@@ -75,6 +75,42 @@ private slots:
                          mbTilesFileName(name),
                      QString::fromUtf8(files));
         }
+        // Sheets that would share one take names from their whole names.
+        const auto names = sheetFileNames({"prova.gif", "prova.jpg", "PROVA.jpeg", "altro.gif"});
+        for (const auto& [image, files] :
+             {std::pair{"prova.gif", "prova.gfw|prova.gif.prj|prova.gif.mbtiles"},
+              {"prova.jpg", "prova.jpgw|prova.jpg.prj|prova.jpg.mbtiles"},
+              {"PROVA.jpeg", "PROVA.jpegw|PROVA.jpeg.prj|PROVA.jpeg.mbtiles"},
+              {"altro.gif", "altro.gfw|altro.prj|altro.mbtiles"}}) {
+            const SheetFileNames n = names.value(QString::fromUtf8(image));
+            QCOMPARE(n.world + '|' + n.projection + '|' + n.tiles, QString::fromUtf8(files));
+        }
+    }
+
+    // Each place is one line of the CSV file, and a text a spreadsheet would
+    // run as a formula is kept as text behind an apostrophe.
+    void csvCellsStayText() {
+        const QList<std::pair<QString, QString>> names{
+            {"=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A0"},
+            {"+39 0123", "'+39 0123"},
+            {"-1", "'-1"},
+            {"@SOMMA(A1)", "'@SOMMA(A1)"},
+            {"\tCASA", "' CASA"},
+            {"\rCASA", "' CASA"},
+            {"RIGA\r\nDUE", "RIGA  DUE"},
+            {"A;B \"C\"", "\"A;B \"\"C\"\"\""},
+            {"SAN ROCCO", "SAN ROCCO"}};
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        const auto writer = placeWriter(PlaceFormat::Csv, &buffer);
+        writer->begin();
+        for (const auto& name : names)
+            writer->add({"=a.gif", name.first, 45.5, -9.25});
+        QVERIFY(writer->finish());
+        const QStringList lines = QString::fromUtf8(buffer.data()).split(u'\n');
+        QCOMPARE(lines.size(), names.size() + 2); // the heading, the places, an empty end
+        for (qsizetype i = 0; i < names.size(); ++i)
+            QCOMPARE(lines[i + 1], "'=a.gif;" + names[i].second + ";45,5000000;-9,2500000");
     }
 
     // A sheet without a datum gets the WGS 84 texts earlier exports wrote, to

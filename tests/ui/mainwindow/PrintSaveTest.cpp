@@ -1,3 +1,4 @@
+#include "FullDisk.h"
 #include "MapWindow.h"
 #include "ReadOnlyFolder.h"
 
@@ -6,6 +7,8 @@
 #include <poppler-qt6.h>
 
 #include <QDir>
+
+#include <optional>
 
 using namespace orvena;
 using namespace orvena::test;
@@ -146,31 +149,60 @@ private slots:
     }
 
     void saveNeverWritesTheProgramsFiles_data() {
-        QTest::addColumn<QString>("name"); // as typed: a link to the file, or none for its path
-        QTest::addColumn<QString>("file"); // the program's file it names
+        QTest::addColumn<QString>("typed"); // as typed; "*" for the whole path of file
+        QTest::addColumn<QString>("file");  // the file refused, as the message names it
+        QTest::addColumn<QString>("link");  // typed is a link to this file of the atlas
+        const QString archive = "uno degli archivi del programma";
+        const QString sheet = "un foglio dell'atlante";
+        QTest::addColumn<QString>("role");
         for (const char* name : {"localita.mdb", "AREA.MDB", "esparea.mdb-journal",
-                                 "esplocalitacomp.mdb", "areacomp.mdb-journal", "orvena.hlp"})
-            QTest::newRow(name) << name << name;
-        const QString places = QStringLiteral("localita.mdb");
-        QTest::newRow("a link to localita.mdb") << "mappa.bmp" << places;
-        QTest::newRow("localita.mdb by its whole path") << "" << places;
+                                 "esplocalitacomp.mdb", "areacomp.mdb-journal"})
+            QTest::newRow(name) << name << name << "" << archive;
+        QTest::newRow("orvena.hlp") << "orvena.hlp"
+                                    << "orvena.hlp"
+                                    << ""
+                                    << "la guida del programma";
+        QTest::newRow("a link to localita.mdb") << "mappa.bmp"
+                                                << "localita.mdb"
+                                                << "localita.mdb" << archive;
+        QTest::newRow("localita.mdb by its whole path") << "*"
+                                                        << "localita.mdb"
+                                                        << "" << archive;
+        // Links in another folder to files not there yet.
+        for (const char* name : {"localita.mdb-journal", "areacomp.mdb"})
+            QTest::newRow(qPrintable(QString("a dangling link to ") + name))
+                << "altrove/dangling.bmp" << name << name << archive;
+        // The atlas's sheets, in any letter case, and through a link.
+        QTest::newRow("a sheet") << "valfonda_no.gif"
+                                 << "valfonda_no.gif"
+                                 << "" << sheet;
+        QTest::newRow("a sheet in other letters") << "VALFONDA_SE.JPG"
+                                                  << "VALFONDA_SE.JPG"
+                                                  << "" << sheet;
+        QTest::newRow("a link to a sheet") << "altrove/foglio.bmp"
+                                           << "valfonda_ne.bmp"
+                                           << "valfonda_ne.bmp" << sheet;
     }
 
-    // "Salva" refuses the names of the archives, of what lies beside them and
-    // of the guide, naming the file; nothing is written.
+    // "Salva" refuses the names of the archives, of what lies beside them, of
+    // the guide and of the sheets, naming the file before it asks anything;
+    // nothing is written.
     void saveNeverWritesTheProgramsFiles() {
-        QFETCH(QString, name);
+        QFETCH(QString, typed);
         QFETCH(QString, file);
-        const QString role =
-            file == "orvena.hlp" ? "la guida del programma" : "uno degli archivi del programma";
+        QFETCH(QString, link);
+        QFETCH(QString, role);
         Workspace ws;
         MainWindow& w = ws.start();
+        QVERIFY(QDir(ws.folder.path()).mkpath("altrove"));
         QFile own(ws.file(file));
-        if (!own.exists()) QVERIFY(own.open(QIODevice::WriteOnly) && own.write("prima") == 5);
+        if (role != "un foglio dell'atlante" && !own.exists() && !typed.startsWith("altrove"))
+            QVERIFY(own.open(QIODevice::WriteOnly) && own.write("prima") == 5);
         own.close();
-        if (name != file && !name.isEmpty()) QVERIFY(QFile::link(own.fileName(), ws.file(name)));
+        if (!link.isEmpty()) QVERIFY(QFile::link(ws.file(link), ws.file(typed)));
         const auto before = test::bytesIn(ws.folder.path());
-        ws.dialogs.queueFile(name.isEmpty() ? own.fileName() : name);
+        const auto elsewhere = test::bytesIn(ws.file("altrove"));
+        ws.dialogs.queueFile(typed == "*" ? own.fileName() : typed);
 
         QTest::mouseClick(w.cmdsalva, Qt::LeftButton);
 
@@ -178,44 +210,78 @@ private slots:
                  QStringList{QStringLiteral("Il file %1 è %2: l'immagine non è stata salvata.")
                                  .arg(file, role)});
         QCOMPARE(test::bytesIn(ws.folder.path()), before);
+        QCOMPARE(test::bytesIn(ws.file("altrove")), elsewhere);
     }
 
     void save_data() {
         QTest::addColumn<bool>("mark");
         QTest::addColumn<QString>("name"); // a folder's name or one inside a folder fails
-        QTest::newRow("a .jpg name after a marking") << true << "mappa.jpg";
-        QTest::newRow("before any marking: the blank canvas") << false << "vuota.bmp";
-        QTest::newRow("cancelled: nothing written") << true << QString();
-        QTest::newRow("a folder that does not exist") << true << "manca/mappa.bmp";
-        QTest::newRow("the name of a folder") << true << "cartella";
-        QTest::newRow("a read-only folder") << true << "protetta/mappa.bmp";
+        QTest::addColumn<QString>("told"); // how the last message starts; none if empty
+        QTest::newRow("a .jpg name after a marking") << true << "mappa.jpg"
+                                                     << "";
+        QTest::newRow("before any marking: the blank canvas") << false << "vuota.bmp"
+                                                              << "";
+        QTest::newRow("cancelled: nothing written") << true << QString() << "";
+        QTest::newRow("a folder that does not exist") << true << "manca/mappa.bmp" << kSaveFailed;
+        QTest::newRow("the name of a folder") << true << "cartella" << kSaveFailed;
+        QTest::newRow("a read-only folder") << true << "protetta/mappa.bmp" << kSaveFailed;
+        QTest::newRow("a full disk") << true << "pieno/mappa.bmp" << kSaveFailed;
+        QTest::newRow("a file already there: asked, and replaced on yes") << true << "esistente.bmp"
+                                                                          << "";
     }
 
     // What the canvas holds is written as a bitmap under the name as typed, and
     // the hourglass is back afterwards; a cancel writes nothing. A save that
-    // fails says so and damages nothing: an older file of that name stays.
+    // fails says which file and why and damages nothing: an older file of that
+    // name stays.
     void save() {
         QFETCH(bool, mark);
         QFETCH(QString, name);
-        const bool fails = name.contains(u'/') || name == "cartella";
+        QFETCH(QString, told);
+        const bool fails = told == kSaveFailed;
         Workspace ws;
         MainWindow& w = ws.start();
         QVERIFY(QDir(ws.folder.path()).mkpath("cartella/sotto"));
         const QString folder = ws.file("protetta"), older = folder + "/mappa.bmp";
         QVERIFY(QDir().mkpath(folder) && writeFile(older, "prima"));
+        QVERIFY(writeFile(ws.file("esistente.bmp"), "prima"));
+        std::optional<FullDisk> disk;
+        if (name.startsWith("pieno")) {
+            disk.emplace();
+            QVERIFY(QFile::link(disk->path(), ws.file("pieno")));
+            QVERIFY(writeFile(ws.file(name), "prima"));
+        }
         const ReadOnlyFolder readOnly(folder);
         if (name.startsWith("protetta") && readOnly.how == ReadOnlyFolder::WriteCheck)
             QSKIP("this user writes into read-only folders");
         Workspace::choose(w.f1area, kNE);
         if (mark) Workspace::choose(w.cmbloc, "VILLAFREDDA");
         const QStringList before = QDir(ws.folder.path()).entryList(QDir::Files);
+        const bool there = !name.isNull() && QFileInfo(ws.file(name)).isFile();
         ws.dialogs.queueFile(name.isNull() ? std::nullopt : std::optional(name));
 
+        if (disk) disk->fill(16);
         QTest::mouseClick(w.cmdsalva, Qt::LeftButton);
+        if (disk) disk->release();
 
         QCOMPARE(ws.dialogs.lastFileTitle(), "Inserisci il nome dell'immagine da salvare");
         QCOMPARE(ws.dialogs.lastFileFilter(), "*.*");
-        checkTold(ws, fails ? kSaveFailed : "");
+        // A file already there is asked about first, then a failure told.
+        const QStringList texts = ws.dialogs.texts();
+        QVERIFY2(texts.size() == int(there) + int(fails), qPrintable(texts.join(u'\n')));
+        if (there)
+            QVERIFY(texts[0].startsWith("Il file " + QFileInfo(name).fileName() + " esiste già."));
+        if (fails)
+            QVERIFY2(texts.last().startsWith(told) &&
+                         texts.last().contains(QFileInfo(name).fileName()),
+                     qPrintable(texts.last()));
+        QVERIFY(!hourglass::isBusy());
+        if (disk) {
+            QVERIFY2(texts.last().contains(disk->reason()), qPrintable(texts.last()));
+            QCOMPARE(fileBytes(ws.file(name)), "prima");
+            QCOMPARE(QDir(disk->path()).entryList(QDir::Files), QStringList{"mappa.bmp"});
+            return;
+        }
         QVERIFY(QFileInfo(ws.file("cartella/sotto")).isDir());
         QVERIFY(!QFileInfo::exists(ws.file("manca")));
         QCOMPARE(fileBytes(older), "prima");

@@ -17,7 +17,9 @@ const QString kLongArea = QStringLiteral("carta del comune di valfonda e dei suo
 const QString kLongPlace =
     QStringLiteral("CASCINA DEL MOLINO VECCHIO SULLA STRADA PER LA FONTANA DI SOPRA");
 
-QString line(const QString& area, const QString& place) {
+// A line of the list: a line break in a name shows as a blank.
+QString line(const QString& area, QString place) {
+    place.replace(u'\r', u' ').replace(u'\n', u' ');
     return area.leftJustified(50, u' ', true) + "  " + place.leftJustified(50, u' ', true);
 }
 
@@ -101,11 +103,11 @@ private slots:
         form.comtrova->clear();
         form.cmdcerca->click();
         QCOMPARE(lines(form), tableLines(ws, kFound));
-        addLocality(w.Data2, kNE, "Nuovo Borgo", 100, 100);
+        addLocality(w.Data2, kNE, "Nuovo\r\nBorgo", 100, 100);
         activated(&w);
         activated(&form);
         QCOMPARE(lines(form), tableLines(ws, kFull));
-        QCOMPARE(lines(form).last(), line(kNE, QStringLiteral("Nuovo Borgo")));
+        QCOMPARE(lines(form).last(), line(kNE, QStringLiteral("Nuovo  Borgo")));
     }
 
     // A search that finds nothing goes on with the places whose names come
