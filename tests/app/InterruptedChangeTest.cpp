@@ -154,8 +154,8 @@ private slots:
         const QByteArray temporary = qgetenv("TMPDIR");
         // A file: no private folder can be made inside it.
         qputenv("TMPDIR", ws.file("area.mdb").toLocal8Bit());
-        const QString atStartUp = archivefile::check(ws.file("area.mdb"), "AREA",
-                                                     archivefile::requiredColumns("AREA"));
+        const QString atStartUp =
+            archivefile::check(ws.file("area.mdb"), "AREA", archivefile::requiredColumns("AREA"));
         const QString later = gis::exportForGis(ws.folder.path(), ws.file("gis")).error;
         if (temporary.isNull())
             qunsetenv("TMPDIR");

@@ -138,8 +138,8 @@ bool ArchiveConnection::followReplacedFile(const QStringList& fields,
 void ArchiveConnection::begin() {
     try {
         if (!transaction_)
-            transaction_ = std::make_unique<SQLite::Transaction>(
-                *db_, SQLite::TransactionBehavior::IMMEDIATE);
+            transaction_ =
+                std::make_unique<SQLite::Transaction>(*db_, SQLite::TransactionBehavior::IMMEDIATE);
         else
             savepoints_.push_back(std::make_unique<SQLite::Savepoint>(
                 *db_, "nested" + std::to_string(savepoints_.size() + 1)));

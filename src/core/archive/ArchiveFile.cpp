@@ -123,7 +123,8 @@ QString checkDatumTable(SQLite::Database& db, const QString& name) {
     if (QString missing = missingField(name, table, present.names, {area, QStringLiteral("DATUM")});
         !missing.isEmpty())
         return missing;
-    if (present.key.compare(area, Qt::CaseInsensitive) != 0) return kNotTheKey.arg(name, table, area);
+    if (present.key.compare(area, Qt::CaseInsensitive) != 0)
+        return kNotTheKey.arg(name, table, area);
     return {};
 }
 

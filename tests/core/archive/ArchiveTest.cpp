@@ -453,7 +453,9 @@ private slots:
         QTest::newRow("area.mdb, export")
             << "area.mdb" << otherFields << "export" << noDatum.arg("area.mdb");
         QTest::newRow("area.mdb, deletion, no key")
-            << "area.mdb" << "AREA_DATUM (AREA TEXT, DATUM TEXT)" << "deletion"
+            << "area.mdb"
+            << "AREA_DATUM (AREA TEXT, DATUM TEXT)"
+            << "deletion"
             << "Il file area.mdb non è un archivio di Orvena valido (nella tabella AREA_DATUM "
                "il campo AREA non è la chiave).";
     }

@@ -130,13 +130,15 @@ private slots:
                     << file << "locked" << move
                     << QStringLiteral("L'archivio %1 è in uso da un altro programma.").arg(file);
         QTest::newRow("localita.mdb damaged, area chosen")
-            << "localita.mdb" << "damaged" << false << "L'archivio localita.mdb è danneggiato.";
+            << "localita.mdb"
+            << "damaged" << false << "L'archivio localita.mdb è danneggiato.";
         QTest::newRow("localita.mdb replaced by a picture, area chosen")
-            << "localita.mdb" << "replaced" << false
+            << "localita.mdb"
+            << "replaced" << false
             << "Il file localita.mdb non è un archivio di Orvena: non è un database.";
         QTest::newRow("localita.mdb removed, area chosen")
-            << "localita.mdb" << "removed" << false
-            << "Il file localita.mdb non esiste nella cartella %1.";
+            << "localita.mdb"
+            << "removed" << false << "Il file localita.mdb non esiste nella cartella %1.";
     }
 
     void archiveFailureNamesTheArchive() {
