@@ -1,4 +1,5 @@
 #include "FullDisk.h"
+#include "ReadOnlyFolder.h"
 #include "Records.h"
 #include "TestMain.h"
 #include "Workspace.h"
@@ -23,6 +24,7 @@
 #include <SQLiteCpp/Database.h>
 
 #include <cmath>
+#include <functional>
 
 using namespace orvena;
 using orvena::test::Workspace;
@@ -108,6 +110,29 @@ QList<QPointF> cs2cs(Datum datum, const QList<QPointF>& lonLat, const char* targ
         }
     }
     return out;
+}
+
+// An atlas made unusual before an export with tiles: what the report must
+// say, the files there must be and those there must not be (paths in the
+// working folder; "gis/" for the chosen one).
+struct Unusual {
+    const char* tag;
+    std::function<void(Workspace&)> prepare;
+    QStringList says, present, absent;
+};
+
+// A sheet of the demo atlas added again as name with its calibration and a
+// picture of the given bytes.
+void addSheet(Workspace& ws, const QString& name, const QByteArray& bytes) {
+    QFile f(ws.file(name));
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) qFatal("sheet");
+    f.close();
+    test::execSql(ws.file("area.mdb"),
+                  ("insert into AREA (AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO) select '" +
+                   name +
+                   "', COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA where AREA = "
+                   "'valfonda_se.jpg'")
+                      .toStdString());
 }
 
 // An export stopped by its progress: with tiles or not, after how many calls,
@@ -374,6 +399,103 @@ private slots:
         QVERIFY2((r.out + r.err).contains(says), qPrintable(r.out + r.err));
         QCOMPARE(QFileInfo::exists(ws.file("area.mdb")), archives);
         QVERIFY(!QFileInfo::exists(ws.file("valfonda_no.gfw")));
+    }
+
+    void unusualSheets_data() {
+        const auto italy = [] {
+            for (const DatumOperation& o : datumOperations(Datum::Ed50, {9.1, 45.3, 9.4, 45.5}))
+                if (o.key == "EPSG:1133") return o;
+            return DatumOperation{};
+        }();
+        test::addRows<Unusual>({
+            {"an empty, a truncated and a foreign picture: named in Italian, left out",
+             [](Workspace& ws) {
+                 const QByteArray jpeg = test::fileBytes(ws.file("valfonda_se.jpg"));
+                 addSheet(ws, "vuoto.jpg", {});
+                 addSheet(ws, "tronco.jpg", jpeg.left(jpeg.size() / 2));
+                 addSheet(ws, "testo.gif", "nessuna immagine qui");
+             },
+             {"Fogli georeferenziati: 5", "Fogli senza georeferenziazione: 2",
+              "testo.gif: il file non è un'immagine in un formato che il programma legge",
+              "vuoto.jpg: il file dell'immagine è vuoto", "Note sui fogli: 1",
+              "tronco.jpg: l'immagine è danneggiata o incompleta, non scritto in MBTiles",
+              "Fogli in MBTiles: 4"},
+             {"tronco.jgw"},
+             {"vuoto.jgw", "testo.gfw", "gis/tronco.mbtiles", "gis/vuoto.mbtiles"}},
+            {"an unknown datum code: kept, named, its places left out",
+             [](Workspace& ws) {
+                 WorkingPair pair(ws.folder.path());
+                 areadatums::store(pair, "valfonda_ne.bmp", "EPSG:9999");
+             },
+             {"Fogli con datum sconosciuto: 1 (località saltate: 8)",
+              "valfonda_ne.bmp: datum sconosciuto: EPSG:9999: senza .prj né .aux.xml, località "
+              "saltate",
+              "Località esportate: 23"},
+             {"valfonda_ne.bpw"},
+             {"valfonda_ne.prj", "valfonda_ne.bmp.aux.xml", "gis/valfonda_ne.mbtiles"}},
+            {"the operation chosen for a sheet, with its area of use",
+             [italy](Workspace& ws) {
+                 WorkingPair pair(ws.folder.path());
+                 areadatums::store(pair, "valfonda_se.jpg", datumCode(Datum::Ed50), italy.key);
+             },
+             {"località portate in WGS 84 con " + italy.name +
+              ", accuratezza 10 m, area d'uso: " + italy.area},
+             {"gis/valfonda_se.mbtiles"},
+             {}},
+            {"a place typed far from its sheet",
+             [](Workspace& ws) {
+                 test::execSql(ws.file("localita.mdb"),
+                               "update localita set LAGR = 1, LAMN = 1, LASE = 1, LOGR = 1, "
+                               "LOMN = 1, LOSE = 1 where rowid = (select min(rowid) from "
+                               "localita where AREA = 'valfonda_no.gif')");
+             },
+             {"Località lontane dal proprio foglio più della sua misura: 1",
+              "World file, .prj e .aux.xml dei fogli sono scritti accanto alle immagini"},
+             {},
+             {}},
+        });
+    }
+    void unusualSheets() {
+        QFETCH(Unusual, row);
+        Workspace ws;
+        row.prepare(ws);
+        const auto report = gis::exportForGis(ws.folder.path(), ws.file("gis"), {}, {true});
+        const QString text = gis::reportText(report);
+        QVERIFY2(report.ok(), qPrintable(text));
+        for (const QString& line : row.says)
+            QVERIFY2(text.contains(line), qPrintable(line + "\n---\n" + text));
+        QVERIFY2(!text.contains(QRegularExpression("Unable|image data|not found")),
+                 qPrintable(text));
+        for (const QString& file : row.present)
+            QVERIFY2(QFileInfo::exists(ws.file(file)), qPrintable(file));
+        for (const QString& file : row.absent)
+            QVERIFY2(!QFileInfo::exists(ws.file(file)), qPrintable(file));
+    }
+
+    // A read-only atlas exports into a writable folder: each sheet's world
+    // file, .prj and .aux.xml beside a link to its picture there, where GDAL
+    // finds the sheet placed; the report says where they went.
+    void readOnlyAtlas() {
+        Workspace ws;
+        const QString out = ws.folder.path() + "-gis";
+        {
+            const test::ReadOnlyFolder readOnly(ws.folder.path());
+            const auto report = gis::exportForGis(ws.folder.path(), out);
+            const QString text = gis::reportText(report);
+            QVERIFY2(report.ok() && report.sheets == 4, qPrintable(text));
+            QVERIFY2(text.contains("La cartella dei fogli non si può scrivere: world file, .prj e "
+                                   ".aux.xml di 4 fogli scritti in " +
+                                   out),
+                     qPrintable(text));
+            QVERIFY(!text.contains("scritti accanto alle immagini"));
+        }
+        QVERIFY(!QFileInfo::exists(ws.file("valfonda_se.jgw")));
+        const Ran info = run("gdalinfo", {"-json", out + "/valfonda_se.jpg"}, QString());
+        const QJsonObject json = QJsonDocument::fromJson(info.out.toUtf8()).object();
+        QVERIFY2(json["coordinateSystem"]["wkt"].toString().contains("WGS 84"),
+                 qPrintable(info.out));
+        QVERIFY(json.contains("geoTransform"));
+        QDir(out).removeRecursively();
     }
 
     // A stopped export leaves no place file and no tiles, whole or in part.

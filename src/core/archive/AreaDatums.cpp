@@ -22,13 +22,27 @@ QString text(const SQLite::Column& column) {
     return QString::fromUtf8(column.getText(), column.getBytes());
 }
 
-// The datum code stored for the sheet named exactly area; empty when there
-// is none.
-QString read(SQLite::Database& db, const QString& area) {
+bool hasOperation(SQLite::Database& db) {
+    return db.execAndGet(hasOperationIn("main")).getInt() != 0;
+}
+
+// AREA, DATUM and the operation (null where the table has no column for it).
+std::string selectAll(SQLite::Database& db) {
+    return std::string("SELECT AREA, DATUM, ") + (hasOperation(db) ? kOperationColumn : "NULL") +
+           " FROM main." + kTable;
+}
+
+SheetDatum datumOf(const SQLite::Statement& row) {
+    return {text(row.getColumn(1)), text(row.getColumn(2))};
+}
+
+// The datum stored for the sheet named exactly area; empty when there is
+// none.
+SheetDatum read(SQLite::Database& db, const QString& area) {
     if (!present(db)) return {};
-    SQLite::Statement row(db, std::string("SELECT DATUM FROM main.") + kTable + " WHERE AREA = ?");
+    SQLite::Statement row(db, selectAll(db) + " WHERE AREA = ?");
     row.bind(1, area.toStdString());
-    return row.executeStep() ? text(row.getColumn(0)) : QString();
+    return row.executeStep() ? datumOf(row) : SheetDatum();
 }
 
 } // namespace
@@ -43,28 +57,39 @@ std::string existsIn(const std::string& schema) {
            kTable + "'";
 }
 
-QHash<QString, QString> readAll(SQLite::Database& db) {
-    QHash<QString, QString> codes;
-    if (!present(db)) return codes;
-    SQLite::Statement row(db, std::string("SELECT AREA, DATUM FROM main.") + kTable);
-    while (row.executeStep())
-        codes.insert(text(row.getColumn(0)), text(row.getColumn(1)));
-    return codes;
+std::string hasOperationIn(const std::string& schema) {
+    return "SELECT count(*) FROM pragma_table_info('" + std::string(kTable) + "', '" + schema +
+           "') WHERE name = '" + kOperationColumn + "' COLLATE NOCASE";
 }
 
-QString readIn(const QString& folder, const QString& area) {
+std::string addOperationIn(const std::string& schema) {
+    return "ALTER TABLE " + schema + "." + kTable + " ADD COLUMN " + kOperationColumn + " TEXT";
+}
+
+QHash<QString, SheetDatum> readAll(SQLite::Database& db) {
+    QHash<QString, SheetDatum> datums;
+    if (!present(db)) return datums;
+    SQLite::Statement row(db, selectAll(db));
+    while (row.executeStep())
+        datums.insert(text(row.getColumn(0)), datumOf(row));
+    return datums;
+}
+
+SheetDatum readIn(const QString& folder, const QString& area) {
     try {
         SQLite::Database db(archivefile::nativePath(
                                 QDir(folder).filePath(QString::fromLatin1(Archives::kAreaFile))),
                             SQLite::OPEN_READONLY);
-        db.setBusyTimeout(lockwait::kSheetDatumMs);
+        db.setBusyTimeout(lockwait::kSheetReadMs);
         return read(db, area);
     } catch (const SQLite::Exception&) {
         return {};
     }
 }
 
-void store(WorkingPair& pair, const QString& area, const QString& code) {
+void store(WorkingPair& pair, const QString& area, const QString& code,
+           const std::optional<QString>& operation) {
+    const bool chosen = operation && !operation->isEmpty();
     SQLite::Database& db = pair.db();
     pair.transaction([&] {
         if (code.isEmpty()) {
@@ -76,11 +101,32 @@ void store(WorkingPair& pair, const QString& area, const QString& code) {
             return;
         }
         db.exec(createIn("main"));
-        SQLite::Statement put(db, std::string("INSERT INTO main.") + kTable +
-                                      " (AREA, DATUM) VALUES (?1, ?2)"
-                                      " ON CONFLICT (AREA) DO UPDATE SET DATUM = ?2");
+        bool withOperation = hasOperation(db);
+        if (!withOperation && chosen) {
+            db.exec(addOperationIn("main"));
+            withOperation = true;
+        }
+        std::string columns = "AREA, DATUM", values = "?1, ?2", update = "DATUM = ?2";
+        if (withOperation) {
+            columns += std::string(", ") + kOperationColumn;
+            values += ", ?3";
+            // No operation given: the one stored stays while the datum does.
+            update += std::string(", ") + kOperationColumn +
+                      (operation ? " = ?3"
+                                 : std::string(" = CASE WHEN DATUM = ?2 THEN ") + kOperationColumn +
+                                       " END");
+        }
+        SQLite::Statement put(db, std::string("INSERT INTO main.") + kTable + " (" + columns +
+                                      ") VALUES (" + values +
+                                      ") ON CONFLICT (AREA) DO UPDATE SET " + update);
         put.bind(1, area.toStdString());
         put.bind(2, code.toStdString());
+        if (withOperation) {
+            if (chosen)
+                put.bind(3, operation->toStdString());
+            else
+                put.bind(3);
+        }
         put.exec();
     });
 }

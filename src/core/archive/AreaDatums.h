@@ -3,11 +3,15 @@
 // Each sheet's datum, kept in area.mdb (and, after an export, in esparea.mdb)
 // in a table of its own beside AREA:
 //
-//   AREA_DATUM (AREA TEXT NOT NULL PRIMARY KEY, DATUM TEXT)
+//   AREA_DATUM (AREA TEXT NOT NULL PRIMARY KEY, DATUM TEXT[, OPERAZIONE TEXT])
 //
 // one row per sheet that was given a datum, keyed by the sheet's name exactly
 // as AREA holds it, letter case included; DATUM is the code of its coordinate
-// system ("EPSG:4265"). Table AREA, its fields and every query on it stay as
+// system ("EPSG:4265"), kept as it is also when it is none this program
+// knows. OPERAZIONE, the key of the operation to WGS 84 chosen for the sheet
+// (null: PROJ's choice), is added to the table only when a sheet is first
+// given a choice of its own, so a table without it reads as PROJ's choice
+// everywhere. Table AREA, its fields and every query on it stay as
 // they were, so an archive written before datums existed opens unchanged, and
 // a file without the table (never given a datum) gives no sheet one. The
 // table is created when the first datum is stored.
@@ -15,6 +19,7 @@
 #include <QHash>
 #include <QString>
 
+#include <optional>
 #include <string>
 
 namespace SQLite {
@@ -28,26 +33,39 @@ class WorkingPair;
 namespace areadatums {
 
 inline constexpr const char* kTable = "AREA_DATUM";
+inline constexpr const char* kOperationColumn = "OPERAZIONE";
+
+// A sheet's datum as stored: its code and the operation chosen for it.
+struct SheetDatum {
+    QString code;      // empty: none
+    QString operation; // empty: PROJ's choice
+};
 
 // SQL for connections that attach several archives, on the schema an archive
 // is attached under ("main", "xa" ...).
 std::string createIn(const std::string& schema);
 // One row, 1 when the schema holds the table and 0 when it does not.
 std::string existsIn(const std::string& schema);
+// One row, 1 when the schema's table has the operation column.
+std::string hasOperationIn(const std::string& schema);
+// Adds the operation column to the schema's table.
+std::string addOperationIn(const std::string& schema);
 
 // Every sheet's datum code, by sheet name, on a connection to area.mdb (or
 // esparea.mdb); empty when none has one. Throws the engine's failure
 // (SQLite::Exception).
-QHash<QString, QString> readAll(SQLite::Database& db);
+QHash<QString, SheetDatum> readAll(SQLite::Database& db);
 // The code of the sheet named exactly area in folder's area.mdb, read through a
 // connection of its own; empty when there is none or the file cannot be read
 // (a sheet is then shown as one without a datum).
-QString readIn(const QString& folder, const QString& area);
+SheetDatum readIn(const QString& folder, const QString& area);
 
-// Stores code as the datum of the sheet named area, in one transaction of
-// the pair over area.mdb; an empty code takes the sheet's datum away.
-// ArchiveError with the Italian reason on failure.
-void store(WorkingPair& pair, const QString& area, const QString& code);
+// Stores code and operation as the datum of the sheet named area, in one
+// transaction of the pair over area.mdb; an empty code takes the sheet's
+// datum away. No operation keeps the one stored while the code stays the
+// same. ArchiveError with the Italian reason on failure.
+void store(WorkingPair& pair, const QString& area, const QString& code,
+           const std::optional<QString>& operation = std::nullopt);
 
 // On a connection with area.mdb as main, inside the caller's transaction: the
 // datum of area goes when no AREA record of exactly that name is left.

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <sqlite3.h>
 
 #include <array>
@@ -165,6 +166,25 @@ MaintenanceResult compactArchive(const QString& folder, const QString& fileName,
         return failure.result();
     }
     return {};
+}
+
+QString compactionMessage(const CompactionReport& report) {
+    if (report.cancelled)
+        return QStringLiteral("Compattazione annullata: nessun dato è stato modificato; gli "
+                              "archivi non ancora compattati sono rimasti com'erano.");
+    if (report.failures.isEmpty()) return QStringLiteral("Data Base compattati.");
+    QStringList names, problems;
+    for (const MaintenanceResult& failure : report.failures) {
+        names << failure.file;
+        if (!problems.contains(failure.problem())) problems << failure.problem();
+    }
+    if (report.failures.size() >= 4)
+        return QStringLiteral("Nessun Data Base è stato compattato. %1 Gli archivi sono rimasti "
+                              "com'erano.")
+            .arg(problems.join(u' '));
+    return QStringLiteral("Data Base compattati, tranne %1. %2 Gli archivi non compattati sono "
+                          "rimasti com'erano.")
+        .arg(names.join(QStringLiteral(", ")), problems.join(u' '));
 }
 
 CompactionReport compactArchives(const QString& folder, const std::array<RecordView*, 4>& data,

@@ -36,6 +36,10 @@ struct CompactionReport {
 // opened and refreshed afterwards with the same record source. A failure on
 // one archive leaves that archive as it was and goes on with the others.
 // views are Data1, Data2, Data3 and Data4.
+// The message that ends a compaction: done, cancelled, none compacted (with
+// the reasons) or all but some (naming them, with their reasons).
+QString compactionMessage(const CompactionReport& report);
+
 CompactionReport compactArchives(const QString& folder, const std::array<RecordView*, 4>& views,
                                  const Progress& progress = {}, const FaultPoint& fault = {});
 

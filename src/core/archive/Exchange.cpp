@@ -58,10 +58,52 @@ bool hasDatums(Session& session, const char* schema, const char* file) {
     return session.number(areadatums::existsIn(schema), name(file)) != 0;
 }
 
-std::string datumsOf(const char* from, const char* areas) {
-    return std::string("INSERT OR IGNORE INTO main.") + areadatums::kTable +
-           " (AREA, DATUM) SELECT d.AREA, d.DATUM FROM " + from + "." + areadatums::kTable +
-           " d WHERE EXISTS (SELECT 1 FROM " + areas + ".AREA a WHERE " + sameArea("a", "d") + ")";
+// The rows of from's datum table whose sheet areas holds and main's table
+// does not: the sheet names and codes.
+std::string datumsMissing(const char* from, const char* areas) {
+    return std::string(" FROM ") + from + "." + areadatums::kTable +
+           " d WHERE EXISTS (SELECT 1 FROM " + areas + ".AREA a WHERE " + sameArea("a", "d") +
+           ") AND NOT EXISTS (SELECT 1 FROM main." + areadatums::kTable +
+           " m WHERE m.AREA = d.AREA)";
+}
+
+// Copies those rows, every code as it is (also one this program does not
+// know), with the operation chosen for each sheet when from keeps them: the
+// column is then added to main's table if it lacks it. main's table exists.
+void copyDatums(Session& session, const char* from, const char* areas, const QString& blame) {
+    const auto hasOperation = [&](const char* schema) {
+        return session.number(areadatums::hasOperationIn(schema), blame) != 0;
+    };
+    const bool withOperation = hasOperation(from);
+    if (withOperation && !hasOperation("main"))
+        session.exec(areadatums::addOperationIn("main"), blame);
+    const std::string operation = std::string(", ") + areadatums::kOperationColumn;
+    session.exec(std::string("INSERT INTO main.") + areadatums::kTable + " (AREA, DATUM" +
+                     (withOperation ? operation : "") + ") SELECT d.AREA, d.DATUM" +
+                     (withOperation ? ", d." + std::string(areadatums::kOperationColumn) : "") +
+                     datumsMissing(from, areas),
+                 blame);
+}
+
+// The sheet names and codes copyDatums() is about to copy.
+QList<std::pair<QString, QString>> datumsToCopy(Session& session, const char* from,
+                                                const char* areas, const QString& blame) {
+    QList<std::pair<QString, QString>> rows;
+    sqlite3_stmt* statement = nullptr;
+    const std::string sql = "SELECT d.AREA, d.DATUM" + datumsMissing(from, areas);
+    if (sqlite3_prepare_v2(session.handle(), sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        throw session.failure(blame, SQLITE_ERROR);
+    const auto text = [&](int column) {
+        return QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+            sqlite3_column_bytes(statement, column));
+    };
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW)
+        rows.append({text(0), text(1)});
+    sqlite3_finalize(statement);
+    if (code != SQLITE_DONE) throw session.failure(blame, code);
+    return rows;
 }
 
 void checkAll(const QString& folder) {
@@ -154,7 +196,7 @@ MaintenanceResult exportArchives(const QString& folder, const Progress& progress
                 session.exec(std::string("DELETE FROM main.") + areadatums::kTable, areaOut);
             if (hasDatums(session, "wa", Archives::kAreaFile)) {
                 session.exec(areadatums::createIn("main"), areaOut);
-                session.exec(datumsOf("wa", "wa"), areaOut);
+                copyDatums(session, "wa", "wa", areaOut);
             }
             session.faultAt(fault, "export:areas", areaOut);
             session.exec(std::string("INSERT INTO xl.localita (") + kLocalityFields + ") SELECT " +
@@ -219,6 +261,7 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
         const qint64 lastBefore = session.number(
             std::string("SELECT coalesce(max(rowid), 0) FROM ") + loc + ".localita", placesIn);
 
+        QList<std::pair<QString, QString>> datumsCopied;
         try {
             pair.transaction([&] {
                 session.exec(std::string("INSERT INTO main.AREA (") + kAreaFields + ") SELECT " +
@@ -233,7 +276,8 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
                 // one it has stays.
                 if (hasDatums(session, "xa", Archives::kExchangeAreaFile)) {
                     session.exec(areadatums::createIn("main"), areaIn);
-                    session.exec(datumsOf("xa", "main"), areaIn);
+                    datumsCopied = datumsToCopy(session, "xa", "main", areaIn);
+                    copyDatums(session, "xa", "main", areaIn);
                 }
                 session.faultAt(fault, "import:areas", areaIn);
                 Statement add(session, addPlaces + " ORDER BY e.rowid", placesIn);
@@ -261,7 +305,9 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
             throw;
         }
         session.report(total);
-        return {};
+        MaintenanceResult done;
+        done.datumsCopied = std::move(datumsCopied);
+        return done;
     } catch (const Failure& failure) {
         return failure.result();
     } catch (const ArchiveError& error) {

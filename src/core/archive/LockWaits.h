@@ -5,9 +5,10 @@
 // milliseconds. Each wait is set here and nowhere else.
 namespace orvena::lockwait {
 
-// A datum read for the sheet shown: a sheet without its datum is shown all the
-// same, so it gives up soonest.
-inline constexpr int kSheetDatumMs = 500;
+// A read of one sheet's record for the sheet shown (its datum, its
+// calibration at a click): the sheet is shown all the same without it, so it
+// gives up soonest.
+inline constexpr int kSheetReadMs = 500;
 
 // A record view's query or write and the read-only checks of a file: long
 // enough for another program's short write, short enough that the window

@@ -2,7 +2,10 @@
 
 #include "core/base/Progress.h"
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 #include <functional>
 
@@ -22,6 +25,9 @@ struct MaintenanceResult {
     int code = 0;
     // For a failure told as a sentence already (an ArchiveError): its text.
     QString text;
+    // For a done import: the sheets that took the exchange file's datum, with
+    // the code copied (as it is, known or not).
+    QList<std::pair<QString, QString>> datumsCopied;
 
     bool done() const { return outcome == Outcome::Done; }
     // For Failed: what is wrong, as an Italian sentence naming the archive
@@ -29,12 +35,12 @@ struct MaintenanceResult {
     QString problem() const;
 
     static MaintenanceResult failed(const QString& file, int code) {
-        return {Outcome::Failed, file, code, {}};
+        return {Outcome::Failed, file, code, {}, {}};
     }
     static MaintenanceResult failedWith(const QString& text) {
-        return {Outcome::Failed, {}, 0, text};
+        return {Outcome::Failed, {}, 0, text, {}};
     }
-    static MaintenanceResult cancelled() { return {Outcome::Cancelled, {}, 0, {}}; }
+    static MaintenanceResult cancelled() { return {Outcome::Cancelled, {}, 0, {}, {}}; }
 };
 
 } // namespace orvena

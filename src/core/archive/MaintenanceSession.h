@@ -30,7 +30,7 @@ struct Failure {
     int code;     // SQLITE_* code
     QString text; // a sentence of its own, when the code does not say it
     MaintenanceResult result() const {
-        return {MaintenanceResult::Outcome::Failed, file, code, text};
+        return {MaintenanceResult::Outcome::Failed, file, code, text, {}};
     }
 };
 

@@ -187,6 +187,50 @@ PictureLoad checkPicture(const QString& fileName) {
     return result;
 }
 
+namespace {
+
+// Whether the file's bytes end as a whole picture of its format does.
+bool endsWhole(const FileBytes& bytes, const QByteArray& format) {
+    if (format == "jpeg") return jpegEnds(bytes);
+    if (format == "gif") return gifEnds(bytes);
+    if (format == "bmp") return bytes.size() >= bmpNeeds(bytes);
+    return true;
+}
+
+} // namespace
+
+PictureLoad inspectPicture(const QString& fileName) {
+    PictureLoad result = checkPicture(fileName);
+    if (result.outcome != PictureOutcome::Ok) return result;
+    const FileBytes bytes(fileName);
+    if (!bytes.ok() || !endsWhole(bytes, QImageReader(fileName).format())) {
+        result.outcome = PictureOutcome::Damaged;
+        result.message = damaged(fileName);
+    }
+    return result;
+}
+
+QString pictureProblem(const PictureLoad& load, const QString& fileName) {
+    const QFileInfo file(fileName);
+    switch (load.outcome) {
+    case PictureOutcome::Ok:
+        return {};
+    case PictureOutcome::Damaged:
+        return QStringLiteral("l'immagine è danneggiata o incompleta");
+    case PictureOutcome::Refused:
+        return QStringLiteral("l'immagine è danneggiata: il file è troppo piccolo per la cartina "
+                              "che dichiara");
+    case PictureOutcome::Unreadable:
+        break;
+    }
+    if (!file.isFile()) return QStringLiteral("l'immagine non è presente nella cartella");
+    if (file.size() == 0) return QStringLiteral("il file dell'immagine è vuoto");
+    if (!file.isReadable()) return QStringLiteral("il file dell'immagine non si può leggere");
+    if (QImageReader(fileName).format().isEmpty())
+        return QStringLiteral("il file non è un'immagine in un formato che il programma legge");
+    return QStringLiteral("l'immagine non si può decodificare (danneggiata o troppo grande)");
+}
+
 PictureLoad readPicture(const QString& fileName) {
     static const bool limitRaised = (allowLargePictures(), true);
     (void)limitRaised;
@@ -211,14 +255,7 @@ PictureLoad readPicture(const QString& fileName) {
     if (image.format() != fast) image.convertTo(fast);
     result.image = std::move(image);
 
-    bool complete = !warned;
-    if (format == "jpeg")
-        complete = complete && jpegEnds(bytes);
-    else if (format == "gif")
-        complete = gifEnds(bytes);
-    else if (format == "bmp")
-        complete = bytes.size() >= bmpNeeds(bytes);
-    if (!complete) {
+    if (warned || !endsWhole(bytes, format)) {
         result.outcome = PictureOutcome::Damaged;
         result.message = damaged(fileName);
     }

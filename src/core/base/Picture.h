@@ -36,6 +36,17 @@ struct PictureLoad {
 // Refused or Unreadable when decoding is pointless, otherwise Ok.
 PictureLoad checkPicture(const QString& fileName);
 
+// checkPicture(), and then whether the file ends as a whole picture of its
+// format does (JPEG, GIF, BMP), still without decoding it: Damaged when it
+// does not.
+PictureLoad inspectPicture(const QString& fileName);
+
+// Why a picture that is not Ok cannot be used whole, in a few Italian words
+// for a list ("il file è vuoto", "il file non è un'immagine che il programma
+// legge", "l'immagine è danneggiata o incompleta" ...). Qt's own texts,
+// which are English, never appear.
+QString pictureProblem(const PictureLoad& load, const QString& fileName);
+
 // Reads a sheet picture (GIF, BMP, JPEG and whatever else the image plugins
 // read), converted to a format that paints fast. JPEG files are decoded
 // straight into 32-bit pixels by libjpeg-turbo, with Qt's reader for anything

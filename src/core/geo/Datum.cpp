@@ -1,5 +1,6 @@
 #include "core/geo/Datum.h"
 
+#include <QLocale>
 #include <QStringList>
 #include <proj.h>
 
@@ -25,6 +26,14 @@ constexpr int kRoma40Greenwich = 4265;
 
 const QString kNoTransformation = QStringLiteral("PROJ non trasforma EPSG:%1 in EPSG:%2 (%3).");
 const QString kUnknownError = QStringLiteral("errore sconosciuto");
+const QString kUnknownDatum = QStringLiteral("datum sconosciuto: %1");
+const QString kNoDatabase =
+    QStringLiteral("Manca il database di PROJ (proj.db, del pacchetto proj-data; cercato in %1): "
+                   "le posizioni in WGS 84 non si possono calcolare.");
+const QString kOperationText = QStringLiteral("%1, %2, %3");
+const QString kMetres = QStringLiteral("%1 m");
+const QString kNoAccuracy = QStringLiteral("accuratezza non nota");
+const QString kNoArea = QStringLiteral("area d'uso non indicata");
 
 constexpr std::array<DatumText, 4> kTexts = {{
     {Datum::Wgs84, 4326, "WGS 84 / ETRS89"},
@@ -106,6 +115,44 @@ public:
         return {ordered ? std::move(chosen) : nullptr, std::move(ordered)};
     }
 
+    // Every operation PROJ finds from source to target whose area of use
+    // meets area (its bounding box), in PROJ's order of preference.
+    std::vector<Pj> operations(const PJ* source, const PJ* target, const GeoBox& area) const {
+        std::vector<Pj> found;
+        PJ_OPERATION_FACTORY_CONTEXT* factory =
+            proj_create_operation_factory_context(ctx_, nullptr);
+        if (!factory) return found;
+        proj_operation_factory_context_set_area_of_interest(ctx_, factory, area.west, area.south,
+                                                            area.east, area.north);
+        proj_operation_factory_context_set_spatial_criterion(
+            ctx_, factory, PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
+        proj_operation_factory_context_set_grid_availability_use(
+            ctx_, factory, PROJ_GRID_AVAILABILITY_DISCARD_OPERATION_IF_MISSING_GRID);
+        if (PJ_OBJ_LIST* list = proj_create_operations(ctx_, source, target, factory)) {
+            for (int i = 0, n = proj_list_get_count(list); i < n; ++i)
+                if (Pj op{proj_list_get(ctx_, list, i)}) found.push_back(std::move(op));
+            proj_list_destroy(list);
+        }
+        proj_operation_factory_context_destroy(factory);
+        return found;
+    }
+
+    DatumOperation describe(const PJ* op) const {
+        DatumOperation d;
+        d.name = QString::fromUtf8(proj_get_name(op));
+        const char* authority = proj_get_id_auth_name(op, 0);
+        const char* code = proj_get_id_code(op, 0);
+        d.key = authority && code ? QStringLiteral("%1:%2").arg(QString::fromUtf8(authority),
+                                                                QString::fromUtf8(code))
+                                  : d.name;
+        const char* area = nullptr;
+        if (proj_get_area_of_use(ctx_, op, nullptr, nullptr, nullptr, nullptr, &area) && area)
+            d.area = QString::fromUtf8(area);
+        const double metres = proj_coordoperation_get_accuracy(ctx_, op);
+        if (metres >= 0.0) d.accuracy = metres;
+        return d;
+    }
+
 private:
     PJ_CONTEXT* ctx_;
 };
@@ -162,6 +209,83 @@ QByteArray datumWkt(Datum datum, WktFlavour flavour) {
     return wkt ? QByteArray(wkt) : QByteArray();
 }
 
+QString unknownDatumText(const QString& code) {
+    return kUnknownDatum.arg(code);
+}
+
+QString unknownDatumsNote(const QList<std::pair<QString, QString>>& sheets) {
+    QStringList unknown;
+    for (const auto& [sheet, code] : sheets)
+        if (!code.isEmpty() && !datumFromCode(code))
+            unknown << QStringLiteral("%1 (%2)").arg(sheet, unknownDatumText(code));
+    if (unknown.isEmpty()) return {};
+    return QStringLiteral("Datum sconosciuti copiati così come sono: %1.")
+        .arg(unknown.join(QStringLiteral(", ")));
+}
+
+QString projDataProblem() {
+    const Context context;
+    if (proj_context_get_database_path(context.get())) return {};
+    const char* searched = proj_info().searchpath;
+    return kNoDatabase.arg(searched && *searched ? QString::fromUtf8(searched)
+                                                 : QStringLiteral("nessuna cartella"));
+}
+
+namespace {
+
+// The source a datum's step to WGS 84 starts from, and the area in its
+// degrees: longitudes from Monte Mario are first moved to Greenwich.
+struct DatumStart {
+    Pj source;
+    GeoBox area;
+    Context::Operation meridian; // only for longitudes from Monte Mario
+};
+
+std::optional<DatumStart> datumStart(const Context& context, Datum datum, const GeoBox& area) {
+    DatumStart start{context.crs(datumEpsg(datum)), area, {}};
+    if (!start.source) return std::nullopt;
+    if (datum != Datum::Roma40Rome) return start;
+    Pj greenwich = context.crs(kRoma40Greenwich);
+    if (!greenwich) return std::nullopt;
+    start.meridian = context.operation(start.source.get(), greenwich.get(), nullptr, area.centre());
+    if (!start.meridian.ordered) return std::nullopt;
+    double x[] = {area.west, area.east}, y[] = {area.south, area.north};
+    transform(start.meridian.ordered.get(), PJ_FWD, x, y, 2);
+    start.area = GeoBox::around({{x[0], y[0]}, {x[1], y[1]}});
+    start.source = std::move(greenwich);
+    return start;
+}
+
+} // namespace
+
+std::vector<DatumOperation> datumOperations(Datum datum, const GeoBox& area) {
+    std::vector<DatumOperation> offered;
+    const Context context;
+    auto start = datumStart(context, datum, area);
+    const Pj target = context.crs(DatumTransform::kWgs84);
+    if (!start || !target) return offered;
+    for (const Pj& op : context.operations(start->source.get(), target.get(), start->area))
+        offered.push_back(context.describe(op.get()));
+    const auto chosen =
+        context.operation(start->source.get(), target.get(), &start->area, start->area.centre());
+    if (chosen.named) {
+        const DatumOperation own = context.describe(chosen.named.get());
+        const auto at = std::find_if(offered.begin(), offered.end(),
+                                     [&](const DatumOperation& o) { return o.key == own.key; });
+        if (at != offered.end()) offered.erase(at);
+        offered.insert(offered.begin(), own);
+    }
+    return offered;
+}
+
+QString operationText(const DatumOperation& operation) {
+    const QString accuracy =
+        operation.accuracy ? kMetres.arg(QLocale(QLocale::Italian).toString(*operation.accuracy))
+                           : kNoAccuracy;
+    return kOperationText.arg(operation.name, accuracy,
+                              operation.area.isEmpty() ? kNoArea : operation.area);
+}
+
 GeoBox GeoBox::around(std::initializer_list<LonLat> points) {
     GeoBox box{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
                -std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
@@ -179,56 +303,77 @@ struct DatumTransform::Impl {
     std::vector<Pj> steps;
 };
 
-DatumTransform::DatumTransform(Datum datum, const GeoBox& area, int targetEpsg)
+DatumTransform::DatumTransform(Datum datum, const GeoBox& area, int targetEpsg,
+                               const QString& operationKey)
     : impl_(std::make_shared<Impl>())
     , error_() {
     const Context& context = impl_->context;
     const auto fail = [&](int epsg) {
-        error_ = kNoTransformation.arg(epsg).arg(targetEpsg).arg(context.lastError());
+        const QString missing = projDataProblem();
+        error_ = !missing.isEmpty()
+                     ? missing
+                     : kNoTransformation.arg(epsg).arg(targetEpsg).arg(context.lastError());
     };
-    int sourceEpsg = datumEpsg(datum);
-    Pj source = context.crs(sourceEpsg);
+    auto start = datumStart(context, datum, area);
     const Pj target = context.crs(targetEpsg);
-    if (!source || !target) {
-        fail(sourceEpsg);
+    if (!start || !target) {
+        fail(datumEpsg(datum));
         return;
     }
+    const int sourceEpsg = datum == Datum::Roma40Rome ? kRoma40Greenwich : datumEpsg(datum);
 
-    GeoBox box = area;
     QStringList names;
     double metres = 0.0;
     bool known = true;
-    const auto step = [&](Context::Operation op) {
-        names << QString::fromUtf8(proj_get_name(op.named.get()));
-        const double accuracy = proj_coordoperation_get_accuracy(context.get(), op.named.get());
+    const auto step = [&](Pj named, Pj ordered) {
+        names << QString::fromUtf8(proj_get_name(named.get()));
+        const double accuracy = proj_coordoperation_get_accuracy(context.get(), named.get());
         known = known && accuracy >= 0.0;
         metres += accuracy;
-        impl_->steps.push_back(std::move(op.ordered));
+        impl_->steps.push_back(std::move(ordered));
     };
-    if (datum == Datum::Roma40Rome) {
-        // Longitudes from Monte Mario become longitudes from Greenwich by
-        // PROJ's own change of prime meridian, then go on as Roma 40.
-        Pj greenwich = context.crs(kRoma40Greenwich);
-        auto meridian =
-            greenwich ? context.operation(source.get(), greenwich.get(), nullptr, box.centre())
-                      : Context::Operation{};
-        if (!meridian.ordered) {
+    if (start->meridian.ordered)
+        step(std::move(start->meridian.named), std::move(start->meridian.ordered));
+
+    // The operation chosen for the sheet, when PROJ still offers it there:
+    // to WGS 84, then on to the target by PROJ's own operation.
+    Pj chosen;
+    if (!operationKey.isEmpty()) {
+        const Pj wgs84 = context.crs(kWgs84);
+        for (Pj& op : context.operations(start->source.get(), wgs84.get(), start->area))
+            if (context.describe(op.get()).key == operationKey) chosen = std::move(op);
+    }
+    if (chosen) {
+        Pj ordered(proj_normalize_for_visualization(context.get(), chosen.get()));
+        if (!ordered) {
             fail(sourceEpsg);
             return;
         }
-        double x[] = {box.west, box.east}, y[] = {box.south, box.north};
-        transform(meridian.ordered.get(), PJ_FWD, x, y, 2);
-        box = GeoBox::around({{x[0], y[0]}, {x[1], y[1]}});
-        step(std::move(meridian));
-        source = std::move(greenwich);
-        sourceEpsg = kRoma40Greenwich;
+        area_ = context.describe(chosen.get()).area;
+        step(std::move(chosen), std::move(ordered));
+        if (targetEpsg != kWgs84) {
+            const Pj wgs84 = context.crs(kWgs84);
+            GeoBox box = start->area;
+            double x[] = {box.west, box.east}, y[] = {box.south, box.north};
+            transform(impl_->steps.back().get(), PJ_FWD, x, y, 2);
+            box = GeoBox::around({{x[0], y[0]}, {x[1], y[1]}});
+            auto on = context.operation(wgs84.get(), target.get(), &box, box.centre());
+            if (!on.ordered) {
+                fail(kWgs84);
+                return;
+            }
+            step(std::move(on.named), std::move(on.ordered));
+        }
+    } else {
+        auto op = context.operation(start->source.get(), target.get(), &start->area,
+                                    start->area.centre());
+        if (!op.ordered) {
+            fail(sourceEpsg);
+            return;
+        }
+        area_ = context.describe(op.named.get()).area;
+        step(std::move(op.named), std::move(op.ordered));
     }
-    auto op = context.operation(source.get(), target.get(), &box, box.centre());
-    if (!op.ordered) {
-        fail(sourceEpsg);
-        return;
-    }
-    step(std::move(op));
     operation_ = names.join(QStringLiteral(" + "));
     if (known) accuracy_ = metres;
 }

@@ -6,6 +6,7 @@
 // shift or a projection by itself.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -13,6 +14,8 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace orvena {
 
@@ -33,6 +36,19 @@ std::optional<Datum> datumFromName(const QString& name);
 int datumEpsg(Datum datum);
 QString datumCode(Datum datum);
 std::optional<Datum> datumFromCode(const QString& code);
+// How a stored code that is none of the four reads wherever datums are shown:
+// "datum sconosciuto: EPSG:9999".
+QString unknownDatumText(const QString& code);
+
+// The sheets among (sheet, code) pairs whose code is none of the four, as a
+// line for the user: "Datum sconosciuti copiati così come sono: VALFONDA
+// (datum sconosciuto: EPSG:9999)."; empty when every code is known.
+QString unknownDatumsNote(const QList<std::pair<QString, QString>>& sheets);
+
+// Why PROJ cannot describe any coordinate system in this run, in Italian and
+// naming what is missing (its database proj.db, where it was looked for);
+// empty when its database opens.
+QString projDataProblem();
 
 // The coordinate system in well-known text on one line: Esri's flavour for a
 // .prj file, GDAL's (with its axes) for an .aux.xml. Empty when PROJ does not
@@ -59,6 +75,23 @@ struct GeoBox {
     LonLat centre() const { return {(west + east) / 2.0, (south + north) / 2.0}; }
 };
 
+// One operation PROJ offers from a datum to WGS 84.
+struct DatumOperation {
+    QString key;  // how it is stored: "EPSG:1133", or PROJ's name when it has no code
+    QString name; // PROJ's name, "ED50 to WGS 84 (17)"
+    QString area; // the name of its area of use, "France"
+    std::optional<double> accuracy; // metres, when PROJ knows it
+};
+
+// The operations PROJ offers from datum (for longitudes from Monte Mario,
+// from Roma 40 once they are counted from Greenwich) to WGS 84 whose area of
+// use meets area, PROJ's own choice at the area's centre first. Empty when
+// PROJ offers none or cannot describe the datum.
+std::vector<DatumOperation> datumOperations(Datum datum, const GeoBox& area);
+// "ED50 to WGS 84 (17), 2 m, France": name, accuracy ("accuratezza non nota"
+// when unknown) and area of use.
+QString operationText(const DatumOperation& operation);
+
 // The operation from a datum's coordinates (longitudes from its own prime
 // meridian) to another coordinate system: the one PROJ chooses for the area
 // of use given, that is the sheet's extent, and its accuracy as PROJ tells
@@ -71,7 +104,10 @@ public:
     static constexpr int kWebMercator = 3857;
 
     DatumTransform() = default; // not valid
-    DatumTransform(Datum datum, const GeoBox& area, int targetEpsg = kWgs84);
+    // operationKey: the key of one of datumOperations(datum, area) to use in
+    // place of PROJ's choice; empty (or one not offered there) for PROJ's.
+    DatumTransform(Datum datum, const GeoBox& area, int targetEpsg = kWgs84,
+                   const QString& operationKey = {});
 
     bool isValid() const { return impl_ && error_.isEmpty(); }
     // Why it is not valid, in Italian.
@@ -81,6 +117,9 @@ public:
     const QString& operationName() const { return operation_; }
     // In metres; nothing when PROJ does not know it (a ballpark operation).
     std::optional<double> accuracy() const { return accuracy_; }
+    // The name of the area of use of the datum's step to WGS 84 ("Italy -
+    // onshore and offshore ..."); empty when PROJ gives none.
+    const QString& areaOfUse() const { return area_; }
 
     // One point forward or back; nothing when PROJ cannot transform it.
     std::optional<LonLat> forward(LonLat p) const;
@@ -95,6 +134,7 @@ private:
     std::shared_ptr<Impl> impl_;
     QString error_ = QStringLiteral("nessuna trasformazione");
     QString operation_;
+    QString area_;
     std::optional<double> accuracy_;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/geo/Readout.h"
 #include "core/state/SharedTexts.h"
 
 #include <QLocale>
@@ -46,6 +47,18 @@ struct LocalityCheck {
 // the window to show. Accepted angles are rounded to whole numbers, ties to even.
 LocalityCheck checkLocalityChange(LocalityChange change, LocalityForm& form,
                                   const QLocale& locale = QLocale());
+
+// The six angle boxes for a position clicked on a sheet, at (at.x, at.y)
+// with the scales in force (at.latScale, at.lonScale): the stored calibration
+// of the first AREA record named exactly area in folder's area.mdb (read
+// through a connection of its own) turned into latitude and longitude in the
+// sheet's datum, rounded to whole seconds. Nothing when the sheet has no usable
+// calibration or the position lies outside what the boxes accept.
+std::optional<std::array<QString, 6>> anglesAtClick(const QString& folder, const QString& area,
+                                                    ReadoutInput at);
+
+// Whether all six angle boxes are empty.
+bool anglesEmpty(const std::array<QString, 6>& angles);
 
 // The editor's messages.
 namespace localitytext {

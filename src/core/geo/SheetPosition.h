@@ -20,8 +20,14 @@ class SheetPosition {
 public:
     // A sheet without a datum: its coordinates are taken as WGS 84.
     SheetPosition() = default;
-    // A sheet in datum, extent in its own degrees.
-    SheetPosition(Datum datum, const GeoBox& extent);
+    // A sheet in datum, extent in its own degrees, by the operation of
+    // datumOperations() whose key is operation (empty: PROJ's choice).
+    SheetPosition(Datum datum, const GeoBox& extent, const QString& operation = {});
+    // The sheet whose stored datum code is code (empty: none), extent as
+    // above when its calibration gives one: a code that is none of the four
+    // datums is kept as unknown, and no WGS 84 position is given there.
+    static SheetPosition forSheet(const QString& code, const std::optional<GeoBox>& extent,
+                                  const QString& operation);
     ~SheetPosition();
     SheetPosition(SheetPosition&&) noexcept;
     SheetPosition& operator=(SheetPosition&&) noexcept;
@@ -33,10 +39,23 @@ public:
     // The second line of the tool tip, for a sheet whose datum is not WGS 84:
     // "WGS 84 = 45.4716670, 9.1796525 ,UTM 32N = 514043 E 5035254 N"; empty for
     // a sheet in WGS 84 or without a datum, or where PROJ cannot transform.
+    // For a sheet whose WGS 84 position cannot be given (its datum unknown,
+    // PROJ's data missing) the second line says why in short ("WGS 84 non
+    // disponibile: datum sconosciuto: EPSG:9999").
     QString secondLine(double latSeconds, double lonSeconds);
+
+    // Why no WGS 84 position is given on this sheet, in Italian; empty when
+    // one is.
+    const QString& problem() const { return problem_; }
+    // The problem when PROJ's data are missing, the first time in this run of
+    // the program that any sheet asks; empty otherwise, so it is told once.
+    QString problemToTellOnce() const;
 
 private:
     std::optional<Datum> datum_;
+    QString unknownCode_;
+    QString problem_;
+    bool missingData_ = false;
     DatumTransform toWgs84_;
     std::unique_ptr<UtmProjection> utm_; // for the second line: none in WGS 84
 };

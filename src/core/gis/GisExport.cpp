@@ -45,12 +45,21 @@ const char* const kPlaces = "select AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, LOMN
 
 const QString kCannotCreateFolder = QStringLiteral("La cartella %1 non può essere creata.");
 const QString kCannotRead = QStringLiteral("L'archivio %1 non può essere letto (%2).");
-const QString kNoImage = QStringLiteral("%1: l'immagine non è presente nella cartella");
+const QString kSheetProblem = QStringLiteral("%1: %2");
+const QString kNotTiled = QStringLiteral(", non scritto in MBTiles");
+const QString kFolderReadOnly =
+    QStringLiteral("La cartella %1 è in sola lettura: i world file dei fogli non vi si possono "
+                   "scrivere. Scegliere un'altra cartella.");
+const QString kNoStandIn =
+    QStringLiteral("Il collegamento %1 all'immagine del foglio non può essere scritto.");
+const QString kStandInTaken =
+    QStringLiteral("Il file %1 esiste già: il collegamento all'immagine %2 non vi si scrive.");
+const QString kUnknownDatum = QStringLiteral("%1: %2: senza .prj né .aux.xml, località saltate");
+const QString kFarPlace = QStringLiteral("%1: %2 è lontana dal foglio più della sua misura");
 const QString kNoCalibration = QStringLiteral("%1: la calibrazione non è valida");
 const QString kUnexpected = QStringLiteral("Errore imprevisto (%1).");
 const QString kBadName = QStringLiteral("%1: il nome non è un nome di file");
 const QString kNoDatum = QStringLiteral("%1: datum non indicato: considerato WGS 84");
-const QString kNoPicture = QStringLiteral("%1: l'immagine non si legge (%2)");
 const QString kWrittenBefore =
     QStringLiteral("%1: il file %2 è già stato scritto per un altro foglio");
 const QString kNoSystem =
@@ -73,7 +82,20 @@ const QString kReportSheetsSkipped = QStringLiteral("Fogli senza georeferenziazi
 const QString kReportNotTransformed =
     QStringLiteral("Località saltate perché PROJ non le porta in WGS 84: %1");
 const QString kReportDatum =
-    QStringLiteral("%1: %2 località portate in WGS 84 con %3, accuratezza %4");
+    QStringLiteral("%1: %2 località portate in WGS 84 con %3, accuratezza %4, area d'uso: %5");
+const QString kReportNoArea = QStringLiteral("non indicata");
+const QString kReportSheetsFolder =
+    QStringLiteral("World file, .prj e .aux.xml dei fogli sono scritti accanto alle immagini, "
+                   "nella cartella %1 (non nella cartella scelta).");
+const QString kReportSheetNotes = QStringLiteral("Note sui fogli: %1");
+const QString kReportMoved = QStringLiteral(
+    "La cartella dei fogli non si può scrivere: world file, .prj e .aux.xml di %1 fogli scritti "
+    "in %2, accanto a un collegamento a ciascuna immagine, dove un GIS la trova georeferenziata: "
+    "%3");
+const QString kReportUnknownDatum =
+    QStringLiteral("Fogli con datum sconosciuto: %1 (località saltate: %2)");
+const QString kReportFar =
+    QStringLiteral("Località lontane dal proprio foglio più della sua misura: %1");
 const QString kReportMetres = QStringLiteral("%1 m");
 const QString kReportUnknownAccuracy = QStringLiteral("non nota");
 const QString kReportWithoutDatum = QStringLiteral("Fogli senza datum: %1 (località: %2)");
@@ -105,6 +127,16 @@ std::optional<double> columnNumber(const SQLite::Statement& row, int index) {
 bool isBareFileName(const QString& name) {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
            !name.contains(u'/') && !name.contains(u'\\') && QFileInfo(name).fileName() == name;
+}
+
+bool sameBytes(const QString& a, const QString& b) {
+    QFile x(a), y(b);
+    if (x.size() != y.size() || !x.open(QIODevice::ReadOnly) || !y.open(QIODevice::ReadOnly))
+        return false;
+    constexpr qint64 kChunk = 1 << 20;
+    while (!x.atEnd())
+        if (x.read(kChunk) != y.read(kChunk)) return false;
+    return true;
 }
 
 // The extent of a sheet in its own degrees, from its world file and the size
@@ -234,7 +266,12 @@ private:
                 const QString name = columnText(row, 0);
                 if (!seen.contains(name)) {
                     seen.insert(name);
-                    if (!datumOf(name)) report_.sheetsWithoutDatum << name;
+                    const QString code = datums_.value(name).code;
+                    if (code.isEmpty())
+                        report_.sheetsWithoutDatum << name;
+                    else if (!datumFromCode(code))
+                        report_.sheetsUnknownDatum
+                            << kUnknownDatum.arg(name, unknownDatumText(code));
                     writeSheet(name, row);
                 }
                 if (report_.cancelled) return false;
@@ -252,8 +289,12 @@ private:
             report_.sheetsSkipped << kBadName.arg(name);
             return;
         }
-        if (!QFileInfo(working_.filePath(name)).isFile()) {
-            report_.sheetsSkipped << kNoImage.arg(name);
+        const QString image = working_.filePath(name);
+        // A sheet whose picture is missing, empty or not one gets no world
+        // file; one that ends early keeps it but is tiled by no one.
+        const PictureLoad picture = inspectPicture(image);
+        if (picture.outcome != PictureOutcome::Ok && picture.outcome != PictureOutcome::Damaged) {
+            report_.sheetsSkipped << kSheetProblem.arg(name, pictureProblem(picture, image));
             return;
         }
         std::array<std::optional<double>, 6> v;
@@ -267,20 +308,63 @@ private:
             report_.sheetsSkipped << kNoCalibration.arg(name);
             return;
         }
-        const Datum datum = datumOf(name).value_or(Datum::Wgs84);
-        const SystemTexts& system = systemTexts(datum);
-        if (system.projection.isEmpty()) throw ExportFailure(kNoSystem.arg(datumCode(datum)));
+        const QString code = datums_.value(name).code;
+        const auto datum = code.isEmpty() ? std::optional(Datum::Wgs84) : datumFromCode(code);
+        const SystemTexts* system = datum ? &systemTexts(*datum) : nullptr;
+        if (system && system->projection.isEmpty())
+            throw ExportFailure(kNoSystem.arg(datumCode(*datum)));
         const SheetFileNames files = names_.value(name, sheetFileNames({name}).value(name));
-        if (!writeWhole(name, working_.filePath(files.world), worldFileText(*world))) return;
-        writeWhole(name, working_.filePath(files.projection), system.projection);
-        // Someone else's metadata beside the image is left alone.
-        const QString aux = working_.filePath(files.auxiliary);
-        QFile existing(aux);
-        if (!existing.exists() || (existing.open(QIODevice::ReadOnly) && writtenHere(existing)))
-            writeWhole(name, aux, system.auxiliary);
+        const QDir folder = sheetFilesFolder(name, files);
+        if (!writeWhole(name, folder.filePath(files.world), worldFileText(*world))) return;
+        if (system) {
+            writeWhole(name, folder.filePath(files.projection), system->projection);
+            // Someone else's metadata beside the image is left alone.
+            const QString aux = folder.filePath(files.auxiliary);
+            QFile existing(aux);
+            if (!existing.exists() || (existing.open(QIODevice::ReadOnly) && writtenHere(existing)))
+                writeWhole(name, aux, system->auxiliary);
+        }
         ++report_.sheets;
-        if (const auto box = sheetBox(*world, working_.filePath(name))) boxes_.insert(name, *box);
-        if (options_.tiles) writeTiles(name, files.tiles, *world, datum);
+        if (const auto box = sheetBox(*world, image)) boxes_.insert(name, *box);
+        if (picture.outcome == PictureOutcome::Damaged) {
+            report_.sheetNotes << kSheetProblem.arg(name, pictureProblem(picture, image)) +
+                                      (options_.tiles ? kNotTiled : QString());
+            return;
+        }
+        if (options_.tiles && !datum)
+            report_.tilesSkipped << kSheetProblem.arg(name, unknownDatumText(code));
+        else if (options_.tiles)
+            writeTiles(name, files.tiles, *world, *datum);
+    }
+
+    // Where a sheet's world file, .prj and .aux.xml go: beside its picture,
+    // or, where the sheets' folder cannot take them, into the target folder
+    // beside a link to the picture (a copy where links cannot be made), so
+    // that a GIS opening that finds it placed.
+    QDir sheetFilesFolder(const QString& name, const SheetFileNames& files) {
+        if (archivefile::canWrite(working_.filePath(files.world)) &&
+            archivefile::canWrite(working_.filePath(files.projection))) {
+            report_.sheetsFolder = working_.absolutePath();
+            return working_;
+        }
+        if (QDir(working_).canonicalPath() == QDir(target_).canonicalPath())
+            throw ExportFailure(kFolderReadOnly.arg(QDir::toNativeSeparators(target_.path())));
+        const QString image = QFileInfo(working_.filePath(name)).absoluteFilePath();
+        const QString stand = target_.filePath(name);
+        const QFileInfo there(stand);
+        // A link or a copy an earlier export left there serves again.
+        const bool ours = there.isSymLink() ? there.symLinkTarget() == image
+                                            : there.isFile() && sameBytes(stand, image);
+        if (!ours) {
+            if (there.exists() || there.isSymLink())
+                throw ExportFailure(kStandInTaken.arg(QDir::toNativeSeparators(stand), name));
+            if (!QFile::link(image, stand) && !QFile::copy(image, stand))
+                throw ExportFailure(kNoStandIn.arg(QDir::toNativeSeparators(stand)));
+            report_.written << stand;
+        }
+        report_.sheetsMoved << name;
+        report_.movedFolder = target_.absolutePath();
+        return target_;
     }
 
     bool writtenHere(QFile& aux) {
@@ -306,17 +390,19 @@ private:
         if (!claim(name, path)) return;
         const QString image = working_.filePath(name);
         PictureLoad picture = readPicture(image);
-        if (!picture.shown()) {
-            report_.tilesSkipped << kNoPicture.arg(name, picture.message);
+        if (picture.outcome != PictureOutcome::Ok) {
+            report_.tilesSkipped << kSheetProblem.arg(name, pictureProblem(picture, image));
             return;
         }
         const qint64 from = done_;
         const MbTilesResult tiles = writeMbTiles(
             std::move(picture.image), world, datum, name, QImageReader(image).format() == "jpeg",
-            path, [&](qint64 done, qint64 total) {
+            path,
+            [&](qint64 done, qint64 total) {
                 done_ = from + (total > 0 ? done * kTileSteps / total : 0);
                 return tick();
-            });
+            },
+            datums_.value(name).operation);
         if (tiles.cancelled) {
             report_.cancelled = true;
         } else if (tiles.writeFailed) {
@@ -331,7 +417,7 @@ private:
     }
 
     std::optional<Datum> datumOf(const QString& sheet) const {
-        return datumFromCode(datums_.value(sheet));
+        return datumFromCode(datums_.value(sheet).code);
     }
 
     // The operation from a sheet's datum to WGS 84, made for the sheet's
@@ -339,7 +425,8 @@ private:
     // and kept while the places of that sheet follow one another.
     const DatumTransform& transformFor(const QString& sheet, Datum datum, LonLat at) {
         if (!transform_.isValid() || sheet != transformSheet_) {
-            transform_ = DatumTransform(datum, boxes_.value(sheet, GeoBox::around({at})));
+            transform_ = DatumTransform(datum, boxes_.value(sheet, GeoBox::around({at})),
+                                        DatumTransform::kWgs84, datums_.value(sheet).operation);
             transformSheet_ = sheet;
             if (!transform_.isValid()) throw ExportFailure(transform_.error());
         }
@@ -348,12 +435,14 @@ private:
 
     void countUse(Datum datum, const DatumTransform& t) {
         for (DatumUse& use : report_.datums) {
-            if (use.datum == datumName(datum) && use.operation == t.operationName()) {
+            if (use.datum == datumName(datum) && use.operation == t.operationName() &&
+                use.area == t.areaOfUse()) {
                 ++use.places;
                 return;
             }
         }
-        report_.datums.append({datumName(datum), t.operationName(), t.accuracy(), 1});
+        report_.datums.append(
+            {datumName(datum), t.operationName(), t.areaOfUse(), t.accuracy(), 1});
     }
 
     void writePlaces(SQLite::Database& db, const QString& path) {
@@ -403,6 +492,12 @@ private:
             return;
         }
         Place place{columnText(row, 0), columnText(row, 1), *lat, *lon};
+        noteIfFar(place);
+        const QString code = datums_.value(place.area).code;
+        if (!code.isEmpty() && !datumFromCode(code)) {
+            ++report_.placesUnknownDatum;
+            return;
+        }
         if (const auto datum = datumOf(place.area)) {
             const DatumTransform& t = transformFor(place.area, *datum, {*lon, *lat});
             const auto wgs84 = t.forward({*lon, *lat});
@@ -421,12 +516,23 @@ private:
         ++report_.places;
     }
 
+    // A place more than its sheet's size away from the sheet (in the sheet's
+    // own degrees) was most likely typed wrong: it is named in the report.
+    void noteIfFar(const Place& place) {
+        const auto box = boxes_.constFind(place.area);
+        if (box == boxes_.cend()) return;
+        const double width = box->east - box->west, height = box->north - box->south;
+        if (place.lon < box->west - width || place.lon > box->east + width ||
+            place.lat < box->south - height || place.lat > box->north + height)
+            report_.placesFar << kFarPlace.arg(place.area, place.name);
+    }
+
     QDir working_;
     QDir target_;
     const Progress& progress_;
     const GisExportOptions& options_;
     GisExportReport& report_;
-    QHash<QString, QString> datums_;
+    QHash<QString, areadatums::SheetDatum> datums_;
     QHash<QString, GeoBox> boxes_;
     QHash<QString, SheetFileNames> names_;
     QSet<QString> claimed_;
@@ -468,7 +574,9 @@ QString reportText(const GisExportReport& report) {
         const QString accuracy =
             use.accuracy ? kReportMetres.arg(QLocale(QLocale::Italian).toString(*use.accuracy))
                          : kReportUnknownAccuracy;
-        lines << kReportDatum.arg(use.datum).arg(use.places).arg(use.operation, accuracy);
+        lines << kReportDatum.arg(use.datum)
+                     .arg(use.places)
+                     .arg(use.operation, accuracy, use.area.isEmpty() ? kReportNoArea : use.area);
     }
     if (!report.sheetsWithoutDatum.isEmpty()) {
         lines << kReportWithoutDatum.arg(report.sheetsWithoutDatum.size())
@@ -476,6 +584,20 @@ QString reportText(const GisExportReport& report) {
         for (const QString& sheet : report.sheetsWithoutDatum.mid(0, 10))
             lines << kNoDatum.arg(sheet);
     }
+    if (!report.sheetsUnknownDatum.isEmpty())
+        lines << kReportUnknownDatum.arg(report.sheetsUnknownDatum.size())
+                     .arg(report.placesUnknownDatum)
+              << report.sheetsUnknownDatum.mid(0, 10);
+    if (!report.placesFar.isEmpty())
+        lines << kReportFar.arg(report.placesFar.size()) << report.placesFar.mid(0, 10);
+    if (!report.sheetNotes.isEmpty())
+        lines << kReportSheetNotes.arg(report.sheetNotes.size()) << report.sheetNotes.mid(0, 10);
+    if (!report.sheetsMoved.isEmpty())
+        lines << kReportMoved.arg(report.sheetsMoved.size())
+                     .arg(QDir::toNativeSeparators(report.movedFolder),
+                          report.sheetsMoved.join(QStringLiteral(", ")));
+    if (!report.sheetsFolder.isEmpty())
+        lines << kReportSheetsFolder.arg(QDir::toNativeSeparators(report.sheetsFolder));
     if (report.tileSets > 0 || !report.tilesSkipped.isEmpty())
         lines << kReportTiles.arg(report.tileSets) << report.tilesSkipped.mid(0, 10);
     return lines.join(u'\n');

@@ -14,6 +14,7 @@ namespace orvena::gis {
 struct DatumUse {
     QString datum;                  // its name, as the user chose it
     QString operation;              // PROJ's name of the operation
+    QString area;                   // the name of its area of use
     std::optional<double> accuracy; // metres, when PROJ knows it
     qint64 places = 0;
 };
@@ -23,6 +24,9 @@ struct GisExportReport {
     QStringList written;       // every file written, with its path
     int sheets = 0;            // sheets that got a world file
     QStringList sheetsSkipped; // "name: why" for each sheet left without one
+    QStringList sheetNotes;    // "name: what" for a sheet whose picture is damaged
+    QStringList sheetsMoved;   // sheets whose world files went into movedFolder
+    QString movedFolder;       // the chosen folder, where the sheets' folder is read-only
     int tileSets = 0;          // sheets written as MBTiles
     QStringList tilesSkipped;  // why, naming it, for each sheet left without tiles
     qint64 places = 0;         // places in the four files
@@ -32,6 +36,10 @@ struct GisExportReport {
     QList<DatumUse> datums;          // the places transformed, by datum and operation
     QStringList sheetsWithoutDatum;  // names of the sheets never given a datum
     qint64 placesWithoutDatum = 0;   // places on them, taken as WGS 84
+    QStringList sheetsUnknownDatum;  // "name: datum sconosciuto: EPSG:9999"
+    qint64 placesUnknownDatum = 0;   // places on them, left out of the files
+    QStringList placesFar;           // "sheet: place" for places far from their sheet
+    QString sheetsFolder;            // where world files went beside their sheets
     QString error;                   // empty unless the export failed; then in Italian
     bool cancelled = false;
 
@@ -47,7 +55,10 @@ struct GisExportOptions {
 // start-up would) and writes, beside every calibrated sheet image of that
 // folder, its world file in the sheet's own graticule, a .prj and the image's
 // .aux.xml naming the sheet's datum (the latter only where none exists or it
-// is one written before), and into targetFolder, created if missing,
+// is one written before; neither for a datum this program does not know).
+// Where the sheets' folder cannot take them they go into targetFolder beside
+// a link to the image. A sheet whose picture is missing, empty or unreadable
+// gets none; a damaged one is not tiled. Into targetFolder, created if missing,
 // localita.gpx, .kml, .geojson and .csv with every place taken to WGS 84 from
 // its sheet's datum by PROJ, and with options.tiles each sheet's MBTiles. A
 // sheet's files are named as sheetFileNames() says, and no file is written

@@ -149,7 +149,8 @@ Dataset pictureDataset(QImage& picture, const std::array<double, 6>& sheet, bool
 } // namespace
 
 MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, const QString& name,
-                           bool jpeg, const QString& path, const Progress& progress) {
+                           bool jpeg, const QString& path, const Progress& progress,
+                           const QString& operationKey) {
     MbTilesResult result;
     const QString file = QFileInfo(path).fileName();
     const int width = picture.width(), height = picture.height();
@@ -177,7 +178,7 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     for (int i = 0; i < kEdge; ++i)
         GDALApplyGeoTransform(placement.sheet.data(), px[i] * width, py[i] * height, &x[i], &y[i]);
     const GeoBox own = GeoBox::around({{x[0], y[0]}, {x[2], y[2]}, {x[4], y[4]}, {x[6], y[6]}});
-    const DatumTransform toMercator(datum, own, DatumTransform::kWebMercator);
+    const DatumTransform toMercator(datum, own, DatumTransform::kWebMercator, operationKey);
     // Web mercator is WGS 84 by definition: degrees and metres are one
     // conversion apart.
     const DatumTransform mercatorDegrees(Datum::Wgs84, own, DatumTransform::kWebMercator);

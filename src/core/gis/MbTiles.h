@@ -39,7 +39,10 @@ struct MbTilesResult {
 // and maxzoom. GDAL reads the picture where it lies, so it is the only copy of
 // the sheet in memory. The file appears whole, flushed to the disk, or not at
 // all (its partial file, name + ".parziale", removed); progress may cancel it.
+// operation: the key of the sheet's operation to WGS 84 (empty: PROJ's
+// choice).
 MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, const QString& name,
-                           bool jpeg, const QString& path, const Progress& progress = {});
+                           bool jpeg, const QString& path, const Progress& progress = {},
+                           const QString& operation = {});
 
 } // namespace orvena::gis

@@ -91,7 +91,7 @@ void MainWindow::AdvanceSetup() {
         datumchoice::show(f1datum,
                           state_.existingAreaAnswer == 0
                               ? QString()
-                              : areadatums::readIn(QDir::currentPath(), state_.newAreaName));
+                              : areadatums::readIn(QDir::currentPath(), state_.newAreaName).code);
         Label14->show();
         f1datum->show();
         cmdregcor->setText(kCaptionExit);

@@ -10,6 +10,7 @@
 #include "core/archive/SqlTexts.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
+#include "core/geo/Datum.h"
 #include "core/gis/GisExport.h"
 #include "ui/widgets/ProgressDialog.h"
 
@@ -22,7 +23,6 @@ namespace {
 const QString kExportDone = QStringLiteral("Esportazione archivi terminata. Sono stati creati gli "
                                            "archivi esparea.mdb e esplocalita.mdb.");
 const QString kImportDone = QStringLiteral("Importazione terminata correttamente.");
-const QString kCompactDone = QStringLiteral("Data Base compattati.");
 
 const QString kExportTitle = QStringLiteral("Esportazione archivi");
 const QString kImportTitle = QStringLiteral("Importazione archivi");
@@ -37,11 +37,6 @@ const QString kExportCancelled =
     QStringLiteral("Esportazione annullata: nessun archivio è stato modificato.");
 const QString kImportCancelled =
     QStringLiteral("Importazione annullata: nessun archivio è stato modificato.");
-const QString kCompactFailed = QStringLiteral("Data Base compattati, tranne %1. %2 Gli archivi non "
-                                              "compattati sono rimasti com'erano.");
-const QString kCompactCancelled =
-    QStringLiteral("Compattazione annullata: nessun dato è stato modificato; gli archivi non "
-                   "ancora compattati sono rimasti com'erano.");
 
 const QString kGisFolderTitle = QStringLiteral("Esporta per GIS");
 const QString kGisProgress = QStringLiteral("Esportazione per GIS in corso…");
@@ -95,7 +90,9 @@ void MainWindow::mnimporta_Click() {
     Data2->setRecordSource(sql::kLocalityOrderedByArea);
     if (result.done()) Form_Activate();
     busy.end();
-    dialogs().message(outcomeText(result, kImportDone, kImportFailed, kImportCancelled));
+    const QString note = unknownDatumsNote(result.datumsCopied);
+    dialogs().message(outcomeText(result, kImportDone, kImportFailed, kImportCancelled) +
+                      (note.isEmpty() ? QString() : u' ' + note));
 }
 
 void MainWindow::mncomprdb_Click() {
@@ -104,19 +101,7 @@ void MainWindow::mncomprdb_Click() {
         return compactArchives(QDir::currentPath(), {Data1, Data2, Data3, Data4}, p);
     });
     busy.end();
-    if (report.cancelled) {
-        dialogs().message(kCompactCancelled);
-    } else if (!report.failures.isEmpty()) {
-        QStringList names, problems;
-        for (const MaintenanceResult& failure : report.failures) {
-            names << failure.file;
-            problems << failure.problem();
-        }
-        dialogs().message(
-            kCompactFailed.arg(names.join(QLatin1String(", ")), problems.join(QLatin1Char(' '))));
-    } else {
-        dialogs().message(kCompactDone);
-    }
+    dialogs().message(compactionMessage(report));
 }
 
 void MainWindow::mnesportagis_Click() {

@@ -4,6 +4,7 @@
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/archive/AreaDatums.h"
+#include "core/base/Dialogs.h"
 #include "core/base/Numbers.h"
 #include "core/base/Twips.h"
 #include "core/geo/Readout.h"
@@ -114,13 +115,16 @@ void MainWindow::mncopiapos_Click() {
     if (!readout) return;
     if (const auto wgs84 = sheetPosition_.wgs84(readout->latSeconds, readout->lonSeconds))
         QGuiApplication::clipboard()->setText(latLonText(*wgs84));
+    else if (!sheetPosition_.problem().isEmpty())
+        dialogs().message(sheetPosition_.problem());
 }
 
 // The datum of the sheet just shown, and its extent from its record's own
 // calibration (zoom 100) and picture, give the operation of its read-out. A
 // sheet shown again with the same datum and extent keeps the one it has.
 void MainWindow::followSheetDatum(const QString& area) {
-    const QString code = areadatums::readIn(QDir::currentPath(), area);
+    const areadatums::SheetDatum stored = areadatums::readIn(QDir::currentPath(), area);
+    const QString& code = stored.code;
     const auto datum = datumFromCode(code);
     std::optional<GeoBox> extent;
     const auto cola = recordNumber(Data1, QStringLiteral("COLA"));
@@ -130,7 +134,7 @@ void MainWindow::followSheetDatum(const QString& area) {
             extent = sheetExtent(*in, int(twips::fromPixels(state_.loadedPicture.width())),
                                  int(twips::fromPixels(state_.loadedPicture.height())));
     }
-    QString key = area + u'\n' + code;
+    QString key = area + u'\n' + code + u'\n' + stored.operation;
     if (extent)
         key += QStringLiteral("\n%1 %2 %3 %4")
                    .arg(extent->west, 0, 'g', 12)
@@ -139,7 +143,9 @@ void MainWindow::followSheetDatum(const QString& area) {
                    .arg(extent->north, 0, 'g', 12);
     if (key == sheetPositionKey_) return;
     sheetPositionKey_ = key;
-    sheetPosition_ = datum && extent ? SheetPosition(*datum, *extent) : SheetPosition();
+    sheetPosition_ = SheetPosition::forSheet(code, extent, stored.operation);
+    if (const QString missing = sheetPosition_.problemToTellOnce(); !missing.isEmpty())
+        dialogs().message(missing);
 }
 
 } // namespace orvena

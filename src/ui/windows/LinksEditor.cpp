@@ -7,6 +7,7 @@
 #include "core/base/Dialogs.h"
 #include "core/base/Numbers.h"
 #include "core/base/Twips.h"
+#include "core/geo/SheetPosition.h"
 #include "core/state/ViewerState.h"
 #include "ui/widgets/ActivationTracker.h"
 #include "ui/widgets/ComboText.h"
@@ -14,6 +15,7 @@
 #include "ui/widgets/DatumChoice.h"
 #include "ui/widgets/MapImage.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -31,6 +33,8 @@ const QString kNoRecord = QStringLiteral("L'area mostrata non ha un record nell'
                                          "aree: i collegamenti non sono stati modificati.");
 const QString kStoreFailed = QStringLiteral("I collegamenti non sono stati modificati. %1");
 const QString kAreaCaption = QStringLiteral("AREA: ");
+const QString kProjChoice = QStringLiteral("%1 (scelta di PROJ)");
+const QString kNotOffered = QStringLiteral("%1 (non offerta da PROJ per questo foglio)");
 const QString kDatumNotStored =
     QStringLiteral("Collegamenti modificati, ma il datum non è stato modificato. %1");
 
@@ -70,9 +74,16 @@ LinksEditor::LinksEditor(QComboBox& areaBox, const MapImage& image, RecordView& 
     cmbovest = editableCombo(this, "cmbovest", 1200, 2640, 3360);
     Label6 = label(this, "Label6", QStringLiteral("Datum"), 4800, 900, 840);
     cmbdatum = datumchoice::create(this, "cmbdatum", 5640, 840, 4320);
+    Label7 = label(this, "Label7", QStringLiteral("Trasformazione"), 4800, 1500, 840);
+    cmbtrasf = new QComboBox(this);
+    controls::place(cmbtrasf, "cmbtrasf", 5640, 1440, 4320, controls::kComboHeight);
+    // Its lines are long (name, accuracy, area of use): the list is as wide
+    // as they are.
+    cmbtrasf->view()->setMinimumWidth(twips::toPixels(8000));
     cmdmod = button(this, "cmdmod", QStringLiteral("Modifica"), 1200, 3360);
     cmdesci = button(this, "cmdesci", QStringLiteral("Esci"), 3345, 3360);
 
+    connect(cmbdatum, &QComboBox::activated, this, [this] { showOperations(QString()); });
     connect(cmdmod, &QPushButton::clicked, this, [this] { cmdmod_Click(); });
     connect(cmdesci, &QPushButton::clicked, this, [this] { cmdesci_Click(); });
     ActivationTracker::instance().registerWindow(this, [this] { Form_Activate(); });
@@ -95,6 +106,8 @@ void LinksEditor::Form_Activate() {
     hasRecord_ = false;
     recordArea_.clear();
     datumchoice::show(cmbdatum, QString());
+    extent_.reset();
+    showOperations(QString());
 
     const QString area = combo::text(&areaBox_);
     // The label follows the area the links are read from, also when another
@@ -122,7 +135,19 @@ void LinksEditor::Form_Activate() {
         const std::array<const char*, 4> fields{"NORD", "EST", "SUD", "OVEST"};
         for (std::size_t i = 0; i < boxes.size(); ++i)
             combo::setText(boxes[i], data1_.text(QString::fromLatin1(fields[i])));
-        datumchoice::show(cmbdatum, areadatums::readIn(QDir::currentPath(), area));
+        const auto number = [this](const char* field) {
+            return parseNumber(data1_.text(QString::fromLatin1(field)), QLocale::c());
+        };
+        const auto pxlao = number("PXLAO"), seclao = number("SECLAO");
+        const auto pxloo = number("PXLOO"), secloo = number("SECLOO");
+        if (pxlao && seclao && pxloo && secloo)
+            extent_ = sheetExtent(
+                {0, 0, state_.latScale, state_.lonScale, *pxlao, *seclao, *pxloo, *secloo},
+                int(twips::fromPixels(state_.loadedPicture.width())),
+                int(twips::fromPixels(state_.loadedPicture.height())));
+        const areadatums::SheetDatum stored = areadatums::readIn(QDir::currentPath(), area);
+        datumchoice::show(cmbdatum, stored.code);
+        showOperations(stored.operation);
     } catch (const ArchiveError& e) {
         dialogs().message(e.italianMessage());
     }
@@ -154,12 +179,32 @@ void LinksEditor::cmdmod_Click() {
     }
     try {
         WorkingPair pair(QDir::currentPath());
-        areadatums::store(pair, recordArea_, datumchoice::code(cmbdatum));
+        areadatums::store(pair, recordArea_, datumchoice::code(cmbdatum),
+                          cmbtrasf->currentData().toString());
     } catch (const ArchiveError& e) {
         dialogs().message(kDatumNotStored.arg(e.italianMessage()));
         return;
     }
     dialogs().message(kStored);
+}
+
+void LinksEditor::showOperations(const QString& key) {
+    cmbtrasf->clear();
+    const auto datum = datumchoice::chosen(cmbdatum);
+    std::vector<DatumOperation> offered;
+    if (datum && *datum != Datum::Wgs84 && extent_) offered = datumOperations(*datum, *extent_);
+    for (std::size_t i = 0; i < offered.size(); ++i) {
+        const QString text = operationText(offered[i]);
+        cmbtrasf->addItem(i == 0 ? kProjChoice.arg(text) : text,
+                          i == 0 ? QString() : offered[i].key);
+        cmbtrasf->setItemData(int(i), text, Qt::ToolTipRole);
+    }
+    const QString wanted = !offered.empty() && key == offered.front().key ? QString() : key;
+    // A choice PROJ no longer offers here is kept as it was stored.
+    if (!wanted.isEmpty() && cmbtrasf->findData(wanted) < 0)
+        cmbtrasf->addItem(kNotOffered.arg(wanted), wanted);
+    cmbtrasf->setCurrentIndex(std::max(0, cmbtrasf->findData(wanted)));
+    cmbtrasf->setEnabled(cmbtrasf->count() > 1);
 }
 
 void LinksEditor::cmdesci_Click() {

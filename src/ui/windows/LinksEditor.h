@@ -1,7 +1,11 @@
 #pragma once
 
+#include "core/geo/Datum.h"
+
 #include <QString>
 #include <QWidget>
+
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -37,6 +41,11 @@ public:
     QComboBox* cmbovest;
     QLabel* Label6;      // "Datum"
     QComboBox* cmbdatum; // the sheet's datum, beside its links
+    QLabel* Label7;      // "Trasformazione"
+    // The operation from the datum to WGS 84 for the sheet: the first line is
+    // PROJ's own choice, then every other PROJ offers there, each with its
+    // accuracy and area of use.
+    QComboBox* cmbtrasf;
     QPushButton* cmdmod;
     QPushButton* cmdesci;
 
@@ -52,6 +61,9 @@ private:
     // Stands Data1 on the first record whose AREA is exactly name; false when
     // there is none.
     bool findRecord(const QString& name);
+    // Fills cmbtrasf for the datum chosen in cmbdatum and the sheet's extent,
+    // on the line of the operation key (empty: PROJ's choice).
+    void showOperations(const QString& key);
 
     QComboBox& areaBox_;
     const MapImage& image_;
@@ -60,6 +72,8 @@ private:
     // The area whose record the last activation found (empty: none found).
     QString recordArea_;
     bool hasRecord_ = false;
+    // The sheet's extent in its own degrees, from its record and picture.
+    std::optional<GeoBox> extent_;
 };
 
 } // namespace orvena

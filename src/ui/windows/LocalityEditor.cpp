@@ -11,6 +11,7 @@
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/base/Numbers.h"
+#include "core/geo/LocalityChecks.h"
 #include "core/state/SharedTexts.h"
 #include "core/state/ViewerState.h"
 #include "ui/widgets/ActivationTracker.h"
@@ -18,6 +19,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -134,6 +136,20 @@ void LocalityEditor::Form_Activate() {
     captured_ = false;
     f2px->setText(realFieldText(state_.localityPixelX));
     f2py->setText(realFieldText(state_.localityPixelY));
+    // A place typed without coordinates takes those of the point clicked.
+    std::array<QString, 6> typed;
+    const auto boxes = angleBoxes();
+    for (std::size_t i = 0; i < typed.size(); ++i)
+        typed[i] = boxes[qsizetype(i)]->text();
+    if (!anglesEmpty(typed)) return;
+    ReadoutInput at;
+    at.x = std::int32_t(state_.localityPixelX);
+    at.y = std::int32_t(state_.localityPixelY);
+    at.latScale = state_.latScale;
+    at.lonScale = state_.lonScale;
+    if (const auto angles = anglesAtClick(QDir::currentPath(), combo::text(cmbarea), at))
+        for (std::size_t i = 0; i < typed.size(); ++i)
+            boxes[qsizetype(i)]->setText((*angles)[i]);
 }
 
 void LocalityEditor::positionTaken() {

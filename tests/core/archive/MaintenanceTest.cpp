@@ -88,7 +88,8 @@ private slots:
     // Each sheet's datum sits in a table of its own beside AREA, which an
     // archive written before datums existed does not have: such an archive
     // opens unchanged, and the datums travel with their sheets through
-    // export, import, compaction and deletion.
+    // export, import, compaction and deletion, with the operation chosen for
+    // each (kept when the datum is stored again unchanged).
     void datumsTravelWithTheirSheets() {
         Folder f;
         f.exec(kArea, "insert into AREA (AREA) values ('a.jpg'), ('b.jpg'), ('B.jpg')");
@@ -98,21 +99,25 @@ private slots:
         const auto datums = [&](const char* file) { return f.rows(file, areadatums::kTable); };
         {
             WorkingPair pair(f.folder.path());
+            areadatums::store(pair, "a.jpg", "EPSG:4230", QStringLiteral("EPSG:1133"));
             areadatums::store(pair, "a.jpg", "EPSG:4230");
-            areadatums::store(pair, "B.jpg", "EPSG:4806");
+            areadatums::store(pair, "B.jpg", "EPSG:4806", QStringLiteral("EPSG:1"));
+            areadatums::store(pair, "B.jpg", "EPSG:4230");
+            QCOMPARE(areadatums::readIn(f.folder.path(), "B.jpg").operation, QString());
             areadatums::store(pair, "B.jpg", "");
         }
         const QStringList areas = f.rows(kArea, "AREA");
         QVERIFY(exportArchives(f.folder.path()).done());
-        QCOMPARE(datums(kXArea), QStringList{"a.jpg|EPSG:4230"});
+        QCOMPARE(datums(kXArea), QStringList{"a.jpg|EPSG:4230|EPSG:1133"});
         // The exchange's datum goes to a new sheet and to one without its own;
         // one that has a datum keeps it.
         f.exec(kXArea, "insert into AREA (AREA) values ('c.jpg');"
                        "update AREA_DATUM set DATUM = 'EPSG:4326';"
-                       "insert into AREA_DATUM values ('b.jpg', 'EPSG:4265'), "
+                       "insert into AREA_DATUM (AREA, DATUM) values ('b.jpg', 'EPSG:4265'), "
                        "('c.jpg', 'EPSG:4806'), ('x.jpg', 'EPSG:4326')");
         QVERIFY(importArchives(f.folder.path()).done());
-        const QStringList after{"a.jpg|EPSG:4230", "b.jpg|EPSG:4265", "c.jpg|EPSG:4806"};
+        const QStringList after{"a.jpg|EPSG:4230|EPSG:1133", "b.jpg|EPSG:4265|NULL",
+                                "c.jpg|EPSG:4806|NULL"};
         QCOMPARE(datums(kArea), after);
         QCOMPARE(f.rows(kArea, "AREA").mid(0, 3), areas);
         QVERIFY(compactArchive(f.folder.path(), kArea).done());

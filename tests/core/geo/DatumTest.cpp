@@ -1,6 +1,11 @@
 #include "core/geo/Datum.h"
+#include "core/geo/SheetPosition.h"
 #include "support/TestMain.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
 #include <cmath>
 
 using namespace orvena;
@@ -69,6 +74,82 @@ private slots:
                  qPrintable(t.operationName()));
         QCOMPARE(datumFromCode(datumCode(datum)), datum);
         QCOMPARE(datumFromName(datumName(datum)), datum);
+    }
+
+    // A sheet around Milano in ED50: PROJ takes the operation for France (its
+    // bounding box reaches 9.6 E); the one for Italy is offered beside it
+    // with its own area of use and accuracy, and the sheet can choose it.
+    void operationsOfferedForTheSheet() {
+        const GeoBox milano{9.1, 45.4, 9.3, 45.55};
+        const auto offered = datumOperations(Datum::Ed50, milano);
+        QVERIFY(offered.size() > 1);
+        const DatumTransform own(Datum::Ed50, milano);
+        QCOMPARE(offered.front().name, own.operationName());
+        QCOMPARE(offered.front().area, own.areaOfUse());
+        const auto italy =
+            std::find_if(offered.begin(), offered.end(),
+                         [](const DatumOperation& o) { return o.key == "EPSG:1133"; });
+        QVERIFY(italy != offered.end());
+        QVERIFY2(italy->area.contains(QLatin1String("Italy")), qPrintable(italy->area));
+        QCOMPARE(italy->accuracy, std::optional<double>(10.0));
+        QVERIFY(operationText(*italy).startsWith(italy->name + ", 10 m, "));
+
+        const DatumTransform chosen(Datum::Ed50, milano, DatumTransform::kWgs84, italy->key);
+        QCOMPARE(chosen.operationName(), italy->name);
+        QCOMPARE(chosen.areaOfUse(), italy->area);
+        const auto a = own.forward({9.18, 45.47}), b = chosen.forward({9.18, 45.47});
+        QVERIFY(a && b);
+        const double metres = std::hypot((a->lon - b->lon) * 78000.0, (a->lat - b->lat) * 111000.0);
+        QVERIFY2(metres > 0.3 && metres < 3.0, qPrintable(QString::number(metres)));
+        // A key PROJ does not offer there leaves PROJ's own choice.
+        QCOMPARE(
+            DatumTransform(Datum::Ed50, milano, DatumTransform::kWgs84, "EPSG:1").operationName(),
+            own.operationName());
+    }
+
+    // A stored code none of the four datums has is shown as unknown and gives
+    // no WGS 84 position, rather than passing as WGS 84.
+    void unknownCodeGivesNoPosition() {
+        auto p = SheetPosition::forSheet("EPSG:9999", GeoBox{9, 45, 9.2, 45.1}, {});
+        QVERIFY(!p.wgs84(45.05 * 3600, 9.1 * 3600));
+        QCOMPARE(p.secondLine(45.05 * 3600, 9.1 * 3600),
+                 "WGS 84 non disponibile: datum sconosciuto: EPSG:9999");
+        QVERIFY(p.problem().contains("datum sconosciuto: EPSG:9999"));
+        QVERIFY(p.problemToTellOnce().isEmpty());
+        QCOMPARE(unknownDatumsNote({{"A", "EPSG:4230"}, {"B", "EPSG:9999"}}),
+                 "Datum sconosciuti copiati così come sono: B (datum sconosciuto: EPSG:9999).");
+    }
+
+    // With PROJ's data missing a sheet in another datum says what is missing,
+    // once in a run, and its tool tip line says why it is not there. PROJ
+    // reads its folders once in a process: this runs again in a child
+    // started with PROJ_DATA and PROJ_LIB on an empty folder.
+    void missingProjDataToldOnce() {
+        if (!qEnvironmentVariableIsSet("ORVENA_EMPTY_PROJ")) {
+            QTemporaryDir empty;
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            for (const char* name : {"PROJ_DATA", "PROJ_LIB", "ORVENA_EMPTY_PROJ"})
+                env.insert(name, empty.path());
+            child.setProcessEnvironment(env);
+            child.start(QCoreApplication::applicationFilePath(), {"missingProjDataToldOnce"});
+            QVERIFY(child.waitForFinished(60000));
+            QVERIFY2(child.exitCode() == 0, child.readAllStandardOutput().constData());
+            QVERIFY(projDataProblem().isEmpty());
+            return;
+        }
+        const GeoBox box{9, 45, 9.2, 45.1};
+        auto first = SheetPosition::forSheet("EPSG:4230", box, {});
+        const auto second = SheetPosition::forSheet("EPSG:4230", box, {});
+        const QString problem = projDataProblem();
+        QVERIFY2(problem.contains("proj.db") &&
+                     problem.contains(qEnvironmentVariable("ORVENA_EMPTY_PROJ")),
+                 qPrintable(problem));
+        QCOMPARE(first.problemToTellOnce(), problem);
+        QVERIFY(second.problemToTellOnce().isEmpty());
+        QVERIFY(!first.wgs84(45.05 * 3600, 9.1 * 3600));
+        QCOMPARE(first.secondLine(45.05 * 3600, 9.1 * 3600),
+                 "WGS 84 non disponibile: manca il database di PROJ (proj.db)");
     }
 
     // UTM through PROJ as cs2cs EPSG:4326 EPSG:326xx gives it.

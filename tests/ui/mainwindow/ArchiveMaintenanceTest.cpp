@@ -1,6 +1,7 @@
 // The menu entries Esporta, Importa, Compatta Data Base and Esporta per GIS… on the
 // demo atlas.
 #include "MapWindow.h"
+#include "ReadOnlyFolder.h"
 
 #include "core/archive/Compaction.h"
 
@@ -31,7 +32,9 @@ class ArchiveMaintenanceTest : public QObject {
     Q_OBJECT
 private slots:
     // Export, a sheet's places deleted by another tool, import: they are back,
-    // without positions, and the main window shows them.
+    // without positions, and the main window shows them. A datum code this
+    // program does not know, in the exchange file, is copied as it is and
+    // named.
     void exportAndImportBringPlacesBack() {
         Workspace ws;
         MainWindow& w = ws.start();
@@ -43,8 +46,15 @@ private slots:
         QCOMPARE(queryNumber(ws.file("esplocalita.mdb"), "select count(*) from localita"), places);
         execSql(file, "delete from localita where AREA = " + someSheet);
         QVERIFY(queryNumber(file, "select count(*) from localita") < places);
+        execSql(ws.file("esparea.mdb"),
+                "create table AREA_DATUM (AREA TEXT NOT NULL PRIMARY KEY, DATUM TEXT);"
+                "insert into AREA_DATUM values ('valfonda_ne.bmp', 'EPSG:9999'), "
+                "('valfonda_se.jpg', 'EPSG:4230')");
         w.mnimporta->trigger();
-        QCOMPARE(lastMessage(ws), kImported);
+        QCOMPARE(lastMessage(ws), kImported + " Datum sconosciuti copiati così come sono: "
+                                              "valfonda_ne.bmp (datum sconosciuto: EPSG:9999).");
+        QCOMPARE(queryRows(ws.file("area.mdb"), "select AREA, DATUM from AREA_DATUM order by AREA"),
+                 (QStringList{"valfonda_ne.bmp|EPSG:9999", "valfonda_se.jpg|EPSG:4230"}));
         QCOMPARE(queryNumber(file, "select count(*) from localita"), places);
         QVERIFY(queryNumber(file, "select count(*) from localita where PX is null") > 0);
         QCOMPARE(w.Data2->recordSource(), sql::kLocalityOrderedByArea);
@@ -94,6 +104,21 @@ private slots:
                 QVERIFY(QFile::exists(ws.file("esplocalitacomp.mdb")) &&
                         !QFile::exists(ws.file("espareacomp.mdb")));
         }
+    }
+
+    // In a read-only atlas no archive can be compacted: the message says so
+    // and why, rather than "compacted, except" all four.
+    void readOnlyAtlasCompactsNothing() {
+        Workspace ws;
+        const ReadOnlyFolder readOnly(ws.folder.path());
+        MainWindow& w = ws.start();
+        ws.dialogs.takeTexts();
+        w.mncomprdb->trigger();
+        const QString message = lastMessage(ws);
+        QVERIFY2(message.startsWith("Nessun Data Base è stato compattato. L'archivio area.mdb è in "
+                                    "sola lettura o mancano i permessi per scriverlo.") &&
+                     message.endsWith("Gli archivi sono rimasti com'erano."),
+                 qPrintable(message));
     }
 
     // The last entry of "Area" asks for a folder and exports there; the map shown

@@ -198,6 +198,9 @@ private slots:
              "45.5006704, 9.1663183"},
             {"ED50", "EPSG:4230", "WGS 84 = 45.4990715, 9.1656127 ,UTM 32N = 512939 E 5038407 N",
              "45.4990715, 9.1656127"},
+            // Never taken as WGS 84: nothing is copied, and a message says why.
+            {"a code no datum has", "EPSG:9999",
+             "WGS 84 non disponibile: datum sconosciuto: EPSG:9999", ""},
         });
     }
     void positionInWgs84() {
@@ -208,8 +211,12 @@ private slots:
         const QString first = QStringLiteral("Lat = 45:30: ,Lon = 9:10:");
         QCOMPARE(w.Image1->toolTip(), row.second.isEmpty() ? first : first + u'\n' + row.second);
         QGuiApplication::clipboard()->clear();
+        ws.dialogs.takeTexts();
         w.mncopiapos->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), row.copied);
+        const QStringList told = ws.dialogs.takeTexts();
+        QCOMPARE(told.isEmpty(), !row.copied.isEmpty());
+        QVERIFY(told.isEmpty() || told.join(u' ').contains(row.datum));
     }
 };
 

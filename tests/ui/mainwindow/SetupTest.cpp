@@ -199,7 +199,7 @@ private slots:
         QCOMPARE(w.Image1->toolTip(), "Lat = 45:25: ,Lon = 9:17:30");
         // One record, and no links or datum yet.
         QCOMPARE(areas(w, name), QStringList{name + '|' + kExampleCalibration + "||||"});
-        QCOMPARE(areadatums::readIn(ws.folder.path(), name), QString());
+        QCOMPARE(areadatums::readIn(ws.folder.path(), name).code, QString());
     }
 
     // "Nuova Area" and a file chosen again while a set-up is under way.
@@ -457,7 +457,7 @@ private slots:
         takeFirstPoint(w);
         takeSecondPointAndRegister(w);
         checkTold(ws, {kAreaExists, kFirstPrompt, kSecondPrompt, kSetupDone});
-        QCOMPARE(areadatums::readIn(ws.folder.path(), kNE), "EPSG:4230");
+        QCOMPARE(areadatums::readIn(ws.folder.path(), kNE).code, "EPSG:4230");
         // Re-calibrated, the links stay.
         QCOMPARE(areas(w, kNE),
                  QStringList{kNE + '|' + kExampleCalibration + '|' + oldRecord.section(u'|', 7)});

@@ -151,13 +151,66 @@ private slots:
             e.cmbdatum->setCurrentIndex(e.cmbdatum->findText(QString::fromUtf8(name)));
             QTest::mouseClick(e.cmdmod, Qt::LeftButton);
             QCOMPARE(ws.dialogs.takeTexts(), QStringList{kStored});
-            QCOMPARE(areadatums::readIn(ws.folder.path(), kNE), QString::fromUtf8(code));
+            QCOMPARE(areadatums::readIn(ws.folder.path(), kNE).code, QString::fromUtf8(code));
             activated(&w);
             activated(&e);
             QCOMPARE(e.cmbdatum->currentText(), QString::fromUtf8(name));
             QCOMPARE(comboTexts(e), links);
         }
     }
+
+    // A code none of the four datums has shows as unknown and stays through
+    // "Modifica". For ED50 the operations PROJ offers for the sheet are listed,
+    // PROJ's choice first; another one chosen is stored with the datum and
+    // shown again, and PROJ's choice stored on a table of an earlier build
+    // leaves that table's columns as they were.
+    void datumCodesAndOperationsKept() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, kNE);
+        test::execSql(ws.file("area.mdb"),
+                      "create table AREA_DATUM (AREA TEXT NOT NULL PRIMARY KEY, DATUM TEXT);"
+                      "insert into AREA_DATUM values ('valfonda_ne.bmp', 'EPSG:9999')");
+        const auto columns = [&] {
+            return queryRows(ws.file("area.mdb"),
+                             "select name from pragma_table_info('AREA_DATUM')");
+        };
+        const auto modify = [&] {
+            QTest::mouseClick(e().cmdmod, Qt::LeftButton);
+            QCOMPARE(ws.dialogs.takeTexts(), QStringList{kStored});
+            activated(&w);
+            activated(&e());
+        };
+        editor_ = &open(w);
+        QCOMPARE(e().cmbdatum->currentText(), "datum sconosciuto: EPSG:9999");
+        QVERIFY(!e().cmbtrasf->isEnabled());
+        modify();
+        QCOMPARE(areadatums::readIn(ws.folder.path(), kNE).code, "EPSG:9999");
+        QCOMPARE(e().cmbdatum->currentText(), "datum sconosciuto: EPSG:9999");
+
+        e().cmbdatum->setCurrentIndex(e().cmbdatum->findText("ED50"));
+        emit e().cmbdatum->activated(e().cmbdatum->currentIndex());
+        QVERIFY(e().cmbtrasf->count() > 1);
+        QVERIFY(e().cmbtrasf->itemText(0).endsWith(" (scelta di PROJ)"));
+        modify();
+        QCOMPARE(columns(), (QStringList{"AREA", "DATUM"}));
+        QCOMPARE(areadatums::readIn(ws.folder.path(), kNE).code, "EPSG:4230");
+
+        const int italy = e().cmbtrasf->findData("EPSG:1133");
+        QVERIFY(italy > 0);
+        // Its area of use lists Italy among others; PROJ's choice is France's.
+        QVERIFY(e().cmbtrasf->itemText(italy).contains(QRegularExpression(", 10 m, .*Italy")));
+        QVERIFY(e().cmbtrasf->itemText(0).contains("France"));
+        e().cmbtrasf->setCurrentIndex(italy);
+        modify();
+        QCOMPARE(areadatums::readIn(ws.folder.path(), kNE).operation, "EPSG:1133");
+        QCOMPARE(e().cmbtrasf->currentData().toString(), "EPSG:1133");
+        QCOMPARE(e().cmbtrasf->currentIndex(), italy);
+    }
+
+private:
+    LinksEditor& e() { return *editor_; }
+    LinksEditor* editor_ = nullptr;
 };
 
 ORVENA_TEST_MAIN(LinksEditorTest)

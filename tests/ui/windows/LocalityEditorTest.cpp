@@ -60,14 +60,16 @@ struct Refusal {
 };
 
 // A change made: the places chosen in cmbloc in order, then the name and the
-// angles typed over the choice unless empty, the map clicked unless at
-// (-1, -1), and f2px left as px; afterwards the place stored under storedName,
-// as its line (empty when gone). Lists are joined by '|'.
+// angles typed over the choice unless empty (after the click when
+// anglesLast), the map clicked unless at (-1, -1), and f2px left as px;
+// afterwards the place stored under storedName, as its line (empty when
+// gone). Lists are joined by '|'.
 struct Change {
     const char* tag;
     QString button, choose, name, angles;
     QPoint taken;
     QString px, storedName, stored;
+    bool anglesLast = false;
 };
 
 } // namespace
@@ -134,8 +136,11 @@ private slots:
         const QString noPlace = QStringLiteral("SENZA POSTO");
         const QString all = kAngles.join(u'|'), lat46 = anglesWith(0, "46").join(u'|');
         test::addRows<Change>({
-            {"insert, lower case, no angles: all 1", "ins", "", "cà nuova", "|||||", at, "300",
-             "CÀ NUOVA", "1|1|1|1|1|1|300.0|450.0"},
+            // The read-out there shows 45 30 06, 9 37 42 on the sheet.
+            {"insert, lower case, no angles: those of the point clicked", "ins", "", "cà nuova",
+             "|||||", at, "300", "CÀ NUOVA", "45|30|6|9|37|42|300.0|450.0"},
+            {"insert, angles emptied after the click: all 1", "ins", "", "nuovo", "|||||", at,
+             "300", "NUOVO", "1|1|1|1|1|1|300.0|450.0", true},
             {"insert, bounds included, halves to even", "ins", "", "nuovo",
              "90|60|60|180|12,5|13,5", at, "300", "NUOVO", "90|60|60|180|12|14|300.0|450.0"},
             {"insert, position 0", "ins", "", "nuovo", all, QPoint(0, 0), "0", "NUOVO",
@@ -174,9 +179,13 @@ private slots:
             Workspace::choose(e.cmbloc, place);
         if (!row.name.isEmpty()) combo::setText(e.cmbloc, row.name);
         const QStringList angles = row.angles.isEmpty() ? QStringList() : row.angles.split(u'|');
-        for (qsizetype i = 0; i < angles.size(); ++i)
-            e.angleBoxes()[i]->setText(angles[i]);
+        const auto typeAngles = [&] {
+            for (qsizetype i = 0; i < angles.size(); ++i)
+                e.angleBoxes()[i]->setText(angles[i]);
+        };
+        if (!row.anglesLast) typeAngles();
         if (row.taken != QPoint(-1, -1)) takePosition(w, e, row.taken.x(), row.taken.y());
+        if (row.anglesLast) typeAngles();
         if (e.f2px->text() != row.px) e.f2px->setText(row.px);
         ws.dialogs.takeTexts();
 
