@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program (Release), writes a fresh copy
-# of the demo atlas and the help file into demo-work/ and opens the program there. Extra
-# arguments go to the program (for example a locality name).
+# of the demo atlas and the help file into demo-work/ and opens the program
+# there, on the place VILLAFREDDA marked. Extra arguments go to the program in
+# its stead (another place name; "" for none).
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 "$root/scripts/deps.sh"
@@ -13,4 +14,7 @@ mkdir -p "$work"
 "$root/build-release/demo/orvena-demo" "$work"
 cp "$root/build-release/help/orvena.hlp" "$work/"
 cd "$work"
+if [ $# -eq 0 ]; then
+    set -- VILLAFREDDA
+fi
 exec "$root/build-release/src/orvena" "$@"

@@ -102,5 +102,21 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # and the image plugins it loads at run time are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fontconfig")
+# GDAL and PROJ are loaded at their first call, not linked (src/CMakeLists.txt),
+# so dpkg-shlibdeps cannot see them: the packages that hold their sonames are
+# named here.
+foreach(library GDAL::GDAL PROJ::proj)
+    get_target_property(configs ${library} IMPORTED_CONFIGURATIONS)
+    list(GET configs 0 config)
+    get_target_property(location ${library} IMPORTED_LOCATION_${config})
+    get_target_property(soname ${library} IMPORTED_SONAME_${config})
+    get_filename_component(folder "${location}" DIRECTORY)
+    execute_process(COMMAND dpkg -S "${folder}/${soname}" OUTPUT_VARIABLE owner
+                    ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
+    string(REGEX REPLACE "[:,].*" "" package "${owner}")
+    if(package)
+        string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${package}")
+    endif()
+endforeach()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins, qt6-translations-l10n")
 include(CPack)

@@ -1,5 +1,7 @@
 #include "app/Application.h"
+#include "app/CalibrationImportCommand.h"
 #include "app/GisExportCommand.h"
+#include "app/ProgramInfo.h"
 #include "core/archive/Archives.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Picture.h"
@@ -10,7 +12,10 @@
 #include <QDir>
 
 int main(int argc, char** argv) {
+    if (orvena::isInfoCommand(argc, argv)) return orvena::runInfoCommand(argc, argv);
     if (orvena::gis::isExportCommand(argc, argv)) return orvena::gis::runExportCommand(argc, argv);
+    if (orvena::gis::isCalibrationImportCommand(argc, argv))
+        return orvena::gis::runCalibrationImportCommand(argc, argv);
     orvena::Application app(argc, argv);
     orvena::installItalianTranslation(app);
     orvena::allowLargePictures();

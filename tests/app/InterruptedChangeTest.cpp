@@ -2,6 +2,7 @@
 // written, the second file half written), then the program started on the
 // folder: both files are rolled back, the start-up says so and goes on. Any
 // later command that meets such a folder rolls it back before it reads.
+#include "KilledInside.h"
 #include "Records.h"
 #include "TestMain.h"
 #include "Workspace.h"
@@ -15,6 +16,10 @@
 #include "core/gis/GisExport.h"
 
 #include <QProcess>
+#include <QScopeGuard>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <optional>
 
 using namespace orvena;
 using orvena::test::Workspace;
@@ -30,10 +35,11 @@ QStringList content(const QString& path) {
     return out;
 }
 
-// The content of the two files a work changes (the exchange pair for an export).
-QList<QStringList> contentOfPair(const Workspace& ws, const QString& work) {
+// The content of the two files of folder a work changes (the exchange pair
+// for an export).
+QList<QStringList> contentOfPair(const QString& folder, const QString& work) {
     const QString esp = work == "export" ? "esp" : "";
-    return {content(ws.file(esp + "area.mdb")), content(ws.file(esp + "localita.mdb"))};
+    return {content(folder + "/" + esp + "area.mdb"), content(folder + "/" + esp + "localita.mdb")};
 }
 
 // Leaves the folder as a process killed inside the commit of the work leaves
@@ -50,7 +56,7 @@ void addNewSheetToExchange(const Workspace& ws) {
 
 QList<QStringList> stopInCommit(const Workspace& ws, const QString& work, const QString& stop) {
     addNewSheetToExchange(ws);
-    const QList<QStringList> before = contentOfPair(ws, work);
+    const QList<QStringList> before = contentOfPair(ws.folder.path(), work);
     QProcess victim;
     victim.start(VICTIM, {work, ws.folder.path(), stop, demo::demoSheets().front().name});
     if (!victim.waitForFinished(60000) || victim.exitCode() != 86) return {};
@@ -58,14 +64,16 @@ QList<QStringList> stopInCommit(const Workspace& ws, const QString& work, const 
 }
 
 // A change stopped in its commit: the work, the file and write it stopped
-// before, what the start-up says and the journals that cannot be rolled back.
+// before, what the start-up says and the journals that cannot be rolled back;
+// whether the folder was then moved or copied elsewhere, and started there.
 struct StopRow {
     const char* tag;
     QString work, stop, message, left; // texts and files joined by '|'
+    QString elsewhere = {};            // "moved", "copied"
 };
 
-QStringList leftovers(const Workspace& ws) {
-    return QDir(ws.folder.path()).entryList({"*-journal", "*-mj*"});
+QStringList leftovers(const QString& folder) {
+    return QDir(folder).entryList({"*-journal", "*-mj*", "*-compatto*"});
 }
 
 } // namespace
@@ -86,6 +94,10 @@ private slots:
             {"import", "import", "localita.mdb", areas, ""},
             {"export", "export", "esplocalita.mdb", both.arg("esparea.mdb", "esplocalita.mdb"), ""},
             {"deletion", "delete", "localita.mdb", areas, ""},
+            // The journals name the super-journal by the path it had.
+            {"import, folder moved since", "import", "localita.mdb", areas, "", "moved"},
+            {"deletion, folder moved since", "delete", "localita.mdb", areas, "", "moved"},
+            {"import, folder copied since", "import", "localita.mdb", areas, "", "copied"},
             // The second journal names the super-journal, but its header was
             // never written: only the first file is rolled back.
             {"second journal not begun", "import", "localita.mdb-journal:6", one,
@@ -99,17 +111,74 @@ private slots:
         Workspace ws;
         const QList<QStringList> before = stopInCommit(ws, row.work, row.stop);
         QVERIFY(!before.isEmpty());
-        QCOMPARE(leftovers(ws).size(), 3); // both journals and the super-journal
+        QString folder = ws.folder.path();
+        QCOMPARE(leftovers(folder).size(), 3); // both journals and the super-journal
+        const QString home = folder, other = home + "-" + row.elsewhere;
+        const auto back = qScopeGuard([&] {
+            if (row.elsewhere == "moved") QDir().rename(other, home);
+            if (row.elsewhere == "copied") QDir(other).removeRecursively();
+        });
+        if (!row.elsewhere.isEmpty()) {
+            QVERIFY(QDir::setCurrent(QDir::tempPath()));
+            if (row.elsewhere == "moved") QVERIFY(QDir().rename(home, other));
+            if (row.elsewhere == "copied") {
+                QVERIFY(QDir().mkpath(other));
+                for (const QString& name : QDir(home).entryList(QDir::Files))
+                    QVERIFY(QFile::copy(home + "/" + name, other + "/" + name));
+            }
+            folder = other;
+        }
 
         Archives archives;
         ViewerState state;
-        const auto window = startUp(archives, state, ws.folder.path(), QString());
+        const auto window = startUp(archives, state, folder, QString());
         QVERIFY(window);
         QCOMPARE(ws.dialogs.texts().join(u'|'), row.message);
-        QCOMPARE(contentOfPair(ws, row.work), before);
+        QCOMPARE(contentOfPair(folder, row.work), before);
         // A journal that cannot be rolled back may stay: the next write to its
         // file replaces it. No super-journal stays.
-        QCOMPARE(leftovers(ws).join(u'|'), row.left);
+        QCOMPARE(leftovers(folder).join(u'|'), row.left);
+    }
+
+    // A compaction killed before its rename leaves its compacted file (and
+    // its journal) beside the archive: the next start removes them without a
+    // word, the archive as it was. One that is under way (it holds the
+    // archive's write lock) keeps its file.
+    void startUpRemovesUnfinishedCompaction_data() {
+        QTest::addColumn<QString>("stop");
+        QTest::addColumn<bool>("underWay");
+        QTest::newRow("written") << "compact:written" << false;
+        QTest::newRow("made durable") << "compact:synced" << false;
+        QTest::newRow("another compaction under way") << "compact:written" << true;
+    }
+    void startUpRemovesUnfinishedCompaction() {
+        QFETCH(QString, stop);
+        QFETCH(bool, underWay);
+        Workspace ws;
+        const QString folder = ws.folder.path();
+        const QStringList before = content(ws.file("localita.mdb"));
+        QVERIFY(test::killedInside([&] {
+            compactArchive(folder, "localita.mdb", {}, [&](const char* point) {
+                if (stop == point) test::killNow();
+                return false;
+            });
+        }));
+        QVERIFY(leftovers(folder).contains("localita.mdb-compatto"));
+        const QStringList left = leftovers(folder);
+        std::optional<SQLite::Database> other;
+        if (underWay) {
+            other.emplace(ws.file("localita.mdb").toStdString(), SQLite::OPEN_READWRITE);
+            other->exec("BEGIN IMMEDIATE");
+        }
+
+        Archives archives;
+        ViewerState state;
+        const auto window = startUp(archives, state, folder, QString());
+        QVERIFY(window);
+        QCOMPARE(ws.dialogs.texts(), QStringList());
+        QCOMPARE(leftovers(folder), underWay ? left : QStringList());
+        other.reset();
+        QCOMPARE(content(ws.file("localita.mdb")), before);
     }
 
     // A command run on such a folder (the program left running while another
@@ -140,9 +209,9 @@ private slots:
         Workspace ws;
         QVERIFY(!stopInCommit(ws, "import", "localita.mdb").isEmpty());
         QVERIFY(run(ws.folder.path()));
-        QCOMPARE(leftovers(ws), QStringList());
-        QCOMPARE(contentOfPair(ws, "import"), contentOfPair(untouched, "import"));
-        QCOMPARE(contentOfPair(ws, "export"), contentOfPair(untouched, "export"));
+        QCOMPARE(leftovers(ws.folder.path()), QStringList());
+        QCOMPARE(contentOfPair(ws.folder.path(), "import"), contentOfPair(untouched.folder.path(), "import"));
+        QCOMPARE(contentOfPair(ws.folder.path(), "export"), contentOfPair(untouched.folder.path(), "export"));
     }
 
     // The change cannot be judged when no private copy can be made: start-up

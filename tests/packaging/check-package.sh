@@ -30,7 +30,7 @@ for f in ./usr/bin/orvena ./usr/bin/orvena-avvia ./usr/libexec/orvena/orvena-dem
     grep -q " $f\$" "$work/list" || fail "$f is not in the package"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libqt6gui6 libqt6core6 libsqlite3-0 fonts-liberation; do
+for d in libqt6widgets6 libqt6gui6 libqt6core6 libsqlite3-0 fonts-liberation libgdal libproj; do
     case "$depends" in *"$d"*) ;; *) fail "Depends lacks $d: $depends" ;; esac
 done
 
@@ -49,16 +49,28 @@ example=$(grep -A3 '^\[Desktop Action esempio\]' "$entry" | sed -n 's/^Exec=//p'
 # The action, as the menu runs it but with the packaged files and a home of
 # its own: the demo atlas written into ~/Orvena-esempio, then the packaged
 # program there (told to export, so that it ends without a window), twice:
-# the second time over a changed atlas, which comes back fresh.
+# the second time over an atlas the user changed, which stays as it is.
 mkdir "$work/home"
+atlas="$work/home/Orvena-esempio"
 for round in 1 2; do
     (HOME="$work/home" PATH="$work/root/usr/bin:$PATH" QT_QPA_PLATFORM=offscreen \
         $example --esporta-gis gis >"$work/out" 2>&1) ||
         fail "\"$example\" does not run: $(cat "$work/out")"
     grep -q 'Località esportate: 31' "$work/out" || fail "the demo atlas exported $(cat "$work/out")"
-    for f in orvena.hlp valfonda_ne.bmp; do
-        [ -f "$work/home/Orvena-esempio/$f" ] || fail "no $f in ~/Orvena-esempio (round $round)"
-    done
-    rm "$work/home/Orvena-esempio/valfonda_ne.bmp"
+    [ -f "$atlas/orvena.hlp" ] || fail "no orvena.hlp in ~/Orvena-esempio (round $round)"
+    if [ "$round" = 1 ]; then
+        [ -f "$atlas/valfonda_ne.bmp" ] || fail "no valfonda_ne.bmp in ~/Orvena-esempio"
+        rm "$atlas/valfonda_ne.bmp"
+    else
+        [ ! -e "$atlas/valfonda_ne.bmp" ] || fail "the example atlas was written over the user's"
+    fi
 done
+# With no arguments the action opens the atlas on a place marked: the program
+# (here a stand-in that notes its arguments) is given the place's name.
+mkdir "$work/stub"
+printf '#!/bin/sh\necho "$*" >"%s/args"\n' "$work" >"$work/stub/orvena"
+chmod +x "$work/stub/orvena"
+(HOME="$work/home" PATH="$work/stub:$work/root/usr/bin:$PATH" $example) ||
+    fail "\"$example\" does not start the program"
+[ "$(cat "$work/args")" = VILLAFREDDA ] || fail "the example opens on \"$(cat "$work/args")\""
 echo "ok"

@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
 #include "core/archive/LockWaits.h"
+#include "core/archive/RecordView.h"
 #include "core/archive/WorkingPair.h"
 
 #include <QDir>
@@ -87,48 +88,74 @@ SheetDatum readIn(const QString& folder, const QString& area) {
     }
 }
 
+namespace {
+
+// The datum and operation written (or, for an empty code, taken away) on a
+// connection with area.mdb as main, inside the caller's transaction. No
+// operation given: the one stored stays while the datum does.
+void put(SQLite::Database& db, const QString& area, const QString& code,
+         const std::optional<QString>& operation) {
+    if (code.isEmpty()) {
+        if (!present(db)) return;
+        SQLite::Statement drop(db, std::string("DELETE FROM main.") + kTable + " WHERE AREA = ?");
+        drop.bind(1, area.toStdString());
+        drop.exec();
+        return;
+    }
+    const bool chosen = operation && !operation->isEmpty();
+    db.exec(createIn("main"));
+    bool withOperation = hasOperation(db);
+    if (!withOperation && chosen) {
+        db.exec(addOperationIn("main"));
+        withOperation = true;
+    }
+    std::string columns = "AREA, DATUM", values = "?1, ?2", update = "DATUM = ?2";
+    if (withOperation) {
+        columns += std::string(", ") + kOperationColumn;
+        values += ", ?3";
+        update += std::string(", ") + kOperationColumn +
+                  (operation ? " = ?3"
+                             : std::string(" = CASE WHEN DATUM = ?2 THEN ") + kOperationColumn +
+                                   " END");
+    }
+    SQLite::Statement put(db, std::string("INSERT INTO main.") + kTable + " (" + columns +
+                                  ") VALUES (" + values + ") ON CONFLICT (AREA) DO UPDATE SET " +
+                                  update);
+    put.bind(1, area.toStdString());
+    put.bind(2, code.toStdString());
+    if (withOperation) {
+        if (chosen)
+            put.bind(3, operation->toStdString());
+        else
+            put.bind(3);
+    }
+    put.exec();
+}
+
+std::function<void()>& betweenWrites() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+} // namespace
+
 void store(WorkingPair& pair, const QString& area, const QString& code,
            const std::optional<QString>& operation) {
-    const bool chosen = operation && !operation->isEmpty();
-    SQLite::Database& db = pair.db();
-    pair.transaction([&] {
-        if (code.isEmpty()) {
-            if (!present(db)) return;
-            SQLite::Statement drop(db,
-                                   std::string("DELETE FROM main.") + kTable + " WHERE AREA = ?");
-            drop.bind(1, area.toStdString());
-            drop.exec();
-            return;
-        }
-        db.exec(createIn("main"));
-        bool withOperation = hasOperation(db);
-        if (!withOperation && chosen) {
-            db.exec(addOperationIn("main"));
-            withOperation = true;
-        }
-        std::string columns = "AREA, DATUM", values = "?1, ?2", update = "DATUM = ?2";
-        if (withOperation) {
-            columns += std::string(", ") + kOperationColumn;
-            values += ", ?3";
-            // No operation given: the one stored stays while the datum does.
-            update += std::string(", ") + kOperationColumn +
-                      (operation ? " = ?3"
-                                 : std::string(" = CASE WHEN DATUM = ?2 THEN ") + kOperationColumn +
-                                       " END");
-        }
-        SQLite::Statement put(db, std::string("INSERT INTO main.") + kTable + " (" + columns +
-                                      ") VALUES (" + values +
-                                      ") ON CONFLICT (AREA) DO UPDATE SET " + update);
-        put.bind(1, area.toStdString());
-        put.bind(2, code.toStdString());
-        if (withOperation) {
-            if (chosen)
-                put.bind(3, operation->toStdString());
-            else
-                put.bind(3);
-        }
-        put.exec();
+    pair.transaction([&] { put(pair.db(), area, code, operation); });
+}
+
+void storeWithRecord(RecordView& areas, const QString& area, const QString& code,
+                     const std::optional<QString>& operation,
+                     const std::function<void()>& writeRecord) {
+    areas.transaction([&] {
+        writeRecord();
+        if (const auto& hook = betweenWrites()) hook();
+        areas.onConnection([&](SQLite::Database& db) { put(db, area, code, operation); });
     });
+}
+
+void setBetweenWrites(std::function<void()> hook) {
+    betweenWrites() = std::move(hook);
 }
 
 void forgetUnlessListed(SQLite::Database& db, const QString& area) {

@@ -19,6 +19,7 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,6 +29,7 @@ class Database;
 
 namespace orvena {
 
+class RecordView;
 class WorkingPair;
 
 namespace areadatums {
@@ -66,6 +68,19 @@ SheetDatum readIn(const QString& folder, const QString& area);
 // same. ArchiveError with the Italian reason on failure.
 void store(WorkingPair& pair, const QString& area, const QString& code,
            const std::optional<QString>& operation = std::nullopt);
+
+// What one button stores for a sheet: its AREA record, written by
+// writeRecord through areas (Data1, on area.mdb: addNew() or edit(),
+// setField(), update()), and code as its datum, in one transaction of that
+// view's connection, so that a failure or a crash at any instant leaves both
+// as they were or both changed; operation as in store(). ArchiveError with
+// the Italian reason.
+void storeWithRecord(RecordView& areas, const QString& area, const QString& code,
+                     const std::optional<QString>& operation,
+                     const std::function<void()>& writeRecord);
+// For tests: hook runs inside storeWithRecord, after the record is written
+// and before the datum (an empty hook: nothing).
+void setBetweenWrites(std::function<void()> hook);
 
 // On a connection with area.mdb as main, inside the caller's transaction: the
 // datum of area goes when no AREA record of exactly that name is left.

@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <system_error>
@@ -166,6 +168,24 @@ MaintenanceResult compactArchive(const QString& folder, const QString& fileName,
         return failure.result();
     }
     return {};
+}
+
+void dropUnfinishedCompaction(const QString& path) {
+    const QString fresh = path + QLatin1String(kNewSuffix);
+    const QStringList leftovers{fresh, fresh + QLatin1String("-journal")};
+    if (!QFileInfo(path).isFile() ||
+        std::none_of(leftovers.begin(), leftovers.end(),
+                     [](const QString& file) { return QFileInfo(file).isFile(); }))
+        return;
+    try {
+        // With no wait: a compaction under way holds the lock and refuses it.
+        SQLite::Database archive(archivefile::nativePath(path), SQLite::OPEN_READWRITE);
+        archive.exec("BEGIN IMMEDIATE");
+        for (const QString& file : leftovers)
+            QFile::remove(file);
+    } catch (const SQLite::Exception&) {
+        // Busy, read-only or not ours: left for a later start.
+    }
 }
 
 QString compactionMessage(const CompactionReport& report) {

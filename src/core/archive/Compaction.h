@@ -24,6 +24,13 @@ QString compactedCopyName(const QString& fileName);
 MaintenanceResult compactArchive(const QString& folder, const QString& fileName,
                                  const Progress& progress = {}, const FaultPoint& fault = {});
 
+// Removes what a compaction of the archive at path left when it was stopped
+// before its rename (killed, or the disk full): the compacted file being
+// written beside it and that file's journal. Only when no connection holds
+// the archive's write lock, which a compaction under way keeps. Nothing is
+// told; a file that cannot be removed stays.
+void dropUnfinishedCompaction(const QString& path);
+
 // What compacting the four archives came to: the archives that could not be
 // compacted (each with its reason) and whether the user stopped it.
 struct CompactionReport {

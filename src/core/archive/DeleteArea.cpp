@@ -1,5 +1,6 @@
 #include "core/archive/DeleteArea.h"
 
+#include "core/archive/AreaCalibrations.h"
 #include "core/archive/AreaDatums.h"
 #include "core/archive/WorkingPair.h"
 
@@ -55,6 +56,7 @@ AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area, const Prog
                     remove.bind(1, *key);
                     remove.exec();
                     areadatums::forgetUnlessListed(db, area);
+                    areacalibrations::forgetUnlessListed(db, area);
                 }
             } catch (const SQLite::Exception& e) {
                 WorkingPair::fail(QStringLiteral("area.mdb"), e);

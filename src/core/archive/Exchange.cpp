@@ -1,6 +1,7 @@
 #include "core/archive/Exchange.h"
 
 #include "core/archive/Archives.h"
+#include "core/archive/AreaCalibrations.h"
 #include "core/archive/AreaDatums.h"
 #include "core/archive/MaintenanceSession.h"
 #include "core/archive/Schema.h"
@@ -56,6 +57,11 @@ QString name(const char* file) {
 // which a file may not have.
 bool hasDatums(Session& session, const char* schema, const char* file) {
     return session.number(areadatums::existsIn(schema), name(file)) != 0;
+}
+
+// So do their reference points (AreaCalibrations.h).
+bool hasPoints(Session& session, const char* schema, const char* file) {
+    return session.number(areacalibrations::existsIn(schema), name(file)) != 0;
 }
 
 // The rows of from's datum table whose sheet areas holds and main's table
@@ -198,6 +204,12 @@ MaintenanceResult exportArchives(const QString& folder, const Progress& progress
                 session.exec(areadatums::createIn("main"), areaOut);
                 copyDatums(session, "wa", "wa", areaOut);
             }
+            if (hasPoints(session, "main", Archives::kExchangeAreaFile))
+                session.exec(std::string("DELETE FROM main.") + areacalibrations::kTable, areaOut);
+            if (hasPoints(session, "wa", Archives::kAreaFile)) {
+                session.exec(areacalibrations::createIn("main"), areaOut);
+                session.exec(areacalibrations::copyRows("wa", "wa"), areaOut);
+            }
             session.faultAt(fault, "export:areas", areaOut);
             session.exec(std::string("INSERT INTO xl.localita (") + kLocalityFields + ") SELECT " +
                              kLocalityValues +
@@ -264,6 +276,12 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
         QList<std::pair<QString, QString>> datumsCopied;
         try {
             pair.transaction([&] {
+                // A sheet's reference points come with its AREA record: only
+                // those of the sheets added here, which AREA does not list yet.
+                if (hasPoints(session, "xa", Archives::kExchangeAreaFile)) {
+                    session.exec(areacalibrations::createIn("main"), areaIn);
+                    session.exec(areacalibrations::copyRows("xa", "xa", "main"), areaIn);
+                }
                 session.exec(std::string("INSERT INTO main.AREA (") + kAreaFields + ") SELECT " +
                                  kAreaValues +
                                  " FROM xa.AREA e WHERE NOT EXISTS (SELECT 1 FROM main.AREA w"

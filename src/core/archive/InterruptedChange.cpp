@@ -3,12 +3,14 @@
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/Compaction.h"
 #include "core/archive/LockWaits.h"
 #include "core/archive/Schema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -17,6 +19,10 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace orvena::archivefile {
 
@@ -89,6 +95,15 @@ QString canonical(const QString& path) {
     return QFileInfo(path).canonicalFilePath();
 }
 
+// The engine's checksum of a super-journal's name: the sum of its bytes as
+// chars.
+quint32 nameChecksum(const QByteArray& name) {
+    quint32 sum = 0;
+    for (const char c : name)
+        sum += static_cast<quint32>(c);
+    return sum;
+}
+
 // The path of the super-journal that the journal at journalPath names, or an
 // empty text when it names none (a change of one file).
 QString superJournalOf(const QString& journalPath) {
@@ -103,13 +118,75 @@ QString superJournalOf(const QString& journalPath) {
     if (length == 0 || length > size - 16 || length > 65536 || !journal.seek(size - 16 - length))
         return {};
     const QByteArray name = journal.read(length);
-    // The engine's checksum: the sum of the name's bytes as chars.
-    quint32 sum = 0;
-    for (const char c : name)
-        sum += static_cast<quint32>(c);
-    if (name.size() != static_cast<qsizetype>(length) || sum != checksum) return {};
+    if (name.size() != static_cast<qsizetype>(length) || nameChecksum(name) != checksum) return {};
     const qsizetype end = name.indexOf('\0');
     return QString::fromUtf8(end < 0 ? name : name.left(end));
+}
+
+// Replaces the super-journal at path by one that lists its journals in dir,
+// where the folder is now; false when it lists no journal named journalName
+// (another change's) or cannot be replaced.
+bool relistSuperJournal(const QString& path, const QDir& dir, const QString& journalName) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray listed = file.readAll();
+    file.close();
+    QByteArray moved;
+    bool listsThis = false;
+    for (const QByteArray& entry : listed.split('\0')) {
+        if (entry.isEmpty()) continue;
+        const QString name = QFileInfo(QString::fromUtf8(entry)).fileName();
+        listsThis = listsThis || name == journalName;
+        moved += QFile::encodeName(dir.absoluteFilePath(name)) + '\0';
+    }
+    if (!listsThis) return false;
+    if (moved == listed) return true;
+    QSaveFile rewritten(path);
+    return rewritten.open(QIODevice::WriteOnly) && rewritten.write(moved) == moved.size() &&
+           rewritten.commit();
+}
+
+// Rewrites the end of the journal to name the super-journal at super: the
+// name, its length, its checksum and the magic.
+void nameSuperJournal(const QString& journalPath, const QString& super) {
+    QFile journal(journalPath);
+    if (!journal.open(QIODevice::ReadWrite)) return;
+    const qint64 size = journal.size();
+    if (!journal.seek(size - 16)) return;
+    const QByteArray length = journal.read(4);
+    if (length.size() != 4) return;
+    const qint64 at = size - 16 - qFromBigEndian<quint32>(length.constData());
+    if (at < 0 || !journal.resize(at) || !journal.seek(at)) return;
+    const QByteArray name = QFile::encodeName(super);
+    QByteArray tail = name;
+    tail.resize(name.size() + 8);
+    qToBigEndian<quint32>(static_cast<quint32>(name.size()), tail.data() + name.size());
+    qToBigEndian<quint32>(nameChecksum(name), tail.data() + name.size() + 4);
+    tail.append(reinterpret_cast<const char*>(kJournalMagic), sizeof kJournalMagic);
+    if (journal.write(tail) != tail.size() || !journal.flush()) return;
+#ifndef _WIN32
+    ::fsync(journal.handle());
+#endif
+}
+
+// A folder moved (or copied) after a change of two files was stopped in its
+// commit: its journals still name the super-journal in the old folder, where
+// there is none (or, for a copy, the original's, which is rolled back or
+// deleted apart from this one), and the engine would take the change as
+// committed. When a super-journal of that name lies beside the journal and
+// lists a journal of this name, it is made to list its journals where they
+// are now and the journal to name it there, as if the folder had never
+// moved. The super-journal is replaced whole; should the journal's rewrite
+// be cut short, the journal names no super-journal and is rolled back alone.
+void followMovedSuperJournal(const QString& journalPath) {
+    const QString recorded = superJournalOf(journalPath);
+    const QFileInfo journal(journalPath);
+    const QDir dir = journal.absoluteDir();
+    if (recorded.isEmpty() ||
+        canonical(QFileInfo(recorded).absolutePath()) == canonical(dir.path()))
+        return;
+    const QString super = dir.absoluteFilePath(QFileInfo(recorded).fileName());
+    if (relistSuperJournal(super, dir, journal.fileName())) nameSuperJournal(journalPath, super);
 }
 
 // True when the journal names the super-journal and may be rolled back: a
@@ -173,6 +250,8 @@ Recovery recoverInterruptedChanges(const std::vector<ArchiveOnDisk>& archives) {
     for (const ArchiveOnDisk& archive : archives)
         if (hasHotJournal(archive.path)) hot.push_back(archive);
 
+    for (const ArchiveOnDisk& archive : hot)
+        followMovedSuperJournal(journalOf(archive.path));
     // Every file of the interrupted changes is judged before any is written.
     for (const ArchiveOnDisk& archive : hot)
         if (QString problem = judgeRestored(archive); !problem.isEmpty()) return {problem, {}};
@@ -188,6 +267,8 @@ Recovery recoverInterruptedChanges(const std::vector<ArchiveOnDisk>& archives) {
         if (restores) recovery.restored << QFileInfo(archive.path).fileName();
     }
     dropStaleSuperJournals(archives);
+    for (const ArchiveOnDisk& archive : archives)
+        dropUnfinishedCompaction(archive.path);
     return recovery;
 }
 

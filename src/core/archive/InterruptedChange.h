@@ -37,7 +37,8 @@ struct Recovery {
 // counted as restored. A super-journal of one of the archives that no
 // journal that can still be rolled back names (the change was stopped before
 // its journals pointed to it, or before their headers were written) is
-// removed once no other connection is writing its files.
+// removed once no other connection is writing its files, and so is what a
+// compaction stopped before its rename left beside an archive.
 Recovery recoverInterruptedChanges(const std::vector<ArchiveOnDisk>& archives);
 
 // The four archives of the folder: area.mdb, localita.mdb, esparea.mdb and

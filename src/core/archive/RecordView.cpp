@@ -575,6 +575,15 @@ std::size_t RecordView::resultSize() const {
     return d->keys.size();
 }
 
+void RecordView::onConnection(const std::function<void(SQLite::Database&)>& fn) {
+    d->requireOpen();
+    try {
+        fn(d->conn.db());
+    } catch (const SQLite::Exception& e) {
+        d->engineFailure(e);
+    }
+}
+
 void RecordView::beginTransaction() {
     d->requireOpen();
     d->followReplacedFile();

@@ -15,6 +15,10 @@
 #include <string_view>
 #include <vector>
 
+namespace SQLite {
+class Database;
+}
+
 namespace orvena {
 
 class RecordView;
@@ -148,6 +152,10 @@ public:
 
     // Runs fn inside one transaction on this view's file: all or nothing.
     template <class Fn> void transaction(Fn&& fn);
+    // Runs fn with this view's own connection, for a write to another table
+    // of the same file that must go with the view's (inside transaction()).
+    // An engine failure comes out as ArchiveError naming the file.
+    void onConnection(const std::function<void(SQLite::Database&)>& fn);
 
     // The number of keys in the current result (for tests and benchmarks).
     std::size_t resultSize() const;

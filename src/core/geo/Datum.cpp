@@ -198,8 +198,12 @@ std::optional<Datum> datumFromCode(const QString& code) {
 }
 
 QByteArray datumWkt(Datum datum, WktFlavour flavour) {
+    return crsWkt(datumEpsg(datum), flavour);
+}
+
+QByteArray crsWkt(int epsg, WktFlavour flavour) {
     const Context context;
-    const Pj crs = context.crs(datumEpsg(datum));
+    const Pj crs = context.crs(epsg);
     if (!crs) return {};
     const char* const options[] = {
         "MULTILINE=NO", flavour == WktFlavour::Gdal ? "OUTPUT_AXIS=YES" : nullptr, nullptr};

@@ -55,6 +55,8 @@ QString projDataProblem();
 // know the code.
 enum class WktFlavour { Esri, Gdal };
 QByteArray datumWkt(Datum datum, WktFlavour flavour);
+// The same for any coordinate system PROJ knows by EPSG code (a grid).
+QByteArray crsWkt(int epsg, WktFlavour flavour);
 
 // Decimal degrees (or metres, for a projected system), longitude or easting
 // first.

@@ -43,12 +43,16 @@ std::optional<Readout> computeReadout(const ReadoutInput& in) {
     if (in.latScale == 0.0f || in.lonScale == 0.0f) return std::nullopt;
     const double y = in.y;
     const double latScale = in.latScale;
-    Readout r;
     // Below the reference point the latitude decreases; above it, it grows.
-    r.latSeconds = y > in.pxlao ? in.seclao - (y - in.pxlao) / latScale
-                                : in.seclao + (in.pxlao - y) / latScale;
-    r.lonSeconds = in.secloo + (in.x - in.pxloo) / static_cast<double>(in.lonScale);
+    return readoutOf(y > in.pxlao ? in.seclao - (y - in.pxlao) / latScale
+                                  : in.seclao + (in.pxlao - y) / latScale,
+                     in.secloo + (in.x - in.pxloo) / static_cast<double>(in.lonScale));
+}
 
+std::optional<Readout> readoutOf(double latSeconds, double lonSeconds) {
+    Readout r;
+    r.latSeconds = latSeconds;
+    r.lonSeconds = lonSeconds;
     const auto lat = secondsToDms(r.latSeconds);
     const auto lon = secondsToDms(r.lonSeconds);
     if (!lat || !lon) return std::nullopt;

@@ -51,4 +51,9 @@ struct Readout {
 // non-finite value or an angle out of range.
 std::optional<Readout> computeReadout(const ReadoutInput& in);
 
+// The read-out of a position already in seconds of arc (a sheet calibrated
+// from its points): the same texts and tool tip. Nothing for an angle out of
+// range.
+std::optional<Readout> readoutOf(double latSeconds, double lonSeconds);
+
 } // namespace orvena

@@ -1,7 +1,9 @@
 #include "core/geo/SheetPosition.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <vector>
 
 namespace orvena {
 
@@ -22,6 +24,24 @@ std::atomic<bool> dataProblemTold{false};
 
 // Seven decimals of a degree are about a centimetre on the ground.
 constexpr int kDecimals = 7;
+
+// The smallest box holding the image's corners and the middles of its sides
+// as the model places them.
+GeoBox modelExtent(const SheetModel& model, int width, int height) {
+    std::vector<LonLat> at;
+    for (const double fx : {0.0, 0.5, 1.0})
+        for (const double fy : {0.0, 0.5, 1.0})
+            if (const auto p = model.forward(fx * width, fy * height)) at.push_back(*p);
+    if (at.empty()) return {};
+    GeoBox box = GeoBox::around({at.front()});
+    for (const LonLat& p : at) {
+        box.west = std::min(box.west, p.lon);
+        box.east = std::max(box.east, p.lon);
+        box.south = std::min(box.south, p.lat);
+        box.north = std::max(box.north, p.lat);
+    }
+    return box;
+}
 
 } // namespace
 
@@ -56,6 +76,12 @@ QString SheetPosition::problemToTellOnce() const {
     return dataProblemTold.exchange(true) ? QString() : problem_;
 }
 
+SheetPosition::SheetPosition(const SheetModel& model, int width, int height,
+                             const QString& operation)
+    : SheetPosition(model.datum(), modelExtent(model, width, height), operation) {
+    model_ = model;
+}
+
 SheetPosition::~SheetPosition() = default;
 SheetPosition::SheetPosition(SheetPosition&&) noexcept = default;
 SheetPosition& SheetPosition::operator=(SheetPosition&&) noexcept = default;
@@ -81,6 +107,12 @@ QString SheetPosition::secondLine(double latSeconds, double lonSeconds) {
         .arg(QChar(grid->north ? u'N' : u'S'))
         .arg(std::llround(grid->easting))
         .arg(std::llround(grid->northing));
+}
+
+std::optional<Readout> SheetPosition::readoutAt(double x, double y) const {
+    const auto p = model_.forward(x, y);
+    if (!p) return std::nullopt;
+    return readoutOf(p->lat * 3600.0, p->lon * 3600.0);
 }
 
 std::optional<GeoBox> sheetExtent(ReadoutInput calibration, int widthTwips, int heightTwips) {

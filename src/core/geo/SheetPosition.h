@@ -6,6 +6,7 @@
 
 #include "core/geo/Datum.h"
 #include "core/geo/Readout.h"
+#include "core/geo/SheetModel.h"
 
 #include <QString>
 
@@ -28,6 +29,10 @@ public:
     // datums is kept as unknown, and no WGS 84 position is given there.
     static SheetPosition forSheet(const QString& code, const std::optional<GeoBox>& extent,
                                   const QString& operation);
+    // A sheet calibrated from its points: its model's datum, the extent the
+    // model gives an image of that size (pixels), the operation as above, and
+    // the model for the read-out.
+    SheetPosition(const SheetModel& model, int width, int height, const QString& operation = {});
     ~SheetPosition();
     SheetPosition(SheetPosition&&) noexcept;
     SheetPosition& operator=(SheetPosition&&) noexcept;
@@ -51,7 +56,15 @@ public:
     // the program that any sheet asks; empty otherwise, so it is told once.
     QString problemToTellOnce() const;
 
+    // Whether the sheet is read through its model.
+    bool hasModel() const { return model_.isValid(); }
+    // The read-out at a position on the image (pixels at zoom 100) through
+    // the model, in seconds of the sheet's datum; nothing without a model or
+    // where it gives no position. The lines above then take its seconds.
+    std::optional<Readout> readoutAt(double x, double y) const;
+
 private:
+    SheetModel model_;
     std::optional<Datum> datum_;
     QString unknownCode_;
     QString problem_;

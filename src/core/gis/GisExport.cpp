@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/AreaCalibrations.h"
 #include "core/archive/AreaDatums.h"
 #include "core/archive/FieldText.h"
 #include "core/archive/LockWaits.h"
@@ -12,6 +13,7 @@
 #include "core/geo/Datum.h"
 #include "core/gis/GisFormats.h"
 #include "core/gis/MbTiles.h"
+#include "core/gis/OziMap.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,6 +59,11 @@ const QString kStandInTaken =
 const QString kUnknownDatum = QStringLiteral("%1: %2: senza .prj né .aux.xml, località saltate");
 const QString kFarPlace = QStringLiteral("%1: %2 è lontana dal foglio più della sua misura");
 const QString kNoCalibration = QStringLiteral("%1: la calibrazione non è valida");
+const QString kModelFailed = QStringLiteral("%1: %2");
+// Marks the auxiliary files the export writes for sheets calibrated from
+// their points, so that a later export may replace them.
+const QByteArray kOurs = "  <Metadata>\n    <MDI key=\"GEOREFERENZIAZIONE\">Orvena</MDI>\n"
+                         "  </Metadata>\n";
 const QString kUnexpected = QStringLiteral("Errore imprevisto (%1).");
 const QString kBadName = QStringLiteral("%1: il nome non è un nome di file");
 const QString kNoDatum = QStringLiteral("%1: datum non indicato: considerato WGS 84");
@@ -170,6 +177,7 @@ public:
         SQLite::Database places = open(placePath);
         try {
             datums_ = areadatums::readAll(areas);
+            points_ = areacalibrations::readAll(areas);
         } catch (const SQLite::Exception& e) {
             throw readFailure(areaPath, e);
         }
@@ -310,6 +318,10 @@ private:
         }
         const QString code = datums_.value(name).code;
         const auto datum = code.isEmpty() ? std::optional(Datum::Wgs84) : datumFromCode(code);
+        if (datum && points_.contains(name)) {
+            writeModelSheet(name, *datum, picture);
+            return;
+        }
         const SystemTexts* system = datum ? &systemTexts(*datum) : nullptr;
         if (system && system->projection.isEmpty())
             throw ExportFailure(kNoSystem.arg(datumCode(*datum)));
@@ -326,6 +338,11 @@ private:
         }
         ++report_.sheets;
         if (const auto box = sheetBox(*world, image)) boxes_.insert(name, *box);
+        if (datum) {
+            const QSize size = QImageReader(image).size();
+            writeOziMap(name, folder.filePath(files.map), worldFileModel(*world, *datum, size),
+                        size, {});
+        }
         if (picture.outcome == PictureOutcome::Damaged) {
             report_.sheetNotes << kSheetProblem.arg(name, pictureProblem(picture, image)) +
                                       (options_.tiles ? kNotTiled : QString());
@@ -367,10 +384,109 @@ private:
         return target_;
     }
 
+    // A sheet calibrated from its points: georeferenced in its fit grid by
+    // its model, as a world file where the model is affine and as ground
+    // control points GDAL fits into the same model otherwise.
+    void writeModelSheet(const QString& name, Datum datum, const PictureLoad& picture) {
+        const SheetPoints& points = points_[name];
+        const SheetModel model = SheetModel::fit(points, datum);
+        if (!model.isValid()) {
+            report_.sheetsSkipped << kModelFailed.arg(name, model.error());
+            return;
+        }
+        const QString image = working_.filePath(name);
+        const QSize size = QImageReader(image).size();
+        const SheetFileNames files = names_.value(name, sheetFileNames({name}).value(name));
+        const QDir folder = sheetFilesFolder(name, files);
+        const int epsg = model.grid() != 0 ? model.grid() : datumEpsg(model.datum());
+        const QByteArray prj = crsWkt(epsg, WktFlavour::Esri);
+        const QByteArray srs = crsWkt(epsg, WktFlavour::Gdal);
+        if (prj.isEmpty() || srs.isEmpty())
+            throw ExportFailure(kNoSystem.arg(QStringLiteral("EPSG:%1").arg(epsg)));
+        // Geographic systems name the latitude first, grids the easting.
+        const QByteArray mapping = model.grid() != 0 ? "1,2" : "2,1";
+        const QByteArray escaped = QString::fromUtf8(srs).toHtmlEscaped().toUtf8();
+        QByteArray aux;
+        if (const auto gt = model.geoTransform()) {
+            const WorldFile w{(*gt)[1],
+                              (*gt)[4],
+                              (*gt)[2],
+                              (*gt)[5],
+                              (*gt)[0] + (*gt)[1] / 2 + (*gt)[2] / 2,
+                              (*gt)[3] + (*gt)[4] / 2 + (*gt)[5] / 2};
+            if (!writeWhole(name, folder.filePath(files.world), worldFileText(w))) return;
+            writeWhole(name, folder.filePath(files.projection), prj + '\n');
+            aux = "<PAMDataset>\n  <SRS dataAxisToSRSAxisMapping=\"" + mapping + "\">" + escaped +
+                  "</SRS>\n";
+        } else {
+            // A world file of an earlier export would take precedence over
+            // the points.
+            if (!claim(name, folder.filePath(files.world))) return;
+            QFile::remove(folder.filePath(files.world));
+            aux = "<PAMDataset>\n  <GCPList Projection=\"" + escaped +
+                  "\" dataAxisToSRSAxisMapping=\"" + mapping + "\">\n";
+            int id = 0;
+            for (const GridTie& t : model.controlPoints(size.width(), size.height()))
+                aux += QStringLiteral("    <GCP Id=\"%1\" Pixel=\"%2\" Line=\"%3\" X=\"%4\" "
+                                      "Y=\"%5\"/>\n")
+                           .arg(++id)
+                           .arg(t.pixel, 0, 'f', 6)
+                           .arg(t.line, 0, 'f', 6)
+                           .arg(t.x, 0, 'f', 10)
+                           .arg(t.y, 0, 'f', 10)
+                           .toUtf8();
+            aux += "  </GCPList>\n";
+        }
+        aux += kOurs + "</PAMDataset>\n";
+        const QString auxPath = folder.filePath(files.auxiliary);
+        QFile existing(auxPath);
+        if (!existing.exists() || (existing.open(QIODevice::ReadOnly) && writtenHere(existing)))
+            writeWhole(name, auxPath, aux);
+        ++report_.sheets;
+        if (size.isValid()) {
+            std::vector<LonLat> at;
+            for (const QPoint c : {QPoint(0, 0), QPoint(size.width(), size.height()),
+                                   QPoint(size.width(), 0), QPoint(0, size.height())})
+                if (const auto p = model.forward(c.x(), c.y())) at.push_back(*p);
+            if (at.size() == 4) boxes_.insert(name, GeoBox::around({at[0], at[1], at[2], at[3]}));
+        }
+        writeOziMap(name, folder.filePath(files.map), model, size, points.border);
+        if (picture.outcome == PictureOutcome::Damaged) {
+            report_.sheetNotes << kSheetProblem.arg(name, pictureProblem(picture, image)) +
+                                      (options_.tiles ? kNotTiled : QString());
+            return;
+        }
+        // The tiles still follow the per-axis fit the AREA record keeps.
+        const AreaFields& a = model.areaFields();
+        const auto axis =
+            worldFileFor({static_cast<float>(a.cola), static_cast<float>(a.colo), double(a.pxlao),
+                          double(a.seclao), double(a.pxloo), double(a.secloo)});
+        if (options_.tiles && axis) writeTiles(name, files.tiles, *axis, model.datum());
+    }
+
+    // The per-axis world file of a sheet as a model, for its .map file.
+    static SheetModel worldFileModel(const WorldFile& w, Datum datum, QSize size) {
+        if (size.isEmpty()) return {};
+        SheetPoints corners;
+        const double lon = w[4] - w[0] / 2, lat = w[5] - w[3] / 2;
+        for (const QPoint c : {QPoint(0, 0), QPoint(size.width(), 0), QPoint(0, size.height()),
+                               QPoint(size.width(), size.height())})
+            corners.points.push_back(
+                {double(c.x()), double(c.y()), false, lat + w[3] * c.y(), lon + w[0] * c.x()});
+        return SheetModel::fit(corners, datum);
+    }
+
+    void writeOziMap(const QString& name, const QString& path, const SheetModel& model, QSize size,
+                     const std::vector<QPointF>& border) {
+        const QByteArray text = oziMapText(name, model, size, border);
+        if (!text.isEmpty()) writeWhole(name, path, text);
+    }
+
     bool writtenHere(QFile& aux) {
         const QByteArray text = aux.readAll();
-        return std::any_of(kDatums.begin(), kDatums.end(),
-                           [&](Datum d) { return text == systemTexts(d).auxiliary; });
+        return text.contains(kOurs) || std::any_of(kDatums.begin(), kDatums.end(), [&](Datum d) {
+                   return text == systemTexts(d).auxiliary;
+               });
     }
 
     // A datum's .prj and .aux.xml texts, asked of PROJ once in an export.
@@ -533,6 +649,7 @@ private:
     const GisExportOptions& options_;
     GisExportReport& report_;
     QHash<QString, areadatums::SheetDatum> datums_;
+    QHash<QString, SheetPoints> points_;
     QHash<QString, GeoBox> boxes_;
     QHash<QString, SheetFileNames> names_;
     QSet<QString> claimed_;

@@ -1,5 +1,7 @@
 #include "core/gis/GisFormats.h"
 
+#include "core/gis/OziMap.h"
+
 #include <QFileInfo>
 #include <QIODevice>
 #include <QJsonArray>
@@ -232,12 +234,13 @@ QString mbTilesFileName(const QString& imageName) {
 QHash<QString, SheetFileNames> sheetFileNames(const QStringList& sheets) {
     QHash<QString, SheetFileNames> names;
     for (const QString& sheet : sheets)
-        names.insert(sheet, {worldFileName(sheet), projectionFileName(sheet),
-                             auxiliaryFileName(sheet), mbTilesFileName(sheet)});
+        names.insert(sheet,
+                     {worldFileName(sheet), projectionFileName(sheet), auxiliaryFileName(sheet),
+                      mbTilesFileName(sheet), oziMapFileName(sheet)});
     // How many sheets take each name, letter case ignored.
     QHash<QString, int> takers;
     for (const SheetFileNames& n : std::as_const(names))
-        for (const QString* file : {&n.world, &n.projection, &n.tiles})
+        for (const QString* file : {&n.world, &n.projection, &n.tiles, &n.map})
             ++takers[file->toCaseFolded()];
     const auto shared = [&takers](const QString& file) {
         return takers.value(file.toCaseFolded()) > 1;
@@ -250,6 +253,7 @@ QHash<QString, SheetFileNames> sheetFileNames(const QStringList& sheets) {
                 QFileInfo(sheet).suffix().isEmpty() ? sheet + QStringLiteral(".wld") : sheet + u'w';
         if (shared(n.projection)) n.projection = sheet + QStringLiteral(".prj");
         if (shared(n.tiles)) n.tiles = sheet + QStringLiteral(".mbtiles");
+        if (shared(n.map)) n.map = sheet + QStringLiteral(".map");
     }
     return names;
 }

@@ -69,15 +69,16 @@ struct SheetFileNames {
     QString projection;
     QString auxiliary;
     QString tiles;
+    QString map;
 };
 // The files of each sheet of an atlas, so that no two sheets share one: each
 // takes the names above ("prova.gfw", "prova.prj", "prova.gif.aux.xml",
-// "prova.mbtiles"), except where two or more sheets would take the same one
+// "prova.mbtiles", "prova.map"), except where two or more sheets would take the same one
 // (letter case ignored: "prova.gif" and "prova.jpg" share "prova.prj";
 // "prova.jpg" and "prova.jpeg" share "prova.jgw"). Then each of those sheets
 // takes one from its whole name instead: the world file "prova.jpegw" (the
 // extension and a "w", which readers of world files also look for),
-// "prova.gif.prj" and "prova.gif.mbtiles". The rule depends only on the names
+// "prova.gif.prj", "prova.gif.mbtiles" and "prova.gif.map". The rule depends only on the names
 // of the sheets, not on their order.
 QHash<QString, SheetFileNames> sheetFileNames(const QStringList& sheets);
 

@@ -1,6 +1,7 @@
 #include "core/gis/MbTiles.h"
 
 #include "core/base/FileFailure.h"
+#include "core/base/LazyLibrary.h"
 #include "core/base/SafeSave.h"
 
 #include <QFile>
@@ -48,6 +49,7 @@ const QString kNoScale = QStringLiteral("scale nulle");
 const QString kOffTheWorld = QStringLiteral("coordinate fuori dal mondo");
 const QString kNoZoom = QStringLiteral("zoom %1");
 const QString kGdalFailed = QStringLiteral("errore di GDAL");
+const QString kNoGdal = QStringLiteral("GDAL non può essere caricato: %1");
 
 // Pixels of the sheet <-> its own degrees <-> web mercator metres <-> pixels
 // of the tiles, for GDAL's warper.
@@ -156,6 +158,12 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     const int width = picture.width(), height = picture.height();
     if (picture.isNull()) {
         result.error = kCannotWrite.arg(file, kEmpty);
+        return result;
+    }
+    // GDAL is loaded here, at the first tiles of the program's run.
+    if (!lazylibrary::available(ORVENA_GDAL_LIBRARY)) {
+        result.error =
+            kCannotWrite.arg(file, kNoGdal.arg(lazylibrary::loadError(ORVENA_GDAL_LIBRARY)));
         return result;
     }
 

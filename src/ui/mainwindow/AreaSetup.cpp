@@ -12,7 +12,6 @@
 
 #include "core/archive/AreaDatums.h"
 #include "core/archive/SqlTexts.h"
-#include "core/archive/WorkingPair.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/geo/Calibration.h"
@@ -45,7 +44,6 @@ const QString kClickSecond =
 const QString kSetupDone = QStringLiteral("Set up effettuato correttamente.");
 const QString kStoreFailed =
     QStringLiteral("Non è stato possibile registrare l'area. Riprova a premere 'Registra'.");
-const QString kDatumNotStored = QStringLiteral("Il datum dell'area non è stato registrato. %1");
 
 using texts::kCaptionExit;
 using texts::kCaptionRegister;
@@ -189,27 +187,19 @@ void MainWindow::cmdregcor_Click() {
     // The record is written under the name whose picture was opened and checked
     // for existence, whatever has been typed into the area box since.
     combo::setText(f1area, state_.newAreaName);
+    // The datum chosen with the set-up goes with the calibration, in the same
+    // transaction, before the area is shown with it.
     try {
         const hourglass::Scope busy;
-        StoreCalibration();
+        areadatums::storeWithRecord(*Data1, state_.newAreaName, datumchoice::code(f1datum), std::nullopt,
+                                    [this] { StoreCalibration(); });
     } catch (const ArchiveError&) {
         dialogs().message(kStoreFailed);
         return;
     }
 
-    // The datum chosen with the set-up goes with the calibration, before the
-    // area is shown with it.
-    QString datumFailure;
-    try {
-        WorkingPair pair(QDir::currentPath());
-        areadatums::store(pair, state_.newAreaName, datumchoice::code(f1datum));
-    } catch (const ArchiveError& e) {
-        datumFailure = kDatumNotStored.arg(e.italianMessage());
-    }
-
     f1area_Click();
     dialogs().message(kSetupDone);
-    if (!datumFailure.isEmpty()) dialogs().message(datumFailure);
     for (QLineEdit* b : coordinateBoxes())
         b->hide();
     Label4->hide();

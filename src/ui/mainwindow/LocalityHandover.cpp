@@ -8,6 +8,7 @@
 #include "core/base/Hourglass.h"
 #include "core/state/SharedTexts.h"
 #include "ui/widgets/ComboText.h"
+#include "ui/windows/LocalitySearch.h"
 
 #include <QComboBox>
 
@@ -60,6 +61,11 @@ void MainWindow::ShowCommandLineLocality() {
     }
     hourglass::reset();
     dialogs().message(kCommandLineNotFound.arg(name));
+    // Then the search window, on the places whose names come closest.
+    auto* search = findChild<LocalitySearch*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!search) search = new LocalitySearch(*Data2, state(), this);
+    search->searchAtActivation(name);
+    mnloccerca_Click();
 }
 
 // The search window's choice: its area and name, compared as the search

@@ -3,7 +3,6 @@
 #include "core/archive/AreaDatums.h"
 #include "core/archive/RecordView.h"
 #include "core/archive/SqlTexts.h"
-#include "core/archive/WorkingPair.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Numbers.h"
 #include "core/base/Twips.h"
@@ -35,8 +34,6 @@ const QString kStoreFailed = QStringLiteral("I collegamenti non sono stati modif
 const QString kAreaCaption = QStringLiteral("AREA: ");
 const QString kProjChoice = QStringLiteral("%1 (scelta di PROJ)");
 const QString kNotOffered = QStringLiteral("%1 (non offerta da PROJ per questo foglio)");
-const QString kDatumNotStored =
-    QStringLiteral("Collegamenti modificati, ma il datum non è stato modificato. %1");
 
 using controls::label;
 
@@ -165,24 +162,20 @@ void LinksEditor::cmdmod_Click() {
             dialogs().message(kNoRecord);
             return;
         }
-        data1_.edit();
-        data1_.setField(QStringLiteral("NORD"), combo::text(cmbnord));
-        data1_.setField(QStringLiteral("EST"), combo::text(cmbest));
-        data1_.setField(QStringLiteral("SUD"), combo::text(cmbsud));
-        data1_.setField(QStringLiteral("OVEST"), combo::text(cmbovest));
-        data1_.update();
+        // The links and the datum go in one transaction.
+        areadatums::storeWithRecord(data1_, recordArea_, datumchoice::code(cmbdatum),
+                                    cmbtrasf->currentData().toString(), [this] {
+            data1_.edit();
+            data1_.setField(QStringLiteral("NORD"), combo::text(cmbnord));
+            data1_.setField(QStringLiteral("EST"), combo::text(cmbest));
+            data1_.setField(QStringLiteral("SUD"), combo::text(cmbsud));
+            data1_.setField(QStringLiteral("OVEST"), combo::text(cmbovest));
+            data1_.update();
+        });
         data1_.refresh();
         findRecord(recordArea_);
     } catch (const ArchiveError& e) {
         dialogs().message(kStoreFailed.arg(e.italianMessage()));
-        return;
-    }
-    try {
-        WorkingPair pair(QDir::currentPath());
-        areadatums::store(pair, recordArea_, datumchoice::code(cmbdatum),
-                          cmbtrasf->currentData().toString());
-    } catch (const ArchiveError& e) {
-        dialogs().message(kDatumNotStored.arg(e.italianMessage()));
         return;
     }
     dialogs().message(kStored);

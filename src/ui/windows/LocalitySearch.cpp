@@ -16,6 +16,8 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
+#include <utility>
+
 namespace orvena {
 
 namespace {
@@ -188,7 +190,15 @@ void LocalitySearch::failed(const QString& title, const ArchiveError& e) {
 }
 
 // The full list, at every activation of the window.
+void LocalitySearch::searchAtActivation(const QString& key) {
+    pendingKey_ = key;
+}
+
 void LocalitySearch::Form_Activate() {
+    if (!pendingKey_.isEmpty()) {
+        comtrova->setText(std::exchange(pendingKey_, QString()));
+        return cmdcerca_Click();
+    }
     const hourglass::Scope waiting;
     try {
         listing_.listAll();

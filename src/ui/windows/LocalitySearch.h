@@ -40,6 +40,9 @@ public:
     QListView* List1;
 
     void Form_Activate();
+    // The next activation searches for key, as if it had been typed and
+    // "Cerca" pressed, instead of listing every place.
+    void searchAtActivation(const QString& key);
     void cmdcerca_Click();
     void List1_Click(const QModelIndex& line);
     void cmdesci_Click();
@@ -64,6 +67,7 @@ private:
     LocalityListing listing_;
     LocalityListModel* model_;
     QTimer* work_;
+    QString pendingKey_;
 };
 
 } // namespace orvena

@@ -3,6 +3,7 @@
 // killed in the commit: InterruptedChangeTest). The working pair: one connection
 // over area.mdb and localita.mdb whose changes to both commit or vanish together.
 #include "core/archive/Archives.h"
+#include "core/archive/AreaCalibrations.h"
 #include "core/archive/AreaDatums.h"
 #include "core/archive/Compaction.h"
 #include "core/archive/DeleteArea.h"
@@ -85,18 +86,25 @@ private slots:
         QCOMPARE(f.rows(kPlaces, "localita"), places);
     }
 
-    // Each sheet's datum sits in a table of its own beside AREA, which an
-    // archive written before datums existed does not have: such an archive
-    // opens unchanged, and the datums travel with their sheets through
-    // export, import, compaction and deletion, with the operation chosen for
-    // each (kept when the datum is stored again unchanged).
-    void datumsTravelWithTheirSheets() {
+    // Each sheet's datum and reference points sit in tables of their own
+    // beside AREA, which an archive written before them does not have: such
+    // an archive opens unchanged, and both travel with their sheets through
+    // export, import, compaction and deletion, the datum with the operation
+    // chosen for it (kept when the datum is stored again unchanged).
+    void datumsAndPointsTravelWithTheirSheets() {
         Folder f;
         f.exec(kArea, "insert into AREA (AREA) values ('a.jpg'), ('b.jpg'), ('B.jpg')");
         const QByteArray earlier = f.bytes(kArea);
         QVERIFY(Archives().openAll(f.folder.path()).isEmpty());
         QCOMPARE(f.bytes(kArea), earlier);
         const auto datums = [&](const char* file) { return f.rows(file, areadatums::kTable); };
+        const auto points = [&](const char* file) {
+            return f.rows(file, areacalibrations::kTable);
+        };
+        const SheetPoints affine{
+            FitModel::Affine, 23033, {{1, 2, true, 3, 4}, {5, 6, false, 7, 8}}, {}};
+        const QString affineRow =
+            R"(a.jpg|affine|23033|[[1,2,"g",3,4],[5,6,"c",7,8]]|[]|2 3 4 5 6 7)";
         {
             WorkingPair pair(f.folder.path());
             areadatums::store(pair, "a.jpg", "EPSG:4230", QStringLiteral("EPSG:1133"));
@@ -105,25 +113,56 @@ private slots:
             areadatums::store(pair, "B.jpg", "EPSG:4230");
             QCOMPARE(areadatums::readIn(f.folder.path(), "B.jpg").operation, QString());
             areadatums::store(pair, "B.jpg", "");
+            areacalibrations::store(pair, "a.jpg", affine, AreaFields{2, 3, 4, 5, 6, 7}, {});
         }
+        // Storing the points rewrote the record's own fields, and nothing else.
+        QCOMPARE(f.rows(kArea, "AREA").at(0), "a.jpg|2.0|3.0|4|5|6|7|NULL|NULL|NULL|NULL");
         const QStringList areas = f.rows(kArea, "AREA");
         QVERIFY(exportArchives(f.folder.path()).done());
         QCOMPARE(datums(kXArea), QStringList{"a.jpg|EPSG:4230|EPSG:1133"});
+        QCOMPARE(points(kXArea), QStringList{affineRow});
         // The exchange's datum goes to a new sheet and to one without its own;
-        // one that has a datum keeps it.
+        // one that has a datum keeps it. Points come only with a new sheet.
         f.exec(kXArea, "insert into AREA (AREA) values ('c.jpg');"
                        "update AREA_DATUM set DATUM = 'EPSG:4326';"
                        "insert into AREA_DATUM (AREA, DATUM) values ('b.jpg', 'EPSG:4265'), "
-                       "('c.jpg', 'EPSG:4806'), ('x.jpg', 'EPSG:4326')");
+                       "('c.jpg', 'EPSG:4806'), ('x.jpg', 'EPSG:4326');"
+                       "update AREA_CALIBRATION set MODEL = 'tps';"
+                       "insert into AREA_CALIBRATION values ('b.jpg', 'helmert', 0, '[]', '', ''),"
+                       "('c.jpg', 'helmert', 0, '[]', '', ''), ('x.jpg', 'helmert', 0, '[]', '', "
+                       "'')");
         QVERIFY(importArchives(f.folder.path()).done());
         const QStringList after{"a.jpg|EPSG:4230|EPSG:1133", "b.jpg|EPSG:4265|NULL",
                                 "c.jpg|EPSG:4806|NULL"};
+        const QStringList pointsAfter{affineRow, "c.jpg|helmert|0|[]||"};
         QCOMPARE(datums(kArea), after);
+        QCOMPARE(points(kArea), pointsAfter);
         QCOMPARE(f.rows(kArea, "AREA").mid(0, 3), areas);
         QVERIFY(compactArchive(f.folder.path(), kArea).done());
         QCOMPARE(datums(kArea), after);
+        QCOMPARE(points(kArea), pointsAfter);
         QVERIFY(deleteArea(f.folder.path(), "b.jpg").ok());
-        QCOMPARE(datums(kArea), QStringList({after[0], after[2]}));
+        QVERIFY(deleteArea(f.folder.path(), "c.jpg").ok());
+        QCOMPARE(datums(kArea), QStringList({after[0]}));
+        QCOMPARE(points(kArea), QStringList({affineRow}));
+        QCOMPARE(areacalibrations::readIn(f.folder.path(), "a.jpg"), affine);
+        // The sheet set up again by two points (here or by an earlier build):
+        // its points no longer go with it.
+        f.exec(kArea, "update AREA set COLO = 3.5 where AREA = 'a.jpg'");
+        QVERIFY(!areacalibrations::readIn(f.folder.path(), "a.jpg"));
+        f.exec(kArea, "update AREA set COLO = 3 where AREA = 'a.jpg'");
+
+        // The record, the points and the datum are one change: the datum
+        // refused, nothing of it stays.
+        f.exec(kArea, "create trigger refuse before update on AREA_DATUM"
+                      " begin select raise(abort, 'refused'); end");
+        const QStringList before = f.rows(kArea, "AREA");
+        WorkingPair pair(f.folder.path());
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, areacalibrations::store(pair, "a.jpg", SheetPoints{},
+                                                                       AreaFields{9, 9, 9, 9, 9, 9},
+                                                                       "EPSG:4326"));
+        QCOMPARE(f.rows(kArea, "AREA"), before);
+        QCOMPARE(points(kArea), QStringList({affineRow}));
     }
 
     // The working file holds PONTE on f.jpg; the exchange file's places, and

@@ -3,6 +3,7 @@
 #include "core/geo/Readout.h"
 #include "core/gis/GisFormats.h"
 #include "core/gis/MbTiles.h"
+#include "core/gis/OziMap.h"
 
 #include <QBuffer>
 #include <QXmlStreamReader>
@@ -61,29 +62,31 @@ private slots:
             QVERIFY(std::abs(lines[i].toDouble() - (*w)[i]) < 1e-12);
     }
 
-    // An image's world file, projection file and tiles.
+    // An image's world file, projection file, tiles and .map file.
     void fileNames() {
         for (const auto& [image, files] :
-             {std::pair{"valfonda_no.gif", "valfonda_no.gfw|valfonda_no.prj|valfonda_no.mbtiles"},
-              {"a.bmp", "a.bpw|a.prj|a.mbtiles"},
-              {"a.jpg", "a.jgw|a.prj|a.mbtiles"},
-              {"MAPPA.JPEG", "MAPPA.JGW|MAPPA.prj|MAPPA.mbtiles"},
-              {"f. 12.tif", "f. 12.tfw|f. 12.prj|f. 12.mbtiles"},
-              {"foglio", "foglio.wld|foglio.prj|foglio.mbtiles"}}) {
+             {std::pair{"valfonda_no.gif",
+                        "valfonda_no.gfw|valfonda_no.prj|valfonda_no.mbtiles|valfonda_no.map"},
+              {"a.bmp", "a.bpw|a.prj|a.mbtiles|a.map"},
+              {"a.jpg", "a.jgw|a.prj|a.mbtiles|a.map"},
+              {"MAPPA.JPEG", "MAPPA.JGW|MAPPA.prj|MAPPA.mbtiles|MAPPA.map"},
+              {"f. 12.tif", "f. 12.tfw|f. 12.prj|f. 12.mbtiles|f. 12.map"},
+              {"foglio", "foglio.wld|foglio.prj|foglio.mbtiles|foglio.map"}}) {
             const QString name = QString::fromUtf8(image);
             QCOMPARE(gis::worldFileName(name) + '|' + projectionFileName(name) + '|' +
-                         mbTilesFileName(name),
+                         mbTilesFileName(name) + '|' + oziMapFileName(name),
                      QString::fromUtf8(files));
         }
         // Sheets that would share one take names from their whole names.
         const auto names = sheetFileNames({"prova.gif", "prova.jpg", "PROVA.jpeg", "altro.gif"});
         for (const auto& [image, files] :
-             {std::pair{"prova.gif", "prova.gfw|prova.gif.prj|prova.gif.mbtiles"},
-              {"prova.jpg", "prova.jpgw|prova.jpg.prj|prova.jpg.mbtiles"},
-              {"PROVA.jpeg", "PROVA.jpegw|PROVA.jpeg.prj|PROVA.jpeg.mbtiles"},
-              {"altro.gif", "altro.gfw|altro.prj|altro.mbtiles"}}) {
+             {std::pair{"prova.gif", "prova.gfw|prova.gif.prj|prova.gif.mbtiles|prova.gif.map"},
+              {"prova.jpg", "prova.jpgw|prova.jpg.prj|prova.jpg.mbtiles|prova.jpg.map"},
+              {"PROVA.jpeg", "PROVA.jpegw|PROVA.jpeg.prj|PROVA.jpeg.mbtiles|PROVA.jpeg.map"},
+              {"altro.gif", "altro.gfw|altro.prj|altro.mbtiles|altro.map"}}) {
             const SheetFileNames n = names.value(QString::fromUtf8(image));
-            QCOMPARE(n.world + '|' + n.projection + '|' + n.tiles, QString::fromUtf8(files));
+            QCOMPARE(n.world + '|' + n.projection + '|' + n.tiles + '|' + n.map,
+                     QString::fromUtf8(files));
         }
     }
 

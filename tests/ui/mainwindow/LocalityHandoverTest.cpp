@@ -1,5 +1,9 @@
 #include "MapWindow.h"
 
+#include "ui/windows/LocalitySearch.h"
+
+#include <QLineEdit>
+
 using namespace orvena;
 using namespace orvena::test;
 
@@ -97,6 +101,23 @@ private slots:
         QCOMPARE(combo::text(w.f1area), sheets.at(1 - sheets.indexOf(first)));
         QCOMPARE(combo::text(w.cmbloc), "SAN MARTINO");
         QCOMPARE(w.Data2->text("AREA"), combo::text(w.f1area));
+    }
+
+    // A name not found exactly: the message, then the search window on the
+    // places whose names come closest to it.
+    void commandLineNameNotFoundOpensTheSearch() {
+        Workspace ws;
+        MainWindow& w = ws.start(QStringLiteral("santanna"));
+        checkTold(ws, "Località \"SANTANNA\" non trovata.");
+        auto* search = w.findChild<LocalitySearch*>();
+        QVERIFY(search && search->isVisible());
+        activated(search);
+        QTRY_VERIFY(!search->busy());
+        QCOMPARE(search->comtrova->text(), "SANTANNA");
+        QStringList lines;
+        for (int i = 0; i < search->lineCount(); ++i)
+            lines << search->lineText(i).simplified();
+        QVERIFY2(lines.join(u'|').contains("SANT'ANNA"), qPrintable(lines.join(u'|')));
     }
 };
 

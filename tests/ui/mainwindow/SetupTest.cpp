@@ -1,3 +1,4 @@
+#include "KilledInside.h"
 #include "MapWindow.h"
 
 #include "core/archive/AreaDatums.h"
@@ -200,6 +201,29 @@ private slots:
         // One record, and no links or datum yet.
         QCOMPARE(areas(w, name), QStringList{name + '|' + kExampleCalibration + "||||"});
         QCOMPARE(areadatums::readIn(ws.folder.path(), name).code, QString());
+    }
+
+    // The calibration and the datum of one "Registra" are one change: killed
+    // after the record was written and before the datum, the next start has
+    // neither.
+    void killedInsideRegistraStoresNeither() {
+        Workspace ws;
+        const QString path = newSheet(ws, kNew);
+        QVERIFY(!path.isEmpty());
+        MainWindow& w = ws.start();
+        makeRoomForTheSheet(w);
+        openNewArea(ws, path);
+        takeFirstPoint(w);
+        w.f1datum->setCurrentIndex(w.f1datum->findText(QStringLiteral("ED50")));
+        QVERIFY(killedInside([&] {
+            areadatums::setBetweenWrites(killNow);
+            takeSecondPointAndRegister(w);
+        }));
+        Archives next; // the next start rolls back what the kill left
+        QCOMPARE(next.openAll(ws.folder.path()), QString());
+        QCOMPARE(queryRows(ws.file("area.mdb"), "select AREA from AREA where AREA = ?", {kNew}),
+                 QStringList());
+        QCOMPARE(areadatums::readIn(ws.folder.path(), kNew).code, QString());
     }
 
     // "Nuova Area" and a file chosen again while a set-up is under way.

@@ -1,3 +1,4 @@
+#include "KilledInside.h"
 #include "MapWindow.h"
 
 #include "core/archive/AreaDatums.h"
@@ -157,6 +158,33 @@ private slots:
             QCOMPARE(e.cmbdatum->currentText(), QString::fromUtf8(name));
             QCOMPARE(comboTexts(e), links);
         }
+    }
+
+    // The links and the datum of one "Modifica" are one change: killed after
+    // the links were written and before the datum, the next start has neither.
+    void killedInsideModificaStoresNeither() {
+        Workspace ws;
+        MainWindow& w = ws.start();
+        Workspace::choose(w.f1area, kNE);
+        LinksEditor& e = open(w);
+        const auto stored = [&] {
+            Archives next; // the next start rolls back what the kill left
+            if (!next.openAll(ws.folder.path()).isEmpty()) return QStringList();
+            return queryRows(ws.file("area.mdb"),
+                             "select NORD, EST, SUD, OVEST from AREA"
+                             " where AREA = ?",
+                             {kNE})
+                   << areadatums::readIn(ws.folder.path(), kNE).code;
+        };
+        const QStringList before = stored();
+        setComboTexts(e, QStringList(4, kNE).join(u'|'));
+        e.cmbdatum->setCurrentIndex(e.cmbdatum->findText(QStringLiteral("ED50")));
+        QVERIFY(killedInside([&] {
+            areadatums::setBetweenWrites(killNow);
+            QTest::mouseClick(e.cmdmod, Qt::LeftButton);
+        }));
+        QCOMPARE(stored(), before);
+        QCOMPARE(before.value(1), QString());
     }
 
     // A code none of the four datums has shows as unknown and stays through

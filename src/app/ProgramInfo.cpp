@@ -1,0 +1,49 @@
+#include "app/ProgramInfo.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace orvena {
+
+namespace {
+
+constexpr const char* kHelpOption = "--help";
+constexpr const char* kVersionOption = "--version";
+
+constexpr const char* kUsage =
+    "Uso: orvena [LOCALITÀ]\n"
+    "     orvena --esporta-gis CARTELLA [--mbtiles]\n"
+    "     orvena --help | --version\n"
+    "\n"
+    "Mostra i fogli di carte scansionate della cartella corrente e le loro località;\n"
+    "i quattro archivi (area.mdb, localita.mdb, esparea.mdb, esplocalita.mdb) stanno\n"
+    "nella cartella corrente.\n"
+    "\n"
+    "  LOCALITÀ                   apre il foglio della località e la segna; se non\n"
+    "                             c'è una località con quel nome, la finestra di\n"
+    "                             ricerca mostra le più simili\n"
+    "  --esporta-gis CARTELLA     scrive in CARTELLA le località per i programmi GIS\n"
+    "                             (GPX, KML, GeoJSON, CSV) e accanto a ogni foglio\n"
+    "                             calibrato file world, .prj e .aux.xml, senza\n"
+    "                             aprire finestre\n"
+    "  --mbtiles                  con --esporta-gis, anche ogni foglio calibrato\n"
+    "                             come CARTELLA/<foglio>.mbtiles\n"
+    "  --help                     mostra questo aiuto ed esce\n"
+    "  --version                  mostra la versione ed esce\n";
+
+} // namespace
+
+bool isInfoCommand(int argc, char** argv) {
+    return argc == 2 &&
+           (std::strcmp(argv[1], kHelpOption) == 0 || std::strcmp(argv[1], kVersionOption) == 0);
+}
+
+int runInfoCommand(int, char** argv) {
+    if (std::strcmp(argv[1], kVersionOption) == 0)
+        std::fputs("orvena " ORVENA_VERSION "\n", stdout);
+    else
+        std::fputs(kUsage, stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+} // namespace orvena

@@ -1,0 +1,223 @@
+// The model of a sheet calibrated from its points: residuals against figures
+// worked out by hand, each model giving back a mapping it can represent, the
+// per-axis fit of two points as the set-up's calibration, and refusals.
+#include "core/geo/SheetModel.h"
+#include "core/geo/Calibration.h"
+#include "support/TestMain.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <functional>
+
+using namespace orvena;
+
+namespace {
+
+using Mapping = std::function<QPointF(double x, double y)>;
+
+// Points at the given pixels placed by a mapping into UTM 33 / ED50.
+SheetPoints pointsOf(FitModel model, const QList<QPointF>& pixels, const Mapping& to) {
+    SheetPoints s{model, 23033, {}, {}};
+    for (const QPointF& p : pixels) {
+        const QPointF g = to(p.x(), p.y());
+        s.points.push_back({p.x(), p.y(), true, g.y(), g.x()});
+    }
+    return s;
+}
+
+QList<QPointF> lattice(int columns, int rows, double step) {
+    QList<QPointF> out;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c)
+            out << QPointF(c * step, r * step);
+    return out;
+}
+
+// 2 m a pixel, north up.
+QPointF square(double x, double y) {
+    return {400000.0 + 2.0 * x, 4650000.0 - 2.0 * y};
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(FitModel)
+Q_DECLARE_METATYPE(Mapping)
+Q_DECLARE_METATYPE(ReferencePoint)
+Q_DECLARE_METATYPE(SheetPoints)
+Q_DECLARE_METATYPE(Datum)
+
+class SheetModelTest : public QObject {
+    Q_OBJECT
+private slots:
+    // One point moved e metres east of a mapping the affine model holds
+    // exactly (2 m a pixel). By least squares its residual is (1 - h) e and
+    // the sum of squares of all residuals (1 - h) e^2, h being its leverage:
+    // 3/4 for a corner of four (residual e/4 at each point), 1/10 for the
+    // point (1, 1) of a 4 x 3 lattice (residual 0.9 e, RMS e sqrt(0.9 / 12)).
+    // The fitted scale across moves by e (x - mean x) / sum (x - mean x)^2:
+    // e / 2000 and -e / 3000 a pixel; residuals in pixels are in that scale.
+    void residualsAsWorkedByHand_data() {
+        QTest::addColumn<QList<QPointF>>("pixels");
+        QTest::addColumn<int>("moved");
+        QTest::addColumn<double>("e");
+        QTest::addColumn<double>("residual"); // metres, at the moved point
+        QTest::addColumn<double>("rms");      // metres
+        QTest::addColumn<double>("scale");    // fitted metres a pixel across
+        QTest::addColumn<QList<bool>>("flagged");
+        const QList<QPointF> corners = lattice(2, 2, 1000);
+        QTest::newRow("four corners, 8 m") << corners << 3 << 8.0 << 2.0 << 2.0 << 2.004
+                                           << QList<bool>{false, false, false, false};
+        QTest::newRow("four corners, 48 m: over 5 px")
+            << corners << 3 << 48.0 << 12.0 << 12.0 << 2.024 << QList<bool>{true, true, true, true};
+        QList<bool> one(12, false);
+        one[5] = true;
+        QTest::newRow("4 x 3, 4 m: over 3 RMS")
+            << lattice(4, 3, 100) << 5 << 4.0 << 3.6 << 4.0 * std::sqrt(0.9 / 12)
+            << 2.0 - 4.0 / 3000 << one;
+    }
+    void residualsAsWorkedByHand() {
+        QFETCH(QList<QPointF>, pixels);
+        QFETCH(int, moved);
+        QFETCH(double, e);
+        SheetPoints s = pointsOf(FitModel::Affine, pixels, square);
+        s.points[moved].east += e;
+        const SheetModel m = SheetModel::fit(s, Datum::Ed50);
+        QVERIFY2(m.isValid(), qPrintable(m.error()));
+        QFETCH(double, residual);
+        QFETCH(double, rms);
+        QFETCH(double, scale);
+        QFETCH(QList<bool>, flagged);
+        const Residual& r = m.residuals().at(moved);
+        QVERIFY(std::abs(r.metres - residual) < 1e-6);
+        QVERIFY(std::abs(r.pixels - residual / scale) < 1e-6);
+        QVERIFY(std::abs(r.dx - residual / scale) < 1e-6); // the model puts it back west
+        QVERIFY(std::abs(m.rmsMetres() - rms) < 1e-6);
+        QVERIFY(std::abs(m.rmsPixels() - rms / scale) < 1e-6);
+        for (int i = 0; i < pixels.size(); ++i)
+            QCOMPARE(m.residuals().at(i).flagged, flagged.at(i));
+    }
+
+    // Each model fitted to points of a mapping it can represent gives that
+    // mapping between the points and back.
+    void modelsGiveBackTheirMapping_data() {
+        QTest::addColumn<FitModel>("model");
+        QTest::addColumn<Mapping>("mapping");
+        const double c = std::cos(0.3), s = std::sin(0.3);
+        const Mapping helmert = [=](double x, double y) {
+            return QPointF(400000 + 1.5 * (c * x + s * y), 4650000 + 1.5 * (s * x - c * y));
+        };
+        const Mapping affine = [](double x, double y) {
+            return QPointF(400000 + 2.1 * x + 0.02 * y, 4650000 + 0.015 * x - 2.0 * y);
+        };
+        const Mapping projective = [](double x, double y) {
+            const double w = 1 + 1e-5 * x + 2e-5 * y;
+            return QPointF((400000 + 2.1 * x + 0.02 * y) / w, (4650000 - 2.0 * y) / w);
+        };
+        const Mapping quadratic = [](double x, double y) {
+            return QPointF(400000 + 2.1 * x + 1e-4 * x * y, 4650000 - 2.0 * y + 2e-4 * x * x);
+        };
+        QTest::newRow("Helmert") << FitModel::Helmert << helmert;
+        QTest::newRow("affine") << FitModel::Affine << affine;
+        QTest::newRow("projective") << FitModel::Projective << projective;
+        QTest::newRow("polynomial") << FitModel::Polynomial2 << quadratic;
+        QTest::newRow("spline") << FitModel::ThinPlateSpline << affine;
+    }
+    void modelsGiveBackTheirMapping() {
+        QFETCH(FitModel, model);
+        QFETCH(Mapping, mapping);
+        QList<QPointF> pixels = lattice(4, 3, 700);
+        for (int i = 0; i < pixels.size(); ++i)
+            pixels[i] += QPointF(37 * (i % 3), 23 * (i % 4));
+        const SheetModel m = SheetModel::fit(pointsOf(model, pixels, mapping), Datum::Ed50);
+        QVERIFY2(m.isValid(), qPrintable(m.error()));
+        QVERIFY(m.rmsPixels() < 1e-6);
+        for (const QPointF at : {QPointF(333, 444), QPointF(1900, 1234), QPointF(1000, 10)}) {
+            const auto p = m.toFit(at.x(), at.y());
+            QVERIFY(p);
+            const QPointF truth = mapping(at.x(), at.y());
+            QVERIFY2(std::hypot(p->lon - truth.x(), p->lat - truth.y()) < 1e-4,
+                     qPrintable(
+                         QStringLiteral("%1 %2").arg(p->lon - truth.x()).arg(p->lat - truth.y())));
+            const auto back = m.inverse(*m.forward(at.x(), at.y()));
+            QVERIFY(back && std::hypot(back->x() - at.x(), back->y() - at.y()) < 1e-3);
+        }
+    }
+
+    // Two points with whole seconds: the per-axis fit is the set-up's own
+    // calibration, field by field.
+    void twoPointsAreTheSetUpsCalibration_data() {
+        QTest::addColumn<ReferencePoint>("first");
+        QTest::addColumn<ReferencePoint>("second");
+        QTest::newRow("north-west, south-east")
+            << ReferencePoint{1500, 3000, {45, 30, 0}, {9, 10, 0}}
+            << ReferencePoint{30000, 45000, {45, 20, 30}, {9, 25, 15}};
+        QTest::newRow("the other way round")
+            << ReferencePoint{30000, 45000, {45, 20, 30}, {9, 25, 15}}
+            << ReferencePoint{1500, 3000, {45, 30, 0}, {9, 10, 0}};
+    }
+    void twoPointsAreTheSetUpsCalibration() {
+        QFETCH(ReferencePoint, first);
+        QFETCH(ReferencePoint, second);
+        const Calibration c = calibrate(first, second).calibration();
+        std::vector<TiePoint> points;
+        for (const ReferencePoint& r : {first, second})
+            points.push_back({r.x / 15.0, r.y / 15.0, false, *toSeconds(r.lat) / 3600.0,
+                              *toSeconds(r.lon) / 3600.0});
+        const auto f = perAxisFields(points);
+        QVERIFY(f);
+        QCOMPARE(float(f->cola), c.cola);
+        QCOMPARE(float(f->colo), c.colo);
+        QCOMPARE(f->pxlao, c.pxlao);
+        QCOMPARE(f->seclao, c.seclao);
+        QCOMPARE(f->pxloo, c.pxloo);
+        QCOMPARE(f->secloo, c.secloo);
+    }
+
+    void refusesWhatMakesNoModel_data() {
+        QTest::addColumn<SheetPoints>("points");
+        QTest::addColumn<QString>("error");
+        const SheetPoints three = pointsOf(FitModel::Affine, lattice(3, 1, 100), square);
+        SheetPoints nine = pointsOf(FitModel::ThinPlateSpline, lattice(3, 3, 100), square);
+        SheetPoints twoAffine = three;
+        twoAffine.points.pop_back();
+        SheetPoints graticule = three;
+        graticule.grid = 0;
+        SheetPoints otherGrid = three;
+        otherGrid.grid = 2100;
+        QTest::newRow("affine of two") << twoAffine << "richiede almeno 3 punti (ce ne sono 2)";
+        QTest::newRow("spline of nine") << nine << "richiede almeno 10 punti (ce ne sono 9)";
+        QTest::newRow("in a line") << three << "sono allineati";
+        QTest::newRow("plane points, no grid")
+            << graticule << "Il punto 1 è dato in coordinate piane";
+        QTest::newRow("another grid") << otherGrid << "EPSG:2100 non è tra";
+    }
+    void refusesWhatMakesNoModel() {
+        QFETCH(SheetPoints, points);
+        QFETCH(QString, error);
+        const SheetModel m = SheetModel::fit(points, Datum::Ed50);
+        QVERIFY(!m.isValid());
+        QVERIFY2(m.error().contains(error), qPrintable(m.error()));
+    }
+
+    void aGridImpliesItsDatum_data() {
+        QTest::addColumn<int>("grid");
+        QTest::addColumn<Datum>("sheet");
+        QTest::addColumn<Datum>("datum");
+        QTest::newRow("graticule keeps") << 0 << Datum::Roma40Rome << Datum::Roma40Rome;
+        QTest::newRow("UTM ED50 over WGS 84") << 23033 << Datum::Wgs84 << Datum::Ed50;
+        QTest::newRow("UTM WGS 84 over ED50") << 32632 << Datum::Ed50 << Datum::Wgs84;
+        QTest::newRow("Gauss-Boaga over ED50") << 3003 << Datum::Ed50 << Datum::Roma40;
+        QTest::newRow("Monte Mario longitudes stay")
+            << 3004 << Datum::Roma40Rome << Datum::Roma40Rome;
+    }
+    void aGridImpliesItsDatum() {
+        QFETCH(int, grid);
+        QFETCH(Datum, sheet);
+        QFETCH(Datum, datum);
+        QCOMPARE(datumForGrid(grid, sheet), datum);
+    }
+};
+
+ORVENA_TEST_MAIN(SheetModelTest)
+#include "SheetModelTest.moc"
