@@ -5,11 +5,11 @@
 //
 //   bench_editor [places [rounds]]      (default 1000000 places, 20 rounds)
 #include "PlacesArchive.h"
+#include "ScriptedDialogs.h"
 #include "app/Application.h"
 #include "core/archive/Archives.h"
 #include "core/archive/SqlTexts.h"
 #include "core/base/Picture.h"
-#include "core/base/ScriptedDialogs.h"
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/windows/LocalityEditor.h"

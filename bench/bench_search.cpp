@@ -21,7 +21,7 @@
 #include "ProcessMemory.h"
 #include "Workspace.h"
 #include "core/archive/Archives.h"
-#include "core/archive/LocalityNames.h"
+#include "core/search/LocalityNames.h"
 #include "ui/widgets/ActivationTracker.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/windows/LocalitySearch.h"

@@ -12,12 +12,12 @@
 // that said they brought archives back, "mj left" those after which a
 // super-journal still lay beside the files.
 // Exit status 0 when every start opened the archives with each pair whole.
+#include "ScriptedDialogs.h"
 #include "app/Application.h"
 #include "core/archive/Archives.h"
 #include "core/archive/Compaction.h"
 #include "core/archive/DeleteArea.h"
 #include "core/archive/Exchange.h"
-#include "core/base/ScriptedDialogs.h"
 #include "core/state/ViewerState.h"
 #include "ui/mainwindow/MainWindow.h"
 

@@ -19,7 +19,7 @@ endif()
 set(ORVENA_DEBIAN_REVISION ${CMAKE_MATCH_2})
 
 set(ORVENA_HELP_FILE "" CACHE FILEPATH
-    "The help file to install; when empty, an orvena.hlp made anywhere in the build folder")
+    "A help file to install in place of the one the build compiles (it is only read)")
 install(TARGETS orvena RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(UNIX AND NOT APPLE)
@@ -64,25 +64,20 @@ if(UNIX AND NOT APPLE)
             DESTINATION ${CMAKE_INSTALL_MANDIR}/it/man1)
 endif()
 
-# The help file is built by its own target; whichever it is, the file is looked
-# for when installing, so a build without it still packages the rest.
+# The help file given, or else the one the build compiles (help/, target
+# orvena_help); looked for when installing, so a build without it still
+# packages the rest.
+if(ORVENA_HELP_FILE)
+    set(installed_help ${ORVENA_HELP_FILE})
+else()
+    set(installed_help ${ORVENA_BUILT_HELP_FILE})
+endif()
 install(CODE "
-    set(help \"${ORVENA_HELP_FILE}\")
-    if(NOT help)
-        file(GLOB_RECURSE found LIST_DIRECTORIES false \"${CMAKE_BINARY_DIR}/*orvena.hlp\")
-        foreach(f IN LISTS found)
-            get_filename_component(n \"\${f}\" NAME)
-            if(n STREQUAL \"orvena.hlp\" AND NOT f MATCHES \"/_CPack_Packages/\")
-                set(help \"\${f}\")
-                break()
-            endif()
-        endforeach()
-    endif()
-    if(help)
+    if(EXISTS \"${installed_help}\")
         file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/orvena\"
-             TYPE FILE FILES \"\${help}\")
+             TYPE FILE RENAME orvena.hlp FILES \"${installed_help}\")
     else()
-        message(STATUS \"No orvena.hlp in the build: the package goes without help file\")
+        message(STATUS \"No ${installed_help}: the package goes without help file\")
     endif()
 ")
 

@@ -532,6 +532,26 @@ private slots:
         }
     }
 
+    // An archive replaced or removed while the program runs: the export
+    // names it and, since the program goes on, does not say that it ends.
+    void failedExportNamesTheArchive_data() {
+        QTest::addColumn<bool>("removed");
+        QTest::addColumn<QString>("error"); // %1: the folder
+        QTest::newRow("localita.mdb replaced by a picture")
+            << false << "Il file localita.mdb non è un archivio di Orvena: non è un database.";
+        QTest::newRow("localita.mdb removed")
+            << true << "Il file localita.mdb non esiste nella cartella %1.";
+    }
+    void failedExportNamesTheArchive() {
+        QFETCH(bool, removed);
+        QFETCH(QString, error);
+        Workspace ws;
+        QVERIFY(QFile::remove(ws.file("localita.mdb")));
+        if (!removed) QVERIFY(test::writeFile(ws.file("localita.mdb"), "GIF89a, a picture"));
+        const auto report = gis::exportForGis(ws.folder.path(), ws.file("out"));
+        QCOMPARE(report.error, error.contains("%1") ? error.arg(ws.folder.path()) : error);
+    }
+
     void fullDisk_data() {
         QTest::addColumn<bool>("tiles");
         QTest::addColumn<bool>("workingFolderFull"); // or only the target folder

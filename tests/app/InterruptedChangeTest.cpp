@@ -9,6 +9,7 @@
 
 #include "DemoAtlas.h"
 #include "app/Application.h"
+#include "core/archive/ArchiveFile.h"
 #include "core/archive/Compaction.h"
 #include "core/archive/DeleteArea.h"
 #include "core/archive/Exchange.h"
@@ -46,11 +47,15 @@ QList<QStringList> contentOfPair(const QString& folder, const QString& work) {
 // the file stop (a database or a journal; "file:n" before the n-th). The
 // exchange files first get a new sheet and its places, for the import to add
 // and the export to replace. The content of the two files just before.
-QList<QStringList> stopInCommit(const Workspace& ws, const QString& work, const QString& stop) {
+void addNewSheetToExchange(const Workspace& ws) {
     test::execSql(ws.file("esparea.mdb"), "insert into AREA (AREA) values ('nuovo.jpg')");
     test::execSql(ws.file("esplocalita.mdb"),
                   "with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000)"
                   " insert into localita (AREA, LOCALITA) select 'nuovo.jpg', 'P' || i from n");
+}
+
+QList<QStringList> stopInCommit(const Workspace& ws, const QString& work, const QString& stop) {
+    addNewSheetToExchange(ws);
     const QList<QStringList> before = contentOfPair(ws.folder.path(), work);
     QProcess victim;
     victim.start(VICTIM, {work, ws.folder.path(), stop, demo::demoSheets().front().name});
@@ -177,7 +182,9 @@ private slots:
     }
 
     // A command run on such a folder (the program left running while another
-    // one was killed) rolls the change back before it reads.
+    // one was killed) rolls the change back before it reads: the four files
+    // end as the same command leaves them on the folder as it was before the
+    // change.
     void laterCommandRollsBackFirst_data() {
         QTest::addColumn<QString>("command");
         for (const char* command : {"import", "export", "deletion", "compaction", "gis export"})
@@ -185,21 +192,48 @@ private slots:
     }
     void laterCommandRollsBackFirst() {
         QFETCH(QString, command);
+        const auto run = [&](const QString& folder) {
+            if (command == "import") return importArchives(folder).done();
+            if (command == "export") return exportArchives(folder).done();
+            if (command == "deletion")
+                return deleteArea(folder, demo::demoSheets().front().name).ok();
+            if (command == "compaction")
+                return compactArchive(folder, "area.mdb").done() &&
+                       compactArchive(folder, "localita.mdb").done();
+            return gis::exportForGis(folder, folder + "/gis").ok();
+        };
+        Workspace untouched;
+        addNewSheetToExchange(untouched);
+        QVERIFY(run(untouched.folder.path()));
+
         Workspace ws;
         QVERIFY(!stopInCommit(ws, "import", "localita.mdb").isEmpty());
-        const QString folder = ws.folder.path();
-        bool done = false;
-        if (command == "import") done = importArchives(folder).done();
-        if (command == "export") done = exportArchives(folder).done();
-        if (command == "deletion") done = deleteArea(folder, demo::demoSheets().front().name).ok();
-        if (command == "compaction")
-            done = compactArchive(folder, "area.mdb").done() &&
-                   compactArchive(folder, "localita.mdb").done();
-        if (command == "gis export") done = gis::exportForGis(folder, folder + "/gis").ok();
-        QVERIFY(done);
-        QCOMPARE(leftovers(folder), QStringList());
-        for (const char* file : {"area.mdb", "localita.mdb"})
-            QCOMPARE(content(ws.file(file)).front(), "ok");
+        QVERIFY(run(ws.folder.path()));
+        QCOMPARE(leftovers(ws.folder.path()), QStringList());
+        QCOMPARE(contentOfPair(ws.folder.path(), "import"), contentOfPair(untouched.folder.path(), "import"));
+        QCOMPARE(contentOfPair(ws.folder.path(), "export"), contentOfPair(untouched.folder.path(), "export"));
+    }
+
+    // The change cannot be judged when no private copy can be made: start-up
+    // says once that the program ends, without changing the file; a later
+    // command, after which the program goes on, does not say it.
+    void unjudgedChangeToldOnce() {
+        Workspace ws;
+        QVERIFY(!stopInCommit(ws, "import", "localita.mdb").isEmpty());
+        const QByteArray temporary = qgetenv("TMPDIR");
+        // A file: no private folder can be made inside it.
+        qputenv("TMPDIR", ws.file("area.mdb").toLocal8Bit());
+        const QString atStartUp =
+            archivefile::check(ws.file("area.mdb"), "AREA", archivefile::requiredColumns("AREA"));
+        const QString later = gis::exportForGis(ws.folder.path(), ws.file("gis")).error;
+        if (temporary.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", temporary);
+        QVERIFY2(later.startsWith("Il file area.mdb non può essere aperto (") &&
+                     !later.contains("termina"),
+                 qPrintable(later));
+        QCOMPARE(atStartUp, later + " Il programma termina senza modificarlo.");
     }
 };
 

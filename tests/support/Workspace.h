@@ -2,8 +2,8 @@
 
 #include "TempFolder.h"
 
+#include "ScriptedDialogs.h"
 #include "core/archive/Archives.h"
-#include "core/base/ScriptedDialogs.h"
 #include "core/state/ViewerState.h"
 #include "ui/mainwindow/MainWindow.h"
 

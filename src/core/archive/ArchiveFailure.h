@@ -30,6 +30,9 @@ public:
     explicit ArchiveError(const QString& what);
     // An engine failure on the named file; what() is its Italian sentence.
     ArchiveError(const QString& fileName, int code);
+    // A file that cannot be used, told by a sentence of its own that names it
+    // (one that is no archive of ours, say), with the code that stands for it.
+    ArchiveError(const QString& fileName, int code, const QString& message);
 
     const QString& fileName() const { return fileName_; }
     int code() const { return code_; }
@@ -41,6 +44,7 @@ public:
 private:
     QString fileName_;
     int code_ = 0;
+    QString message_;
 };
 
 // The engine's result code of a failure: the extended code when the engine
@@ -61,6 +65,12 @@ QString failureReason(int sqliteResultCode);
 // A whole sentence naming the file, e.g. "L'archivio localita.mdb è in uso da
 // un altro programma." A path may be given: only its file name is shown.
 QString failureMessage(const QString& fileName, int sqliteResultCode);
+
+// The same for the file at path, which the engine refused with that code:
+// when it could not open it (SQLITE_CANTOPEN), the reason the system gives for
+// the file ("L'archivio area.mdb non può essere aperto: permesso negato."),
+// so that a file that is there is never called missing.
+QString failureMessageAt(const QString& path, int sqliteResultCode);
 
 // True for the codes that mean another connection holds the file (busy or
 // locked): the operation may succeed if retried later.

@@ -11,9 +11,6 @@
 // Archives. Not part of the interface the windows use.
 namespace orvena::archivefile {
 
-// How long the checks wait for a lock held by another program.
-inline constexpr int kBusyWaitMs = 700;
-
 // The fields a table must have (the schema's columns for AREA and localita,
 // none for any other table).
 QStringList requiredColumns(const QString& table);

@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/LockWaits.h"
 #include "core/archive/RecordView.h"
 #include "core/archive/WorkingPair.h"
 
@@ -13,9 +14,6 @@
 namespace orvena::areadatums {
 
 namespace {
-
-// How long a read waits for another connection's write to end.
-constexpr int kBusyWaitMs = 500;
 
 bool present(SQLite::Database& db) {
     return db.execAndGet(existsIn("main")).getInt() != 0;
@@ -83,7 +81,7 @@ SheetDatum readIn(const QString& folder, const QString& area) {
         SQLite::Database db(archivefile::nativePath(
                                 QDir(folder).filePath(QString::fromLatin1(Archives::kAreaFile))),
                             SQLite::OPEN_READONLY);
-        db.setBusyTimeout(kBusyWaitMs);
+        db.setBusyTimeout(lockwait::kSheetReadMs);
         return read(db, area);
     } catch (const SQLite::Exception&) {
         return {};

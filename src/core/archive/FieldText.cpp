@@ -2,10 +2,27 @@
 
 #include <QByteArray>
 #include <QMetaType>
+#include <SQLiteCpp/Column.h>
+#include <sqlite3.h>
 
 #include <charconv>
 
 namespace orvena {
+
+QVariant columnValue(const SQLite::Column& column) {
+    switch (column.getType()) {
+    case SQLITE_INTEGER:
+        return QVariant(static_cast<qlonglong>(column.getInt64()));
+    case SQLITE_FLOAT:
+        return QVariant(column.getDouble());
+    case SQLITE_TEXT:
+        return QVariant(QString::fromUtf8(column.getText(), column.getBytes()));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(column.getBlob()), column.getBytes()));
+    default:
+        return {};
+    }
+}
 
 QString realFieldText(double value) {
     // The shortest text that reads back as the same float, written without an

@@ -3,7 +3,15 @@
 #include <QString>
 #include <QVariant>
 
+namespace SQLite {
+class Column;
+}
+
 namespace orvena {
+
+// A stored value as read from the engine: an integer as qlonglong, a real as
+// double, a text as QString, a blob as QByteArray, a null as a null QVariant.
+QVariant columnValue(const SQLite::Column& column);
 
 // The text of a real field: the shortest text that reads back as the same
 // single-precision number, with '.' as the decimal separator whatever the

@@ -4,6 +4,7 @@
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
 #include "core/archive/Compaction.h"
+#include "core/archive/LockWaits.h"
 #include "core/archive/Schema.h"
 
 #include <QDir>
@@ -51,7 +52,7 @@ QString journalOf(const QString& path) {
 int readSchema(const QString& path, int access) {
     try {
         SQLite::Database db(nativePath(path), access);
-        db.setBusyTimeout(kBusyWaitMs);
+        db.setBusyTimeout(lockwait::kWindowMs);
         db.execAndGet("select count(*) from sqlite_master");
         return SQLITE_OK;
     } catch (const SQLite::Exception& e) {

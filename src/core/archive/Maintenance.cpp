@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/FieldText.h"
+#include "core/archive/LockWaits.h"
 #include "core/archive/MaintenanceSession.h"
 
 #include <QDir>
@@ -35,7 +36,6 @@ namespace orvena::maintenance {
 namespace {
 
 constexpr qint64 kTicksPerReport = 4096;
-constexpr int kBusyMilliseconds = 1000;
 
 void progressTick(sqlite3_context* context, int, sqlite3_value**) {
     auto* session = static_cast<Session*>(sqlite3_user_data(context));
@@ -102,7 +102,9 @@ void checkArchive(const QString& path, const char* table) {
     sqlite3_close_v2(db);
     const int primary = code & 0xff;
     throw Failure{name, code,
-                  primary == SQLITE_SCHEMA || primary == SQLITE_NOTADB ? problem : QString()};
+                  primary == SQLITE_SCHEMA || primary == SQLITE_NOTADB || primary == SQLITE_CANTOPEN
+                      ? problem
+                      : QString()};
 }
 
 QString damagedFile(sqlite3* db) {
@@ -145,7 +147,7 @@ Session::Session(const QString& folder, const char* mainFile, Access access)
         db_ = nullptr;
         throw failed;
     }
-    sqlite3_busy_timeout(db_, kBusyMilliseconds);
+    sqlite3_busy_timeout(db_, lockwait::kMaintenanceMs);
     prepare();
 }
 

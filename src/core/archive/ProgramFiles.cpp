@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
 #include "core/archive/Compaction.h"
+#include "core/archive/LockWaits.h"
 #include "core/base/SafeSave.h"
 
 #include <QDir>
@@ -47,7 +48,7 @@ QStringList sheetsOf(const QString& folder) {
     if (!QFileInfo(path).isFile()) return sheets;
     try {
         SQLite::Database db(archivefile::nativePath(path), SQLite::OPEN_READONLY);
-        db.setBusyTimeout(2000);
+        db.setBusyTimeout(lockwait::kSheetListMs);
         SQLite::Statement row(db, "select AREA from AREA");
         while (row.executeStep())
             if (!row.getColumn(0).isNull())

@@ -1,9 +1,9 @@
 #include "core/archive/RecordView.h"
 
+#include "core/archive/ArchiveConnection.h"
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/FieldText.h"
-#include "core/archive/Transaction.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,21 +22,12 @@ namespace orvena {
 
 namespace {
 
-// How long a query waits for a lock held by another program before it fails
-// with SQLITE_BUSY: long enough for another program's short write, short
-// enough that the window never seems frozen.
-constexpr int kBusyTimeoutMs = 700;
-
 // Records read at once while walking a result.
 constexpr std::size_t kBlockSize = 256;
 constexpr std::size_t kNoBlock = static_cast<std::size_t>(-1);
 
 constexpr const char* kSelectStar = "select * from ";
 constexpr const char* kSelectKey = "select rowid from ";
-
-// Each opening of a file gets its own number, so that a file opened again
-// never looks unchanged.
-std::uint64_t openings = 0;
 
 const QString kNoCurrentRecord = QStringLiteral("Nessun record corrente.");
 const QString kUnknownField = QStringLiteral("Il campo %1 non esiste nella tabella %2.");
@@ -55,63 +46,6 @@ QString quoted(const QString& identifier) {
 
 std::string utf8(const QString& text) {
     return text.toStdString();
-}
-
-QVariant columnValue(const SQLite::Column& column) {
-    switch (column.getType()) {
-    case SQLITE_INTEGER:
-        return QVariant(static_cast<qlonglong>(column.getInt64()));
-    case SQLITE_FLOAT:
-        return QVariant(column.getDouble());
-    case SQLITE_TEXT: {
-        const char* text = column.getText();
-        return QVariant(QString::fromUtf8(text, column.getBytes()));
-    }
-    case SQLITE_BLOB: {
-        const auto* data = static_cast<const char*>(column.getBlob());
-        return QVariant(QByteArray(data, column.getBytes()));
-    }
-    default:
-        return {};
-    }
-}
-
-// Binds a value the way the engine converts it: numbers as numbers, a text as
-// a text (the column's affinity turns a numeric text into a number), a null
-// QVariant as NULL.
-void bindValue(SQLite::Statement& statement, int index, const QVariant& value) {
-    if (!value.isValid() || value.isNull()) {
-        statement.bind(index);
-        return;
-    }
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-        statement.bind(index, static_cast<std::int64_t>(value.toLongLong()));
-        break;
-    case QMetaType::ULong:
-    case QMetaType::ULongLong:
-        statement.bind(index, static_cast<std::int64_t>(value.toULongLong()));
-        break;
-    case QMetaType::Float:
-    case QMetaType::Double:
-        statement.bind(index, value.toDouble());
-        break;
-    case QMetaType::QByteArray: {
-        const QByteArray bytes = value.toByteArray();
-        statement.bind(index, static_cast<const void*>(bytes.constData()),
-                       static_cast<int>(bytes.size()));
-        break;
-    }
-    default:
-        statement.bind(index, utf8(value.toString()));
-        break;
-    }
 }
 
 // "select rowid from <table>" and nothing else but blanks.
@@ -138,10 +72,10 @@ struct RecordView::Impl {
     std::vector<BoundSpec> boxSpecs;
     std::vector<BoundText*> boxes;
 
-    // The statement is declared after the database so that it goes first.
-    std::unique_ptr<SQLite::Database> db;
+    ArchiveConnection conn;
+    // Prepared on conn's database when the first block is read, and let go
+    // before that database is closed.
     std::unique_ptr<SQLite::Statement> blockQuery;
-    QStringList columns; // the table's fields, in their stored order
 
     QStringList params;
 
@@ -157,34 +91,46 @@ struct RecordView::Impl {
     std::vector<std::optional<Row>> block;
 
     Mode mode = Mode::Browsing;
-    // The file as opened, and the number of that opening.
-    QString path;
-    std::uint64_t opening = 0;
     Row buffer;
     std::vector<bool> touched;
     std::int64_t editKey = 0;
 
-    // Open transactions and what `removed` was when each began.
-    TransactionLevels levels{"nested", TransactionLevels::Lock::Immediate};
+    // What `removed` was when each open transaction began.
     std::vector<std::unordered_set<std::int64_t>> removedAtBegin;
 
-    explicit Impl(RecordView* v)
-        : view(v) {}
+    Impl(RecordView* v, const QString& fileName, const QString& table)
+        : view(v)
+        , conn(fileName, table) {}
 
     [[noreturn]] void fail(const QString& text) const { throw ArchiveError(text); }
 
-    [[noreturn]] void engineFailure(int code) const { throw ArchiveError(view->fileName_, code); }
-    [[noreturn]] void engineFailure(const SQLite::Exception& e) const {
-        engineFailure(resultCode(e));
-    }
+    [[noreturn]] void engineFailure(int code) const { conn.engineFailure(code); }
+    [[noreturn]] void engineFailure(const SQLite::Exception& e) const { conn.engineFailure(e); }
 
     void requireOpen() const {
-        if (!db) fail(kNotOpen.arg(view->fileName_));
+        if (!conn.isOpen()) fail(kNotOpen.arg(view->fileName_));
+    }
+
+    // The table's fields, in their stored order.
+    const QStringList& columns() const { return conn.columns(); }
+
+    // The fields the file must hold: the table's own and every bound one.
+    QStringList requiredFields() const {
+        QStringList fields = archivefile::requiredColumns(view->table_);
+        for (const BoundSpec& bound : boxSpecs) {
+            const QString field = QString::fromLatin1(bound.field);
+            if (!fields.contains(field, Qt::CaseInsensitive)) fields << field;
+        }
+        return fields;
+    }
+
+    std::function<void()> releaseStatements() {
+        return [this] { blockQuery.reset(); };
     }
 
     int columnIndex(const QString& name) const {
-        for (qsizetype i = 0; i < columns.size(); ++i) {
-            if (columns[i].compare(name, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
+        for (qsizetype i = 0; i < columns().size(); ++i) {
+            if (columns()[i].compare(name, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
         }
         return -1;
     }
@@ -209,6 +155,11 @@ struct RecordView::Impl {
             slot.emplace(keys[first + i], i);
 
         std::vector<std::optional<Row>> rows(count);
+        try {
+            if (!blockQuery) blockQuery = blockQueryFor(conn.db(), columns());
+        } catch (const SQLite::Exception& e) {
+            engineFailure(e);
+        }
         SQLite::Statement& query = *blockQuery;
         try {
             query.reset();
@@ -219,7 +170,7 @@ struct RecordView::Impl {
                 else
                     query.bind(index);
             }
-            const int width = static_cast<int>(columns.size());
+            const int width = static_cast<int>(columns().size());
             while (query.executeStep()) {
                 const auto found = slot.find(query.getColumn(0).getInt64());
                 if (found == slot.end()) continue;
@@ -262,71 +213,14 @@ struct RecordView::Impl {
         touched.clear();
     }
 
-    void execute(const QString& sql, const std::vector<QVariant>& values) {
-        try {
-            SQLite::Statement statement(*db, utf8(sql));
-            for (std::size_t i = 0; i < values.size(); ++i)
-                bindValue(statement, static_cast<int>(i) + 1, values[i]);
-            statement.exec();
-        } catch (const SQLite::Exception& e) {
-            engineFailure(e);
-        }
-    }
-
-    // True when the file under the view's name is no longer the one the
-    // connection holds: another program replaced it (a compaction writes the
-    // compacted file beside the archive and renames it over it) or removed it.
-    bool fileReplaced() const {
-        int moved = 0;
-        return db &&
-               sqlite3_file_control(db->getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) ==
-                   SQLITE_OK &&
-               moved != 0;
-    }
-
-    // Opens the connection to the file at path in place of the one there is,
-    // which stays when this fails: an empty text, or why it failed (as
-    // start-up tells it, or as a sentence of its own later on). An archive
-    // that may not be written is opened for reading only; one that may gains
-    // the program's indexes when it lacks them.
-    QString connect(bool atStartUp) {
-        QStringList fields = archivefile::requiredColumns(view->table_);
-        for (const BoundSpec& bound : boxSpecs) {
-            const QString field = QString::fromLatin1(bound.field);
-            if (!fields.contains(field, Qt::CaseInsensitive)) fields << field;
-        }
-        const QString problem = atStartUp ? archivefile::check(path, view->table_, fields)
-                                          : archivefile::describe(path, view->table_, fields);
-        if (!problem.isEmpty()) return problem;
-        try {
-            const bool writable = archivefile::canWrite(path);
-            auto fresh = std::make_unique<SQLite::Database>(
-                archivefile::nativePath(path),
-                (writable ? SQLite::OPEN_READWRITE : SQLite::OPEN_READONLY) | SQLite::OPEN_NOMUTEX);
-            fresh->setBusyTimeout(kBusyTimeoutMs);
-            // Indexes speed up the look-ups but nothing depends on them.
-            if (writable && sqlite3_db_readonly(fresh->getHandle(), "main") == 0) {
-                for (const char* index : archivefile::indexStatements(view->table_)) {
-                    try {
-                        fresh->exec(index);
-                    } catch (const SQLite::Exception& e) {
-                        if ((e.getErrorCode() & 0xff) != SQLITE_READONLY) throw;
-                    }
-                }
-            }
-            QStringList freshColumns = readColumns(*fresh);
-            auto freshQuery = blockQueryFor(*fresh, freshColumns);
-            blockQuery.reset();
-            db = std::move(fresh);
-            columns = std::move(freshColumns);
-            blockQuery = std::move(freshQuery);
-            opening = ++openings;
-        } catch (const SQLite::Exception& e) {
-            const int code = resultCode(e);
-            return atStartUp ? archivefile::engineRefusal(path, code)
-                             : failureMessage(view->fileName_, code);
-        }
-        return {};
+    // Runs a write; when another program replaced the file meanwhile, on
+    // the file under the view's name. A keyed write (of the record the view
+    // stands on) goes there only while that record is the same there.
+    void execute(const QString& sql, const std::vector<QVariant>& values, bool keyed) {
+        conn.execute(sql, values, [&] {
+            followReplacedFile();
+            if (keyed && keys.empty()) fail(kRecordGone);
+        });
     }
 
     // Before a change, and before a read that would show what the file held
@@ -336,34 +230,24 @@ struct RecordView::Impl {
     // there, the result is dropped, and so is a record being edited. Inside a
     // transaction nothing can replace the file.
     void followReplacedFile() {
-        if (!removedAtBegin.empty() || !fileReplaced()) return;
+        if (conn.inTransaction() || !conn.fileReplaced()) return;
         const bool known =
             blockFirst != kNoBlock && pos >= blockFirst && pos - blockFirst < block.size();
         const std::optional<Row> before = known ? block[pos - blockFirst] : std::nullopt;
-        const QStringList columnsBefore = columns;
-        if (const QString problem = connect(false); !problem.isEmpty())
-            throw ArchiveError(problem.toStdString());
+        const QStringList columnsBefore = columns();
+        if (!conn.followReplacedFile(requiredFields(), releaseStatements())) return;
         invalidate();
         const Row* now = rowAt(pos);
-        const bool same = columns == columnsBefore &&
+        const bool same = columns() == columnsBefore &&
                           (!known || (before && now && *before == *now) || (!before && !now));
         if (same) return;
         keys.clear();
         removed.clear();
         pos = 0;
-        if (mode == Mode::Editing || (mode == Mode::Adding && columns != columnsBefore)) {
+        if (mode == Mode::Editing || (mode == Mode::Adding && columns() != columnsBefore)) {
             cancelPending();
             fail(kRecordGone);
         }
-    }
-
-    QStringList readColumns(SQLite::Database& on) const {
-        QStringList names;
-        SQLite::Statement info(on, "select name from pragma_table_info(?)");
-        info.bind(1, utf8(view->table_));
-        while (info.executeStep())
-            names << QString::fromUtf8(info.getColumn(0).getText());
-        return names;
     }
 
     std::unique_ptr<SQLite::Statement> blockQueryFor(SQLite::Database& on,
@@ -402,7 +286,7 @@ QString BoundText::text() const {
 RecordView::RecordView(const QString& objectName, QString fileName, QString table,
                        const std::vector<BoundSpec>& boxes, QObject* parent)
     : QObject(parent)
-    , d(std::make_unique<Impl>(this))
+    , d(std::make_unique<Impl>(this, fileName, table))
     , fileName_(std::move(fileName))
     , table_(std::move(table)) {
     setObjectName(objectName);
@@ -419,9 +303,9 @@ RecordView::~RecordView() {
 
 QString RecordView::open(const QString& folder) {
     close();
-    d->path = QDir(folder).filePath(fileName_);
-    if (!QFileInfo::exists(d->path)) return archivefile::missing(d->path);
-    return d->connect(true);
+    const QString path = QDir(folder).filePath(fileName_);
+    if (!QFileInfo::exists(path)) return archivefile::missing(path);
+    return d->conn.open(path, d->requiredFields(), true, d->releaseStatements());
 }
 
 void RecordView::close() {
@@ -431,14 +315,12 @@ void RecordView::close() {
     d->removed.clear();
     d->pos = 0;
     d->removedAtBegin.clear();
-    d->levels.clear();
     d->blockQuery.reset();
-    d->db.reset();
-    d->columns.clear();
+    d->conn.close();
 }
 
 bool RecordView::isOpen() const {
-    return d->db != nullptr;
+    return d->conn.isOpen();
 }
 
 void RecordView::setRecordSource(const char* sql, QStringList params) {
@@ -463,7 +345,7 @@ void RecordView::refresh() {
 
     std::vector<std::int64_t> keys;
     try {
-        SQLite::Statement query(*d->db, sql);
+        SQLite::Statement query(d->conn.db(), sql);
         if (query.getBindParameterCount() != static_cast<int>(d->params.size()))
             d->fail(kBadSource.arg(QString::fromStdString(sql)));
         for (qsizetype i = 0; i < d->params.size(); ++i)
@@ -487,7 +369,7 @@ void RecordView::readKeyedTexts(const char* sql, const QStringList& params,
     d->followReplacedFile();
     // Straight on the engine's statement: a column object per value would cost
     // more than reading the record.
-    sqlite3* db = d->db->getHandle();
+    sqlite3* db = d->conn.db().getHandle();
     sqlite3_stmt* prepared = nullptr;
     if (const int code = sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr); code != SQLITE_OK) {
         sqlite3_finalize(prepared);
@@ -519,12 +401,12 @@ void RecordView::readKeyedTexts(const char* sql, const QStringList& params,
 
 RecordView::Stamp RecordView::stamp() const {
     // A file replaced since it was opened is read again at the next refresh().
-    if (!d->db || d->fileReplaced()) return {};
+    if (!d->conn.isOpen() || d->conn.fileReplaced()) return {};
     Stamp stamp;
-    stamp.opening = d->opening;
-    stamp.changes = sqlite3_total_changes64(d->db->getHandle());
+    stamp.opening = d->conn.opening();
+    stamp.changes = sqlite3_total_changes64(d->conn.db().getHandle());
     try {
-        stamp.version = d->db->execAndGet("PRAGMA data_version").getInt64();
+        stamp.version = d->conn.db().execAndGet("PRAGMA data_version").getInt64();
     } catch (const SQLite::Exception&) {
         return {};
     }
@@ -532,7 +414,7 @@ RecordView::Stamp RecordView::stamp() const {
 }
 
 bool RecordView::eof() const {
-    return !d->db || d->pos >= d->keys.size();
+    return !d->conn.isOpen() || d->pos >= d->keys.size();
 }
 
 void RecordView::moveFirst() {
@@ -552,7 +434,7 @@ void RecordView::moveNext() {
 }
 
 QString RecordView::text(const QString& field) const {
-    if (!d->db) return {};
+    if (!d->conn.isOpen()) return {};
     const auto index = static_cast<std::size_t>(d->requireColumn(field));
     if (d->mode != Impl::Mode::Browsing) return fieldText(d->buffer[index]);
     const Row* row = d->current();
@@ -579,7 +461,7 @@ QVariant RecordView::field(const QString& name) const {
 void RecordView::addNew() {
     d->requireOpen();
     d->mode = Impl::Mode::Adding;
-    d->buffer.assign(static_cast<std::size_t>(d->columns.size()), QVariant());
+    d->buffer.assign(static_cast<std::size_t>(d->columns().size()), QVariant());
     d->touched.assign(d->buffer.size(), false);
 }
 
@@ -611,7 +493,7 @@ void RecordView::update() {
     std::vector<QVariant> values;
     for (std::size_t i = 0; i < d->touched.size(); ++i) {
         if (!d->touched[i]) continue;
-        names << quoted(d->columns[static_cast<qsizetype>(i)]);
+        names << quoted(d->columns()[static_cast<qsizetype>(i)]);
         values.push_back(d->buffer[i]);
     }
     const QString table = quoted(table_);
@@ -627,15 +509,15 @@ void RecordView::update() {
             sql += QLatin1String(" (") + names.join(QLatin1String(", ")) +
                    QLatin1String(") VALUES (") + marks.join(QLatin1String(", ")) + QLatin1Char(')');
         }
+        d->execute(sql, values, false);
         d->invalidate();
-        d->execute(sql, values);
     } else if (!names.isEmpty()) {
         QString sql = QLatin1String("UPDATE ") + table + QLatin1String(" SET ") +
                       names.join(QLatin1String(" = ?, ")) + QLatin1String(" = ? WHERE rowid = ?");
         values.push_back(QVariant(static_cast<qlonglong>(d->editKey)));
+        d->execute(sql, values, true);
         d->invalidate();
-        d->execute(sql, values);
-        if (d->db->getChanges() == 0) d->fail(kRecordGone);
+        if (d->conn.db().getChanges() == 0) d->fail(kRecordGone);
     }
     d->cancelPending();
 }
@@ -646,9 +528,9 @@ void RecordView::remove() {
     d->followReplacedFile();
     if (!d->current()) d->fail(kNoCurrentRecord);
     const std::int64_t key = d->keys[d->pos];
-    d->invalidate();
     d->execute(QLatin1String("DELETE FROM ") + quoted(table_) + QLatin1String(" WHERE rowid = ?"),
-               {QVariant(static_cast<qlonglong>(key))});
+               {QVariant(static_cast<qlonglong>(key))}, true);
+    d->invalidate();
     d->removed.insert(key);
 }
 
@@ -696,7 +578,7 @@ std::size_t RecordView::resultSize() const {
 void RecordView::onConnection(const std::function<void(SQLite::Database&)>& fn) {
     d->requireOpen();
     try {
-        fn(*d->db);
+        fn(d->conn.db());
     } catch (const SQLite::Exception& e) {
         d->engineFailure(e);
     }
@@ -705,25 +587,29 @@ void RecordView::onConnection(const std::function<void(SQLite::Database&)>& fn) 
 void RecordView::beginTransaction() {
     d->requireOpen();
     d->followReplacedFile();
-    if (const int code = d->levels.begin(d->db->getHandle()); code != SQLITE_OK)
-        d->engineFailure(resultCode(d->db->getHandle(), code));
+    d->conn.begin();
     d->removedAtBegin.push_back(d->removed);
 }
 
 void RecordView::commit() {
-    if (!d->db || d->removedAtBegin.empty()) return;
-    if (const int code = d->levels.commit(d->db->getHandle()); code != SQLITE_OK) {
-        // What cannot be committed is undone: the file stays as it was.
-        const int failure = resultCode(d->db->getHandle(), code);
-        rollback();
-        d->engineFailure(failure);
+    if (!d->conn.isOpen() || d->removedAtBegin.empty()) return;
+    try {
+        d->conn.commit();
+    } catch (const ArchiveError&) {
+        // The connection undid the level: so does the view.
+        undoLevel();
+        throw;
     }
     d->removedAtBegin.pop_back();
 }
 
 void RecordView::rollback() {
-    if (!d->db || d->removedAtBegin.empty()) return;
-    d->levels.rollback(d->db->getHandle());
+    if (!d->conn.isOpen() || d->removedAtBegin.empty()) return;
+    d->conn.rollback();
+    undoLevel();
+}
+
+void RecordView::undoLevel() {
     d->removed = std::move(d->removedAtBegin.back());
     d->removedAtBegin.pop_back();
     d->cancelPending();

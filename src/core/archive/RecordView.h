@@ -172,6 +172,7 @@ private:
     void beginTransaction();
     void commit();
     void rollback();
+    void undoLevel(); // the view's side of a transaction level undone
 };
 
 template <class Fn> void RecordView::transaction(Fn&& fn) {

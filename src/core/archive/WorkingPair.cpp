@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/LockWaits.h"
 #include "core/archive/MaintenanceSession.h"
 #include "core/archive/Schema.h"
 
@@ -17,10 +18,6 @@
 namespace orvena {
 
 namespace {
-
-// Long enough to wait out a record view finishing a read, short enough that a
-// file held by another program is reported at once.
-constexpr int kBusyTimeoutMs = 750;
 
 const QString kJournalRefused =
     QStringLiteral("L'archivio %1 non può passare al giornale di ripristino (modo %2): "
@@ -52,8 +49,9 @@ WorkingPair::WorkingPair(const QString& folder)
                                       std::pair{localityPath, schema::kLocalityTable}}) {
         if (!QFileInfo::exists(path)) refuse(archivefile::missing(path));
         const QString tableName = QString::fromLatin1(table);
+        // A sentence of its own: the program goes on after a refused change.
         const QString problem =
-            archivefile::check(path, tableName, archivefile::requiredColumns(tableName));
+            archivefile::describe(path, tableName, archivefile::requiredColumns(tableName));
         if (!problem.isEmpty()) refuse(problem);
     }
     // Every change through the pair writes both files.
@@ -66,7 +64,7 @@ WorkingPair::WorkingPair(const QString& folder)
     try {
         db_ = std::make_unique<SQLite::Database>(archivefile::nativePath(areaPath),
                                                  SQLite::OPEN_READWRITE);
-        db_->setBusyTimeout(kBusyTimeoutMs);
+        db_->setBusyTimeout(lockwait::kWorkingPairMs);
         current = Archives::kLocalityFile;
         SQLite::Statement attach(*db_, std::string("ATTACH DATABASE ? AS ") + kLocalitySchema);
         attach.bind(1, archivefile::nativePath(localityPath));
@@ -128,11 +126,7 @@ WorkingPair::WorkingPair(const QString& folder)
     }
 }
 
-WorkingPair::~WorkingPair() {
-    if (!db_) return;
-    while (levels_.depth() > 0)
-        levels_.rollback(db_->getHandle());
-}
+WorkingPair::~WorkingPair() = default;
 
 SQLite::Database& WorkingPair::db() {
     return *db_;
@@ -175,10 +169,6 @@ const char* WorkingPair::busiestFile() const {
     return std::abs(now[1] - footprintAtBegin_[1]) > std::abs(now[0] - footprintAtBegin_[0])
                ? Archives::kLocalityFile
                : Archives::kAreaFile;
-}
-
-void WorkingPair::refused(int code) const {
-    throw SQLite::Exception(db_->getHandle(), code);
 }
 
 } // namespace orvena

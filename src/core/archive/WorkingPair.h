@@ -1,14 +1,16 @@
 #pragma once
 
 #include "core/archive/ArchiveFailure.h"
-#include "core/archive/Transaction.h"
 
 #include <QString>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Exception.h>
+#include <SQLiteCpp/Savepoint.h>
+#include <SQLiteCpp/Transaction.h>
 
 #include <array>
 #include <memory>
+#include <string>
 
 namespace orvena {
 
@@ -57,12 +59,10 @@ public:
     [[noreturn]] void fail(const SQLite::Exception& e) const;
 
 private:
-    // Throws the engine's refusal (code) of a transaction step.
-    [[noreturn]] void refused(int code) const;
     // Runs fn as the work of a transaction level, noting which file the
     // change has written more of before a failure and before the outermost
     // commit: a failed commit may take the change with it.
-    template <class Fn> void measured(Fn& fn);
+    template <class Fn> void measured(Fn& fn, bool outermost);
     // Pages of area.mdb and of localita.mdb, each as its size plus its free
     // pages: what a change adds or frees moves it.
     std::array<qint64, 2> footprint() const;
@@ -71,22 +71,38 @@ private:
 
     QString folder_;
     std::unique_ptr<SQLite::Database> db_;
-    TransactionLevels levels_{"pair", TransactionLevels::Lock::Immediate};
+    int depth_ = 0; // the transaction levels open
     std::array<qint64, 2> footprintAtBegin_{};
     const char* busiest_ = nullptr;
 };
 
 template <class Fn> void WorkingPair::transaction(Fn&& fn) {
+    // A level that goes uncommitted (fn threw, or the engine refused the
+    // commit) undoes its work.
+    struct Level {
+        int& depth;
+        explicit Level(int& d)
+            : depth(++d) {}
+        ~Level() { --depth; }
+    };
     try {
-        levels_.run(
-            db_->getHandle(), [&] { measured(fn); }, [this](int code) { refused(code); });
+        if (depth_ == 0) {
+            SQLite::Transaction whole(*db_, SQLite::TransactionBehavior::IMMEDIATE);
+            const Level level(depth_);
+            measured(fn, true);
+            whole.commit();
+        } else {
+            SQLite::Savepoint part(*db_, "pair" + std::to_string(depth_));
+            const Level level(depth_);
+            measured(fn, false);
+            part.release();
+        }
     } catch (const SQLite::Exception& e) {
         fail(e);
     }
 }
 
-template <class Fn> void WorkingPair::measured(Fn& fn) {
-    const bool outermost = levels_.depth() == 1;
+template <class Fn> void WorkingPair::measured(Fn& fn, bool outermost) {
     if (outermost) {
         footprintAtBegin_ = footprint();
         busiest_ = nullptr;

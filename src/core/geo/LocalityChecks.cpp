@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
 #include "core/archive/FieldText.h"
+#include "core/archive/LockWaits.h"
 #include "core/base/Numbers.h"
 
 #include <QDir>
@@ -52,7 +53,7 @@ std::optional<std::array<QString, 6>> anglesAtClick(const QString& folder, const
         SQLite::Database db(archivefile::nativePath(
                                 QDir(folder).filePath(QString::fromLatin1(Archives::kAreaFile))),
                             SQLite::OPEN_READONLY);
-        db.setBusyTimeout(500);
+        db.setBusyTimeout(lockwait::kSheetReadMs);
         SQLite::Statement row(db, "SELECT AREA, PXLAO, SECLAO, PXLOO, SECLOO FROM AREA "
                                   "WHERE AREA = ?");
         row.bind(1, area.toStdString());

@@ -4,9 +4,11 @@
 #include "core/archive/Archives.h"
 #include "core/archive/AreaDatums.h"
 #include "core/archive/FieldText.h"
+#include "core/archive/LockWaits.h"
 #include "core/archive/SqlTexts.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -17,24 +19,6 @@
 namespace orvena {
 
 namespace {
-
-// How long a read waits for another connection's write to end.
-constexpr int kBusyWaitMs = 700;
-
-QVariant columnValue(const SQLite::Column& column) {
-    switch (column.getType()) {
-    case SQLITE_INTEGER:
-        return QVariant(static_cast<qlonglong>(column.getInt64()));
-    case SQLITE_FLOAT:
-        return QVariant(column.getDouble());
-    case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(column.getText(), column.getBytes()));
-    case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char*>(column.getBlob()), column.getBytes()));
-    default:
-        return {};
-    }
-}
 
 QString columnText(const SQLite::Statement& row, const char* name) {
     return fieldText(columnValue(row.getColumn(name)));
@@ -97,18 +81,33 @@ SheetLookup& SheetLookup::operator=(SheetLookup&&) noexcept = default;
 template <class Fn> auto SheetLookup::reading(Archive archive, Fn&& fn) const {
     const char* file = archive == Archive::Areas ? Archives::kAreaFile : Archives::kLocalityFile;
     std::unique_ptr<SQLite::Database>& db = connections_[std::size_t(archive)];
+    const QString name = QString::fromLatin1(file);
+    const QString path = QDir(folder_).filePath(name);
+    // A file replaced or removed under the program, or one that fails: the
+    // sentence naming it when it is gone or no archive of ours any more,
+    // otherwise the engine's reason.
+    const auto failure = [&](int code) {
+        db.reset();
+        if (!QFileInfo::exists(path))
+            return ArchiveError(name, SQLITE_CANTOPEN, archivefile::missing(path));
+        const QString table =
+            archive == Archive::Areas ? QStringLiteral("AREA") : QStringLiteral("localita");
+        if (const QString problem =
+                archivefile::describe(path, table, archivefile::requiredColumns(table));
+            !problem.isEmpty())
+            return ArchiveError(name, SQLITE_CANTOPEN, problem);
+        return ArchiveError(name, code);
+    };
+    if (db && moved(*db)) db.reset();
     try {
-        if (db && moved(*db)) db.reset();
         if (!db) {
-            db = std::make_unique<SQLite::Database>(
-                archivefile::nativePath(QDir(folder_).filePath(QString::fromLatin1(file))),
-                SQLite::OPEN_READONLY);
-            db->setBusyTimeout(kBusyWaitMs);
+            db = std::make_unique<SQLite::Database>(archivefile::nativePath(path),
+                                                    SQLite::OPEN_READONLY);
+            db->setBusyTimeout(lockwait::kWindowMs);
         }
         return fn(*db);
     } catch (const SQLite::Exception& e) {
-        db.reset();
-        throw ArchiveError(QString::fromLatin1(file), resultCode(e));
+        throw failure(resultCode(e));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "core/archive/AreaCalibrations.h"
 #include "core/archive/AreaDatums.h"
 #include "core/archive/FieldText.h"
+#include "core/archive/LockWaits.h"
 #include "core/archive/Schema.h"
 #include "core/base/Numbers.h"
 #include "core/base/Picture.h"
@@ -119,19 +120,6 @@ private:
     QString message_;
 };
 
-QVariant columnValue(const SQLite::Column& column) {
-    switch (column.getType()) {
-    case SQLITE_INTEGER:
-        return QVariant(static_cast<qlonglong>(column.getInt64()));
-    case SQLITE_FLOAT:
-        return QVariant(column.getDouble());
-    case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(column.getText(), column.getBytes()));
-    default:
-        return {};
-    }
-}
-
 QString columnText(const SQLite::Statement& row, int index) {
     return fieldText(columnValue(row.getColumn(index)));
 }
@@ -208,7 +196,9 @@ private:
     static void checkArchive(const QString& path, const char* table) {
         if (!QFileInfo(path).isFile()) throw ExportFailure(archivefile::missing(path));
         const QString t = QString::fromLatin1(table);
-        const QString problem = archivefile::check(path, t, archivefile::requiredColumns(t));
+        // Told as a sentence of its own: the program goes on after a failed
+        // export (from the menu), so it must not say that it ends.
+        const QString problem = archivefile::describe(path, t, archivefile::requiredColumns(t));
         if (!problem.isEmpty()) throw ExportFailure(problem);
     }
 
@@ -220,7 +210,7 @@ private:
     static SQLite::Database open(const QString& path) {
         try {
             SQLite::Database db(archivefile::nativePath(path), SQLite::OPEN_READONLY);
-            db.setBusyTimeout(5000);
+            db.setBusyTimeout(lockwait::kGisExportMs);
             return db;
         } catch (const SQLite::Exception& e) {
             throw readFailure(path, e);

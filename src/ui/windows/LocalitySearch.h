@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/archive/LocalityListing.h"
 #include "core/archive/RecordView.h"
+#include "core/search/LocalityListing.h"
 
 #include <QWidget>
 

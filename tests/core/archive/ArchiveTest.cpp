@@ -2,15 +2,24 @@
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/Archives.h"
 #include "core/archive/Compaction.h"
+#include "core/archive/DeleteArea.h"
+#include "core/archive/Exchange.h"
 #include "core/archive/FieldText.h"
 #include "core/archive/Schema.h"
 #include "core/archive/SqlTexts.h"
+#include "support/AnotherUser.h"
 #include "support/Records.h"
 #include "support/TempFolder.h"
 #include "support/TestMain.h"
 
+#include <QCryptographicHash>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <thread>
 
 using namespace orvena;
 
@@ -66,6 +75,13 @@ struct ValueRow {
     QVariant value, stored;
     QString text;
 };
+
+QByteArray digest(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+               : QByteArray();
+}
 
 // Names that would change a query's meaning if they were pasted into its text.
 const QStringList kTrickyNames = {"Sheet \"North\"",   "\"",   "x\" or \"1\"=\"1", "Sant'Anna",
@@ -271,6 +287,9 @@ private slots:
             "è in sola lettura o mancano i permessi per scriverlo.");
         row("cannot open", SQLITE_CANTOPEN,
             "non può essere aperto: manca o la cartella non è accessibile.");
+        row("replaced while written", SQLITE_READONLY_DBMOVED,
+            "è stato sostituito da un altro programma mentre era in uso: la modifica non è "
+            "stata fatta, ripeterla.");
         row("other", SQLITE_MISMATCH, "non può essere usato: errore imprevisto (codice 20).");
     }
     void failureMessage() {
@@ -332,7 +351,15 @@ private slots:
     // Another instance compacts the folder while this one is open: this one's
     // next changes go to the compacted file, the change of the record it
     // stands on included, and its reads show what the other writes there.
+    // The compacted file may also take the archive's name while the change
+    // waits for the lock the compaction holds.
+    void archiveReplacedByAnotherInstanceIsOpenedAgain_data() {
+        QTest::addColumn<bool>("whileWaiting");
+        QTest::newRow("compacted before the change") << false;
+        QTest::newRow("renamed over it while the change waits for the lock") << true;
+    }
     void archiveReplacedByAnotherInstanceIsOpenedAgain() {
+        QFETCH(bool, whileWaiting);
         OpenArchives first;
         RecordView& places = *first.archives.Data2;
         test::addRecord(&places, {{"LOCALITA", "PRIMA"}});
@@ -341,12 +368,39 @@ private slots:
         places.edit();
         Archives second;
         QCOMPARE(second.openAll(first.folder.path()), QString());
-        const auto report = compactArchives(
-            first.folder.path(), {second.Data1, second.Data2, second.Data3, second.Data4});
-        QVERIFY(report.failures.isEmpty() && !report.cancelled);
         const RecordView::Stamp before = places.stamp();
+        std::thread compaction;
+        if (whileWaiting) {
+            // As a compaction does it: the write lock held, the copy renamed
+            // over the archive, the lock let go.
+            const std::string path = first.folder.file("localita.mdb").toStdString();
+            const std::string copy = path + "-compatto";
+            SQLite::Database(path).exec("VACUUM INTO '" + copy + "'");
+            std::promise<void> locked;
+            std::future<void> holding = locked.get_future();
+            compaction = std::thread([&, path, copy] {
+                SQLite::Database db(path, SQLite::OPEN_READWRITE);
+                db.exec("BEGIN IMMEDIATE");
+                locked.set_value();
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                std::rename(copy.c_str(), path.c_str());
+                db.exec("ROLLBACK");
+            });
+            holding.wait();
+        } else {
+            const auto report = compactArchives(
+                first.folder.path(), {second.Data1, second.Data2, second.Data3, second.Data4});
+            QVERIFY(report.failures.isEmpty() && !report.cancelled);
+        }
         places.setField("LAGR", 45);
-        places.update();
+        QString failure;
+        try {
+            places.update();
+        } catch (const ArchiveError& e) {
+            failure = e.italianMessage();
+        }
+        if (compaction.joinable()) compaction.join();
+        QCOMPARE(failure, QString());
         test::addRecord(&places, {{"LOCALITA", "SECONDA"}});
         test::addRecord(second.Data2, {{"LOCALITA", "TERZA"}});
         QVERIFY(!(places.stamp() == before));
@@ -354,6 +408,84 @@ private slots:
                  QStringList({"PRIMA", "SECONDA", "TERZA"}));
         places.moveFirst();
         QCOMPARE(places.field("LAGR"), QVariant(qlonglong(45)));
+    }
+
+    // A file the user may not read is told by the system's reason, not as
+    // missing, at start-up and when a record view opens it.
+    void unreadableArchiveToldBySystemsReason() {
+        test::TempFolder folder;
+        {
+            Archives created;
+            QCOMPARE(created.openAll(folder.path()), QString());
+        }
+        QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                         QFile::ExeOwner | QFile::ReadOther |
+                                                         QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(folder.file("area.mdb"), {}));
+        const std::optional<QString> said = test::asUnprivilegedUser([&] {
+            Archives archives;
+            RecordView view("Data1", "area.mdb", "AREA", {});
+            return archives.openAll(folder.path()) + '|' + view.open(folder.path());
+        });
+        if (!said) QSKIP("no process could run as a user without privileges");
+        const QString why = "L'archivio area.mdb non può essere aperto: permesso negato.";
+        QCOMPARE(*said, why + " Il programma termina senza modificarlo.|" + why +
+                            " Il programma termina senza modificarlo.");
+    }
+
+    // A datum table of another shape is told at start-up and by every command
+    // that reads the file holding it, named with that file; no file changes.
+    void foreignDatumTableNamedWithItsFile_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("table"); // the AREA_DATUM written there
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("told");
+        const QString noDatum = "Il file %1 non è un archivio di Orvena valido (nella tabella "
+                                "AREA_DATUM manca il campo DATUM).";
+        const QString ends = " Il programma termina senza modificarlo.";
+        const QString otherFields = "AREA_DATUM (AREA TEXT PRIMARY KEY, CODICE TEXT)";
+        QTest::newRow("area.mdb at start-up")
+            << "area.mdb" << otherFields << "start" << noDatum.arg("area.mdb") + ends;
+        QTest::newRow("esparea.mdb at start-up")
+            << "esparea.mdb" << otherFields << "start" << noDatum.arg("esparea.mdb") + ends;
+        QTest::newRow("esparea.mdb, import")
+            << "esparea.mdb" << otherFields << "import" << noDatum.arg("esparea.mdb");
+        QTest::newRow("area.mdb, export")
+            << "area.mdb" << otherFields << "export" << noDatum.arg("area.mdb");
+        QTest::newRow("area.mdb, deletion, no key")
+            << "area.mdb"
+            << "AREA_DATUM (AREA TEXT, DATUM TEXT)"
+            << "deletion"
+            << "Il file area.mdb non è un archivio di Orvena valido (nella tabella AREA_DATUM "
+               "il campo AREA non è la chiave).";
+    }
+    void foreignDatumTableNamedWithItsFile() {
+        QFETCH(QString, file);
+        QFETCH(QString, table);
+        QFETCH(QString, command);
+        QFETCH(QString, told);
+        test::TempFolder folder;
+        {
+            OpenArchives made;
+            addArea(*made.archives.Data1, "Foglio");
+            addArea(*made.archives.Data4, "Foglio");
+            made.archives.closeAll();
+            test::execSql(made.folder.file(file), "create table " + table.toStdString());
+            for (const char* name : {"area.mdb", "localita.mdb", "esparea.mdb", "esplocalita.mdb"})
+                QVERIFY(QFile::copy(made.folder.file(name), folder.file(name)));
+        }
+        QMap<QString, QByteArray> before;
+        for (const QString& name : QDir(folder.path()).entryList(QDir::Files))
+            before[name] = digest(folder.file(name));
+        Archives archives;
+        const QString said = command == "start"    ? archives.openAll(folder.path())
+                             : command == "import" ? importArchives(folder.path()).problem()
+                             : command == "export" ? exportArchives(folder.path()).problem()
+                                                   : deleteArea(folder.path(), "Foglio").failure;
+        QCOMPARE(said, told);
+        for (const QString& name : before.keys())
+            QCOMPARE(digest(folder.file(name)), before[name]);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), before.keys());
     }
 };
 

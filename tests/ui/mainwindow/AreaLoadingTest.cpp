@@ -117,39 +117,57 @@ private slots:
         QCOMPARE(boxTexts(w), "|||||");
     }
 
+    // The message names the archive: one locked by another program (a table
+    // page overwritten before start-up), or replaced or removed by another
+    // program while this one runs.
     void archiveFailureNamesTheArchive_data() {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("damaged"); // a table page overwritten, or locked by another program
-        QTest::addColumn<bool>("move");    // a move to the east neighbour, or a choice in the box
+        QTest::addColumn<QString>("fault"); // locked, damaged, replaced, removed
+        QTest::addColumn<bool>("move");     // a move to the east neighbour, or a choice in the box
+        QTest::addColumn<QString>("told");  // %1: the folder
         for (const char* file : {"area.mdb", "localita.mdb"})
             for (const bool move : {false, true})
                 QTest::addRow("%s locked, %s", file, move ? "sheet moved" : "area chosen")
-                    << file << false << move;
-        QTest::newRow("localita.mdb damaged, area chosen") << "localita.mdb" << true << false;
+                    << file << "locked" << move
+                    << QStringLiteral("L'archivio %1 è in uso da un altro programma.").arg(file);
+        QTest::newRow("localita.mdb damaged, area chosen")
+            << "localita.mdb"
+            << "damaged" << false << "L'archivio localita.mdb è danneggiato.";
+        QTest::newRow("localita.mdb replaced by a picture, area chosen")
+            << "localita.mdb"
+            << "replaced" << false
+            << "Il file localita.mdb non è un archivio di Orvena: non è un database.";
+        QTest::newRow("localita.mdb removed, area chosen")
+            << "localita.mdb"
+            << "removed" << false << "Il file localita.mdb non esiste nella cartella %1.";
     }
 
     void archiveFailureNamesTheArchive() {
         QFETCH(QString, file);
-        QFETCH(bool, damaged);
+        QFETCH(QString, fault);
         QFETCH(bool, move);
+        QFETCH(QString, told);
         Workspace ws;
-        if (damaged) QVERIFY(damageSecondPage(ws.file(file)));
+        if (fault == "damaged") QVERIFY(damageSecondPage(ws.file(file)));
         MainWindow& w = ws.start();
         QString from, to;
         for (const auto& s : demo::demoSheets())
             if (!s.east.isEmpty()) std::tie(from, to) = std::tie(s.name, s.east);
         Workspace::choose(w.f1area, move ? from : to);
-        QCOMPARE(ws.dialogs.takeTexts().size(), damaged ? 1 : 0); // each load reads localita.mdb
+        // each load reads localita.mdb
+        QCOMPARE(ws.dialogs.takeTexts().size(), fault == "damaged" ? 1 : 0);
 
-        SQLite::Database other(ws.file(file).toStdString(), SQLite::OPEN_READWRITE);
-        if (!damaged) other.exec("BEGIN EXCLUSIVE");
+        if (fault == "replaced" || fault == "removed") QVERIFY(QFile::remove(ws.file(file)));
+        if (fault == "replaced") QVERIFY(writeFile(ws.file(file), "GIF89a, a picture"));
+        SQLite::Database other(ws.file(fault == "locked" ? file : "area.mdb").toStdString(),
+                               SQLite::OPEN_READWRITE);
+        if (fault == "locked") other.exec("BEGIN EXCLUSIVE");
         if (move)
             w.MoveEast();
         else
             Workspace::choose(w.f1area, from);
-        const QString why = damaged ? "è danneggiato." : "è in uso da un altro programma.";
-        checkTold(ws, "L'archivio " + file + " " + why);
-        if (damaged) return;
+        checkTold(ws, told.contains("%1") ? told.arg(ws.folder.path()) : told);
+        if (fault != "locked") return;
 
         // Once the other program lets go, nothing is lost.
         other.exec("ROLLBACK");

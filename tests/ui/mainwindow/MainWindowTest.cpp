@@ -139,16 +139,29 @@ private slots:
         QStringList seen;
         QRect geometry;
         QString shownText;
-        QTimer::singleShot(0, [&] {
+        bool boxUp = false;
+        // Answers the box once it is up; anything else up instead is closed,
+        // so that the test fails rather than waits.
+        QTimer answer;
+        answer.setSingleShot(true);
+        connect(&answer, &QTimer::timeout, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
+            if (!box) {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    w->close();
+                return;
+            }
+            boxUp = true;
             for (QAbstractButton* b : box->buttons())
                 seen << b->text().remove('&');
             geometry = box->frameGeometry();
             shownText = box->text();
             QTest::keyClick(box, Qt::Key_Return);
         });
-        QCOMPARE(real.message(text, Buttons(buttons), DefaultButton(preset)), enter);
+        answer.start(0);
+        const int answered = real.message(text, Buttons(buttons), DefaultButton(preset));
+        QVERIFY2(boxUp, "no message box was up while the message was shown");
+        QCOMPARE(answered, enter);
         seen.sort();
         captions.sort();
         QCOMPARE(seen, captions);

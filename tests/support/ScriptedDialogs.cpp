@@ -1,4 +1,4 @@
-#include "core/base/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 
 #include "core/base/Hourglass.h"
 

@@ -1,8 +1,8 @@
 // The places the search window holds: read a chunk at a time, searched, and
 // ranked by how close their names come to a key.
-#include "core/archive/LocalityNames.h"
+#include "core/search/LocalityNames.h"
 #include "core/archive/Archives.h"
-#include "core/archive/LocalityListing.h"
+#include "core/search/LocalityListing.h"
 #include "support/Records.h"
 #include "support/TempFolder.h"
 #include "support/TestMain.h"

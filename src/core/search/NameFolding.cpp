@@ -1,4 +1,4 @@
-#include "core/base/NameFolding.h"
+#include "core/search/NameFolding.h"
 
 #include <QChar>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "core/base/TextScan.h"
+#include "core/search/TextScan.h"
 
 #include <algorithm>
 #include <cstring>

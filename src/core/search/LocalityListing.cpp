@@ -1,4 +1,4 @@
-#include "core/archive/LocalityListing.h"
+#include "core/search/LocalityListing.h"
 
 #include <algorithm>
 

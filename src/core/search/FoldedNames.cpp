@@ -1,8 +1,8 @@
-#include "core/archive/FoldedNames.h"
+#include "core/search/FoldedNames.h"
 
 #include "core/archive/ArchiveFailure.h"
-#include "core/base/EditDistance.h"
-#include "core/base/TextScan.h"
+#include "core/search/EditDistance.h"
+#include "core/search/TextScan.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/archive/LocalityNames.h"
+#include "core/search/LocalityNames.h"
 
 #include <QString>
 

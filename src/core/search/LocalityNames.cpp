@@ -1,8 +1,8 @@
-#include "core/archive/LocalityNames.h"
+#include "core/search/LocalityNames.h"
 
 #include "core/archive/SqlTexts.h"
 #include "core/base/FixedText.h"
-#include "core/base/TextScan.h"
+#include "core/search/TextScan.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "core/base/EditDistance.h"
+#include "core/search/EditDistance.h"
 
 #include <bit>
 

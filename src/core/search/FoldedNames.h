@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/base/NameFolding.h"
+#include "core/search/NameFolding.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/archive/FoldedNames.h"
 #include "core/archive/RecordView.h"
+#include "core/search/FoldedNames.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 // Names folded for the search that forgives, and the edit distance it ranks by.
-#include "core/base/NameFolding.h"
-#include "core/base/EditDistance.h"
+#include "core/search/NameFolding.h"
+#include "core/search/EditDistance.h"
 #include "support/TestMain.h"
 
 #include <QRandomGenerator>
