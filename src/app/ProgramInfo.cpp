@@ -13,6 +13,7 @@ constexpr const char* kVersionOption = "--version";
 constexpr const char* kUsage =
     "Uso: orvena [LOCALITÀ]\n"
     "     orvena --esporta-gis CARTELLA [--mbtiles]\n"
+    "     orvena --importa-calibrazione FILE.map...\n"
     "     orvena --help | --version\n"
     "\n"
     "Mostra i fogli di carte scansionate della cartella corrente e le loro località;\n"
@@ -28,6 +29,10 @@ constexpr const char* kUsage =
     "                             aprire finestre\n"
     "  --mbtiles                  con --esporta-gis, anche ogni foglio calibrato\n"
     "                             come CARTELLA/<foglio>.mbtiles\n"
+    "  --importa-calibrazione FILE.map...\n"
+    "                             porta nella cartella corrente il foglio di ogni\n"
+    "                             file .map con i suoi punti di riferimento, senza\n"
+    "                             aprire finestre; un resoconto per file\n"
     "  --help                     mostra questo aiuto ed esce\n"
     "  --version                  mostra la versione ed esce\n";
 
