@@ -4,6 +4,7 @@
 #include "core/archive/Archives.h"
 #include "core/archive/MaintenanceSession.h"
 #include "core/archive/Transaction.h"
+#include "core/base/SafeSave.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,13 +17,6 @@
 #include <array>
 #include <filesystem>
 #include <system_error>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace orvena {
 
@@ -39,27 +33,6 @@ constexpr int kInstructionsPerLook = 200000;
 
 std::filesystem::path fsPath(const QString& path) {
     return std::filesystem::path(path.toStdU16String());
-}
-
-// Makes what was written to the file (or, on POSIX, the entries of a folder)
-// durable before the next step relies on it.
-bool syncToDisk(const QString& path, bool folder = false) {
-#ifdef _WIN32
-    if (folder) return true; // a rename is durable once it returns
-    const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    const bool ok = FlushFileBuffers(h) != 0;
-    CloseHandle(h);
-    return ok;
-#else
-    const int fd = ::open(QFile::encodeName(path).constData(), folder ? O_RDONLY : O_RDWR);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-#endif
 }
 
 struct Watch {
@@ -139,7 +112,7 @@ MaintenanceResult compactArchive(const QString& folder, const QString& fileName,
             if (code != SQLITE_DONE) throw reader.failure(fileName, code);
         }
         lock.faultAt(fault, "compact:written", fileName);
-        if (!syncToDisk(fresh)) throw Failure{fileName, SQLITE_IOERR_FSYNC};
+        if (syncToDisk(fresh) != 0) throw Failure{fileName, SQLITE_IOERR_FSYNC};
         lock.faultAt(fault, "compact:synced", fileName);
 
         std::error_code error;
