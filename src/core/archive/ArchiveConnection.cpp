@@ -116,11 +116,7 @@ void ArchiveConnection::close() {
 }
 
 bool ArchiveConnection::fileReplaced() const {
-    int moved = 0;
-    return db_ &&
-           sqlite3_file_control(db_->getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) ==
-               SQLITE_OK &&
-           moved != 0;
+    return db_ && archivefile::replacedUnder(*db_);
 }
 
 bool ArchiveConnection::followReplacedFile(const QStringList& fields,

@@ -221,4 +221,11 @@ QString missing(const QString& path) {
     return kMissing.arg(info.fileName(), info.absolutePath());
 }
 
+bool replacedUnder(SQLite::Database& db) {
+    int moved = 0;
+    return sqlite3_file_control(db.getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) ==
+               SQLITE_OK &&
+           moved != 0;
+}
+
 } // namespace orvena::archivefile

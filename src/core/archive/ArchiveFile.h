@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace SQLite {
+class Database;
+}
+
 // Checks and creation of the archive files, shared by the record views and
 // Archives. Not part of the interface the windows use.
 namespace orvena::archivefile {
@@ -51,6 +55,11 @@ QString engineRefusal(const QString& path, int code);
 QString cannotCreate(const QString& path, const QString& reason);
 QString cannotOpen(const QString& path, const QString& reason);
 QString missing(const QString& path);
+
+// Whether the file under the connection's name is no longer the one it
+// holds: another connection replaced it (a compaction renames the compacted
+// file over the archive) or removed it.
+bool replacedUnder(SQLite::Database& db);
 
 // The path as SQLite takes it (UTF-8).
 std::string nativePath(const QString& path);

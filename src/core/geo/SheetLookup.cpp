@@ -28,16 +28,6 @@ std::optional<double> columnNumber(const SQLite::Statement& row, const char* nam
     return storedNumber(columnValue(row.getColumn(name)));
 }
 
-// Whether the file under the connection's name is no longer the one it holds:
-// another connection replaced it (a compaction renames the compacted file
-// over the archive) or removed it.
-bool moved(SQLite::Database& db) {
-    int hasMoved = 0;
-    return sqlite3_file_control(db.getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &hasMoved) ==
-               SQLITE_OK &&
-           hasMoved != 0;
-}
-
 Sheet sheetOf(const SQLite::Statement& row) {
     Sheet sheet;
     sheet.name = columnText(row, "AREA");
@@ -98,7 +88,7 @@ template <class Fn> auto SheetLookup::reading(Archive archive, Fn&& fn) const {
             return ArchiveError(name, SQLITE_CANTOPEN, problem);
         return ArchiveError(name, code);
     };
-    if (db && moved(*db)) db.reset();
+    if (db && archivefile::replacedUnder(*db)) db.reset();
     try {
         if (!db) {
             db = std::make_unique<SQLite::Database>(archivefile::nativePath(path),
