@@ -5,9 +5,8 @@
 // milliseconds. Each wait is set here and nowhere else.
 namespace orvena::lockwait {
 
-// A read of one sheet's record for the sheet shown (its datum, its
-// calibration at a click): the sheet is shown all the same without it, so it
-// gives up soonest.
+// A read of one sheet's datum for the sheet shown: the sheet is shown all
+// the same without it, so it gives up soonest.
 inline constexpr int kSheetReadMs = 500;
 
 // A record view's query or write and the read-only checks of a file: long

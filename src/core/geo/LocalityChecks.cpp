@@ -1,16 +1,8 @@
 #include "core/geo/LocalityChecks.h"
 
-#include "core/archive/ArchiveFile.h"
-#include "core/archive/Archives.h"
-#include "core/archive/FieldText.h"
-#include "core/archive/LockWaits.h"
+#include "core/archive/ArchiveFailure.h"
 #include "core/base/Numbers.h"
-
-#include <QDir>
-
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
-#include <sqlite3.h>
+#include "core/geo/SheetLookup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,65 +18,30 @@ std::array<double, 6> upperBounds(LocalityChange change) {
     return {latitudeDegrees, 60, 60, 180, 60, 60};
 }
 
-// A stored number as the program reads it: the text its bound box shows.
-std::optional<double> storedNumber(const SQLite::Column& column) {
-    QVariant value;
-    switch (column.getType()) {
-    case SQLITE_INTEGER:
-        value = static_cast<qlonglong>(column.getInt64());
-        break;
-    case SQLITE_FLOAT:
-        value = column.getDouble();
-        break;
-    case SQLITE_TEXT:
-        value = QString::fromUtf8(column.getText(), column.getBytes());
-        break;
-    default:
-        return std::nullopt;
-    }
-    return parseNumber(fieldText(value), QLocale::c());
-}
-
 } // namespace
 
 std::optional<std::array<QString, 6>> anglesAtClick(const QString& folder, const QString& area,
                                                     ReadoutInput at) {
+    std::optional<ReadoutInput> in;
     try {
-        SQLite::Database db(archivefile::nativePath(
-                                QDir(folder).filePath(QString::fromLatin1(Archives::kAreaFile))),
-                            SQLite::OPEN_READONLY);
-        db.setBusyTimeout(lockwait::kSheetReadMs);
-        SQLite::Statement row(db, "SELECT AREA, PXLAO, SECLAO, PXLOO, SECLOO FROM AREA "
-                                  "WHERE AREA = ?");
-        row.bind(1, area.toStdString());
-        while (row.executeStep()) {
-            if (QString::fromUtf8(row.getColumn(0).getText()) != area) continue;
-            std::array<std::optional<double>, 4> v;
-            for (int i = 0; i < 4; ++i)
-                v[std::size_t(i)] = storedNumber(row.getColumn(i + 1));
-            if (!v[0] || !v[1] || !v[2] || !v[3]) return std::nullopt;
-            at.calibration.pxlao = *v[0];
-            at.calibration.seclao = *v[1];
-            at.calibration.pxloo = *v[2];
-            at.calibration.secloo = *v[3];
-            const auto readout = computeReadout(at);
-            if (!readout) return std::nullopt;
-            const auto lat = secondsToDms(std::round(readout->latSeconds));
-            const auto lon = secondsToDms(std::round(readout->lonSeconds));
-            if (!lat || !lon) return std::nullopt;
-            std::array<QString, 6> angles;
-            const std::int32_t parts[6] = {lat->deg, lat->min, lat->sec,
-                                           lon->deg, lon->min, lon->sec};
-            const auto bounds = upperBounds(LocalityChange::Insert);
-            for (std::size_t i = 0; i < 6; ++i) {
-                if (parts[i] < 0 || parts[i] > bounds[i]) return std::nullopt;
-                angles[i] = QString::number(parts[i]);
-            }
-            return angles;
-        }
-    } catch (const SQLite::Exception&) {
+        in = SheetLookup(folder).sheet(area).calibration.readoutInput(
+            at.x, at.y, at.calibration.cola, at.calibration.colo);
+    } catch (const ArchiveError&) {
     }
-    return std::nullopt;
+    if (!in) return std::nullopt;
+    const auto readout = computeReadout(*in);
+    if (!readout) return std::nullopt;
+    const auto lat = secondsToDms(std::round(readout->latSeconds));
+    const auto lon = secondsToDms(std::round(readout->lonSeconds));
+    if (!lat || !lon) return std::nullopt;
+    std::array<QString, 6> angles;
+    const std::int32_t parts[6] = {lat->deg, lat->min, lat->sec, lon->deg, lon->min, lon->sec};
+    const auto bounds = upperBounds(LocalityChange::Insert);
+    for (std::size_t i = 0; i < 6; ++i) {
+        if (parts[i] < 0 || parts[i] > bounds[i]) return std::nullopt;
+        angles[i] = QString::number(parts[i]);
+    }
+    return angles;
 }
 
 bool anglesEmpty(const std::array<QString, 6>& angles) {

@@ -51,7 +51,7 @@ LocalityCheck checkLocalityChange(LocalityChange change, LocalityForm& form,
 // The six angle boxes for a position clicked on a sheet, at (at.x, at.y)
 // with the scales in force (at.calibration.cola, colo): the stored calibration
 // of the first AREA record named exactly area in folder's area.mdb (read
-// through a connection of its own) turned into latitude and longitude in the
+// through a SheetLookup) turned into latitude and longitude in the
 // sheet's datum, rounded to whole seconds. Nothing when the sheet has no usable
 // calibration or the position lies outside what the boxes accept.
 std::optional<std::array<QString, 6>> anglesAtClick(const QString& folder, const QString& area,
