@@ -290,7 +290,7 @@ QString operationText(const DatumOperation& operation) {
                               operation.area.isEmpty() ? kNoArea : operation.area);
 }
 
-GeoBox GeoBox::around(std::initializer_list<LonLat> points) {
+GeoBox GeoBox::around(std::span<const LonLat> points) {
     GeoBox box{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
                -std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
     for (const LonLat& p : points) {

@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -73,7 +74,10 @@ struct GeoBox {
     double north = 0.0;
 
     // The smallest box holding the points (a point is a box of no size).
-    static GeoBox around(std::initializer_list<LonLat> points);
+    static GeoBox around(std::span<const LonLat> points);
+    static GeoBox around(std::initializer_list<LonLat> points) {
+        return around(std::span<const LonLat>(points.begin(), points.size()));
+    }
     LonLat centre() const { return {(west + east) / 2.0, (south + north) / 2.0}; }
 };
 

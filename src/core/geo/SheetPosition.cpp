@@ -33,14 +33,7 @@ GeoBox modelExtent(const SheetModel& model, int width, int height) {
         for (const double fy : {0.0, 0.5, 1.0})
             if (const auto p = model.forward(fx * width, fy * height)) at.push_back(*p);
     if (at.empty()) return {};
-    GeoBox box = GeoBox::around({at.front()});
-    for (const LonLat& p : at) {
-        box.west = std::min(box.west, p.lon);
-        box.east = std::max(box.east, p.lon);
-        box.south = std::min(box.south, p.lat);
-        box.north = std::max(box.north, p.lat);
-    }
-    return box;
+    return GeoBox::around(at);
 }
 
 } // namespace
