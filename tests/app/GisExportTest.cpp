@@ -26,7 +26,9 @@
 
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <tuple>
+#include <utility>
 
 using namespace orvena;
 using orvena::test::Workspace;
@@ -96,21 +98,18 @@ QJsonObject gdalInfo(const QString& file) {
 // target: for longitudes from Monte Mario, through Roma 40 (straight to
 // WGS 84 cs2cs would only move the meridian).
 QList<QPointF> cs2cs(Datum datum, const QList<QPointF>& lonLat, const char* target) {
-    QByteArray input;
-    for (const QPointF& p : lonLat)
-        input +=
-            QByteArray::number(p.y(), 'f', 12) + ' ' + QByteArray::number(p.x(), 'f', 12) + '\n';
     QStringList steps{datumCode(datum)};
     if (datum == Datum::Roma40Rome) steps << datumCode(Datum::Roma40);
     steps << QString::fromLatin1(target);
-    QList<QPointF> out;
+    QList<QPointF> out = lonLat;
     for (int i = 0; i + 1 < steps.size(); ++i) {
+        QByteArray input;
+        for (const QPointF& p : std::exchange(out, {}))
+            input += QByteArray::number(p.y(), 'f', 12) + ' ' + QByteArray::number(p.x(), 'f', 12) +
+                     '\n';
         const Ran r = run("cs2cs", {"-f", "%.10f", steps[i], steps[i + 1]}, QString(), input);
-        input.clear();
-        out.clear();
         for (const QString& line : r.out.split(u'\n', Qt::SkipEmptyParts)) {
             const QStringList v = line.split(QRegularExpression(QStringLiteral("\\s+")));
-            input += (v.value(0) + u' ' + v.value(1) + u'\n').toLatin1();
             // Geographic systems answer latitude first, projected ones easting.
             const bool projected = steps[i + 1] == QLatin1String("EPSG:3857");
             out << (projected ? QPointF(v.value(0).toDouble(), v.value(1).toDouble())
@@ -139,6 +138,12 @@ void addSheet(Workspace& ws, const QString& name, const QByteArray& bytes,
                    name + "', COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA where AREA = '" +
                    from + "'")
                       .toStdString());
+}
+
+void storeDatum(Workspace& ws, const QString& sheet, const QString& code,
+                const std::optional<QString>& operation = std::nullopt) {
+    WorkingPair pair(ws.folder.path());
+    areadatums::store(pair, sheet, code, operation);
 }
 
 // A place file as ogrinfo reads it: the format, the file, the fields that hold
@@ -426,10 +431,7 @@ private slots:
              {"tronco.jgw"},
              {"vuoto.jgw", "testo.gfw", "gis/tronco.mbtiles", "gis/vuoto.mbtiles"}},
             {"an unknown datum code: kept, named, its places left out",
-             [](Workspace& ws) {
-                 WorkingPair pair(ws.folder.path());
-                 areadatums::store(pair, "valfonda_ne.bmp", "EPSG:9999");
-             },
+             [](Workspace& ws) { storeDatum(ws, "valfonda_ne.bmp", "EPSG:9999"); },
              {"Fogli con datum sconosciuto: 1 (località saltate: 8)",
               "valfonda_ne.bmp: datum sconosciuto: EPSG:9999: senza .prj né .aux.xml, località "
               "saltate",
@@ -438,8 +440,7 @@ private slots:
              {"valfonda_ne.prj", "valfonda_ne.bmp.aux.xml", "gis/valfonda_ne.mbtiles"}},
             {"the operation chosen for a sheet, with its area of use",
              [italy](Workspace& ws) {
-                 WorkingPair pair(ws.folder.path());
-                 areadatums::store(pair, "valfonda_se.jpg", datumCode(Datum::Ed50), italy.key);
+                 storeDatum(ws, "valfonda_se.jpg", datumCode(Datum::Ed50), italy.key);
              },
              {"località portate in WGS 84 con " + italy.name +
               ", accuratezza 10 m, area d'uso: " + italy.area},
@@ -592,10 +593,7 @@ private slots:
                                        {"valfonda_se.jpg", "prova.jpg"},
                                        {"valfonda_so.jpg", "PROVA.jpeg"}})
             addSheet(ws, to, test::fileBytes(ws.file(from)), from);
-        {
-            WorkingPair pair(ws.folder.path());
-            areadatums::store(pair, "prova.gif", datumCode(Datum::Ed50));
-        }
+        storeDatum(ws, "prova.gif", datumCode(Datum::Ed50));
         const auto report = gis::exportForGis(ws.folder.path(), ws.file("gis"), {}, {true});
         QVERIFY2(report.ok(), qPrintable(report.error));
         QCOMPARE(report.written.size(),
