@@ -22,8 +22,6 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
-#include <SQLiteCpp/Database.h>
-
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -165,18 +163,12 @@ private slots:
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 QFAIL("gdal-bin is missing: scripts/deps.sh installs it");
         atlas_ = std::make_unique<Workspace>();
-        {
-            const auto shift = QStringLiteral(" = %1 - %2 where AREA = 'valfonda_so.jpg'");
-            test::execSql(
-                atlas_->file("area.mdb"),
-                ("update AREA set SECLOO" + shift.arg("SECLOO").arg(kMonteMario)).toStdString());
-            test::execSql(
-                atlas_->file("localita.mdb"),
-                ("update localita set LOSE" + shift.arg("LOSE").arg(kMonteMario)).toStdString());
-            WorkingPair pair(atlas_->folder.path());
-            for (const SheetDatum& d : kSheetDatums)
-                areadatums::store(pair, d.sheet, datumCode(d.datum));
-        }
+        const std::string shift =
+            " - " + std::to_string(kMonteMario) + " where AREA = 'valfonda_so.jpg'";
+        test::execSql(atlas_->file("area.mdb"), "update AREA set SECLOO = SECLOO" + shift);
+        test::execSql(atlas_->file("localita.mdb"), "update localita set LOSE = LOSE" + shift);
+        for (const SheetDatum& d : kSheetDatums)
+            storeDatum(*atlas_, d.sheet, datumCode(d.datum));
         // Where cs2cs puts each place.
         for (const SheetDatum& d : kSheetDatums) {
             QList<QPointF> own;
@@ -298,17 +290,17 @@ private slots:
 
             // The tile under the sheet's centre, at the deepest and at the
             // shallowest zoom, in the rows of TMS.
-            SQLite::Database db(file.toStdString(), SQLite::OPEN_READONLY);
-            SQLite::Statement tile(db, "select count(*) from tiles where zoom_level = ? and "
-                                       "tile_column = ? and tile_row = ?");
             const QPointF centre = (m[0] + m[1]) / 2;
             for (const int zoom : {maxZoom, minZoom}) {
-                const double span = 2 * 20037508.342789244 / (1 << zoom);
-                tile.bind(1, zoom);
-                tile.bind(2, int(std::floor((centre.x() + 20037508.342789244) / span)));
-                tile.bind(3, int(std::floor((centre.y() + 20037508.342789244) / span)));
-                QVERIFY(tile.executeStep() && tile.getColumn(0).getInt() == 1);
-                tile.reset();
+                const auto index = [&](double at) {
+                    const double half = 20037508.342789244, span = 2 * half / (1 << zoom);
+                    return std::to_string(int(std::floor((at + half) / span)));
+                };
+                QCOMPARE(test::queryNumber(file, "select count(*) from tiles where zoom_level = " +
+                                                     std::to_string(zoom) +
+                                                     " and tile_column = " + index(centre.x()) +
+                                                     " and tile_row = " + index(centre.y())),
+                         1);
             }
         }
     }
@@ -608,10 +600,9 @@ private slots:
             QVERIFY2(report.written.contains(ws.file(name)), name);
         QVERIFY(test::fileBytes(ws.file("prova.gif.prj")).contains("European_1950"));
         QVERIFY(!test::fileBytes(ws.file("prova.jpg.prj")).contains("European_1950"));
-        SQLite::Database tiles(ws.file("gis/prova.jpg.mbtiles").toStdString(),
-                               SQLite::OPEN_READONLY);
-        QCOMPARE(tiles.execAndGet("select value from metadata where name = 'name'").getString(),
-                 "prova.jpg");
+        QCOMPARE(test::queryRows(ws.file("gis/prova.jpg.mbtiles"),
+                                 "select value from metadata where name = 'name'"),
+                 QStringList{"prova.jpg"});
     }
 
 private:
