@@ -22,10 +22,11 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
-#include <SQLiteCpp/Database.h>
-
 #include <cmath>
 #include <functional>
+#include <optional>
+#include <tuple>
+#include <utility>
 
 using namespace orvena;
 using orvena::test::Workspace;
@@ -68,42 +69,45 @@ QList<QMap<QString, QString>> ogrFeatures(const QStringList& args) {
 // The atlas with a sheet in each datum. Its south-west sheet counts its
 // longitudes from Monte Mario (12°27'08" east of Greenwich): its calibration
 // and places are moved by that much.
+constexpr int kMonteMario = 12 * 3600 + 27 * 60 + 8;
 struct SheetDatum {
     const char* sheet;
     Datum datum;
     const char* crs; // what gdalinfo names
+    int shift() const { return datum == Datum::Roma40Rome ? kMonteMario : 0; }
 };
 const SheetDatum kSheetDatums[] = {{"valfonda_no.gif", Datum::Wgs84, "GEOGCRS[\"WGS 84\""},
                                    {"valfonda_ne.bmp", Datum::Roma40, "GEOGCRS[\"Monte Mario\""},
                                    {"valfonda_so.jpg", Datum::Roma40Rome, "PRIMEM[\"Rome\""},
                                    {"valfonda_se.jpg", Datum::Ed50, "GEOGCRS[\"ED50\""}};
-constexpr int kMonteMario = 12 * 3600 + 27 * 60 + 8;
 
-Datum datumOf(const QString& sheet) {
+const SheetDatum& sheetDatum(const QString& sheet) {
     for (const SheetDatum& d : kSheetDatums)
-        if (sheet == QLatin1String(d.sheet)) return d.datum;
-    return Datum::Wgs84;
+        if (sheet == QLatin1String(d.sheet)) return d;
+    return kSheetDatums[0];
+}
+
+QJsonObject gdalInfo(const QString& file) {
+    return QJsonDocument::fromJson(run("gdalinfo", {"-json", file}, QString()).out.toUtf8())
+        .object();
 }
 
 // Positions in a sheet's datum (degrees) as PROJ's cs2cs takes them to
 // target: for longitudes from Monte Mario, through Roma 40 (straight to
 // WGS 84 cs2cs would only move the meridian).
 QList<QPointF> cs2cs(Datum datum, const QList<QPointF>& lonLat, const char* target) {
-    QByteArray input;
-    for (const QPointF& p : lonLat)
-        input +=
-            QByteArray::number(p.y(), 'f', 12) + ' ' + QByteArray::number(p.x(), 'f', 12) + '\n';
     QStringList steps{datumCode(datum)};
     if (datum == Datum::Roma40Rome) steps << datumCode(Datum::Roma40);
     steps << QString::fromLatin1(target);
-    QList<QPointF> out;
+    QList<QPointF> out = lonLat;
     for (int i = 0; i + 1 < steps.size(); ++i) {
+        QByteArray input;
+        for (const QPointF& p : std::exchange(out, {}))
+            input += QByteArray::number(p.y(), 'f', 12) + ' ' + QByteArray::number(p.x(), 'f', 12) +
+                     '\n';
         const Ran r = run("cs2cs", {"-f", "%.10f", steps[i], steps[i + 1]}, QString(), input);
-        input.clear();
-        out.clear();
         for (const QString& line : r.out.split(u'\n', Qt::SkipEmptyParts)) {
             const QStringList v = line.split(QRegularExpression(QStringLiteral("\\s+")));
-            input += (v.value(0) + u' ' + v.value(1) + u'\n').toLatin1();
             // Geographic systems answer latitude first, projected ones easting.
             const bool projected = steps[i + 1] == QLatin1String("EPSG:3857");
             out << (projected ? QPointF(v.value(0).toDouble(), v.value(1).toDouble())
@@ -122,32 +126,28 @@ struct Unusual {
     QStringList says, present, absent;
 };
 
-// A sheet of the demo atlas added again as name with its calibration and a
-// picture of the given bytes.
-void addSheet(Workspace& ws, const QString& name, const QByteArray& bytes) {
-    QFile f(ws.file(name));
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) qFatal("sheet");
-    f.close();
+// A sheet added as name with the calibration of the sheet from and a picture
+// of the given bytes.
+void addSheet(Workspace& ws, const QString& name, const QByteArray& bytes,
+              const QString& from = "valfonda_se.jpg") {
+    if (!test::writeFile(ws.file(name), bytes)) qFatal("sheet");
     test::execSql(ws.file("area.mdb"),
                   ("insert into AREA (AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO) select '" +
-                   name +
-                   "', COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA where AREA = "
-                   "'valfonda_se.jpg'")
+                   name + "', COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA where AREA = '" +
+                   from + "'")
                       .toStdString());
 }
 
-// An export stopped by its progress: with tiles or not, after how many calls,
-// the total it counted and the sheets it had written.
-struct Stop {
-    bool tiles;
-    int calls;
-    qint64 total;
-    int sheets;
-};
+void storeDatum(Workspace& ws, const QString& sheet, const QString& code,
+                const std::optional<QString>& operation = std::nullopt) {
+    WorkingPair pair(ws.folder.path());
+    areadatums::store(pair, sheet, code, operation);
+}
 
 // A place file as ogrinfo reads it: the format, the file, the fields that hold
 // the name and the sheet, and the options ogrinfo needs besides "-al".
 struct Ogr {
+    const char* tag;
     gis::PlaceFormat format;
     QString file, nameField, areaField;
     QString options;
@@ -163,26 +163,19 @@ private slots:
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 QFAIL("gdal-bin is missing: scripts/deps.sh installs it");
         atlas_ = std::make_unique<Workspace>();
-        {
-            const auto shift = QStringLiteral(" = %1 - %2 where AREA = 'valfonda_so.jpg'");
-            test::execSql(
-                atlas_->file("area.mdb"),
-                ("update AREA set SECLOO" + shift.arg("SECLOO").arg(kMonteMario)).toStdString());
-            test::execSql(
-                atlas_->file("localita.mdb"),
-                ("update localita set LOSE" + shift.arg("LOSE").arg(kMonteMario)).toStdString());
-            WorkingPair pair(atlas_->folder.path());
-            for (const SheetDatum& d : kSheetDatums)
-                areadatums::store(pair, d.sheet, datumCode(d.datum));
-        }
+        const std::string shift =
+            " - " + std::to_string(kMonteMario) + " where AREA = 'valfonda_so.jpg'";
+        test::execSql(atlas_->file("area.mdb"), "update AREA set SECLOO = SECLOO" + shift);
+        test::execSql(atlas_->file("localita.mdb"), "update localita set LOSE = LOSE" + shift);
+        for (const SheetDatum& d : kSheetDatums)
+            storeDatum(*atlas_, d.sheet, datumCode(d.datum));
         // Where cs2cs puts each place.
         for (const SheetDatum& d : kSheetDatums) {
             QList<QPointF> own;
             QStringList names;
             for (const demo::DemoPlace& p : demo::demoPlaces()) {
                 if (p.area != QLatin1String(d.sheet)) continue;
-                const int shift = d.datum == Datum::Roma40Rome ? kMonteMario : 0;
-                own << QPointF((p.lonDeg * 3600 + p.lonMin * 60 + p.lonSec - shift) / 3600.0,
+                own << QPointF((p.lonDeg * 3600 + p.lonMin * 60 + p.lonSec - d.shift()) / 3600.0,
                                p.latDeg + p.latMin / 60.0 + p.latSec / 3600.0);
                 names << p.name;
             }
@@ -229,18 +222,14 @@ private slots:
     void sheetsPlaceAsTheReadoutSays() {
         QFETCH(bool, map);
         for (const demo::SheetLayout& sheet : demo::sheetLayouts()) {
-            const Datum datum = datumOf(sheet.name);
-            if (map && datum != Datum::Wgs84 && datum != Datum::Ed50) continue;
-            const QString file =
-                map ? atlas_->file(gis::oziMapFileName(sheet.name)) : atlas_->file(sheet.name);
-            const Ran info = run("gdalinfo", {"-json", file}, QString());
-            const QJsonObject json = QJsonDocument::fromJson(info.out.toUtf8()).object();
+            const SheetDatum& d = sheetDatum(sheet.name);
+            if (map && d.datum != Datum::Wgs84 && d.datum != Datum::Ed50) continue;
+            const QJsonObject json =
+                gdalInfo(atlas_->file(map ? gis::oziMapFileName(sheet.name) : sheet.name));
             const auto key = [&](const char* k) { return json[QLatin1String(k)]; };
-            for (const SheetDatum& d : kSheetDatums)
-                if (sheet.name == QLatin1String(d.sheet))
-                    QVERIFY2(key("coordinateSystem")[QLatin1String("wkt")].toString().contains(
-                                 QLatin1String(d.crs)),
-                             qPrintable(sheet.name));
+            QVERIFY2(key("coordinateSystem")[QLatin1String("wkt")].toString().contains(
+                         QLatin1String(d.crs)),
+                     qPrintable(sheet.name));
 
             const int w = key("size")[0].toInt(), h = key("size")[1].toInt();
             QCOMPARE(QSize(w, h), QSize(sheet.width, sheet.height));
@@ -248,7 +237,7 @@ private slots:
                                      "center"};
             const QPoint pixels[] = {{0, 0}, {w, 0}, {0, h}, {w, h}, {w / 2, h / 2}};
             demo::SheetCalibration c = sheet.calibration;
-            if (datumOf(sheet.name) == Datum::Roma40Rome) c.secloo -= kMonteMario;
+            c.secloo -= d.shift();
             for (int i = 0; i < 5; ++i) {
                 const auto r = computeReadout({pixels[i].x() * 15, pixels[i].y() * 15, c.cola,
                                                c.colo, double(c.pxlao), double(c.seclao),
@@ -271,8 +260,7 @@ private slots:
     void tilesCoverTheSheet() {
         for (const demo::SheetLayout& sheet : demo::sheetLayouts()) {
             const QString file = atlas_->file("gis/" + gis::mbTilesFileName(sheet.name));
-            const Ran info = run("gdalinfo", {"-json", file}, QString());
-            const QJsonObject json = QJsonDocument::fromJson(info.out.toUtf8()).object();
+            const QJsonObject json = gdalInfo(file);
             QCOMPARE(json["driverShortName"].toString(), QStringLiteral("MBTiles"));
             const QJsonObject meta = json["metadata"][""].toObject();
             QCOMPARE(meta["format"].toString(),
@@ -283,14 +271,13 @@ private slots:
             QCOMPARE(meta["ZOOM_LEVEL"].toString().toInt(), maxZoom);
             QVERIFY(minZoom < maxZoom);
 
-            const Datum datum = datumOf(sheet.name);
-            const int shift = datum == Datum::Roma40Rome ? kMonteMario : 0;
+            const SheetDatum& d = sheetDatum(sheet.name);
             const demo::SheetCalibration& c = sheet.calibration;
             QList<QPointF> corners;
             for (const QPoint px : {QPoint(0, 0), QPoint(sheet.width, sheet.height)})
-                corners << QPointF((c.lonAt(px.x() * 15.0) - shift) / 3600.0,
+                corners << QPointF((c.lonAt(px.x() * 15.0) - d.shift()) / 3600.0,
                                    c.latAt(px.y() * 15.0) / 3600.0);
-            const QList<QPointF> m = cs2cs(datum, corners, "EPSG:3857");
+            const QList<QPointF> m = cs2cs(d.datum, corners, "EPSG:3857");
             const QJsonObject at = json["cornerCoordinates"].toObject();
             const double pixel = json["geoTransform"][1].toDouble();
             const auto near = [&](const char* corner, QPointF expected) {
@@ -298,47 +285,46 @@ private slots:
                 return std::abs(xy[0].toDouble() - expected.x()) <= pixel &&
                        std::abs(xy[1].toDouble() - expected.y()) <= pixel;
             };
-            QVERIFY2(near("upperLeft", m[0]) && near("lowerRight", m[1]), qPrintable(info.out));
+            QVERIFY2(near("upperLeft", m[0]) && near("lowerRight", m[1]),
+                     qPrintable(QJsonDocument(json).toJson()));
 
             // The tile under the sheet's centre, at the deepest and at the
             // shallowest zoom, in the rows of TMS.
-            SQLite::Database db(file.toStdString(), SQLite::OPEN_READONLY);
-            SQLite::Statement tile(db, "select count(*) from tiles where zoom_level = ? and "
-                                       "tile_column = ? and tile_row = ?");
             const QPointF centre = (m[0] + m[1]) / 2;
             for (const int zoom : {maxZoom, minZoom}) {
-                const double span = 2 * 20037508.342789244 / (1 << zoom);
-                tile.bind(1, zoom);
-                tile.bind(2, int(std::floor((centre.x() + 20037508.342789244) / span)));
-                tile.bind(3, int(std::floor((centre.y() + 20037508.342789244) / span)));
-                QVERIFY(tile.executeStep() && tile.getColumn(0).getInt() == 1);
-                tile.reset();
+                const auto index = [&](double at) {
+                    const double half = 20037508.342789244, span = 2 * half / (1 << zoom);
+                    return std::to_string(int(std::floor((at + half) / span)));
+                };
+                QCOMPARE(test::queryNumber(file, "select count(*) from tiles where zoom_level = " +
+                                                     std::to_string(zoom) +
+                                                     " and tile_column = " + index(centre.x()) +
+                                                     " and tile_row = " + index(centre.y())),
+                         1);
             }
         }
     }
 
     void placesReadByOgr_data() {
-        QTest::addColumn<Ogr>("o");
-        const QString csv =
-            "-oo X_POSSIBLE_NAMES=lon -oo Y_POSSIBLE_NAMES=lat -oo AUTODETECT_TYPE=YES";
-        QTest::newRow("GPX") << Ogr{gis::PlaceFormat::Gpx, "localita.gpx", "name", "desc", {}};
-        QTest::newRow("KML") << Ogr{
-            gis::PlaceFormat::Kml, "localita.kml", "Name", "description", {}};
-        QTest::newRow("GeoJSON") << Ogr{
-            gis::PlaceFormat::GeoJson, "localita.geojson", "localita", "area", {}};
-        QTest::newRow("CSV") << Ogr{gis::PlaceFormat::Csv, "localita.csv", "localita", "area", csv};
+        test::addRows<Ogr>({
+            {"GPX", gis::PlaceFormat::Gpx, "localita.gpx", "name", "desc", {}},
+            {"KML", gis::PlaceFormat::Kml, "localita.kml", "Name", "description", {}},
+            {"GeoJSON", gis::PlaceFormat::GeoJson, "localita.geojson", "localita", "area", {}},
+            {"CSV", gis::PlaceFormat::Csv, "localita.csv", "localita", "area",
+             "-oo X_POSSIBLE_NAMES=lon -oo Y_POSSIBLE_NAMES=lat -oo AUTODETECT_TYPE=YES"},
+        });
     }
     // Every place of the atlas, with its sheet and its coordinates; and names
     // with quotes, ampersands, markup, separators and accents exactly.
     void placesReadByOgr() {
-        QFETCH(Ogr, o);
+        QFETCH(Ogr, row);
+        const Ogr& o = row;
         const QStringList args = o.options.split(u' ', Qt::SkipEmptyParts) + QStringList{"-al"};
-        const QString &file = o.file, &nameField = o.nameField, &areaField = o.areaField;
-        auto features = ogrFeatures(args + QStringList{atlas_->file("gis/" + file)});
+        auto features = ogrFeatures(args + QStringList{atlas_->file("gis/" + o.file)});
         QCOMPARE(features.size(), qsizetype(demo::demoPlaces().size()));
         for (const demo::DemoPlace& p : demo::demoPlaces()) {
             const auto it = std::find_if(features.begin(), features.end(), [&](const auto& f) {
-                return f.value(nameField) == p.name && f.value(areaField) == p.area;
+                return f.value(o.nameField) == p.name && f.value(o.areaField) == p.area;
             });
             QVERIFY2(it != features.end(), qPrintable(p.name));
             // Within about a centimetre of cs2cs.
@@ -353,7 +339,7 @@ private slots:
             {"a \"b\"; c.jpg", "SANT'ANNA & <SAN ROCCO> ]]>", -33.25, -70.5},
             {"valfonda_no.gif", "CÀ BIANCA \"ALTA\"; SOPRA", 89.9999999, 179.9999999}};
         QVERIFY(QDir().mkpath(atlas_->file("nomi")));
-        QSaveFile out(atlas_->file("nomi/" + file));
+        QSaveFile out(atlas_->file("nomi/" + o.file));
         QVERIFY(out.open(QIODevice::WriteOnly));
         const auto writer = gis::placeWriter(o.format, &out);
         writer->begin();
@@ -363,8 +349,8 @@ private slots:
         features = ogrFeatures(args + QStringList{out.fileName()});
         QCOMPARE(features.size(), places.size());
         for (int i = 0; i < places.size(); ++i) {
-            QCOMPARE(features[i].value(nameField), places[i].name);
-            QCOMPARE(features[i].value(areaField), places[i].area);
+            QCOMPARE(features[i].value(o.nameField), places[i].name);
+            QCOMPARE(features[i].value(o.areaField), places[i].area);
             QCOMPARE(features[i].value("POINT"), QStringLiteral("%1 %2")
                                                      .arg(places[i].lon, 0, 'g', 10)
                                                      .arg(places[i].lat, 0, 'g', 10));
@@ -437,10 +423,7 @@ private slots:
              {"tronco.jgw"},
              {"vuoto.jgw", "testo.gfw", "gis/tronco.mbtiles", "gis/vuoto.mbtiles"}},
             {"an unknown datum code: kept, named, its places left out",
-             [](Workspace& ws) {
-                 WorkingPair pair(ws.folder.path());
-                 areadatums::store(pair, "valfonda_ne.bmp", "EPSG:9999");
-             },
+             [](Workspace& ws) { storeDatum(ws, "valfonda_ne.bmp", "EPSG:9999"); },
              {"Fogli con datum sconosciuto: 1 (località saltate: 8)",
               "valfonda_ne.bmp: datum sconosciuto: EPSG:9999: senza .prj né .aux.xml, località "
               "saltate",
@@ -449,8 +432,7 @@ private slots:
              {"valfonda_ne.prj", "valfonda_ne.bmp.aux.xml", "gis/valfonda_ne.mbtiles"}},
             {"the operation chosen for a sheet, with its area of use",
              [italy](Workspace& ws) {
-                 WorkingPair pair(ws.folder.path());
-                 areadatums::store(pair, "valfonda_se.jpg", datumCode(Datum::Ed50), italy.key);
+                 storeDatum(ws, "valfonda_se.jpg", datumCode(Datum::Ed50), italy.key);
              },
              {"località portate in WGS 84 con " + italy.name +
               ", accuratezza 10 m, area d'uso: " + italy.area},
@@ -504,29 +486,31 @@ private slots:
             QVERIFY(!text.contains("scritti accanto alle immagini"));
         }
         QVERIFY(!QFileInfo::exists(ws.file("valfonda_se.jgw")));
-        const Ran info = run("gdalinfo", {"-json", out + "/valfonda_se.jpg"}, QString());
-        const QJsonObject json = QJsonDocument::fromJson(info.out.toUtf8()).object();
+        const QJsonObject json = gdalInfo(out + "/valfonda_se.jpg");
         QVERIFY2(json["coordinateSystem"]["wkt"].toString().contains("WGS 84"),
-                 qPrintable(info.out));
+                 qPrintable(QJsonDocument(json).toJson()));
         QVERIFY(json.contains("geoTransform"));
         QDir(out).removeRecursively();
     }
 
     // A stopped export leaves no place file and no tiles, whole or in part.
+    // With tiles or not: after how many calls, the total it counted and the
+    // sheets it had written.
     void cancelLeavesNoFile() {
-        for (const Stop& stop : {Stop{false, 3, 4 + 31, 3}, Stop{true, 20, 4 * 1001 + 31, 1}}) {
+        for (const auto& [tiles, calls, total, sheets] :
+             {std::tuple{false, 3, qint64(4 + 31), 3}, {true, 20, qint64(4 * 1001 + 31), 1}}) {
             Workspace ws;
             int called = 0;
             qint64 lastTotal = 0;
             const auto report = gis::exportForGis(ws.folder.path(), ws.file("out"),
                                                   [&](qint64, qint64 all) {
                                                       lastTotal = all;
-                                                      return ++called <= stop.calls;
+                                                      return ++called <= calls;
                                                   },
-                                                  {stop.tiles});
+                                                  {tiles});
             QVERIFY(report.cancelled);
-            QCOMPARE(lastTotal, stop.total);
-            QCOMPARE(report.sheets, stop.sheets);
+            QCOMPARE(lastTotal, total);
+            QCOMPARE(report.sheets, sheets);
             QCOMPARE(gis::reportText(report), "Esportazione per GIS interrotta.");
             QVERIFY(QDir(ws.file("out")).entryList(QDir::Files).isEmpty());
         }
@@ -534,22 +518,16 @@ private slots:
 
     // An archive replaced or removed while the program runs: the export
     // names it and, since the program goes on, does not say that it ends.
-    void failedExportNamesTheArchive_data() {
-        QTest::addColumn<bool>("removed");
-        QTest::addColumn<QString>("error"); // %1: the folder
-        QTest::newRow("localita.mdb replaced by a picture")
-            << false << "Il file localita.mdb non è un archivio di Orvena: non è un database.";
-        QTest::newRow("localita.mdb removed")
-            << true << "Il file localita.mdb non esiste nella cartella %1.";
-    }
     void failedExportNamesTheArchive() {
-        QFETCH(bool, removed);
-        QFETCH(QString, error);
-        Workspace ws;
-        QVERIFY(QFile::remove(ws.file("localita.mdb")));
-        if (!removed) QVERIFY(test::writeFile(ws.file("localita.mdb"), "GIF89a, a picture"));
-        const auto report = gis::exportForGis(ws.folder.path(), ws.file("out"));
-        QCOMPARE(report.error, error.contains("%1") ? error.arg(ws.folder.path()) : error);
+        for (const bool removed : {false, true}) {
+            Workspace ws;
+            QVERIFY(QFile::remove(ws.file("localita.mdb")));
+            if (!removed) QVERIFY(test::writeFile(ws.file("localita.mdb"), "GIF89a, a picture"));
+            QCOMPARE(
+                gis::exportForGis(ws.folder.path(), ws.file("out")).error,
+                removed ? "Il file localita.mdb non esiste nella cartella " + ws.folder.path() + "."
+                        : "Il file localita.mdb non è un archivio di Orvena: non è un database.");
+        }
     }
 
     void fullDisk_data() {
@@ -603,22 +581,11 @@ private slots:
     // MBTiles; no file is written twice and the report counts what is there.
     void sheetsSharingABaseName() {
         Workspace ws;
-        const QString copies[][2] = {{"valfonda_no.gif", "prova.gif"},
-                                     {"valfonda_se.jpg", "prova.jpg"},
-                                     {"valfonda_so.jpg", "PROVA.jpeg"}};
-        for (const auto& [from, to] : copies) {
-            QVERIFY(QFile::copy(ws.file(from), ws.file(to)));
-            test::execSql(
-                ws.file("area.mdb"),
-                ("insert into AREA (AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO) select '" + to +
-                 "', COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA where AREA = '" + from +
-                 "'")
-                    .toStdString());
-        }
-        {
-            WorkingPair pair(ws.folder.path());
-            areadatums::store(pair, "prova.gif", datumCode(Datum::Ed50));
-        }
+        for (const auto& [from, to] : {std::pair{"valfonda_no.gif", "prova.gif"},
+                                       {"valfonda_se.jpg", "prova.jpg"},
+                                       {"valfonda_so.jpg", "PROVA.jpeg"}})
+            addSheet(ws, to, test::fileBytes(ws.file(from)), from);
+        storeDatum(ws, "prova.gif", datumCode(Datum::Ed50));
         const auto report = gis::exportForGis(ws.folder.path(), ws.file("gis"), {}, {true});
         QVERIFY2(report.ok(), qPrintable(report.error));
         QCOMPARE(report.written.size(),
@@ -633,10 +600,9 @@ private slots:
             QVERIFY2(report.written.contains(ws.file(name)), name);
         QVERIFY(test::fileBytes(ws.file("prova.gif.prj")).contains("European_1950"));
         QVERIFY(!test::fileBytes(ws.file("prova.jpg.prj")).contains("European_1950"));
-        SQLite::Database tiles(ws.file("gis/prova.jpg.mbtiles").toStdString(),
-                               SQLite::OPEN_READONLY);
-        QCOMPARE(tiles.execAndGet("select value from metadata where name = 'name'").getString(),
-                 "prova.jpg");
+        QCOMPARE(test::queryRows(ws.file("gis/prova.jpg.mbtiles"),
+                                 "select value from metadata where name = 'name'"),
+                 QStringList{"prova.jpg"});
     }
 
 private:

@@ -42,11 +42,8 @@ QList<QStringList> contentOfPair(const QString& folder, const QString& work) {
     return {content(folder + "/" + esp + "area.mdb"), content(folder + "/" + esp + "localita.mdb")};
 }
 
-// Leaves the folder as a process killed inside the commit of the work leaves
-// it: the super-journal written, then stopped before the second write into
-// the file stop (a database or a journal; "file:n" before the n-th). The
-// exchange files first get a new sheet and its places, for the import to add
-// and the export to replace. The content of the two files just before.
+// The exchange files get a new sheet and its places, for the import to add
+// and the export to replace.
 void addNewSheetToExchange(const Workspace& ws) {
     test::execSql(ws.file("esparea.mdb"), "insert into AREA (AREA) values ('nuovo.jpg')");
     test::execSql(ws.file("esplocalita.mdb"),
@@ -54,6 +51,10 @@ void addNewSheetToExchange(const Workspace& ws) {
                   " insert into localita (AREA, LOCALITA) select 'nuovo.jpg', 'P' || i from n");
 }
 
+// Leaves the folder as a process killed inside the commit of the work leaves
+// it: the super-journal written, then stopped before the second write into
+// the file stop (a database or a journal; "file:n" before the n-th), after
+// adding the new sheet. The content of the two files just before.
 QList<QStringList> stopInCommit(const Workspace& ws, const QString& work, const QString& stop) {
     addNewSheetToExchange(ws);
     const QList<QStringList> before = contentOfPair(ws.folder.path(), work);
@@ -144,41 +145,37 @@ private slots:
     // its journal) beside the archive: the next start removes them without a
     // word, the archive as it was. One that is under way (it holds the
     // archive's write lock) keeps its file.
-    void startUpRemovesUnfinishedCompaction_data() {
-        QTest::addColumn<QString>("stop");
-        QTest::addColumn<bool>("underWay");
-        QTest::newRow("written") << "compact:written" << false;
-        QTest::newRow("made durable") << "compact:synced" << false;
-        QTest::newRow("another compaction under way") << "compact:written" << true;
-    }
     void startUpRemovesUnfinishedCompaction() {
-        QFETCH(QString, stop);
-        QFETCH(bool, underWay);
-        Workspace ws;
-        const QString folder = ws.folder.path();
-        const QStringList before = content(ws.file("localita.mdb"));
-        QVERIFY(test::killedInside([&] {
-            compactArchive(folder, "localita.mdb", {}, [&](const char* point) {
-                if (stop == point) test::killNow();
-                return false;
-            });
-        }));
-        QVERIFY(leftovers(folder).contains("localita.mdb-compatto"));
-        const QStringList left = leftovers(folder);
-        std::optional<SQLite::Database> other;
-        if (underWay) {
-            other.emplace(ws.file("localita.mdb").toStdString(), SQLite::OPEN_READWRITE);
-            other->exec("BEGIN IMMEDIATE");
-        }
+        // Stopped once written, once made durable; written, with another under way.
+        for (const auto& [stop, underWay] : {std::pair{"compact:written", false},
+                                             {"compact:synced", false},
+                                             {"compact:written", true}}) {
+            Workspace ws;
+            const QString folder = ws.folder.path(), archive = ws.file("localita.mdb");
+            const QStringList before = content(archive);
+            QVERIFY(test::killedInside([&] {
+                compactArchive(folder, "localita.mdb", {}, [&](const char* point) {
+                    if (qstrcmp(stop, point) == 0) test::killNow();
+                    return false;
+                });
+            }));
+            QVERIFY(leftovers(folder).contains("localita.mdb-compatto"));
+            const QStringList left = leftovers(folder);
+            std::optional<SQLite::Database> other;
+            if (underWay) {
+                other.emplace(archive.toStdString(), SQLite::OPEN_READWRITE);
+                other->exec("BEGIN IMMEDIATE");
+            }
 
-        Archives archives;
-        ViewerState state;
-        const auto window = startUp(archives, state, folder, QString());
-        QVERIFY(window);
-        QCOMPARE(ws.dialogs.texts(), QStringList());
-        QCOMPARE(leftovers(folder), underWay ? left : QStringList());
-        other.reset();
-        QCOMPARE(content(ws.file("localita.mdb")), before);
+            Archives archives;
+            ViewerState state;
+            const auto window = startUp(archives, state, folder, QString());
+            QVERIFY(window);
+            QCOMPARE(ws.dialogs.texts(), QStringList());
+            QCOMPARE(leftovers(folder), underWay ? left : QStringList());
+            other.reset();
+            QCOMPARE(content(archive), before);
+        }
     }
 
     // A command run on such a folder (the program left running while another
@@ -208,10 +205,11 @@ private slots:
 
         Workspace ws;
         QVERIFY(!stopInCommit(ws, "import", "localita.mdb").isEmpty());
-        QVERIFY(run(ws.folder.path()));
-        QCOMPARE(leftovers(ws.folder.path()), QStringList());
-        QCOMPARE(contentOfPair(ws.folder.path(), "import"), contentOfPair(untouched.folder.path(), "import"));
-        QCOMPARE(contentOfPair(ws.folder.path(), "export"), contentOfPair(untouched.folder.path(), "export"));
+        const QString folder = ws.folder.path();
+        QVERIFY(run(folder));
+        QCOMPARE(leftovers(folder), QStringList());
+        for (const char* pair : {"import", "export"})
+            QCOMPARE(contentOfPair(folder, pair), contentOfPair(untouched.folder.path(), pair));
     }
 
     // The change cannot be judged when no private copy can be made: start-up
@@ -221,15 +219,13 @@ private slots:
         Workspace ws;
         QVERIFY(!stopInCommit(ws, "import", "localita.mdb").isEmpty());
         const QByteArray temporary = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard(
+            [&] { temporary.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temporary); });
         // A file: no private folder can be made inside it.
         qputenv("TMPDIR", ws.file("area.mdb").toLocal8Bit());
         const QString atStartUp =
             archivefile::check(ws.file("area.mdb"), "AREA", archivefile::requiredColumns("AREA"));
         const QString later = gis::exportForGis(ws.folder.path(), ws.file("gis")).error;
-        if (temporary.isNull())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", temporary);
         QVERIFY2(later.startsWith("Il file area.mdb non può essere aperto (") &&
                      !later.contains("termina"),
                  qPrintable(later));

@@ -49,11 +49,21 @@ const QList<QByteArray> kGrid = {
     ",xy,1000,   0,in, deg,    ,        ,N,    ,        ,E, grid, 33, 402000.0, 4650000.0,N",
     ",xy,   0, 800,in, deg,    ,        ,N,    ,        ,E, grid, 33, 400000.0, 4648400.0,N"};
 
+// A file written by hand: its datum and projection, its points in the grid
+// (or in degrees), what it is read as and its setup line.
+struct HandWritten {
+    const char* tag;
+    QByteArray datum, projection;
+    bool inGrid;
+    Datum expected;
+    int grid;
+    QByteArray setup = "Projection Setup,,,,,,,,,,";
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Datum)
 Q_DECLARE_METATYPE(SheetPoints)
-Q_DECLARE_METATYPE(TiePoint)
 
 class OziMapTest : public QObject {
     Q_OBJECT
@@ -62,41 +72,31 @@ private slots:
     // with their hemisphere, or easting and northing with the UTM zone; the
     // pixel is its corner; the frame from MMPXY.
     void readsAFileWrittenByHand_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<Datum>("datum");
-        QTest::addColumn<int>("grid");
-        QTest::addColumn<TiePoint>("second");
-        QTest::newRow("latitude and longitude, WGS 84")
-            << handWritten("WGS 84", "Latitude/Longitude", kLatLon) << Datum::Wgs84 << 0
-            << TiePoint{990, 790, false, 45 + 20.5 / 60, 9 + 15.25 / 60};
-        // Longitudes from Greenwich: Roma 40 as it is counted in Greenwich.
-        QTest::newRow("Rome 1940")
-            << handWritten("Rome 1940", "Latitude/Longitude", kLatLon) << Datum::Roma40 << 0
-            << TiePoint{990, 790, false, 45 + 20.5 / 60, 9 + 15.25 / 60};
-        QTest::newRow("UTM on European 1950")
-            << handWritten("European 1950", "(UTM) Universal Transverse Mercator", kGrid)
-            << Datum::Ed50 << 23033 << TiePoint{1000, 0, true, 4650000, 402000};
-        QTest::newRow("UTM from the longitudes")
-            << handWritten("WGS 84", "(UTM) Universal Transverse Mercator", kLatLon) << Datum::Wgs84
-            << 32632 << TiePoint{990, 790, false, 45 + 20.5 / 60, 9 + 15.25 / 60};
-        QTest::newRow("Transverse Mercator as Gauss-Boaga")
-            << handWritten("Rome 1940", "Transverse Mercator", kGrid,
-                           "Projection Setup, 0.0, 15.0, 0.9996, 2520000.00, 0.00,,,,,,")
-            << Datum::Roma40 << 3004 << TiePoint{1000, 0, true, 4650000, 402000};
-        QTest::newRow("Italy Grid")
-            << handWritten("Rome 1940", "(ITA1) Italy Grid", kGrid) << Datum::Roma40 << 3003
-            << TiePoint{1000, 0, true, 4650000, 402000};
+        const QByteArray utm = "(UTM) Universal Transverse Mercator", lonLat = "Latitude/Longitude";
+        test::addRows<HandWritten>({
+            {"latitude and longitude, WGS 84", "WGS 84", lonLat, false, Datum::Wgs84, 0},
+            // Longitudes from Greenwich: Roma 40 as it is counted in Greenwich.
+            {"Rome 1940", "Rome 1940", lonLat, false, Datum::Roma40, 0},
+            {"UTM on European 1950", "European 1950", utm, true, Datum::Ed50, 23033},
+            {"UTM from the longitudes", "WGS 84", utm, false, Datum::Wgs84, 32632},
+            {"Transverse Mercator as Gauss-Boaga", "Rome 1940", "Transverse Mercator", true,
+             Datum::Roma40, 3004, "Projection Setup, 0.0, 15.0, 0.9996, 2520000.00, 0.00,,,,,,"},
+            {"Italy Grid", "Rome 1940", "(ITA1) Italy Grid", true, Datum::Roma40, 3003},
+        });
     }
     void readsAFileWrittenByHand() {
-        QFETCH(QByteArray, text);
-        const OziMapRead read = parseOziMap(text);
+        QFETCH(HandWritten, row);
+        const OziMapRead read = parseOziMap(
+            handWritten(row.datum, row.projection, row.inGrid ? kGrid : kLatLon, row.setup));
         QVERIFY2(read.map, qPrintable(read.error));
         QCOMPARE(read.map->image, "C:\\Carte\\valfonda.jpg");
-        QTEST(read.map->datum, "datum");
-        QTEST(read.map->points.grid, "grid");
+        QCOMPARE(read.map->datum, row.expected);
+        QCOMPARE(read.map->points.grid, row.grid);
         QCOMPARE(read.map->points.model, FitModel::Affine);
         QCOMPARE(read.map->points.points.size(), std::size_t(3));
-        QFETCH(TiePoint, second);
+        const TiePoint second = row.inGrid
+                                    ? TiePoint{1000, 0, true, 4650000, 402000}
+                                    : TiePoint{990, 790, false, 45 + 20.5 / 60, 9 + 15.25 / 60};
         const TiePoint& p = read.map->points.points[1];
         QCOMPARE(p.x, second.x);
         QCOMPARE(p.inGrid, second.inGrid);
@@ -106,36 +106,26 @@ private slots:
     }
 
     // A malformed line refuses the whole file, named by its number and key.
-    void refusesAMalformedLineByName_data() {
-        QTest::addColumn<QByteArray>("from");
-        QTest::addColumn<QByteArray>("to");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("header") << QByteArray("OziExplorer Map Data File") << QByteArray("Mappa")
-                                << "riga 1 (intestazione)";
-        QTest::newRow("datum") << QByteArray("WGS 84,WGS 84") << QByteArray("Tokyo,WGS 84")
-                               << "riga 5 (datum): datum «Tokyo» non supportato";
-        QTest::newRow("projection") << QByteArray("Latitude/Longitude") << QByteArray("Bonne")
-                                    << "riga 9 (Map Projection): proiezione «Bonne»";
-        QTest::newRow("pixel") << QByteArray("xy,  10") << QByteArray("xy,  1O")
-                               << "riga 10 (Point01): «1O» non è un numero";
-        QTest::newRow("hemisphere") << QByteArray("15.250,E") << QByteArray("15.250,X")
-                                    << "riga 11 (Point02): «X» non è E o W";
-        QTest::newRow("fields") << QByteArray(", grid,   ,           ,           ,N\r\nPoint02")
-                                << QByteArray("\r\nPoint02") << "riga 10 (Point01): servono 17";
-        QTest::newRow("frame") << QByteArray("MMPXY,2,990,12") << QByteArray("MMPXY,2,990")
-                               << "riga 45 (MMPXY): servono 4 campi";
-    }
     void refusesAMalformedLineByName() {
-        QFETCH(QByteArray, from);
-        QFETCH(QByteArray, to);
-        QFETCH(QString, error);
-        QByteArray text = handWritten("WGS 84", "Latitude/Longitude", kLatLon);
-        const qsizetype at = text.indexOf(from);
-        QVERIFY(at >= 0);
-        text.replace(at, from.size(), to);
-        const OziMapRead read = parseOziMap(text);
-        QVERIFY(!read.map);
-        QVERIFY2(read.error.startsWith(error), qPrintable(read.error));
+        // The text replaced, its replacement and the error's beginning.
+        const char* const lines[][3] = {
+            {"OziExplorer Map Data File", "Mappa", "riga 1 (intestazione)"},
+            {"WGS 84,WGS 84", "Tokyo,WGS 84", "riga 5 (datum): datum «Tokyo» non supportato"},
+            {"Latitude/Longitude", "Bonne", "riga 9 (Map Projection): proiezione «Bonne»"},
+            {"xy,  10", "xy,  1O", "riga 10 (Point01): «1O» non è un numero"},
+            {"15.250,E", "15.250,X", "riga 11 (Point02): «X» non è E o W"},
+            {", grid,   ,           ,           ,N\r\nPoint02", "\r\nPoint02",
+             "riga 10 (Point01): servono 17"},
+            {"MMPXY,2,990,12", "MMPXY,2,990", "riga 45 (MMPXY): servono 4 campi"}};
+        for (const auto& [from, to, error] : lines) {
+            QByteArray text = handWritten("WGS 84", "Latitude/Longitude", kLatLon);
+            const qsizetype at = text.indexOf(from);
+            QVERIFY2(at >= 0, from);
+            text.replace(at, qstrlen(from), to);
+            const OziMapRead read = parseOziMap(text);
+            QVERIFY2(!read.map, error);
+            QVERIFY2(read.error.startsWith(QString::fromUtf8(error)), qPrintable(read.error));
+        }
     }
 
     // Written from a sheet's model and read back, the file gives the same
