@@ -140,10 +140,7 @@ struct RegisterRow {
     QString first, second;
     bool secondClicked;
     QString message;
-};
-struct BoxesRow {
-    const char* tag;
-    QString first, second, firstShown, secondUsed, seconds;
+    QString firstShown{}, secondUsed{}, seconds{}; // when it goes through
 };
 struct ElsewhereRow {
     const char* tag;
@@ -350,10 +347,18 @@ private slots:
         QCOMPARE(ws.dialogs.texts(), told);
     }
 
-    // secondClicked: when not, after a finished set-up of another sheet.
-    void registerRefusedKeepsWaiting_data() {
-        const QString bad = kBadCoordinates, p = kFirstPoint;
+    // "Registra" refused, the set-up waits; secondClicked: when not, after a
+    // finished set-up of another sheet. Boxes left empty or one go through:
+    // the boxes after the first click, the second point used at "Registra",
+    // and SECLAO and SECLOO stored.
+    void registerFromTheBoxes_data() {
+        const QString bad = kBadCoordinates, p = kFirstPoint, ones = "1|1|1|1|1|1";
+        const QString done = kSetupDone, twos = "2 2 2 2 2 2";
         test::addRows<RegisterRow>({
+            {"all empty twice", "", "", true, done, ones, twos, "3661|3661"},
+            {"ones left as they were", "", ones, true, done, ones, twos, "3661|3661"},
+            {"some empty", "45||0|9||", "44|||8||3", true, done, "45|1|0|9|1|1", "44 2 2 8 2 3",
+             "162060|32461"},
             {"same latitude", p, "45|30|0|9|25|0", true, bad},
             {"same longitude", p, "45|20|0|9|10|0", true, bad},
             {"same latitude once rounded", p, "45|30|0,4|9|25|0", true, bad},
@@ -367,9 +372,11 @@ private slots:
         });
     }
 
-    void registerRefusedKeepsWaiting() {
+    void registerFromTheBoxes() {
         QFETCH(RegisterRow, row);
-        const auto& [tag, first, second, secondClicked, message] = row;
+        const auto& [tag, first, second, secondClicked, message, firstShown, secondUsed, seconds] =
+            row;
+        const bool through = message == kSetupDone;
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
         if (!secondClicked) {
@@ -384,9 +391,11 @@ private slots:
         setPoint(w, first);
         clickAt(w.Image1, 300, 450);
         QCOMPARE(w.cmdregcor->text(), "Registra");
+        if (through) QCOMPARE(boxTexts(w), firstShown);
+        if (through) setPoint(w, second); // typed before the click
         if (secondClicked) clickAt(w.Image1, 9300, 7650);
         ws.dialogs.takeTexts();
-        setPoint(w, second);
+        if (!through) setPoint(w, second);
         auto other = std::make_unique<SQLite::Database>(ws.file("area.mdb").toStdString(),
                                                         SQLite::OPEN_READWRITE);
         if (QByteArray(QTest::currentDataTag()).startsWith("area archive locked"))
@@ -395,6 +404,15 @@ private slots:
         other.reset();
 
         QCOMPARE(ws.dialogs.texts(), QStringList{message});
+        if (through) {
+            // What "Registra" puts into the boxes shows in the record it writes;
+            // the boxes themselves are emptied by the loading of the new area.
+            const QString calibration = calibrationOf(w, kNew);
+            QCOMPARE(calibration.section(u'|', 3, 3) + '|' + calibration.section(u'|', 5, 5),
+                     seconds);
+            QCOMPARE(joined(w.state().secondPointDms), secondUsed);
+            return;
+        }
         QCOMPARE(areas(w), before);
         QCOMPARE(seen(w), kWaitingForSecond);
         QCOMPARE(boxTexts(w), second);
@@ -406,39 +424,6 @@ private slots:
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
         QCOMPARE(ws.dialogs.texts(), QStringList({message, kSetupDone}));
         QCOMPARE(calibrationOf(w, kNew), kExampleCalibration);
-    }
-
-    // The two points typed; the boxes after the first click, the second point
-    // used at "Registra", and SECLAO and SECLOO stored.
-    void boxesLeftEmptyOrOne_data() {
-        const QString ones = "1|1|1|1|1|1";
-        test::addRows<BoxesRow>({
-            {"all empty twice", "", "", ones, "2 2 2 2 2 2", "3661|3661"},
-            {"ones left as they were", "", ones, ones, "2 2 2 2 2 2", "3661|3661"},
-            {"some empty", "45||0|9||", "44|||8||3", "45|1|0|9|1|1", "44 2 2 8 2 3",
-             "162060|32461"},
-        });
-    }
-
-    void boxesLeftEmptyOrOne() {
-        QFETCH(BoxesRow, row);
-        const auto& [tag, first, second, firstShown, secondUsed, seconds] = row;
-        Workspace ws;
-        MainWindow& w = startBesideNewSheet(ws);
-        openNewArea(ws);
-        setPoint(w, first);
-        clickAt(w.Image1, 300, 450);
-        QCOMPARE(boxTexts(w), firstShown);
-        setPoint(w, second);
-        clickAt(w.Image1, 9300, 7650);
-
-        // What "Registra" puts into the boxes shows in the record it writes; the
-        // boxes themselves are emptied by the loading of the new area.
-        QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
-        QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
-        const QString calibration = calibrationOf(w, kNew);
-        QCOMPARE(calibration.section(u'|', 3, 3) + '|' + calibration.section(u'|', 5, 5), seconds);
-        QCOMPARE(joined(w.state().secondPointDms), secondUsed);
     }
 
     void existingArea_data() {
