@@ -130,16 +130,12 @@ private slots:
                 QTest::addRow("%s locked, %s", file, move ? "sheet moved" : "area chosen")
                     << file << "locked" << move
                     << QStringLiteral("L'archivio %1 è in uso da un altro programma.").arg(file);
-        QTest::newRow("localita.mdb damaged, area chosen")
-            << "localita.mdb"
-            << "damaged" << false << "L'archivio localita.mdb è danneggiato.";
-        QTest::newRow("localita.mdb replaced by a picture, area chosen")
-            << "localita.mdb"
-            << "replaced" << false
-            << "Il file localita.mdb non è un archivio di Orvena: non è un database.";
-        QTest::newRow("localita.mdb removed, area chosen")
-            << "localita.mdb"
-            << "removed" << false << "Il file localita.mdb non esiste nella cartella %1.";
+        for (const auto& [fault, told] :
+             {std::pair{"damaged", "L'archivio localita.mdb è danneggiato."},
+              {"replaced", "Il file localita.mdb non è un archivio di Orvena: non è un database."},
+              {"removed", "Il file localita.mdb non esiste nella cartella %1."}})
+            QTest::addRow("localita.mdb %s, area chosen", fault)
+                << "localita.mdb" << fault << false << told;
     }
 
     void archiveFailureNamesTheArchive() {

@@ -72,12 +72,10 @@ QString seen(MainWindow& w) {
     const QString controls = all(setup, true) && all(viewing, false)   ? "set-up"
                              : all(setup, false) && all(viewing, true) ? "viewing"
                                                                        : "mixed";
-    const auto flag = [](Flag f) {
-        return f == Flag::Unset ? QString() : QString::number(int(f) - 1);
-    };
+    const Flag readout = w.state().readoutEnabled;
     return QStringLiteral("step %1, read-out %2, %3 controls%4")
         .arg(int(w.state().setupStep))
-        .arg(flag(w.state().readoutEnabled), controls,
+        .arg(readout == Flag::Unset ? QString() : QString::number(int(readout) - 1), controls,
              isShown(w.cmdregcor) ? ", " + w.cmdregcor->text() : QString());
 }
 
@@ -95,9 +93,9 @@ QString newSheet(Workspace& ws, const QString& name, const QString& folder = QSt
 }
 
 // The main window over the demo atlas, room made for a sheet; the new sheet
-// nuova.jpg lies in the working folder.
-MainWindow& startBesideNewSheet(Workspace& ws) {
-    if (newSheet(ws, kNew).isEmpty()) qFatal("nuova.jpg not written");
+// (nuova.jpg unless told) lies in the working folder.
+MainWindow& startBesideNewSheet(Workspace& ws, const QString& name = kNew) {
+    if (newSheet(ws, name).isEmpty()) qFatal("%s not written", qPrintable(name));
     MainWindow& w = ws.start();
     makeRoomForTheSheet(w);
     return w;
@@ -107,6 +105,14 @@ MainWindow& startBesideNewSheet(Workspace& ws) {
 void openNewArea(Workspace& ws, const QString& path = QString()) {
     ws.dialogs.queueFile(path.isEmpty() ? ws.file(kNew) : path);
     ws.window().mnapri->trigger();
+}
+
+// Degrees, minutes and seconds of a point as "45 30 0 9 10 0".
+QString joined(const auto& dms) {
+    QStringList texts;
+    for (int v : dms)
+        texts << QString::number(v);
+    return texts.join(' ');
 }
 
 // The worked example's first point, typed and clicked.
@@ -134,10 +140,7 @@ struct RegisterRow {
     QString first, second;
     bool secondClicked;
     QString message;
-};
-struct BoxesRow {
-    const char* tag;
-    QString first, second, firstShown, secondUsed, seconds;
+    QString firstShown{}, secondUsed{}, seconds{}; // when it goes through
 };
 struct ElsewhereRow {
     const char* tag;
@@ -152,23 +155,26 @@ struct ElsewhereRow {
 class SetupTest : public QObject {
     Q_OBJECT
 private slots:
+    // killed: the calibration and the datum of one "Registra" are one change:
+    // killed after the record was written and before the datum, the next start
+    // has neither.
     void workedExampleThroughTheWindow_data() {
         QTest::addColumn<QString>("name");
-        QTest::newRow("jpeg") << kNew;
-        QTest::newRow("bitmap") << "nuova.bmp";
-        QTest::newRow("quotes and accents") << "cà \"nuova\" l'area.jpg";
+        QTest::addColumn<bool>("killed");
+        QTest::newRow("jpeg") << kNew << false;
+        QTest::newRow("bitmap") << "nuova.bmp" << false;
+        QTest::newRow("quotes and accents") << "cà \"nuova\" l'area.jpg" << false;
+        QTest::newRow("killed inside Registra") << kNew << true;
     }
 
     void workedExampleThroughTheWindow() {
         QFETCH(QString, name);
+        QFETCH(bool, killed);
         Workspace ws;
-        const QString path = newSheet(ws, name);
-        QVERIFY(!path.isEmpty());
-        MainWindow& w = ws.start();
-        makeRoomForTheSheet(w);
+        MainWindow& w = startBesideNewSheet(ws, name);
         QVERIFY(w.mnapri->isEnabled());
 
-        openNewArea(ws, path);
+        openNewArea(ws, ws.file(name));
         QCOMPARE(ws.dialogs.lastFileTitle(), "Nome della cartina da aprire");
         QCOMPARE(
             ws.dialogs.lastFileFilter(),
@@ -188,7 +194,27 @@ private slots:
         QCOMPARE(seen(w), kWaitingForSecond);
         QCOMPARE(w.Image1->toolTip(), QString()); // no read-out during the set-up
 
-        clickAt(w.Image1, 4500, 3000); // only the last click before "Registra" counts
+        // A click with the position capture on gives the locality editor its
+        // position too; only the last click before "Registra" counts.
+        w.state().pixelCapture = Flag::One;
+        clickAt(w.Image1, 615, 915);
+        QCOMPARE(QPointF(w.state().localityPixelX, w.state().localityPixelY), QPointF(615, 915));
+        QCOMPARE(w.state().pixelCapture, Flag::One); // the editor ends the capture
+        QCOMPARE(w.state().secondPointX, 615);
+        w.state().pixelCapture = Flag::Unset;
+        if (killed) {
+            w.f1datum->setCurrentIndex(w.f1datum->findText(QStringLiteral("ED50")));
+            QVERIFY(killedInside([&] {
+                areadatums::setBetweenWrites(killNow);
+                takeSecondPointAndRegister(w);
+            }));
+            Archives next; // the next start rolls back what the kill left
+            QCOMPARE(next.openAll(ws.folder.path()), QString());
+            QCOMPARE(queryRows(ws.file("area.mdb"), "select AREA from AREA where AREA = ?", {name}),
+                     QStringList());
+            QCOMPARE(areadatums::readIn(ws.folder.path(), name).code, QString());
+            return;
+        }
         takeSecondPointAndRegister(w);
         checkTold(ws, {kFirstPrompt, kSecondPrompt, kSetupDone});
         QCOMPARE(seen(w), "step 0, read-out 1, viewing controls");
@@ -201,29 +227,15 @@ private slots:
         // One record, and no links or datum yet.
         QCOMPARE(areas(w, name), QStringList{name + '|' + kExampleCalibration + "||||"});
         QCOMPARE(areadatums::readIn(ws.folder.path(), name).code, QString());
-    }
 
-    // The calibration and the datum of one "Registra" are one change: killed
-    // after the record was written and before the datum, the next start has
-    // neither.
-    void killedInsideRegistraStoresNeither() {
-        Workspace ws;
-        const QString path = newSheet(ws, kNew);
-        QVERIFY(!path.isEmpty());
-        MainWindow& w = ws.start();
-        makeRoomForTheSheet(w);
-        openNewArea(ws, path);
-        takeFirstPoint(w);
-        w.f1datum->setCurrentIndex(w.f1datum->findText(QStringLiteral("ED50")));
-        QVERIFY(killedInside([&] {
-            areadatums::setBetweenWrites(killNow);
-            takeSecondPointAndRegister(w);
-        }));
-        Archives next; // the next start rolls back what the kill left
-        QCOMPARE(next.openAll(ws.folder.path()), QString());
-        QCOMPARE(queryRows(ws.file("area.mdb"), "select AREA from AREA where AREA = ?", {kNew}),
-                 QStringList());
-        QCOMPARE(areadatums::readIn(ws.folder.path(), kNew).code, QString());
+        // Viewing, such a click gives the editor its position and nothing else.
+        const int second = w.state().secondPointX;
+        w.state().pixelCapture = Flag::One;
+        clickAt(w.Image1, 630, 945);
+        QCOMPARE(QPointF(w.state().localityPixelX, w.state().localityPixelY), QPointF(630, 945));
+        QCOMPARE(w.state().pixelCapture, Flag::One);
+        QCOMPARE(w.state().secondPointX, second);
+        checkTold(ws, {kFirstPrompt, kSecondPrompt, kSetupDone});
     }
 
     // "Nuova Area" and a file chosen again while a set-up is under way.
@@ -315,10 +327,7 @@ private slots:
                                                : kWaitingForSecond);
         }
         if (!stored.isEmpty()) {
-            QStringList dms;
-            for (int v : w.state().firstPointDms)
-                dms << QString::number(v);
-            QCOMPARE(dms.join(' '), stored);
+            QCOMPARE(joined(w.state().firstPointDms), stored);
             return;
         }
         // Refused: later clicks only record a position, and the button cancels.
@@ -338,10 +347,18 @@ private slots:
         QCOMPARE(ws.dialogs.texts(), told);
     }
 
-    // secondClicked: when not, after a finished set-up of another sheet.
-    void registerRefusedKeepsWaiting_data() {
-        const QString bad = kBadCoordinates, p = kFirstPoint;
+    // "Registra" refused, the set-up waits; secondClicked: when not, after a
+    // finished set-up of another sheet. Boxes left empty or one go through:
+    // the boxes after the first click, the second point used at "Registra",
+    // and SECLAO and SECLOO stored.
+    void registerFromTheBoxes_data() {
+        const QString bad = kBadCoordinates, p = kFirstPoint, ones = "1|1|1|1|1|1";
+        const QString done = kSetupDone, twos = "2 2 2 2 2 2";
         test::addRows<RegisterRow>({
+            {"all empty twice", "", "", true, done, ones, twos, "3661|3661"},
+            {"ones left as they were", "", ones, true, done, ones, twos, "3661|3661"},
+            {"some empty", "45||0|9||", "44|||8||3", true, done, "45|1|0|9|1|1", "44 2 2 8 2 3",
+             "162060|32461"},
             {"same latitude", p, "45|30|0|9|25|0", true, bad},
             {"same longitude", p, "45|20|0|9|10|0", true, bad},
             {"same latitude once rounded", p, "45|30|0,4|9|25|0", true, bad},
@@ -355,9 +372,11 @@ private slots:
         });
     }
 
-    void registerRefusedKeepsWaiting() {
+    void registerFromTheBoxes() {
         QFETCH(RegisterRow, row);
-        const auto& [tag, first, second, secondClicked, message] = row;
+        const auto& [tag, first, second, secondClicked, message, firstShown, secondUsed, seconds] =
+            row;
+        const bool through = message == kSetupDone;
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
         if (!secondClicked) {
@@ -372,9 +391,11 @@ private slots:
         setPoint(w, first);
         clickAt(w.Image1, 300, 450);
         QCOMPARE(w.cmdregcor->text(), "Registra");
+        if (through) QCOMPARE(boxTexts(w), firstShown);
+        if (through) setPoint(w, second); // typed before the click
         if (secondClicked) clickAt(w.Image1, 9300, 7650);
         ws.dialogs.takeTexts();
-        setPoint(w, second);
+        if (!through) setPoint(w, second);
         auto other = std::make_unique<SQLite::Database>(ws.file("area.mdb").toStdString(),
                                                         SQLite::OPEN_READWRITE);
         if (QByteArray(QTest::currentDataTag()).startsWith("area archive locked"))
@@ -383,6 +404,15 @@ private slots:
         other.reset();
 
         QCOMPARE(ws.dialogs.texts(), QStringList{message});
+        if (through) {
+            // What "Registra" puts into the boxes shows in the record it writes;
+            // the boxes themselves are emptied by the loading of the new area.
+            const QString calibration = calibrationOf(w, kNew);
+            QCOMPARE(calibration.section(u'|', 3, 3) + '|' + calibration.section(u'|', 5, 5),
+                     seconds);
+            QCOMPARE(joined(w.state().secondPointDms), secondUsed);
+            return;
+        }
         QCOMPARE(areas(w), before);
         QCOMPARE(seen(w), kWaitingForSecond);
         QCOMPARE(boxTexts(w), second);
@@ -394,42 +424,6 @@ private slots:
         QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
         QCOMPARE(ws.dialogs.texts(), QStringList({message, kSetupDone}));
         QCOMPARE(calibrationOf(w, kNew), kExampleCalibration);
-    }
-
-    // The two points typed; the boxes after the first click, the second point
-    // used at "Registra", and SECLAO and SECLOO stored.
-    void boxesLeftEmptyOrOne_data() {
-        const QString ones = "1|1|1|1|1|1";
-        test::addRows<BoxesRow>({
-            {"all empty twice", "", "", ones, "2 2 2 2 2 2", "3661|3661"},
-            {"ones left as they were", "", ones, ones, "2 2 2 2 2 2", "3661|3661"},
-            {"some empty", "45||0|9||", "44|||8||3", "45|1|0|9|1|1", "44 2 2 8 2 3",
-             "162060|32461"},
-        });
-    }
-
-    void boxesLeftEmptyOrOne() {
-        QFETCH(BoxesRow, row);
-        const auto& [tag, first, second, firstShown, secondUsed, seconds] = row;
-        Workspace ws;
-        MainWindow& w = startBesideNewSheet(ws);
-        openNewArea(ws);
-        setPoint(w, first);
-        clickAt(w.Image1, 300, 450);
-        QCOMPARE(boxTexts(w), firstShown);
-        setPoint(w, second);
-        clickAt(w.Image1, 9300, 7650);
-
-        // What "Registra" puts into the boxes shows in the record it writes; the
-        // boxes themselves are emptied by the loading of the new area.
-        QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
-        QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
-        const QString calibration = calibrationOf(w, kNew);
-        QCOMPARE(calibration.section(u'|', 3, 3) + '|' + calibration.section(u'|', 5, 5), seconds);
-        QStringList used;
-        for (int v : w.state().secondPointDms)
-            used << QString::number(v);
-        QCOMPARE(used.join(' '), secondUsed);
     }
 
     void existingArea_data() {
@@ -516,8 +510,8 @@ private slots:
         QTemporaryDir elsewhere;
         const QString name = QStringLiteral("foglio12.jpg");
         const QString chosen = elsewhere.filePath(name);
-        if (broken) QVERIFY(writeFile(chosen, "not a picture"));
-        if (!broken) QVERIFY(!newSheet(ws, name, elsewhere.path()).isEmpty());
+        QVERIFY(broken ? writeFile(chosen, "not a picture")
+                       : !newSheet(ws, name, elsewhere.path()).isEmpty());
         if (inWorkingFolder == "same") QVERIFY(QFile::copy(chosen, ws.file(name)));
         if (inWorkingFolder == "other")
             QVERIFY(demo::writeLargeSheet(ws.file(name), 300, 200).isEmpty());
@@ -555,29 +549,6 @@ private slots:
         QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
         QCOMPARE(calibrationOf(w, name), kExampleCalibration);
         QCOMPARE(w.Image1->size(), QSize(700, 600)); // loaded from the working folder
-    }
-
-    // Viewing, and during a set-up waiting for the second point.
-    void clickGivesTheLocalityEditorItsPosition() {
-        for (const bool duringSetup : {false, true}) {
-            Workspace ws;
-            MainWindow& w = startBesideNewSheet(ws);
-            if (duringSetup) {
-                openNewArea(ws);
-                takeFirstPoint(w);
-            } else {
-                Workspace::choose(w.f1area, demo::demoSheets()[0].name);
-            }
-            const QStringList messages = ws.dialogs.texts();
-            w.state().pixelCapture = Flag::One;
-            clickAt(w.Image1, 615, 915);
-
-            QCOMPARE(QPointF(w.state().localityPixelX, w.state().localityPixelY),
-                     QPointF(615, 915));
-            QCOMPARE(w.state().pixelCapture, Flag::One); // the editor ends the capture
-            QCOMPARE(w.state().secondPointX, duringSetup ? 615 : 0);
-            QCOMPARE(ws.dialogs.texts(), messages);
-        }
     }
 };
 
