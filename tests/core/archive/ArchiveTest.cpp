@@ -64,12 +64,6 @@ QStringList objectsIn(const QString& path) {
     return test::queryRows(path, "select name from sqlite_master order by name");
 }
 
-struct WalkRow {
-    const char* tag;
-    int count, deleteEvery;
-    bool inTransaction;
-};
-
 // A value written into a field, as stored and as its box's text.
 struct ValueRow {
     const char* tag;
@@ -83,48 +77,47 @@ struct ValueRow {
 class ArchiveTest : public QObject {
     Q_OBJECT
 private slots:
-    void walkDeletingCurrentVisitsEveryOtherOnce_data() {
-        test::addRows<WalkRow>({{"few, every third", 10, 3, false},
-                                {"several blocks, every third", 600, 3, true},
-                                {"several blocks, all", 600, 1, true}});
-    }
+    // A few records with every third deleted, then several blocks with every
+    // third and with all deleted, in a transaction.
     void walkDeletingCurrentVisitsEveryOtherOnce() {
-        QFETCH(WalkRow, row);
-        OpenArchives a;
-        RecordView& view = *a.view;
-        QStringList names, seen, kept;
-        view.transaction([&] {
-            for (int i = 0; i < row.count; ++i) {
-                names << QStringLiteral("S%1").arg(i, 4, 10, QLatin1Char('0'));
-                addArea(view, names.last());
-            }
-        });
-        show(view, sql::kAreaOrderedByName);
-        bool deletedShowsEmpty = true;
-        const auto walkAndDelete = [&] {
-            view.moveFirst();
-            for (int i = 0; !view.eof(); ++i, view.moveNext()) {
-                seen << view.text("AREA");
-                if (i % row.deleteEvery != 0) {
-                    kept << seen.last();
-                    continue;
+        for (const auto& [count, deleteEvery, inTransaction] :
+             {std::tuple{10, 3, false}, {600, 3, true}, {600, 1, true}}) {
+            OpenArchives a;
+            RecordView& view = *a.view;
+            QStringList names, seen, kept;
+            view.transaction([&] {
+                for (int i = 0; i < count; ++i) {
+                    names << QStringLiteral("S%1").arg(i, 4, 10, QLatin1Char('0'));
+                    addArea(view, names.last());
                 }
-                view.edit();
-                view.remove();
-                deletedShowsEmpty &= view.text("AREA").isEmpty();
-            }
-        };
-        row.inTransaction ? view.transaction(walkAndDelete) : walkAndDelete();
-        QVERIFY(deletedShowsEmpty);
-        QCOMPARE(seen, names);
-        // Walking the same result again passes over the deleted records.
-        if (kept.isEmpty())
-            QVERIFY_THROWS_EXCEPTION(ArchiveError, view.moveFirst());
-        else
+            });
+            show(view, sql::kAreaOrderedByName);
+            bool deletedShowsEmpty = true;
+            const auto walkAndDelete = [&] {
+                view.moveFirst();
+                for (int i = 0; !view.eof(); ++i, view.moveNext()) {
+                    seen << view.text("AREA");
+                    if (i % deleteEvery != 0) {
+                        kept << seen.last();
+                        continue;
+                    }
+                    view.edit();
+                    view.remove();
+                    deletedShowsEmpty &= view.text("AREA").isEmpty();
+                }
+            };
+            inTransaction ? view.transaction(walkAndDelete) : walkAndDelete();
+            QVERIFY(deletedShowsEmpty);
+            QCOMPARE(seen, names);
+            // Walking the same result again passes over the deleted records.
+            if (kept.isEmpty())
+                QVERIFY_THROWS_EXCEPTION(ArchiveError, view.moveFirst());
+            else
+                QCOMPARE(walk(view), kept);
+            view.refresh();
+            QCOMPARE(view.resultSize(), std::size_t(kept.size()));
             QCOMPARE(walk(view), kept);
-        view.refresh();
-        QCOMPARE(view.resultSize(), std::size_t(kept.size()));
-        QCOMPARE(walk(view), kept);
+        }
     }
 
     void recordAddedDuringWalkWaitsForRefresh() {
