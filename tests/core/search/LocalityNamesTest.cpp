@@ -123,10 +123,7 @@ private slots:
         QFETCH(QStringList, listed);
         Places places(23);
         LocalityListing listing(places.view(), 2, 3);
-        if (key.isNull())
-            listing.listAll();
-        else
-            listing.search(key);
+        key.isNull() ? listing.listAll() : listing.search(key);
         // A screenful at once; a search that ends without a place ends at once.
         QVERIFY(listing.count() >=
                 std::min<std::size_t>(2, static_cast<std::size_t>(listed.size())));
