@@ -12,7 +12,6 @@
 #include "support/TempFolder.h"
 #include "support/TestMain.h"
 
-#include <QCryptographicHash>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
@@ -42,14 +41,17 @@ void addArea(RecordView& view, const QString& name) {
     test::addRecord(&view, {{"AREA", name}});
 }
 
-// Runs the source with its parameters and walks the result from the first
-// record: the text of the box at each.
+// Runs the source with its parameters.
+void show(RecordView& view, const char* source, const QStringList& params = {}) {
+    view.setRecordSource(source, params);
+    view.refresh();
+}
+
+// Runs the source, if any, and walks the result from the first record: the
+// text of the box at each.
 QStringList walk(RecordView& view, const char* source = nullptr, const QStringList& params = {},
                  const char* box = "d1area") {
-    if (source) {
-        view.setRecordSource(source, params);
-        view.refresh();
-    }
+    if (source) show(view, source, params);
     QStringList seen;
     if (view.resultSize() == 0) return seen;
     for (view.moveFirst(); !view.eof(); view.moveNext())
@@ -62,12 +64,6 @@ QStringList objectsIn(const QString& path) {
     return test::queryRows(path, "select name from sqlite_master order by name");
 }
 
-struct WalkRow {
-    const char* tag;
-    int count, deleteEvery;
-    bool inTransaction;
-};
-
 // A value written into a field, as stored and as its box's text.
 struct ValueRow {
     const char* tag;
@@ -76,65 +72,52 @@ struct ValueRow {
     QString text;
 };
 
-QByteArray digest(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly)
-               ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-               : QByteArray();
-}
-
-// Names that would change a query's meaning if they were pasted into its text.
-const QStringList kTrickyNames = {"Sheet \"North\"",   "\"",   "x\" or \"1\"=\"1", "Sant'Anna",
-                                  "Città di Castello", "AREA", "localita"};
-
 } // namespace
 
 class ArchiveTest : public QObject {
     Q_OBJECT
 private slots:
-    void walkDeletingCurrentVisitsEveryOtherOnce_data() {
-        test::addRows<WalkRow>({{"few, every third", 10, 3, false},
-                                {"several blocks, every third", 600, 3, true},
-                                {"several blocks, all", 600, 1, true}});
-    }
+    // A few records with every third deleted, then several blocks with every
+    // third and with all deleted, in a transaction.
     void walkDeletingCurrentVisitsEveryOtherOnce() {
-        QFETCH(WalkRow, row);
-        OpenArchives a;
-        RecordView& view = *a.view;
-        QStringList names, seen, kept;
-        view.transaction([&] {
-            for (int i = 0; i < row.count; ++i) {
-                names << QStringLiteral("S%1").arg(i, 4, 10, QLatin1Char('0'));
-                addArea(view, names.last());
-            }
-        });
-        view.setRecordSource(sql::kAreaOrderedByName);
-        view.refresh();
-        bool deletedShowsEmpty = true;
-        const auto walkAndDelete = [&] {
-            view.moveFirst();
-            for (int i = 0; !view.eof(); ++i, view.moveNext()) {
-                seen << view.text("AREA");
-                if (i % row.deleteEvery != 0) {
-                    kept << seen.last();
-                    continue;
+        for (const auto& [count, deleteEvery, inTransaction] :
+             {std::tuple{10, 3, false}, {600, 3, true}, {600, 1, true}}) {
+            OpenArchives a;
+            RecordView& view = *a.view;
+            QStringList names, seen, kept;
+            view.transaction([&] {
+                for (int i = 0; i < count; ++i) {
+                    names << QStringLiteral("S%1").arg(i, 4, 10, QLatin1Char('0'));
+                    addArea(view, names.last());
                 }
-                view.edit();
-                view.remove();
-                deletedShowsEmpty &= view.text("AREA").isEmpty();
-            }
-        };
-        row.inTransaction ? view.transaction(walkAndDelete) : walkAndDelete();
-        QVERIFY(deletedShowsEmpty);
-        QCOMPARE(seen, names);
-        // Walking the same result again passes over the deleted records.
-        if (kept.isEmpty())
-            QVERIFY_THROWS_EXCEPTION(ArchiveError, view.moveFirst());
-        else
+            });
+            show(view, sql::kAreaOrderedByName);
+            bool deletedShowsEmpty = true;
+            const auto walkAndDelete = [&] {
+                view.moveFirst();
+                for (int i = 0; !view.eof(); ++i, view.moveNext()) {
+                    seen << view.text("AREA");
+                    if (i % deleteEvery != 0) {
+                        kept << seen.last();
+                        continue;
+                    }
+                    view.edit();
+                    view.remove();
+                    deletedShowsEmpty &= view.text("AREA").isEmpty();
+                }
+            };
+            inTransaction ? view.transaction(walkAndDelete) : walkAndDelete();
+            QVERIFY(deletedShowsEmpty);
+            QCOMPARE(seen, names);
+            // Walking the same result again passes over the deleted records.
+            if (kept.isEmpty())
+                QVERIFY_THROWS_EXCEPTION(ArchiveError, view.moveFirst());
+            else
+                QCOMPARE(walk(view), kept);
+            view.refresh();
+            QCOMPARE(view.resultSize(), std::size_t(kept.size()));
             QCOMPARE(walk(view), kept);
-        view.refresh();
-        QCOMPARE(view.resultSize(), std::size_t(kept.size()));
-        QCOMPARE(walk(view), kept);
+        }
     }
 
     void recordAddedDuringWalkWaitsForRefresh() {
@@ -142,8 +125,7 @@ private slots:
         RecordView& view = *a.view;
         for (const char* name : {"B", "C", "A"})
             addArea(view, name);
-        view.setRecordSource(sql::kAreaOrderedByName);
-        view.refresh();
+        show(view, sql::kAreaOrderedByName);
         view.moveFirst();
         QCOMPARE(view.text("AREA"), "A");
         // "A" holds the highest key: deleting it lets the engine give that key to
@@ -163,55 +145,50 @@ private slots:
         QCOMPARE(walk(view), QStringList({"B", "C", "Y", "Z"}));
     }
 
-    void namesAreBoundNotPasted_data() {
-        QTest::addColumn<QString>("name");
-        for (const QString& name : kTrickyNames)
-            QTest::newRow(qPrintable(name)) << name;
-    }
+    // Names that would change a query's meaning if they were pasted into its text.
     void namesAreBoundNotPasted() {
-        QFETCH(QString, name);
+        const QStringList tricky = {"Sheet \"North\"",   "\"",   "x\" or \"1\"=\"1", "Sant'Anna",
+                                    "Città di Castello", "AREA", "localita"};
         OpenArchives a;
         RecordView& areas = *a.view;
         RecordView& places = *a.archives.Data2;
-        for (const QString& other : kTrickyNames + QStringList{"Plain"}) {
+        for (const QString& other : tricky + QStringList{"Plain"}) {
             addArea(areas, other);
             test::addRecord(&places, {{"AREA", other}, {"LOCALITA", other}});
         }
-        for (const char* source :
-             {sql::kAreaByName, sql::kAreaByNameCommandLine, sql::kAreaNeighbour})
-            QCOMPARE(walk(areas, source, {name}), QStringList{name});
-        // The engine's equality ignores letter case; the walk shows the stored text.
-        QCOMPARE(walk(areas, sql::kAreaByName, {name.toLower()}), QStringList{name});
-        QCOMPARE(walk(places, sql::kLocalityOfAreaByName, {name, name}, "d2loc"),
-                 QStringList{name});
-        QCOMPARE(walk(places, sql::kLocalityByName, {name}, "d2area"), QStringList{name});
+        for (const QString& name : tricky) {
+            for (const char* source :
+                 {sql::kAreaByName, sql::kAreaByNameCommandLine, sql::kAreaNeighbour})
+                QCOMPARE(walk(areas, source, {name}), QStringList{name});
+            // The engine's equality ignores letter case; the walk shows the stored text.
+            QCOMPARE(walk(areas, sql::kAreaByName, {name.toLower()}), QStringList{name});
+            QCOMPARE(walk(places, sql::kLocalityOfAreaByName, {name, name}, "d2loc"),
+                     QStringList{name});
+            QCOMPARE(walk(places, sql::kLocalityByName, {name}, "d2area"), QStringList{name});
+        }
     }
 
-    void emptyResult_data() {
-        QTest::addColumn<bool>("filtered");
-        QTest::newRow("empty table") << false;
-        QTest::newRow("filter without match") << true;
-    }
+    // An empty table, then a filter without a match.
     void emptyResult() {
-        QFETCH(bool, filtered);
-        OpenArchives a;
-        RecordView& view = *a.view;
-        if (filtered) addArea(view, "Foglio");
-        view.setRecordSource(filtered ? sql::kAreaByName : sql::kAreaList,
-                             filtered ? QStringList{"Altro"} : QStringList{});
-        view.refresh();
-        QVERIFY(view.eof());
-        QCOMPARE(view.resultSize(), std::size_t(0));
-        QCOMPARE(view.text("AREA"), QString());
-        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.moveFirst());
-        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.moveNext());
-        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.field("AREA"));
-        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.edit());
-        // Unknown fields and sources that are not a "select *" are refused too.
-        view.addNew();
-        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.setField("NOME", 1));
-        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.field("NOME"));
-        QVERIFY_THROWS_EXCEPTION(ArchiveError, view.setRecordSource("delete from AREA"));
+        for (const bool filtered : {false, true}) {
+            OpenArchives a;
+            RecordView& view = *a.view;
+            if (filtered) addArea(view, "Foglio");
+            show(view, filtered ? sql::kAreaByName : sql::kAreaList,
+                 filtered ? QStringList{"Altro"} : QStringList{});
+            QVERIFY(view.eof());
+            QCOMPARE(view.resultSize(), std::size_t(0));
+            QCOMPARE(view.text("AREA"), QString());
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, view.moveFirst());
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, view.moveNext());
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, view.field("AREA"));
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, view.edit());
+            // Unknown fields and sources that are not a "select *" are refused too.
+            view.addNew();
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, view.setField("NOME", 1));
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, view.field("NOME"));
+            QVERIFY_THROWS_EXCEPTION(ArchiveError, view.setRecordSource("delete from AREA"));
+        }
     }
 
     // A value written through a view is stored as its column's kind and read
@@ -243,8 +220,7 @@ private slots:
         OpenArchives a;
         RecordView& view = *a.view;
         addArea(view, "First");
-        view.setRecordSource(sql::kAreaAll);
-        view.refresh();
+        show(view, sql::kAreaAll);
         view.edit();
         view.setField(field, value);
         view.update();
@@ -264,8 +240,7 @@ private slots:
         OpenArchives a;
         RecordView& view = *a.view;
         addArea(view, "Kept");
-        view.setRecordSource(sql::kAreaAll);
-        view.refresh();
+        show(view, sql::kAreaAll);
         QVERIFY_THROWS_EXCEPTION(ArchiveError, view.transaction([&] {
             view.remove();
             addArea(view, "Half");
@@ -274,140 +249,124 @@ private slots:
         QCOMPARE(walk(view, sql::kAreaAll), QStringList{"Kept"});
     }
 
-    void failureMessage_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* tag, int code, const char* end) {
-            QTest::newRow(tag) << code << "L'archivio localita.mdb " + QString::fromUtf8(end);
-        };
-        // Busy, damaged and a full disk are told by the area load's and the
-        // maintenance's tests.
-        row("extended busy", SQLITE_BUSY_SNAPSHOT, "è in uso da un altro programma.");
-        row("read-only journal", SQLITE_READONLY_ROLLBACK,
-            "è in sola lettura o mancano i permessi per scriverlo.");
-        row("cannot open", SQLITE_CANTOPEN,
-            "non può essere aperto: manca o la cartella non è accessibile.");
-        row("replaced while written", SQLITE_READONLY_DBMOVED,
-            "è stato sostituito da un altro programma mentre era in uso: la modifica non è "
-            "stata fatta, ripeterla.");
-        row("other", SQLITE_MISMATCH, "non può essere usato: errore imprevisto (codice 20).");
-    }
+    // Extended busy, a read-only journal, a file that cannot be opened, one
+    // replaced while written, any other code. Busy, damaged and a full disk
+    // are told by the area load's and the maintenance's tests.
     void failureMessage() {
-        QFETCH(int, code);
-        QFETCH(QString, expected);
-        // A path shows as its file name.
-        QCOMPARE(orvena::failureMessage("/tmp/x/localita.mdb", code), expected);
-        const ArchiveError error("localita.mdb", code);
-        QCOMPARE(error.italianMessage(), expected);
-        QCOMPARE(QString::fromUtf8(error.what()), expected);
-        QCOMPARE(error.code(), code);
+        for (const auto& [code, end] : std::initializer_list<std::pair<int, const char*>>{
+                 {SQLITE_BUSY_SNAPSHOT, "è in uso da un altro programma."},
+                 {SQLITE_READONLY_ROLLBACK,
+                  "è in sola lettura o mancano i permessi per scriverlo."},
+                 {SQLITE_CANTOPEN, "non può essere aperto: manca o la cartella non è accessibile."},
+                 {SQLITE_READONLY_DBMOVED, "è stato sostituito da un altro programma mentre era in "
+                                           "uso: la modifica non è stata fatta, ripeterla."},
+                 {SQLITE_MISMATCH, "non può essere usato: errore imprevisto (codice 20)."}}) {
+            const QString expected = "L'archivio localita.mdb " + QString::fromUtf8(end);
+            // A path shows as its file name.
+            QCOMPARE(orvena::failureMessage("/tmp/x/localita.mdb", code), expected);
+            const ArchiveError error("localita.mdb", code);
+            QCOMPARE(error.italianMessage(), expected);
+            QCOMPARE(QString::fromUtf8(error.what()), expected);
+            QCOMPARE(error.code(), code);
+        }
     }
 
     // Missing archives are created with their indexes; existing ones are
     // opened, the indexes they lack added and their records kept.
-    void archivesOpenWithTheirIndexes_data() {
-        QTest::addColumn<bool>("existing");
-        QTest::newRow("missing archives are created") << false;
-        QTest::newRow("existing archives gain indexes") << true;
-    }
     void archivesOpenWithTheirIndexes() {
-        QFETCH(bool, existing);
-        test::TempFolder folder;
-        if (existing) {
-            QCOMPARE(createArchive(folder.file("area.mdb"), schema::kAreaTable), QString());
-            QCOMPARE(createArchive(folder.file("esparea.mdb"), schema::kAreaTable), QString());
-            // An archive written without indexes, holding one record.
-            SQLite::Database db(folder.file("localita.mdb").toStdString(),
-                                SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-            db.exec(schema::kCreateLocality);
-            db.exec("insert into localita (AREA, LOCALITA, PX) values ('Foglio', 'ROMA', 1440)");
-            QCOMPARE(objectsIn(folder.file("localita.mdb")), QStringList{"localita"});
+        for (const bool existing : {false, true}) {
+            test::TempFolder folder;
+            if (existing) {
+                QCOMPARE(createArchive(folder.file("area.mdb"), schema::kAreaTable), QString());
+                QCOMPARE(createArchive(folder.file("esparea.mdb"), schema::kAreaTable), QString());
+                // An archive written without indexes, holding one record.
+                SQLite::Database(folder.file("localita.mdb").toStdString(),
+                                 SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
+                    .exec(std::string(schema::kCreateLocality) +
+                          ";insert into localita (AREA, LOCALITA, PX) values ('Foglio', 'ROMA', "
+                          "1440)");
+                QCOMPARE(objectsIn(folder.file("localita.mdb")), QStringList{"localita"});
+            }
+            QObject owner;
+            Archives archives(&owner);
+            QCOMPARE(archives.openAll(folder.path()), QString());
+            QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                     QStringList({"area.mdb", "esparea.mdb", "esplocalita.mdb", "localita.mdb"}));
+            const QStringList areaObjects{"AREA", "AREA_AREA"},
+                placeObjects{"localita", "localita_AREA_LOCALITA", "localita_LOCALITA"};
+            RecordView* views[] = {archives.Data1, archives.Data2, archives.Data3, archives.Data4};
+            const char* boxes[] = {"d1ovest", "d2py", "d3localita", "d4secloo"};
+            for (int i = 0; i < 4; ++i) {
+                QCOMPARE(objectsIn(folder.file(views[i]->fileName())),
+                         i % 3 == 0 ? areaObjects : placeObjects);
+                QCOMPARE(views[i]->objectName(), QStringLiteral("Data%1").arg(i + 1));
+                QCOMPARE(views[i]->parent(), &owner);
+                QVERIFY(views[i]->isOpen());
+                QVERIFY(views[i]->box(boxes[i]) != nullptr);
+                show(*views[i], i % 3 == 0 ? sql::kAreaAll : sql::kLocalityAll);
+                QCOMPARE(views[i]->eof(), !existing || i != 1); // only localita.mdb holds one
+            }
+            if (!existing) continue;
+            QCOMPARE(archives.Data2->field("PX"), QVariant(1440.0));
+            QCOMPARE(walk(*archives.Data2, nullptr, {}, "d2loc"), QStringList{"ROMA"});
         }
-        QObject owner;
-        Archives archives(&owner);
-        QCOMPARE(archives.openAll(folder.path()), QString());
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-                 QStringList({"area.mdb", "esparea.mdb", "esplocalita.mdb", "localita.mdb"}));
-        const QStringList areaObjects{"AREA", "AREA_AREA"},
-            placeObjects{"localita", "localita_AREA_LOCALITA", "localita_LOCALITA"};
-        RecordView* views[] = {archives.Data1, archives.Data2, archives.Data3, archives.Data4};
-        const char* boxes[] = {"d1ovest", "d2py", "d3localita", "d4secloo"};
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(objectsIn(folder.file(views[i]->fileName())),
-                     i % 3 == 0 ? areaObjects : placeObjects);
-            QCOMPARE(views[i]->objectName(), QStringLiteral("Data%1").arg(i + 1));
-            QCOMPARE(views[i]->parent(), &owner);
-            QVERIFY(views[i]->isOpen());
-            QVERIFY(views[i]->box(boxes[i]) != nullptr);
-            views[i]->setRecordSource(i % 3 == 0 ? sql::kAreaAll : sql::kLocalityAll);
-            views[i]->refresh();
-            QCOMPARE(views[i]->eof(), !existing || i != 1); // only localita.mdb holds a record
-        }
-        if (!existing) return;
-        QCOMPARE(archives.Data2->field("PX"), QVariant(1440.0));
-        QCOMPARE(walk(*archives.Data2, nullptr, {}, "d2loc"), QStringList{"ROMA"});
     }
 
     // Another instance compacts the folder while this one is open: this one's
     // next changes go to the compacted file, the change of the record it
     // stands on included, and its reads show what the other writes there.
     // The compacted file may also take the archive's name while the change
-    // waits for the lock the compaction holds.
-    void archiveReplacedByAnotherInstanceIsOpenedAgain_data() {
-        QTest::addColumn<bool>("whileWaiting");
-        QTest::newRow("compacted before the change") << false;
-        QTest::newRow("renamed over it while the change waits for the lock") << true;
-    }
+    // waits for the lock the compaction holds (whileWaiting).
     void archiveReplacedByAnotherInstanceIsOpenedAgain() {
-        QFETCH(bool, whileWaiting);
-        OpenArchives first;
-        RecordView& places = *first.archives.Data2;
-        test::addRecord(&places, {{"LOCALITA", "PRIMA"}});
-        places.setRecordSource(sql::kLocalityAll);
-        places.refresh();
-        places.edit();
-        Archives second;
-        QCOMPARE(second.openAll(first.folder.path()), QString());
-        const RecordView::Stamp before = places.stamp();
-        std::thread compaction;
-        if (whileWaiting) {
-            // As a compaction does it: the write lock held, the copy renamed
-            // over the archive, the lock let go.
-            const std::string path = first.folder.file("localita.mdb").toStdString();
-            const std::string copy = path + "-compatto";
-            SQLite::Database(path).exec("VACUUM INTO '" + copy + "'");
-            std::promise<void> locked;
-            std::future<void> holding = locked.get_future();
-            compaction = std::thread([&, path, copy] {
-                SQLite::Database db(path, SQLite::OPEN_READWRITE);
-                db.exec("BEGIN IMMEDIATE");
-                locked.set_value();
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                std::rename(copy.c_str(), path.c_str());
-                db.exec("ROLLBACK");
-            });
-            holding.wait();
-        } else {
-            const auto report = compactArchives(
-                first.folder.path(), {second.Data1, second.Data2, second.Data3, second.Data4});
-            QVERIFY(report.failures.isEmpty() && !report.cancelled);
+        for (const bool whileWaiting : {false, true}) {
+            OpenArchives first;
+            RecordView& places = *first.archives.Data2;
+            test::addRecord(&places, {{"LOCALITA", "PRIMA"}});
+            show(places, sql::kLocalityAll);
+            places.edit();
+            Archives second;
+            QCOMPARE(second.openAll(first.folder.path()), QString());
+            const RecordView::Stamp before = places.stamp();
+            std::thread compaction;
+            if (whileWaiting) {
+                // As a compaction does it: the write lock held, the copy renamed
+                // over the archive, the lock let go.
+                const std::string path = first.folder.file("localita.mdb").toStdString();
+                const std::string copy = path + "-compatto";
+                SQLite::Database(path).exec("VACUUM INTO '" + copy + "'");
+                std::promise<void> locked;
+                std::future<void> holding = locked.get_future();
+                compaction = std::thread([&, path, copy] {
+                    SQLite::Database db(path, SQLite::OPEN_READWRITE);
+                    db.exec("BEGIN IMMEDIATE");
+                    locked.set_value();
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                    std::rename(copy.c_str(), path.c_str());
+                    db.exec("ROLLBACK");
+                });
+                holding.wait();
+            } else {
+                const auto report = compactArchives(
+                    first.folder.path(), {second.Data1, second.Data2, second.Data3, second.Data4});
+                QVERIFY(report.failures.isEmpty() && !report.cancelled);
+            }
+            places.setField("LAGR", 45);
+            QString failure;
+            try {
+                places.update();
+            } catch (const ArchiveError& e) {
+                failure = e.italianMessage();
+            }
+            if (compaction.joinable()) compaction.join();
+            QCOMPARE(failure, QString());
+            test::addRecord(&places, {{"LOCALITA", "SECONDA"}});
+            test::addRecord(second.Data2, {{"LOCALITA", "TERZA"}});
+            QVERIFY(!(places.stamp() == before));
+            QCOMPARE(walk(places, sql::kLocalityAll, {}, "d2loc"),
+                     QStringList({"PRIMA", "SECONDA", "TERZA"}));
+            places.moveFirst();
+            QCOMPARE(places.field("LAGR"), QVariant(qlonglong(45)));
         }
-        places.setField("LAGR", 45);
-        QString failure;
-        try {
-            places.update();
-        } catch (const ArchiveError& e) {
-            failure = e.italianMessage();
-        }
-        if (compaction.joinable()) compaction.join();
-        QCOMPARE(failure, QString());
-        test::addRecord(&places, {{"LOCALITA", "SECONDA"}});
-        test::addRecord(second.Data2, {{"LOCALITA", "TERZA"}});
-        QVERIFY(!(places.stamp() == before));
-        QCOMPARE(walk(places, sql::kLocalityAll, {}, "d2loc"),
-                 QStringList({"PRIMA", "SECONDA", "TERZA"}));
-        places.moveFirst();
-        QCOMPARE(places.field("LAGR"), QVariant(qlonglong(45)));
     }
 
     // A file the user may not read is told by the system's reason, not as
@@ -428,9 +387,9 @@ private slots:
             return archives.openAll(folder.path()) + '|' + view.open(folder.path());
         });
         if (!said) QSKIP("no process could run as a user without privileges");
-        const QString why = "L'archivio area.mdb non può essere aperto: permesso negato.";
-        QCOMPARE(*said, why + " Il programma termina senza modificarlo.|" + why +
-                            " Il programma termina senza modificarlo.");
+        const QString why = "L'archivio area.mdb non può essere aperto: permesso negato. Il "
+                            "programma termina senza modificarlo.";
+        QCOMPARE(*said, why + '|' + why);
     }
 
     // A datum table of another shape is told at start-up and by every command
@@ -444,14 +403,12 @@ private slots:
                                 "AREA_DATUM manca il campo DATUM).";
         const QString ends = " Il programma termina senza modificarlo.";
         const QString otherFields = "AREA_DATUM (AREA TEXT PRIMARY KEY, CODICE TEXT)";
-        QTest::newRow("area.mdb at start-up")
-            << "area.mdb" << otherFields << "start" << noDatum.arg("area.mdb") + ends;
-        QTest::newRow("esparea.mdb at start-up")
-            << "esparea.mdb" << otherFields << "start" << noDatum.arg("esparea.mdb") + ends;
-        QTest::newRow("esparea.mdb, import")
-            << "esparea.mdb" << otherFields << "import" << noDatum.arg("esparea.mdb");
-        QTest::newRow("area.mdb, export")
-            << "area.mdb" << otherFields << "export" << noDatum.arg("area.mdb");
+        for (const auto& [file, command, told] : {std::array<QString, 3>{"area.mdb", "start", ends},
+                                                  {"esparea.mdb", "start", ends},
+                                                  {"esparea.mdb", "import", ""},
+                                                  {"area.mdb", "export", ""}})
+            QTest::newRow(qPrintable(file + ", " + command))
+                << file << otherFields << command << noDatum.arg(file) + told;
         QTest::newRow("area.mdb, deletion, no key")
             << "area.mdb"
             << "AREA_DATUM (AREA TEXT, DATUM TEXT)"
@@ -474,18 +431,14 @@ private slots:
             for (const char* name : {"area.mdb", "localita.mdb", "esparea.mdb", "esplocalita.mdb"})
                 QVERIFY(QFile::copy(made.folder.file(name), folder.file(name)));
         }
-        QMap<QString, QByteArray> before;
-        for (const QString& name : QDir(folder.path()).entryList(QDir::Files))
-            before[name] = digest(folder.file(name));
+        const QMap<QString, QByteArray> before = test::bytesIn(folder.path());
         Archives archives;
         const QString said = command == "start"    ? archives.openAll(folder.path())
                              : command == "import" ? importArchives(folder.path()).problem()
                              : command == "export" ? exportArchives(folder.path()).problem()
                                                    : deleteArea(folder.path(), "Foglio").failure;
         QCOMPARE(said, told);
-        for (const QString& name : before.keys())
-            QCOMPARE(digest(folder.file(name)), before[name]);
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), before.keys());
+        QCOMPARE(test::bytesIn(folder.path()), before);
     }
 };
 

@@ -98,9 +98,7 @@ private slots:
         QVERIFY(Archives().openAll(f.folder.path()).isEmpty());
         QCOMPARE(f.bytes(kArea), earlier);
         const auto datums = [&](const char* file) { return f.rows(file, areadatums::kTable); };
-        const auto points = [&](const char* file) {
-            return f.rows(file, areacalibrations::kTable);
-        };
+        auto points = [&](const char* file) { return f.rows(file, areacalibrations::kTable); };
         const SheetPoints affine{
             FitModel::Affine, 23033, {{1, 2, true, 3, 4}, {5, 6, false, 7, 8}}, {}};
         const QString affineRow =
@@ -231,9 +229,7 @@ private slots:
         f.exec(kArea, "delete from AREA");
         f.exec(kXArea, "insert into AREA (AREA) values ('nuova.jpg')");
 
-        QList<QByteArray> before;
-        for (const char* file : kFiles)
-            before << f.bytes(file);
+        const QMap<QString, QByteArray> before = test::bytesIn(f.folder.path());
         std::unique_ptr<SQLite::Database> holder;
         if (point == "lock") {
             holder = std::make_unique<SQLite::Database>(f.path(kXArea).toStdString(),
@@ -250,8 +246,7 @@ private slots:
                                             : MaintenanceResult::Outcome::Failed);
         QCOMPARE(r.file, blamed);
         if (point == "lock") QVERIFY(r.problem().contains("in uso da un altro programma"));
-        for (int i = 0; i < 4; ++i)
-            QVERIFY2(f.bytes(kFiles[i]) == before[i], kFiles[i]);
+        QCOMPARE(test::bytesIn(f.folder.path()), before);
     }
 
     // After a failure at any step the archive under its name is whole and

@@ -19,10 +19,6 @@ struct Point {
     double lon, lat, wgsLon, wgsLat;
 };
 
-// One centimetre in degrees of latitude, and of longitude at 46° N.
-constexpr double kCentimetreLat = 0.01 / 111000.0;
-constexpr double kCentimetreLon = 0.01 / 77000.0;
-
 } // namespace
 
 class DatumTest : public QObject {
@@ -59,8 +55,10 @@ private slots:
         QVERIFY2(t.isValid(), qPrintable(t.error()));
         const auto p = t.forward({lon, lat});
         QVERIFY(p);
-        QVERIFY2(std::abs(p->lon - wgsLon) < kCentimetreLon &&
-                     std::abs(p->lat - wgsLat) < kCentimetreLat,
+        // A centimetre is 1 / 7 700 000 of a degree of longitude at 46° N,
+        // 1 / 11 100 000 of a degree of latitude.
+        QVERIFY2(std::abs(p->lon - wgsLon) < 0.01 / 77000.0 &&
+                     std::abs(p->lat - wgsLat) < 0.01 / 111000.0,
                  qPrintable(QStringLiteral("%1 %2 by %3")
                                 .arg(p->lon, 0, 'f', 10)
                                 .arg(p->lat, 0, 'f', 10)
@@ -86,9 +84,7 @@ private slots:
         const DatumTransform own(Datum::Ed50, milano);
         QCOMPARE(offered.front().name, own.operationName());
         QCOMPARE(offered.front().area, own.areaOfUse());
-        const auto italy =
-            std::find_if(offered.begin(), offered.end(),
-                         [](const DatumOperation& o) { return o.key == "EPSG:1133"; });
+        const auto italy = std::ranges::find(offered, QString("EPSG:1133"), &DatumOperation::key);
         QVERIFY(italy != offered.end());
         QVERIFY2(italy->area.contains(QLatin1String("Italy")), qPrintable(italy->area));
         QCOMPARE(italy->accuracy, std::optional<double>(10.0));

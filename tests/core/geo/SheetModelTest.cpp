@@ -34,18 +34,22 @@ QList<QPointF> lattice(int columns, int rows, double step) {
     return out;
 }
 
+// A point moved e metres east, its residual, the RMS and the fitted scale
+// across, and the points flagged.
+struct ResidualRow {
+    const char* tag;
+    QList<QPointF> pixels;
+    int moved;
+    double e, residual, rms, scale; // metres; scale in metres a pixel
+    QList<bool> flagged;
+};
+
 // 2 m a pixel, north up.
 QPointF square(double x, double y) {
     return {400000.0 + 2.0 * x, 4650000.0 - 2.0 * y};
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(FitModel)
-Q_DECLARE_METATYPE(Mapping)
-Q_DECLARE_METATYPE(ReferencePoint)
-Q_DECLARE_METATYPE(SheetPoints)
-Q_DECLARE_METATYPE(Datum)
 
 class SheetModelTest : public QObject {
     Q_OBJECT
@@ -58,36 +62,24 @@ private slots:
     // The fitted scale across moves by e (x - mean x) / sum (x - mean x)^2:
     // e / 2000 and -e / 3000 a pixel; residuals in pixels are in that scale.
     void residualsAsWorkedByHand_data() {
-        QTest::addColumn<QList<QPointF>>("pixels");
-        QTest::addColumn<int>("moved");
-        QTest::addColumn<double>("e");
-        QTest::addColumn<double>("residual"); // metres, at the moved point
-        QTest::addColumn<double>("rms");      // metres
-        QTest::addColumn<double>("scale");    // fitted metres a pixel across
-        QTest::addColumn<QList<bool>>("flagged");
-        const QList<QPointF> corners = lattice(2, 2, 1000);
-        QTest::newRow("four corners, 8 m") << corners << 3 << 8.0 << 2.0 << 2.0 << 2.004
-                                           << QList<bool>{false, false, false, false};
-        QTest::newRow("four corners, 48 m: over 5 px")
-            << corners << 3 << 48.0 << 12.0 << 12.0 << 2.024 << QList<bool>{true, true, true, true};
         QList<bool> one(12, false);
         one[5] = true;
-        QTest::newRow("4 x 3, 4 m: over 3 RMS")
-            << lattice(4, 3, 100) << 5 << 4.0 << 3.6 << 4.0 * std::sqrt(0.9 / 12)
-            << 2.0 - 4.0 / 3000 << one;
+        test::addRows<ResidualRow>({
+            {"four corners, 8 m", lattice(2, 2, 1000), 3, 8.0, 2.0, 2.0, 2.004,
+             QList<bool>(4, false)},
+            {"four corners, 48 m: over 5 px", lattice(2, 2, 1000), 3, 48.0, 12.0, 12.0, 2.024,
+             QList<bool>(4, true)},
+            {"4 x 3, 4 m: over 3 RMS", lattice(4, 3, 100), 5, 4.0, 3.6, 4.0 * std::sqrt(0.9 / 12),
+             2.0 - 4.0 / 3000, one},
+        });
     }
     void residualsAsWorkedByHand() {
-        QFETCH(QList<QPointF>, pixels);
-        QFETCH(int, moved);
-        QFETCH(double, e);
+        QFETCH(ResidualRow, row);
+        const auto& [tag, pixels, moved, e, residual, rms, scale, flagged] = row;
         SheetPoints s = pointsOf(FitModel::Affine, pixels, square);
         s.points[moved].east += e;
         const SheetModel m = SheetModel::fit(s, Datum::Ed50);
         QVERIFY2(m.isValid(), qPrintable(m.error()));
-        QFETCH(double, residual);
-        QFETCH(double, rms);
-        QFETCH(double, scale);
-        QFETCH(QList<bool>, flagged);
         const Residual& r = m.residuals().at(moved);
         QVERIFY(std::abs(r.metres - residual) < 1e-6);
         QVERIFY(std::abs(r.pixels - residual / scale) < 1e-6);
@@ -145,77 +137,61 @@ private slots:
     }
 
     // Two points with whole seconds: the per-axis fit is the set-up's own
-    // calibration, field by field.
-    void twoPointsAreTheSetUpsCalibration_data() {
-        QTest::addColumn<ReferencePoint>("first");
-        QTest::addColumn<ReferencePoint>("second");
-        QTest::newRow("north-west, south-east")
-            << ReferencePoint{1500, 3000, {45, 30, 0}, {9, 10, 0}}
-            << ReferencePoint{30000, 45000, {45, 20, 30}, {9, 25, 15}};
-        QTest::newRow("the other way round")
-            << ReferencePoint{30000, 45000, {45, 20, 30}, {9, 25, 15}}
-            << ReferencePoint{1500, 3000, {45, 30, 0}, {9, 10, 0}};
-    }
+    // calibration, field by field, whichever point comes first.
     void twoPointsAreTheSetUpsCalibration() {
-        QFETCH(ReferencePoint, first);
-        QFETCH(ReferencePoint, second);
-        const Calibration c = calibrate(first, second).calibration();
-        std::vector<TiePoint> points;
-        for (const ReferencePoint& r : {first, second})
-            points.push_back({r.x / 15.0, r.y / 15.0, false, *toSeconds(r.lat) / 3600.0,
-                              *toSeconds(r.lon) / 3600.0});
-        const auto f = perAxisFields(points);
-        QVERIFY(f);
-        QCOMPARE(float(f->cola), c.cola);
-        QCOMPARE(float(f->colo), c.colo);
-        QCOMPARE(f->pxlao, c.pxlao);
-        QCOMPARE(f->seclao, c.seclao);
-        QCOMPARE(f->pxloo, c.pxloo);
-        QCOMPARE(f->secloo, c.secloo);
+        const ReferencePoint nw{1500, 3000, {45, 30, 0}, {9, 10, 0}},
+            se{30000, 45000, {45, 20, 30}, {9, 25, 15}};
+        for (const auto& [first, second] : {std::pair{nw, se}, std::pair{se, nw}}) {
+            const Calibration c = calibrate(first, second).calibration();
+            std::vector<TiePoint> points;
+            for (const ReferencePoint& r : {first, second})
+                points.push_back({r.x / 15.0, r.y / 15.0, false, *toSeconds(r.lat) / 3600.0,
+                                  *toSeconds(r.lon) / 3600.0});
+            const auto f = perAxisFields(points);
+            QVERIFY(f);
+            QCOMPARE(float(f->cola), c.cola);
+            QCOMPARE(float(f->colo), c.colo);
+            QCOMPARE(f->pxlao, c.pxlao);
+            QCOMPARE(f->seclao, c.seclao);
+            QCOMPARE(f->pxloo, c.pxloo);
+            QCOMPARE(f->secloo, c.secloo);
+        }
     }
 
-    void refusesWhatMakesNoModel_data() {
-        QTest::addColumn<SheetPoints>("points");
-        QTest::addColumn<QString>("error");
-        const SheetPoints three = pointsOf(FitModel::Affine, lattice(3, 1, 100), square);
-        SheetPoints nine = pointsOf(FitModel::ThinPlateSpline, lattice(3, 3, 100), square);
-        SheetPoints twoAffine = three;
-        twoAffine.points.pop_back();
-        SheetPoints graticule = three;
-        graticule.grid = 0;
-        SheetPoints otherGrid = three;
-        otherGrid.grid = 2100;
-        QTest::newRow("affine of two") << twoAffine << "richiede almeno 3 punti (ce ne sono 2)";
-        QTest::newRow("spline of nine") << nine << "richiede almeno 10 punti (ce ne sono 9)";
-        QTest::newRow("in a line") << three << "sono allineati";
-        QTest::newRow("plane points, no grid")
-            << graticule << "Il punto 1 è dato in coordinate piane";
-        QTest::newRow("another grid") << otherGrid << "EPSG:2100 non è tra";
-    }
+    // Too few points for the model, points in a line, plane points without a
+    // grid, a grid not among those offered.
     void refusesWhatMakesNoModel() {
-        QFETCH(SheetPoints, points);
-        QFETCH(QString, error);
-        const SheetModel m = SheetModel::fit(points, Datum::Ed50);
-        QVERIFY(!m.isValid());
-        QVERIFY2(m.error().contains(error), qPrintable(m.error()));
+        const SheetPoints three = pointsOf(FitModel::Affine, lattice(3, 1, 100), square);
+        SheetPoints two = three, graticule = three, otherGrid = three;
+        two.points.pop_back();
+        graticule.grid = 0;
+        otherGrid.grid = 2100;
+        for (const auto& [points, error] : std::initializer_list<std::pair<SheetPoints, QString>>{
+                 {two, "richiede almeno 3 punti (ce ne sono 2)"},
+                 {pointsOf(FitModel::ThinPlateSpline, lattice(3, 3, 100), square),
+                  "richiede almeno 10 punti (ce ne sono 9)"},
+                 {three, "sono allineati"},
+                 {graticule, "Il punto 1 è dato in coordinate piane"},
+                 {otherGrid, "EPSG:2100 non è tra"}}) {
+            const SheetModel m = SheetModel::fit(points, Datum::Ed50);
+            QVERIFY(!m.isValid());
+            QVERIFY2(m.error().contains(error), qPrintable(m.error()));
+        }
     }
 
-    void aGridImpliesItsDatum_data() {
-        QTest::addColumn<int>("grid");
-        QTest::addColumn<Datum>("sheet");
-        QTest::addColumn<Datum>("datum");
-        QTest::newRow("graticule keeps") << 0 << Datum::Roma40Rome << Datum::Roma40Rome;
-        QTest::newRow("UTM ED50 over WGS 84") << 23033 << Datum::Wgs84 << Datum::Ed50;
-        QTest::newRow("UTM WGS 84 over ED50") << 32632 << Datum::Ed50 << Datum::Wgs84;
-        QTest::newRow("Gauss-Boaga over ED50") << 3003 << Datum::Ed50 << Datum::Roma40;
-        QTest::newRow("Monte Mario longitudes stay")
-            << 3004 << Datum::Roma40Rome << Datum::Roma40Rome;
-    }
+    // The graticule keeps the sheet's datum, as Monte Mario longitudes stay;
+    // UTM ED50 or WGS 84 and Gauss-Boaga override it.
     void aGridImpliesItsDatum() {
-        QFETCH(int, grid);
-        QFETCH(Datum, sheet);
-        QFETCH(Datum, datum);
-        QCOMPARE(datumForGrid(grid, sheet), datum);
+        const struct {
+            int grid;
+            Datum sheet, datum;
+        } rows[] = {{0, Datum::Roma40Rome, Datum::Roma40Rome},
+                    {23033, Datum::Wgs84, Datum::Ed50},
+                    {32632, Datum::Ed50, Datum::Wgs84},
+                    {3003, Datum::Ed50, Datum::Roma40},
+                    {3004, Datum::Roma40Rome, Datum::Roma40Rome}};
+        for (const auto& r : rows)
+            QCOMPARE(datumForGrid(r.grid, r.sheet), r.datum);
     }
 };
 

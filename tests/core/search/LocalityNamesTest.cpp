@@ -54,44 +54,39 @@ QStringList held(const LocalityNames& names) {
 class LocalityNamesTest : public QObject {
     Q_OBJECT
 private slots:
-    void chunks_data() {
-        QTest::addColumn<int>("rows");
-        for (const int rows : {1, 3, 1000})
-            QTest::addRow("%d at a time", rows) << rows;
-    }
-
-    // Chunk after chunk, the table in its order, past gaps in the rows; the
-    // search over prepared parts finds what the whole search finds.
+    // Chunk after chunk (1, 3, 1000 at a time), the table in its order, past gaps in
+    // the rows; the search over prepared parts finds what the whole search finds.
     void chunks() {
-        QFETCH(int, rows);
-        Places places(23);
-        LocalityNames names;
-        int calls = 1;
-        for (; names.readMore(places.view(), static_cast<std::size_t>(rows)); ++calls) {
-            QCOMPARE(names.size(), static_cast<std::size_t>(calls * rows));
-            QVERIFY(!names.complete());
-        }
-        QVERIFY(names.complete());
-        QVERIFY(names.current(places.view()));
-        QCOMPARE(held(names), places.table());
-        QVERIFY(!names.readMore(places.view(), 1));
-        QCOMPARE(names.size(), std::size_t{20});
-
-        for (const QString& key : QStringList{"a", "ß", "STRASSE", "'", ""}) {
-            LocalityNames whole;
-            whole.read(places.view());
-            const std::vector<LocalityNames::Index> expected = whole.search(key);
-            std::vector<LocalityNames::Index> found;
-            const QByteArray k = LocalityNames::searchKey(key);
-            names.clear();
-            names.readMore(places.view(), 1000);
-            while (names.preparedCount() < names.size()) {
-                const auto first = static_cast<LocalityNames::Index>(names.preparedCount());
-                names.prepareMore(static_cast<std::size_t>(rows));
-                names.searchIn(k.toStdString(), first,
-                               static_cast<LocalityNames::Index>(names.preparedCount()), found);
+        for (const int rows : {1, 3, 1000}) {
+            Places places(23);
+            LocalityNames names;
+            int calls = 1;
+            for (; names.readMore(places.view(), static_cast<std::size_t>(rows)); ++calls) {
+                QCOMPARE(names.size(), static_cast<std::size_t>(calls * rows));
+                QVERIFY(!names.complete());
             }
-            QCOMPARE(found, expected);
+            QVERIFY(names.complete());
+            QVERIFY(names.current(places.view()));
+            QCOMPARE(held(names), places.table());
+            QVERIFY(!names.readMore(places.view(), 1));
+            QCOMPARE(names.size(), std::size_t{20});
+
+            for (const QString& key : QStringList{"a", "ß", "STRASSE", "'", ""}) {
+                LocalityNames whole;
+                whole.read(places.view());
+                const std::vector<LocalityNames::Index> expected = whole.search(key);
+                std::vector<LocalityNames::Index> found;
+                const QByteArray k = LocalityNames::searchKey(key);
+                names.clear();
+                names.readMore(places.view(), 1000);
+                while (names.preparedCount() < names.size()) {
+                    const auto first = static_cast<LocalityNames::Index>(names.preparedCount());
+                    names.prepareMore(static_cast<std::size_t>(rows));
+                    names.searchIn(k.toStdString(), first,
+                                   static_cast<LocalityNames::Index>(names.preparedCount()), found);
+                }
+                QCOMPARE(found, expected);
+            }
         }
     }
 
@@ -128,10 +123,7 @@ private slots:
         QFETCH(QStringList, listed);
         Places places(23);
         LocalityListing listing(places.view(), 2, 3);
-        if (key.isNull())
-            listing.listAll();
-        else
-            listing.search(key);
+        key.isNull() ? listing.listAll() : listing.search(key);
         // A screenful at once; a search that ends without a place ends at once.
         QVERIFY(listing.count() >=
                 std::min<std::size_t>(2, static_cast<std::size_t>(listed.size())));
