@@ -152,36 +152,26 @@ private slots:
         QTest::addColumn<QString>("typed"); // as typed; "*" for the whole path of file
         QTest::addColumn<QString>("file");  // the file refused, as the message names it
         QTest::addColumn<QString>("link");  // typed is a link to this file of the atlas
+        QTest::addColumn<QString>("role");
+        const auto row = [](const QString& tag, const QString& typed, const QString& file,
+                            const QString& link, const QString& role) {
+            QTest::newRow(qPrintable(tag)) << typed << file << link << role;
+        };
         const QString archive = "uno degli archivi del programma";
         const QString sheet = "un foglio dell'atlante";
-        QTest::addColumn<QString>("role");
         for (const char* name : {"localita.mdb", "AREA.MDB", "esparea.mdb-journal",
                                  "esplocalitacomp.mdb", "areacomp.mdb-journal"})
-            QTest::newRow(name) << name << name << "" << archive;
-        QTest::newRow("orvena.hlp") << "orvena.hlp"
-                                    << "orvena.hlp"
-                                    << ""
-                                    << "la guida del programma";
-        QTest::newRow("a link to localita.mdb") << "mappa.bmp"
-                                                << "localita.mdb"
-                                                << "localita.mdb" << archive;
-        QTest::newRow("localita.mdb by its whole path") << "*"
-                                                        << "localita.mdb"
-                                                        << "" << archive;
+            row(name, name, name, "", archive);
+        row("orvena.hlp", "orvena.hlp", "orvena.hlp", "", "la guida del programma");
+        row("a link to localita.mdb", "mappa.bmp", "localita.mdb", "localita.mdb", archive);
+        row("localita.mdb by its whole path", "*", "localita.mdb", "", archive);
         // Links in another folder to files not there yet.
-        for (const char* name : {"localita.mdb-journal", "areacomp.mdb"})
-            QTest::newRow(qPrintable(QString("a dangling link to ") + name))
-                << "altrove/dangling.bmp" << name << name << archive;
+        for (const QString name : {"localita.mdb-journal", "areacomp.mdb"})
+            row("a dangling link to " + name, "altrove/dangling.bmp", name, name, archive);
         // The atlas's sheets, in any letter case, and through a link.
-        QTest::newRow("a sheet") << "valfonda_no.gif"
-                                 << "valfonda_no.gif"
-                                 << "" << sheet;
-        QTest::newRow("a sheet in other letters") << "VALFONDA_SE.JPG"
-                                                  << "VALFONDA_SE.JPG"
-                                                  << "" << sheet;
-        QTest::newRow("a link to a sheet") << "altrove/foglio.bmp"
-                                           << "valfonda_ne.bmp"
-                                           << "valfonda_ne.bmp" << sheet;
+        row("a sheet", "valfonda_no.gif", "valfonda_no.gif", "", sheet);
+        row("a sheet in other letters", "VALFONDA_SE.JPG", "VALFONDA_SE.JPG", "", sheet);
+        row("a link to a sheet", "altrove/foglio.bmp", "valfonda_ne.bmp", "valfonda_ne.bmp", sheet);
     }
 
     // "Salva" refuses the names of the archives, of what lies beside them, of
@@ -217,17 +207,17 @@ private slots:
         QTest::addColumn<bool>("mark");
         QTest::addColumn<QString>("name"); // a folder's name or one inside a folder fails
         QTest::addColumn<QString>("told"); // how the last message starts; none if empty
-        QTest::newRow("a .jpg name after a marking") << true << "mappa.jpg"
-                                                     << "";
-        QTest::newRow("before any marking: the blank canvas") << false << "vuota.bmp"
-                                                              << "";
-        QTest::newRow("cancelled: nothing written") << true << QString() << "";
-        QTest::newRow("a folder that does not exist") << true << "manca/mappa.bmp" << kSaveFailed;
-        QTest::newRow("the name of a folder") << true << "cartella" << kSaveFailed;
-        QTest::newRow("a read-only folder") << true << "protetta/mappa.bmp" << kSaveFailed;
-        QTest::newRow("a full disk") << true << "pieno/mappa.bmp" << kSaveFailed;
-        QTest::newRow("a file already there: asked, and replaced on yes") << true << "esistente.bmp"
-                                                                          << "";
+        const auto row = [](const char* tag, bool mark, const QString& name, const QString& told) {
+            QTest::newRow(tag) << mark << name << told;
+        };
+        row("a .jpg name after a marking", true, "mappa.jpg", "");
+        row("before any marking: the blank canvas", false, "vuota.bmp", "");
+        row("cancelled: nothing written", true, QString(), "");
+        row("a folder that does not exist", true, "manca/mappa.bmp", kSaveFailed);
+        row("the name of a folder", true, "cartella", kSaveFailed);
+        row("a read-only folder", true, "protetta/mappa.bmp", kSaveFailed);
+        row("a full disk", true, "pieno/mappa.bmp", kSaveFailed);
+        row("a file already there: asked, and replaced on yes", true, "esistente.bmp", "");
     }
 
     // What the canvas holds is written as a bitmap under the name as typed, and

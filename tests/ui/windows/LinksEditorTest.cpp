@@ -171,9 +171,7 @@ private slots:
             Archives next; // the next start rolls back what the kill left
             if (!next.openAll(ws.folder.path()).isEmpty()) return QStringList();
             return queryRows(ws.file("area.mdb"),
-                             "select NORD, EST, SUD, OVEST from AREA"
-                             " where AREA = ?",
-                             {kNE})
+                             "select NORD, EST, SUD, OVEST from AREA where AREA = ?", {kNE})
                    << areadatums::readIn(ws.folder.path(), kNE).code;
         };
         const QStringList before = stored();
@@ -199,46 +197,42 @@ private slots:
         test::execSql(ws.file("area.mdb"),
                       "create table AREA_DATUM (AREA TEXT NOT NULL PRIMARY KEY, DATUM TEXT);"
                       "insert into AREA_DATUM values ('valfonda_ne.bmp', 'EPSG:9999')");
+        LinksEditor& e = open(w);
         const auto columns = [&] {
             return queryRows(ws.file("area.mdb"),
                              "select name from pragma_table_info('AREA_DATUM')");
         };
         const auto modify = [&] {
-            QTest::mouseClick(e().cmdmod, Qt::LeftButton);
+            QTest::mouseClick(e.cmdmod, Qt::LeftButton);
             QCOMPARE(ws.dialogs.takeTexts(), QStringList{kStored});
             activated(&w);
-            activated(&e());
+            activated(&e);
         };
-        editor_ = &open(w);
-        QCOMPARE(e().cmbdatum->currentText(), "datum sconosciuto: EPSG:9999");
-        QVERIFY(!e().cmbtrasf->isEnabled());
+        QCOMPARE(e.cmbdatum->currentText(), "datum sconosciuto: EPSG:9999");
+        QVERIFY(!e.cmbtrasf->isEnabled());
         modify();
         QCOMPARE(areadatums::readIn(ws.folder.path(), kNE).code, "EPSG:9999");
-        QCOMPARE(e().cmbdatum->currentText(), "datum sconosciuto: EPSG:9999");
+        QCOMPARE(e.cmbdatum->currentText(), "datum sconosciuto: EPSG:9999");
 
-        e().cmbdatum->setCurrentIndex(e().cmbdatum->findText("ED50"));
-        emit e().cmbdatum->activated(e().cmbdatum->currentIndex());
-        QVERIFY(e().cmbtrasf->count() > 1);
-        QVERIFY(e().cmbtrasf->itemText(0).endsWith(" (scelta di PROJ)"));
+        e.cmbdatum->setCurrentIndex(e.cmbdatum->findText("ED50"));
+        emit e.cmbdatum->activated(e.cmbdatum->currentIndex());
+        QVERIFY(e.cmbtrasf->count() > 1);
+        QVERIFY(e.cmbtrasf->itemText(0).endsWith(" (scelta di PROJ)"));
         modify();
         QCOMPARE(columns(), (QStringList{"AREA", "DATUM"}));
         QCOMPARE(areadatums::readIn(ws.folder.path(), kNE).code, "EPSG:4230");
 
-        const int italy = e().cmbtrasf->findData("EPSG:1133");
+        const int italy = e.cmbtrasf->findData("EPSG:1133");
         QVERIFY(italy > 0);
         // Its area of use lists Italy among others; PROJ's choice is France's.
-        QVERIFY(e().cmbtrasf->itemText(italy).contains(QRegularExpression(", 10 m, .*Italy")));
-        QVERIFY(e().cmbtrasf->itemText(0).contains("France"));
-        e().cmbtrasf->setCurrentIndex(italy);
+        QVERIFY(e.cmbtrasf->itemText(italy).contains(QRegularExpression(", 10 m, .*Italy")));
+        QVERIFY(e.cmbtrasf->itemText(0).contains("France"));
+        e.cmbtrasf->setCurrentIndex(italy);
         modify();
         QCOMPARE(areadatums::readIn(ws.folder.path(), kNE).operation, "EPSG:1133");
-        QCOMPARE(e().cmbtrasf->currentData().toString(), "EPSG:1133");
-        QCOMPARE(e().cmbtrasf->currentIndex(), italy);
+        QCOMPARE(e.cmbtrasf->currentData().toString(), "EPSG:1133");
+        QCOMPARE(e.cmbtrasf->currentIndex(), italy);
     }
-
-private:
-    LinksEditor& e() { return *editor_; }
-    LinksEditor* editor_ = nullptr;
 };
 
 ORVENA_TEST_MAIN(LinksEditorTest)

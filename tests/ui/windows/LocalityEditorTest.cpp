@@ -10,10 +10,12 @@ namespace {
 const QString kVilla = QStringLiteral("VILLAFREDDA"); // 45 26 54, 9 51 12 at 14064, 5110
 const QStringList kAngles{"45", "20", "10", "9", "50", "5"};
 
-LocalityEditor& openEditor(MainWindow& w) {
+// The editor as the menu opens it, on the area chosen unless none is given.
+LocalityEditor& openEditor(MainWindow& w, const QString& area = {}) {
     w.mnlocagg->trigger();
     LocalityEditor* editor = w.localityEditor();
     if (!editor) qFatal("no locality editor");
+    if (!area.isEmpty()) Workspace::choose(editor->cmbarea, area);
     return *editor;
 }
 
@@ -116,8 +118,7 @@ private slots:
         QFETCH(Refusal, row);
         Workspace ws;
         MainWindow& w = ws.start();
-        LocalityEditor& e = openEditor(w);
-        Workspace::choose(e.cmbarea, kNE);
+        LocalityEditor& e = openEditor(w, kNE);
         if (row.taken) takePosition(w, e, 300, 450);
         combo::setText(e.cmbarea, row.area);
         setBoxes(e, row.name, row.box < 0 ? kAngles : anglesWith(row.box, row.value), row.px);
@@ -165,7 +166,6 @@ private slots:
 
     void changes() {
         QFETCH(Change, row);
-        const QStringList stored = row.stored.isEmpty() ? QStringList() : QStringList{row.stored};
         const QString done = row.button == "ins"   ? "inserita"
                              : row.button == "mod" ? "modificata"
                                                    : "eliminata";
@@ -173,8 +173,7 @@ private slots:
         MainWindow& w = ws.start();
         addLocality(w.Data2, kNE, "Rocca Alta", 100.0, 200.0);
         addLocality(w.Data2, kNE, "SENZA POSTO", QVariant(), QVariant());
-        LocalityEditor& e = openEditor(w);
-        Workspace::choose(e.cmbarea, kNE);
+        LocalityEditor& e = openEditor(w, kNE);
         for (const QString& place : row.choose.split(u'|', Qt::SkipEmptyParts))
             Workspace::choose(e.cmbloc, place);
         if (!row.name.isEmpty()) combo::setText(e.cmbloc, row.name);
@@ -191,9 +190,9 @@ private slots:
 
         e.findChild<QPushButton*>("cmd" + row.button)->click();
         checkTold(ws, "Località " + done + " correttamente");
-        QCOMPARE(::stored(ws, row.storedName), stored);
-        QCOMPARE(::stored(ws, "Rocca Alta"), QStringList{"45|20|10|9|50|5|100.0|200.0"});
-        QCOMPARE(combo::lines(e.cmbloc).contains(row.storedName), !stored.isEmpty());
+        QCOMPARE(stored(ws, row.storedName).join(u'\n'), row.stored);
+        QCOMPARE(stored(ws, "Rocca Alta"), QStringList{"45|20|10|9|50|5|100.0|200.0"});
+        QCOMPARE(combo::lines(e.cmbloc).contains(row.storedName), !row.stored.isEmpty());
         QCOMPARE(combo::text(e.cmbloc), row.storedName);
     }
 
@@ -204,8 +203,7 @@ private slots:
         Workspace ws;
         MainWindow& w = ws.start();
         makeRoomForTheSheet(w);
-        LocalityEditor& e = openEditor(w);
-        Workspace::choose(e.cmbarea, kNE);
+        LocalityEditor& e = openEditor(w, kNE);
         QCOMPARE(combo::text(w.f1area), kNE);
         setBoxes(e, "cà nuova", kAngles, "");
         e.cmdpixel->click();
@@ -277,8 +275,7 @@ private slots:
         Workspace ws;
         QVERIFY(QFile::remove(ws.file(kNE)));
         MainWindow& w = ws.start();
-        LocalityEditor& e = openEditor(w);
-        Workspace::choose(e.cmbarea, kNE);
+        LocalityEditor& e = openEditor(w, kNE);
         checkTold(ws, kSheetMissing);
         QVERIFY(combo::lines(e.cmbloc).contains(kVilla));
     }
