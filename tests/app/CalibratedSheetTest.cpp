@@ -250,16 +250,13 @@ private slots:
         scan.fill(Qt::gray);
         for (const char* image : {"scansioni/storto.jpg", "scansioni/valfonda_no.gif"})
             QVERIFY(scan.save(folder.filePath(image), "JPEG"));
-        const QList<QPointF> pixels{{0, 0}, {400, 300}};
-        const QList<QPointF> lonLat{{13.0, 42.5}, {13.1, 42.4}};
-        const QByteArray good = mapFile("Latitude/Longitude", pixels, lonLat);
-        QByteArray bad = good;
-        bad.replace("Point02,xy,400", "Point02,xy,4OO");
-        QByteArray clash = good;
-        clash.replace("storto.jpg", "valfonda_no.gif");
+        const QByteArray good =
+            mapFile("Latitude/Longitude", {{0, 0}, {400, 300}}, {{13.0, 42.5}, {13.1, 42.4}});
         const QByteArray sheetBefore = test::fileBytes(folder.filePath("valfonda_no.gif"));
         for (const auto& [name, text] :
-             {std::pair{"good.map", good}, {"bad.map", bad}, {"clash.map", clash}})
+             {std::pair{"good.map", good},
+              {"bad.map", QByteArray(good).replace("Point02,xy,400", "Point02,xy,4OO")},
+              {"clash.map", QByteArray(good).replace("storto.jpg", "valfonda_no.gif")}})
             QVERIFY(test::writeFile(folder.filePath(QStringLiteral("scansioni/") + name), text));
         int exitCode = -1;
         const QString said = QString::fromUtf8(run(QStringLiteral(ORVENA_PROGRAM),
