@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <memory>
 
 using namespace orvena;
 using namespace orvena::test;
@@ -396,12 +395,12 @@ private slots:
         if (secondClicked) clickAt(w.Image1, 9300, 7650);
         ws.dialogs.takeTexts();
         if (!through) setPoint(w, second);
-        auto other = std::make_unique<SQLite::Database>(ws.file("area.mdb").toStdString(),
-                                                        SQLite::OPEN_READWRITE);
-        if (QByteArray(QTest::currentDataTag()).startsWith("area archive locked"))
-            other->exec("BEGIN EXCLUSIVE");
-        QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
-        other.reset();
+        {
+            SQLite::Database other(ws.file("area.mdb").toStdString(), SQLite::OPEN_READWRITE);
+            if (QByteArray(QTest::currentDataTag()).startsWith("area archive locked"))
+                other.exec("BEGIN EXCLUSIVE");
+            QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
+        }
 
         QCOMPARE(ws.dialogs.texts(), QStringList{message});
         if (through) {
