@@ -394,51 +394,41 @@ private slots:
 
     // A datum table of another shape is told at start-up and by every command
     // that reads the file holding it, named with that file; no file changes.
-    void foreignDatumTableNamedWithItsFile_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("table"); // the AREA_DATUM written there
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("told");
+    void foreignDatumTableNamedWithItsFile() {
         const QString noDatum = "Il file %1 non è un archivio di Orvena valido (nella tabella "
                                 "AREA_DATUM manca il campo DATUM).";
         const QString ends = " Il programma termina senza modificarlo.";
-        const QString otherFields = "AREA_DATUM (AREA TEXT PRIMARY KEY, CODICE TEXT)";
-        for (const auto& [file, command, told] : {std::array<QString, 3>{"area.mdb", "start", ends},
-                                                  {"esparea.mdb", "start", ends},
-                                                  {"esparea.mdb", "import", ""},
-                                                  {"area.mdb", "export", ""}})
-            QTest::newRow(qPrintable(file + ", " + command))
-                << file << otherFields << command << noDatum.arg(file) + told;
-        QTest::newRow("area.mdb, deletion, no key")
-            << "area.mdb"
-            << "AREA_DATUM (AREA TEXT, DATUM TEXT)"
-            << "deletion"
-            << "Il file area.mdb non è un archivio di Orvena valido (nella tabella AREA_DATUM "
-               "il campo AREA non è la chiave).";
-    }
-    void foreignDatumTableNamedWithItsFile() {
-        QFETCH(QString, file);
-        QFETCH(QString, table);
-        QFETCH(QString, command);
-        QFETCH(QString, told);
-        test::TempFolder folder;
-        {
-            OpenArchives made;
-            addArea(*made.archives.Data1, "Foglio");
-            addArea(*made.archives.Data4, "Foglio");
-            made.archives.closeAll();
-            test::execSql(made.folder.file(file), "create table " + table.toStdString());
-            for (const char* name : {"area.mdb", "localita.mdb", "esparea.mdb", "esplocalita.mdb"})
-                QVERIFY(QFile::copy(made.folder.file(name), folder.file(name)));
+        const QString other = "AREA_DATUM (AREA TEXT PRIMARY KEY, CODICE TEXT)";
+        // The file, the AREA_DATUM written there, the command, what it tells.
+        for (const auto& [file, table, command, told] :
+             {std::array<QString, 4>{"area.mdb", other, "start", noDatum.arg("area.mdb") + ends},
+              {"esparea.mdb", other, "start", noDatum.arg("esparea.mdb") + ends},
+              {"esparea.mdb", other, "import", noDatum.arg("esparea.mdb")},
+              {"area.mdb", other, "export", noDatum.arg("area.mdb")},
+              {"area.mdb", "AREA_DATUM (AREA TEXT, DATUM TEXT)", "deletion",
+               "Il file area.mdb non è un archivio di Orvena valido (nella tabella AREA_DATUM il "
+               "campo AREA non è la chiave)."}}) {
+            test::TempFolder folder;
+            {
+                OpenArchives made;
+                addArea(*made.archives.Data1, "Foglio");
+                addArea(*made.archives.Data4, "Foglio");
+                made.archives.closeAll();
+                test::execSql(made.folder.file(file), "create table " + table.toStdString());
+                for (const char* name :
+                     {"area.mdb", "localita.mdb", "esparea.mdb", "esplocalita.mdb"})
+                    QVERIFY(QFile::copy(made.folder.file(name), folder.file(name)));
+            }
+            const QMap<QString, QByteArray> before = test::bytesIn(folder.path());
+            Archives archives;
+            const QString said = command == "start"    ? archives.openAll(folder.path())
+                                 : command == "import" ? importArchives(folder.path()).problem()
+                                 : command == "export"
+                                     ? exportArchives(folder.path()).problem()
+                                     : deleteArea(folder.path(), "Foglio").failure;
+            QCOMPARE(said, told);
+            QCOMPARE(test::bytesIn(folder.path()), before);
         }
-        const QMap<QString, QByteArray> before = test::bytesIn(folder.path());
-        Archives archives;
-        const QString said = command == "start"    ? archives.openAll(folder.path())
-                             : command == "import" ? importArchives(folder.path()).problem()
-                             : command == "export" ? exportArchives(folder.path()).problem()
-                                                   : deleteArea(folder.path(), "Foglio").failure;
-        QCOMPARE(said, told);
-        QCOMPARE(test::bytesIn(folder.path()), before);
     }
 };
 

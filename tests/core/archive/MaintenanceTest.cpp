@@ -251,39 +251,35 @@ private slots:
 
     // After a failure at any step the archive under its name is whole and
     // holds every record; the compacted copy is there once the archive is.
-    void compactionNeverLosesTheArchive_data() {
-        QTest::addColumn<QString>("point");
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("no failure") << "" << true;
-        QTest::newRow("locked") << "compact:locked" << false;
-        QTest::newRow("written") << "compact:written" << false;
-        QTest::newRow("synced") << "compact:synced" << false;
-        QTest::newRow("copy") << "compact:copy" << true;
-    }
+    // The failure point (none: no failure) and whether the archive was replaced by then.
     void compactionNeverLosesTheArchive() {
-        QFETCH(QString, point);
-        QFETCH(bool, replaced);
-        Folder f;
-        f.fill(kPlaces, 20000, "'f.jpg', 'P' || i, 1, 2, 3, 4, 5, 6, i, i");
-        f.exec(kPlaces, "delete from localita where rowid % 2 = 0");
-        QVERIFY(test::writeFile(f.folder.file("localitacomp.mdb"), "left by an earlier run"));
-        const QStringList rows = f.rows(kPlaces, "localita");
-        const qint64 size = QFile(f.folder.file("localita.mdb")).size();
+        for (const auto& [point, replaced] : {std::pair<QString, bool>{"", true},
+                                              {"compact:locked", false},
+                                              {"compact:written", false},
+                                              {"compact:synced", false},
+                                              {"compact:copy", true}}) {
+            Folder f;
+            f.fill(kPlaces, 20000, "'f.jpg', 'P' || i, 1, 2, 3, 4, 5, 6, i, i");
+            f.exec(kPlaces, "delete from localita where rowid % 2 = 0");
+            QVERIFY(test::writeFile(f.folder.file("localitacomp.mdb"), "left by an earlier run"));
+            const QStringList rows = f.rows(kPlaces, "localita");
+            const qint64 size = QFile(f.folder.file("localita.mdb")).size();
 
-        const MaintenanceResult r =
-            compactArchive(f.folder.path(), "localita.mdb", {},
-                           [&](const char* at) { return point == QLatin1String(at); });
-        QCOMPARE(r.done(), point.isEmpty());
-        QCOMPARE(f.rows(kPlaces, "localita"), rows);
-        QCOMPARE(test::queryRows(f.path(kPlaces), "pragma integrity_check"), QStringList{"ok"});
-        QCOMPARE(QFile(f.folder.file("localita.mdb")).size() < size, replaced);
-        QVERIFY(!QFile::exists(f.folder.file("localita.mdb-compatto")));
-        if (point.isEmpty())
-            QCOMPARE(f.bytes("localitacomp.mdb"), f.bytes(kPlaces));
-        else if (replaced)
-            QVERIFY(!QFile::exists(f.folder.file("localitacomp.mdb")));
-        else
-            QCOMPARE(f.bytes("localitacomp.mdb"), QByteArray("left by an earlier run"));
+            const MaintenanceResult r =
+                compactArchive(f.folder.path(), "localita.mdb", {},
+                               [&](const char* at) { return point == QLatin1String(at); });
+            QCOMPARE(r.done(), point.isEmpty());
+            QCOMPARE(f.rows(kPlaces, "localita"), rows);
+            QCOMPARE(test::queryRows(f.path(kPlaces), "pragma integrity_check"), QStringList{"ok"});
+            QCOMPARE(QFile(f.folder.file("localita.mdb")).size() < size, replaced);
+            QVERIFY(!QFile::exists(f.folder.file("localita.mdb-compatto")));
+            if (point.isEmpty())
+                QCOMPARE(f.bytes("localitacomp.mdb"), f.bytes(kPlaces));
+            else if (replaced)
+                QVERIFY(!QFile::exists(f.folder.file("localitacomp.mdb")));
+            else
+                QCOMPARE(f.bytes("localitacomp.mdb"), QByteArray("left by an earlier run"));
+        }
     }
 
     // A failure names the file that failed and says why, as start-up does.
