@@ -124,15 +124,12 @@ private slots:
     void positionRoundedToEven() {
         Workspace ws;
         MainWindow& w = startOnExample(ws);
-        const struct {
-            double x, y;
-            int pointerX, pointerY;
-        } cases[] = {{300.5, 451.5, 300, 452}, {300.49, 450.51, 300, 451}, {-0.5, -1.5, 0, -2}};
-        for (const auto& c : cases) {
-            w.Image1_MouseMove(c.x, c.y);
-            QCOMPARE(QPoint(w.state().pointerX, w.state().pointerY),
-                     QPoint(c.pointerX, c.pointerY));
-            QCOMPARE(w.state().markerLeft, c.pointerX);
+        for (const auto& [at, pointer] : {std::pair(QPointF(300.5, 451.5), QPoint(300, 452)),
+                                          {QPointF(300.49, 450.51), QPoint(300, 451)},
+                                          {QPointF(-0.5, -1.5), QPoint(0, -2)}}) {
+            w.Image1_MouseMove(at.x(), at.y());
+            QCOMPARE(QPoint(w.state().pointerX, w.state().pointerY), pointer);
+            QCOMPARE(w.state().markerLeft, pointer.x());
         }
     }
 
