@@ -89,8 +89,7 @@ int main(int argc, char** argv) {
     check(archives.openAll(dir.path()).isEmpty(), "opening the archives");
 
     ScriptedDialogs dialogs;
-    ViewerState state;
-    MainWindow w(state, archives, QString());
+    MainWindow w(archives, QString());
     showAndActivate(w);
     w.mnlocagg->trigger();
     LocalityEditor& e = *w.localityEditor();

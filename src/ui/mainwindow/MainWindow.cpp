@@ -24,8 +24,7 @@ bool isShown(const QWidget* w) {
     return !w->isHidden();
 }
 
-MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& commandLine,
-                       QWidget* parent)
+MainWindow::MainWindow(Archives& archives, const QString& commandLine, QWidget* parent)
     : QMainWindow(parent)
     , Data1(archives.Data1)
     , Data2(archives.Data2)
@@ -33,7 +32,6 @@ MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& co
     , Data4(archives.Data4)
     , folder_(QDir::currentPath())
     , sheets_(folder_)
-    , state_(state)
     , commandLine_(commandLine) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orvena"));
@@ -145,7 +143,8 @@ void MainWindow::Form_Load() {
     Label10->show();
     cmding->show();
     cmdrid->show();
-    state_.setupStep = SetupStep::None;
+    setup_.end();
+    deletion_.leave();
     refreshPickMode();
 
     fillAreaList();

@@ -5,7 +5,8 @@
 #include "core/base/FixedText.h"
 #include "core/geo/SheetLookup.h"
 #include "core/geo/SheetPosition.h"
-#include "core/state/ViewerState.h"
+#include "ui/mainwindow/MapState.h"
+#include "ui/map/AreaSetupMode.h"
 
 #include <QMainWindow>
 
@@ -32,11 +33,12 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // commandLine: the program's arguments joined by single blanks.
-    MainWindow(ViewerState& state, Archives& archives, const QString& commandLine,
-               QWidget* parent = nullptr);
+    MainWindow(Archives& archives, const QString& commandLine, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    ViewerState& state() { return state_; }
+    // The sheet's natural size and scales, the read-out's switch, the
+    // pointer and the marker (MapState.h): the window's own.
+    MapState& state() { return state_; }
 
     // --- Controls, named as the program has always named them.
     QLabel* Label9; // "AREA"
@@ -185,6 +187,8 @@ public:
     void cmdregcor_Click();
     void StoreCalibration();
     bool clickTakesPoint() const;
+    // The set-up's state: its stage, the area, the points and their angles.
+    const AreaSetupMode& areaSetup() const { return setup_; }
     // PointerReadout.cpp: the latitude and longitude under the pointer, and
     // for a sheet in another datum its place in WGS 84 and UTM; the position
     // under the pointer copied in WGS 84.
@@ -203,6 +207,9 @@ public:
     void mnloccerca_Click();
     void mnlocagg_Click();
     LocalityEditor* localityEditor() const;
+    // Whether the locality editor was opened and not left by its "Esci" (the
+    // read-out stops meanwhile; closing it by its frame does not count).
+    bool localityEditorOpen() const { return editorOpen_; }
     void mncollega_Click();
     void mnhelp_Click();
     // MaintenanceMenu.cpp: export, import, compaction and the export for GIS.
@@ -259,14 +266,28 @@ private:
     bool inDeleteMode() const;
     bool deleteModePress();
     void deleteChosenArea();
+    // The two modes that share cmdregcor (AreaSetup.cpp: takeSharedButton(),
+    // the set-up's caption shown, ending the delete mode).
+    AreaSetupMode setup_;
+    AreaDeletionMode deletion_;
+    void takeSharedButton();
 
-    // The other windows (OtherWindows.cpp): the locality editor, after its
-    // position was taken by a click on the map, comes back to the screen;
-    // the search window, made on first use with its hand-over connected.
+    // The other windows (OtherWindows.cpp): the search window, made on first
+    // use with its hand-over connected; the links editor's hand-over (the
+    // record it read: the natural size and scales; the record it stored: the
+    // shown sheet read again).
     LocalitySearch* searchWindow();
-    void showLocalityEditor();
+    void takeLinksRecord(QSizeF natural, std::optional<double> cola, std::optional<double> colo);
+    void rereadShownSheet(const QString& area);
 
-    ViewerState& state_;
+    MapState state_;
+    // The locality editor opened and not left by its "Esci": the read-out
+    // stops. positionCapture(): the editor awaits a click on the map.
+    bool editorOpen_ = false;
+    bool positionCapture() const;
+    // The spinners' previous values (Panning.cpp).
+    std::int16_t lastHScrollValue_ = 0;
+    std::int16_t lastVScrollValue_ = 0;
     QString commandLine_;
     QString commandLineLocality_; // upper-cased; empty when none was given
     // The search window's choice, area and name as 50-character texts, until
