@@ -14,7 +14,7 @@ constexpr double kHead = 5.0;
 
 int enlargementFor(double longest) {
     int best = 1;
-    for (int decade = 1; decade <= 100000; decade *= 10)
+    for (int decade = 1; decade <= ResidualLayer::kMostEnlarged / 5; decade *= 10)
         for (const int step : {1, 2, 5})
             if (longest * step * decade <= ResidualLayer::kLongest) best = step * decade;
     return best;

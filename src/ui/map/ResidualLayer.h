@@ -23,13 +23,15 @@ public:
     };
 
     static constexpr double kLongest = 60.0;
+    static constexpr int kMostEnlarged = 500;
 
     void setPoints(std::vector<Point> points);
     void setChosen(int index) { chosen_ = index; }
     void setBorder(std::vector<QPointF> corners) { border_ = std::move(corners); }
     const std::vector<Point>& points() const { return points_; }
     // How many times the arrows are longer than the residuals: 1, 2, 5, 10,
-    // 20 ... the largest that keeps the longest arrow within kLongest.
+    // 20 ... the largest that keeps the longest arrow within kLongest, at
+    // most kMostEnlarged.
     int enlargement() const { return enlargement_; }
 
     void paint(QPainter& painter, const QTransform& sheetToView) const override;

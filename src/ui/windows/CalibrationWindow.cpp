@@ -86,7 +86,7 @@ CalibrationWindow::CalibrationWindow(const QString& folder, const QString& area,
     gridBox->setCurrentIndex(std::max(0, gridBox->findData(start.grid)));
     modelChosen_ = start.model != defaultModel(start.points.size());
     for (const TiePoint& p : start.points)
-        addRow(p, true);
+        addRow(p);
     filling_ = false;
     showBorder();
     refit();
@@ -101,8 +101,11 @@ void CalibrationWindow::buildControls() {
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(table, &QTableWidget::itemChanged, this, [this] {
-        if (!filling_) refit();
+    connect(table, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (filling_) return;
+        // A position typed for the point just added: no click is awaited.
+        if (pick_ == Pick::NewPoint && item->column() <= Y) setPick(Pick::None);
+        refit();
     });
     connect(table, &QTableWidget::currentCellChanged, this, [this](int row) {
         layer_.setChosen(row);
@@ -133,7 +136,15 @@ void CalibrationWindow::buildControls() {
         connect(b, &QPushButton::clicked, this, slot);
         return b;
     };
-    addButton = button(QStringLiteral("Aggiungi punto"), [this] { setPick(Pick::NewPoint); });
+    addButton = button(QStringLiteral("Aggiungi punto"), [this] {
+        if (std::size_t(table->rowCount()) >= kMaxPoints) {
+            dialogs().message(kTooManyPoints.arg(kMaxPoints));
+            return;
+        }
+        addRow(std::nullopt);
+        table->setCurrentCell(table->rowCount() - 1, X);
+        setPick(Pick::NewPoint);
+    });
     moveButton = button(QStringLiteral("Sposta punto"), [this] {
         if (table->currentRow() < 0) {
             dialogs().message(kChooseRow);
@@ -147,6 +158,7 @@ void CalibrationWindow::buildControls() {
             return;
         }
         table->removeRow(table->currentRow());
+        if (pick_ == Pick::NewPoint || pick_ == Pick::MovePoint) setPick(Pick::None);
         refit();
     });
     borderButton = button(kBorderStart, [this] {
@@ -214,11 +226,7 @@ void CalibrationWindow::takeClick(QPointF pixel) {
         return;
     case Pick::NewPoint:
         setPick(Pick::None);
-        if (std::size_t(table->rowCount()) >= kMaxPoints) {
-            dialogs().message(kTooManyPoints.arg(kMaxPoints));
-            return;
-        }
-        addRow({pixel.x(), pixel.y(), false, 0, 0}, false);
+        setRowPosition(table->rowCount() - 1, pixel);
         table->setCurrentCell(table->rowCount() - 1, North);
         refit();
         return;
@@ -234,15 +242,15 @@ void CalibrationWindow::takeClick(QPointF pixel) {
     }
 }
 
-void CalibrationWindow::addRow(const TiePoint& point, bool typed) {
+void CalibrationWindow::addRow(const std::optional<TiePoint>& point) {
     const bool wasFilling = std::exchange(filling_, true);
     const int row = table->rowCount();
     table->insertRow(row);
     for (int c = 0; c < Columns; ++c)
         table->setItem(row, c, c >= Pixels ? readOnly(QString()) : new QTableWidgetItem);
-    setRowPosition(row, {point.x, point.y});
-    if (typed) {
-        const auto [north, east] = pointTexts(point);
+    if (point) {
+        setRowPosition(row, {point->x, point->y});
+        const auto [north, east] = pointTexts(*point);
         table->item(row, North)->setText(north);
         table->item(row, East)->setText(east);
     }

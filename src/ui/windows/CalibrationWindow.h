@@ -43,7 +43,7 @@ public:
     QTableWidget* table; // N., X px, Y px, lat./N, lon./E, residual px and m
     QComboBox* modelBox; // the six models
     QComboBox* gridBox;  // the graticule and the eight grids
-    QPushButton* addButton;    // "Aggiungi punto": the next click adds one
+    QPushButton* addButton;    // "Aggiungi punto": a row; the next click places it
     QPushButton* moveButton;   // "Sposta punto": the next click moves the chosen one
     QPushButton* removeButton; // "Elimina punto"
     QPushButton* borderButton; // "Bordo: clic sugli angoli" / "Fine bordo"
@@ -81,7 +81,8 @@ protected:
 private:
     void buildControls();
     void setPick(Pick pick);
-    void addRow(const TiePoint& point, bool typed);
+    // A row for point; an empty one for a point to click or type.
+    void addRow(const std::optional<TiePoint>& point);
     void setRowPosition(int row, QPointF pixel);
     // Fits the points again and shows the residuals, the RMS and the layer.
     void refit();
