@@ -11,6 +11,7 @@
 #include "core/archive/AreaCalibrations.h"
 #include "core/archive/WorkingPair.h"
 #include "core/geo/SheetModelStore.h"
+#include "core/geo/SheetOutlines.h"
 #include "core/geo/SheetPosition.h"
 #include "core/gis/GisExport.h"
 
@@ -258,6 +259,35 @@ private slots:
                   gdaltransform(truth, fiftyPixels(), "EPSG:23033"));
         qInfo("worst of fifty pixels: %.3f m", error);
         QVERIFY2(error < 2.0, qPrintable(QString::number(error)));
+    }
+
+    // Which sheets hold a WGS 84 point: the scan by its model within the
+    // border stored with it (not its image's edges), the demo atlas's sheets
+    // by their records.
+    void sheetsHoldingAPoint() {
+        Workspace w;
+        const QDir folder(w.folder.path());
+        const QString truth = makeScan(folder, "storto.jpg");
+        QVERIFY(!truth.isEmpty());
+        const QList<QPointF> corners = {{0, 0}, {kWidth, 0}, {kWidth, kHeight}, {0, kHeight}};
+        const QList<QPointF> grid = gdaltransform(truth, corners, "EPSG:23033");
+        SheetPoints points{FitModel::Affine, 23033, {}, {{100, 100}, {1100, 100}, {1100, 800},
+                                                         {100, 800}}};
+        for (int i = 0; i < corners.size(); ++i)
+            points.points.push_back(
+                {corners[i].x(), corners[i].y(), true, grid.value(i).y(), grid.value(i).x()});
+        {
+            WorkingPair pair(folder.path());
+            QCOMPARE(storeSheetModel(pair, "storto.jpg", points, Datum::Ed50), QString());
+        }
+        const SheetOutlines outlines = SheetOutlines::read(folder.path());
+        QCOMPARE(outlines.size(), std::size_t(5)); // the demo atlas's four and the scan
+        const QList<QPointF> pixels = {{600, 450}, {110, 110}, {50, 450}, {600, 850}, {1150, 60}};
+        const QList<bool> held = {true, true, false, false, false};
+        const QList<QPointF> wgs84 = gdaltransform(truth, pixels, "EPSG:4326");
+        for (int i = 0; i < pixels.size(); ++i)
+            QCOMPARE(outlines.holding({wgs84.value(i).x(), wgs84.value(i).y()}),
+                     held[i] ? QStringList{"storto.jpg"} : QStringList());
     }
 
     // Several files at once: each reported, the good one stored, a
