@@ -7,8 +7,10 @@
 // stages apart); these handlers show its boxes, messages and the button.
 #include "ui/mainwindow/MainWindow.h"
 
+#include "core/archive/AreaCalibrations.h"
 #include "core/archive/AreaDatums.h"
 #include "core/archive/SqlTexts.h"
+#include "core/archive/WorkingPair.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/geo/Calibration.h"
@@ -114,7 +116,8 @@ void MainWindow::AdvanceSetup() {
 // "Registra" can still take it (after a refused first point, or with the
 // button taken by the delete mode, it cannot).
 bool MainWindow::clickTakesPoint() const {
-    return positionCapture() || setup_.stage() == AreaSetupMode::Stage::FirstPoint ||
+    return positionCapture() || calibrationPicks() ||
+           setup_.stage() == AreaSetupMode::Stage::FirstPoint ||
            (setup_.stage() == AreaSetupMode::Stage::SecondPoint && isShown(cmdregcor) &&
             setup_.registers() && !deletion_.on());
 }
@@ -189,6 +192,14 @@ void MainWindow::cmdregcor_Click() {
     } catch (const ArchiveError&) {
         dialogs().message(kStoreFailed);
         return;
+    }
+    // Points the sheet was calibrated from before no longer go with it. Should
+    // this fail, they are not read anyway: the AREA fields they were stored
+    // with have changed.
+    try {
+        WorkingPair pair(folder_);
+        areacalibrations::forget(pair, setup_.areaName());
+    } catch (const ArchiveError&) {
     }
 
     f1area_Click();

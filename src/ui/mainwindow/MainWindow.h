@@ -9,16 +9,19 @@
 #include "ui/map/AreaSetupMode.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 namespace orvena {
 
 class ArrowImage;
+class CalibrationWindow;
 class KeyPreview;
 class LocalityEditor;
 class LocalitySearch;
@@ -81,6 +84,8 @@ public:
     QAction* mnapri;           // "Area > Nuova Area": the image of a set-up
     QAction* mnareacanc;       // "Area > Elimina Area": the delete mode
     QAction* mncollega;        // "Area > Collegamenti": the links editor
+    QAction* mncalibra;        // "Area > Calibrazione…": the calibration window
+    QAction* mnimportamap;     // "Area > Importa calibrazione (.map)…"
     QAction* mnesportambtiles; // "Area > Esporta per GIS con MBTiles…"
     QAction* mnesportagis;     // "Area > Esporta per GIS…", the last of "Area"
     QAction* mnloccerca;       // "Località > Ricerca": the search window
@@ -228,6 +233,14 @@ public:
     // DeleteMode.cpp: mnareacanc, "Elimina Area" (the mode: deletion_).
 public slots:
     void mnareacanc_Click();
+    // Calibration.cpp: mncalibra, the calibration window of the sheet shown
+    // (calibrationWindow(): the one open, none once closed), and mnimportamap,
+    // the .map files brought in.
+private slots:
+    void mncalibra_Click();
+    void mnimportamap_Click();
+public:
+    CalibrationWindow* calibrationWindow() const;
 
     // --- The menu entries that open the other windows and run maintenance.
     // OtherWindows.cpp: the search, the locality editor (localityEditor(): the
@@ -280,11 +293,19 @@ private:
     // The read-out (PointerReadout.cpp): whether a mode stops it; the PROJ
     // operation of the sheet shown, made once for each sheet and datum.
     bool readoutStopped() const;
+    bool readoutInputAt(std::int32_t x, std::int32_t y) const;
+    std::optional<Readout> readoutAt(std::int32_t x, std::int32_t y) const;
     SheetPosition sheetPosition_;
     QString sheetPositionKey_;
 
     // The export for GIS, with or without the sheets' tiles (MaintenanceMenu.cpp).
     void exportForGis(bool tiles);
+
+    // The calibration window (Calibration.cpp): its menu entries, and whether
+    // it waits for a click on the map.
+    void buildCalibrationMenu(QMenu* area);
+    bool calibrationPicks() const;
+    QPointer<CalibrationWindow> calibration_;
 
     // Navigation (Zoom.cpp): one step in (+1) or out (-1).
     void zoomStep(int direction);
