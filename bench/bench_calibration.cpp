@@ -54,7 +54,9 @@ void lookups() {
         for (int c = 0; c < 100; ++c) {
             const double w = 6 + 0.1 * c, s = 36 + 0.1 * r;
             outlines.add(QStringLiteral("%1_%2").arg(r).arg(c),
-                         QPolygonF({{w, s + 0.002}, {w + 0.1, s}, {w + 0.1 + 0.002, s + 0.1},
+                         QPolygonF({{w, s + 0.002},
+                                    {w + 0.1, s},
+                                    {w + 0.1 + 0.002, s + 0.1},
                                     {w + 0.002, s + 0.1 + 0.002}}));
         }
     constexpr int kLookups = 100000;
