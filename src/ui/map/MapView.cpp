@@ -90,8 +90,9 @@ void MapView::paintEvent(QPaintEvent* event) {
     if (layers_.empty() || sheet.isEmpty() || width() <= 0 || height() <= 0) return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QTransform toView = QTransform::fromScale(stretch() ? double(width()) / sheet.width() : 1.0,
-                                                    stretch() ? double(height()) / sheet.height() : 1.0);
+    const QTransform toView =
+        QTransform::fromScale(stretch() ? double(width()) / sheet.width() : 1.0,
+                              stretch() ? double(height()) / sheet.height() : 1.0);
     for (const MapLayer* layer : layers_) {
         painter.save();
         layer->paint(painter, toView);
