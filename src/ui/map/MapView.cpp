@@ -3,8 +3,12 @@
 #include "core/base/Hourglass.h"
 #include "core/base/Twips.h"
 #include "core/state/ViewGeometry.h"
+#include "ui/map/MapLayer.h"
 #include "ui/map/PlaceMark.h"
 
+#include <QPaintEvent>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -39,6 +43,64 @@ MapView::MapView(QWidget* parent)
 
 void MapView::setShownSheet(Sheet sheet) {
     shown_ = std::move(sheet);
+    frameStale_ = true;
+    emit shownSheetChanged();
+    if (!layers_.empty()) update();
+}
+
+void MapView::addLayer(MapLayer* layer) {
+    if (std::find(layers_.begin(), layers_.end(), layer) == layers_.end())
+        layers_.push_back(layer);
+    update();
+}
+
+void MapView::removeLayer(MapLayer* layer) {
+    std::erase(layers_, layer);
+    update();
+}
+
+void MapView::setFrameSource(std::function<SheetFrame(const Sheet&, QSize)> source) {
+    frameSource_ = std::move(source);
+    frameStale_ = true;
+}
+
+const SheetFrame& MapView::sheetFrame() {
+    const QSize size = composition().size();
+    if (frameStale_ || size != frameSize_) {
+        frame_ = frameSource_ && shown_.exists() && !size.isEmpty() ? frameSource_(shown_, size)
+                                                                   : SheetFrame();
+        frameSize_ = size;
+        frameStale_ = false;
+    }
+    return frame_;
+}
+
+double MapView::pixelScale() const {
+    const QSize size = composition().size();
+    if (size.isEmpty() || widthTwips() <= 0) return 1.0;
+    return twips::toPixelsF(widthTwips()) / size.width();
+}
+
+QPointF MapView::twipsOf(QPointF sheetPixel) const {
+    return twips::fromPixels(1.0) * pixelScale() * sheetPixel;
+}
+
+QPointF MapView::sheetPixelOf(QPointF twipsOnImage) const {
+    return twipsOnImage / (twips::fromPixels(1.0) * pixelScale());
+}
+
+void MapView::paintEvent(QPaintEvent* event) {
+    MapImage::paintEvent(event);
+    if (layers_.empty() || composition().isNull()) return;
+    QPainter painter(this);
+    painter.setClipRect(event->rect());
+    const LayerView view{sheetFrame(), double(width()) / std::max(1, composition().size().width()),
+                         QRectF(event->rect())};
+    for (MapLayer* layer : layers_) {
+        painter.save();
+        layer->paint(painter, view);
+        painter.restore();
+    }
 }
 
 void MapView::markPlace(const QString& name, double x, double y, const QColor& colour) {

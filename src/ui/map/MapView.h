@@ -1,11 +1,17 @@
 #pragma once
 
 #include "core/geo/Sheet.h"
+#include "core/geo/SheetFrame.h"
 #include "ui/widgets/MapImage.h"
 
 #include <QSizeF>
 
+#include <functional>
+#include <vector>
+
 namespace orvena {
+
+class MapLayer;
 
 // The map view (Image1): the picture of the sheet shown and the navigation
 // over it. It keeps the sheet shown as a value (its calibration and links as
@@ -25,6 +31,21 @@ public:
     // The sheet shown; one without a name for a picture that has no record.
     const Sheet& shownSheet() const { return shown_; }
     void setShownSheet(Sheet sheet);
+
+    // Layers drawn over the sheet (ui/map/MapLayer), in the order added; the
+    // view does not own them. None by default.
+    void addLayer(MapLayer* layer);
+    void removeLayer(MapLayer* layer);
+    // How a sheet's frame (the earth to its pixels) is made from its record
+    // and picture size; the view keeps the one of the sheet shown until
+    // another is shown. Without a source no sheet has a frame.
+    void setFrameSource(std::function<SheetFrame(const Sheet&, QSize)> source);
+    const SheetFrame& sheetFrame();
+    // Widget pixels per sheet pixel, at the zoom in force.
+    double pixelScale() const;
+    // A sheet pixel (zoom 100) to twips on the image now, and back.
+    QPointF twipsOf(QPointF sheetPixel) const;
+    QPointF sheetPixelOf(QPointF twipsOnImage) const;
 
     // The zoom figure in force, in per cent (100: natural size). The figure a
     // user types into the zoom box counts too: setZoom() takes it.
@@ -76,6 +97,11 @@ signals:
     void pointClicked(double x, double y);
     // A zoom step in (+1) or out (-1) has made the figure.
     void zoomChanged(double figure, int direction);
+    // Another sheet (or none) is shown.
+    void shownSheetChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     Sheet shown_;
@@ -83,6 +109,11 @@ private:
     bool pickMode_ = false;
     QPointF clickAt_; // the last pointer position, twips on the image
     Composition marked_;
+    std::vector<MapLayer*> layers_;
+    std::function<SheetFrame(const Sheet&, QSize)> frameSource_;
+    SheetFrame frame_;
+    bool frameStale_ = true;
+    QSize frameSize_;
 };
 
 } // namespace orvena

@@ -1,0 +1,86 @@
+#pragma once
+
+// The open track files as a layer of the map: each track a line in its own
+// colour, each waypoint a symbol with its name (the place marks' halo), and
+// a point looked up by its coordinates, drawn on whatever sheet is shown
+// through its frame (WGS 84 to the sheet's datum by PROJ, to its pixels by
+// its model), clipped to the sheet. The layer is also the list of open files
+// the track list shows and changes.
+//
+// A repaint walks each track's points once, already in sheet pixels (they
+// are placed again only when another sheet is shown): points outside the
+// part repainted are skipped, and a point nearer than a pixel to the last
+// one drawn is left out, so a long track costs the same at every zoom.
+
+#include "core/geo/TrackStats.h"
+#include "core/gis/TrackFile.h"
+#include "ui/map/MapLayer.h"
+
+#include <QColor>
+#include <QObject>
+
+#include <optional>
+#include <vector>
+
+namespace orvena {
+
+struct OpenTrack {
+    Track track;
+    TrackFigures figures;
+    QColor colour;
+    bool visible = true;
+};
+
+struct OpenTrackFile {
+    QString path;
+    QString name;
+    std::vector<OpenTrack> tracks;
+    std::vector<Waypoint> waypoints;
+};
+
+class TrackLayer : public QObject, public MapLayer {
+    Q_OBJECT
+public:
+    explicit TrackLayer(QObject* parent = nullptr);
+
+    // A file read well (TrackFile::ok()): its tracks get the next colours.
+    void open(const TrackFile& file);
+    void close(std::size_t file);
+    const std::vector<OpenTrackFile>& files() const { return files_; }
+    bool empty() const { return files_.empty(); }
+
+    void setVisible(std::size_t file, std::size_t track, bool visible);
+    void setColour(std::size_t file, std::size_t track, const QColor& colour);
+    // A run of a track's points drawn over it, wider: the profile's range.
+    void setHighlight(std::size_t file, std::size_t track, std::size_t first, std::size_t last);
+    void clearHighlight();
+    // A point marked with a cross and its text; none to take it away.
+    void setTarget(std::optional<LonLat> wgs84, const QString& text = {});
+
+    void paint(QPainter& painter, const LayerView& view) override;
+
+signals:
+    // Something drawn or listed has changed.
+    void changed();
+
+private:
+    void place(const SheetFrame& frame);
+
+    std::vector<OpenTrackFile> files_;
+    int coloursGiven_ = 0;
+    struct Highlight {
+        std::size_t file, track, first, last;
+    };
+    std::optional<Highlight> highlight_;
+    std::optional<LonLat> target_;
+    QString targetText_;
+
+    // The points in pixels of the sheet they were placed on.
+    QString placedOn_;
+    QSize placedSize_;
+    bool placed_ = false;
+    std::vector<std::vector<std::vector<QPointF>>> trackPixels_; // file, track, point
+    std::vector<std::vector<QPointF>> waypointPixels_;          // file, waypoint
+};
+
+} // namespace orvena
