@@ -234,6 +234,10 @@ int OGR_F_IsFieldSetAndNotNull(OGRFeatureH a0, int a1) {
     return ORVENA_GDAL_CALL(OGR_F_IsFieldSetAndNotNull)(a0, a1);
 }
 
+OGRwkbGeometryType OGR_GT_Flatten(OGRwkbGeometryType a0) {
+    return ORVENA_GDAL_CALL(OGR_GT_Flatten)(a0);
+}
+
 int OGR_G_GetGeometryCount(OGRGeometryH a0) {
     return ORVENA_GDAL_CALL(OGR_G_GetGeometryCount)(a0);
 }

@@ -127,7 +127,7 @@ void readFeatures(OGRLayerH layer, TrackFile& file) {
         OGRGeometryH g = OGR_F_GetGeometryRef(f.get());
         if (!g) continue;
         if (transform) OGR_G_Transform(g, transform.get());
-        switch (wkbFlatten(OGR_G_GetGeometryType(g))) {
+        switch (OGR_GT_Flatten(OGR_G_GetGeometryType(g))) {
         case wkbPoint:
             file.waypoints.push_back({nameOf(f.get()),
                                       {OGR_G_GetX(g, 0), OGR_G_GetY(g, 0)},
