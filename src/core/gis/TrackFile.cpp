@@ -20,7 +20,8 @@ const QString kRefused = QStringLiteral("Il file \"%1\" non si può aprire come 
 const QString kMissing = QStringLiteral("il file non c'è o non si può leggere");
 const QString kUnknownFormat =
     QStringLiteral("non è un file GPX, KML, KMZ o GeoJSON leggibile");
-const QString kDamaged = QStringLiteral("il file è danneggiato o incompleto (%1)");
+const QString kDamaged = QStringLiteral("il file è danneggiato o incompleto");
+const QString kDetail = QStringLiteral(" (%1)");
 const QString kEmpty = QStringLiteral("il file non contiene tracce, percorsi né punti");
 
 const QStringList kSuffixes = {QStringLiteral("gpx"), QStringLiteral("kml"),
@@ -170,6 +171,21 @@ void readGpxLines(GDALDatasetH ds, const char* lines, const char* points, const 
         if (!track.points.empty()) file.tracks.push_back(std::move(track));
 }
 
+// Whether the file begins as the formats read here do (XML, JSON, a zip):
+// one that does but is not opened is damaged rather than foreign.
+bool beginsAsTrackFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = f.read(256).trimmed();
+    return head.startsWith('<') || head.startsWith('{') || head.startsWith("PK") ||
+           head.startsWith("\xEF\xBB\xBF");
+}
+
+QString damaged() {
+    const QString detail = QuietOgr::message();
+    return kDamaged + (detail.isEmpty() ? QString() : kDetail.arg(detail));
+}
+
 bool isGpx(GDALDatasetH ds) {
     return QString::fromUtf8(GDALGetDriverShortName(GDALGetDatasetDriver(ds))) ==
            QLatin1String("GPX");
@@ -196,7 +212,7 @@ TrackFile readTrackFile(const QString& path) {
     const QByteArray name = QFile::encodeName(info.absoluteFilePath());
     GDALDatasetH ds = GDALOpenEx(name.constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr,
                                  nullptr, nullptr);
-    if (!ds) return refuse(kUnknownFormat);
+    if (!ds) return refuse(beginsAsTrackFile(path) ? damaged() : kUnknownFormat);
     if (isGpx(ds)) {
         if (OGRLayerH w = GDALDatasetGetLayerByName(ds, "waypoints")) readFeatures(w, file);
         readGpxLines(ds, "routes", "route_points", "route_fid", file);
@@ -206,9 +222,9 @@ TrackFile readTrackFile(const QString& path) {
             readFeatures(GDALDatasetGetLayer(ds, i), file);
     }
     const bool failed = QuietOgr::failed();
-    const QString message = QuietOgr::message();
+    const QString why = damaged();
     GDALClose(ds);
-    if (failed) return refuse(kDamaged.arg(message));
+    if (failed) return refuse(why);
     if (file.tracks.empty() && file.waypoints.empty()) return refuse(kEmpty);
     return file;
 }
