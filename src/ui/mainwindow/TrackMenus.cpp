@@ -56,7 +56,8 @@ TrackMenus::TrackMenus(MainWindow& window)
     : QObject(&window)
     , w_(window)
     , tracks_(new TrackLayer(this))
-    , ruler_(new RulerLayer(this)) {
+    , ruler_(new RulerLayer(this))
+    , view_(window.Image1) {
     setObjectName(QStringLiteral("tracks"));
     auto entry = [](QMenu* menu, const char* name, const QString& caption) {
         QAction* a = menu->addAction(caption);
@@ -107,9 +108,12 @@ TrackMenus::TrackMenus(MainWindow& window)
 }
 
 TrackMenus::~TrackMenus() {
-    // The view outlives nothing of ours: it is told before the layers go.
-    w_.Image1->removeLayer(tracks_);
-    w_.Image1->removeLayer(ruler_);
+    // A view still there is told before the layers go (the window's
+    // controls may have gone first).
+    if (view_) {
+        view_->removeLayer(tracks_);
+        view_->removeLayer(ruler_);
+    }
     delete list_;
 }
 

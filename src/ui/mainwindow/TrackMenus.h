@@ -4,6 +4,7 @@
 #include "core/geo/SheetOutlines.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 
 #include <optional>
@@ -15,6 +16,7 @@ class QShortcut;
 namespace orvena {
 
 class MainWindow;
+class MapView;
 class RulerLayer;
 class TrackLayer;
 class TrackList;
@@ -78,6 +80,7 @@ private:
     MainWindow& w_;
     TrackLayer* tracks_;
     RulerLayer* ruler_;
+    QPointer<MapView> view_;
     TrackList* list_ = nullptr;
     QShortcut* escape_;
     SheetOutlines outlines_;
