@@ -1,5 +1,7 @@
 #include "MapWindow.h"
 
+#include "app/TrackArguments.h"
+
 #include "core/geo/SheetPosition.h"
 #include "core/state/ViewGeometry.h"
 #include "ui/mainwindow/TrackMenus.h"
@@ -160,6 +162,28 @@ private slots:
         QCOMPARE(list.lista->rowCount(), 0);
         QVERIFY(tracks->tracks().empty());
         QCOMPARE(w.Image1->grab().toImage(), clean);
+    }
+
+    // "--traccia FILE..." beside a place name: the files up to the next
+    // option or the first argument that is no track file; without a place
+    // the first track's start is shown.
+    void commandLineTracks() {
+        const auto split = [](const char* line) {
+            const TrackArguments a =
+                takeTrackArguments(QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts));
+            return a.others.join(u'+') + u'/' + a.files.join(u'+');
+        };
+        QCOMPARE(split("VILLAFREDDA --traccia a.gpx b.KMZ"), "VILLAFREDDA/a.gpx+b.KMZ");
+        QCOMPARE(split("--traccia a.gpx VILLAFREDDA"), "VILLAFREDDA/a.gpx");
+        QCOMPARE(split("--traccia a.geojson --traccia c.kml"), "/a.geojson+c.kml");
+        QCOMPARE(split("--traccia"), "/");
+        QCOMPARE(split("MONTE ROSSO"), "MONTE+ROSSO/");
+
+        Workspace ws;
+        MainWindow& w = ws.start();
+        openCommandLineTracks(w, {writeWalk(ws, QStringLiteral("X"), 0, 0)}, false);
+        QCOMPARE(combo::text(w.f1area), sheet("NE"));
+        QVERIFY(ws.dialogs.texts().isEmpty());
     }
 
     // Waypoints become places of the sheets that hold them, once: a name the
