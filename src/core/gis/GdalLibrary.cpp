@@ -197,6 +197,14 @@ OGRCoordinateTransformationH OCTNewCoordinateTransformation(OGRSpatialReferenceH
     return ORVENA_GDAL_CALL(OCTNewCoordinateTransformation)(a0, a1);
 }
 
+int OGR_FD_GetFieldCount(OGRFeatureDefnH a0) {
+    return ORVENA_GDAL_CALL(OGR_FD_GetFieldCount)(a0);
+}
+
+OGRFieldDefnH OGR_FD_GetFieldDefn(OGRFeatureDefnH a0, int a1) {
+    return ORVENA_GDAL_CALL(OGR_FD_GetFieldDefn)(a0, a1);
+}
+
 void OGR_F_Destroy(OGRFeatureH a0) {
     ORVENA_GDAL_CALL(OGR_F_Destroy)(a0);
 }
@@ -232,6 +240,10 @@ OGRGeometryH OGR_F_GetGeometryRef(OGRFeatureH a0) {
 
 int OGR_F_IsFieldSetAndNotNull(OGRFeatureH a0, int a1) {
     return ORVENA_GDAL_CALL(OGR_F_IsFieldSetAndNotNull)(a0, a1);
+}
+
+const char* OGR_Fld_GetNameRef(OGRFieldDefnH a0) {
+    return ORVENA_GDAL_CALL(OGR_Fld_GetNameRef)(a0);
 }
 
 OGRwkbGeometryType OGR_GT_Flatten(OGRwkbGeometryType a0) {
@@ -278,6 +290,10 @@ int OGR_L_FindFieldIndex(OGRLayerH a0, const char* a1, int a2) {
     return ORVENA_GDAL_CALL(OGR_L_FindFieldIndex)(a0, a1, a2);
 }
 
+OGRFeatureDefnH OGR_L_GetLayerDefn(OGRLayerH a0) {
+    return ORVENA_GDAL_CALL(OGR_L_GetLayerDefn)(a0);
+}
+
 OGRFeatureH OGR_L_GetNextFeature(OGRLayerH a0) {
     return ORVENA_GDAL_CALL(OGR_L_GetNextFeature)(a0);
 }
@@ -288,6 +304,10 @@ OGRSpatialReferenceH OGR_L_GetSpatialRef(OGRLayerH a0) {
 
 void OGR_L_ResetReading(OGRLayerH a0) {
     ORVENA_GDAL_CALL(OGR_L_ResetReading)(a0);
+}
+
+OGRErr OGR_L_SetIgnoredFields(OGRLayerH a0, const char** a1) {
+    return ORVENA_GDAL_CALL(OGR_L_SetIgnoredFields)(a0, a1);
 }
 
 OGRSpatialReferenceH OSRClone(OGRSpatialReferenceH a0) {

@@ -86,24 +86,27 @@ QString nameOf(OGRFeatureH f) {
     return {};
 }
 
-double number(OGRFeatureH f, const char* field) {
-    const int i = OGR_F_GetFieldIndex(f, field);
+double numberAt(OGRFeatureH f, int i) {
     if (i < 0 || !OGR_F_IsFieldSetAndNotNull(f, i)) return kNoValue;
     return OGR_F_GetFieldAsDouble(f, i);
 }
 
-// A date and time field in seconds since 1970, UTC.
-double timeOf(OGRFeatureH f, const char* field) {
-    const int i = OGR_F_GetFieldIndex(f, field);
+double number(OGRFeatureH f, const char* field) {
+    return numberAt(f, OGR_F_GetFieldIndex(f, field));
+}
+
+// A date and time field (field i) in seconds since 1970, UTC.
+double timeAt(OGRFeatureH f, int i) {
     if (i < 0 || !OGR_F_IsFieldSetAndNotNull(f, i)) return kNoValue;
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, zone = 0;
     float s = 0;
     if (!OGR_F_GetFieldAsDateTimeEx(f, i, &y, &mo, &d, &h, &mi, &s, &zone)) return kNoValue;
-    const QDateTime at(QDate(y, mo, d), QTime(h, mi), QTimeZone::utc());
-    if (!at.isValid()) return kNoValue;
+    const qint64 day = QDate(y, mo, d).toJulianDay();
+    if (day == 0) return kNoValue;
     // 100 is UTC; 100 + n is n quarters of an hour east of it.
     const double offset = zone > 1 ? (zone - 100) * 900.0 : 0.0;
-    return double(at.toSecsSinceEpoch()) + double(s) - offset;
+    constexpr qint64 kJulianDayOf1970 = 2440588;
+    return double((day - kJulianDayOf1970) * 86400 + h * 3600 + mi * 60) + double(s) - offset;
 }
 
 // The vertices of a line, or of each line of a multi-line, joined.
@@ -155,17 +158,41 @@ void readGpxLines(GDALDatasetH ds, const char* lines, const char* points, const 
     OGRLayerH pointLayer = GDALDatasetGetLayerByName(ds, points);
     if (!lineLayer || !pointLayer) return;
     std::map<long long, Track> byFid;
+    // The lines' own geometries are not needed: their points come with times.
+    const char* noGeometry[] = {"OGR_GEOMETRY", nullptr};
+    OGR_L_SetIgnoredFields(lineLayer, noGeometry);
     OGR_L_ResetReading(lineLayer);
     while (Feature f{OGR_L_GetNextFeature(lineLayer)})
         byFid[OGR_F_GetFID(f.get())].name = nameOf(f.get());
+    // Of the points only their place, track, elevation and time are read.
+    std::vector<QByteArray> unused;
+    OGRFeatureDefnH defn = OGR_L_GetLayerDefn(pointLayer);
+    for (int i = 0, n = OGR_FD_GetFieldCount(defn); i < n; ++i) {
+        const QByteArray name = OGR_Fld_GetNameRef(OGR_FD_GetFieldDefn(defn, i));
+        if (name != fidField && name != "ele" && name != "time") unused.push_back(name);
+    }
+    std::vector<const char*> ignored;
+    for (const QByteArray& name : unused)
+        ignored.push_back(name.constData());
+    ignored.push_back(nullptr);
+    OGR_L_SetIgnoredFields(pointLayer, ignored.data());
     OGR_L_ResetReading(pointLayer);
     const int fid = OGR_L_FindFieldIndex(pointLayer, fidField, TRUE);
+    const int ele = OGR_L_FindFieldIndex(pointLayer, "ele", TRUE);
+    const int time = OGR_L_FindFieldIndex(pointLayer, "time", TRUE);
+    if (fid < 0) return;
+    Track* track = nullptr;
+    long long trackFid = -1;
     while (Feature f{OGR_L_GetNextFeature(pointLayer)}) {
         OGRGeometryH g = OGR_F_GetGeometryRef(f.get());
-        if (!g || fid < 0) continue;
-        byFid[OGR_F_GetFieldAsInteger64(f.get(), fid)].points.push_back(
-            {{OGR_G_GetX(g, 0), OGR_G_GetY(g, 0)}, number(f.get(), "ele"),
-             timeOf(f.get(), "time")});
+        if (!g) continue;
+        const long long id = OGR_F_GetFieldAsInteger64(f.get(), fid);
+        if (!track || id != trackFid) {
+            track = &byFid[id];
+            trackFid = id;
+        }
+        track->points.push_back({{OGR_G_GetX(g, 0), OGR_G_GetY(g, 0)}, numberAt(f.get(), ele),
+                                 timeAt(f.get(), time)});
     }
     for (auto& [id, track] : byFid)
         if (!track.points.empty()) file.tracks.push_back(std::move(track));
