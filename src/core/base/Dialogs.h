@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -36,6 +37,13 @@ public:
                                             const QString& folder) = 0;
     virtual std::optional<QString> saveFile(const QString& title, const QString& filter,
                                             const QString& folder) = 0;
+    // An open dialog where several files may be chosen; empty when the user
+    // cancels. An implementation without one asks for a single file.
+    virtual QStringList openFiles(const QString& title, const QString& filter,
+                                  const QString& folder) {
+        if (auto one = openFile(title, filter, folder)) return {*one};
+        return {};
+    }
 
     // A folder chooser starting at folder; nothing when the user cancels. An
     // implementation without one cancels.

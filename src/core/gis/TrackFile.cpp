@@ -257,7 +257,8 @@ TrackFile readTrackFile(const QString& path) {
 }
 
 QString trackFileFilter() {
-    return QStringLiteral("Tracce GPS (*.gpx *.kml *.kmz *.geojson *.json);;Tutti i file (*)");
+    return QStringLiteral("Tracce GPS (GPX, KML, KMZ, GeoJSON)|*.gpx;*.kml;*.kmz;*.geojson;*.json|"
+                          "Tutti i file|*.*");
 }
 
 bool looksLikeTrackFile(const QString& path) {

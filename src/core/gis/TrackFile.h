@@ -28,7 +28,7 @@ struct TrackFile {
 // point at all comes back with its error and nothing else; it never throws.
 TrackFile readTrackFile(const QString& path);
 
-// The dialog filter for the files offered: "Tracce GPS (*.gpx *.kml ...)".
+// The file dialog's filter for the files offered ("description|pattern|...").
 QString trackFileFilter();
 // Whether a file's name ends as one of them (for files dropped on the window).
 bool looksLikeTrackFile(const QString& path);

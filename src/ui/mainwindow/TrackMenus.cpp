@@ -18,6 +18,7 @@
 #include "ui/widgets/ComboText.h"
 #include "ui/windows/GoToCoordinates.h"
 #include "ui/windows/TrackList.h"
+#include "ui/windows/TrackProfile.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -102,6 +103,11 @@ TrackMenus::TrackMenus(MainWindow& window)
     connect(mnvaicoord, &QAction::triggered, this, &TrackMenus::mnvaicoord_Click);
     connect(escape_, &QShortcut::activated, this, [this] { mnmisura->setChecked(false); });
     connect(tracks_, &TrackLayer::changed, this, &TrackMenus::followLayers);
+    connect(tracks_, &TrackLayer::fileClosed, this, [this](std::size_t file) {
+        if (!profile_ || !profile_->isVisible()) return;
+        if (file == profileFile_) profile_->hide();
+        else if (file < profileFile_) --profileFile_;
+    });
     connect(ruler_, &RulerLayer::changed, this, &TrackMenus::refreshRuler);
     connect(window.Image1, &MapView::pointClicked, this, &TrackMenus::clickedForRuler);
     connect(window.Image1, &MapImage::mouseMoved, this, &TrackMenus::pointerForRuler);
@@ -115,6 +121,7 @@ TrackMenus::~TrackMenus() {
         view_->removeLayer(ruler_);
     }
     delete list_;
+    delete profile_;
 }
 
 TrackList& TrackMenus::list() {
@@ -122,6 +129,7 @@ TrackList& TrackMenus::list() {
         list_ = new TrackList(*tracks_);
         connect(list_, &TrackList::trackChosen, this, &TrackMenus::showTrackStart);
         connect(list_, &TrackList::importAsked, this, &TrackMenus::importWaypoints);
+        connect(list_, &TrackList::profileAsked, this, &TrackMenus::showProfile);
     }
     return *list_;
 }
@@ -151,9 +159,8 @@ void TrackMenus::openFiles(const QStringList& paths) {
 }
 
 void TrackMenus::mntracceapri_Click() {
-    // The file dialog of the seam gives one file a time.
-    if (const auto path = dialogs().openFile(kOpenTitle, trackFileFilter(), QDir::currentPath()))
-        openFiles({*path});
+    const QStringList paths = dialogs().openFiles(kOpenTitle, trackFileFilter(), QDir::currentPath());
+    if (!paths.isEmpty()) openFiles(paths);
 }
 
 void TrackMenus::importWaypoints(std::size_t file) {
@@ -222,6 +229,25 @@ void TrackMenus::showTrackStart(std::size_t file, std::size_t track) {
     if (!points.empty()) showPoint(points.front().at);
 }
 
+void TrackMenus::showProfile(std::size_t file, std::size_t track) {
+    const auto& files = tracks_->files();
+    if (file >= files.size() || track >= files[file].tracks.size()) return;
+    if (!profile_) {
+        profile_ = new TrackProfile;
+        profile_->installEventFilter(this); // closed, its range leaves the map
+        connect(profile_, &TrackProfile::rangeChosen, this, [this](std::size_t first, std::size_t last) {
+            if (profile_->range()) tracks_->setHighlight(profileFile_, profileTrack_, first, last);
+            else tracks_->clearHighlight();
+        });
+    }
+    profileFile_ = file;
+    profileTrack_ = track;
+    tracks_->clearHighlight();
+    profile_->setTrack(files[file].tracks[track].track);
+    profile_->show();
+    profile_->raise();
+}
+
 bool TrackMenus::goTo(const QString& text, Datum datum) {
     auto p = parseLatLon(text);
     if (p && datum != Datum::Wgs84) {
@@ -285,6 +311,7 @@ void TrackMenus::refreshRuler() {
 }
 
 bool TrackMenus::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == profile_ && event->type() == QEvent::Hide) tracks_->clearHighlight();
     if (watched != &w_) return false;
     const auto trackUrls = [](const QMimeData* data) {
         QStringList files;

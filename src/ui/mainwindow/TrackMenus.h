@@ -20,6 +20,7 @@ class MapView;
 class RulerLayer;
 class TrackLayer;
 class TrackList;
+class TrackProfile;
 
 // The main window's tracks, ruler and "Vai a coordinate": the "Tracce" menu
 // (open files, the track list, waypoints made places, the ruler), files
@@ -56,6 +57,10 @@ public:
     // The sheet that holds a track's first point, shown with it at the
     // window's reference point.
     void showTrackStart(std::size_t file, std::size_t track);
+    // The profile of a track, its range highlighted on the map; the window
+    // is made when first needed (profile()).
+    void showProfile(std::size_t file, std::size_t track);
+    TrackProfile* profile() const { return profile_; }
     // The sheet holding a position (typed in datum), shown with the point
     // marked; a message when no calibrated sheet holds it or the text is no
     // position. False then.
@@ -82,6 +87,8 @@ private:
     RulerLayer* ruler_;
     QPointer<MapView> view_;
     TrackList* list_ = nullptr;
+    TrackProfile* profile_ = nullptr;
+    std::size_t profileFile_ = 0, profileTrack_ = 0;
     QShortcut* escape_;
     SheetOutlines outlines_;
     QString outlinesKey_;

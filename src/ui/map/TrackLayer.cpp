@@ -104,6 +104,7 @@ void TrackLayer::close(std::size_t file) {
     if (highlight_ && highlight_->file == file) highlight_.reset();
     else if (highlight_ && highlight_->file > file) --highlight_->file;
     placed_ = false;
+    emit fileClosed(file);
     emit changed();
 }
 

@@ -62,6 +62,9 @@ public:
 signals:
     // Something drawn or listed has changed.
     void changed();
+    // The file that was at that place in files() is closed (those after it
+    // have moved up by one).
+    void fileClosed(std::size_t file);
 
 private:
     void place(const SheetFrame& frame);

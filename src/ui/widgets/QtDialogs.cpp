@@ -128,6 +128,11 @@ std::optional<QString> QtDialogs::openFile(const QString& title, const QString& 
     return f;
 }
 
+QStringList QtDialogs::openFiles(const QString& title, const QString& filter,
+                                 const QString& folder) {
+    return QFileDialog::getOpenFileNames(activeParent(), title, folder, qtNameFilters(filter));
+}
+
 std::optional<QString> QtDialogs::saveFile(const QString& title, const QString& filter,
                                            const QString& folder) {
     const QString f =

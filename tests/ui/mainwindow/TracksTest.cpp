@@ -2,13 +2,17 @@
 
 #include "app/TrackArguments.h"
 
+#include "core/geo/Geodesic.h"
 #include "core/geo/SheetPosition.h"
+#include "core/geo/TrackStats.h"
 #include "core/state/ViewGeometry.h"
 #include "ui/mainwindow/TrackMenus.h"
 #include "ui/map/RulerLayer.h"
 #include "ui/map/TrackLayer.h"
 #include "ui/windows/TrackList.h"
+#include "ui/windows/TrackProfile.h"
 
+#include <QLabel>
 #include <QProcess>
 #include <QTableWidget>
 
@@ -33,8 +37,9 @@ const demo::SheetLayout& layoutOf(const QString& name) {
 }
 
 // A GPX 1.1 file: a track east along 45°25' from 9°46' to 9°54', then south
-// along 9°54' to 45°22' (all on the north-east sheet); a waypoint there, one
-// named as a place of that sheet where it lies, one far from every sheet.
+// along 9°54' to 45°22' (all on the north-east sheet), 20 minutes a leg, up
+// 50 m and down 30 m; a waypoint there, one named as a place of that sheet
+// where it lies, one far from every sheet.
 QString writeWalk(Workspace& ws, const QString& existingPlace, int placeLat, int placeLon) {
     const QString path = ws.file(QStringLiteral("walk.gpx"));
     QFile f(path);
@@ -51,9 +56,18 @@ QString writeWalk(Workspace& ws, const QString& existingPlace, int placeLat, int
     wpt(placeLat, placeLon, existingPlace);
     wpt(sec(44, 0), sec(8, 0), QStringLiteral("Lontano"));
     text += QStringLiteral("<trk><name>Giro</name><trkseg>\n");
+    const QStringList times = {QStringLiteral("08:00"), QStringLiteral("08:20"),
+                               QStringLiteral("08:40")};
+    const QStringList elevations = {QStringLiteral("100"), QStringLiteral("150"),
+                                    QStringLiteral("120")};
+    int i = 0;
     for (const auto& [lat, lon] : {std::pair{sec(45, 25), sec(9, 46)},
-                                   {sec(45, 25), sec(9, 54)}, {sec(45, 22), sec(9, 54)}})
-        text += QStringLiteral("<trkpt lat=\"%1\" lon=\"%2\"/>\n").arg(deg(lat), deg(lon));
+                                   {sec(45, 25), sec(9, 54)}, {sec(45, 22), sec(9, 54)}}) {
+        text += QStringLiteral("<trkpt lat=\"%1\" lon=\"%2\"><ele>%3</ele>"
+                               "<time>2024-05-01T%4:00Z</time></trkpt>\n")
+                    .arg(deg(lat), deg(lon), elevations[i], times[i]);
+        ++i;
+    }
     text += QStringLiteral("</trkseg></trk></gpx>\n");
     f.write(text.toUtf8());
     return path;
@@ -126,7 +140,19 @@ private slots:
         QVERIFY(list.isVisible());
         QCOMPARE(list.lista->rowCount(), 1);
         QCOMPARE(list.lista->item(0, 0)->text(), QStringLiteral("Giro"));
-        QCOMPARE(list.lista->item(0, 1)->text(), QStringLiteral("walk.gpx"));
+        const double east = geodesic::inverse({sec(9, 46) / 3600.0, sec(45, 25) / 3600.0},
+                                              {sec(9, 54) / 3600.0, sec(45, 25) / 3600.0})
+                                .metres;
+        const double south = geodesic::inverse({sec(9, 54) / 3600.0, sec(45, 25) / 3600.0},
+                                               {sec(9, 54) / 3600.0, sec(45, 22) / 3600.0})
+                                 .metres;
+        QStringList cells;
+        for (int column = 1; column < list.lista->columnCount(); ++column)
+            cells << list.lista->item(0, column)->text();
+        QCOMPARE(cells, QStringList({QStringLiteral("walk.gpx"), lengthText(east + south),
+                                     QStringLiteral("0:40:00"), QStringLiteral("0:40:00"),
+                                     QStringLiteral("50 m"), QStringLiteral("30 m"),
+                                     QStringLiteral("150 m"), QStringLiteral("100 m")}));
 
         const demo::SheetCalibration& c = layoutOf(ne).calibration;
         for (const int zoomSteps : {0, 1}) {
@@ -149,6 +175,29 @@ private slots:
             QVERIFY2(across && std::abs(*across - y) <= 1.0, qPrintable(QString::number(across.value_or(-1)) + " / " + QString::number(y)));
             QVERIFY2(along && std::abs(*along - x) <= 1.0, qPrintable(QString::number(along.value_or(-1)) + " / " + QString::number(x)));
         }
+
+        // The profile's range: its figures, and the leg highlighted on the map,
+        // wider than the track; closing the profile takes it away.
+        list.lista->setCurrentCell(0, 0);
+        list.cmdprofilo->click();
+        TrackProfile* profile = tracks->profile();
+        QVERIFY(profile && profile->isVisible());
+        QVERIFY(profile->lbltratto->text().startsWith(QStringLiteral("Traccia intera: ")));
+        profile->chooseRange(0, east);
+        QCOMPARE(profile->range(), std::optional(std::pair<std::size_t, std::size_t>(0, 1)));
+        QCOMPARE(profile->lbltratto->text(),
+                 QStringLiteral("Tratto: %1 · 0:20:00 · salita 50 m · media %2 km/h")
+                     .arg(lengthText(east),
+                          QString::number(east / 1200 * 3.6, 'f', 1).replace(u'.', u',')));
+        const QPoint besideLine(int(c.pixelX(sec(9, 50)) * w.Image1->width() / 1600),
+                                int(c.pixelY(sec(45, 25)) * w.Image1->width() / 1600) + 3);
+        const auto yellowAt = [&] {
+            const QColor at = w.Image1->grab().toImage().pixelColor(besideLine);
+            return at.red() > 200 && at.green() > 180 && at.blue() < 120;
+        };
+        QVERIFY(yellowAt());
+        profile->close();
+        QVERIFY(!yellowAt());
 
         // Its start is shown at the window's reference point from another sheet.
         Workspace::choose(w.f1area, sheet("SO"));
