@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QImageReader>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 
@@ -15,6 +16,7 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr int kOutlineSteps = 8;
+std::atomic<quint64> frameSerials{0};
 
 } // namespace
 
@@ -22,7 +24,8 @@ SheetFrame::SheetFrame(const Sheet& sheet, QSize size, const SheetModel& model)
     : name_(sheet.name)
     , size_(size)
     , model_(model)
-    , calibration_(sheet.calibration) {
+    , calibration_(sheet.calibration)
+    , serial_(++frameSerials) {
     if (size.isEmpty()) return;
     std::optional<Datum> datum;
     if (model_.isValid()) {

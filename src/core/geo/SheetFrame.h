@@ -12,6 +12,7 @@
 
 #include <QPointF>
 #include <QSize>
+#include <QtGlobal>
 
 #include <optional>
 #include <span>
@@ -31,6 +32,9 @@ public:
     // A frame needs a usable calibration (or model), a picture size and a
     // known datum PROJ can take to WGS 84.
     bool isValid() const { return valid_; }
+    // Different for every frame made (copies share it): what was placed
+    // through one frame is placed again through another.
+    quint64 serial() const { return serial_; }
     const QString& name() const { return name_; }
     QSize size() const { return size_; }
     Datum datum() const { return datum_; }
@@ -63,6 +67,7 @@ private:
     StoredCalibration calibration_;
     DatumTransform toWgs84_; // not valid for a sheet in WGS 84
     bool valid_ = false;
+    quint64 serial_ = 0;
 };
 
 } // namespace orvena

@@ -103,6 +103,7 @@ TrackMenus::TrackMenus(MainWindow& window)
     connect(mnvaicoord, &QAction::triggered, this, &TrackMenus::mnvaicoord_Click);
     connect(escape_, &QShortcut::activated, this, [this] { mnmisura->setChecked(false); });
     connect(tracks_, &TrackLayer::changed, this, &TrackMenus::followLayers);
+    connect(tracks_, &TrackLayer::redrawn, w_.Image1, qOverload<>(&QWidget::update));
     connect(tracks_, &TrackLayer::fileClosed, this, [this](std::size_t file) {
         if (!profile_ || !profile_->isVisible()) return;
         if (file == profileFile_) profile_->hide();

@@ -123,22 +123,22 @@ void TrackLayer::setColour(std::size_t file, std::size_t track, const QColor& co
 void TrackLayer::setHighlight(std::size_t file, std::size_t track, std::size_t first,
                               std::size_t last) {
     highlight_ = Highlight{file, track, first, last};
-    emit changed();
+    emit redrawn();
 }
 
 void TrackLayer::clearHighlight() {
     highlight_.reset();
-    emit changed();
+    emit redrawn();
 }
 
 void TrackLayer::setTarget(std::optional<LonLat> wgs84, const QString& text) {
     target_ = wgs84;
     targetText_ = text;
-    emit changed();
+    emit redrawn();
 }
 
 void TrackLayer::place(const SheetFrame& frame) {
-    if (placed_ && placedOn_ == frame.name() && placedSize_ == frame.size()) return;
+    if (placed_ && placedOn_ == frame.serial()) return;
     trackPixels_.clear();
     waypointPixels_.clear();
     for (const OpenTrackFile& f : files_) {
@@ -155,8 +155,7 @@ void TrackLayer::place(const SheetFrame& frame) {
             at.push_back(w.at);
         waypointPixels_.push_back(frame.fromWgs84(at));
     }
-    placedOn_ = frame.name();
-    placedSize_ = frame.size();
+    placedOn_ = frame.serial();
     placed_ = true;
 }
 

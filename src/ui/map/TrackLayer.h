@@ -60,8 +60,10 @@ public:
     void paint(QPainter& painter, const LayerView& view) override;
 
 signals:
-    // Something drawn or listed has changed.
+    // Something listed (and drawn) has changed: files, tracks, colours.
     void changed();
+    // Only what is drawn over them has changed: the highlight, the point.
+    void redrawn();
     // The file that was at that place in files() is closed (those after it
     // have moved up by one).
     void fileClosed(std::size_t file);
@@ -79,8 +81,7 @@ private:
     QString targetText_;
 
     // The points in pixels of the sheet they were placed on.
-    QString placedOn_;
-    QSize placedSize_;
+    quint64 placedOn_ = 0; // the serial of the frame they were placed through
     bool placed_ = false;
     std::vector<std::vector<std::vector<QPointF>>> trackPixels_; // file, track, point
     std::vector<std::vector<QPointF>> waypointPixels_;          // file, waypoint
