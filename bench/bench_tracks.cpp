@@ -19,6 +19,7 @@
 #include <QTimeZone>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPolygonF>
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -114,8 +115,8 @@ int main(int argc, char** argv) {
         for (int c = 0; c < 100; ++c) {
             const double w0 = 6.0 + c * 0.1, s0 = 36.0 + r * 0.1;
             outlines.add(QStringLiteral("F%1_%2").arg(r).arg(c),
-                         {{w0, s0}, {w0 + 0.001, s0 + 0.11}, {w0 + 0.111, s0 + 0.109},
-                          {w0 + 0.11, s0 - 0.001}});
+                         QPolygonF({{w0, s0}, {w0 + 0.001, s0 + 0.11}, {w0 + 0.111, s0 + 0.109},
+                                    {w0 + 0.11, s0 - 0.001}}));
         }
     QRandomGenerator random(3);
     std::vector<LonLat> at;

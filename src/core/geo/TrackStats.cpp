@@ -90,7 +90,7 @@ QString durationText(double seconds) {
         .arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString metresText(double metres) {
+QString climbText(double metres) {
     return QStringLiteral("%1 m").arg(std::llround(metres));
 }
 

@@ -40,6 +40,6 @@ std::vector<double> distanceAlong(std::span<const TrackPoint> points);
 // "12,35 km" (or "850 m"), "1:05:09", "123 m": how the figures are shown.
 QString lengthText(double metres);
 QString durationText(double seconds);
-QString metresText(double metres);
+QString climbText(double metres);
 
 } // namespace orvena

@@ -56,8 +56,8 @@ constexpr double kClosingPixels = 8.0;
 TrackMenus::TrackMenus(MainWindow& window)
     : QObject(&window)
     , w_(window)
-    , tracks_(new TrackLayer(this))
-    , ruler_(new RulerLayer(this))
+    , tracks_(new TrackLayer(*window.Image1, this))
+    , ruler_(new RulerLayer(*window.Image1, this))
     , view_(window.Image1) {
     setObjectName(QStringLiteral("tracks"));
     auto entry = [](QMenu* menu, const char* name, const QString& caption) {
@@ -160,8 +160,8 @@ void TrackMenus::openFiles(const QStringList& paths) {
 }
 
 void TrackMenus::mntracceapri_Click() {
-    const QStringList paths = dialogs().openFiles(kOpenTitle, trackFileFilter(), QDir::currentPath());
-    if (!paths.isEmpty()) openFiles(paths);
+    if (const auto paths = dialogs().openFiles(kOpenTitle, trackFileFilter(), QDir::currentPath()))
+        openFiles(*paths);
 }
 
 void TrackMenus::importWaypoints(std::size_t file) {
@@ -218,7 +218,7 @@ bool TrackMenus::showPoint(LonLat wgs84) {
     }
     const auto at = view.sheetFrame().fromWgs84(wgs84);
     if (!at) return false;
-    const QPointF onImage = view.twipsOf(*at);
+    const QPointF onImage = view.fromSheetPixels(*at);
     view.move(view::kReferenceX - onImage.x(), view::kReferenceY - onImage.y());
     return true;
 }
@@ -283,7 +283,7 @@ void TrackMenus::setMeasuring(bool on) {
 
 std::optional<LonLat> TrackMenus::wgs84AtTwips(double x, double y) {
     MapView& view = *w_.Image1;
-    return view.sheetFrame().toWgs84(view.sheetPixelOf({x, y}));
+    return view.sheetFrame().toWgs84(view.toSheetPixels(x, y));
 }
 
 void TrackMenus::clickedForRuler(double x, double y) {

@@ -1,34 +1,19 @@
 #pragma once
 
-// A layer drawn over the sheet shown, on the screen only (the printed page
-// and the saved picture keep the sheet and its place marks): tracks, the
-// ruler, a residual plot. The map view paints its layers after the sheet, in
-// the order they were added, each only over the part being repainted.
+#include <QTransform>
 
-#include "core/geo/SheetFrame.h"
-
-#include <QPainter>
-#include <QRectF>
+class QPainter;
 
 namespace orvena {
 
-struct LayerView {
-    // The sheet shown, as the earth goes to its pixels; not valid for a
-    // sheet without a usable calibration.
-    const SheetFrame& frame;
-    // Widget pixels per sheet pixel (the zoom in force).
-    double scale = 1.0;
-    // The part of the widget being repainted, in its pixels.
-    QRectF visible;
-
-    QPointF toWidget(QPointF sheetPixel) const { return sheetPixel * scale; }
-};
-
+// Something drawn over the sheet shown, above its picture and marks, and not
+// part of it: it is never printed or saved. The map view paints its layers
+// after the picture, in the order they were added, with a transform that
+// takes pixels of the sheet at zoom 100 to the view's own pixels.
 class MapLayer {
 public:
     virtual ~MapLayer() = default;
-    // painter draws in the map widget's pixels, clipped to the sheet.
-    virtual void paint(QPainter& painter, const LayerView& view) = 0;
+    virtual void paint(QPainter& painter, const QTransform& sheetToView) const = 0;
 };
 
 } // namespace orvena

@@ -3,10 +3,10 @@
 #include "core/base/Hourglass.h"
 #include "core/base/Twips.h"
 #include "core/state/ViewGeometry.h"
-#include "ui/map/MapLayer.h"
 #include "ui/map/PlaceMark.h"
 
 #include <QPaintEvent>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -44,19 +44,7 @@ MapView::MapView(QWidget* parent)
 void MapView::setShownSheet(Sheet sheet) {
     shown_ = std::move(sheet);
     frameStale_ = true;
-    emit shownSheetChanged();
     if (!layers_.empty()) update();
-}
-
-void MapView::addLayer(MapLayer* layer) {
-    if (std::find(layers_.begin(), layers_.end(), layer) == layers_.end())
-        layers_.push_back(layer);
-    update();
-}
-
-void MapView::removeLayer(MapLayer* layer) {
-    std::erase(layers_, layer);
-    update();
 }
 
 void MapView::setFrameSource(std::function<SheetFrame(const Sheet&, QSize)> source) {
@@ -64,7 +52,7 @@ void MapView::setFrameSource(std::function<SheetFrame(const Sheet&, QSize)> sour
     frameStale_ = true;
 }
 
-const SheetFrame& MapView::sheetFrame() {
+const SheetFrame& MapView::sheetFrame() const {
     const QSize size = composition().size();
     if (frameStale_ || size != frameSize_) {
         frame_ = frameSource_ && shown_.exists() && !size.isEmpty() ? frameSource_(shown_, size)
@@ -73,34 +61,6 @@ const SheetFrame& MapView::sheetFrame() {
         frameStale_ = false;
     }
     return frame_;
-}
-
-double MapView::pixelScale() const {
-    const QSize size = composition().size();
-    if (size.isEmpty() || widthTwips() <= 0) return 1.0;
-    return twips::toPixelsF(widthTwips()) / size.width();
-}
-
-QPointF MapView::twipsOf(QPointF sheetPixel) const {
-    return twips::fromPixels(1.0) * pixelScale() * sheetPixel;
-}
-
-QPointF MapView::sheetPixelOf(QPointF twipsOnImage) const {
-    return twipsOnImage / (twips::fromPixels(1.0) * pixelScale());
-}
-
-void MapView::paintEvent(QPaintEvent* event) {
-    MapImage::paintEvent(event);
-    if (layers_.empty() || composition().isNull()) return;
-    QPainter painter(this);
-    painter.setClipRect(event->rect());
-    const LayerView view{sheetFrame(), double(width()) / std::max(1, composition().size().width()),
-                         QRectF(event->rect())};
-    for (MapLayer* layer : layers_) {
-        painter.save();
-        layer->paint(painter, view);
-        painter.restore();
-    }
 }
 
 void MapView::markPlace(const QString& name, double x, double y, const QColor& colour) {
@@ -119,6 +79,44 @@ void MapView::markPlace(const QString& name, double x, double y, const QColor& c
 void MapView::releaseSheet() {
     MapImage::releaseSheet();
     marked_.releaseSheet();
+}
+
+QPointF MapView::toSheetPixels(double x, double y) const {
+    const QSize sheet = composition().size();
+    if (sheet.isEmpty() || widthTwips() <= 0 || heightTwips() <= 0) return {};
+    return {x * sheet.width() / widthTwips(), y * sheet.height() / heightTwips()};
+}
+
+QPointF MapView::fromSheetPixels(QPointF pixel) const {
+    const QSize sheet = composition().size();
+    if (sheet.isEmpty()) return {};
+    return {pixel.x() * widthTwips() / sheet.width(), pixel.y() * heightTwips() / sheet.height()};
+}
+
+void MapView::addLayer(const MapLayer* layer) {
+    if (std::find(layers_.begin(), layers_.end(), layer) == layers_.end()) layers_.push_back(layer);
+    update();
+}
+
+void MapView::removeLayer(const MapLayer* layer) {
+    std::erase(layers_, layer);
+    update();
+}
+
+void MapView::paintEvent(QPaintEvent* event) {
+    MapImage::paintEvent(event);
+    const QSize sheet = composition().size();
+    if (layers_.empty() || sheet.isEmpty() || width() <= 0 || height() <= 0) return;
+    QPainter painter(this);
+    painter.setClipRect(event->rect()); // what a layer need not draw beyond
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QTransform toView = QTransform::fromScale(stretch() ? double(width()) / sheet.width() : 1.0,
+                                                    stretch() ? double(height()) / sheet.height() : 1.0);
+    for (const MapLayer* layer : layers_) {
+        painter.save();
+        layer->paint(painter, toView);
+        painter.restore();
+    }
 }
 
 void MapView::setPickMode(bool on) {

@@ -2,6 +2,7 @@
 
 #include "core/geo/Sheet.h"
 #include "core/geo/SheetFrame.h"
+#include "ui/map/MapLayer.h"
 #include "ui/widgets/MapImage.h"
 
 #include <QSizeF>
@@ -10,8 +11,6 @@
 #include <vector>
 
 namespace orvena {
-
-class MapLayer;
 
 // The map view (Image1): the picture of the sheet shown and the navigation
 // over it. It keeps the sheet shown as a value (its calibration and links as
@@ -31,21 +30,6 @@ public:
     // The sheet shown; one without a name for a picture that has no record.
     const Sheet& shownSheet() const { return shown_; }
     void setShownSheet(Sheet sheet);
-
-    // Layers drawn over the sheet (ui/map/MapLayer), in the order added; the
-    // view does not own them. None by default.
-    void addLayer(MapLayer* layer);
-    void removeLayer(MapLayer* layer);
-    // How a sheet's frame (the earth to its pixels) is made from its record
-    // and picture size; the view keeps the one of the sheet shown until
-    // another is shown. Without a source no sheet has a frame.
-    void setFrameSource(std::function<SheetFrame(const Sheet&, QSize)> source);
-    const SheetFrame& sheetFrame();
-    // Widget pixels per sheet pixel, at the zoom in force.
-    double pixelScale() const;
-    // A sheet pixel (zoom 100) to twips on the image now, and back.
-    QPointF twipsOf(QPointF sheetPixel) const;
-    QPointF sheetPixelOf(QPointF twipsOnImage) const;
 
     // The zoom figure in force, in per cent (100: natural size). The figure a
     // user types into the zoom box counts too: setZoom() takes it.
@@ -77,6 +61,23 @@ public:
     bool pickMode() const { return pickMode_; }
     void setPickMode(bool on);
 
+    // A position on the image (twips from its corner, at the zoom in force) in
+    // pixels of the sheet at zoom 100, and back.
+    QPointF toSheetPixels(double x, double y) const;
+    QPointF fromSheetPixels(QPointF pixel) const;
+
+    // The layers drawn over the sheet (ui/map/MapLayer), in the order added;
+    // the view does not own them. Adding or removing one repaints the view;
+    // a layer that changed asks for it with update().
+    void addLayer(const MapLayer* layer);
+    void removeLayer(const MapLayer* layer);
+    // How a sheet's frame (the earth to its pixels, core/geo/SheetFrame) is
+    // made from its record and picture size; the view keeps the frame of the
+    // sheet shown until another is shown, for the layers that place points
+    // of the earth. Without a source no sheet has a frame.
+    void setFrameSource(std::function<SheetFrame(const Sheet&, QSize)> source);
+    const SheetFrame& sheetFrame() const;
+
     // Marks a place over the sheet shown and the marks already on it: its
     // arrow's corner at (x, y) twips from the sheet's corner at zoom 100 (the
     // layer of ui/map/PlaceMark), its name in colour.
@@ -88,6 +89,9 @@ public:
     // before another sheet is decoded.
     void releaseSheet();
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 signals:
     // The view was asked to go past its edge on that side.
     void edgePassed(Side side);
@@ -97,11 +101,6 @@ signals:
     void pointClicked(double x, double y);
     // A zoom step in (+1) or out (-1) has made the figure.
     void zoomChanged(double figure, int direction);
-    // Another sheet (or none) is shown.
-    void shownSheetChanged();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     Sheet shown_;
@@ -109,11 +108,11 @@ private:
     bool pickMode_ = false;
     QPointF clickAt_; // the last pointer position, twips on the image
     Composition marked_;
-    std::vector<MapLayer*> layers_;
+    std::vector<const MapLayer*> layers_;
     std::function<SheetFrame(const Sheet&, QSize)> frameSource_;
-    SheetFrame frame_;
-    bool frameStale_ = true;
-    QSize frameSize_;
+    mutable SheetFrame frame_;
+    mutable bool frameStale_ = true;
+    mutable QSize frameSize_;
 };
 
 } // namespace orvena

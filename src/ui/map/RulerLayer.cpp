@@ -1,11 +1,14 @@
 #include "ui/map/RulerLayer.h"
 
+#include "ui/map/EarthView.h"
+
 #include <QPainterPath>
 
 namespace orvena {
 
-RulerLayer::RulerLayer(QObject* parent)
-    : QObject(parent) {}
+RulerLayer::RulerLayer(const MapView& view, QObject* parent)
+    : QObject(parent)
+    , view_(view) {}
 
 void RulerLayer::add(LonLat wgs84, double tolerance) {
     ruler_.add(wgs84, tolerance);
@@ -23,15 +26,17 @@ void RulerLayer::clear() {
     emit changed();
 }
 
-void RulerLayer::paint(QPainter& p, const LayerView& view) {
-    if (!view.frame.isValid() || ruler_.empty()) return;
+void RulerLayer::paint(QPainter& p, const QTransform& sheetToView) const {
+    if (ruler_.empty()) return;
+    const EarthView view(view_, p, sheetToView);
+    if (!view.frame.isValid()) return;
     std::vector<LonLat> line = ruler_.points();
     if (ruler_.closed()) line.push_back(line.front());
     const std::vector<QPointF> at = view.frame.fromWgs84(line);
     p.setRenderHint(QPainter::Antialiasing);
     QPolygonF drawn;
     for (const QPointF& q : at)
-        if (std::isfinite(q.x())) drawn << view.toWidget(q);
+        if (std::isfinite(q.x())) drawn << view.toView(q);
     if (ruler_.closed()) {
         QPainterPath area;
         area.addPolygon(drawn);
@@ -47,7 +52,7 @@ void RulerLayer::paint(QPainter& p, const LayerView& view) {
     if (pointer_ && !ruler_.closed() && !drawn.isEmpty()) {
         if (const auto to = view.frame.fromWgs84(*pointer_)) {
             p.setPen(QPen(Qt::black, 2, Qt::DashLine));
-            p.drawLine(drawn.back(), view.toWidget(*to));
+            p.drawLine(drawn.back(), view.toView(*to));
         }
     }
 }

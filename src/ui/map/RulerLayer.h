@@ -13,10 +13,13 @@
 
 namespace orvena {
 
+class MapView;
+
 class RulerLayer : public QObject, public MapLayer {
     Q_OBJECT
 public:
-    explicit RulerLayer(QObject* parent = nullptr);
+    // view: the map it is drawn on, for the frame of the sheet shown.
+    explicit RulerLayer(const MapView& view, QObject* parent = nullptr);
 
     const Ruler& ruler() const { return ruler_; }
     // A click at a point; tolerance: metres within which a click on the
@@ -28,12 +31,13 @@ public:
     // The figures now, the leg to the pointer included.
     RulerFigures figures() const { return ruler_.figures(pointer_); }
 
-    void paint(QPainter& painter, const LayerView& view) override;
+    void paint(QPainter& painter, const QTransform& sheetToView) const override;
 
 signals:
     void changed();
 
 private:
+    const MapView& view_;
     Ruler ruler_;
     std::optional<LonLat> pointer_;
 };

@@ -1,5 +1,7 @@
 #include "ui/map/TrackLayer.h"
 
+#include "ui/map/EarthView.h"
+
 #include <QFont>
 #include <QPainterPath>
 
@@ -48,7 +50,7 @@ int outcode(QPointF q, const QRectF& r) {
 // The runs of a line that may cross clip, in widget pixels, each point at
 // least kDropBelow from the last kept (the last of a run always kept).
 void drawLine(QPainter& p, const std::vector<QPointF>& pixels, std::size_t first,
-              std::size_t last, double scale, const QRectF& clip) {
+              std::size_t last, const EarthView& view, const QRectF& clip) {
     QPolygonF run;
     QPointF previous;
     int previousCode = -1; // no previous point
@@ -57,7 +59,7 @@ void drawLine(QPainter& p, const std::vector<QPointF>& pixels, std::size_t first
         run.clear();
     };
     for (std::size_t i = first; i <= last && i < pixels.size(); ++i) {
-        const QPointF q = pixels[i] * scale;
+        const QPointF q = view.toView(pixels[i]);
         if (!std::isfinite(q.x()) || !std::isfinite(q.y())) {
             flush();
             previousCode = -1;
@@ -84,8 +86,9 @@ void drawLine(QPainter& p, const std::vector<QPointF>& pixels, std::size_t first
 
 } // namespace
 
-TrackLayer::TrackLayer(QObject* parent)
-    : QObject(parent) {}
+TrackLayer::TrackLayer(const MapView& view, QObject* parent)
+    : QObject(parent)
+    , view_(view) {}
 
 void TrackLayer::open(const TrackFile& file) {
     OpenTrackFile f{file.path, file.name(), {}, file.waypoints};
@@ -137,7 +140,7 @@ void TrackLayer::setTarget(std::optional<LonLat> wgs84, const QString& text) {
     emit redrawn();
 }
 
-void TrackLayer::place(const SheetFrame& frame) {
+void TrackLayer::place(const SheetFrame& frame) const {
     if (placed_ && placedOn_ == frame.serial()) return;
     trackPixels_.clear();
     waypointPixels_.clear();
@@ -159,8 +162,13 @@ void TrackLayer::place(const SheetFrame& frame) {
     placed_ = true;
 }
 
-void TrackLayer::paint(QPainter& p, const LayerView& view) {
-    if (!view.frame.isValid() || (files_.empty() && !target_)) return;
+void TrackLayer::paint(QPainter& painter, const QTransform& sheetToView) const {
+    if (files_.empty() && !target_) return;
+    paintOn(painter, EarthView(view_, painter, sheetToView));
+}
+
+void TrackLayer::paintOn(QPainter& p, const EarthView& view) const {
+    if (!view.frame.isValid()) return;
     place(view.frame);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF clip = view.visible.adjusted(-kHighlightWidth, -kHighlightWidth,
@@ -174,14 +182,14 @@ void TrackLayer::paint(QPainter& p, const LayerView& view) {
             if (highlight_ && highlight_->file == fi && highlight_->track == ti) {
                 p.setPen(QPen(QColor(255, 230, 0, 200), kHighlightWidth, Qt::SolidLine,
                               Qt::RoundCap, Qt::RoundJoin));
-                drawLine(p, pixels, highlight_->first, highlight_->last, view.scale, clip);
+                drawLine(p, pixels, highlight_->first, highlight_->last, view, clip);
             }
             p.setPen(QPen(t.colour, kLineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            drawLine(p, pixels, 0, pixels.size() - 1, view.scale, clip);
+            drawLine(p, pixels, 0, pixels.size() - 1, view, clip);
         }
         const auto& at = waypointPixels_[fi];
         for (std::size_t wi = 0; wi < at.size(); ++wi) {
-            const QPointF q = at[wi] * view.scale;
+            const QPointF q = view.toView(at[wi]);
             if (!std::isfinite(q.x()) || !clip.adjusted(-200, -20, 20, 20).contains(q)) continue;
             p.setPen(QPen(Qt::white, 1.5));
             p.setBrush(QColor(0, 0, 160));
@@ -191,7 +199,7 @@ void TrackLayer::paint(QPainter& p, const LayerView& view) {
     }
     if (target_) {
         if (const auto at = view.frame.fromWgs84(*target_)) {
-            const QPointF q = *at * view.scale;
+            const QPointF q = view.toView(*at);
             p.setPen(QPen(Qt::red, 2.5));
             p.drawLine(q - QPointF(10, 0), q + QPointF(10, 0));
             p.drawLine(q - QPointF(0, 10), q + QPointF(0, 10));

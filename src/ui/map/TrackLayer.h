@@ -12,9 +12,12 @@
 // part repainted are skipped, and a point nearer than a pixel to the last
 // one drawn is left out, so a long track costs the same at every zoom.
 
+#include "core/geo/SheetFrame.h"
 #include "core/geo/TrackStats.h"
 #include "core/gis/TrackFile.h"
 #include "ui/map/MapLayer.h"
+
+#include <QSize>
 
 #include <QColor>
 #include <QObject>
@@ -23,6 +26,9 @@
 #include <vector>
 
 namespace orvena {
+
+class MapView;
+struct EarthView;
 
 struct OpenTrack {
     Track track;
@@ -41,7 +47,8 @@ struct OpenTrackFile {
 class TrackLayer : public QObject, public MapLayer {
     Q_OBJECT
 public:
-    explicit TrackLayer(QObject* parent = nullptr);
+    // view: the map it is drawn on, for the frame of the sheet shown.
+    explicit TrackLayer(const MapView& view, QObject* parent = nullptr);
 
     // A file read well (TrackFile::ok()): its tracks get the next colours.
     void open(const TrackFile& file);
@@ -57,7 +64,7 @@ public:
     // A point marked with a cross and its text; none to take it away.
     void setTarget(std::optional<LonLat> wgs84, const QString& text = {});
 
-    void paint(QPainter& painter, const LayerView& view) override;
+    void paint(QPainter& painter, const QTransform& sheetToView) const override;
 
 signals:
     // Something listed (and drawn) has changed: files, tracks, colours.
@@ -69,7 +76,10 @@ signals:
     void fileClosed(std::size_t file);
 
 private:
-    void place(const SheetFrame& frame);
+    void place(const SheetFrame& frame) const;
+    void paintOn(QPainter& p, const EarthView& view) const;
+
+    const MapView& view_;
 
     std::vector<OpenTrackFile> files_;
     int coloursGiven_ = 0;
@@ -81,10 +91,10 @@ private:
     QString targetText_;
 
     // The points in pixels of the sheet they were placed on.
-    quint64 placedOn_ = 0; // the serial of the frame they were placed through
-    bool placed_ = false;
-    std::vector<std::vector<std::vector<QPointF>>> trackPixels_; // file, track, point
-    std::vector<std::vector<QPointF>> waypointPixels_;          // file, waypoint
+    mutable quint64 placedOn_ = 0; // the serial of the frame they were placed through
+    mutable bool placed_ = false;
+    mutable std::vector<std::vector<std::vector<QPointF>>> trackPixels_; // file, track, point
+    mutable std::vector<std::vector<QPointF>> waypointPixels_;          // file, waypoint
 };
 
 } // namespace orvena

@@ -128,9 +128,12 @@ std::optional<QString> QtDialogs::openFile(const QString& title, const QString& 
     return f;
 }
 
-QStringList QtDialogs::openFiles(const QString& title, const QString& filter,
-                                 const QString& folder) {
-    return QFileDialog::getOpenFileNames(activeParent(), title, folder, qtNameFilters(filter));
+std::optional<QStringList> QtDialogs::openFiles(const QString& title, const QString& filter,
+                                               const QString& folder) {
+    const QStringList f =
+        QFileDialog::getOpenFileNames(activeParent(), title, folder, qtNameFilters(filter));
+    if (f.isEmpty()) return std::nullopt;
+    return f;
 }
 
 std::optional<QString> QtDialogs::saveFile(const QString& title, const QString& filter,

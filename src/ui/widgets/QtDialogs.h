@@ -23,10 +23,10 @@ public:
     int message(const QString& text, Buttons buttons, DefaultButton preset) override;
     std::optional<QString> openFile(const QString& title, const QString& filter,
                                     const QString& folder) override;
+    std::optional<QStringList> openFiles(const QString& title, const QString& filter,
+                                         const QString& folder) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter,
                                     const QString& folder) override;
-    QStringList openFiles(const QString& title, const QString& filter,
-                          const QString& folder) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& folder) override;
     bool showHelp(const QString& helpFile) override;
     PrintOutcome print(const QList<PrintDocument>& documents, const QString& pdfFolder) override;

@@ -125,10 +125,10 @@ void TrackList::refill() {
                                        lengthText(f.metres),
                                        optionalText(f.seconds, durationText),
                                        optionalText(f.movingSeconds, durationText),
-                                       optionalText(f.ascent, metresText),
-                                       optionalText(f.descent, metresText),
-                                       optionalText(f.highest, metresText),
-                                       optionalText(f.lowest, metresText)};
+                                       optionalText(f.ascent, climbText),
+                                       optionalText(f.descent, climbText),
+                                       optionalText(f.highest, climbText),
+                                       optionalText(f.lowest, climbText)};
             for (int c = 0; c < cells.size(); ++c)
                 lista->setItem(r, c + 1, new QTableWidgetItem(cells[c]));
         }

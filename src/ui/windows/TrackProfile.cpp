@@ -97,7 +97,7 @@ void TrackProfile::describe() {
     QStringList parts{(range_ ? QStringLiteral("Tratto: ") : QStringLiteral("Traccia intera: ")) +
                       lengthText(f.metres)};
     if (f.seconds) parts << durationText(*f.seconds);
-    if (f.ascent) parts << QStringLiteral("salita %1").arg(metresText(*f.ascent));
+    if (f.ascent) parts << QStringLiteral("salita %1").arg(climbText(*f.ascent));
     if (const auto v = f.averageSpeed()) parts << QStringLiteral("media %1").arg(speedText(*v));
     lbltratto->setText(parts.join(QStringLiteral(" · ")));
 }
@@ -149,9 +149,9 @@ void TrackProfile::paintEvent(QPaintEvent*) {
         area.closeSubpath();
         p.fillPath(area, QColor(kElevation.red(), kElevation.green(), kElevation.blue(), 120));
         p.setPen(kElevation);
-        p.drawText(QRectF(0, r.top() - 6, kMarginLeft - 4, 20), Qt::AlignRight, metresText(high));
+        p.drawText(QRectF(0, r.top() - 6, kMarginLeft - 4, 20), Qt::AlignRight, climbText(high));
         p.drawText(QRectF(0, r.bottom() - 14, kMarginLeft - 4, 20), Qt::AlignRight,
-                   metresText(low));
+                   climbText(low));
     }
     if (!speeds_.empty()) {
         const double fastest = std::max(1.0, *std::max_element(speeds_.begin(), speeds_.end()));
