@@ -206,8 +206,8 @@ private slots:
         // truth puts it, white a few pixels of the scan away.
         QVERIFY(gis::exportForGis(folder.path(), folder.filePath("tessere"), {}, {true}).ok());
         const QString tiles = folder.filePath("tessere/storto.mbtiles");
-        const QList<QPointF> at = gdaltransform(
-            truth, {kBlock.center(), kBlock.center() + QPointF(0, 12)}, "EPSG:3857");
+        const QList<QPointF> at =
+            gdaltransform(truth, {kBlock.center(), kBlock.center() + QPointF(0, 12)}, "EPSG:3857");
         for (int i = 0; i < at.size(); ++i) {
             const QByteArray value =
                 run(QStringLiteral("gdallocationinfo"),
@@ -271,8 +271,8 @@ private slots:
         QVERIFY(!truth.isEmpty());
         const QList<QPointF> corners = {{0, 0}, {kWidth, 0}, {kWidth, kHeight}, {0, kHeight}};
         const QList<QPointF> grid = gdaltransform(truth, corners, "EPSG:23033");
-        SheetPoints points{FitModel::Affine, 23033, {}, {{100, 100}, {1100, 100}, {1100, 800},
-                                                         {100, 800}}};
+        SheetPoints points{
+            FitModel::Affine, 23033, {}, {{100, 100}, {1100, 100}, {1100, 800}, {100, 800}}};
         for (int i = 0; i < corners.size(); ++i)
             points.points.push_back(
                 {corners[i].x(), corners[i].y(), true, grid.value(i).y(), grid.value(i).x()});

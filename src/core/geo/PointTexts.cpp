@@ -57,8 +57,13 @@ QString angleText(double degrees) {
 }
 
 std::optional<double> metresFromText(const QString& text) {
+    // Blanks only between groups of thousands.
+    static const QRegularExpression grouped(QStringLiteral("^-?\\d{1,3}( \\d{3})+([.,]\\d*)?$"));
     QString t = text.trimmed();
-    t.remove(u' ');
+    if (t.contains(u' ')) {
+        if (!grouped.match(t).hasMatch()) return std::nullopt;
+        t.remove(u' ');
+    }
     if (t.isEmpty()) return std::nullopt;
     return number(t);
 }

@@ -21,7 +21,8 @@ namespace orvena {
 std::optional<double> angleFromText(const QString& text);
 // "45 28 18.500": degrees, minutes, seconds with three decimals.
 QString angleText(double degrees);
-// A northing or easting in metres ("4650000", "4 650 000,5").
+// A northing or easting in metres ("4650000", "4 650 000,5": blanks only
+// between thousands).
 std::optional<double> metresFromText(const QString& text);
 QString metresText(double metres);
 

@@ -114,8 +114,7 @@ void SheetOutlines::add(const QString& sheet, const QPolygonF& wgs84) {
     const auto index = std::uint32_t(outlines_.size());
     outlines_.push_back({sheet, wgs84, box});
     for (double lat = std::floor(box.top() / kCell) * kCell; lat <= box.bottom(); lat += kCell)
-        for (double lon = std::floor(box.left() / kCell) * kCell; lon <= box.right();
-             lon += kCell)
+        for (double lon = std::floor(box.left() / kCell) * kCell; lon <= box.right(); lon += kCell)
             cells_[cellOf(lon + kCell / 2, lat + kCell / 2)].push_back(index);
 }
 

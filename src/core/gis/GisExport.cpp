@@ -514,11 +514,10 @@ private:
             return tick();
         };
         const QString operation = datums_.value(name).operation;
-        const MbTilesResult tiles =
-            model ? writeMbTiles(std::move(picture.image), *model, name, jpeg, path, progress,
-                                 operation)
-                  : writeMbTiles(std::move(picture.image), *world, datum, name, jpeg, path,
-                                 progress, operation);
+        const MbTilesResult tiles = model ? writeMbTiles(std::move(picture.image), *model, name,
+                                                         jpeg, path, progress, operation)
+                                          : writeMbTiles(std::move(picture.image), *world, datum,
+                                                         name, jpeg, path, progress, operation);
         if (tiles.cancelled) {
             report_.cancelled = true;
         } else if (tiles.writeFailed) {

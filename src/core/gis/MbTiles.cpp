@@ -183,7 +183,7 @@ Dataset pictureDataset(QImage& picture, const std::array<double, 6>& sheet, bool
 // Either the world file or the model places the sheet.
 static MbTilesResult writeTiles(QImage picture, const WorldFile* world, const SheetModel* model,
                                 Datum datum, const QString& name, bool jpeg, const QString& path,
-                         const Progress& progress, const QString& operationKey) {
+                                const Progress& progress, const QString& operationKey) {
     MbTilesResult result;
     const QString file = QFileInfo(path).fileName();
     const int width = picture.width(), height = picture.height();
@@ -204,9 +204,9 @@ static MbTilesResult writeTiles(QImage picture, const WorldFile* world, const Sh
     placement.model = model;
     placement.sheet = {0, 1, 0, 0, 0, 1};
     if (world)
-        placement.sheet = {(*world)[4] - (*world)[0] / 2 - (*world)[2] / 2, (*world)[0],
-                           (*world)[2], (*world)[5] - (*world)[1] / 2 - (*world)[3] / 2,
-                           (*world)[1], (*world)[3]};
+        placement.sheet = {
+            (*world)[4] - (*world)[0] / 2 - (*world)[2] / 2, (*world)[0], (*world)[2],
+            (*world)[5] - (*world)[1] / 2 - (*world)[3] / 2, (*world)[1], (*world)[3]};
     if (!GDALInvGeoTransform(placement.sheet.data(), placement.sheetInverse.data())) {
         result.error = kNoPlace.arg(name, kNoScale);
         return result;

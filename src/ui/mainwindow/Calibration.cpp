@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QMenu>
 
+#include <memory>
+
 namespace orvena {
 
 namespace {
@@ -26,6 +28,21 @@ const QString kBusy = QStringLiteral(
 const QString kImportTitle = QStringLiteral("Importa calibrazione");
 const QString kImportFilter = QStringLiteral("Calibrazioni (*.map)|*.map");
 const QString kImported = QStringLiteral("File importati: %1 di %2.");
+
+// The window's layer, drawn only while the sheet it calibrates is shown.
+class OnItsSheet : public MapLayer {
+public:
+    OnItsSheet(const MapView& view, const CalibrationWindow& window)
+        : view_(view)
+        , window_(window) {}
+    void paint(QPainter& painter, const QTransform& sheetToView) const override {
+        if (view_.shownSheet().name == window_.area()) window_.layer().paint(painter, sheetToView);
+    }
+
+private:
+    const MapView& view_;
+    const CalibrationWindow& window_;
+};
 
 } // namespace
 
@@ -46,7 +63,8 @@ CalibrationWindow* MainWindow::calibrationWindow() const {
 }
 
 bool MainWindow::calibrationPicks() const {
-    return calibration_ && calibration_->picking() != CalibrationWindow::Pick::None;
+    return calibration_ && calibration_->picking() != CalibrationWindow::Pick::None &&
+           shownSheet().name == calibration_->area();
 }
 
 // The sheet shown, with the points it has; one set up by two points starts
@@ -75,11 +93,13 @@ void MainWindow::mncalibra_Click() {
     const Datum datum = datumFromCode(sheet.datum.code).value_or(Datum::Wgs84);
     calibration_ = new CalibrationWindow(folder_, sheet.name, datum, size, start, this);
     CalibrationWindow* window = calibration_;
-    Image1->addLayer(&window->layer());
+    const auto layer = std::make_shared<OnItsSheet>(*Image1, *window);
+    Image1->addLayer(layer.get());
     connect(window, &CalibrationWindow::layerChanged, Image1, [this] { Image1->update(); });
     connect(window, &CalibrationWindow::pickingChanged, this, [this] { refreshPickMode(); });
-    connect(window, &CalibrationWindow::closed, this, [this, window] {
-        Image1->removeLayer(&window->layer());
+    // The layer lives as long as this connection, that is as the window.
+    connect(window, &CalibrationWindow::closed, this, [this, layer] {
+        Image1->removeLayer(layer.get());
         refreshPickMode();
     });
     connect(window, &CalibrationWindow::stored, this, [this](const QString& area) {

@@ -110,8 +110,9 @@ void MapView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setClipRect(event->rect()); // what a layer need not draw beyond
     painter.setRenderHint(QPainter::Antialiasing);
-    const QTransform toView = QTransform::fromScale(stretch() ? double(width()) / sheet.width() : 1.0,
-                                                    stretch() ? double(height()) / sheet.height() : 1.0);
+    const QTransform toView =
+        QTransform::fromScale(stretch() ? double(width()) / sheet.width() : 1.0,
+                              stretch() ? double(height()) / sheet.height() : 1.0);
     for (const MapLayer* layer : layers_) {
         painter.save();
         layer->paint(painter, toView);

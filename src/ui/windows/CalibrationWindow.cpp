@@ -113,13 +113,12 @@ void CalibrationWindow::buildControls() {
     });
 
     modelBox = new QComboBox(this);
-    for (const FitModel m : {FitModel::PerAxis, FitModel::Helmert, FitModel::Affine,
-                             FitModel::Projective, FitModel::Polynomial2,
-                             FitModel::ThinPlateSpline})
-        modelBox->addItem(QStringLiteral("%1 (almeno %2 punti)")
-                              .arg(fitModelName(m))
-                              .arg(minimumPoints(m)),
-                          int(m));
+    for (const FitModel m :
+         {FitModel::PerAxis, FitModel::Helmert, FitModel::Affine, FitModel::Projective,
+          FitModel::Polynomial2, FitModel::ThinPlateSpline})
+        modelBox->addItem(
+            QStringLiteral("%1 (almeno %2 punti)").arg(fitModelName(m)).arg(minimumPoints(m)),
+            int(m));
     connect(modelBox, &QComboBox::activated, this, [this] {
         modelChosen_ = true;
         refit();
@@ -175,7 +174,8 @@ void CalibrationWindow::buildControls() {
         setPick(Pick::None);
         showBorder();
     });
-    cornersButton = button(QStringLiteral("Bordo dai punti d'angolo"), [this] { cornersAsBorder(); });
+    cornersButton =
+        button(QStringLiteral("Bordo dai punti d'angolo"), [this] { cornersAsBorder(); });
     edgesButton = button(QStringLiteral("Bordo ai margini dell'immagine"), [this] {
         border_.clear();
         showBorder();
@@ -272,8 +272,8 @@ std::optional<TiePoint> CalibrationWindow::rowPoint(int row) const {
 }
 
 SheetPoints CalibrationWindow::points() const {
-    SheetPoints p{FitModel(modelBox->currentData().toInt()), gridBox->currentData().toInt(), {},
-                  border_};
+    SheetPoints p{
+        FitModel(modelBox->currentData().toInt()), gridBox->currentData().toInt(), {}, border_};
     for (int row = 0; row < table->rowCount(); ++row)
         if (const auto point = rowPoint(row)) p.points.push_back(*point);
     return p;
@@ -350,9 +350,9 @@ void CalibrationWindow::showBorder() {
 void CalibrationWindow::cornersAsBorder() {
     const SheetPoints p = points();
     std::vector<QPointF> corners;
-    for (const QPointF corner : {QPointF(0, 0), QPointF(size_.width(), 0),
-                                 QPointF(size_.width(), size_.height()),
-                                 QPointF(0, size_.height())}) {
+    for (const QPointF corner :
+         {QPointF(0, 0), QPointF(size_.width(), 0), QPointF(size_.width(), size_.height()),
+          QPointF(0, size_.height())}) {
         const TiePoint* nearest = nullptr;
         for (const TiePoint& t : p.points)
             if (!nearest || std::hypot(t.x - corner.x(), t.y - corner.y()) <

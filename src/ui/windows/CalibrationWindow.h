@@ -40,20 +40,20 @@ public:
     CalibrationWindow(const QString& folder, const QString& area, Datum datum, QSize size,
                       const SheetPoints& start, QWidget* parent = nullptr);
 
-    QTableWidget* table; // N., X px, Y px, lat./N, lon./E, residual px and m
-    QComboBox* modelBox; // the six models
-    QComboBox* gridBox;  // the graticule and the eight grids
-    QPushButton* addButton;    // "Aggiungi punto": a row; the next click places it
-    QPushButton* moveButton;   // "Sposta punto": the next click moves the chosen one
-    QPushButton* removeButton; // "Elimina punto"
-    QPushButton* borderButton; // "Bordo: clic sugli angoli" / "Fine bordo"
+    QTableWidget* table;        // N., X px, Y px, lat./N, lon./E, residual px and m
+    QComboBox* modelBox;        // the six models
+    QComboBox* gridBox;         // the graticule and the eight grids
+    QPushButton* addButton;     // "Aggiungi punto": a row; the next click places it
+    QPushButton* moveButton;    // "Sposta punto": the next click moves the chosen one
+    QPushButton* removeButton;  // "Elimina punto"
+    QPushButton* borderButton;  // "Bordo: clic sugli angoli" / "Fine bordo"
     QPushButton* cornersButton; // "Bordo dai punti d'angolo"
     QPushButton* edgesButton;   // "Bordo ai margini dell'immagine"
     QPushButton* storeButton;   // "Registra"
     QPushButton* exitButton;    // "Esci"
-    QLabel* fitLabel;    // the RMS, or why there is no model
-    QLabel* scaleLabel;  // how much the arrows are enlarged
-    QLabel* borderLabel; // the border's corners
+    QLabel* fitLabel;           // the RMS, or why there is no model
+    QLabel* scaleLabel;         // how much the arrows are enlarged
+    QLabel* borderLabel;        // the border's corners
 
     const QString& area() const { return area_; }
     Pick picking() const { return pick_; }

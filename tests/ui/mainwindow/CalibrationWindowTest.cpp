@@ -103,18 +103,21 @@ private slots:
     // corner's easting off by e metres: the fit takes three quarters of the
     // error, leaving e/4 on every corner, alternately forward and back; the
     // fitted scale across is 2 - e/800 m a pixel (the slope of the eastings
-    // over the columns), so e/4 / (2 - e/800) pixels. Two corners are clicked and two typed; moving the
-    // first one to where its coordinates lie clears every residual.
+    // over the columns), so e/4 / (2 - e/800) pixels. Two corners are clicked and two typed; moving
+    // the first one to where its coordinates lie clears every residual.
     void calibrateThroughTheWindow_data() {
         QTest::addColumn<Leaving>("row");
         const auto press = [](auto button) {
-            return [button](CalibrationWindow* c) { QTest::mouseClick(c->*button, Qt::LeftButton); };
+            return
+                [button](CalibrationWindow* c) { QTest::mouseClick(c->*button, Qt::LeftButton); };
         };
         for (const Leaving& row : {
                  Leaving{"Registra", 8, "1.01|2.00", "RMS 1.01 px, 2.00 m", "50", false,
                          press(&CalibrationWindow::storeButton), true},
-                 Leaving{"Esc, a mis-click", 48, "6.19|12.00", "RMS 6.19 px, 12.00 m - da "
-                         "controllare: 1, 2, 3, 4", "5", true,
+                 Leaving{"Esc, a mis-click", 48, "6.19|12.00",
+                         "RMS 6.19 px, 12.00 m - da "
+                         "controllare: 1, 2, 3, 4",
+                         "5", true,
                          [](CalibrationWindow* c) { QTest::keyClick(c, Qt::Key_Escape); }, false},
                  Leaving{"Esci", 8, "1.01|2.00", "RMS 1.01 px, 2.00 m", "50", false,
                          press(&CalibrationWindow::exitButton), false},
@@ -205,9 +208,7 @@ private slots:
         MainWindow& w = startOnSheet(ws);
         // Turned by about 6 degrees: the record's per-axis fit is 120 m off at
         // the far corner, seconds the tool tip shows.
-        const auto turned = [](QPointF p) {
-            return grid(p) + QPointF(0.2 * p.y(), 0.2 * p.x());
-        };
+        const auto turned = [](QPointF p) { return grid(p) + QPointF(0.2 * p.y(), 0.2 * p.x()); };
         SheetPoints points{FitModel::Affine, 23032, {}, {}};
         for (const QPointF& p : kCorners)
             points.points.push_back({p.x(), p.y(), true, turned(p).y(), turned(p).x()});
