@@ -99,13 +99,14 @@ PROJ_LEAD = '''// PROJ, loaded at the first call of one of its functions (LazyLi
 // new call into PROJ.
 #include "core/base/LazyLibrary.h"
 
+#include <geodesic.h>
 #include <proj.h>
 
 #define ORVENA_PROJ_CALL(name) ORVENA_LAZY_CALL(ORVENA_PROJ_LIBRARY, name)
 '''
 
 GDAL_INCLUDES = ['cpl_conv.h', 'cpl_error.h', 'cpl_string.h', 'gdal.h', 'gdal_alg.h',
-                 'gdalwarper.h', 'ogr_srs_api.h']
+                 'gdalwarper.h', 'ogr_api.h', 'ogr_srs_api.h']
 GDAL_LEAD = '''// GDAL, loaded at the first call of one of its functions (LazyLibrary.h): the
 // program's own definitions of the functions of GDAL it calls (or hands GDAL
 // as callbacks), each forwarding to GDAL's. Written by
@@ -125,8 +126,8 @@ def main():
     if not os.path.isdir('src/core'):
         sys.exit('run it from the project\'s root')
     sources = glob.glob('src/**/*.cpp', recursive=True) + glob.glob('src/**/*.h', recursive=True)
-    write('src/core/geo/ProjLibrary.cpp', PROJ_LEAD, ['proj.h'], flags_of('proj'), 'PROJ',
-          called(sources, r'\b(proj_\w+)\b', 'ProjLibrary.cpp'))
+    write('src/core/geo/ProjLibrary.cpp', PROJ_LEAD, ['geodesic.h', 'proj.h'], flags_of('proj'),
+          'PROJ', called(sources, r'\b((?:proj|geod)_\w+)\b', 'ProjLibrary.cpp'))
     write('src/core/gis/GdalLibrary.cpp', GDAL_LEAD, GDAL_INCLUDES, flags_of('gdal'), 'GDAL',
           called(sources, r'\b((?:GDAL|OSR|OCT|OGR|CPL|CSL|VSI)\w+)\b', 'GdalLibrary.cpp'))
 

@@ -11,7 +11,7 @@ constexpr const char* kHelpOption = "--help";
 constexpr const char* kVersionOption = "--version";
 
 constexpr const char* kUsage =
-    "Uso: orvena [LOCALITÀ]\n"
+    "Uso: orvena [LOCALITÀ] [--traccia FILE...]\n"
     "     orvena --esporta-gis CARTELLA [--mbtiles]\n"
     "     orvena --importa-calibrazione FILE.map...\n"
     "     orvena --help | --version\n"
@@ -23,6 +23,9 @@ constexpr const char* kUsage =
     "  LOCALITÀ                   apre il foglio della località e la segna; se non\n"
     "                             c'è una località con quel nome, la finestra di\n"
     "                             ricerca mostra le più simili\n"
+    "  --traccia FILE...          apre sulla carta le tracce, i percorsi e i punti\n"
+    "                             dei file GPX, KML, KMZ o GeoJSON; senza LOCALITÀ\n"
+    "                             mostra il foglio dove comincia la prima traccia\n"
     "  --esporta-gis CARTELLA     scrive in CARTELLA le località per i programmi GIS\n"
     "                             (GPX, KML, GeoJSON, CSV) e accanto a ogni foglio\n"
     "                             calibrato file world, .prj e .aux.xml, senza\n"

@@ -2,6 +2,7 @@
 #include "app/CalibrationImportCommand.h"
 #include "app/GisExportCommand.h"
 #include "app/ProgramInfo.h"
+#include "app/TrackArguments.h"
 #include "core/archive/Archives.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Picture.h"
@@ -26,8 +27,10 @@ int main(int argc, char** argv) {
 
     // Everything lives in the working folder: the four archives and the sheets.
     orvena::Archives archives;
+    const orvena::TrackArguments arguments = orvena::takeTrackArguments(app.arguments().mid(1));
     const auto window = orvena::startUp(archives, QDir::currentPath(),
-                                        orvena::commandLineOf(app.arguments().mid(1)));
+                                        orvena::commandLineOf(arguments.others));
     if (!window) return 1;
+    orvena::openCommandLineTracks(*window, arguments.files, !arguments.others.isEmpty());
     return app.exec();
 }

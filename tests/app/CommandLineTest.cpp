@@ -14,7 +14,7 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("expected"); // a regular expression over the output
         QTest::newRow("help") << "--help"
-                              << "^Uso: orvena \\[LOCALITÀ\\]\n(.|\n)*--mbtiles";
+                              << "^Uso: orvena \\[LOCALITÀ\\] \\[--traccia FILE...\\]\n(.|\n)*--mbtiles";
         QTest::newRow("version") << "--version"
                                  << "^orvena \\d+\\.\\d+\n$";
     }
@@ -49,7 +49,7 @@ private slots:
         options.sort();
         // Every option the program takes, in its usage.
         QCOMPARE(options, (QStringList{"--esporta-gis", "--help", "--importa-calibrazione",
-                                       "--mbtiles", "--version"}));
+                                       "--mbtiles", "--traccia", "--version"}));
         for (const char* page : {"/man/orvena.1", "/man/it/orvena.1"}) {
             QFile file(QStringLiteral(ORVENA_PACKAGING) + page);
             QVERIFY(file.open(QIODevice::ReadOnly));

@@ -4,11 +4,26 @@
 // new call into PROJ.
 #include "core/base/LazyLibrary.h"
 
+#include <geodesic.h>
 #include <proj.h>
 
 #define ORVENA_PROJ_CALL(name) ORVENA_LAZY_CALL(ORVENA_PROJ_LIBRARY, name)
 
 extern "C" {
+
+void geod_init(struct geod_geodesic* a0, double a1, double a2) {
+    ORVENA_PROJ_CALL(geod_init)(a0, a1, a2);
+}
+
+void geod_inverse(const struct geod_geodesic* a0, double a1, double a2, double a3, double a4,
+                  double* a5, double* a6, double* a7) {
+    ORVENA_PROJ_CALL(geod_inverse)(a0, a1, a2, a3, a4, a5, a6, a7);
+}
+
+void geod_polygonarea(const struct geod_geodesic* a0, double a1[], double a2[], int a3, double* a4,
+                      double* a5) {
+    ORVENA_PROJ_CALL(geod_polygonarea)(a0, a1, a2, a3, a4, a5);
+}
 
 PJ_AREA* proj_area_create(void) {
     return ORVENA_PROJ_CALL(proj_area_create)();

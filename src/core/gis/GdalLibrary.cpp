@@ -10,6 +10,7 @@
 #include <gdal.h>
 #include <gdal_alg.h>
 #include <gdalwarper.h>
+#include <ogr_api.h>
 #include <ogr_srs_api.h>
 
 #define ORVENA_GDAL_CALL(name) ORVENA_LAZY_CALL(ORVENA_GDAL_LIBRARY, name)
@@ -114,6 +115,18 @@ GDALWarpOptions* GDALCreateWarpOptions(void) {
     return ORVENA_GDAL_CALL(GDALCreateWarpOptions)();
 }
 
+OGRLayerH GDALDatasetGetLayer(GDALDatasetH a0, int a1) {
+    return ORVENA_GDAL_CALL(GDALDatasetGetLayer)(a0, a1);
+}
+
+OGRLayerH GDALDatasetGetLayerByName(GDALDatasetH a0, const char* a1) {
+    return ORVENA_GDAL_CALL(GDALDatasetGetLayerByName)(a0, a1);
+}
+
+int GDALDatasetGetLayerCount(GDALDatasetH a0) {
+    return ORVENA_GDAL_CALL(GDALDatasetGetLayerCount)(a0);
+}
+
 void GDALDestroyApproxTransformer(void* a0) {
     ORVENA_GDAL_CALL(GDALDestroyApproxTransformer)(a0);
 }
@@ -138,12 +151,25 @@ GIntBig GDALGetCacheMax64(void) {
     return ORVENA_GDAL_CALL(GDALGetCacheMax64)();
 }
 
+GDALDriverH GDALGetDatasetDriver(GDALDatasetH a0) {
+    return ORVENA_GDAL_CALL(GDALGetDatasetDriver)(a0);
+}
+
 GDALDriverH GDALGetDriverByName(const char* a0) {
     return ORVENA_GDAL_CALL(GDALGetDriverByName)(a0);
 }
 
+const char* GDALGetDriverShortName(GDALDriverH a0) {
+    return ORVENA_GDAL_CALL(GDALGetDriverShortName)(a0);
+}
+
 int GDALInvGeoTransform(double* a0, double* a1) {
     return ORVENA_GDAL_CALL(GDALInvGeoTransform)(a0, a1);
+}
+
+GDALDatasetH GDALOpenEx(const char* a0, unsigned int a1, const char* const* a2,
+                        const char* const* a3, const char* const* a4) {
+    return ORVENA_GDAL_CALL(GDALOpenEx)(a0, a1, a2, a3, a4);
 }
 
 void GDALSetCacheMax64(GIntBig a0) {
@@ -162,6 +188,132 @@ int GDALUseTransformer(void* a0, int a1, int a2, double* a3, double* a4, double*
     return ORVENA_GDAL_CALL(GDALUseTransformer)(a0, a1, a2, a3, a4, a5, a6);
 }
 
+void OCTDestroyCoordinateTransformation(OGRCoordinateTransformationH a0) {
+    ORVENA_GDAL_CALL(OCTDestroyCoordinateTransformation)(a0);
+}
+
+OGRCoordinateTransformationH OCTNewCoordinateTransformation(OGRSpatialReferenceH a0,
+                                                            OGRSpatialReferenceH a1) {
+    return ORVENA_GDAL_CALL(OCTNewCoordinateTransformation)(a0, a1);
+}
+
+int OGR_FD_GetFieldCount(OGRFeatureDefnH a0) {
+    return ORVENA_GDAL_CALL(OGR_FD_GetFieldCount)(a0);
+}
+
+OGRFieldDefnH OGR_FD_GetFieldDefn(OGRFeatureDefnH a0, int a1) {
+    return ORVENA_GDAL_CALL(OGR_FD_GetFieldDefn)(a0, a1);
+}
+
+void OGR_F_Destroy(OGRFeatureH a0) {
+    ORVENA_GDAL_CALL(OGR_F_Destroy)(a0);
+}
+
+GIntBig OGR_F_GetFID(OGRFeatureH a0) {
+    return ORVENA_GDAL_CALL(OGR_F_GetFID)(a0);
+}
+
+int OGR_F_GetFieldAsDateTimeEx(OGRFeatureH a0, int a1, int* a2, int* a3, int* a4, int* a5, int* a6,
+                               float* a7, int* a8) {
+    return ORVENA_GDAL_CALL(OGR_F_GetFieldAsDateTimeEx)(a0, a1, a2, a3, a4, a5, a6, a7, a8);
+}
+
+double OGR_F_GetFieldAsDouble(OGRFeatureH a0, int a1) {
+    return ORVENA_GDAL_CALL(OGR_F_GetFieldAsDouble)(a0, a1);
+}
+
+GIntBig OGR_F_GetFieldAsInteger64(OGRFeatureH a0, int a1) {
+    return ORVENA_GDAL_CALL(OGR_F_GetFieldAsInteger64)(a0, a1);
+}
+
+const char* OGR_F_GetFieldAsString(OGRFeatureH a0, int a1) {
+    return ORVENA_GDAL_CALL(OGR_F_GetFieldAsString)(a0, a1);
+}
+
+int OGR_F_GetFieldIndex(OGRFeatureH a0, const char* a1) {
+    return ORVENA_GDAL_CALL(OGR_F_GetFieldIndex)(a0, a1);
+}
+
+OGRGeometryH OGR_F_GetGeometryRef(OGRFeatureH a0) {
+    return ORVENA_GDAL_CALL(OGR_F_GetGeometryRef)(a0);
+}
+
+int OGR_F_IsFieldSetAndNotNull(OGRFeatureH a0, int a1) {
+    return ORVENA_GDAL_CALL(OGR_F_IsFieldSetAndNotNull)(a0, a1);
+}
+
+const char* OGR_Fld_GetNameRef(OGRFieldDefnH a0) {
+    return ORVENA_GDAL_CALL(OGR_Fld_GetNameRef)(a0);
+}
+
+OGRwkbGeometryType OGR_GT_Flatten(OGRwkbGeometryType a0) {
+    return ORVENA_GDAL_CALL(OGR_GT_Flatten)(a0);
+}
+
+int OGR_G_GetGeometryCount(OGRGeometryH a0) {
+    return ORVENA_GDAL_CALL(OGR_G_GetGeometryCount)(a0);
+}
+
+OGRGeometryH OGR_G_GetGeometryRef(OGRGeometryH a0, int a1) {
+    return ORVENA_GDAL_CALL(OGR_G_GetGeometryRef)(a0, a1);
+}
+
+OGRwkbGeometryType OGR_G_GetGeometryType(OGRGeometryH a0) {
+    return ORVENA_GDAL_CALL(OGR_G_GetGeometryType)(a0);
+}
+
+int OGR_G_GetPointCount(OGRGeometryH a0) {
+    return ORVENA_GDAL_CALL(OGR_G_GetPointCount)(a0);
+}
+
+double OGR_G_GetX(OGRGeometryH a0, int a1) {
+    return ORVENA_GDAL_CALL(OGR_G_GetX)(a0, a1);
+}
+
+double OGR_G_GetY(OGRGeometryH a0, int a1) {
+    return ORVENA_GDAL_CALL(OGR_G_GetY)(a0, a1);
+}
+
+double OGR_G_GetZ(OGRGeometryH a0, int a1) {
+    return ORVENA_GDAL_CALL(OGR_G_GetZ)(a0, a1);
+}
+
+int OGR_G_Is3D(OGRGeometryH a0) {
+    return ORVENA_GDAL_CALL(OGR_G_Is3D)(a0);
+}
+
+OGRErr OGR_G_Transform(OGRGeometryH a0, OGRCoordinateTransformationH a1) {
+    return ORVENA_GDAL_CALL(OGR_G_Transform)(a0, a1);
+}
+
+int OGR_L_FindFieldIndex(OGRLayerH a0, const char* a1, int a2) {
+    return ORVENA_GDAL_CALL(OGR_L_FindFieldIndex)(a0, a1, a2);
+}
+
+OGRFeatureDefnH OGR_L_GetLayerDefn(OGRLayerH a0) {
+    return ORVENA_GDAL_CALL(OGR_L_GetLayerDefn)(a0);
+}
+
+OGRFeatureH OGR_L_GetNextFeature(OGRLayerH a0) {
+    return ORVENA_GDAL_CALL(OGR_L_GetNextFeature)(a0);
+}
+
+OGRSpatialReferenceH OGR_L_GetSpatialRef(OGRLayerH a0) {
+    return ORVENA_GDAL_CALL(OGR_L_GetSpatialRef)(a0);
+}
+
+void OGR_L_ResetReading(OGRLayerH a0) {
+    ORVENA_GDAL_CALL(OGR_L_ResetReading)(a0);
+}
+
+OGRErr OGR_L_SetIgnoredFields(OGRLayerH a0, const char** a1) {
+    return ORVENA_GDAL_CALL(OGR_L_SetIgnoredFields)(a0, a1);
+}
+
+OGRSpatialReferenceH OSRClone(OGRSpatialReferenceH a0) {
+    return ORVENA_GDAL_CALL(OSRClone)(a0);
+}
+
 void OSRDestroySpatialReference(OGRSpatialReferenceH a0) {
     ORVENA_GDAL_CALL(OSRDestroySpatialReference)(a0);
 }
@@ -170,8 +322,16 @@ OGRErr OSRImportFromEPSG(OGRSpatialReferenceH a0, int a1) {
     return ORVENA_GDAL_CALL(OSRImportFromEPSG)(a0, a1);
 }
 
+int OSRIsSame(OGRSpatialReferenceH a0, OGRSpatialReferenceH a1) {
+    return ORVENA_GDAL_CALL(OSRIsSame)(a0, a1);
+}
+
 OGRSpatialReferenceH OSRNewSpatialReference(const char* a0) {
     return ORVENA_GDAL_CALL(OSRNewSpatialReference)(a0);
+}
+
+void OSRSetAxisMappingStrategy(OGRSpatialReferenceH a0, OSRAxisMappingStrategy a1) {
+    ORVENA_GDAL_CALL(OSRSetAxisMappingStrategy)(a0, a1);
 }
 
 } // extern "C"

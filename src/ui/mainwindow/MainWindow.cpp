@@ -1,6 +1,7 @@
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/archive/SqlTexts.h"
+#include "ui/mainwindow/TrackMenus.h"
 #include "ui/widgets/ActivationTracker.h"
 #include "ui/widgets/ArrowImage.h"
 #include "ui/widgets/ComboText.h"
@@ -39,6 +40,7 @@ MainWindow::MainWindow(Archives& archives, const QString& commandLine, QWidget* 
     buildMenu();
     sizeWindow();
     connectEvents();
+    new TrackMenus(*this); // the "Tracce" menu, the ruler, "Vai a coordinate…"
     keyPreview_ = new KeyPreview(
         this, [this](int& code) { Form_KeyDown(code); },
         [this](char16_t& ch) { Form_KeyPress(ch); });

@@ -5,6 +5,7 @@
 #include "core/state/ViewGeometry.h"
 #include "ui/map/PlaceMark.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -42,6 +43,24 @@ MapView::MapView(QWidget* parent)
 
 void MapView::setShownSheet(Sheet sheet) {
     shown_ = std::move(sheet);
+    frameStale_ = true;
+    if (!layers_.empty()) update();
+}
+
+void MapView::setFrameSource(std::function<SheetFrame(const Sheet&, QSize)> source) {
+    frameSource_ = std::move(source);
+    frameStale_ = true;
+}
+
+const SheetFrame& MapView::sheetFrame() const {
+    const QSize size = composition().size();
+    if (frameStale_ || size != frameSize_) {
+        frame_ = frameSource_ && shown_.exists() && !size.isEmpty() ? frameSource_(shown_, size)
+                                                                   : SheetFrame();
+        frameSize_ = size;
+        frameStale_ = false;
+    }
+    return frame_;
 }
 
 void MapView::markPlace(const QString& name, double x, double y, const QColor& colour) {
@@ -89,6 +108,7 @@ void MapView::paintEvent(QPaintEvent* event) {
     const QSize sheet = composition().size();
     if (layers_.empty() || sheet.isEmpty() || width() <= 0 || height() <= 0) return;
     QPainter painter(this);
+    painter.setClipRect(event->rect()); // what a layer need not draw beyond
     painter.setRenderHint(QPainter::Antialiasing);
     const QTransform toView =
         QTransform::fromScale(stretch() ? double(width()) / sheet.width() : 1.0,

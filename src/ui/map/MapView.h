@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/geo/Sheet.h"
+#include "core/geo/SheetFrame.h"
 #include "ui/map/MapLayer.h"
 #include "ui/widgets/MapImage.h"
 
 #include <QSizeF>
 
+#include <functional>
 #include <vector>
 
 namespace orvena {
@@ -69,6 +71,12 @@ public:
     // a layer that changed asks for it with update().
     void addLayer(const MapLayer* layer);
     void removeLayer(const MapLayer* layer);
+    // How a sheet's frame (the earth to its pixels, core/geo/SheetFrame) is
+    // made from its record and picture size; the view keeps the frame of the
+    // sheet shown until another is shown, for the layers that place points
+    // of the earth. Without a source no sheet has a frame.
+    void setFrameSource(std::function<SheetFrame(const Sheet&, QSize)> source);
+    const SheetFrame& sheetFrame() const;
 
     // Marks a place over the sheet shown and the marks already on it: its
     // arrow's corner at (x, y) twips from the sheet's corner at zoom 100 (the
@@ -101,6 +109,10 @@ private:
     QPointF clickAt_; // the last pointer position, twips on the image
     Composition marked_;
     std::vector<const MapLayer*> layers_;
+    std::function<SheetFrame(const Sheet&, QSize)> frameSource_;
+    mutable SheetFrame frame_;
+    mutable bool frameStale_ = true;
+    mutable QSize frameSize_;
 };
 
 } // namespace orvena

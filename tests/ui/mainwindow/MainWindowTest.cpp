@@ -102,7 +102,9 @@ private slots:
                  QStringList({"Area", "  Nuova Area", "  Elimina Area", "  Collegamenti",
                               "  Calibrazione…", "  Importa calibrazione (.map)…",
                               "  Esporta per GIS con MBTiles…", "  Esporta per GIS…", "Località",
-                              "  Ricerca", "  Aggiornamento", "  Copia posizione WGS 84", "Esporta",
+                              "  Ricerca", "  Aggiornamento", "  Copia posizione WGS 84",
+                              "  Vai a coordinate…", "Tracce", "  Apri…", "  Elenco tracce",
+                              "  Importa come località", "  ", "  Misura", "Esporta",
                               "Importa", "Compatta Data Base", "Help"}));
         QCOMPARE(w.windowTitle(), "Orvena");
         // The client area below the menu bar: 11880 x 8310 twips.
