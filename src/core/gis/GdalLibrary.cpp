@@ -134,16 +134,66 @@ int GDALGCPsToGeoTransform(int a0, const GDAL_GCP* a1, double* a2, int a3) {
     return ORVENA_GDAL_CALL(GDALGCPsToGeoTransform)(a0, a1, a2, a3);
 }
 
+void GDALGetBlockSize(GDALRasterBandH a0, int* a1, int* a2) {
+    ORVENA_GDAL_CALL(GDALGetBlockSize)(a0, a1, a2);
+}
+
 GIntBig GDALGetCacheMax64(void) {
     return ORVENA_GDAL_CALL(GDALGetCacheMax64)();
+}
+
+int GDALGetColorEntryAsRGB(GDALColorTableH a0, int a1, GDALColorEntry* a2) {
+    return ORVENA_GDAL_CALL(GDALGetColorEntryAsRGB)(a0, a1, a2);
+}
+
+int GDALGetColorEntryCount(GDALColorTableH a0) {
+    return ORVENA_GDAL_CALL(GDALGetColorEntryCount)(a0);
 }
 
 GDALDriverH GDALGetDriverByName(const char* a0) {
     return ORVENA_GDAL_CALL(GDALGetDriverByName)(a0);
 }
 
+const char* GDALGetMetadataItem(GDALMajorObjectH a0, const char* a1, const char* a2) {
+    return ORVENA_GDAL_CALL(GDALGetMetadataItem)(a0, a1, a2);
+}
+
+GDALRasterBandH GDALGetRasterBand(GDALDatasetH a0, int a1) {
+    return ORVENA_GDAL_CALL(GDALGetRasterBand)(a0, a1);
+}
+
+GDALColorInterp GDALGetRasterColorInterpretation(GDALRasterBandH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterColorInterpretation)(a0);
+}
+
+GDALColorTableH GDALGetRasterColorTable(GDALRasterBandH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterColorTable)(a0);
+}
+
+int GDALGetRasterCount(GDALDatasetH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterCount)(a0);
+}
+
+int GDALGetRasterXSize(GDALDatasetH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterXSize)(a0);
+}
+
+int GDALGetRasterYSize(GDALDatasetH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterYSize)(a0);
+}
+
 int GDALInvGeoTransform(double* a0, double* a1) {
     return ORVENA_GDAL_CALL(GDALInvGeoTransform)(a0, a1);
+}
+
+GDALDatasetH GDALOpenEx(const char* a0, unsigned int a1, const char* const* a2,
+                        const char* const* a3, const char* const* a4) {
+    return ORVENA_GDAL_CALL(GDALOpenEx)(a0, a1, a2, a3, a4);
+}
+
+CPLErr GDALRasterIO(GDALRasterBandH a0, GDALRWFlag a1, int a2, int a3, int a4, int a5, void* a6,
+                    int a7, int a8, GDALDataType a9, int a10, int a11) {
+    return ORVENA_GDAL_CALL(GDALRasterIO)(a0, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11);
 }
 
 void GDALSetCacheMax64(GIntBig a0) {

@@ -23,7 +23,7 @@ namespace {
 const QString kOpenTitle = QStringLiteral("Nome della cartina da aprire");
 const QString kOpenFilter =
     QStringLiteral("File immagine (*.gif)|*.gif|*.bmp (*.bmp)|*.bmp|*.jpg (*.jpg)|*.jpg|"
-                   "Tutti i file (*.*)|*.*");
+                   "*.tif (*.tif;*.tiff)|*.tif;*.tiff|*.png (*.png)|*.png|Tutti i file (*.*)|*.*");
 const QString kAreaExists = QStringLiteral("Area già esistente. Vuoi modificare i dati dell'area?");
 const QString kNotAPicture = QStringLiteral("Il file scelto non è un'immagine leggibile.");
 const QString kReplaceSheet =

@@ -178,6 +178,7 @@ private slots:
         QCOMPARE(
             ws.dialogs.lastFileFilter(),
             QStringLiteral("File immagine (*.gif)|*.gif|*.bmp (*.bmp)|*.bmp|*.jpg (*.jpg)|*.jpg|"
+                           "*.tif (*.tif;*.tiff)|*.tif;*.tiff|*.png (*.png)|*.png|"
                            "Tutti i file (*.*)|*.*"));
         QCOMPARE(combo::text(w.f1area), name);
         QVERIFY(w.Image1->shown());
