@@ -154,6 +154,10 @@ GDALDriverH GDALGetDriverByName(const char* a0) {
     return ORVENA_GDAL_CALL(GDALGetDriverByName)(a0);
 }
 
+CPLErr GDALGetGeoTransform(GDALDatasetH a0, double* a1) {
+    return ORVENA_GDAL_CALL(GDALGetGeoTransform)(a0, a1);
+}
+
 const char* GDALGetMetadataItem(GDALMajorObjectH a0, const char* a1, const char* a2) {
     return ORVENA_GDAL_CALL(GDALGetMetadataItem)(a0, a1, a2);
 }
@@ -180,6 +184,10 @@ int GDALGetRasterXSize(GDALDatasetH a0) {
 
 int GDALGetRasterYSize(GDALDatasetH a0) {
     return ORVENA_GDAL_CALL(GDALGetRasterYSize)(a0);
+}
+
+OGRSpatialReferenceH GDALGetSpatialRef(GDALDatasetH a0) {
+    return ORVENA_GDAL_CALL(GDALGetSpatialRef)(a0);
 }
 
 int GDALInvGeoTransform(double* a0, double* a1) {
@@ -212,12 +220,28 @@ int GDALUseTransformer(void* a0, int a1, int a2, double* a3, double* a4, double*
     return ORVENA_GDAL_CALL(GDALUseTransformer)(a0, a1, a2, a3, a4, a5, a6);
 }
 
+OGRErr OSRAutoIdentifyEPSG(OGRSpatialReferenceH a0) {
+    return ORVENA_GDAL_CALL(OSRAutoIdentifyEPSG)(a0);
+}
+
 void OSRDestroySpatialReference(OGRSpatialReferenceH a0) {
     ORVENA_GDAL_CALL(OSRDestroySpatialReference)(a0);
 }
 
+const char* OSRGetAuthorityCode(OGRSpatialReferenceH a0, const char* a1) {
+    return ORVENA_GDAL_CALL(OSRGetAuthorityCode)(a0, a1);
+}
+
+const char* OSRGetAuthorityName(OGRSpatialReferenceH a0, const char* a1) {
+    return ORVENA_GDAL_CALL(OSRGetAuthorityName)(a0, a1);
+}
+
 OGRErr OSRImportFromEPSG(OGRSpatialReferenceH a0, int a1) {
     return ORVENA_GDAL_CALL(OSRImportFromEPSG)(a0, a1);
+}
+
+int OSRIsProjected(OGRSpatialReferenceH a0) {
+    return ORVENA_GDAL_CALL(OSRIsProjected)(a0);
 }
 
 OGRSpatialReferenceH OSRNewSpatialReference(const char* a0) {

@@ -1,5 +1,6 @@
 #include "core/base/Picture.h"
 #include "GifWriter.h"
+#include "support/GdalTools.h"
 #include "support/Records.h"
 #include "support/TempFolder.h"
 #include "support/TestMain.h"
@@ -9,7 +10,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
-#include <QProcess>
 
 using namespace orvena;
 
@@ -48,11 +48,7 @@ QByteArray translated(const QByteArray& source, const QString& sourceName,
     test::TempFolder folder;
     const QString in = folder.file(sourceName);
     const QString out = folder.file(QStringLiteral("out"));
-    if (!test::writeFile(in, source)) return {};
-    QProcess gdal;
-    gdal.start(QStringLiteral("gdal_translate"),
-               QStringList{QStringLiteral("-q")} + options + QStringList{in, out});
-    if (!gdal.waitForFinished(60000) || gdal.exitCode() != 0) return {};
+    if (!test::writeFile(in, source) || !test::gdalTranslate(in, out, options)) return {};
     return test::fileBytes(out);
 }
 
