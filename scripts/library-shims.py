@@ -104,7 +104,7 @@ PROJ_LEAD = '''// PROJ, loaded at the first call of one of its functions (LazyLi
 #define ORVENA_PROJ_CALL(name) ORVENA_LAZY_CALL(ORVENA_PROJ_LIBRARY, name)
 '''
 
-GDAL_INCLUDES = ['cpl_conv.h', 'cpl_error.h', 'cpl_string.h', 'gdal.h', 'gdal_alg.h',
+GDAL_INCLUDES = ['cpl_conv.h', 'cpl_error.h', 'cpl_string.h', 'gdal.h', 'gdal_alg.h', 'gdal_utils.h',
                  'gdalwarper.h', 'ogr_srs_api.h']
 GDAL_LEAD = '''// GDAL, loaded at the first call of one of its functions (LazyLibrary.h): the
 // program's own definitions of the functions of GDAL it calls (or hands GDAL

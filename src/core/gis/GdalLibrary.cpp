@@ -9,6 +9,7 @@
 #include <cpl_string.h>
 #include <gdal.h>
 #include <gdal_alg.h>
+#include <gdal_utils.h>
 #include <gdalwarper.h>
 #include <ogr_srs_api.h>
 
@@ -204,6 +205,12 @@ CPLErr GDALRasterIO(GDALRasterBandH a0, GDALRWFlag a1, int a2, int a3, int a4, i
     return ORVENA_GDAL_CALL(GDALRasterIO)(a0, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11);
 }
 
+CPLErr GDALRasterIOEx(GDALRasterBandH a0, GDALRWFlag a1, int a2, int a3, int a4, int a5, void* a6,
+                      int a7, int a8, GDALDataType a9, GSpacing a10, GSpacing a11,
+                      GDALRasterIOExtraArg* a12) {
+    return ORVENA_GDAL_CALL(GDALRasterIOEx)(a0, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12);
+}
+
 void GDALSetCacheMax64(GIntBig a0) {
     ORVENA_GDAL_CALL(GDALSetCacheMax64)(a0);
 }
@@ -214,6 +221,23 @@ CPLErr GDALSetGeoTransform(GDALDatasetH a0, double* a1) {
 
 CPLErr GDALSetSpatialRef(GDALDatasetH a0, OGRSpatialReferenceH a1) {
     return ORVENA_GDAL_CALL(GDALSetSpatialRef)(a0, a1);
+}
+
+GDALDatasetH GDALTranslate(const char* a0, GDALDatasetH a1, const GDALTranslateOptions* a2,
+                           int* a3) {
+    return ORVENA_GDAL_CALL(GDALTranslate)(a0, a1, a2, a3);
+}
+
+void GDALTranslateOptionsFree(GDALTranslateOptions* a0) {
+    ORVENA_GDAL_CALL(GDALTranslateOptionsFree)(a0);
+}
+
+GDALTranslateOptions* GDALTranslateOptionsNew(char** a0, GDALTranslateOptionsForBinary* a1) {
+    return ORVENA_GDAL_CALL(GDALTranslateOptionsNew)(a0, a1);
+}
+
+void GDALTranslateOptionsSetProgress(GDALTranslateOptions* a0, GDALProgressFunc a1, void* a2) {
+    ORVENA_GDAL_CALL(GDALTranslateOptionsSetProgress)(a0, a1, a2);
 }
 
 int GDALUseTransformer(void* a0, int a1, int a2, double* a3, double* a4, double* a5, int* a6) {
