@@ -182,7 +182,7 @@ PictureLoad checkPicture(const QString& fileName) {
         return result;
     }
     if (!rasterFormat(fileName).isEmpty()) {
-        const RasterHeader header = rasterHeader(fileName);
+        const RasterHeader header = rasterHeader(fileName, false);
         result.outcome = header.opened ? PictureOutcome::Ok : PictureOutcome::Unreadable;
         result.message = header.error;
         return result;

@@ -87,7 +87,7 @@ QByteArray rasterFormat(const QString& fileName) {
     return {};
 }
 
-RasterHeader rasterHeader(const QString& fileName) {
+RasterHeader rasterHeader(const QString& fileName, bool blocks) {
     RasterHeader header;
     const QuietGdal quiet;
     const Dataset ds = openRaster(fileName);
@@ -97,6 +97,7 @@ RasterHeader rasterHeader(const QString& fileName) {
     }
     header.opened = true;
     header.size = QSize(GDALGetRasterXSize(ds.get()), GDALGetRasterYSize(ds.get()));
+    if (!blocks) return header;
     const qint64 bytes = QFileInfo(fileName).size();
     const char* interleave = GDALGetMetadataItem(ds.get(), "INTERLEAVE", "IMAGE_STRUCTURE");
     const int bands =

@@ -21,9 +21,10 @@ struct RasterHeader {
     QString error;       // GDAL's own words when it did not open (not for the user)
 };
 
-// The header of a TIFF or PNG and (TIFF) where its blocks lie, without
+// The header of a TIFF or PNG and, when blocks is set, whether a TIFF's
+// blocks all lie within the file (whole stays false otherwise), without
 // decoding any.
-RasterHeader rasterHeader(const QString& fileName);
+RasterHeader rasterHeader(const QString& fileName, bool blocks = true);
 
 // Decodes the first picture of a TIFF or PNG into 32-bit pixels (ARGB32 when it has
 // an alpha band), row bands at a time: a band GDAL cannot read marks the
