@@ -106,7 +106,7 @@ PROJ_LEAD = '''// PROJ, loaded at the first call of one of its functions (LazyLi
 '''
 
 GDAL_INCLUDES = ['cpl_conv.h', 'cpl_error.h', 'cpl_string.h', 'gdal.h', 'gdal_alg.h',
-                 'gdalwarper.h', 'ogr_api.h', 'ogr_srs_api.h']
+                 'gdal_utils.h', 'gdalwarper.h', 'ogr_api.h', 'ogr_srs_api.h']
 GDAL_LEAD = '''// GDAL, loaded at the first call of one of its functions (LazyLibrary.h): the
 // program's own definitions of the functions of GDAL it calls (or hands GDAL
 // as callbacks), each forwarding to GDAL's. Written by

@@ -1,5 +1,7 @@
 #include "core/base/Picture.h"
 
+#include "core/base/RasterPicture.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -122,6 +124,24 @@ qint64 bmpNeeds(const FileBytes& f) {
     return qint64(le32(d + 10)) + (width * bits + 31) / 32 * 4 * height;
 }
 
+// Whether a PNG ends with its IEND chunk (a little trailing padding allowed).
+bool pngEnds(const FileBytes& f) {
+    const qint64 from = std::max<qint64>(0, f.size() - 64);
+    for (qint64 i = f.size() - 4; i >= from; --i)
+        if (std::memcmp(f.data() + i, "IEND", 4) == 0) return true;
+    return false;
+}
+
+constexpr qint64 kLimitBytes = qint64(kPictureAllocationLimitMB) * 1024 * 1024;
+
+// The file's format as the readers below name it: "tiff" and "png" for the
+// formats read through GDAL (whether or not Qt reads them too), otherwise
+// what Qt's readers make of it; empty when none knows it.
+QByteArray formatOf(const QString& fileName) {
+    const QByteArray raster = rasterFormat(fileName);
+    return raster.isEmpty() ? QImageReader(fileName).format() : raster;
+}
+
 QString damaged(const QString& fileName) {
     return kDamaged.arg(QFileInfo(fileName).fileName());
 }
@@ -137,7 +157,7 @@ QImage decodeJpeg(const FileBytes& f, bool* warned) {
                             &height, &subsampling, &colourspace) != 0)
         return {};
     if (colourspace == TJCS_CMYK || colourspace == TJCS_YCCK) return {};
-    if (qint64(width) * height * 4 > qint64(kPictureAllocationLimitMB) * 1024 * 1024) return {};
+    if (qint64(width) * height * 4 > kLimitBytes) return {};
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull()) return {};
     const int format = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? TJPF_BGRX : TJPF_XRGB;
@@ -159,6 +179,12 @@ PictureLoad checkPicture(const QString& fileName) {
     PictureLoad result;
     if (fileName.isEmpty() || !QFileInfo(fileName).isFile()) {
         result.message = QStringLiteral("file not found: %1").arg(fileName);
+        return result;
+    }
+    if (!rasterFormat(fileName).isEmpty()) {
+        const RasterHeader header = rasterHeader(fileName, false);
+        result.outcome = header.opened ? PictureOutcome::Ok : PictureOutcome::Unreadable;
+        result.message = header.error;
         return result;
     }
     QImageReader reader(fileName);
@@ -190,7 +216,9 @@ PictureLoad checkPicture(const QString& fileName) {
 namespace {
 
 // Whether the file's bytes end as a whole picture of its format does.
-bool endsWhole(const FileBytes& bytes, const QByteArray& format) {
+bool endsWhole(const FileBytes& bytes, const QByteArray& format, const QString& fileName) {
+    if (format == "tiff") return rasterHeader(fileName).whole;
+    if (format == "png") return pngEnds(bytes);
     if (format == "jpeg") return jpegEnds(bytes);
     if (format == "gif") return gifEnds(bytes);
     if (format == "bmp") return bytes.size() >= bmpNeeds(bytes);
@@ -203,7 +231,7 @@ PictureLoad inspectPicture(const QString& fileName) {
     PictureLoad result = checkPicture(fileName);
     if (result.outcome != PictureOutcome::Ok) return result;
     const FileBytes bytes(fileName);
-    if (!bytes.ok() || !endsWhole(bytes, QImageReader(fileName).format())) {
+    if (!bytes.ok() || !endsWhole(bytes, formatOf(fileName), fileName)) {
         result.outcome = PictureOutcome::Damaged;
         result.message = damaged(fileName);
     }
@@ -226,7 +254,7 @@ QString pictureProblem(const PictureLoad& load, const QString& fileName) {
     if (!file.isFile()) return QStringLiteral("l'immagine non è presente nella cartella");
     if (file.size() == 0) return QStringLiteral("il file dell'immagine è vuoto");
     if (!file.isReadable()) return QStringLiteral("il file dell'immagine non si può leggere");
-    if (QImageReader(fileName).format().isEmpty())
+    if (formatOf(fileName).isEmpty())
         return QStringLiteral("il file non è un'immagine in un formato che il programma legge");
     return QStringLiteral("l'immagine non si può decodificare (danneggiata o troppo grande)");
 }
@@ -240,14 +268,18 @@ PictureLoad readPicture(const QString& fileName) {
     const FileBytes bytes(fileName);
     QImageReader reader(fileName);
     reader.setAutoTransform(false);
-    const QByteArray format = reader.format();
+    const QByteArray format = formatOf(fileName);
     bool warned = false;
     QImage image;
-    if (format == "jpeg" && bytes.ok()) image = decodeJpeg(bytes, &warned);
-    if (image.isNull()) image = reader.read();
+    if (format == "tiff" || format == "png") {
+        image = readRaster(fileName, kLimitBytes, &warned, &result.message);
+    } else {
+        if (format == "jpeg" && bytes.ok()) image = decodeJpeg(bytes, &warned);
+        if (image.isNull()) image = reader.read();
+        if (image.isNull()) result.message = reader.errorString();
+    }
     if (image.isNull()) {
         result.outcome = PictureOutcome::Unreadable;
-        result.message = reader.errorString();
         return result;
     }
     const QImage::Format fast =
@@ -255,7 +287,7 @@ PictureLoad readPicture(const QString& fileName) {
     if (image.format() != fast) image.convertTo(fast);
     result.image = std::move(image);
 
-    if (warned || !endsWhole(bytes, format)) {
+    if (warned || !endsWhole(bytes, format, fileName)) {
         result.outcome = PictureOutcome::Damaged;
         result.message = damaged(fileName);
     }

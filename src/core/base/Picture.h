@@ -37,7 +37,8 @@ struct PictureLoad {
 PictureLoad checkPicture(const QString& fileName);
 
 // checkPicture(), and then whether the file ends as a whole picture of its
-// format does (JPEG, GIF, BMP), still without decoding it: Damaged when it
+// format does (JPEG, GIF, BMP, PNG; a TIFF's blocks all within the file),
+// still without decoding it: Damaged when it
 // does not.
 PictureLoad inspectPicture(const QString& fileName);
 
@@ -47,10 +48,11 @@ PictureLoad inspectPicture(const QString& fileName);
 // which are English, never appear.
 QString pictureProblem(const PictureLoad& load, const QString& fileName);
 
-// Reads a sheet picture (GIF, BMP, JPEG and whatever else the image plugins
-// read), converted to a format that paints fast. JPEG files are decoded
-// straight into 32-bit pixels by libjpeg-turbo, with Qt's reader for anything
-// it refuses; every other format goes through Qt's readers.
+// Reads a sheet picture (GIF, BMP, JPEG, PNG, TIFF and whatever else the
+// image plugins read), converted to a format that paints fast. JPEG files are
+// decoded straight into 32-bit pixels by libjpeg-turbo, with Qt's reader for
+// anything it refuses; TIFF files (GeoTIFF, BigTIFF, tiled, compressed)
+// through GDAL (RasterPicture.h); every other format goes through Qt's readers.
 PictureLoad readPicture(const QString& fileName);
 
 // The picture of readPicture() when one was decoded (whole or damaged);

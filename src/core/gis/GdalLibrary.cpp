@@ -9,6 +9,7 @@
 #include <cpl_string.h>
 #include <gdal.h>
 #include <gdal_alg.h>
+#include <gdal_utils.h>
 #include <gdalwarper.h>
 #include <ogr_api.h>
 #include <ogr_srs_api.h>
@@ -147,8 +148,20 @@ int GDALGCPsToGeoTransform(int a0, const GDAL_GCP* a1, double* a2, int a3) {
     return ORVENA_GDAL_CALL(GDALGCPsToGeoTransform)(a0, a1, a2, a3);
 }
 
+void GDALGetBlockSize(GDALRasterBandH a0, int* a1, int* a2) {
+    ORVENA_GDAL_CALL(GDALGetBlockSize)(a0, a1, a2);
+}
+
 GIntBig GDALGetCacheMax64(void) {
     return ORVENA_GDAL_CALL(GDALGetCacheMax64)();
+}
+
+int GDALGetColorEntryAsRGB(GDALColorTableH a0, int a1, GDALColorEntry* a2) {
+    return ORVENA_GDAL_CALL(GDALGetColorEntryAsRGB)(a0, a1, a2);
+}
+
+int GDALGetColorEntryCount(GDALColorTableH a0) {
+    return ORVENA_GDAL_CALL(GDALGetColorEntryCount)(a0);
 }
 
 GDALDriverH GDALGetDatasetDriver(GDALDatasetH a0) {
@@ -163,6 +176,42 @@ const char* GDALGetDriverShortName(GDALDriverH a0) {
     return ORVENA_GDAL_CALL(GDALGetDriverShortName)(a0);
 }
 
+CPLErr GDALGetGeoTransform(GDALDatasetH a0, double* a1) {
+    return ORVENA_GDAL_CALL(GDALGetGeoTransform)(a0, a1);
+}
+
+const char* GDALGetMetadataItem(GDALMajorObjectH a0, const char* a1, const char* a2) {
+    return ORVENA_GDAL_CALL(GDALGetMetadataItem)(a0, a1, a2);
+}
+
+GDALRasterBandH GDALGetRasterBand(GDALDatasetH a0, int a1) {
+    return ORVENA_GDAL_CALL(GDALGetRasterBand)(a0, a1);
+}
+
+GDALColorInterp GDALGetRasterColorInterpretation(GDALRasterBandH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterColorInterpretation)(a0);
+}
+
+GDALColorTableH GDALGetRasterColorTable(GDALRasterBandH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterColorTable)(a0);
+}
+
+int GDALGetRasterCount(GDALDatasetH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterCount)(a0);
+}
+
+int GDALGetRasterXSize(GDALDatasetH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterXSize)(a0);
+}
+
+int GDALGetRasterYSize(GDALDatasetH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterYSize)(a0);
+}
+
+OGRSpatialReferenceH GDALGetSpatialRef(GDALDatasetH a0) {
+    return ORVENA_GDAL_CALL(GDALGetSpatialRef)(a0);
+}
+
 int GDALInvGeoTransform(double* a0, double* a1) {
     return ORVENA_GDAL_CALL(GDALInvGeoTransform)(a0, a1);
 }
@@ -170,6 +219,17 @@ int GDALInvGeoTransform(double* a0, double* a1) {
 GDALDatasetH GDALOpenEx(const char* a0, unsigned int a1, const char* const* a2,
                         const char* const* a3, const char* const* a4) {
     return ORVENA_GDAL_CALL(GDALOpenEx)(a0, a1, a2, a3, a4);
+}
+
+CPLErr GDALRasterIO(GDALRasterBandH a0, GDALRWFlag a1, int a2, int a3, int a4, int a5, void* a6,
+                    int a7, int a8, GDALDataType a9, int a10, int a11) {
+    return ORVENA_GDAL_CALL(GDALRasterIO)(a0, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11);
+}
+
+CPLErr GDALRasterIOEx(GDALRasterBandH a0, GDALRWFlag a1, int a2, int a3, int a4, int a5, void* a6,
+                      int a7, int a8, GDALDataType a9, GSpacing a10, GSpacing a11,
+                      GDALRasterIOExtraArg* a12) {
+    return ORVENA_GDAL_CALL(GDALRasterIOEx)(a0, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12);
 }
 
 void GDALSetCacheMax64(GIntBig a0) {
@@ -182,6 +242,23 @@ CPLErr GDALSetGeoTransform(GDALDatasetH a0, double* a1) {
 
 CPLErr GDALSetSpatialRef(GDALDatasetH a0, OGRSpatialReferenceH a1) {
     return ORVENA_GDAL_CALL(GDALSetSpatialRef)(a0, a1);
+}
+
+GDALDatasetH GDALTranslate(const char* a0, GDALDatasetH a1, const GDALTranslateOptions* a2,
+                           int* a3) {
+    return ORVENA_GDAL_CALL(GDALTranslate)(a0, a1, a2, a3);
+}
+
+void GDALTranslateOptionsFree(GDALTranslateOptions* a0) {
+    ORVENA_GDAL_CALL(GDALTranslateOptionsFree)(a0);
+}
+
+GDALTranslateOptions* GDALTranslateOptionsNew(char** a0, GDALTranslateOptionsForBinary* a1) {
+    return ORVENA_GDAL_CALL(GDALTranslateOptionsNew)(a0, a1);
+}
+
+void GDALTranslateOptionsSetProgress(GDALTranslateOptions* a0, GDALProgressFunc a1, void* a2) {
+    ORVENA_GDAL_CALL(GDALTranslateOptionsSetProgress)(a0, a1, a2);
 }
 
 int GDALUseTransformer(void* a0, int a1, int a2, double* a3, double* a4, double* a5, int* a6) {
@@ -310,6 +387,10 @@ OGRErr OGR_L_SetIgnoredFields(OGRLayerH a0, const char** a1) {
     return ORVENA_GDAL_CALL(OGR_L_SetIgnoredFields)(a0, a1);
 }
 
+OGRErr OSRAutoIdentifyEPSG(OGRSpatialReferenceH a0) {
+    return ORVENA_GDAL_CALL(OSRAutoIdentifyEPSG)(a0);
+}
+
 OGRSpatialReferenceH OSRClone(OGRSpatialReferenceH a0) {
     return ORVENA_GDAL_CALL(OSRClone)(a0);
 }
@@ -318,8 +399,20 @@ void OSRDestroySpatialReference(OGRSpatialReferenceH a0) {
     ORVENA_GDAL_CALL(OSRDestroySpatialReference)(a0);
 }
 
+const char* OSRGetAuthorityCode(OGRSpatialReferenceH a0, const char* a1) {
+    return ORVENA_GDAL_CALL(OSRGetAuthorityCode)(a0, a1);
+}
+
+const char* OSRGetAuthorityName(OGRSpatialReferenceH a0, const char* a1) {
+    return ORVENA_GDAL_CALL(OSRGetAuthorityName)(a0, a1);
+}
+
 OGRErr OSRImportFromEPSG(OGRSpatialReferenceH a0, int a1) {
     return ORVENA_GDAL_CALL(OSRImportFromEPSG)(a0, a1);
+}
+
+int OSRIsProjected(OGRSpatialReferenceH a0) {
+    return ORVENA_GDAL_CALL(OSRIsProjected)(a0);
 }
 
 int OSRIsSame(OGRSpatialReferenceH a0, OGRSpatialReferenceH a1) {

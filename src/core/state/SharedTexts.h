@@ -11,6 +11,9 @@ inline const QString kCaptionExit = QStringLiteral("Esci");
 inline const QString kCaptionRegister = QStringLiteral("Registra");
 inline const QString kCaptionDelete = QStringLiteral("Elimina");
 
+// The end of a set-up, by two points or from the file's own georeferencing.
+inline const QString kSetupDone = QStringLiteral("Set up effettuato correttamente.");
+
 inline const QString kSheetMissing =
     QStringLiteral("La cartina selezionata non è presente nella cartella,");
 inline const QString kAreaNotFound = QStringLiteral("Area non trovata");

@@ -42,9 +42,10 @@ const QString kBadCoordinates =
     QStringLiteral("Le coordinate del primo punto non sono corrette. Rifare il Set up");
 const QString kClickSecond =
     QStringLiteral("Clicca sulla cartina il secondo punto di riferimento, poi premi 'Registra'.");
-const QString kSetupDone = QStringLiteral("Set up effettuato correttamente.");
 const QString kStoreFailed =
     QStringLiteral("Non è stato possibile registrare l'area. Riprova a premere 'Registra'.");
+
+using texts::kSetupDone;
 
 // The default a box left empty takes at the first point, and at "Registra".
 const QString kFirstDefault = QStringLiteral("1");

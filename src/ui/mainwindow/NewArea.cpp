@@ -2,13 +2,19 @@
 // working folder and shown; then the set-up starts (AreaSetup.cpp).
 #include "ui/mainwindow/MainWindow.h"
 
+#include "core/archive/ArchiveFailure.h"
+#include "core/archive/SqlTexts.h"
+#include "core/archive/WorkingPair.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/base/Picture.h"
 #include "core/geo/SheetFiles.h"
-#include "ui/widgets/ComboText.h"
+#include "core/geo/SheetModelStore.h"
+#include "core/gis/FileGeoreference.h"
+#include "core/state/SharedTexts.h"
 #include "ui/map/AreaSetupMode.h"
 #include "ui/map/MapView.h"
+#include "ui/widgets/ComboText.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -24,13 +30,19 @@ namespace {
 const QString kOpenTitle = QStringLiteral("Nome della cartina da aprire");
 const QString kOpenFilter =
     QStringLiteral("File immagine (*.gif)|*.gif|*.bmp (*.bmp)|*.bmp|*.jpg (*.jpg)|*.jpg|"
-                   "Tutti i file (*.*)|*.*");
+                   "*.tif (*.tif;*.tiff)|*.tif;*.tiff|*.png (*.png)|*.png|Tutti i file (*.*)|*.*");
 const QString kAreaExists = QStringLiteral("Area già esistente. Vuoi modificare i dati dell'area?");
 const QString kNotAPicture = QStringLiteral("Il file scelto non è un'immagine leggibile.");
 const QString kReplaceSheet =
     QStringLiteral("Nella cartella esiste già un'immagine con questo nome. Vuoi sostituirla?");
 const QString kCopyFailed =
     QStringLiteral("Non è stato possibile copiare l'immagine nella cartella delle cartine.");
+const QString kTakeGeoreference = QStringLiteral(
+    "Il file \"%1\" contiene la propria georeferenziazione (%2). Vuoi usarla come calibrazione "
+    "della cartina, senza cliccare i punti di riferimento?");
+const QString kGeoreferenceFailed = QStringLiteral(
+    "La georeferenziazione del file non è stata registrata: %1. Procedi con i due punti di "
+    "riferimento.");
 
 // Brings a chosen image file into the working folder under its bare name
 // (areas are always loaded from there) and shows it at the sheet origin. A
@@ -72,6 +84,43 @@ bool bringSheetIn(MainWindow& w, hourglass::Scope& busy, const QString& chosen,
     return true;
 }
 
+// A sheet whose file carries its own georeferencing is calibrated from it
+// when the user agrees: its points stored like the calibration window's, the
+// area list read again and the area shown. False when the two-point set-up
+// must go on instead (no georeferencing, the user declines, or it could not
+// be stored: a message then says why).
+bool takeFileGeoreference(MainWindow& w, const QString& name) {
+    const auto geo = gis::fileGeoreference(QDir::current().absoluteFilePath(name));
+    if (!geo) return false;
+    if (dialogs().message(kTakeGeoreference.arg(name, geo->system), Buttons::YesNo) != AnswerYes)
+        return false;
+    QString failure;
+    {
+        const hourglass::Scope busy;
+        try {
+            WorkingPair pair(QDir::currentPath());
+            failure = storeSheetModel(pair, name, geo->points, geo->datum);
+        } catch (const ArchiveError& e) {
+            failure = e.italianMessage();
+        }
+    }
+    if (!failure.isEmpty()) {
+        dialogs().message(kGeoreferenceFailed.arg(failure));
+        return false;
+    }
+    w.Data1->setRecordSource(sql::kAreaList);
+    w.Data1->refresh();
+    combo::setLines(w.f1area, w.Data1->texts(QStringLiteral("AREA")));
+    combo::setText(w.f1area, name);
+    w.f1area_Click();
+    dialogs().message(texts::kSetupDone);
+    w.cmding->show();
+    w.cmdrid->show();
+    w.state().setupStep = SetupStep::None;
+    w.state().readoutEnabled = Flag::One;
+    return true;
+}
+
 } // namespace
 
 // "Nuova Area": choose an image and start its set-up. Cancelling the dialog,
@@ -82,8 +131,7 @@ void MainWindow::mnapri_Click() {
     state_.readoutEnabled = Flag::Zero;
     Image1->setToolTip(QString());
     try {
-        const auto chosen =
-            dialogs().openFile(kOpenTitle, kOpenFilter, folder_);
+        const auto chosen = dialogs().openFile(kOpenTitle, kOpenFilter, folder_);
         if (!chosen || chosen->isEmpty()) return;
         const QString name = bareFileName(*chosen);
         if (name.isEmpty()) return;
@@ -113,6 +161,7 @@ void MainWindow::mnapri_Click() {
         f1ing->setText(QStringLiteral("100"));
         state_.readoutEnabled = Flag::Zero;
         busy.end();
+        if (takeFileGeoreference(*this, name)) return;
         AdvanceSetup();
     } catch (const ArchiveError&) {
         // Trapped like a cancel: the set-up does not start.

@@ -3,6 +3,7 @@
 // a sheet calibrated from its points read under the pointer as gdaltransform
 // reads it, until a two-point set-up forgets its points; .map files imported
 // from the menu.
+#include "GdalTools.h"
 #include "MapWindow.h"
 
 #include "core/archive/AreaDatums.h"
@@ -64,23 +65,6 @@ QString stored(Workspace& ws) {
     return queryRows(ws.file("area.mdb"),
                      "select AREA, MODEL, GRID, json_array_length(POINTS) from AREA_CALIBRATION")
         .join(u' ');
-}
-
-// Pixels to the coordinates of target as gdaltransform reads dataset.
-QList<QPointF> gdaltransform(const QString& dataset, const QList<QPointF>& pixels,
-                             const char* target) {
-    QProcess p;
-    p.start(QStringLiteral("gdaltransform"), {"-t_srs", target, dataset});
-    for (const QPointF& px : pixels)
-        p.write(QByteArray::number(px.x(), 'f', 6) + ' ' + QByteArray::number(px.y(), 'f', 6) +
-                '\n');
-    p.closeWriteChannel();
-    p.waitForFinished(60000);
-    QList<QPointF> out;
-    for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
-        if (const QList<QByteArray> v = line.simplified().split(' '); v.size() >= 2)
-            out << QPointF(v[0].toDouble(), v[1].toDouble());
-    return out;
 }
 
 struct Leaving {

@@ -1,8 +1,11 @@
+#include "GdalTools.h"
 #include "KilledInside.h"
 #include "MapWindow.h"
 
 #include "core/archive/AreaDatums.h"
 #include "core/archive/WorkingPair.h"
+#include "core/geo/Readout.h"
+#include "core/geo/SheetModel.h"
 
 #include <QTemporaryDir>
 
@@ -178,6 +181,7 @@ private slots:
         QCOMPARE(
             ws.dialogs.lastFileFilter(),
             QStringLiteral("File immagine (*.gif)|*.gif|*.bmp (*.bmp)|*.bmp|*.jpg (*.jpg)|*.jpg|"
+                           "*.tif (*.tif;*.tiff)|*.tif;*.tiff|*.png (*.png)|*.png|"
                            "Tutti i file (*.*)|*.*"));
         QCOMPARE(combo::text(w.f1area), name);
         QVERIFY(w.Image1->shown());
@@ -238,6 +242,65 @@ private slots:
         QCOMPARE(QPoint(again.f2px->text().toInt(), again.f2py->text().toInt()), QPoint(630, 945));
         QCOMPARE(w.areaSetup().secondPoint().x(), second);
         checkTold(ws, kSetupDone);
+    }
+
+    // A GeoTIFF in UTM 33 N / ED50, 2 m a pixel: "Nuova Area" offers its
+    // georeferencing; taken, the sheet is calibrated without a click (an
+    // affine model in its grid, its datum ED50) and reads as gdaltransform
+    // says; declined, or a TIFF without one, the two-point set-up goes on.
+    void fileGeoreference_data() {
+        QTest::addColumn<bool>("georeferenced");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("taken") << true << int(AnswerYes);
+        QTest::newRow("declined") << true << int(AnswerNo);
+        QTest::newRow("no georeferencing") << false << 0;
+    }
+
+    void fileGeoreference() {
+        QFETCH(bool, georeferenced);
+        QFETCH(int, answer);
+        Workspace ws;
+        const QString name = QStringLiteral("foglio33.tif");
+        QImage plain(700, 600, QImage::Format_RGB32);
+        plain.fill(Qt::darkGreen);
+        QVERIFY(plain.save(ws.file("plain.png")));
+        QStringList options{"-co", "TILED=YES", "-co", "COMPRESS=LZW"};
+        if (georeferenced)
+            options << QStringList{"-a_srs",  "EPSG:23033", "-a_ullr", "400000",
+                                   "4650000", "401400",     "4648800"};
+        QVERIFY(gdalTranslate(ws.file("plain.png"), ws.file(name), options));
+        MainWindow& w = ws.start();
+        makeRoomForTheSheet(w);
+        if (answer) ws.dialogs.queueAnswer(answer);
+        openNewArea(ws, ws.file(name));
+        QVERIFY(w.Image1->shown());
+        const QString question =
+            QStringLiteral(
+                "Il file \"foglio33.tif\" contiene la propria georeferenziazione (%1). Vuoi usarla "
+                "come calibrazione della cartina, senza cliccare i punti di riferimento?")
+                .arg(fitGridName(23033));
+        if (answer != int(AnswerYes)) {
+            checkTold(ws, georeferenced ? QStringList{question, kFirstPrompt}
+                                        : QStringList{kFirstPrompt});
+            QCOMPARE(seen(w), kWaitingForFirst);
+            QCOMPARE(areas(w, name), QStringList());
+            return;
+        }
+        checkTold(ws, {question, kSetupDone});
+        QCOMPARE(seen(w), "step 0, read-out 1, viewing controls");
+        QVERIFY(combo::lines(w.f1area).contains(name));
+        QCOMPARE(queryRows(ws.file("area.mdb"), "select MODEL, GRID from AREA_CALIBRATION"),
+                 QStringList{"affine|23033"});
+        QCOMPARE(areadatums::readIn(ws.folder.path(), name).code, "EPSG:4230");
+        const QList<QPointF> pixels = {{10, 20}, {123, 457}, {350, 300}, {699, 599}};
+        const QList<QPointF> ed50 = gdaltransform(ws.file(name), pixels, "EPSG:4230");
+        QCOMPARE(ed50.size(), pixels.size());
+        for (int i = 0; i < pixels.size(); ++i) {
+            pointTo(w.Image1, int(pixels[i].x() * 15), int(pixels[i].y() * 15));
+            const auto expected = readoutOf(ed50[i].y() * 3600, ed50[i].x() * 3600);
+            QVERIFY(expected);
+            QCOMPARE(w.Image1->toolTip().section(u'\n', 0, 0), expected->toolTip);
+        }
     }
 
     // "Nuova Area" and a file chosen again while a set-up is under way.
