@@ -116,7 +116,6 @@ bool takeFileGeoreference(MainWindow& w, const QString& name) {
     dialogs().message(texts::kSetupDone);
     w.cmding->show();
     w.cmdrid->show();
-    w.state().setupStep = SetupStep::None;
     w.state().readoutEnabled = Flag::One;
     return true;
 }
@@ -161,7 +160,10 @@ void MainWindow::mnapri_Click() {
         f1ing->setText(QStringLiteral("100"));
         state_.readoutEnabled = Flag::Zero;
         busy.end();
-        if (takeFileGeoreference(*this, name)) return;
+        if (takeFileGeoreference(*this, name)) {
+            setup_.end();
+            return;
+        }
         AdvanceSetup();
     } catch (const ArchiveError&) {
         // Trapped like a cancel: the set-up does not start.
