@@ -48,7 +48,7 @@ private slots:
         options.removeDuplicates();
         options.sort();
         // Every option the program takes, in its usage.
-        QCOMPARE(options, (QStringList{"--esporta-gis", "--help", "--importa-calibrazione",
+        QCOMPARE(options, (QStringList{"--carica-archivi", "--esporta-gis", "--help", "--importa-calibrazione",
                                        "--mbtiles", "--version"}));
         for (const char* page : {"/man/orvena.1", "/man/it/orvena.1"}) {
             QFile file(QStringLiteral(ORVENA_PACKAGING) + page);
