@@ -27,6 +27,10 @@ PQconninfoOption* PQconninfoParse(const char* a0, char** a1) {
     return ORVENA_PQ_CALL(PQconninfoParse)(a0, a1);
 }
 
+int PQconsumeInput(PGconn* a0) {
+    return ORVENA_PQ_CALL(PQconsumeInput)(a0);
+}
+
 char* PQdb(const PGconn* a0) {
     return ORVENA_PQ_CALL(PQdb)(a0);
 }
@@ -72,6 +76,10 @@ char* PQhost(const PGconn* a0) {
     return ORVENA_PQ_CALL(PQhost)(a0);
 }
 
+PGnotify* PQnotifies(PGconn* a0) {
+    return ORVENA_PQ_CALL(PQnotifies)(a0);
+}
+
 int PQntuples(const PGresult* a0) {
     return ORVENA_PQ_CALL(PQntuples)(a0);
 }
@@ -102,6 +110,10 @@ ExecStatusType PQresultStatus(const PGresult* a0) {
 
 int PQsetClientEncoding(PGconn* a0, const char* a1) {
     return ORVENA_PQ_CALL(PQsetClientEncoding)(a0, a1);
+}
+
+int PQsocket(const PGconn* a0) {
+    return ORVENA_PQ_CALL(PQsocket)(a0);
 }
 
 ConnStatusType PQstatus(const PGconn* a0) {

@@ -25,13 +25,25 @@ const std::array<const char*, 7> kTables = {
     "INSERT INTO orvena_atlante (versione) VALUES (1)",
 };
 
-const std::array<const char*, 4> kKeys = {
+const std::array<const char*, 9> kKeys = {
     "CREATE INDEX area_area ON area (orvena_nocase(AREA) COLLATE \"C\")",
     "ALTER TABLE localita ADD CONSTRAINT localita_nome_unico "
     "UNIQUE NULLS NOT DISTINCT (AREA, LOCALITA, doppione)",
     "CREATE INDEX localita_area_localita ON localita "
     "(orvena_nocase(AREA) COLLATE \"C\", orvena_nocase(LOCALITA) COLLATE \"C\")",
     "CREATE INDEX localita_localita ON localita (orvena_nocase(LOCALITA) COLLATE \"C\")",
+    // Every committed change tells the programs listening, once per table and
+    // transaction (the server folds equal notifications of a transaction).
+    "CREATE FUNCTION orvena_notify() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+    "PERFORM pg_notify('orvena', TG_TABLE_NAME); RETURN NULL; END $$",
+    "CREATE TRIGGER area_notify AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON area "
+    "FOR EACH STATEMENT EXECUTE FUNCTION orvena_notify()",
+    "CREATE TRIGGER localita_notify AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON localita "
+    "FOR EACH STATEMENT EXECUTE FUNCTION orvena_notify()",
+    "CREATE TRIGGER area_datum_notify AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON "
+    "area_datum FOR EACH STATEMENT EXECUTE FUNCTION orvena_notify()",
+    "CREATE TRIGGER area_calibration_notify AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON "
+    "area_calibration FOR EACH STATEMENT EXECUTE FUNCTION orvena_notify()",
 };
 
 bool isEmpty(server::Connection& connection) {

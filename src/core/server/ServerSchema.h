@@ -20,7 +20,8 @@
 // localita_nome_unico): two users adding the same name to the same sheet at
 // once, one of them is refused by the server itself. Places that were
 // already duplicates in the files keep their copies, numbered in doppione
-// (0 for every place added on the server).
+// (0 for every place added on the server). Every committed change notifies
+// channel "orvena" with the table's name (core/server/ServerListener).
 
 #include <QString>
 
@@ -37,7 +38,7 @@ inline constexpr int kVersion = 1;
 // The statements that create the schema, in order: the tables, then their
 // keys and indexes (built after a load, over all its rows at once).
 extern const std::array<const char*, 7> kTables;
-extern const std::array<const char*, 4> kKeys;
+extern const std::array<const char*, 9> kKeys;
 
 // Whether the connection's current schema holds no table, view, sequence or
 // function at all: only into such a database are archives loaded.
