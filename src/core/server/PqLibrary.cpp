@@ -56,6 +56,10 @@ void PQfreemem(void* a0) {
     ORVENA_PQ_CALL(PQfreemem)(a0);
 }
 
+Oid PQftype(const PGresult* a0, int a1) {
+    return ORVENA_PQ_CALL(PQftype)(a0, a1);
+}
+
 PGresult* PQgetResult(PGconn* a0) {
     return ORVENA_PQ_CALL(PQgetResult)(a0);
 }
@@ -76,6 +80,10 @@ char* PQhost(const PGconn* a0) {
     return ORVENA_PQ_CALL(PQhost)(a0);
 }
 
+int PQnfields(const PGresult* a0) {
+    return ORVENA_PQ_CALL(PQnfields)(a0);
+}
+
 PGnotify* PQnotifies(PGconn* a0) {
     return ORVENA_PQ_CALL(PQnotifies)(a0);
 }
@@ -94,6 +102,10 @@ int PQputCopyData(PGconn* a0, const char* a1, int a2) {
 
 int PQputCopyEnd(PGconn* a0, const char* a1) {
     return ORVENA_PQ_CALL(PQputCopyEnd)(a0, a1);
+}
+
+void PQreset(PGconn* a0) {
+    ORVENA_PQ_CALL(PQreset)(a0);
 }
 
 char* PQresultErrorField(const PGresult* a0, int a1) {

@@ -46,6 +46,9 @@ Result& Result::operator=(Result&& other) noexcept {
 int Result::rows() const {
     return result_ == nullptr ? 0 : PQntuples(result_);
 }
+int Result::columns() const {
+    return result_ == nullptr ? 0 : PQnfields(result_);
+}
 bool Result::isNull(int row, int column) const {
     return PQgetisnull(result_, row, column) != 0;
 }
@@ -57,6 +60,19 @@ QString Result::text(int row, int column) const {
 }
 qint64 Result::integer(int row, int column) const {
     return bytes(row, column).toLongLong();
+}
+
+QVariant Result::value(int row, int column) const {
+    if (isNull(row, column)) return {};
+    // The server's type numbers (pg_type.h): int2, int4, int8; float4, float8.
+    switch (PQftype(result_, column)) {
+    case 20:
+    case 21:
+    case 23: return QVariant(integer(row, column));
+    case 700:
+    case 701: return QVariant(bytes(row, column).toDouble());
+    default: return QVariant(text(row, column));
+    }
 }
 
 Connection::Connection() = default;
@@ -121,6 +137,38 @@ QString Connection::open(const QString& connection) {
 void Connection::close() {
     if (conn_ != nullptr) PQfinish(conn_);
     conn_ = nullptr;
+    depth_ = 0;
+}
+
+void Connection::begin() {
+    exec(depth_ == 0 ? "BEGIN" : ("SAVEPOINT s" + QByteArray::number(depth_)).constData());
+    ++depth_;
+}
+
+void Connection::commit() {
+    --depth_;
+    try {
+        exec(depth_ == 0 ? "COMMIT"
+                         : ("RELEASE SAVEPOINT s" + QByteArray::number(depth_)).constData());
+    } catch (const ServerError&) {
+        // The outermost the server undid itself; a savepoint is undone here.
+        if (depth_ > 0) {
+            ++depth_;
+            rollback();
+        }
+        throw;
+    }
+}
+
+void Connection::rollback() noexcept {
+    if (depth_ == 0) return;
+    --depth_;
+    try {
+        exec(depth_ == 0 ? "ROLLBACK"
+                         : ("ROLLBACK TO SAVEPOINT s" + QByteArray::number(depth_)).constData());
+    } catch (const ServerError&) {
+        // The connection is gone, and the transaction with it.
+    }
 }
 
 void Connection::fail(pg_result* result, const char* sql) {
@@ -132,10 +180,18 @@ void Connection::fail(pg_result* result, const char* sql) {
                                                   : PQresultErrorMessage(result));
     if (result != nullptr) PQclear(result);
     const bool lost = PQstatus(conn_) != CONNECTION_OK || state.startsWith("08");
+    if (lost) depth_ = 0; // the transaction went with the connection
     throw ServerError((lost ? kLost : kRefused).arg(name_, why), state);
 }
 
+void Connection::reconnectIfLost() {
+    // The server went away and may be back: connect again, outside a
+    // transaction only (one that was open went with the connection).
+    if (conn_ != nullptr && PQstatus(conn_) == CONNECTION_BAD && depth_ == 0) PQreset(conn_);
+}
+
 Result Connection::exec(const char* sql, const std::vector<Parameter>& params) {
+    reconnectIfLost();
     std::vector<const char*> values;
     values.reserve(params.size());
     for (const Parameter& p : params)
@@ -148,6 +204,7 @@ Result Connection::exec(const char* sql, const std::vector<Parameter>& params) {
 }
 
 void Connection::copyIn(const char* sql, const std::function<bool(QByteArray& piece)>& rows) {
+    reconnectIfLost();
     pg_result* start = PQexec(conn_, sql);
     if (start == nullptr || PQresultStatus(start) != PGRES_COPY_IN) fail(start, sql);
     PQclear(start);

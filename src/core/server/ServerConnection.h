@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 #include <memory>
@@ -45,10 +46,14 @@ public:
     Result(Result&& other) noexcept;
     Result& operator=(Result&& other) noexcept;
     int rows() const;
+    int columns() const;
     bool isNull(int row, int column) const;
     QByteArray bytes(int row, int column) const;
     QString text(int row, int column) const;
     qint64 integer(int row, int column) const;
+    // A value as the files' engine gives it: an integer as qlonglong, a real
+    // as double, a text as QString, a null as a null QVariant.
+    QVariant value(int row, int column) const;
 
 private:
     pg_result* result_;
@@ -79,8 +84,18 @@ public:
     const QString& name() const { return name_; }
 
     // Runs one statement with its parameters bound to $1, $2 ...; ServerError
-    // on a failure.
+    // on a failure. A connection lost since (the server gone away, or the
+    // connection ended by it) is made again first, when no transaction was
+    // open on it: the failure is told once, and work goes on when the server
+    // is back.
     Result exec(const char* sql, const std::vector<Parameter>& params = {});
+    // Transactions one inside another: the outermost BEGIN ... COMMIT, a
+    // savepoint inside. ServerError on a failure; a commit refused is undone.
+    void begin();
+    void commit();
+    void rollback() noexcept;
+    int depth() const { return depth_; }
+
     // COPY ... FROM STDIN: rows gives the data in COPY's text format a piece
     // at a time (answering false when there is no more). ServerError on a
     // failure; the copy is then abandoned.
@@ -90,9 +105,11 @@ public:
 
 private:
     [[noreturn]] void fail(pg_result* result, const char* sql);
+    void reconnectIfLost();
 
     pg_conn* conn_ = nullptr;
     QString name_;
+    int depth_ = 0;
 };
 
 // A value in COPY's text format: backslash, tab, newline and carriage return

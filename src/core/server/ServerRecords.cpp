@@ -12,27 +12,22 @@ Parameter keyText(qint64 key) {
     return QByteArray::number(key);
 }
 
-// Rolls back when left without a commit (a failure or an early return).
+// The caller's transaction, or one of its own inside it (a savepoint); undone
+// when left without a commit (a failure or an early return).
 class Work {
 public:
     explicit Work(Connection& c)
         : c_(c) {
-        c_.exec("BEGIN");
+        c_.begin();
     }
     ~Work() {
-        if (open_) {
-            try {
-                c_.exec("ROLLBACK");
-            } catch (const ServerError&) {
-                // The connection is gone, and the transaction with it.
-            }
-        }
+        if (open_) c_.rollback();
     }
     Work(const Work&) = delete;
     Work& operator=(const Work&) = delete;
     void commit() {
         open_ = false;
-        c_.exec("COMMIT");
+        c_.commit();
     }
 
 private:
@@ -112,8 +107,11 @@ Change Records::insert(const std::vector<Parameter>& values, qint64* key) {
         if (table_ == "localita") {
             // The sheet's row held until the commit: a deletion of the sheet
             // waits for this place, or this place finds the sheet gone.
-            const Result sheet = connection_.exec(
-                "SELECT 1 FROM area WHERE AREA = $1 FOR KEY SHARE", {values.at(0)});
+            Parameter area;
+            for (std::size_t i = 0; i < fields_.size(); ++i)
+                if (qstricmp(fields_[i], "AREA") == 0) area = values.at(i);
+            const Result sheet =
+                connection_.exec("SELECT 1 FROM area WHERE AREA = $1 FOR KEY SHARE", {area});
             if (sheet.rows() == 0) return Change::SheetGone;
         }
         QByteArray names, placeholders;
@@ -121,10 +119,12 @@ Change Records::insert(const std::vector<Parameter>& values, qint64* key) {
             names += (i ? ", " : "") + QByteArray(fields_[i]);
             placeholders += (i ? ", $" : "$") + QByteArray::number(qulonglong(i + 1));
         }
-        const Result added = connection_.exec(("INSERT INTO " + table_ + " (" + names +
-                                               ") VALUES (" + placeholders + ") RETURNING id")
-                                                  .constData(),
-                                              values);
+        const QByteArray sql =
+            "INSERT INTO " + table_ +
+            (fields_.empty() ? QByteArray(" DEFAULT VALUES")
+                             : " (" + names + ") VALUES (" + placeholders + ")") +
+            " RETURNING id";
+        const Result added = connection_.exec(sql.constData(), values);
         work.commit();
         if (key != nullptr) *key = added.integer(0, 0);
         return Change::Done;
@@ -132,6 +132,7 @@ Change Records::insert(const std::vector<Parameter>& values, qint64* key) {
 }
 
 Change Records::update(const StoredRow& read, const std::vector<Parameter>& values) {
+    if (fields_.empty()) return Change::Done;
     return writing([&] {
         QByteArray set;
         for (std::size_t i = 0; i < fields_.size(); ++i)

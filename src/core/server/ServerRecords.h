@@ -38,7 +38,7 @@ struct StoredRow {
 class Records {
 public:
     // table: "area" or "localita"; fields: the fields read and written, in
-    // order (for localita, AREA first).
+    // order (a place's sheet is the value of its field AREA).
     Records(Connection& connection, const char* table, std::vector<const char*> fields);
 
     // The keys a query gives (its first field the key), in its order.
@@ -48,7 +48,8 @@ public:
     std::optional<StoredRow> row(qint64 key);
 
     // Adds a row; for a place, only while its sheet is there. The new key
-    // goes to *key when given.
+    // goes to *key when given. Inside the connection's transaction when one
+    // is open (a savepoint of its own), else in one of its own.
     Change insert(const std::vector<Parameter>& values, qint64* key = nullptr);
     // Writes values over the row as read (key and version).
     Change update(const StoredRow& read, const std::vector<Parameter>& values);

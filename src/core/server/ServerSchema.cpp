@@ -5,10 +5,11 @@
 namespace orvena::serverschema {
 
 const std::array<const char*, 7> kTables = {
-    // SQLite's NOCASE: only a-z and A-Z are the same letter.
+    // The files' NOCASE: only A-Z and a-z are the same letter, compared (and
+    // ordered, byte by byte) as the small one.
     "CREATE FUNCTION orvena_nocase(text) RETURNS text LANGUAGE sql IMMUTABLE STRICT "
-    "PARALLEL SAFE AS $$ SELECT translate($1, 'abcdefghijklmnopqrstuvwxyz', "
-    "'ABCDEFGHIJKLMNOPQRSTUVWXYZ') COLLATE \"C\" $$",
+    "PARALLEL SAFE AS $$ SELECT translate($1, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', "
+    "'abcdefghijklmnopqrstuvwxyz') COLLATE \"C\" $$",
     "CREATE TABLE area (id bigserial PRIMARY KEY, "
     "AREA text, COLA double precision, COLO double precision, "
     "PXLAO bigint, SECLAO bigint, PXLOO bigint, SECLOO bigint, "
@@ -26,12 +27,14 @@ const std::array<const char*, 7> kTables = {
 };
 
 const std::array<const char*, 9> kKeys = {
-    "CREATE INDEX area_area ON area (orvena_nocase(AREA) COLLATE \"C\")",
+    "CREATE INDEX area_area ON area (orvena_nocase(AREA) COLLATE \"C\" NULLS FIRST)",
     "ALTER TABLE localita ADD CONSTRAINT localita_nome_unico "
     "UNIQUE NULLS NOT DISTINCT (AREA, LOCALITA, doppione)",
     "CREATE INDEX localita_area_localita ON localita "
-    "(orvena_nocase(AREA) COLLATE \"C\", orvena_nocase(LOCALITA) COLLATE \"C\")",
-    "CREATE INDEX localita_localita ON localita (orvena_nocase(LOCALITA) COLLATE \"C\")",
+    "(orvena_nocase(AREA) COLLATE \"C\" NULLS FIRST, "
+    "orvena_nocase(LOCALITA) COLLATE \"C\" NULLS FIRST)",
+    "CREATE INDEX localita_localita ON localita "
+    "(orvena_nocase(LOCALITA) COLLATE \"C\" NULLS FIRST)",
     // Every committed change tells the programs listening, once per table and
     // transaction (the server folds equal notifications of a transaction).
     "CREATE FUNCTION orvena_notify() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "

@@ -14,8 +14,9 @@
 //   orvena_atlante    versione: marks the database as an atlas of ours
 //
 // Names compare as in the files: the engine's filters and orderings ignore
-// the case of the letters a-z only (orvena_nocase() folds them; the indexes
-// are on the folded names), the program's walks compare exactly. A place's
+// the case of the letters A-Z only (orvena_nocase() folds them to a-z, and
+// the indexes are on the folded names in byte order), the program's walks
+// compare exactly. A place's
 // name is unique on its sheet, exactly as written (the constraint
 // localita_nome_unico): two users adding the same name to the same sheet at
 // once, one of them is refused by the server itself. Places that were
