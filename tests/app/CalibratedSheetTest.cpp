@@ -11,11 +11,13 @@
 #include "core/archive/AreaCalibrations.h"
 #include "core/archive/WorkingPair.h"
 #include "core/geo/SheetModelStore.h"
+#include "core/geo/SheetOutlines.h"
 #include "core/geo/SheetPosition.h"
 #include "core/gis/GisExport.h"
 
 #include <QDir>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -28,6 +30,9 @@ namespace {
 
 constexpr int kWidth = 1200;
 constexpr int kHeight = 900;
+// A black square near the top right corner of the scan: where the per-axis
+// fit of the turned scan is furthest off.
+const QRectF kBlock(1140, 60, 0, 0);
 
 QByteArray run(const QString& program, const QStringList& args, const QString& folder,
                const QByteArray& input = {}, int* exitCode = nullptr) {
@@ -119,6 +124,7 @@ double worst(const QList<QPointF>& a, const QList<QPointF>& b) {
 QString makeScan(const QDir& folder, const QString& name) {
     QImage scan(kWidth, kHeight, QImage::Format_RGB32);
     scan.fill(Qt::white);
+    QPainter(&scan).fillRect(kBlock.adjusted(-5, -5, 5, 5), Qt::black);
     const QString vrt = folder.filePath("truth.vrt");
     if (!QDir().mkpath(QFileInfo(folder.filePath(name)).path()) ||
         !scan.save(folder.filePath(name), "JPEG") || !test::writeFile(vrt, truthVrt()))
@@ -195,6 +201,22 @@ private slots:
             gdal << metres(g.x(), g.y());
         qInfo("read-out in WGS 84: %.3f m", worst(shown, gdal));
         QVERIFY2(worst(shown, gdal) < 2.0, qPrintable(QString::number(worst(shown, gdal))));
+
+        // The tiles warped through the model: the black square where the
+        // truth puts it, white a few pixels of the scan away.
+        QVERIFY(gis::exportForGis(folder.path(), folder.filePath("tessere"), {}, {true}).ok());
+        const QString tiles = folder.filePath("tessere/storto.mbtiles");
+        const QList<QPointF> at =
+            gdaltransform(truth, {kBlock.center(), kBlock.center() + QPointF(0, 12)}, "EPSG:3857");
+        for (int i = 0; i < at.size(); ++i) {
+            const QByteArray value =
+                run(QStringLiteral("gdallocationinfo"),
+                    {"-valonly", "-b", "1", "-geoloc", tiles, QString::number(at[i].x(), 'f', 2),
+                     QString::number(at[i].y(), 'f', 2)},
+                    QString());
+            QVERIFY2(i == 0 ? value.trimmed().toInt() < 100 : value.trimmed().toInt() > 200,
+                     value.constData());
+        }
     }
 
     // Models that are not affine reach GDAL as ground control points in the
@@ -237,6 +259,35 @@ private slots:
                   gdaltransform(truth, fiftyPixels(), "EPSG:23033"));
         qInfo("worst of fifty pixels: %.3f m", error);
         QVERIFY2(error < 2.0, qPrintable(QString::number(error)));
+    }
+
+    // Which sheets hold a WGS 84 point: the scan by its model within the
+    // border stored with it (not its image's edges), the demo atlas's sheets
+    // by their records.
+    void sheetsHoldingAPoint() {
+        Workspace w;
+        const QDir folder(w.folder.path());
+        const QString truth = makeScan(folder, "storto.jpg");
+        QVERIFY(!truth.isEmpty());
+        const QList<QPointF> corners = {{0, 0}, {kWidth, 0}, {kWidth, kHeight}, {0, kHeight}};
+        const QList<QPointF> grid = gdaltransform(truth, corners, "EPSG:23033");
+        SheetPoints points{
+            FitModel::Affine, 23033, {}, {{100, 100}, {1100, 100}, {1100, 800}, {100, 800}}};
+        for (int i = 0; i < corners.size(); ++i)
+            points.points.push_back(
+                {corners[i].x(), corners[i].y(), true, grid.value(i).y(), grid.value(i).x()});
+        {
+            WorkingPair pair(folder.path());
+            QCOMPARE(storeSheetModel(pair, "storto.jpg", points, Datum::Ed50), QString());
+        }
+        const SheetOutlines outlines = SheetOutlines::read(folder.path());
+        QCOMPARE(outlines.size(), std::size_t(5)); // the demo atlas's four and the scan
+        const QList<QPointF> pixels = {{600, 450}, {110, 110}, {50, 450}, {600, 850}, {1150, 60}};
+        const QList<bool> held = {true, true, false, false, false};
+        const QList<QPointF> wgs84 = gdaltransform(truth, pixels, "EPSG:4326");
+        for (int i = 0; i < pixels.size(); ++i)
+            QCOMPARE(outlines.holding({wgs84.value(i).x(), wgs84.value(i).y()}),
+                     held[i] ? QStringList{"storto.jpg"} : QStringList());
     }
 
     // Several files at once: each reported, the good one stored, a

@@ -58,6 +58,13 @@ std::optional<QString> ScriptedDialogs::openFile(const QString& title, const QSt
     return nextFile(title, filter);
 }
 
+std::optional<QStringList> ScriptedDialogs::openFiles(const QString& title, const QString& filter,
+                                                      const QString&) {
+    const auto files = nextFile(title, filter);
+    if (!files) return std::nullopt;
+    return files->split(u'\n');
+}
+
 std::optional<QString> ScriptedDialogs::saveFile(const QString& title, const QString& filter,
                                                  const QString&) {
     return nextFile(title, filter);

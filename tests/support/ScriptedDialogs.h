@@ -68,6 +68,10 @@ public:
                                     const QString& folder) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter,
                                     const QString& folder) override;
+    // The next queued file answers; several files are queued as one answer,
+    // their names joined by '\n'.
+    std::optional<QStringList> openFiles(const QString& title, const QString& filter,
+                                         const QString& folder) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& folder) override;
     bool showHelp(const QString& helpFile) override;
     PrintOutcome print(const QList<PrintDocument>& documents, const QString& pdfFolder) override;

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -36,6 +37,14 @@ public:
                                             const QString& folder) = 0;
     virtual std::optional<QString> saveFile(const QString& title, const QString& filter,
                                             const QString& folder) = 0;
+    // An open dialog where several files may be chosen; an implementation
+    // without one offers openFile's single file.
+    virtual std::optional<QStringList> openFiles(const QString& title, const QString& filter,
+                                                 const QString& folder) {
+        const auto file = openFile(title, filter, folder);
+        if (!file) return std::nullopt;
+        return QStringList{*file};
+    }
 
     // A folder chooser starting at folder; nothing when the user cancels. An
     // implementation without one cancels.

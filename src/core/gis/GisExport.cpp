@@ -351,7 +351,7 @@ private:
         if (options_.tiles && !datum)
             report_.tilesSkipped << kSheetProblem.arg(name, unknownDatumText(code));
         else if (options_.tiles)
-            writeTiles(name, files.tiles, *world, *datum);
+            writeTiles(name, files.tiles, &*world, nullptr, *datum);
     }
 
     // Where a sheet's world file, .prj and .aux.xml go: beside its picture,
@@ -456,12 +456,8 @@ private:
                                       (options_.tiles ? kNotTiled : QString());
             return;
         }
-        // The tiles still follow the per-axis fit the AREA record keeps.
-        const AreaFields& a = model.areaFields();
-        const auto axis =
-            worldFileFor({static_cast<float>(a.cola), static_cast<float>(a.colo), double(a.pxlao),
-                          double(a.seclao), double(a.pxloo), double(a.secloo)});
-        if (options_.tiles && axis) writeTiles(name, files.tiles, *axis, model.datum());
+        // The tiles are warped through the model itself.
+        if (options_.tiles) writeTiles(name, files.tiles, nullptr, &model, model.datum());
     }
 
     // The per-axis world file of a sheet as a model, for its .map file.
@@ -500,8 +496,9 @@ private:
         return *texts;
     }
 
-    void writeTiles(const QString& name, const QString& fileName, const WorldFile& world,
-                    Datum datum) {
+    // The sheet placed by its world file, or by its model when it has one.
+    void writeTiles(const QString& name, const QString& fileName, const WorldFile* world,
+                    const SheetModel* model, Datum datum) {
         const QString path = target_.filePath(fileName);
         if (!claim(name, path)) return;
         const QString image = working_.filePath(name);
@@ -511,14 +508,16 @@ private:
             return;
         }
         const qint64 from = done_;
-        const MbTilesResult tiles = writeMbTiles(
-            std::move(picture.image), world, datum, name, QImageReader(image).format() == "jpeg",
-            path,
-            [&](qint64 done, qint64 total) {
-                done_ = from + (total > 0 ? done * kTileSteps / total : 0);
-                return tick();
-            },
-            datums_.value(name).operation);
+        const bool jpeg = QImageReader(image).format() == "jpeg";
+        const Progress progress = [&](qint64 done, qint64 total) {
+            done_ = from + (total > 0 ? done * kTileSteps / total : 0);
+            return tick();
+        };
+        const QString operation = datums_.value(name).operation;
+        const MbTilesResult tiles = model ? writeMbTiles(std::move(picture.image), *model, name,
+                                                         jpeg, path, progress, operation)
+                                          : writeMbTiles(std::move(picture.image), *world, datum,
+                                                         name, jpeg, path, progress, operation);
         if (tiles.cancelled) {
             report_.cancelled = true;
         } else if (tiles.writeFailed) {

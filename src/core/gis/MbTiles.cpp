@@ -53,27 +53,57 @@ const QString kNoGdal = QStringLiteral("GDAL non può essere caricato: %1");
 
 // Pixels of the sheet <-> its own degrees <-> web mercator metres <-> pixels
 // of the tiles, for GDAL's warper.
+// A sheet calibrated from its points goes through its model instead of the
+// world file's six numbers.
 struct Placement {
     std::array<double, 6> sheet;
     std::array<double, 6> sheetInverse;
     std::array<double, 6> tiles;
     std::array<double, 6> tilesInverse;
     const DatumTransform* toMercator;
+    const SheetModel* model = nullptr;
+
+    // A pixel of the sheet to its own degrees (NaN where it has none).
+    void toDegrees(double& x, double& y) const {
+        if (!model) {
+            GDALApplyGeoTransform(const_cast<double*>(sheet.data()), x, y, &x, &y);
+            return;
+        }
+        const auto p = model->forward(x, y);
+        x = p ? p->lon : NAN;
+        y = p ? p->lat : NAN;
+    }
+    void toPixel(double& x, double& y) const {
+        if (!model) {
+            GDALApplyGeoTransform(const_cast<double*>(sheetInverse.data()), x, y, &x, &y);
+            return;
+        }
+        const auto p = model->inverse({x, y});
+        x = p ? p->x() : NAN;
+        y = p ? p->y() : NAN;
+    }
 };
 
 int place(void* arg, int tilesToSheet, int count, double* x, double* y, double*, int* ok) {
     const auto* p = static_cast<const Placement*>(arg);
-    const double* from = tilesToSheet ? p->tiles.data() : p->sheet.data();
-    const double* to = tilesToSheet ? p->sheetInverse.data() : p->tilesInverse.data();
     for (int i = 0; i < count; ++i)
-        GDALApplyGeoTransform(const_cast<double*>(from), x[i], y[i], &x[i], &y[i]);
+        if (tilesToSheet)
+            GDALApplyGeoTransform(const_cast<double*>(p->tiles.data()), x[i], y[i], &x[i], &y[i]);
+        else
+            p->toDegrees(x[i], y[i]);
     if (tilesToSheet)
         p->toMercator->inverse(x, y, std::size_t(count));
     else
         p->toMercator->forward(x, y, std::size_t(count));
     for (int i = 0; i < count; ++i) {
+        if (std::isfinite(x[i]) && std::isfinite(y[i])) {
+            if (tilesToSheet)
+                p->toPixel(x[i], y[i]);
+            else
+                GDALApplyGeoTransform(const_cast<double*>(p->tilesInverse.data()), x[i], y[i],
+                                      &x[i], &y[i]);
+        }
         ok[i] = std::isfinite(x[i]) && std::isfinite(y[i]);
-        if (ok[i]) GDALApplyGeoTransform(const_cast<double*>(to), x[i], y[i], &x[i], &y[i]);
     }
     return TRUE;
 }
@@ -150,9 +180,10 @@ Dataset pictureDataset(QImage& picture, const std::array<double, 6>& sheet, bool
 
 } // namespace
 
-MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, const QString& name,
-                           bool jpeg, const QString& path, const Progress& progress,
-                           const QString& operationKey) {
+// Either the world file or the model places the sheet.
+static MbTilesResult writeTiles(QImage picture, const WorldFile* world, const SheetModel* model,
+                                Datum datum, const QString& name, bool jpeg, const QString& path,
+                                const Progress& progress, const QString& operationKey) {
     MbTilesResult result;
     const QString file = QFileInfo(path).fileName();
     const int width = picture.width(), height = picture.height();
@@ -170,8 +201,12 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     // The sheet's pixels in its own degrees, from the outer corner of the
     // first pixel (the world file names its centre).
     Placement placement{};
-    placement.sheet = {world[4] - world[0] / 2 - world[2] / 2, world[0], world[2],
-                       world[5] - world[1] / 2 - world[3] / 2, world[1], world[3]};
+    placement.model = model;
+    placement.sheet = {0, 1, 0, 0, 0, 1};
+    if (world)
+        placement.sheet = {
+            (*world)[4] - (*world)[0] / 2 - (*world)[2] / 2, (*world)[0], (*world)[2],
+            (*world)[5] - (*world)[1] / 2 - (*world)[3] / 2, (*world)[1], (*world)[3]};
     if (!GDALInvGeoTransform(placement.sheet.data(), placement.sheetInverse.data())) {
         result.error = kNoPlace.arg(name, kNoScale);
         return result;
@@ -183,8 +218,11 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     std::array<double, kEdge> x{}, y{};
     const double px[kEdge] = {0, 0.5, 1, 1, 1, 0.5, 0, 0};
     const double py[kEdge] = {0, 0, 0, 0.5, 1, 1, 1, 0.5};
-    for (int i = 0; i < kEdge; ++i)
-        GDALApplyGeoTransform(placement.sheet.data(), px[i] * width, py[i] * height, &x[i], &y[i]);
+    for (int i = 0; i < kEdge; ++i) {
+        x[i] = px[i] * width;
+        y[i] = py[i] * height;
+        placement.toDegrees(x[i], y[i]);
+    }
     const GeoBox own = GeoBox::around({{x[0], y[0]}, {x[2], y[2]}, {x[4], y[4]}, {x[6], y[6]}});
     const DatumTransform toMercator(datum, own, DatumTransform::kWebMercator, operationKey);
     // Web mercator is WGS 84 by definition: degrees and metres are one
@@ -365,6 +403,20 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
     syncToDisk(folder, true);
     if (progress) progress(1000, 1000);
     return result;
+}
+
+MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, const QString& name,
+                           bool jpeg, const QString& path, const Progress& progress,
+                           const QString& operation) {
+    return writeTiles(std::move(picture), &world, nullptr, datum, name, jpeg, path, progress,
+                      operation);
+}
+
+MbTilesResult writeMbTiles(QImage picture, const SheetModel& model, const QString& name, bool jpeg,
+                           const QString& path, const Progress& progress,
+                           const QString& operation) {
+    return writeTiles(std::move(picture), nullptr, &model, model.datum(), name, jpeg, path,
+                      progress, operation);
 }
 
 } // namespace orvena::gis

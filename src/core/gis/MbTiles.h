@@ -6,6 +6,7 @@
 
 #include "core/base/Progress.h"
 #include "core/geo/Datum.h"
+#include "core/geo/SheetModel.h"
 #include "core/gis/GisFormats.h"
 
 #include <QImage>
@@ -43,6 +44,11 @@ struct MbTilesResult {
 // choice).
 MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, const QString& name,
                            bool jpeg, const QString& path, const Progress& progress = {},
+                           const QString& operation = {});
+// The same for a sheet calibrated from its points, placed by its model (in
+// the model's datum) rather than a world file.
+MbTilesResult writeMbTiles(QImage picture, const SheetModel& model, const QString& name, bool jpeg,
+                           const QString& path, const Progress& progress = {},
                            const QString& operation = {});
 
 } // namespace orvena::gis

@@ -10,8 +10,10 @@
 //   SecondPoint, "Esci"                 first point refused: the button only cancels
 #include "ui/mainwindow/MainWindow.h"
 
+#include "core/archive/AreaCalibrations.h"
 #include "core/archive/AreaDatums.h"
 #include "core/archive/SqlTexts.h"
+#include "core/archive/WorkingPair.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/geo/Calibration.h"
@@ -121,7 +123,8 @@ void MainWindow::AdvanceSetup() {
 // The editor's position capture, the first point, and the second point while
 // "Registra" can still take it (after a refused first point it cannot).
 bool MainWindow::clickTakesPoint() const {
-    return state_.pixelCapture == Flag::One || state_.setupStep == SetupStep::FirstPoint ||
+    return state_.pixelCapture == Flag::One || calibrationPicks() ||
+           state_.setupStep == SetupStep::FirstPoint ||
            (state_.setupStep == SetupStep::SecondPoint && isShown(cmdregcor) &&
             cmdregcor->text() == kCaptionRegister);
 }
@@ -196,6 +199,14 @@ void MainWindow::cmdregcor_Click() {
     } catch (const ArchiveError&) {
         dialogs().message(kStoreFailed);
         return;
+    }
+    // Points the sheet was calibrated from before no longer go with it. Should
+    // this fail, they are not read anyway: the AREA fields they were stored
+    // with have changed.
+    try {
+        WorkingPair pair(folder_);
+        areacalibrations::forget(pair, state_.newAreaName);
+    } catch (const ArchiveError&) {
     }
 
     f1area_Click();

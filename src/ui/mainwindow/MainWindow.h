@@ -8,16 +8,19 @@
 #include "core/state/ViewerState.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 namespace orvena {
 
 class ArrowImage;
+class CalibrationWindow;
 class KeyPreview;
 class LocalityEditor;
 class LocalitySearch;
@@ -85,6 +88,8 @@ public:
     QAction* mnhelp;
     QAction* mnesportambtiles; // "Esporta per GIS con MBTiles…"
     QAction* mnesportagis;     // "Esporta per GIS…", the last of "Area"
+    QAction* mncalibra;        // "Calibrazione…"
+    QAction* mnimportamap;     // "Importa calibrazione (.map)…"
 
     RecordView* Data1;
     RecordView* Data2;
@@ -196,6 +201,11 @@ public:
     void followSheetDatum();
     // DeleteMode.cpp: "Elimina Area".
     void mnareacanc_Click();
+    // Calibration.cpp: the calibration window of the sheet shown (the one
+    // open, none once closed), and the .map files brought in.
+    void mncalibra_Click();
+    void mnimportamap_Click();
+    CalibrationWindow* calibrationWindow() const;
 
     // --- The menu entries that open the other windows and run maintenance.
     // OtherWindows.cpp: the search, the locality editor (localityEditor(): the
@@ -241,11 +251,19 @@ private:
     // The read-out (PointerReadout.cpp): whether a mode stops it; the PROJ
     // operation of the sheet shown, made once for each sheet and datum.
     bool readoutStopped() const;
+    bool readoutInputAt(std::int32_t x, std::int32_t y) const;
+    std::optional<Readout> readoutAt(std::int32_t x, std::int32_t y) const;
     SheetPosition sheetPosition_;
     QString sheetPositionKey_;
 
     // The export for GIS, with or without the sheets' tiles (MaintenanceMenu.cpp).
     void exportForGis(bool tiles);
+
+    // The calibration window (Calibration.cpp): its menu entries, and whether
+    // it waits for a click on the map.
+    void buildCalibrationMenu(QMenu* area);
+    bool calibrationPicks() const;
+    QPointer<CalibrationWindow> calibration_;
 
     // Navigation (Zoom.cpp): one step in (+1) or out (-1).
     void zoomStep(int direction);

@@ -137,6 +137,7 @@ void MainWindow::buildMenu() {
     mnapri = entry(area, "mnapri", QStringLiteral("Nuova Area"));
     mnareacanc = entry(area, "mnareacanc", QStringLiteral("Elimina Area"));
     mncollega = entry(area, "mncollega", QStringLiteral("Collegamenti"));
+    buildCalibrationMenu(area);
     mnesportambtiles =
         entry(area, "mnesportambtiles", QStringLiteral("Esporta per GIS con MBTiles…"));
     mnesportagis = entry(area, "mnesportagis", QStringLiteral("Esporta per GIS…"));

@@ -7,6 +7,7 @@
 #include "core/base/Numbers.h"
 #include "core/base/Twips.h"
 #include "core/geo/Readout.h"
+#include "core/geo/SheetModelStore.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/map/MapView.h"
 
@@ -57,13 +58,11 @@ void MainWindow::ComputePointerReadout() {
     state_.markerLeft = state_.pointerX;
     state_.markerTop = state_.pointerY;
 
-    const auto in = shownSheet().calibration.readoutInput(state_.markerLeft, state_.markerTop,
-                                                    state_.latScale, state_.lonScale);
-    if (!in) {
+    if (!readoutInputAt(state_.markerLeft, state_.markerTop)) {
         clearReadoutTip(*Image1);
         return;
     }
-    const auto readout = computeReadout(*in);
+    const auto readout = readoutAt(state_.markerLeft, state_.markerTop);
     if (!readout) return;
     state_.readoutTexts = readout->texts;
     QString tip = readout->toolTip;
@@ -80,10 +79,7 @@ void MainWindow::ComputePointerReadout() {
 // read-out shows nothing.
 void MainWindow::mncopiapos_Click() {
     if (!Image1->shown() || readoutStopped()) return;
-    const auto in = shownSheet().calibration.readoutInput(state_.pointerX, state_.pointerY,
-                                                    state_.latScale, state_.lonScale);
-    if (!in) return;
-    const auto readout = computeReadout(*in);
+    const auto readout = readoutAt(state_.pointerX, state_.pointerY);
     if (!readout) return;
     if (const auto wgs84 = sheetPosition_.wgs84(readout->latSeconds, readout->lonSeconds))
         QGuiApplication::clipboard()->setText(latLonText(*wgs84));
@@ -91,11 +87,42 @@ void MainWindow::mncopiapos_Click() {
         dialogs().message(sheetPosition_.problem());
 }
 
+// Whether the sheet shown gives a read-out at all: a model, or a record
+// whose calibration the read-out can use.
+bool MainWindow::readoutInputAt(std::int32_t x, std::int32_t y) const {
+    return sheetPosition_.hasModel() ||
+           shownSheet().calibration.readoutInput(x, y, state_.latScale, state_.lonScale);
+}
+
+// The read-out at (x, y) twips on the image: through the sheet's model where
+// it has one (the position in pixels at zoom 100), otherwise by its record's
+// calibration and the scales in force.
+std::optional<Readout> MainWindow::readoutAt(std::int32_t x, std::int32_t y) const {
+    if (sheetPosition_.hasModel()) {
+        const QPointF pixel = Image1->toSheetPixels(x, y);
+        return sheetPosition_.readoutAt(pixel.x(), pixel.y());
+    }
+    const auto in =
+        shownSheet().calibration.readoutInput(x, y, state_.latScale, state_.lonScale);
+    if (!in) return std::nullopt;
+    return computeReadout(*in);
+}
+
 // The datum of the sheet just shown, and its extent from its record's own
 // calibration (zoom 100) and picture, give the operation of its read-out. A
-// sheet shown again with the same datum and extent keeps the one it has.
+// sheet shown again with the same datum and extent keeps the one it has. A
+// sheet calibrated from its points is read through its model, made again
+// each time it is shown.
 void MainWindow::followSheetDatum() {
     const QString& area = shownSheet().name;
+    if (const SheetModel model = loadSheetModel(folder_, area); model.isValid()) {
+        sheetPositionKey_.clear();
+        sheetPosition_ = SheetPosition(model, state_.loadedPicture.width(),
+                                       state_.loadedPicture.height(), shownSheet().datum.operation);
+        if (const QString missing = sheetPosition_.problemToTellOnce(); !missing.isEmpty())
+            dialogs().message(missing);
+        return;
+    }
     const areadatums::SheetDatum& stored = shownSheet().datum;
     const QString& code = stored.code;
     const auto datum = datumFromCode(code);

@@ -5,6 +5,9 @@
 #include "core/state/ViewGeometry.h"
 #include "ui/map/PlaceMark.h"
 
+#include <QPainter>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -57,6 +60,44 @@ void MapView::markPlace(const QString& name, double x, double y, const QColor& c
 void MapView::releaseSheet() {
     MapImage::releaseSheet();
     marked_.releaseSheet();
+}
+
+QPointF MapView::toSheetPixels(double x, double y) const {
+    const QSize sheet = composition().size();
+    if (sheet.isEmpty() || widthTwips() <= 0 || heightTwips() <= 0) return {};
+    return {x * sheet.width() / widthTwips(), y * sheet.height() / heightTwips()};
+}
+
+QPointF MapView::fromSheetPixels(QPointF pixel) const {
+    const QSize sheet = composition().size();
+    if (sheet.isEmpty()) return {};
+    return {pixel.x() * widthTwips() / sheet.width(), pixel.y() * heightTwips() / sheet.height()};
+}
+
+void MapView::addLayer(const MapLayer* layer) {
+    if (std::find(layers_.begin(), layers_.end(), layer) == layers_.end()) layers_.push_back(layer);
+    update();
+}
+
+void MapView::removeLayer(const MapLayer* layer) {
+    std::erase(layers_, layer);
+    update();
+}
+
+void MapView::paintEvent(QPaintEvent* event) {
+    MapImage::paintEvent(event);
+    const QSize sheet = composition().size();
+    if (layers_.empty() || sheet.isEmpty() || width() <= 0 || height() <= 0) return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QTransform toView =
+        QTransform::fromScale(stretch() ? double(width()) / sheet.width() : 1.0,
+                              stretch() ? double(height()) / sheet.height() : 1.0);
+    for (const MapLayer* layer : layers_) {
+        painter.save();
+        layer->paint(painter, toView);
+        painter.restore();
+    }
 }
 
 void MapView::setPickMode(bool on) {

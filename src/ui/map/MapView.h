@@ -1,9 +1,12 @@
 #pragma once
 
 #include "core/geo/Sheet.h"
+#include "ui/map/MapLayer.h"
 #include "ui/widgets/MapImage.h"
 
 #include <QSizeF>
+
+#include <vector>
 
 namespace orvena {
 
@@ -56,6 +59,17 @@ public:
     bool pickMode() const { return pickMode_; }
     void setPickMode(bool on);
 
+    // A position on the image (twips from its corner, at the zoom in force) in
+    // pixels of the sheet at zoom 100, and back.
+    QPointF toSheetPixels(double x, double y) const;
+    QPointF fromSheetPixels(QPointF pixel) const;
+
+    // The layers drawn over the sheet (ui/map/MapLayer), in the order added;
+    // the view does not own them. Adding or removing one repaints the view;
+    // a layer that changed asks for it with update().
+    void addLayer(const MapLayer* layer);
+    void removeLayer(const MapLayer* layer);
+
     // Marks a place over the sheet shown and the marks already on it: its
     // arrow's corner at (x, y) twips from the sheet's corner at zoom 100 (the
     // layer of ui/map/PlaceMark), its name in colour.
@@ -66,6 +80,9 @@ public:
     // Lets go of the pixels of the sheet shown and of the one last marked
     // before another sheet is decoded.
     void releaseSheet();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 signals:
     // The view was asked to go past its edge on that side.
@@ -83,6 +100,7 @@ private:
     bool pickMode_ = false;
     QPointF clickAt_; // the last pointer position, twips on the image
     Composition marked_;
+    std::vector<const MapLayer*> layers_;
 };
 
 } // namespace orvena

@@ -128,6 +128,14 @@ std::optional<QString> QtDialogs::openFile(const QString& title, const QString& 
     return f;
 }
 
+std::optional<QStringList> QtDialogs::openFiles(const QString& title, const QString& filter,
+                                               const QString& folder) {
+    const QStringList f =
+        QFileDialog::getOpenFileNames(activeParent(), title, folder, qtNameFilters(filter));
+    if (f.isEmpty()) return std::nullopt;
+    return f;
+}
+
 std::optional<QString> QtDialogs::saveFile(const QString& title, const QString& filter,
                                            const QString& folder) {
     const QString f =

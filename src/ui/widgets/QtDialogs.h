@@ -23,6 +23,8 @@ public:
     int message(const QString& text, Buttons buttons, DefaultButton preset) override;
     std::optional<QString> openFile(const QString& title, const QString& filter,
                                     const QString& folder) override;
+    std::optional<QStringList> openFiles(const QString& title, const QString& filter,
+                                         const QString& folder) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter,
                                     const QString& folder) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& folder) override;

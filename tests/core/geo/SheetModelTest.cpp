@@ -3,6 +3,7 @@
 // per-axis fit of two points as the set-up's calibration, and refusals.
 #include "core/geo/SheetModel.h"
 #include "core/geo/Calibration.h"
+#include "core/geo/PointTexts.h"
 #include "support/TestMain.h"
 
 #include <QTest>
@@ -155,6 +156,39 @@ private slots:
             QCOMPARE(f->seclao, c.seclao);
             QCOMPARE(f->pxloo, c.pxloo);
             QCOMPARE(f->secloo, c.secloo);
+        }
+    }
+
+    // A point's coordinates as typed: angles (d m s with decimals, decimal
+    // degrees, a minus for the whole angle) or metres of a grid (blanks
+    // between thousands); "-" for texts that read as neither. Shown again,
+    // an angle reads as degrees, minutes and seconds.
+    void typedCoordinatesRead() {
+        const struct {
+            const char *north, *east, *read, *shown;
+        } rows[] = {
+            {"45 28 18,5", "9 10 0", "g 45.471806 9.166667", "45 28 18.500|9 10 0.000"},
+            {"45°28'18.5\"", "-9 10", "g 45.471806 -9.166667", "45 28 18.500|-9 10 0.000"},
+            {"45.4718056", "9,1666667", "g 45.471806 9.166667", "45 28 18.500|9 10 0.000"},
+            {"4650000", "514043,5", "c 4650000.000000 514043.500000", "4650000.00|514043.50"},
+            {"4 650 000", "514 043", "c 4650000.000000 514043.000000", "4650000.00|514043.00"},
+            {"45 60 0", "9", "-", ""},
+            {"45 28", "", "-", ""},
+            {"nord", "9", "-", ""},
+            {"95", "9", "c 95.000000 9.000000", "95.00|9.00"},
+        };
+        for (const auto& r : rows) {
+            const auto p =
+                pointFromTexts(1, 2, QString::fromUtf8(r.north), QString::fromUtf8(r.east));
+            const QString read = p ? QStringLiteral("%1 %2 %3")
+                                         .arg(QChar(p->inGrid ? u'c' : u'g'))
+                                         .arg(p->north, 0, 'f', 6)
+                                         .arg(p->east, 0, 'f', 6)
+                                   : QStringLiteral("-");
+            QCOMPARE(read, QString::fromUtf8(r.read));
+            if (!p) continue;
+            const auto [north, east] = pointTexts(*p);
+            QCOMPARE(north + u'|' + east, QString::fromUtf8(r.shown));
         }
     }
 

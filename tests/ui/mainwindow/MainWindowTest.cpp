@@ -100,6 +100,7 @@ private slots:
         }
         QCOMPARE(captions,
                  QStringList({"Area", "  Nuova Area", "  Elimina Area", "  Collegamenti",
+                              "  Calibrazione…", "  Importa calibrazione (.map)…",
                               "  Esporta per GIS con MBTiles…", "  Esporta per GIS…", "Località",
                               "  Ricerca", "  Aggiornamento", "  Copia posizione WGS 84", "Esporta",
                               "Importa", "Compatta Data Base", "Help"}));
