@@ -242,6 +242,9 @@ Outcome load(const QString& folder, const QString& connection, const Progress& p
         server.exec(kNumberDuplicates);
         for (const char* statement : serverschema::kKeys)
             server.exec(statement);
+        // The planner's figures of the new tables, so the first queries
+        // already go through the indexes.
+        server.exec("ANALYZE area, localita, area_datum, area_calibration");
         server.exec("COMMIT");
         return outcome;
     } catch (const BadValue& bad) {
