@@ -3,7 +3,7 @@
 # src/ is written from src/, names a file that is there, and comes from the
 # file's own folder or a folder below it in this order, from the ground up:
 #
-#   core/base < core/state < core/archive < core/search < core/geo < core/gis
+#   core/base < core/state < core/server < core/archive < core/search < core/geo < core/gis
 #     < ui/widgets < ui/map < ui/windows < ui/mainwindow < app
 #
 # Each folder is a layer of its own, so no two folders include each other.
@@ -25,7 +25,7 @@ find . -type f \( -name '*.h' -o -name '*.cpp' \) | sed 's|^\./||' | sort |
     done |
     awk -F: '
     BEGIN {
-        n = split("core/base core/state core/archive core/search core/geo core/gis " \
+        n = split("core/base core/state core/server core/archive core/search core/geo core/gis " \
                   "ui/widgets ui/map ui/windows ui/mainwindow app", order, " ")
         for (i = 1; i <= n; i++) layer[order[i]] = i
         bad = 0

@@ -12,6 +12,8 @@ packages=(
     libturbojpeg0-dev
     # datums and projections (PROJ, with its database), tiles (GDAL)
     libproj-dev proj-data libgdal-dev
+    # atlases on a PostgreSQL server (libpq), and the throwaway server of the tests
+    libpq-dev postgresql
     fonts-liberation fontconfig
     # the tests: independent readers of the GIS exports and PROJ's own figures,
     # the Debian package check

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Writes src/core/geo/ProjLibrary.cpp and src/core/gis/GdalLibrary.cpp: the
-program's own definition of every PROJ and GDAL function its sources call (or
-hand over as callbacks), each forwarding to the library's function loaded at
-its first call (src/core/base/LazyLibrary.h). Run it from the project's root
-after a new call into either library; it reads the installed headers.
+"""Writes src/core/geo/ProjLibrary.cpp, src/core/gis/GdalLibrary.cpp and
+src/core/server/PqLibrary.cpp: the program's own definition of every PROJ,
+GDAL and libpq function its sources call (or hand over as callbacks), each
+forwarding to the library's function loaded at its first call
+(src/core/base/LazyLibrary.h). Run it from the project's root after a new call
+into one of them; it reads the installed headers.
 
     scripts/library-shims.py
 """
@@ -122,6 +123,19 @@ GDAL_LEAD = '''// GDAL, loaded at the first call of one of its functions (LazyLi
 '''
 
 
+PQ_LEAD = '''// libpq, PostgreSQL's client library, loaded at the first call of one of its
+// functions (LazyLibrary.h), so an atlas kept in files never loads it: the
+// program's own definitions of the functions of libpq it calls, each
+// forwarding to libpq's. Written by scripts/library-shims.py: run it after a
+// new call into libpq.
+#include "core/base/LazyLibrary.h"
+
+#include <libpq-fe.h>
+
+#define ORVENA_PQ_CALL(name) ORVENA_LAZY_CALL(ORVENA_PQ_LIBRARY, name)
+'''
+
+
 def main():
     if not os.path.isdir('src/core'):
         sys.exit('run it from the project\'s root')
@@ -130,6 +144,8 @@ def main():
           'PROJ', called(sources, r'\b((?:proj|geod)_\w+)\b', 'ProjLibrary.cpp'))
     write('src/core/gis/GdalLibrary.cpp', GDAL_LEAD, GDAL_INCLUDES, flags_of('gdal'), 'GDAL',
           called(sources, r'\b((?:GDAL|OSR|OCT|OGR|CPL|CSL|VSI)\w+)\b', 'GdalLibrary.cpp'))
+    write('src/core/server/PqLibrary.cpp', PQ_LEAD, ['libpq-fe.h'], flags_of('libpq'), 'PQ',
+          called(sources, r'\b(PQ\w+)\b', 'PqLibrary.cpp'))
 
 
 if __name__ == '__main__':

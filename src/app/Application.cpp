@@ -4,6 +4,7 @@
 #include "core/archive/RecordView.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
+#include "core/base/NetworkFolder.h"
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/widgets/ActivationTracker.h"
 
@@ -22,6 +23,10 @@ const QString kOneCreated =
 const QString kSomeCreated =
     QStringLiteral("Gli archivi %1 non erano nella cartella %2: sono stati creati vuoti.");
 const QString kProgramEnds = QStringLiteral(" Il programma termina.");
+const QString kNetworkFolder = QStringLiteral(
+    "Gli archivi della cartella %1 stanno su un disco di rete (%2): se più persone li "
+    "usano nello stesso momento possono rovinarsi. Per lavorare in più persone sullo "
+    "stesso atlante tenete gli archivi su un server PostgreSQL.");
 
 // The message for a failure no handler trapped: an engine failure names its
 // archive and says why in Italian.
@@ -76,6 +81,10 @@ std::unique_ptr<MainWindow> startUp(Archives& archives, const QString& folder,
         dialogs().message(
             kSomeCreated.arg(created.join(QStringLiteral(", ")), QDir::toNativeSeparators(folder)));
     }
+    // Files on a network filesystem: the engine's locks cannot be trusted
+    // there. Said once; the program goes on as anywhere else.
+    if (const QString kind = networkfolder::kindOfFolder(folder); !kind.isEmpty())
+        dialogs().message(kNetworkFolder.arg(QDir::toNativeSeparators(folder), kind));
 
     // The first queries run here, before the event loop: a damaged archive
     // ends the program with its message, its files as they were.

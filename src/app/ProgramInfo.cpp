@@ -14,6 +14,7 @@ constexpr const char* kUsage =
     "Uso: orvena [LOCALITÀ] [--traccia FILE...]\n"
     "     orvena --esporta-gis CARTELLA [--mbtiles]\n"
     "     orvena --importa-calibrazione FILE.map...\n"
+    "     orvena --carica-archivi CONNESSIONE\n"
     "     orvena --help | --version\n"
     "\n"
     "Mostra i fogli di carte scansionate della cartella corrente e le loro località;\n"
@@ -36,6 +37,12 @@ constexpr const char* kUsage =
     "                             porta nella cartella corrente il foglio di ogni\n"
     "                             file .map con i suoi punti di riferimento, senza\n"
     "                             aprire finestre; un resoconto per file\n"
+    "  --carica-archivi CONNESSIONE\n"
+    "                             carica area.mdb e localita.mdb della cartella\n"
+    "                             corrente nel database vuoto del server PostgreSQL\n"
+    "                             indicato (stringa di connessione di libpq o\n"
+    "                             service=NOME; la password in ~/.pgpass), tutto\n"
+    "                             in una transazione\n"
     "  --help                     mostra questo aiuto ed esce\n"
     "  --version                  mostra la versione ed esce\n";
 

@@ -2,6 +2,7 @@
 #include "app/CalibrationImportCommand.h"
 #include "app/GisExportCommand.h"
 #include "app/ProgramInfo.h"
+#include "app/ServerLoadCommand.h"
 #include "app/TrackArguments.h"
 #include "core/archive/Archives.h"
 #include "core/base/Dialogs.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     if (orvena::gis::isExportCommand(argc, argv)) return orvena::gis::runExportCommand(argc, argv);
     if (orvena::gis::isCalibrationImportCommand(argc, argv))
         return orvena::gis::runCalibrationImportCommand(argc, argv);
+    if (orvena::isServerLoadCommand(argc, argv)) return orvena::runServerLoadCommand(argc, argv);
     orvena::Application app(argc, argv);
     orvena::installItalianTranslation(app);
     orvena::allowLargePictures();

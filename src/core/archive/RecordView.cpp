@@ -4,6 +4,7 @@
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/FieldText.h"
+#include "core/archive/ServerTable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -73,6 +74,8 @@ struct RecordView::Impl {
     std::vector<BoundText*> boxes;
 
     ArchiveConnection conn;
+    // On a server atlas, the table there (conn stays closed).
+    std::unique_ptr<ServerTable> server;
     // Prepared on conn's database when the first block is read, and let go
     // before that database is closed.
     std::unique_ptr<SQLite::Statement> blockQuery;
@@ -94,6 +97,7 @@ struct RecordView::Impl {
     Row buffer;
     std::vector<bool> touched;
     std::int64_t editKey = 0;
+    Row editRead; // on a server: the record being edited as read, with its version
 
     // What `removed` was when each open transaction began.
     std::vector<std::unordered_set<std::int64_t>> removedAtBegin;
@@ -107,12 +111,29 @@ struct RecordView::Impl {
     [[noreturn]] void engineFailure(int code) const { conn.engineFailure(code); }
     [[noreturn]] void engineFailure(const SQLite::Exception& e) const { conn.engineFailure(e); }
 
+    bool isOpen() const { return conn.isOpen() || server != nullptr; }
+
     void requireOpen() const {
-        if (!conn.isOpen()) fail(kNotOpen.arg(view->fileName_));
+        if (!isOpen()) fail(kNotOpen.arg(view->fileName_));
     }
 
     // The table's fields, in their stored order.
-    const QStringList& columns() const { return conn.columns(); }
+    const QStringList& columns() const { return server ? server->columns() : conn.columns(); }
+
+    // A server's change lost to another user's (the record changed or gone,
+    // the name taken meanwhile): the change is dropped and the view shows
+    // what is stored.
+    template <class Fn> void serverChange(Fn&& fn) {
+        try {
+            fn();
+        } catch (const ArchiveError& e) {
+            if (e.code() == SQLITE_BUSY || e.code() == SQLITE_CONSTRAINT) {
+                invalidate();
+                cancelPending();
+            }
+            throw;
+        }
+    }
 
     // The fields the file must hold: the table's own and every bound one.
     QStringList requiredFields() const {
@@ -154,6 +175,11 @@ struct RecordView::Impl {
         for (std::size_t i = 0; i < count; ++i)
             slot.emplace(keys[first + i], i);
 
+        if (server) {
+            block = server->records(keys.data() + first, count);
+            blockFirst = first;
+            return;
+        }
         std::vector<std::optional<Row>> rows(count);
         try {
             if (!blockQuery) blockQuery = blockQueryFor(conn.db(), columns());
@@ -230,7 +256,7 @@ struct RecordView::Impl {
     // there, the result is dropped, and so is a record being edited. Inside a
     // transaction nothing can replace the file.
     void followReplacedFile() {
-        if (conn.inTransaction() || !conn.fileReplaced()) return;
+        if (server || conn.inTransaction() || !conn.fileReplaced()) return;
         const bool known =
             blockFirst != kNoBlock && pos >= blockFirst && pos - blockFirst < block.size();
         const std::optional<Row> before = known ? block[pos - blockFirst] : std::nullopt;
@@ -308,7 +334,20 @@ QString RecordView::open(const QString& folder) {
     return d->conn.open(path, d->requiredFields(), true, d->releaseStatements());
 }
 
+QString RecordView::openOnServer(const QString& connection) {
+    close();
+    auto table = std::make_unique<ServerTable>(fileName_, table_);
+    if (QString problem = table->open(connection); !problem.isEmpty()) return problem;
+    d->server = std::move(table);
+    return {};
+}
+
+bool RecordView::onServer() const {
+    return d->server != nullptr;
+}
+
 void RecordView::close() {
+    d->server.reset();
     d->cancelPending();
     d->invalidate();
     d->keys.clear();
@@ -320,7 +359,7 @@ void RecordView::close() {
 }
 
 bool RecordView::isOpen() const {
-    return d->conn.isOpen();
+    return d->isOpen();
 }
 
 void RecordView::setRecordSource(const char* sql, QStringList params) {
@@ -334,6 +373,14 @@ void RecordView::refresh() {
     d->requireOpen();
     d->cancelPending();
     d->followReplacedFile();
+    if (d->server) {
+        d->keys = d->server->keys(source_, d->params);
+        d->removed.clear();
+        d->invalidate();
+        d->pos = 0;
+        d->settle();
+        return;
+    }
     // The same query, asking only for the keys of the result in its order.
     std::string sql =
         source_ ? kSelectKey + std::string(source_ + std::char_traits<char>::length(kSelectStar))
@@ -367,6 +414,10 @@ void RecordView::readKeyedTexts(const char* sql, const QStringList& params,
                                 const KeyedTextsFn& fn) {
     d->requireOpen();
     d->followReplacedFile();
+    if (d->server) {
+        d->server->keyedTexts(sql, params, fn);
+        return;
+    }
     // Straight on the engine's statement: a column object per value would cost
     // more than reading the record.
     sqlite3* db = d->conn.db().getHandle();
@@ -400,7 +451,8 @@ void RecordView::readKeyedTexts(const char* sql, const QStringList& params,
 }
 
 RecordView::Stamp RecordView::stamp() const {
-    // A file replaced since it was opened is read again at the next refresh().
+    // A file replaced since it was opened is read again at the next refresh();
+    // a server's table is read again every time (for now).
     if (!d->conn.isOpen() || d->conn.fileReplaced()) return {};
     Stamp stamp;
     stamp.opening = d->conn.opening();
@@ -414,7 +466,7 @@ RecordView::Stamp RecordView::stamp() const {
 }
 
 bool RecordView::eof() const {
-    return !d->conn.isOpen() || d->pos >= d->keys.size();
+    return !d->isOpen() || d->pos >= d->keys.size();
 }
 
 void RecordView::moveFirst() {
@@ -434,7 +486,7 @@ void RecordView::moveNext() {
 }
 
 QString RecordView::text(const QString& field) const {
-    if (!d->conn.isOpen()) return {};
+    if (!d->isOpen()) return {};
     const auto index = static_cast<std::size_t>(d->requireColumn(field));
     if (d->mode != Impl::Mode::Browsing) return fieldText(d->buffer[index]);
     const Row* row = d->current();
@@ -471,6 +523,10 @@ void RecordView::edit() {
     const Row* row = d->current();
     if (!row) d->fail(kNoCurrentRecord);
     d->buffer = *row;
+    if (d->server) {
+        d->editRead = *row;
+        d->buffer.pop_back(); // the version
+    }
     d->touched.assign(d->buffer.size(), false);
     d->editKey = d->keys[d->pos];
     d->mode = Impl::Mode::Editing;
@@ -498,6 +554,17 @@ void RecordView::update() {
     }
     const QString table = quoted(table_);
 
+    if (d->server) {
+        d->serverChange([&] {
+            if (d->mode == Impl::Mode::Adding)
+                d->server->insert(names, values, d->buffer);
+            else
+                d->server->update(names, values, d->editKey, d->editRead);
+        });
+        d->invalidate();
+        d->cancelPending();
+        return;
+    }
     if (d->mode == Impl::Mode::Adding) {
         QString sql = QLatin1String("INSERT INTO ") + table;
         if (names.isEmpty()) {
@@ -528,6 +595,13 @@ void RecordView::remove() {
     d->followReplacedFile();
     if (!d->current()) d->fail(kNoCurrentRecord);
     const std::int64_t key = d->keys[d->pos];
+    if (d->server) {
+        const Row read = *d->current(); // the block goes if the change is lost
+        d->serverChange([&] { d->server->remove(key, read); });
+        d->invalidate();
+        d->removed.insert(key);
+        return;
+    }
     d->execute(QLatin1String("DELETE FROM ") + quoted(table_) + QLatin1String(" WHERE rowid = ?"),
                {QVariant(static_cast<qlonglong>(key))}, true);
     d->invalidate();
@@ -577,6 +651,7 @@ std::size_t RecordView::resultSize() const {
 
 void RecordView::onConnection(const std::function<void(SQLite::Database&)>& fn) {
     d->requireOpen();
+    if (d->server) throw ArchiveError(fileName_, SQLITE_READONLY);
     try {
         fn(d->conn.db());
     } catch (const SQLite::Exception& e) {
@@ -587,14 +662,20 @@ void RecordView::onConnection(const std::function<void(SQLite::Database&)>& fn) 
 void RecordView::beginTransaction() {
     d->requireOpen();
     d->followReplacedFile();
-    d->conn.begin();
+    if (d->server)
+        d->server->begin();
+    else
+        d->conn.begin();
     d->removedAtBegin.push_back(d->removed);
 }
 
 void RecordView::commit() {
-    if (!d->conn.isOpen() || d->removedAtBegin.empty()) return;
+    if (!d->isOpen() || d->removedAtBegin.empty()) return;
     try {
-        d->conn.commit();
+        if (d->server)
+            d->server->commit();
+        else
+            d->conn.commit();
     } catch (const ArchiveError&) {
         // The connection undid the level: so does the view.
         undoLevel();
@@ -604,8 +685,11 @@ void RecordView::commit() {
 }
 
 void RecordView::rollback() {
-    if (!d->conn.isOpen() || d->removedAtBegin.empty()) return;
-    d->conn.rollback();
+    if (!d->isOpen() || d->removedAtBegin.empty()) return;
+    if (d->server)
+        d->server->rollback();
+    else
+        d->conn.rollback();
     undoLevel();
 }
 

@@ -67,6 +67,15 @@ public:
     // The view then stands at the end until the first refresh(); its record
     // source is the whole table until setRecordSource() is called.
     QString open(const QString& folder);
+    // Opens the view's table in the atlas on the PostgreSQL server named by
+    // connection instead of the file (ServerTable): the same records in the
+    // same orders, each keyed by its id; a change lost to another user's
+    // meanwhile (the record changed or deleted: SQLITE_BUSY; its name taken:
+    // SQLITE_CONSTRAINT) is an ArchiveError naming the record, the change
+    // dropped and the view showing what is stored. onConnection() is for
+    // files only.
+    QString openOnServer(const QString& connection);
+    bool onServer() const;
     void close();
     bool isOpen() const;
 
