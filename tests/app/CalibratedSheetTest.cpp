@@ -263,7 +263,8 @@ private slots:
 
     // Which sheets hold a WGS 84 point: the scan by its model within the
     // border stored with it (not its image's edges), the demo atlas's sheets
-    // by their records.
+    // by their records. Its MBTiles are cut at that border: PNG tiles,
+    // opaque inside it and transparent outside, read back by GDAL.
     void sheetsHoldingAPoint() {
         Workspace w;
         const QDir folder(w.folder.path());
@@ -288,6 +289,24 @@ private slots:
         for (int i = 0; i < pixels.size(); ++i)
             QCOMPARE(outlines.holding({wgs84.value(i).x(), wgs84.value(i).y()}),
                      held[i] ? QStringList{"storto.jpg"} : QStringList());
+
+        QVERIFY(gis::exportForGis(folder.path(), folder.filePath("gis"), {}, {true}).ok());
+        const QString tiles = folder.filePath("gis/storto.mbtiles");
+        QVERIFY(run(QStringLiteral("gdalinfo"), {tiles}, QString()).contains("format=png"));
+        // Inside the border, a pixel of the scan (the black square is outside);
+        // outside it, nothing.
+        const QList<QPointF> mercator = gdaltransform(truth, pixels, "EPSG:3857");
+        for (int i = 0; i < pixels.size(); ++i) {
+            const QByteArray alpha =
+                run(QStringLiteral("gdallocationinfo"),
+                    {"-valonly", "-b", "4", "-geoloc", tiles,
+                     QString::number(mercator.value(i).x(), 'f', 2),
+                     QString::number(mercator.value(i).y(), 'f', 2)},
+                    QString())
+                    .trimmed();
+            QVERIFY2(alpha.toInt() == (held[i] ? 255 : 0) && !alpha.isEmpty(),
+                     qPrintable(QString::number(i) + ": " + alpha));
+        }
     }
 
     // Several files at once: each reported, the good one stored, a

@@ -162,6 +162,14 @@ int GDALUseTransformer(void* a0, int a1, int a2, double* a3, double* a4, double*
     return ORVENA_GDAL_CALL(GDALUseTransformer)(a0, a1, a2, a3, a4, a5, a6);
 }
 
+OGRErr OGR_G_CreateFromWkt(char** a0, OGRSpatialReferenceH a1, OGRGeometryH* a2) {
+    return ORVENA_GDAL_CALL(OGR_G_CreateFromWkt)(a0, a1, a2);
+}
+
+void OGR_G_DestroyGeometry(OGRGeometryH a0) {
+    ORVENA_GDAL_CALL(OGR_G_DestroyGeometry)(a0);
+}
+
 void OSRDestroySpatialReference(OGRSpatialReferenceH a0) {
     ORVENA_GDAL_CALL(OSRDestroySpatialReference)(a0);
 }

@@ -457,7 +457,8 @@ private:
             return;
         }
         // The tiles are warped through the model itself.
-        if (options_.tiles) writeTiles(name, files.tiles, nullptr, &model, model.datum());
+        if (options_.tiles)
+            writeTiles(name, files.tiles, nullptr, &model, model.datum(), points.border);
     }
 
     // The per-axis world file of a sheet as a model, for its .map file.
@@ -498,7 +499,8 @@ private:
 
     // The sheet placed by its world file, or by its model when it has one.
     void writeTiles(const QString& name, const QString& fileName, const WorldFile* world,
-                    const SheetModel* model, Datum datum) {
+                    const SheetModel* model, Datum datum,
+                    const std::vector<QPointF>& border = {}) {
         const QString path = target_.filePath(fileName);
         if (!claim(name, path)) return;
         const QString image = working_.filePath(name);
@@ -515,7 +517,7 @@ private:
         };
         const QString operation = datums_.value(name).operation;
         const MbTilesResult tiles = model ? writeMbTiles(std::move(picture.image), *model, name,
-                                                         jpeg, path, progress, operation)
+                                                         jpeg, path, progress, operation, border)
                                           : writeMbTiles(std::move(picture.image), *world, datum,
                                                          name, jpeg, path, progress, operation);
         if (tiles.cancelled) {

@@ -14,6 +14,7 @@
 #include <gdal.h>
 #include <gdal_alg.h>
 #include <gdalwarper.h>
+#include <ogr_api.h>
 #include <ogr_srs_api.h>
 
 #include <algorithm>
@@ -178,12 +179,31 @@ Dataset pictureDataset(QImage& picture, const std::array<double, 6>& sheet, bool
     return ds;
 }
 
+// The border as an OGR polygon in the sheet's pixels, closed.
+OGRGeometryH borderPolygon(const std::vector<QPointF>& border) {
+    QByteArray wkt = "POLYGON ((";
+    for (std::size_t i = 0; i <= border.size(); ++i) {
+        const QPointF p = border[i % border.size()];
+        wkt += (i ? "," : "") + QByteArray::number(p.x(), 'f', 6) + ' ' +
+               QByteArray::number(p.y(), 'f', 6);
+    }
+    wkt += "))";
+    char* text = wkt.data();
+    OGRGeometryH polygon = nullptr;
+    if (OGR_G_CreateFromWkt(&text, nullptr, &polygon) != OGRERR_NONE) return nullptr;
+    return polygon;
+}
+
 } // namespace
 
 // Either the world file or the model places the sheet.
 static MbTilesResult writeTiles(QImage picture, const WorldFile* world, const SheetModel* model,
                                 Datum datum, const QString& name, bool jpeg, const QString& path,
-                                const Progress& progress, const QString& operationKey) {
+                                const Progress& progress, const QString& operationKey,
+                                const std::vector<QPointF>& border = {}) {
+    // A sheet cut at its border is transparent outside it, which JPEG cannot
+    // keep: its tiles are PNG.
+    jpeg = jpeg && border.size() < 3;
     MbTilesResult result;
     const QString file = QFileInfo(path).fileName();
     const int width = picture.width(), height = picture.height();
@@ -345,6 +365,10 @@ static MbTilesResult writeTiles(QImage picture, const WorldFile* world, const Sh
     const QByteArray scaleY = QByteArray::number(spanY / height / (tile / kTile), 'g', 10);
     warp->papszWarpOptions = CSLSetNameValue(warp->papszWarpOptions, "XSCALE", scaleX.constData());
     warp->papszWarpOptions = CSLSetNameValue(warp->papszWarpOptions, "YSCALE", scaleY.constData());
+    // The border, in the sheet's pixels, cuts the sheet: outside it the tiles
+    // stay as they were set above.
+    OGRGeometryH cutline = border.size() >= 3 ? borderPolygon(border) : nullptr;
+    warp->hCutline = cutline;
     warp->pfnTransformer = GDALApproxTransform;
     warp->pTransformerArg = GDALCreateApproxTransformer(place, &placement, 0.125);
     warp->pfnProgress = watch;
@@ -355,7 +379,9 @@ static MbTilesResult writeTiles(QImage picture, const WorldFile* world, const Sh
     if (operation) GDALDestroyWarpOperation(operation);
     GDALDestroyApproxTransformer(warp->pTransformerArg);
     warp->pTransformerArg = nullptr;
+    warp->hCutline = nullptr;
     GDALDestroyWarpOptions(warp);
+    if (cutline) OGR_G_DestroyGeometry(cutline);
     sheet.reset();
 
     // The shallower zooms, each from the one below it.
@@ -413,10 +439,10 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
 }
 
 MbTilesResult writeMbTiles(QImage picture, const SheetModel& model, const QString& name, bool jpeg,
-                           const QString& path, const Progress& progress,
-                           const QString& operation) {
+                           const QString& path, const Progress& progress, const QString& operation,
+                           const std::vector<QPointF>& border) {
     return writeTiles(std::move(picture), nullptr, &model, model.datum(), name, jpeg, path,
-                      progress, operation);
+                      progress, operation, border);
 }
 
 } // namespace orvena::gis
