@@ -132,6 +132,30 @@ QString makeScan(const QDir& folder, const QString& name) {
     return vrt;
 }
 
+// A KMZ as GPS units take it, read back by GDAL (and unzip for the bytes):
+// its overlays, each a baseline JPEG (SOF0, no SOF2) of at most 1024 x 1024
+// under 3 MB, their LatLonBoxes in WGS 84.
+void checkKmz(const QString& kmz, int overlays) {
+    const QByteArray kml = run(QStringLiteral("unzip"), {"-p", kmz, "doc.kml"}, QString());
+    QCOMPARE(kml.count("<GroundOverlay>"), overlays);
+    const QByteArray listed =
+        run(QStringLiteral("ogrinfo"), {"-ro", "-al", "-so", "/vsizip/" + kmz + "/doc.kml"}, {});
+    QVERIFY2(listed.contains("Feature Count: " + QByteArray::number(overlays)), listed.constData());
+    static const QRegularExpression href(QStringLiteral("<href>([^<]+)</href>"));
+    for (const auto& m : href.globalMatch(QString::fromUtf8(kml))) {
+        const QString entry = m.captured(1);
+        const QByteArray bytes = run(QStringLiteral("unzip"), {"-p", kmz, entry}, QString());
+        QVERIFY(bytes.size() > 0 && bytes.size() < 3'000'000);
+        QVERIFY2(bytes.contains("\xFF\xC0") && !bytes.contains("\xFF\xC2"), qPrintable(entry));
+        const QByteArray info =
+            run(QStringLiteral("gdalinfo"), {"/vsizip/" + kmz + '/' + entry}, QString());
+        static const QRegularExpression size(QStringLiteral("Size is (\\d+), (\\d+)"));
+        const auto s = size.match(QString::fromUtf8(info));
+        QVERIFY2(s.hasMatch() && s.captured(1).toInt() <= 1024 && s.captured(2).toInt() <= 1024,
+                 info.constData());
+    }
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(FitModel)
@@ -290,7 +314,12 @@ private slots:
             QCOMPARE(outlines.holding({wgs84.value(i).x(), wgs84.value(i).y()}),
                      held[i] ? QStringList{"storto.jpg"} : QStringList());
 
-        QVERIFY(gis::exportForGis(folder.path(), folder.filePath("gis"), {}, {true}).ok());
+        gis::GisExportOptions options(true);
+        options.kmz = options.geoTiff = true;
+        const gis::GisExportReport report =
+            gis::exportForGis(folder.path(), folder.filePath("gis"), {}, options);
+        QVERIFY2(report.ok() && report.kmzSets == 5 && report.geoTiffs == 5,
+                 qPrintable(gis::reportText(report)));
         const QString tiles = folder.filePath("gis/storto.mbtiles");
         QVERIFY(run(QStringLiteral("gdalinfo"), {tiles}, QString()).contains("format=png"));
         // Inside the border, a pixel of the scan (the black square is outside);
@@ -307,6 +336,13 @@ private slots:
             QVERIFY2(alpha.toInt() == (held[i] ? 255 : 0) && !alpha.isEmpty(),
                      qPrintable(QString::number(i) + ": " + alpha));
         }
+
+        // The GeoTIFF beside the image in UTM 33 / ED50, where the truth is.
+        const double tiff = worst(gdaltransform(folder.filePath("storto.geo.tif"), pixels, nullptr),
+                                  gdaltransform(truth, pixels, nullptr));
+        QVERIFY2(tiff < 2.0, qPrintable(QString::number(tiff)));
+        checkKmz(folder.filePath("gis/storto.kmz"), 2);
+        checkKmz(folder.filePath("gis/valfonda_se.kmz"), 4); // a two-point sheet
     }
 
     // Several files at once: each reported, the good one stored, a

@@ -48,8 +48,9 @@ private slots:
         options.removeDuplicates();
         options.sort();
         // Every option the program takes, in its usage.
-        QCOMPARE(options, (QStringList{"--esporta-gis", "--help", "--importa-calibrazione",
-                                       "--mbtiles", "--version"}));
+        QCOMPARE(options, (QStringList{"--esporta-gis", "--geotiff", "--help",
+                                       "--importa-calibrazione", "--kmz", "--mbtiles",
+                                       "--version"}));
         for (const char* page : {"/man/orvena.1", "/man/it/orvena.1"}) {
             QFile file(QStringLiteral(ORVENA_PACKAGING) + page);
             QVERIFY(file.open(QIODevice::ReadOnly));
