@@ -134,13 +134,24 @@ QString makeScan(const QDir& folder, const QString& name) {
 
 // A KMZ as GPS units take it, read back by GDAL (and unzip for the bytes):
 // its overlays, each a baseline JPEG (SOF0, no SOF2) of at most 1024 x 1024
-// under 3 MB, their LatLonBoxes in WGS 84.
-void checkKmz(const QString& kmz, int overlays) {
+// under 3 MB, their LatLonBoxes in WGS 84 together the sheet's box there
+// (when given, within 0.0002 degrees).
+void checkKmz(const QString& kmz, int overlays, QRectF box = {}) {
     const QByteArray kml = run(QStringLiteral("unzip"), {"-p", kmz, "doc.kml"}, QString());
     QCOMPARE(kml.count("<GroundOverlay>"), overlays);
     const QByteArray listed =
         run(QStringLiteral("ogrinfo"), {"-ro", "-al", "-so", "/vsizip/" + kmz + "/doc.kml"}, {});
     QVERIFY2(listed.contains("Feature Count: " + QByteArray::number(overlays)), listed.constData());
+    QRectF covered;
+    static const QRegularExpression sides(QStringLiteral(
+        "<north>(\\S+)</north><south>(\\S+)</south><east>(\\S+)</east><west>(\\S+)</west>"));
+    for (const auto& m : sides.globalMatch(QString::fromUtf8(kml)))
+        covered |= QRectF(QPointF(m.captured(4).toDouble(), m.captured(2).toDouble()),
+                          QPointF(m.captured(3).toDouble(), m.captured(1).toDouble()));
+    for (const auto& [a, b] : {std::pair{covered.topLeft(), box.topLeft()},
+                               {covered.bottomRight(), box.bottomRight()}})
+        QVERIFY2(box.isEmpty() || std::hypot(a.x() - b.x(), a.y() - b.y()) < 2e-4,
+                 qPrintable(QStringLiteral("%1 %2").arg(a.x() - b.x()).arg(a.y() - b.y())));
     static const QRegularExpression href(QStringLiteral("<href>([^<]+)</href>"));
     for (const auto& m : href.globalMatch(QString::fromUtf8(kml))) {
         const QString entry = m.captured(1);
@@ -341,7 +352,12 @@ private slots:
         const double tiff = worst(gdaltransform(folder.filePath("storto.geo.tif"), pixels, nullptr),
                                   gdaltransform(truth, pixels, nullptr));
         QVERIFY2(tiff < 2.0, qPrintable(QString::number(tiff)));
-        checkKmz(folder.filePath("gis/storto.kmz"), 2);
+        const QList<QPointF> lonLat = gdaltransform(truth, corners, "EPSG:4326");
+        QRectF box(lonLat.value(0), lonLat.value(0));
+        for (const QPointF& p : lonLat)
+            box = QRectF(QPointF(std::min(box.left(), p.x()), std::min(box.top(), p.y())),
+                         QPointF(std::max(box.right(), p.x()), std::max(box.bottom(), p.y())));
+        checkKmz(folder.filePath("gis/storto.kmz"), 2, box);
         checkKmz(folder.filePath("gis/valfonda_se.kmz"), 4); // a two-point sheet
     }
 
