@@ -123,8 +123,7 @@ int startProgram(QApplication& app, const QString& folder) {
     ScriptedDialogs dialogs;
     setDialogs(&dialogs);
     Archives archives;
-    ViewerState state;
-    const auto window = startUp(archives, state, folder, QStringLiteral("PUNTO"));
+    const auto window = startUp(archives, folder, QStringLiteral("PUNTO"));
     if (!window) return 1;
     struct FirstPaint : QObject {
         bool eventFilter(QObject*, QEvent* event) override {

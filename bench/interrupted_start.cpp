@@ -18,7 +18,6 @@
 #include "core/archive/Compaction.h"
 #include "core/archive/DeleteArea.h"
 #include "core/archive/Exchange.h"
-#include "core/state/ViewerState.h"
 #include "ui/mainwindow/MainWindow.h"
 
 #include <QApplication>
@@ -193,10 +192,9 @@ int main(int argc, char** argv) {
             runWork(work, folder, static_cast<qint64>(random.bounded(double(span))), inCommit);
             ScriptedDialogs dialogs;
             Archives archives;
-            ViewerState viewer;
             QElapsedTimer started;
             started.start();
-            const auto window = startUp(archives, viewer, folder, QString());
+            const auto window = startUp(archives, folder, QString());
             const qint64 ms = started.elapsed();
             const QString said = dialogs.texts().join(u' ');
             counts["opened"] += window != nullptr;

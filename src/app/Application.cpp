@@ -60,7 +60,7 @@ bool installItalianTranslation(QCoreApplication& app) {
     return QCoreApplication::installTranslator(translator);
 }
 
-std::unique_ptr<MainWindow> startUp(Archives& archives, ViewerState& state, const QString& folder,
+std::unique_ptr<MainWindow> startUp(Archives& archives, const QString& folder,
                                     const QString& commandLine) {
     const QString problem = archives.openAll(folder);
     if (!problem.isEmpty()) {
@@ -80,7 +80,7 @@ std::unique_ptr<MainWindow> startUp(Archives& archives, ViewerState& state, cons
     // The first queries run here, before the event loop: a damaged archive
     // ends the program with its message, its files as they were.
     try {
-        auto window = std::make_unique<MainWindow>(state, archives, commandLine);
+        auto window = std::make_unique<MainWindow>(archives, commandLine);
         showAndActivate(*window);
         return window;
     } catch (const std::exception& e) {

@@ -9,7 +9,6 @@ namespace orvena {
 
 class Archives;
 class MainWindow;
-struct ViewerState;
 
 // The program's application object: an engine or file failure that no
 // handler traps is shown as a message instead of ending the program.
@@ -30,7 +29,7 @@ bool installItalianTranslation(QCoreApplication& app);
 // shows it and runs its first activation. A foreign, damaged or locked
 // archive is reported in Italian, naming the file, and nothing is returned:
 // the program then ends with the files as they were.
-std::unique_ptr<MainWindow> startUp(Archives& archives, ViewerState& state, const QString& folder,
+std::unique_ptr<MainWindow> startUp(Archives& archives, const QString& folder,
                                     const QString& commandLine);
 
 // Shows the main window and runs its first activation.

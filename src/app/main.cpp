@@ -26,8 +26,7 @@ int main(int argc, char** argv) {
 
     // Everything lives in the working folder: the four archives and the sheets.
     orvena::Archives archives;
-    orvena::ViewerState state;
-    const auto window = orvena::startUp(archives, state, QDir::currentPath(),
+    const auto window = orvena::startUp(archives, QDir::currentPath(),
                                         orvena::commandLineOf(app.arguments().mid(1)));
     if (!window) return 1;
     return app.exec();

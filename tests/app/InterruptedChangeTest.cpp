@@ -131,8 +131,7 @@ private slots:
         }
 
         Archives archives;
-        ViewerState state;
-        const auto window = startUp(archives, state, folder, QString());
+        const auto window = startUp(archives, folder, QString());
         QVERIFY(window);
         QCOMPARE(ws.dialogs.texts().join(u'|'), row.message);
         QCOMPARE(contentOfPair(folder, row.work), before);
@@ -168,8 +167,7 @@ private slots:
             }
 
             Archives archives;
-            ViewerState state;
-            const auto window = startUp(archives, state, folder, QString());
+            const auto window = startUp(archives, folder, QString());
             QVERIFY(window);
             QCOMPARE(ws.dialogs.texts(), QStringList());
             QCOMPARE(leftovers(folder), underWay ? left : QStringList());

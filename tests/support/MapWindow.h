@@ -17,6 +17,7 @@
 #include "ui/widgets/ComboText.h"
 #include "ui/map/MapView.h"
 #include "ui/widgets/Markers.h"
+#include "ui/windows/LocalityEditor.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -124,6 +125,15 @@ inline void clickAt(MapImage* image, int xTwips, int yTwips) {
     pointTo(image, xTwips, yTwips);
     QTest::mouseClick(image, Qt::LeftButton, {},
                       QPoint(twips::toPixels(xTwips), twips::toPixels(yTwips)));
+}
+
+// The locality editor opened and its "Clicca la posizione" pressed: the map
+// awaits a click for it.
+inline LocalityEditor& awaitPosition(MainWindow& w) {
+    w.mnlocagg->trigger();
+    LocalityEditor& e = *w.localityEditor();
+    e.cmdpixel_Click();
+    return e;
 }
 
 // Types a point into the six coordinate boxes, as the user does: their texts

@@ -43,7 +43,7 @@ Workspace::~Workspace() {
 MainWindow& Workspace::start(const QString& commandLine) {
     const QString error = archives.openAll(folder.path());
     if (!error.isEmpty()) qFatal("archives: %s", qPrintable(error));
-    window_ = std::make_unique<MainWindow>(state, archives, commandLine);
+    window_ = std::make_unique<MainWindow>(archives, commandLine);
     showAndActivate(*window_);
     return *window_;
 }

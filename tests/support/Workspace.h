@@ -4,7 +4,6 @@
 
 #include "ScriptedDialogs.h"
 #include "core/archive/Archives.h"
-#include "core/state/ViewerState.h"
 #include "ui/mainwindow/MainWindow.h"
 
 #include <memory>
@@ -32,7 +31,6 @@ public:
     TempFolder folder;
     ScriptedDialogs dialogs;
     Archives archives;
-    ViewerState state;
 
 private:
     std::unique_ptr<MainWindow> window_;

@@ -3,11 +3,8 @@
 // point near its top-left corner and clicks it, then those of a point near its
 // bottom-right corner, clicks it and presses "Registra".
 //
-// setupStep and the caption of cmdregcor tell the stages apart:
-//   None, button hidden (or "Elimina")  idle
-//   FirstPoint, "Esci"                  waiting for the first point
-//   SecondPoint, "Registra"             waiting for the second point
-//   SecondPoint, "Esci"                 first point refused: the button only cancels
+// The set-up's state is setup_ (ui/map/AreaSetupMode, whose table tells its
+// stages apart); these handlers show its boxes, messages and the button.
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/archive/AreaCalibrations.h"
@@ -19,8 +16,10 @@
 #include "core/geo/Calibration.h"
 #include "core/geo/SetupChecks.h"
 #include "core/state/SharedTexts.h"
+#include "ui/map/AreaSetupMode.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/DatumChoice.h"
+#include "ui/windows/LocalityEditor.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -47,9 +46,6 @@ const QString kSetupDone = QStringLiteral("Set up effettuato correttamente.");
 const QString kStoreFailed =
     QStringLiteral("Non è stato possibile registrare l'area. Riprova a premere 'Registra'.");
 
-using texts::kCaptionExit;
-using texts::kCaptionRegister;
-
 // The default a box left empty takes at the first point, and at "Registra".
 const QString kFirstDefault = QStringLiteral("1");
 const QString kSecondDefault = QStringLiteral("2");
@@ -75,12 +71,13 @@ void refuseCoordinates() {
 
 } // namespace
 
-// Starts a set-up, or, at FirstPoint, accepts or refuses the first point typed
-// in the boxes. A refusal sets the step to None; the image click that called
-// us then makes it SecondPoint, where the button reads "Esci" and only cancels.
+// Starts a set-up, or, while the first point is awaited, accepts or refuses
+// the first point typed in the boxes. A refusal stops the set-up taking
+// points; the image click that called us then awaits the second point all the
+// same, where the button reads "Esci" and only cancels.
 void MainWindow::AdvanceSetup() {
     state_.readoutEnabled = Flag::Zero;
-    if (state_.setupStep != SetupStep::FirstPoint) {
+    if (setup_.stage() != AreaSetupMode::Stage::FirstPoint) {
         cmbloc->hide();
         Label10->hide();
         for (QLineEdit* b : coordinateBoxes())
@@ -89,19 +86,15 @@ void MainWindow::AdvanceSetup() {
         Label8->show();
         // The datum: none for a new area, the one it has for a re-calibrated one.
         datumchoice::show(f1datum,
-                          state_.existingAreaAnswer == 0
-                              ? QString()
-                              : areadatums::readIn(QDir::currentPath(), state_.newAreaName).code);
+                          setup_.recalibrates()
+                              ? areadatums::readIn(QDir::currentPath(), setup_.areaName()).code
+                              : QString());
         Label14->show();
         f1datum->show();
-        cmdregcor->setText(kCaptionExit);
-        cmdregcor->show();
         // A new set-up: no second position until the map is clicked for it.
-        state_.secondPointClicked = false;
-        state_.secondPointX = 0;
-        state_.secondPointY = 0;
+        setup_.start();
+        takeSharedButton();
         dialogs().message(kFirstPrompt);
-        state_.setupStep = SetupStep::FirstPoint;
         return;
     }
 
@@ -111,63 +104,66 @@ void MainWindow::AdvanceSetup() {
     const auto values = readCoordinates(texts);
     if (!values) {
         refuseCoordinates();
-        state_.setupStep = SetupStep::None;
+        setup_.refuseFirstPoint();
         return;
     }
-    state_.firstPointDms = *values;
-    cmdregcor->setText(kCaptionRegister);
-    cmdregcor->show();
+    setup_.acceptFirstPoint(*values);
+    takeSharedButton();
     dialogs().message(kSecondPrompt);
 }
 
 // The editor's position capture, the first point, and the second point while
-// "Registra" can still take it (after a refused first point it cannot).
+// "Registra" can still take it (after a refused first point, or with the
+// button taken by the delete mode, it cannot).
 bool MainWindow::clickTakesPoint() const {
-    return state_.pixelCapture == Flag::One || calibrationPicks() ||
-           state_.setupStep == SetupStep::FirstPoint ||
-           (state_.setupStep == SetupStep::SecondPoint && isShown(cmdregcor) &&
-            cmdregcor->text() == kCaptionRegister);
+    return positionCapture() || calibrationPicks() ||
+           setup_.stage() == AreaSetupMode::Stage::FirstPoint ||
+           (setup_.stage() == AreaSetupMode::Stage::SecondPoint && isShown(cmdregcor) &&
+            setup_.registers() && !deletion_.on());
 }
 
 void MainWindow::Image1_Click() {
-    if (state_.pixelCapture == Flag::One) {
-        state_.localityPixelX = static_cast<float>(state_.pointerX);
-        state_.localityPixelY = static_cast<float>(state_.pointerY);
-        showLocalityEditor();
-    }
+    if (LocalityEditor* editor = localityEditor(); editor && editor->capturing())
+        editor->positionTaken({float(state_.pointerX), float(state_.pointerY), state_.latScale,
+                               state_.lonScale});
 
-    switch (state_.setupStep) {
-    case SetupStep::None:
+    const QPoint at(state_.pointerX, state_.pointerY);
+    switch (setup_.stage()) {
+    case AreaSetupMode::Stage::Idle:
         return;
-    case SetupStep::SecondPoint:
+    case AreaSetupMode::Stage::SecondPoint:
         // The last click before "Registra" is the one that counts.
-        state_.secondPointX = state_.pointerX;
-        state_.secondPointY = state_.pointerY;
-        state_.secondPointClicked = true;
+        setup_.takeSecondPoint(at);
         return;
-    case SetupStep::FirstPoint:
-        state_.firstPointX = state_.pointerX;
-        state_.firstPointY = state_.pointerY;
-        state_.secondPointClicked = false;
+    case AreaSetupMode::Stage::FirstPoint:
+        setup_.takeFirstPoint(at);
         AdvanceSetup();
-        state_.setupStep = SetupStep::SecondPoint;
+        setup_.awaitSecondPoint();
         return;
     }
+}
+
+// The set-up's captions of the shared button ("Esci", "Registra"), or the
+// delete mode's ("Elimina"), shown; the set-up taking it ends the delete mode.
+void MainWindow::takeSharedButton() {
+    deletion_.leave();
+    cmdregcor->setText(setup_.registers() ? texts::kCaptionRegister : texts::kCaptionExit);
+    cmdregcor->show();
 }
 
 // The shared button: "Elimina" in the delete mode, "Esci" and "Registra" in
 // the set-up.
 void MainWindow::cmdregcor_Click() {
     if (deleteModePress()) return;
-    if (cmdregcor->text() == kCaptionExit) {
-        state_.setupStep = SetupStep::None;
+    if (!setup_.registers()) {
+        setup_.end();
         Form_Load();
         return;
     }
 
     // "Registra": the second point. Without its click there is no position
     // to calibrate with: nothing changes until the map is clicked.
-    if (!state_.secondPointClicked) {
+    if (!setup_.secondPointTaken()) {
         dialogs().message(kClickSecond);
         return;
     }
@@ -178,24 +174,21 @@ void MainWindow::cmdregcor_Click() {
     const auto values = readCoordinates(texts);
     // Two points on the same parallel or meridian give no scale: refused like
     // a bad coordinate, and the user may correct the boxes and press again.
-    if (!values ||
-        !calibrate(referencePoint(state_.firstPointX, state_.firstPointY, state_.firstPointDms),
-                   referencePoint(state_.secondPointX, state_.secondPointY, *values))
-             .isValid()) {
+    if (!values || !setup_.calibrationWith(*values).isValid()) {
         refuseCoordinates();
         return;
     }
-    state_.secondPointDms = *values;
+    setup_.keepSecondAngles(*values);
 
     // The record is written under the name whose picture was opened and checked
     // for existence, whatever has been typed into the area box since.
-    combo::setText(f1area, state_.newAreaName);
+    combo::setText(f1area, setup_.areaName());
     // The datum chosen with the set-up goes with the calibration, in the same
     // transaction, before the area is shown with it.
     try {
         const hourglass::Scope busy;
-        areadatums::storeWithRecord(*Data1, state_.newAreaName, datumchoice::code(f1datum), std::nullopt,
-                                    [this] { StoreCalibration(); });
+        areadatums::storeWithRecord(*Data1, setup_.areaName(), datumchoice::code(f1datum),
+                                    std::nullopt, [this] { StoreCalibration(); });
     } catch (const ArchiveError&) {
         dialogs().message(kStoreFailed);
         return;
@@ -205,7 +198,7 @@ void MainWindow::cmdregcor_Click() {
     // with have changed.
     try {
         WorkingPair pair(folder_);
-        areacalibrations::forget(pair, state_.newAreaName);
+        areacalibrations::forget(pair, setup_.areaName());
     } catch (const ArchiveError&) {
     }
 
@@ -220,7 +213,7 @@ void MainWindow::cmdregcor_Click() {
     cmdregcor->hide();
     cmding->show();
     cmdrid->show();
-    state_.setupStep = SetupStep::None;
+    setup_.end();
     state_.readoutEnabled = Flag::One;
 }
 
@@ -228,9 +221,7 @@ void MainWindow::cmdregcor_Click() {
 // f1area: a new record (then the area list is read again), or the existing one
 // the user agreed to modify. Links and localities are never touched.
 void MainWindow::StoreCalibration() {
-    const CalibrationResult result =
-        calibrate(referencePoint(state_.firstPointX, state_.firstPointY, state_.firstPointDms),
-                  referencePoint(state_.secondPointX, state_.secondPointY, state_.secondPointDms));
+    const CalibrationResult result = setup_.calibration();
     if (!result.isValid()) return;
     const Calibration& c = result.calibration();
     const QString area = combo::text(f1area);
@@ -245,7 +236,7 @@ void MainWindow::StoreCalibration() {
         Data1->update();
     };
 
-    if (state_.existingAreaAnswer == 0) {
+    if (!setup_.recalibrates()) {
         Data1->addNew();
         writeFields();
         Data1->setRecordSource(sql::kAreaList);

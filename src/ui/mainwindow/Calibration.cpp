@@ -81,8 +81,7 @@ void MainWindow::mncalibra_Click() {
         dialogs().message(kNoSheet);
         return;
     }
-    if (state_.setupStep != SetupStep::None || state_.pixelCapture == Flag::One ||
-        state_.localityEditorOpen == Flag::One) {
+    if (setup_.stage() != AreaSetupMode::Stage::Idle || positionCapture() || editorOpen_) {
         dialogs().message(kBusy);
         return;
     }

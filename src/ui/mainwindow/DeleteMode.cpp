@@ -1,5 +1,5 @@
-// The delete mode. "Elimina Area" turns the shared button cmdregcor into a
-// visible "Elimina"; while it shows, choosing an area only puts its name into
+// The delete mode (deletion_, ui/map/AreaSetupMode.h). "Elimina Area" turns
+// the shared button cmdregcor into a visible "Elimina"; while it shows, choosing an area only puts its name into
 // f1area (the area load loads nothing), and the press of "Elimina" deletes
 // that area with all its places (core/archive/DeleteArea), rebuilds the area
 // list and leaves the mode.
@@ -9,6 +9,7 @@
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
 #include "core/state/SharedTexts.h"
+#include "ui/map/AreaSetupMode.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/ProgressDialog.h"
 
@@ -34,18 +35,18 @@ const QString kProgressLabel = QStringLiteral("Eliminazione delle località dell
 } // namespace
 
 void MainWindow::mnareacanc_Click() {
+    deletion_.enter();
     cmdregcor->setText(kCaptionDelete);
     cmdregcor->show();
     refreshPickMode();
 }
 
 bool MainWindow::inDeleteMode() const {
-    return isShown(cmdregcor) && cmdregcor->text() == kCaptionDelete;
+    return deletion_.on() && isShown(cmdregcor);
 }
 
-// The caption alone tells the mode of a press, as for the set-up's captions.
 bool MainWindow::deleteModePress() {
-    if (cmdregcor->text() != kCaptionDelete) return false;
+    if (!deletion_.on()) return false;
     deleteChosenArea();
     return true;
 }
@@ -80,7 +81,10 @@ void MainWindow::deleteChosenArea() {
     } catch (const ArchiveError& e) {
         listFailure = e.italianMessage();
     }
-    if (inDeleteMode()) cmdregcor->hide();
+    if (inDeleteMode()) {
+        cmdregcor->hide();
+        deletion_.leave();
+    }
     busy.end();
     dialogs().message(kDeleted);
     if (!listFailure.isEmpty()) dialogs().message(listFailure);

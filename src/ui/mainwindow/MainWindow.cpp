@@ -24,8 +24,7 @@ bool isShown(const QWidget* w) {
     return !w->isHidden();
 }
 
-MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& commandLine,
-                       QWidget* parent)
+MainWindow::MainWindow(Archives& archives, const QString& commandLine, QWidget* parent)
     : QMainWindow(parent)
     , Data1(archives.Data1)
     , Data2(archives.Data2)
@@ -33,7 +32,6 @@ MainWindow::MainWindow(ViewerState& state, Archives& archives, const QString& co
     , Data4(archives.Data4)
     , folder_(QDir::currentPath())
     , sheets_(folder_)
-    , state_(state)
     , commandLine_(commandLine) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orvena"));
@@ -85,22 +83,22 @@ QList<QLineEdit*> MainWindow::coordinateBoxes() const {
 }
 
 void MainWindow::connectEvents() {
-    connect(f1area, &QComboBox::activated, this, [this] { f1area_Click(); });
-    connect(cmbloc, &QComboBox::activated, this, [this] { cmbloc_Click(); });
-    connect(cmdesci, &QPushButton::clicked, this, [this] { cmdesci_Click(); });
+    connect(f1area, &QComboBox::activated, this, &MainWindow::f1area_Click);
+    connect(cmbloc, &QComboBox::activated, this, &MainWindow::cmbloc_Click);
+    connect(cmdesci, &QPushButton::clicked, this, &MainWindow::cmdesci_Click);
     connect(cmdregcor, &QPushButton::clicked, this, [this] {
         cmdregcor_Click();
         refreshPickMode();
     });
-    connect(cmding, &QPushButton::clicked, this, [this] { cmding_Click(); });
-    connect(cmdrid, &QPushButton::clicked, this, [this] { cmdrid_Click(); });
+    connect(cmding, &QPushButton::clicked, this, &MainWindow::cmding_Click);
+    connect(cmdrid, &QPushButton::clicked, this, &MainWindow::cmdrid_Click);
     connect(Image1, &MapView::mouseMoved, this, &MainWindow::Image1_MouseMove);
     connect(Image1, &MapView::pointClicked, this, [this] {
         Image1_Click();
         refreshPickMode();
     });
     connect(Image1, &MapView::wheelTurned, this, &MainWindow::Image1_MouseWheel);
-    connect(Image1, &MapView::dragReleased, this, [this] { Image1_DragEnd(); });
+    connect(Image1, &MapView::dragReleased, this, &MainWindow::Image1_DragEnd);
     connect(Image1, &MapView::edgePassed, this, &MainWindow::moveTo);
     connect(Image1, &MapView::zoomChanged, this, &MainWindow::zoomChanged);
     connect(imgde, &ArrowImage::clicked, this, [this] { imgde_Click(false); });
@@ -117,19 +115,19 @@ void MainWindow::connectEvents() {
         mnapri_Click();
         refreshPickMode();
     });
-    connect(cmdstampa, &QPushButton::clicked, this, [this] { cmdstampa_Click(); });
-    connect(cmdsalva, &QPushButton::clicked, this, [this] { cmdsalva_Click(); });
-    connect(mnhelp, &QAction::triggered, this, [this] { mnhelp_Click(); });
-    connect(mnesportagis, &QAction::triggered, this, [this] { mnesportagis_Click(); });
-    connect(mnesportambtiles, &QAction::triggered, this, [this] { mnesportambtiles_Click(); });
-    connect(mncopiapos, &QAction::triggered, this, [this] { mncopiapos_Click(); });
-    connect(mnareacanc, &QAction::triggered, this, [this] { mnareacanc_Click(); });
-    connect(mncollega, &QAction::triggered, this, [this] { mncollega_Click(); });
-    connect(mnlocagg, &QAction::triggered, this, [this] { mnlocagg_Click(); });
-    connect(mnloccerca, &QAction::triggered, this, [this] { mnloccerca_Click(); });
-    connect(mnesporta, &QAction::triggered, this, [this] { mnesporta_Click(); });
-    connect(mnimporta, &QAction::triggered, this, [this] { mnimporta_Click(); });
-    connect(mncomprdb, &QAction::triggered, this, [this] { mncomprdb_Click(); });
+    connect(cmdstampa, &QPushButton::clicked, this, &MainWindow::cmdstampa_Click);
+    connect(cmdsalva, &QPushButton::clicked, this, &MainWindow::cmdsalva_Click);
+    connect(mnhelp, &QAction::triggered, this, &MainWindow::mnhelp_Click);
+    connect(mnesportagis, &QAction::triggered, this, &MainWindow::mnesportagis_Click);
+    connect(mnesportambtiles, &QAction::triggered, this, &MainWindow::mnesportambtiles_Click);
+    connect(mncopiapos, &QAction::triggered, this, &MainWindow::mncopiapos_Click);
+    connect(mnareacanc, &QAction::triggered, this, &MainWindow::mnareacanc_Click);
+    connect(mncollega, &QAction::triggered, this, &MainWindow::mncollega_Click);
+    connect(mnlocagg, &QAction::triggered, this, &MainWindow::mnlocagg_Click);
+    connect(mnloccerca, &QAction::triggered, this, &MainWindow::mnloccerca_Click);
+    connect(mnesporta, &QAction::triggered, this, &MainWindow::mnesporta_Click);
+    connect(mnimporta, &QAction::triggered, this, &MainWindow::mnimporta_Click);
+    connect(mncomprdb, &QAction::triggered, this, &MainWindow::mncomprdb_Click);
 }
 
 void MainWindow::Form_Load() {
@@ -145,7 +143,8 @@ void MainWindow::Form_Load() {
     Label10->show();
     cmding->show();
     cmdrid->show();
-    state_.setupStep = SetupStep::None;
+    setup_.end();
+    deletion_.leave();
     refreshPickMode();
 
     fillAreaList();

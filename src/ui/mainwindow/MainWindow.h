@@ -5,7 +5,8 @@
 #include "core/base/FixedText.h"
 #include "core/geo/SheetLookup.h"
 #include "core/geo/SheetPosition.h"
-#include "core/state/ViewerState.h"
+#include "ui/mainwindow/MapState.h"
+#include "ui/map/AreaSetupMode.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -27,30 +28,34 @@ class LocalitySearch;
 class MapView;
 class Spinner;
 
-// The main window (Form1): the map viewer. It owns the controls, the four
-// record views and the viewer state's window side, and opens the other
-// windows. Its bodies live beside this header, a file for each concern; the
-// groups below follow those files, so this class is their table of contents.
+// The main window (Form1): the map viewer. It builds, lays out and wires the
+// controls, owns the four record views and the state of the sheet shown, and
+// opens the other windows. Its bodies live beside this header, a file for
+// each concern; the groups below follow those files, so this class is their
+// table of contents. Each handler keeps the name of the control and event it
+// answers (cmding_Click: the "+" button pressed), declared a slot: public
+// where the tests drive it directly, private where only its control does.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // commandLine: the program's arguments joined by single blanks.
-    MainWindow(ViewerState& state, Archives& archives, const QString& commandLine,
-               QWidget* parent = nullptr);
+    MainWindow(Archives& archives, const QString& commandLine, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    ViewerState& state() { return state_; }
+    // The sheet's natural size and scales, the read-out's switch, the
+    // pointer and the marker (MapState.h): the window's own.
+    MapState& state() { return state_; }
 
     // --- Controls, named as the program has always named them.
-    QLabel* Label9; // "AREA"
-    QComboBox* f1area;
+    QLabel* Label9;  // "AREA"
+    QComboBox* f1area; // the area (sheet) chosen or typed; its choice loads it
     QLabel* Label10; // "LOCALITA'"
-    QComboBox* cmbloc;
+    QComboBox* cmbloc; // the places of the sheet shown; a choice marks one
     MapView* Image1; // the map view (ui/map): the sheet shown, its zoom and navigation
-    QLabel* Label4; // "La."
-    QLineEdit* grlaf1;
-    QLineEdit* mnlaf1;
-    QLineEdit* selaf1;
+    QLabel* Label4;  // "La."
+    QLineEdit* grlaf1; // the six coordinate boxes: latitude degrees, minutes,
+    QLineEdit* mnlaf1; // seconds, then longitude; the set-up's typed points and
+    QLineEdit* selaf1; // the marked place's angles
     QLabel* Label8; // "Lo."
     QLineEdit* grlof1;
     QLineEdit* mnlof1;
@@ -64,37 +69,37 @@ public:
     QPushButton* cmdrid; // "--", a zoom step out
     QLabel* Label12;     // "Lento"
     ArrowImage* imgsu;   // the small arrows: a pan step north, south, west, east,
-    ArrowImage* imggiu;  // or past the edge the neighbour that way
-    ArrowImage* imgsi;
+    ArrowImage* imggiu;  // or past the edge the neighbour that way (double click:
+    ArrowImage* imgsi;   // a longer step)
     ArrowImage* imgde;
-    QLabel* Label11; // "Veloce"
-    Spinner* VScroll1;
-    Spinner* HScroll1;
-    QPushButton* cmdsalva;
-    QPushButton* cmdstampa;
-    QPushButton* cmdesci;
-    QLabel* freccia;  // hidden: the down arrow marker
-    QLabel* blusu;    // hidden: the up arrow marker
+    QLabel* Label11;   // "Veloce"
+    Spinner* VScroll1; // the "Veloce" scroll bars: long pan steps north and south,
+    Spinner* HScroll1; // west and east
+    QPushButton* cmdsalva;  // "Salva": the marked picture as a bitmap
+    QPushButton* cmdstampa; // "Stampa": the picture and the window printed
+    QPushButton* cmdesci;   // "Esci": the program ends
+    QLabel* freccia; // hidden: the down arrow marker
+    QLabel* blusu;   // hidden: the up arrow marker
 
-    QAction* mnapri; // "Nuova Area": the image of a set-up
-    QAction* mnareacanc;
-    QAction* mncollega;
-    QAction* mnloccerca;
-    QAction* mnlocagg;
-    QAction* mncopiapos; // "Copia posizione WGS 84" (Ctrl+Shift+C)
-    QAction* mnesporta;
-    QAction* mnimporta;
-    QAction* mncomprdb;
-    QAction* mnhelp;
-    QAction* mnesportambtiles; // "Esporta per GIS con MBTiles…"
-    QAction* mnesportagis;     // "Esporta per GIS…", the last of "Area"
-    QAction* mncalibra;        // "Calibrazione…"
-    QAction* mnimportamap;     // "Importa calibrazione (.map)…"
+    QAction* mnapri;           // "Area > Nuova Area": the image of a set-up
+    QAction* mnareacanc;       // "Area > Elimina Area": the delete mode
+    QAction* mncollega;        // "Area > Collegamenti": the links editor
+    QAction* mncalibra;        // "Area > Calibrazione…": the calibration window
+    QAction* mnimportamap;     // "Area > Importa calibrazione (.map)…"
+    QAction* mnesportambtiles; // "Area > Esporta per GIS con MBTiles…"
+    QAction* mnesportagis;     // "Area > Esporta per GIS…", the last of "Area"
+    QAction* mnloccerca;       // "Località > Ricerca": the search window
+    QAction* mnlocagg;         // "Località > Aggiornamento": the locality editor
+    QAction* mncopiapos;       // "Località > Copia posizione WGS 84" (Ctrl+Shift+C)
+    QAction* mnesporta;        // "Esporta": the exchange files written
+    QAction* mnimporta;        // "Importa": the exchange files read
+    QAction* mncomprdb;        // "Compatta Data Base"
+    QAction* mnhelp;           // "Help": the user's guide
 
-    RecordView* Data1;
-    RecordView* Data2;
-    RecordView* Data3;
-    RecordView* Data4;
+    RecordView* Data1; // area.mdb, AREA: the sheets
+    RecordView* Data2; // localita.mdb, localita: the places
+    RecordView* Data3; // esplocalita.mdb: the places' exchange file
+    RecordView* Data4; // esparea.mdb: the sheets' exchange file
 
     // The six coordinate boxes, in the order lat d, m, s, lon d, m, s.
     QList<QLineEdit*> coordinateBoxes() const;
@@ -102,15 +107,19 @@ public:
     // --- Life and activation. MainWindow.cpp: the constructor, the load and
     // activation handlers, the end; MainWindowLayout.cpp: the controls and
     // the menu at their places.
+public slots:
     void Form_Load();
     void Form_Activate();
+private slots:
     void cmdesci_Click();
 
     // --- The sheet.
     // AreaLoading.cpp: loading the area named in f1area, with its scales and
     // its places list. shownSheet(): the sheet shown, as its record read when
     // it was shown (a sheet without a record has no name).
+public slots:
     void f1area_Click();
+public:
     void LoadCurrentArea();
     const Sheet& shownSheet() const;
     // SheetMoves.cpp: the moves to the adjoining sheets, by the links of the
@@ -129,11 +138,11 @@ public:
     // the picture of a sheet about to be shown with one sheet in memory: the
     // shown sheet stays when the new one cannot be decoded. The caller shows
     // the picture returned, or calls keepShownSheet() to have the shown sheet
-    // back whole. showSheet() puts a decoded sheet into Image1, without marks,
-    // as the loaded picture (fileName: where it came from); showSheetAtOrigin()
-    // also shows it at natural size at the sheet origin. damageNotice(): the
-    // message for a damaged sheet (as the file is now on disk) not yet told in
-    // this session, empty otherwise: a damaged sheet is told once.
+    // back whole. showSheet() puts a decoded sheet into Image1, without marks
+    // (fileName: where it came from); showSheetAtOrigin() also shows it at
+    // natural size at the sheet origin. damageNotice(): the message for a
+    // damaged sheet (as the file is now on disk) not yet told in this
+    // session, empty otherwise: a damaged sheet is told once.
     PictureLoad loadSheet(const QString& fileName);
     void keepShownSheet();
     void showSheet(const QImage& sheet, const QString& fileName);
@@ -141,81 +150,114 @@ public:
     static QString damageNotice(const PictureLoad& picture, const QString& fileName);
 
     // --- Navigation.
-    // Panning.cpp: the arrow images, the keys, the spinners, and a drag of
-    // the map released past an edge (Image1 moves itself while dragged).
+    // Panning.cpp: the arrow images (imgsu, imggiu, imgsi, imgde), the keys,
+    // the spinners, and a drag of the map released past an edge (Image1
+    // moves itself while dragged).
+public slots:
     void Form_KeyPress(char16_t& character);
     void Form_KeyDown(int& keyCode);
     void imgde_Click(bool doubleClick);
     void imgsi_Click(bool doubleClick);
     void imgsu_Click(bool doubleClick);
     void imggiu_Click(bool doubleClick);
+private slots:
     void HScroll1_Change(int value);
     void VScroll1_Change(int value);
     void Image1_DragEnd();
-    // Zoom.cpp: the zoom buttons and the wheel over the map (notches away from
-    // the user zoom in, at the pointer: x, y in twips on the image); a step of
-    // Image1 told back (zoomChanged: the figure into f1ing, the scales).
-    // zoomPercent(): the zoom in force, in per cent, as the text of f1ing
-    // says; a text that is not a number counts as the zoom it last held.
+    // Zoom.cpp: the zoom buttons cmding, cmdrid and the wheel over the map
+    // (notches away from the user zoom in, at the pointer: x, y in twips on
+    // the image); a step of Image1 told back (zoomChanged: the figure into
+    // f1ing, the scales). zoomPercent(): the zoom in force, in per cent, as
+    // the text of f1ing says; a text that is not a number counts as the zoom
+    // it last held.
+public slots:
     void cmding_Click();
     void cmdrid_Click();
+private slots:
     void Image1_MouseWheel(int notches, double x, double y);
     void zoomChanged(double figure, int direction);
+public:
     double zoomPercent() const;
 
     // --- Marking, hand-over, print and save.
     // LocalityDisplay.cpp: a locality marked on the shown sheet.
+public slots:
     void cmbloc_Click();
+public:
     void MarkLocality(const Place& place);
     // LocalityHandover.cpp: the locality the search window handed over
     // (takeChosenLocality(), its signal's slot: area and name as its line
     // reads them), shown at the next activation; else the locality of the
     // command line, shown at every activation where nothing was chosen.
+public slots:
     void takeChosenLocality(const QString& area, const QString& locality);
+public:
     void ShowCommandLineLocality();
     void ShowChosenLocality();
-    // PrintSave.cpp.
+    // PrintSave.cpp: cmdstampa and cmdsalva.
+private slots:
     void cmdstampa_Click();
     void cmdsalva_Click();
 
     // --- The set-up, the read-out and the delete mode.
-    // NewArea.cpp: "Nuova Area", the image of the area to set up.
+    // NewArea.cpp: mnapri, "Nuova Area", the image of the area to set up.
+private slots:
     void mnapri_Click();
     // AreaSetup.cpp: the two reference points, typed and clicked, and
-    // "Registra" (cmdregcor) that stores the calibration. clickTakesPoint():
-    // whether a click on the map now takes a point, for the set-up or for
-    // the locality editor (the map's cursor is then a cross).
-    void AdvanceSetup();
+    // "Registra" (cmdregcor) that stores the calibration; the set-up's state
+    // is setup_ (ui/map/AreaSetupMode). clickTakesPoint(): whether a click on
+    // the map now takes a point, for the set-up or for the locality editor
+    // (the map's cursor is then a cross). areaSetup(): the set-up's stage,
+    // area, points and angles.
+public slots:
     void Image1_Click();
+private slots:
     void cmdregcor_Click();
+public:
+    void AdvanceSetup();
     void StoreCalibration();
     bool clickTakesPoint() const;
+    const AreaSetupMode& areaSetup() const { return setup_; }
     // PointerReadout.cpp: the latitude and longitude under the pointer, and
     // for a sheet in another datum its place in WGS 84 and UTM; the position
-    // under the pointer copied in WGS 84.
+    // under the pointer copied in WGS 84 (mncopiapos).
+public slots:
     void Image1_MouseMove(double x, double y);
-    void ComputePointerReadout();
+private slots:
     void mncopiapos_Click();
+public:
+    void ComputePointerReadout();
     // After a sheet is shown: the PROJ operation of its datum, so that the
     // read-out itself never queries.
     void followSheetDatum();
-    // DeleteMode.cpp: "Elimina Area".
+    // DeleteMode.cpp: mnareacanc, "Elimina Area" (the mode: deletion_).
+public slots:
     void mnareacanc_Click();
-    // Calibration.cpp: the calibration window of the sheet shown (the one
-    // open, none once closed), and the .map files brought in.
+    // Calibration.cpp: mncalibra, the calibration window of the sheet shown
+    // (calibrationWindow(): the one open, none once closed), and mnimportamap,
+    // the .map files brought in.
+private slots:
     void mncalibra_Click();
     void mnimportamap_Click();
+public:
     CalibrationWindow* calibrationWindow() const;
 
     // --- The menu entries that open the other windows and run maintenance.
     // OtherWindows.cpp: the search, the locality editor (localityEditor(): the
-    // one open now, none once closed by its frame), the links editor, the help.
+    // one open now, none once closed by its frame; localityEditorOpen():
+    // opened and not left by its "Esci", the read-out stopped meanwhile,
+    // closing it by its frame does not count), the links editor, the help.
+private slots:
     void mnloccerca_Click();
     void mnlocagg_Click();
-    LocalityEditor* localityEditor() const;
-    void mncollega_Click();
     void mnhelp_Click();
+public slots:
+    void mncollega_Click();
+public:
+    LocalityEditor* localityEditor() const;
+    bool localityEditorOpen() const { return editorOpen_; }
     // MaintenanceMenu.cpp: export, import, compaction and the export for GIS.
+private slots:
     void mnesporta_Click();
     void mnimporta_Click();
     void mncomprdb_Click();
@@ -277,14 +319,28 @@ private:
     bool inDeleteMode() const;
     bool deleteModePress();
     void deleteChosenArea();
+    // The two modes that share cmdregcor (AreaSetup.cpp: takeSharedButton(),
+    // the set-up's caption shown, ending the delete mode).
+    AreaSetupMode setup_;
+    AreaDeletionMode deletion_;
+    void takeSharedButton();
 
-    // The other windows (OtherWindows.cpp): the locality editor, after its
-    // position was taken by a click on the map, comes back to the screen;
-    // the search window, made on first use with its hand-over connected.
+    // The other windows (OtherWindows.cpp): the search window, made on first
+    // use with its hand-over connected; the links editor's hand-over (the
+    // record it read: the natural size and scales; the record it stored: the
+    // shown sheet read again).
     LocalitySearch* searchWindow();
-    void showLocalityEditor();
+    void takeLinksRecord(QSizeF natural, std::optional<double> cola, std::optional<double> colo);
+    void rereadShownSheet(const QString& area);
 
-    ViewerState& state_;
+    MapState state_;
+    // The locality editor opened and not left by its "Esci": the read-out
+    // stops. positionCapture(): the editor awaits a click on the map.
+    bool editorOpen_ = false;
+    bool positionCapture() const;
+    // The spinners' previous values (Panning.cpp).
+    std::int16_t lastHScrollValue_ = 0;
+    std::int16_t lastVScrollValue_ = 0;
     QString commandLine_;
     QString commandLineLocality_; // upper-cased; empty when none was given
     // The search window's choice, area and name as 50-character texts, until

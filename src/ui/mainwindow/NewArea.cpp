@@ -7,6 +7,7 @@
 #include "core/base/Picture.h"
 #include "core/geo/SheetFiles.h"
 #include "ui/widgets/ComboText.h"
+#include "ui/map/AreaSetupMode.h"
 #include "ui/map/MapView.h"
 
 #include <QComboBox>
@@ -87,17 +88,19 @@ void MainWindow::mnapri_Click() {
         const QString name = bareFileName(*chosen);
         if (name.isEmpty()) return;
         hourglass::Scope busy;
-        state_.newAreaName = name;
+        setup_.chooseArea(name);
         combo::setText(f1area, name);
-        state_.existingAreaAnswer = 0;
 
         // An area of exactly this name is re-calibrated only if the user agrees.
         Sheet existing = sheets_.sheet(name);
         if (existing.exists()) {
             busy.end();
-            state_.existingAreaAnswer = static_cast<std::int16_t>(
-                dialogs().message(kAreaExists, Buttons::OkCancel, DefaultButton::Decline));
-            if (state_.existingAreaAnswer != AnswerOk) return;
+            // Any answer counts as re-calibrating, for a set-up under way
+            // that "Registra" may still store under this name.
+            const int answer =
+                dialogs().message(kAreaExists, Buttons::OkCancel, DefaultButton::Decline);
+            setup_.setRecalibrates(answer != 0);
+            if (answer != AnswerOk) return;
             busy.resume();
         }
 

@@ -4,6 +4,7 @@
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/base/Dialogs.h"
+#include "core/base/Numbers.h"
 #include "ui/map/MapView.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/windows/HelpWindow.h"
@@ -43,7 +44,7 @@ LocalitySearch* MainWindow::searchWindow() {
 // Località > Aggiornamento: the locality editor, shown modeless. A sheet
 // chosen in it is named in f1area and shown in the map.
 void MainWindow::mnlocagg_Click() {
-    state_.localityEditorOpen = Flag::One;
+    editorOpen_ = true;
     LocalityEditor* editor = localityEditor();
     if (!editor) {
         const auto showSheetOf = [this](const QString& area) {
@@ -59,7 +60,10 @@ void MainWindow::mnlocagg_Click() {
             }
             return picture.shown();
         };
-        editor = new LocalityEditor(*this, state_, *Data1, *Data2, showSheetOf);
+        editor = new LocalityEditor(*this, *Data1, *Data2, showSheetOf);
+        // Its "Esci" gives the read-out back; closed by its frame it does not.
+        connect(editor, &LocalityEditor::exited, this, [this] { editorOpen_ = false; });
+        connect(editor, &LocalityEditor::captureChanged, this, &MainWindow::refreshPickMode);
     }
     editor->present();
 }
@@ -70,8 +74,9 @@ LocalityEditor* MainWindow::localityEditor() const {
     return nullptr;
 }
 
-void MainWindow::showLocalityEditor() {
-    if (LocalityEditor* editor = localityEditor()) editor->positionTaken();
+bool MainWindow::positionCapture() const {
+    const LocalityEditor* editor = localityEditor();
+    return editor && editor->capturing();
 }
 
 void MainWindow::mncollega_Click() {
@@ -80,8 +85,35 @@ void MainWindow::mncollega_Click() {
         return;
     }
     auto* editor = findChild<LinksEditor*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!editor) editor = new LinksEditor(*f1area, *Image1, *Data1, state_, this);
+    if (!editor) {
+        editor = new LinksEditor(*f1area, *Image1, *Data1, this);
+        connect(editor, &LinksEditor::recordRead, this, &MainWindow::takeLinksRecord);
+        connect(editor, &LinksEditor::stored, this, &MainWindow::rereadShownSheet);
+    }
     editor->present();
+}
+
+// The links editor read the shown area's record: the image's size now becomes
+// the natural one, and the record's scales those in force (the zoom figure
+// stays).
+void MainWindow::takeLinksRecord(QSizeF natural, std::optional<double> cola,
+                                 std::optional<double> colo) {
+    state_.naturalHeight = roundToInt32(natural.height()).value_or(state_.naturalHeight);
+    state_.naturalWidth = roundToInt32(natural.width()).value_or(state_.naturalWidth);
+    if (cola) state_.latScale = static_cast<float>(*cola);
+    if (colo) state_.lonScale = static_cast<float>(*colo);
+}
+
+// The links editor stored the links and datum of an area: the shown sheet, if
+// it is that area, is read again as a value, and its read-out follows its datum.
+void MainWindow::rereadShownSheet(const QString& area) {
+    if (shownSheet().name != area) return;
+    try {
+        Image1->setShownSheet(sheets_.sheet(area));
+    } catch (const ArchiveError&) {
+        return; // the next move reads it again
+    }
+    followSheetDatum();
 }
 
 void MainWindow::mnhelp_Click() {

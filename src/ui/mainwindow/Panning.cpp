@@ -92,14 +92,14 @@ void MainWindow::imggiu_Click(bool doubleClick) {
 void MainWindow::HScroll1_Change(int value) {
     const std::int16_t v = spinnerValue(value);
     if (sheetMoveMessage_) {
-        state_.lastHScrollValue = v;
+        lastHScrollValue_ = v;
         return;
     }
-    if (state_.lastHScrollValue < v)
+    if (lastHScrollValue_ < v)
         Image1->setLeft(Image1->left() - kSpinnerStep);
-    else if (state_.lastHScrollValue > v)
+    else if (lastHScrollValue_ > v)
         Image1->setLeft(Image1->left() + kSpinnerStep);
-    state_.lastHScrollValue = v;
+    lastHScrollValue_ = v;
     if (Image1->pastEdge(Side::West))
         MoveWest();
     else if (Image1->pastEdge(Side::East))
@@ -109,14 +109,14 @@ void MainWindow::HScroll1_Change(int value) {
 void MainWindow::VScroll1_Change(int value) {
     const std::int16_t v = spinnerValue(value);
     if (sheetMoveMessage_) {
-        state_.lastVScrollValue = v;
+        lastVScrollValue_ = v;
         return;
     }
-    if (state_.lastVScrollValue < v)
+    if (lastVScrollValue_ < v)
         Image1->setTop(Image1->top() - kSpinnerStep);
-    else if (state_.lastVScrollValue > v)
+    else if (lastVScrollValue_ > v)
         Image1->setTop(Image1->top() + kSpinnerStep);
-    state_.lastVScrollValue = v;
+    lastVScrollValue_ = v;
     if (Image1->pastEdge(Side::North))
         MoveNorth();
     else if (Image1->pastEdge(Side::South))

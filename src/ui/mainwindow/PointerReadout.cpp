@@ -33,8 +33,6 @@ void clearReadoutTip(QWidget& image) {
 // Runs on every move of the pointer over the map: no queries here, only the
 // shown sheet's calibration and a little arithmetic.
 void MainWindow::Image1_MouseMove(double x, double y) {
-    // What a click does may have changed in another window (the editor's capture).
-    refreshPickMode();
     if (!Image1->shown()) return;
     // The position is kept whatever the mode, for the next click on the map.
     if (const auto px = roundToInt32(x)) state_.pointerX = *px;
@@ -44,8 +42,7 @@ void MainWindow::Image1_MouseMove(double x, double y) {
 }
 
 bool MainWindow::readoutStopped() const {
-    return state_.pixelCapture == Flag::One || combo::text(f1area).isEmpty() ||
-           state_.localityEditorOpen == Flag::One ||
+    return positionCapture() || combo::text(f1area).isEmpty() || editorOpen_ ||
            // Unset (nothing loaded yet) counts as on.
            state_.readoutEnabled == Flag::Zero;
 }
@@ -117,8 +114,8 @@ void MainWindow::followSheetDatum() {
     const QString& area = shownSheet().name;
     if (const SheetModel model = loadSheetModel(folder_, area); model.isValid()) {
         sheetPositionKey_.clear();
-        sheetPosition_ = SheetPosition(model, state_.loadedPicture.width(),
-                                       state_.loadedPicture.height(), shownSheet().datum.operation);
+        sheetPosition_ = SheetPosition(model, Image1->sheet().width(), Image1->sheet().height(),
+                                       shownSheet().datum.operation);
         if (const QString missing = sheetPosition_.problemToTellOnce(); !missing.isEmpty())
             dialogs().message(missing);
         return;
@@ -131,8 +128,8 @@ void MainWindow::followSheetDatum() {
     const auto& colo = shownSheet().calibration.colo;
     if (datum && cola && colo) {
         if (const auto in = shownSheet().calibration.readoutInput(0, 0, float(*cola), float(*colo)))
-            extent = sheetExtent(*in, int(twips::fromPixels(state_.loadedPicture.width())),
-                                 int(twips::fromPixels(state_.loadedPicture.height())));
+            extent = sheetExtent(*in, int(twips::fromPixels(Image1->sheet().width())),
+                                 int(twips::fromPixels(Image1->sheet().height())));
     }
     QString key = area + u'\n' + code + u'\n' + stored.operation;
     if (extent)

@@ -21,10 +21,7 @@ PictureLoad MainWindow::loadSheet(const QString& fileName) {
     PictureLoad check = checkPicture(fileName);
     if (check.outcome != PictureOutcome::Ok) return check;
     const bool released = !Image1->composition().file().isEmpty();
-    if (released) {
-        Image1->releaseSheet();
-        state_.loadedPicture = QImage();
-    }
+    if (released) Image1->releaseSheet();
     PictureLoad load = readPicture(fileName);
     if (!load.shown() && released) keepShownSheet();
     return load;
@@ -32,12 +29,10 @@ PictureLoad MainWindow::loadSheet(const QString& fileName) {
 
 void MainWindow::keepShownSheet() {
     Image1->restoreSheet();
-    state_.loadedPicture = Image1->sheet();
 }
 
 void MainWindow::showSheet(const QImage& sheet, const QString& fileName) {
-    state_.loadedPicture = sheet;
-    Image1->setPicture(state_.loadedPicture, QFileInfo(fileName).absoluteFilePath());
+    Image1->setPicture(sheet, QFileInfo(fileName).absoluteFilePath());
 }
 
 void MainWindow::showSheetAtOrigin(const QImage& sheet, const QString& fileName) {

@@ -49,7 +49,7 @@ double MainWindow::zoomPercent() const {
 }
 
 void MainWindow::cmding_Click() {
-    if (state_.pixelCapture == Flag::One) return;
+    if (positionCapture()) return;
     if (Image1->atLargestSize()) {
         {
             const hourglass::Scope busy;
@@ -64,7 +64,7 @@ void MainWindow::cmding_Click() {
 }
 
 void MainWindow::cmdrid_Click() {
-    if (state_.pixelCapture == Flag::One) return;
+    if (positionCapture()) return;
     if (zoomPercent() == kStepPercent) return;
     zoomStep(-1);
 }
@@ -74,7 +74,7 @@ void MainWindow::cmdrid_Click() {
 // follows. Where the buttons would refuse, the wheel does nothing and says
 // nothing.
 void MainWindow::Image1_MouseWheel(int notches, double x, double y) {
-    if (!isShown(Image1) || !isShown(cmding) || state_.pixelCapture == Flag::One) return;
+    if (!isShown(Image1) || !isShown(cmding) || positionCapture()) return;
     const double pointerLeft = Image1->left() + x;
     const double pointerTop = Image1->top() + y;
     zoomPercent();

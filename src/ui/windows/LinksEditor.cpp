@@ -7,7 +7,6 @@
 #include "core/base/Numbers.h"
 #include "core/base/Twips.h"
 #include "core/geo/SheetPosition.h"
-#include "core/state/ViewerState.h"
 #include "ui/widgets/ActivationTracker.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/Controls.h"
@@ -48,12 +47,11 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
 } // namespace
 
 LinksEditor::LinksEditor(QComboBox& areaBox, const MapImage& image, RecordView& data1,
-                         ViewerState& state, QWidget* parent)
+                         QWidget* parent)
     : QWidget(parent, Qt::Window)
     , areaBox_(areaBox)
     , image_(image)
-    , data1_(data1)
-    , state_(state) {
+    , data1_(data1) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Form4"));
     // Closed by its frame it is unloaded; the next opening builds it again.
@@ -121,13 +119,10 @@ void LinksEditor::Form_Activate() {
         hasRecord_ = true;
         recordArea_ = area;
 
-        state_.naturalHeight = roundToInt32(image_.heightTwips()).value_or(state_.naturalHeight);
-        state_.naturalWidth = roundToInt32(image_.widthTwips()).value_or(state_.naturalWidth);
         // A record without a scale leaves the one in force.
-        if (const auto cola = parseNumber(data1_.text(QStringLiteral("COLA")), QLocale::c()))
-            state_.latScale = static_cast<float>(*cola);
-        if (const auto colo = parseNumber(data1_.text(QStringLiteral("COLO")), QLocale::c()))
-            state_.lonScale = static_cast<float>(*colo);
+        const auto cola = parseNumber(data1_.text(QStringLiteral("COLA")), QLocale::c());
+        const auto colo = parseNumber(data1_.text(QStringLiteral("COLO")), QLocale::c());
+        emit recordRead(QSizeF(image_.widthTwips(), image_.heightTwips()), cola, colo);
 
         const std::array<const char*, 4> fields{"NORD", "EST", "SUD", "OVEST"};
         for (std::size_t i = 0; i < boxes.size(); ++i)
@@ -137,11 +132,11 @@ void LinksEditor::Form_Activate() {
         };
         const auto pxlao = number("PXLAO"), seclao = number("SECLAO");
         const auto pxloo = number("PXLOO"), secloo = number("SECLOO");
-        if (pxlao && seclao && pxloo && secloo)
-            extent_ = sheetExtent(
-                {0, 0, state_.latScale, state_.lonScale, *pxlao, *seclao, *pxloo, *secloo},
-                int(twips::fromPixels(state_.loadedPicture.width())),
-                int(twips::fromPixels(state_.loadedPicture.height())));
+        if (cola && colo && pxlao && seclao && pxloo && secloo)
+            extent_ = sheetExtent({0, 0, float(*cola), float(*colo), *pxlao, *seclao, *pxloo,
+                                   *secloo},
+                                  int(twips::fromPixels(image_.sheet().width())),
+                                  int(twips::fromPixels(image_.sheet().height())));
         const areadatums::SheetDatum stored = areadatums::readIn(QDir::currentPath(), area);
         datumchoice::show(cmbdatum, stored.code);
         showOperations(stored.operation);
@@ -178,6 +173,7 @@ void LinksEditor::cmdmod_Click() {
         dialogs().message(kStoreFailed.arg(e.italianMessage()));
         return;
     }
+    emit stored(recordArea_);
     dialogs().message(kStored);
 }
 

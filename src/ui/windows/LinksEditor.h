@@ -2,6 +2,7 @@
 
 #include "core/geo/Datum.h"
 
+#include <QSizeF>
 #include <QString>
 #include <QWidget>
 
@@ -15,7 +16,6 @@ namespace orvena {
 
 class MapImage;
 class RecordView;
-struct ViewerState;
 
 // The sheet links editor (Form4): the four neighbours of the area the main
 // window shows. Opened by "Collegamenti" in the main window's menu, hidden
@@ -26,8 +26,7 @@ class LinksEditor : public QWidget {
     Q_OBJECT
 public:
     // areaBox: the main window's f1area; image: its Image1; data1: Data1.
-    LinksEditor(QComboBox& areaBox, const MapImage& image, RecordView& data1, ViewerState& state,
-                QWidget* parent);
+    LinksEditor(QComboBox& areaBox, const MapImage& image, RecordView& data1, QWidget* parent);
     ~LinksEditor() override;
 
     QLabel* Label1; // "AREA: " and the area name
@@ -57,6 +56,14 @@ public:
     void cmdmod_Click();
     void cmdesci_Click();
 
+signals:
+    // An activation found the shown area's record: the image's size now is
+    // taken as the sheet's natural size (twips), and the record's scales
+    // (COLA, COLO) as those in force where they read as numbers.
+    void recordRead(QSizeF natural, std::optional<double> cola, std::optional<double> colo);
+    // "Modifica" stored the links and the datum of that area.
+    void stored(const QString& area);
+
 private:
     // Stands Data1 on the first record whose AREA is exactly name; false when
     // there is none.
@@ -68,7 +75,6 @@ private:
     QComboBox& areaBox_;
     const MapImage& image_;
     RecordView& data1_;
-    ViewerState& state_;
     // The area whose record the last activation found (empty: none found).
     QString recordArea_;
     bool hasRecord_ = false;

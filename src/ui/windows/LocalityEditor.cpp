@@ -13,7 +13,6 @@
 #include "core/base/Numbers.h"
 #include "core/geo/LocalityChecks.h"
 #include "core/state/SharedTexts.h"
-#include "core/state/ViewerState.h"
 #include "ui/widgets/ActivationTracker.h"
 #include "ui/widgets/ComboText.h"
 
@@ -65,11 +64,10 @@ const QString& doneMessage(LocalityChange kind) {
 
 } // namespace
 
-LocalityEditor::LocalityEditor(QWidget& mainWindow, ViewerState& state, RecordView& areas,
-                               RecordView& localities, ShowSheet showSheet)
+LocalityEditor::LocalityEditor(QWidget& mainWindow, RecordView& areas, RecordView& localities,
+                               ShowSheet showSheet)
     : QWidget(&mainWindow, Qt::Window)
     , mainWindow_(mainWindow)
-    , state_(state)
     , data1_(areas)
     , data2_(localities)
     , showSheet_(std::move(showSheet)) {
@@ -126,16 +124,17 @@ void LocalityEditor::Form_Load() {
 // Back from a position capture the editor shows the position taken; any
 // other activation lists the areas again.
 void LocalityEditor::Form_Activate() {
-    if (state_.pixelCapture != Flag::One) {
+    if (!capturing_) {
         Form_Load();
         return;
     }
-    state_.pixelCapture = Flag::Zero;
+    capturing_ = false;
+    emit captureChanged();
     // Opened from the menu instead of brought back by a click: nothing was taken.
     if (!captured_) return;
     captured_ = false;
-    f2px->setText(realFieldText(state_.localityPixelX));
-    f2py->setText(realFieldText(state_.localityPixelY));
+    f2px->setText(realFieldText(position_.x));
+    f2py->setText(realFieldText(position_.y));
     // A place typed without coordinates takes those of the point clicked.
     std::array<QString, 6> typed;
     const auto boxes = angleBoxes();
@@ -143,16 +142,17 @@ void LocalityEditor::Form_Activate() {
         typed[i] = boxes[qsizetype(i)]->text();
     if (!anglesEmpty(typed)) return;
     ReadoutInput at;
-    at.x = std::int32_t(state_.localityPixelX);
-    at.y = std::int32_t(state_.localityPixelY);
-    at.calibration.cola = state_.latScale; // the scales in force
-    at.calibration.colo = state_.lonScale;
+    at.x = std::int32_t(position_.x);
+    at.y = std::int32_t(position_.y);
+    at.calibration.cola = position_.latScale; // the scales in force
+    at.calibration.colo = position_.lonScale;
     if (const auto angles = anglesAtClick(QDir::currentPath(), combo::text(cmbarea), at))
         for (std::size_t i = 0; i < typed.size(); ++i)
             boxes[qsizetype(i)]->setText((*angles)[i]);
 }
 
-void LocalityEditor::positionTaken() {
+void LocalityEditor::positionTaken(const TakenPosition& at) {
+    position_ = at;
     captured_ = true;
     positionHeld_ = true;
     positionTakenOnMap_ = true;
@@ -195,15 +195,16 @@ void LocalityEditor::cmbloc_Click() {
     heldArea_ = area;
     heldName_ = name;
     if (!positionHeld_) return;
-    state_.localityPixelX = *x;
-    state_.localityPixelY = *y;
+    position_.x = *x;
+    position_.y = *y;
 }
 
 // Hides the editor until the map is clicked: the main window's image click
 // then hands the position over (positionTaken).
 void LocalityEditor::cmdpixel_Click() {
-    state_.pixelCapture = Flag::One;
+    capturing_ = true;
     captured_ = false;
+    emit captureChanged();
     backToMainWindow();
 }
 
@@ -221,10 +222,11 @@ void LocalityEditor::cmdann_Click() {
 
 void LocalityEditor::cmdesci_Click() {
     backToMainWindow();
-    state_.localityEditorOpen = Flag::Zero;
+    emit exited();
 }
 
-// Closed by its frame the editor goes away; localityEditorOpen stays as it is.
+// Closed by its frame the editor goes away without exited(): the main
+// window's read-out stays stopped.
 void LocalityEditor::closeEvent(QCloseEvent* event) {
     unloaded_ = true;
     QWidget::closeEvent(event);
@@ -309,8 +311,8 @@ void LocalityEditor::writeRecord(const LocalityForm& form, const LocalityCheck& 
         data2_.setField(kAngleFields[i], values.angles[i]);
     const bool withPosition = holdsPositionFor(form.area, form.name);
     if (withPosition) {
-        data2_.setField(kPx, double{state_.localityPixelX});
-        data2_.setField(kPy, double{state_.localityPixelY});
+        data2_.setField(kPx, double{position_.x});
+        data2_.setField(kPy, double{position_.y});
     }
     data2_.update();
     if (!withPosition) return;

@@ -15,7 +15,15 @@ class QPushButton;
 namespace orvena {
 
 class RecordView;
-struct ViewerState;
+
+// A position taken by a click on the main window's map for the locality
+// editor: twips on the image, and the scales in force there then.
+struct TakenPosition {
+    float x = 0.0f;
+    float y = 0.0f;
+    float latScale = 0.0f;
+    float lonScale = 0.0f;
+};
 
 // The locality editor (Form2): inserts, modifies and deletes the places of a
 // sheet, the position taken by a click on the map in the main window.
@@ -23,8 +31,10 @@ struct ViewerState;
 // It is a window of its own, a child of the main window, shown modeless by
 // "Località > Aggiornamento" and hidden by its own buttons; closing it by its
 // frame destroys it and the next opening builds it again. It works on the
-// main window's record views (Data1 areas, Data2 places), has the chosen
-// sheet shown in the main window's map and shares the viewer state.
+// main window's record views (Data1 areas, Data2 places) and has the chosen
+// sheet shown in the main window's map. "Clicca la posizione" hands the map
+// over (capturing(): the main window's map is in pick mode until the editor
+// comes back); the click comes back by positionTaken().
 class LocalityEditor : public QWidget {
     Q_OBJECT
 public:
@@ -34,8 +44,8 @@ public:
 
     // mainWindow: the parent, given back its activation when the editor
     // hides; areas, localities: its Data1 and Data2.
-    LocalityEditor(QWidget& mainWindow, ViewerState& state, RecordView& areas,
-                   RecordView& localities, ShowSheet showSheet);
+    LocalityEditor(QWidget& mainWindow, RecordView& areas, RecordView& localities,
+                   ShowSheet showSheet);
     ~LocalityEditor() override;
 
     // Closed by its frame: on its way out, never shown again.
@@ -84,10 +94,19 @@ public:
     void cmdann_Click();
     void cmdesci_Click();
 
+    // Whether a click on the main window's map is awaited ("Clicca la
+    // posizione" pressed, the editor not yet back).
+    bool capturing() const { return capturing_; }
     // The main window's image click took the position asked for by "Clicca la
-    // posizione" (in the state's localityPixelX, localityPixelY): the editor
-    // holds it and comes back to the screen, where its activation shows it.
-    void positionTaken();
+    // posizione": the editor holds it and comes back to the screen, where its
+    // activation shows it.
+    void positionTaken(const TakenPosition& at);
+
+signals:
+    // "Esci": the editor leaves the map to the main window's read-out.
+    void exited();
+    // A click on the map is awaited from now on, or no longer (capturing()).
+    void captureChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,11 +127,13 @@ private:
     void backToMainWindow();
 
     QWidget& mainWindow_;
-    ViewerState& state_;
     RecordView& data1_;
     RecordView& data2_;
     ShowSheet showSheet_;
-    // Whether localityPixelX/Y hold a position for this editor: one taken on the
+    // The position held (twips on the image, as PX and PY store it) and the
+    // scales in force where it was taken.
+    TakenPosition position_;
+    // Whether position_ holds a position for this editor: one taken on the
     // map (for any place until a record is written with it), or the stored one
     // of the chosen place, or the one last written (for that place only:
     // heldArea_, heldName_).
@@ -120,8 +141,10 @@ private:
     bool positionTakenOnMap_ = false;
     QString heldArea_;
     QString heldName_;
-    // Whether the map was clicked since "Clicca la posizione".
+    // Whether the map was clicked since "Clicca la posizione"; whether it is
+    // still awaited.
     bool captured_ = false;
+    bool capturing_ = false;
     bool unloaded_ = false;
 };
 

@@ -91,7 +91,7 @@ private slots:
 
             // Still in delete mode: a choice loads nothing, and that area is deleted.
             Workspace::choose(w.f1area, "valfonda_so.jpg");
-            QVERIFY(w.state().loadedPicture.isNull());
+            QVERIFY(w.Image1->sheet().isNull());
             QTest::mouseClick(w.cmdregcor, Qt::LeftButton);
             QCOMPARE(ws.dialogs.takeTexts(), (QStringList{kConfirm, kDeleted}));
             QCOMPARE(areas(w).size(), 3);
@@ -100,7 +100,7 @@ private slots:
             // Out of delete mode, a choice loads the area again.
             Workspace::choose(w.f1area, "valfonda_ne.bmp");
             QCOMPARE(ws.dialogs.texts(), QStringList());
-            QVERIFY(!w.state().loadedPicture.isNull() && w.cmbloc->count() > 0);
+            QVERIFY(!w.Image1->sheet().isNull() && w.cmbloc->count() > 0);
         }
     }
 

@@ -94,10 +94,7 @@ private slots:
         const float scale = w.state().latScale;
         const QStringList places = combo::lines(w.cmbloc);
         w.f1ing->setText(QStringLiteral("130"));
-        if (cause == "deleting") {
-            w.cmdregcor->setText(QStringLiteral("Elimina"));
-            w.cmdregcor->show();
-        }
+        if (cause == "deleting") w.mnareacanc->trigger();
         setPoint(w, "7|7|7|7|7|7");
 
         if (shown) { // not a line of the list: the name typed, then the click

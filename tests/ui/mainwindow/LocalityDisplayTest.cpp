@@ -92,7 +92,7 @@ private slots:
         w.cmbloc_Click();
 
         checkTold(ws, message);
-        QCOMPARE(w.Image1->picture(), w.state().loadedPicture);
+        QCOMPARE(w.Image1->picture(), w.Image1->sheet());
         QCOMPARE(w.Image1->geometry(), geometry);
         QCOMPARE(boxTexts(w, "-"), "-|-|-|-|-|-");
     }
@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(ws.dialogs.texts(), QStringList());
         const QImage composed = w.Image1->picture();
         QCOMPARE(w.Image1->markedPicture(), composed);
-        QCOMPARE(w.state().loadedPicture, clean);
+        QCOMPARE(w.Image1->sheet(), clean);
 
         // The recorded changes over the clean sheet.
         const QString file = QFINDTESTDATA("composed") + u'/' + QTest::currentDataTag() + ".png";

@@ -238,8 +238,7 @@ private slots:
         const auto before = bytesIn(ws.folder.path());
 
         Archives archives;
-        ViewerState state;
-        const auto window = startUp(archives, state, ws.folder.path(), commandLine);
+        const auto window = startUp(archives, ws.folder.path(), commandLine);
         QCOMPARE(window != nullptr, starts);
         QCOMPARE(ws.dialogs.texts().join('|'),
                  QString(message).replace("%1", QDir::toNativeSeparators(ws.folder.path())));
@@ -266,7 +265,7 @@ private slots:
         QVERIFY(!window->Image1->shown());
         QVERIFY(!window->cmdregcor->isVisible() && !window->grlaf1->isVisible());
         QVERIFY(window->cmbloc->isVisible());
-        QCOMPARE(window->state().setupStep, SetupStep::None);
+        QCOMPARE(window->areaSetup().stage(), AreaSetupMode::Stage::Idle);
     }
 
     // The activation handler reloads the shown area: a moved map goes back to

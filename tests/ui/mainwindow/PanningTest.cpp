@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(coordinate(w, !horizontal), other);
         QCOMPARE(combo::lines(w.cmbloc), placesOf(to));
         QCOMPARE(w.shownSheet().name, to);
-        QCOMPARE(w.Image1->picture().cacheKey(), w.state().loadedPicture.cacheKey());
+        QCOMPARE(w.Image1->picture().cacheKey(), w.Image1->sheet().cacheKey());
         checkTold(ws, "");
     }
 
@@ -356,7 +356,7 @@ private slots:
         if (!message.isEmpty()) Workspace::choose(w.cmbloc, combo::lines(w.cmbloc).front());
         w.Image1->setLeft(5501);
         const QImage picture = w.Image1->picture();
-        QVERIFY(message.isEmpty() || picture != w.state().loadedPicture);
+        QVERIFY(message.isEmpty() || picture != w.Image1->sheet());
         const QRect geometry = w.Image1->geometry();
         const QStringList places = combo::lines(w.cmbloc);
 
@@ -368,7 +368,6 @@ private slots:
             return;
         }
         QCOMPARE(w.Image1->picture(), picture);
-        QCOMPARE(w.state().loadedPicture.cacheKey(), w.Image1->sheet().cacheKey());
         QCOMPARE(w.Image1->geometry(), geometry);
         QCOMPARE(w.Image1->left(), 5501.0);
         QCOMPARE(combo::lines(w.cmbloc), places);

@@ -73,7 +73,7 @@ QString seen(MainWindow& w) {
                                                                        : "mixed";
     const Flag readout = w.state().readoutEnabled;
     return QStringLiteral("step %1, read-out %2, %3 controls%4")
-        .arg(int(w.state().setupStep))
+        .arg(int(w.areaSetup().stage()))
         .arg(readout == Flag::Unset ? QString() : QString::number(int(readout) - 1), controls,
              isShown(w.cmdregcor) ? ", " + w.cmdregcor->text() : QString());
 }
@@ -189,18 +189,22 @@ private slots:
         QCOMPARE(w.Image1->cursor().shape(), Qt::CrossCursor); // a click takes a point
 
         takeFirstPoint(w);
-        QCOMPARE(QPoint(w.state().firstPointX, w.state().firstPointY), QPoint(300, 450));
+        QCOMPARE(w.areaSetup().firstPoint(), QPoint(300, 450));
         QCOMPARE(seen(w), kWaitingForSecond);
         QCOMPARE(w.Image1->toolTip(), QString()); // no read-out during the set-up
 
         // A click with the position capture on gives the locality editor its
-        // position too; only the last click before "Registra" counts.
-        w.state().pixelCapture = Flag::One;
+        // position too; only the last click before "Registra" counts. Each
+        // return to the map shows the area again, which has no record yet.
+        checkTold(ws, {kFirstPrompt, kSecondPrompt});
+        ws.dialogs.takeTexts();
+        LocalityEditor& e = awaitPosition(w);
         clickAt(w.Image1, 615, 915);
-        QCOMPARE(QPointF(w.state().localityPixelX, w.state().localityPixelY), QPointF(615, 915));
-        QCOMPARE(w.state().pixelCapture, Flag::One); // the editor ends the capture
-        QCOMPARE(w.state().secondPointX, 615);
-        w.state().pixelCapture = Flag::Unset;
+        QCOMPARE(QPoint(e.f2px->text().toInt(), e.f2py->text().toInt()), QPoint(615, 915));
+        QVERIFY(!e.capturing()); // back in the editor, the capture ended
+        QCOMPARE(w.areaSetup().secondPoint().x(), 615);
+        e.cmdesci_Click();
+        QCOMPARE(ws.dialogs.takeTexts(), QStringList(2, "La cartina selezionata non è presente nella cartella,"));
         if (killed) {
             w.f1datum->setCurrentIndex(w.f1datum->findText(QStringLiteral("ED50")));
             QVERIFY(killedInside([&] {
@@ -215,7 +219,7 @@ private slots:
             return;
         }
         takeSecondPointAndRegister(w);
-        checkTold(ws, {kFirstPrompt, kSecondPrompt, kSetupDone});
+        checkTold(ws, kSetupDone);
         QCOMPARE(seen(w), "step 0, read-out 1, viewing controls");
         QCOMPARE(w.Image1->cursor().shape(), Qt::OpenHandCursor);
         QCOMPARE(boxTexts(w), "|||||"); // the area was loaded
@@ -228,13 +232,12 @@ private slots:
         QCOMPARE(areadatums::readIn(ws.folder.path(), name).code, QString());
 
         // Viewing, such a click gives the editor its position and nothing else.
-        const int second = w.state().secondPointX;
-        w.state().pixelCapture = Flag::One;
+        const int second = w.areaSetup().secondPoint().x();
+        LocalityEditor& again = awaitPosition(w);
         clickAt(w.Image1, 630, 945);
-        QCOMPARE(QPointF(w.state().localityPixelX, w.state().localityPixelY), QPointF(630, 945));
-        QCOMPARE(w.state().pixelCapture, Flag::One);
-        QCOMPARE(w.state().secondPointX, second);
-        checkTold(ws, {kFirstPrompt, kSecondPrompt, kSetupDone});
+        QCOMPARE(QPoint(again.f2px->text().toInt(), again.f2py->text().toInt()), QPoint(630, 945));
+        QCOMPARE(w.areaSetup().secondPoint().x(), second);
+        checkTold(ws, kSetupDone);
     }
 
     // "Nuova Area" and a file chosen again while a set-up is under way.
@@ -259,8 +262,7 @@ private slots:
         Workspace ws;
         MainWindow& w = startBesideNewSheet(ws);
         if (state == "deleting") {
-            w.cmdregcor->setText(QStringLiteral("Elimina"));
-            w.cmdregcor->show();
+            w.mnareacanc->trigger();
         } else if (state != "idle") {
             openNewArea(ws);
             if (state == "second") takeFirstPoint(w);
@@ -282,7 +284,7 @@ private slots:
         // Still at step "1": the next click is taken as the first point again.
         typePoint(w, kFirstPoint);
         clickAt(w.Image1, 600, 900);
-        QCOMPARE(w.state().firstPointX, 600);
+        QCOMPARE(w.areaSetup().firstPoint().x(), 600);
         QCOMPARE(::seen(w), kWaitingForSecond);
         takeSecondPointAndRegister(w);
         QCOMPARE(ws.dialogs.texts().last(), kSetupDone);
@@ -326,13 +328,13 @@ private slots:
                                                : kWaitingForSecond);
         }
         if (!stored.isEmpty()) {
-            QCOMPARE(joined(w.state().firstPointDms), stored);
+            QCOMPARE(joined(w.areaSetup().firstAngles()), stored);
             return;
         }
         // Refused: later clicks only record a position, and the button cancels.
         if (clicked) {
             clickAt(w.Image1, 900, 600);
-            QCOMPARE(w.state().secondPointX, 900);
+            QCOMPARE(w.areaSetup().secondPoint().x(), 900);
             QCOMPARE(w.cmdregcor->text(), "Esci");
         }
         const QStringList told = ws.dialogs.texts();
@@ -409,7 +411,7 @@ private slots:
             const QString calibration = calibrationOf(w, kNew);
             QCOMPARE(calibration.section(u'|', 3, 3) + '|' + calibration.section(u'|', 5, 5),
                      seconds);
-            QCOMPARE(joined(w.state().secondPointDms), secondUsed);
+            QCOMPARE(joined(w.areaSetup().secondAngles()), secondUsed);
             return;
         }
         QCOMPARE(areas(w), before);
@@ -536,7 +538,8 @@ private slots:
         checkTold(ws, messages);
         if (answer) QCOMPARE(ws.dialogs.shown().value(0).preset, DefaultButton::Decline);
         QCOMPARE(combo::text(w.f1area), shown);
-        QCOMPARE(w.state().setupStep, started ? SetupStep::FirstPoint : SetupStep::None);
+        QCOMPARE(w.areaSetup().stage(),
+                 started ? AreaSetupMode::Stage::FirstPoint : AreaSetupMode::Stage::Idle);
         QCOMPARE(isShown(w.cmdregcor), started);
         if (endsUp == "chosen") QCOMPARE(fileBytes(ws.file(name)), fileBytes(chosen));
         if (endsUp == "other") QCOMPARE(fileBytes(ws.file(name)), other);

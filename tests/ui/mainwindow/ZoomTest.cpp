@@ -59,10 +59,13 @@ private slots:
         QCOMPARE(w.f1ing->text(), "10");
         QCOMPARE(twipsOf(w.Image1), at10);
         QCOMPARE(w.state().latScale, lat);
-        // Position capture: both buttons leave the image alone.
-        w.state().pixelCapture = Flag::One;
+        // Position capture (the map given back shows the area again): both
+        // buttons leave the image alone.
+        awaitPosition(w);
+        const QRectF captured = twipsOf(w.Image1);
         click(w.cmding, 1);
-        QCOMPARE(twipsOf(w.Image1), at10);
+        click(w.cmdrid, 1);
+        QCOMPARE(twipsOf(w.Image1), captured);
         QCOMPARE(ws.dialogs.texts(), QStringList());
         // The next load puts the sheet back at its own size.
         Workspace::choose(w.f1area, kSheet);
@@ -166,7 +169,7 @@ private slots:
         if (before == "largest") w.Image1->setWidthTwips(230001);
         if (before == "10") w.f1ing->setText("10");
         if (before == "hidden") w.cmding->hide();
-        if (before == "capture") w.state().pixelCapture = Flag::One;
+        if (before == "capture") awaitPosition(w);
         const QRectF start = twipsOf(w.Image1);
         const QPoint pointer(200, 150); // pixels of the image
         const QPointF onWindow = w.Image1->pos() + pointer;

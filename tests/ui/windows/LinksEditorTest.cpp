@@ -135,7 +135,7 @@ private slots:
         Workspace ws;
         MainWindow& w = ws.start();
         Workspace::choose(w.f1area, kNE);
-        const ViewerState loaded = w.state();
+        const MapState loaded = w.state();
         w.cmding_Click();
         w.cmding_Click();
         LinksEditor& e = open(w);

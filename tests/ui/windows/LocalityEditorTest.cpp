@@ -207,16 +207,14 @@ private slots:
         QCOMPARE(combo::text(w.f1area), kNE);
         setBoxes(e, "cà nuova", kAngles, "");
         e.cmdpixel->click();
-        QVERIFY(e.isHidden());
-        QCOMPARE(w.state().pixelCapture, Flag::One);
+        QVERIFY(e.isHidden() && e.capturing());
         // An area added meanwhile: coming back from a capture does not list the areas again.
         addRecord(w.Data1, {{"AREA", "nuova.gif"}});
 
         pointTo(w.Image1, 615, 915);
         QCOMPARE(w.Image1->cursor().shape(), Qt::CrossCursor); // a click takes the position
         clickAt(w.Image1, 615, 915);
-        QVERIFY(e.isVisible());
-        QCOMPARE(w.state().pixelCapture, Flag::Zero);
+        QVERIFY(e.isVisible() && !e.capturing() && !w.Image1->pickMode());
         QCOMPARE(e.f2px->text(), "615");
         QCOMPARE(e.f2py->text(), "915");
         QVERIFY(!combo::lines(e.cmbarea).contains("nuova.gif"));
@@ -232,7 +230,7 @@ private slots:
 
         QTest::mouseClick(e.cmdesci, Qt::LeftButton);
         QVERIFY(e.isHidden());
-        QCOMPARE(w.state().localityEditorOpen, Flag::Zero);
+        QVERIFY(!w.localityEditorOpen());
         Workspace::choose(w.cmbloc, "CÀ NUOVA");
         QCOMPARE(QPoint(w.state().markerLeft, w.state().markerTop),
                  QPoint(1080 + 615 - 140, 840 + 915 - 400));
@@ -245,7 +243,7 @@ private slots:
         Workspace ws;
         MainWindow& w = ws.start();
         LocalityEditor& e = openEditor(w);
-        QCOMPARE(w.state().localityEditorOpen, Flag::One);
+        QVERIFY(w.localityEditorOpen());
         QCOMPARE(combo::lines(e.cmbarea).size(), 4);
         combo::setText(e.cmbarea, "scritta");
         addRecord(w.Data1, {{"AREA", "nuova.gif"}});
@@ -264,7 +262,7 @@ private slots:
         e.f2grla->setText("12");
         e.close();
         QTRY_VERIFY(!first);
-        QCOMPARE(w.state().localityEditorOpen, Flag::One);
+        QVERIFY(w.localityEditorOpen());
         LocalityEditor& again = openEditor(w);
         QVERIFY(again.isVisible());
         QCOMPARE(again.f2grla->text(), QString());
