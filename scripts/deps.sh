@@ -17,7 +17,7 @@ packages=(
     fonts-liberation fontconfig
     # the tests: independent readers of the GIS exports and PROJ's own figures,
     # the Debian package check
-    gdal-bin proj-bin gpsbabel dpkg-dev desktop-file-utils lintian
+    gdal-bin proj-bin gpsbabel dpkg-dev desktop-file-utils lintian unzip
 )
 
 missing=()

@@ -13,6 +13,8 @@ namespace orvena::gis {
 namespace {
 constexpr const char* kOption = "--esporta-gis";
 constexpr const char* kTilesOption = "--mbtiles";
+constexpr const char* kKmzOption = "--kmz";
+constexpr const char* kGeoTiffOption = "--geotiff";
 } // namespace
 
 bool isExportCommand(int argc, char** argv) {
@@ -25,13 +27,22 @@ int runExportCommand(int argc, char** argv) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QStringList args = QCoreApplication::arguments();
-    const bool tiles = args.size() == 4 && args.at(3) == QLatin1String(kTilesOption);
-    if ((args.size() != 3 && !tiles) || args.at(2).isEmpty()) {
-        err << "Uso: orvena --esporta-gis CARTELLA [--mbtiles]\n";
+    GisExportOptions options;
+    bool known = args.size() >= 3 && !args.at(2).isEmpty();
+    for (const QString& option : args.mid(3)) {
+        if (option == QLatin1String(kTilesOption))
+            options.tiles = true;
+        else if (option == QLatin1String(kKmzOption))
+            options.kmz = true;
+        else if (option == QLatin1String(kGeoTiffOption))
+            options.geoTiff = true;
+        else
+            known = false;
+    }
+    if (!known) {
+        err << "Uso: orvena --esporta-gis CARTELLA [--mbtiles] [--kmz] [--geotiff]\n";
         return 2;
     }
-    GisExportOptions options;
-    options.tiles = tiles;
     const GisExportReport report = exportForGis(QDir::currentPath(), args.at(2), {}, options);
     for (const QString& file : report.written)
         out << "Scritto " << QDir::toNativeSeparators(file) << '\n';

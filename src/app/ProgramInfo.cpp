@@ -12,7 +12,7 @@ constexpr const char* kVersionOption = "--version";
 
 constexpr const char* kUsage =
     "Uso: orvena [LOCALITÀ] [--traccia FILE...]\n"
-    "     orvena --esporta-gis CARTELLA [--mbtiles]\n"
+    "     orvena --esporta-gis CARTELLA [--mbtiles] [--kmz] [--geotiff]\n"
     "     orvena --importa-calibrazione FILE.map...\n"
     "     orvena --carica-archivi CONNESSIONE\n"
     "     orvena --help | --version\n"
@@ -33,6 +33,10 @@ constexpr const char* kUsage =
     "                             aprire finestre\n"
     "  --mbtiles                  con --esporta-gis, anche ogni foglio calibrato\n"
     "                             come CARTELLA/<foglio>.mbtiles\n"
+    "  --kmz                      con --esporta-gis, anche ogni foglio calibrato\n"
+    "                             come CARTELLA/<foglio>.kmz per i GPS\n"
+    "  --geotiff                  con --esporta-gis, anche ogni foglio calibrato\n"
+    "                             come <foglio>.geo.tif accanto al file world\n"
     "  --importa-calibrazione FILE.map...\n"
     "                             porta nella cartella corrente il foglio di ogni\n"
     "                             file .map con i suoi punti di riferimento, senza\n"

@@ -132,6 +132,41 @@ QString makeScan(const QDir& folder, const QString& name) {
     return vrt;
 }
 
+// A KMZ as GPS units take it, read back by GDAL (and unzip for the bytes):
+// its overlays, each a baseline JPEG (SOF0, no SOF2) of at most 1024 x 1024
+// under 3 MB, their LatLonBoxes in WGS 84 together the sheet's box there
+// (when given, within 0.0002 degrees).
+void checkKmz(const QString& kmz, int overlays, QRectF box = {}) {
+    const QByteArray kml = run(QStringLiteral("unzip"), {"-p", kmz, "doc.kml"}, QString());
+    QCOMPARE(kml.count("<GroundOverlay>"), overlays);
+    const QByteArray listed =
+        run(QStringLiteral("ogrinfo"), {"-ro", "-al", "-so", "/vsizip/" + kmz + "/doc.kml"}, {});
+    QVERIFY2(listed.contains("Feature Count: " + QByteArray::number(overlays)), listed.constData());
+    QRectF covered;
+    static const QRegularExpression sides(QStringLiteral(
+        "<north>(\\S+)</north><south>(\\S+)</south><east>(\\S+)</east><west>(\\S+)</west>"));
+    for (const auto& m : sides.globalMatch(QString::fromUtf8(kml)))
+        covered |= QRectF(QPointF(m.captured(4).toDouble(), m.captured(2).toDouble()),
+                          QPointF(m.captured(3).toDouble(), m.captured(1).toDouble()));
+    for (const auto& [a, b] : {std::pair{covered.topLeft(), box.topLeft()},
+                               {covered.bottomRight(), box.bottomRight()}})
+        QVERIFY2(box.isEmpty() || std::hypot(a.x() - b.x(), a.y() - b.y()) < 2e-4,
+                 qPrintable(QStringLiteral("%1 %2").arg(a.x() - b.x()).arg(a.y() - b.y())));
+    static const QRegularExpression href(QStringLiteral("<href>([^<]+)</href>"));
+    for (const auto& m : href.globalMatch(QString::fromUtf8(kml))) {
+        const QString entry = m.captured(1);
+        const QByteArray bytes = run(QStringLiteral("unzip"), {"-p", kmz, entry}, QString());
+        QVERIFY(bytes.size() > 0 && bytes.size() < 3'000'000);
+        QVERIFY2(bytes.contains("\xFF\xC0") && !bytes.contains("\xFF\xC2"), qPrintable(entry));
+        const QByteArray info =
+            run(QStringLiteral("gdalinfo"), {"/vsizip/" + kmz + '/' + entry}, QString());
+        static const QRegularExpression size(QStringLiteral("Size is (\\d+), (\\d+)"));
+        const auto s = size.match(QString::fromUtf8(info));
+        QVERIFY2(s.hasMatch() && s.captured(1).toInt() <= 1024 && s.captured(2).toInt() <= 1024,
+                 info.constData());
+    }
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(FitModel)
@@ -263,7 +298,8 @@ private slots:
 
     // Which sheets hold a WGS 84 point: the scan by its model within the
     // border stored with it (not its image's edges), the demo atlas's sheets
-    // by their records.
+    // by their records. Its MBTiles are cut at that border: PNG tiles,
+    // opaque inside it and transparent outside, read back by GDAL.
     void sheetsHoldingAPoint() {
         Workspace w;
         const QDir folder(w.folder.path());
@@ -288,6 +324,41 @@ private slots:
         for (int i = 0; i < pixels.size(); ++i)
             QCOMPARE(outlines.holding({wgs84.value(i).x(), wgs84.value(i).y()}),
                      held[i] ? QStringList{"storto.jpg"} : QStringList());
+
+        gis::GisExportOptions options(true);
+        options.kmz = options.geoTiff = true;
+        const gis::GisExportReport report =
+            gis::exportForGis(folder.path(), folder.filePath("gis"), {}, options);
+        QVERIFY2(report.ok() && report.kmzSets == 5 && report.geoTiffs == 5,
+                 qPrintable(gis::reportText(report)));
+        const QString tiles = folder.filePath("gis/storto.mbtiles");
+        QVERIFY(run(QStringLiteral("gdalinfo"), {tiles}, QString()).contains("format=png"));
+        // Inside the border, a pixel of the scan (the black square is outside);
+        // outside it, nothing.
+        const QList<QPointF> mercator = gdaltransform(truth, pixels, "EPSG:3857");
+        for (int i = 0; i < pixels.size(); ++i) {
+            const QByteArray alpha =
+                run(QStringLiteral("gdallocationinfo"),
+                    {"-valonly", "-b", "4", "-geoloc", tiles,
+                     QString::number(mercator.value(i).x(), 'f', 2),
+                     QString::number(mercator.value(i).y(), 'f', 2)},
+                    QString())
+                    .trimmed();
+            QVERIFY2(alpha.toInt() == (held[i] ? 255 : 0) && !alpha.isEmpty(),
+                     qPrintable(QString::number(i) + ": " + alpha));
+        }
+
+        // The GeoTIFF beside the image in UTM 33 / ED50, where the truth is.
+        const double tiff = worst(gdaltransform(folder.filePath("storto.geo.tif"), pixels, nullptr),
+                                  gdaltransform(truth, pixels, nullptr));
+        QVERIFY2(tiff < 2.0, qPrintable(QString::number(tiff)));
+        const QList<QPointF> lonLat = gdaltransform(truth, corners, "EPSG:4326");
+        QRectF box(lonLat.value(0), lonLat.value(0));
+        for (const QPointF& p : lonLat)
+            box = QRectF(QPointF(std::min(box.left(), p.x()), std::min(box.top(), p.y())),
+                         QPointF(std::max(box.right(), p.x()), std::max(box.bottom(), p.y())));
+        checkKmz(folder.filePath("gis/storto.kmz"), 2, box);
+        checkKmz(folder.filePath("gis/valfonda_se.kmz"), 4); // a two-point sheet
     }
 
     // Several files at once: each reported, the good one stored, a

@@ -48,8 +48,8 @@ private slots:
         options.removeDuplicates();
         options.sort();
         // Every option the program takes, in its usage.
-        QCOMPARE(options, (QStringList{"--carica-archivi", "--esporta-gis", "--help",
-                                       "--importa-calibrazione", "--mbtiles", "--traccia",
+        QCOMPARE(options, (QStringList{"--carica-archivi", "--esporta-gis", "--geotiff", "--help",
+                                       "--importa-calibrazione", "--kmz", "--mbtiles", "--traccia",
                                        "--version"}));
         for (const char* page : {"/man/orvena.1", "/man/it/orvena.1"}) {
             QFile file(QStringLiteral(ORVENA_PACKAGING) + page);

@@ -22,6 +22,22 @@
 
 extern "C" {
 
+CPLErr CPLCloseFileInZip(void* a0) {
+    return ORVENA_GDAL_CALL(CPLCloseFileInZip)(a0);
+}
+
+CPLErr CPLCloseZip(void* a0) {
+    return ORVENA_GDAL_CALL(CPLCloseZip)(a0);
+}
+
+CPLErr CPLCreateFileInZip(void* a0, const char* a1, char** a2) {
+    return ORVENA_GDAL_CALL(CPLCreateFileInZip)(a0, a1, a2);
+}
+
+void* CPLCreateZip(const char* a0, char** a1) {
+    return ORVENA_GDAL_CALL(CPLCreateZip)(a0, a1);
+}
+
 void CPLErrorReset(void) {
     ORVENA_GDAL_CALL(CPLErrorReset)();
 }
@@ -56,6 +72,10 @@ void CPLPushErrorHandler(CPLErrorHandler a0) {
 
 void CPLQuietErrorHandler(CPLErr a0, CPLErrorNum a1, const char* a2) {
     ORVENA_GDAL_CALL(CPLQuietErrorHandler)(a0, a1, a2);
+}
+
+CPLErr CPLWriteFileInZip(void* a0, const void* a1, int a2) {
+    return ORVENA_GDAL_CALL(CPLWriteFileInZip)(a0, a1, a2);
 }
 
 char** CSLSetNameValue(char** a0, const char* a1, const char* a2) {
@@ -98,6 +118,11 @@ GDALDatasetH GDALCreate(GDALDriverH a0, const char* a1, int a2, int a3, int a4, 
 
 void* GDALCreateApproxTransformer(GDALTransformerFunc a0, void* a1, double a2) {
     return ORVENA_GDAL_CALL(GDALCreateApproxTransformer)(a0, a1, a2);
+}
+
+GDALDatasetH GDALCreateCopy(GDALDriverH a0, const char* a1, GDALDatasetH a2, int a3,
+                            CSLConstList a4, GDALProgressFunc a5, void* a6) {
+    return ORVENA_GDAL_CALL(GDALCreateCopy)(a0, a1, a2, a3, a4, a5, a6);
 }
 
 void* GDALCreateGCPTransformer(int a0, const GDAL_GCP* a1, int a2, int a3) {
@@ -236,8 +261,16 @@ void GDALSetCacheMax64(GIntBig a0) {
     ORVENA_GDAL_CALL(GDALSetCacheMax64)(a0);
 }
 
+CPLErr GDALSetGCPs(GDALDatasetH a0, int a1, const GDAL_GCP* a2, const char* a3) {
+    return ORVENA_GDAL_CALL(GDALSetGCPs)(a0, a1, a2, a3);
+}
+
 CPLErr GDALSetGeoTransform(GDALDatasetH a0, double* a1) {
     return ORVENA_GDAL_CALL(GDALSetGeoTransform)(a0, a1);
+}
+
+CPLErr GDALSetProjection(GDALDatasetH a0, const char* a1) {
+    return ORVENA_GDAL_CALL(GDALSetProjection)(a0, a1);
 }
 
 CPLErr GDALSetSpatialRef(GDALDatasetH a0, OGRSpatialReferenceH a1) {
@@ -325,6 +358,14 @@ const char* OGR_Fld_GetNameRef(OGRFieldDefnH a0) {
 
 OGRwkbGeometryType OGR_GT_Flatten(OGRwkbGeometryType a0) {
     return ORVENA_GDAL_CALL(OGR_GT_Flatten)(a0);
+}
+
+OGRErr OGR_G_CreateFromWkt(char** a0, OGRSpatialReferenceH a1, OGRGeometryH* a2) {
+    return ORVENA_GDAL_CALL(OGR_G_CreateFromWkt)(a0, a1, a2);
+}
+
+void OGR_G_DestroyGeometry(OGRGeometryH a0) {
+    ORVENA_GDAL_CALL(OGR_G_DestroyGeometry)(a0);
 }
 
 int OGR_G_GetGeometryCount(OGRGeometryH a0) {

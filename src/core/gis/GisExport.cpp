@@ -7,6 +7,7 @@
 #include "core/archive/FieldText.h"
 #include "core/archive/LockWaits.h"
 #include "core/archive/Schema.h"
+#include "core/base/Dialogs.h"
 #include "core/base/Numbers.h"
 #include "core/base/Picture.h"
 #include "core/base/SafeSave.h"
@@ -15,6 +16,7 @@
 #include "core/gis/GisFormats.h"
 #include "core/gis/MbTiles.h"
 #include "core/gis/OziMap.h"
+#include "core/gis/SheetRasters.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,6 +110,13 @@ const QString kReportMetres = QStringLiteral("%1 m");
 const QString kReportUnknownAccuracy = QStringLiteral("non nota");
 const QString kReportWithoutDatum = QStringLiteral("Fogli senza datum: %1 (località: %2)");
 const QString kReportTiles = QStringLiteral("Fogli in MBTiles: %1");
+const QString kReportKmz = QStringLiteral("Fogli in KMZ: %1");
+const QString kReportGeoTiff = QStringLiteral("Fogli in GeoTIFF: %1");
+const QString kManyTiles =
+    QStringLiteral("%1: %2 tessere KMZ, più delle %3 che molti GPS accettano");
+const QString kAskLower = QStringLiteral(
+    "Il foglio %1 richiede %2 tessere KMZ, più delle %3 che molti GPS accettano.\n"
+    "Ridurre la risoluzione a %4 tessere?");
 
 class ExportFailure : public std::exception {
 public:
@@ -352,6 +361,16 @@ private:
             report_.tilesSkipped << kSheetProblem.arg(name, unknownDatumText(code));
         else if (options_.tiles)
             writeTiles(name, files.tiles, &*world, nullptr, *datum);
+        if (!datum) return;
+        if (options_.geoTiff) {
+            const WorldFile& w = *world;
+            writeGeoTiff(name, folder.filePath(geoTiffName(files)),
+                         std::array<double, 6>{w[4] - w[0] / 2 - w[2] / 2, w[0], w[2],
+                                               w[5] - w[1] / 2 - w[3] / 2, w[1], w[3]},
+                         {}, crsWkt(datumEpsg(*datum), WktFlavour::Gdal));
+        }
+        if (options_.kmz)
+            writeKmz(name, files, {&*world, nullptr, *datum, datums_.value(name).operation, {}});
     }
 
     // Where a sheet's world file, .prj and .aux.xml go: beside its picture,
@@ -457,7 +476,14 @@ private:
             return;
         }
         // The tiles are warped through the model itself.
-        if (options_.tiles) writeTiles(name, files.tiles, nullptr, &model, model.datum());
+        if (options_.tiles)
+            writeTiles(name, files.tiles, nullptr, &model, model.datum(), points.border);
+        if (options_.geoTiff)
+            writeGeoTiff(name, folder.filePath(geoTiffName(files)), model.geoTransform(),
+                         model.controlPoints(size.width(), size.height()), srs);
+        if (options_.kmz)
+            writeKmz(name, files, {nullptr, &model, model.datum(), datums_.value(name).operation,
+                                   points.border});
     }
 
     // The per-axis world file of a sheet as a model, for its .map file.
@@ -498,7 +524,8 @@ private:
 
     // The sheet placed by its world file, or by its model when it has one.
     void writeTiles(const QString& name, const QString& fileName, const WorldFile* world,
-                    const SheetModel* model, Datum datum) {
+                    const SheetModel* model, Datum datum,
+                    const std::vector<QPointF>& border = {}) {
         const QString path = target_.filePath(fileName);
         if (!claim(name, path)) return;
         const QString image = working_.filePath(name);
@@ -515,7 +542,7 @@ private:
         };
         const QString operation = datums_.value(name).operation;
         const MbTilesResult tiles = model ? writeMbTiles(std::move(picture.image), *model, name,
-                                                         jpeg, path, progress, operation)
+                                                         jpeg, path, progress, operation, border)
                                           : writeMbTiles(std::move(picture.image), *world, datum,
                                                          name, jpeg, path, progress, operation);
         if (tiles.cancelled) {
@@ -529,6 +556,62 @@ private:
             report_.written << path;
             ++report_.tileSets;
         }
+    }
+
+    static QString geoTiffName(const SheetFileNames& files) {
+        return files.map.chopped(4) + QStringLiteral(".geo.tif");
+    }
+
+    void writeGeoTiff(const QString& name, const QString& path,
+                      const std::optional<std::array<double, 6>>& geoTransform,
+                      const std::vector<GridTie>& controlPoints, const QByteArray& wkt) {
+        if (!claim(name, path)) return;
+        PictureLoad picture = readPicture(working_.filePath(name));
+        if (picture.outcome != PictureOutcome::Ok) return;
+        const RasterResult r =
+            gis::writeGeoTiff(std::move(picture.image), geoTransform, controlPoints, wkt, path);
+        if (r.writeFailed) throw ExportFailure(r.error);
+        if (!r.ok()) return;
+        report_.written << path;
+        ++report_.geoTiffs;
+    }
+
+    // The sheet's KMZ: at its own resolution, or lower where it would take
+    // more tiles than GPS units show and the user (asked) wants it so.
+    void writeKmz(const QString& name, const SheetFileNames& files, const SheetPlace& place) {
+        if (!options_.onlySheet.isEmpty() && options_.onlySheet != name) return;
+        const QString path = target_.filePath(files.tiles.chopped(8) + QStringLiteral(".kmz"));
+        if (!claim(name, path)) return;
+        PictureLoad picture = readPicture(working_.filePath(name));
+        if (picture.outcome != PictureOutcome::Ok) return;
+        const QSize size = picture.image.size();
+        KmzLayout layout = kmzLayout(size, place);
+        if (!layout.error.isEmpty()) {
+            report_.tilesSkipped << kSheetProblem.arg(name, layout.error);
+            return;
+        }
+        if (layout.tiles() > kKmzMostTiles) {
+            const KmzLayout fewer = kmzLayout(size, place, kmzScaleWithinLimit(size, place));
+            if (options_.askKmzResolution &&
+                dialogs().message(kAskLower.arg(name)
+                                      .arg(layout.tiles())
+                                      .arg(kKmzMostTiles)
+                                      .arg(fewer.tiles()),
+                                  Buttons::YesNo) == AnswerYes)
+                layout = fewer;
+            else
+                report_.kmzNotes << kManyTiles.arg(name).arg(layout.tiles()).arg(kKmzMostTiles);
+        }
+        const RasterResult r = gis::writeKmz(std::move(picture.image), place, layout, name, path,
+                                             [&](qint64, qint64) { return tick(); });
+        if (r.cancelled) report_.cancelled = true;
+        if (r.writeFailed) throw ExportFailure(r.error);
+        if (!r.ok()) {
+            if (!r.cancelled) report_.tilesSkipped << r.error;
+            return;
+        }
+        report_.written << path;
+        ++report_.kmzSets;
     }
 
     std::optional<Datum> datumOf(const QString& sheet) const {
@@ -716,6 +799,8 @@ QString reportText(const GisExportReport& report) {
         lines << kReportSheetsFolder.arg(QDir::toNativeSeparators(report.sheetsFolder));
     if (report.tileSets > 0 || !report.tilesSkipped.isEmpty())
         lines << kReportTiles.arg(report.tileSets) << report.tilesSkipped.mid(0, 10);
+    if (report.kmzSets > 0) lines << kReportKmz.arg(report.kmzSets) << report.kmzNotes.mid(0, 10);
+    if (report.geoTiffs > 0) lines << kReportGeoTiff.arg(report.geoTiffs);
     return lines.join(u'\n');
 }
 

@@ -28,6 +28,9 @@ struct GisExportReport {
     QStringList sheetsMoved;   // sheets whose world files went into movedFolder
     QString movedFolder;       // the chosen folder, where the sheets' folder is read-only
     int tileSets = 0;          // sheets written as MBTiles
+    int kmzSets = 0;           // sheets written as KMZ
+    QStringList kmzNotes;      // "name: ..." for a KMZ of more tiles than GPS units take
+    int geoTiffs = 0;          // sheets written as GeoTIFF
     QStringList tilesSkipped;  // why, naming it, for each sheet left without tiles
     qint64 places = 0;         // places in the four files
     qint64 placesNotNumbers = 0;
@@ -47,7 +50,16 @@ struct GisExportReport {
 };
 
 struct GisExportOptions {
-    bool tiles = false; // also each calibrated sheet as <sheet>.mbtiles
+    GisExportOptions(bool withTiles = false)
+        : tiles(withTiles) {}
+    bool tiles = false;   // also each calibrated sheet as <sheet>.mbtiles
+    bool kmz = false;     // also each calibrated sheet as <sheet>.kmz, for GPS units
+    bool geoTiff = false; // also each calibrated sheet as <sheet>.geo.tif beside its world file
+    // A sheet whose KMZ takes more than 100 tiles: whether to ask, through
+    // the dialogs, for a lower resolution that keeps it within them (without
+    // asking it keeps the sheet's own and the report says so).
+    bool askKmzResolution = false;
+    QString onlySheet; // not empty: KMZ of that sheet alone
 };
 
 // Reads area.mdb and localita.mdb of workingFolder (read-only, never changed,
@@ -60,7 +72,10 @@ struct GisExportOptions {
 // a link to the image. A sheet whose picture is missing, empty or unreadable
 // gets none; a damaged one is not tiled. Into targetFolder, created if missing,
 // localita.gpx, .kml, .geojson and .csv with every place taken to WGS 84 from
-// its sheet's datum by PROJ, and with options.tiles each sheet's MBTiles. A
+// its sheet's datum by PROJ, with options.tiles each sheet's MBTiles (cut at
+// the sheet's border where it has one), with options.kmz each sheet's KMZ
+// (writeKmz), and with options.geoTiff each sheet as a GeoTIFF in its own
+// system beside its world file. A
 // sheet's files are named as sheetFileNames() says, and no file is written
 // twice in one export. A sheet without a datum is taken as WGS 84. Each file
 // appears whole or not at all (SafeSave); one the disk refuses (full, not

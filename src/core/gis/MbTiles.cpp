@@ -1,5 +1,7 @@
 #include "core/gis/MbTiles.h"
 
+#include "core/gis/SheetWarp.h"
+
 #include "core/base/FileFailure.h"
 #include "core/base/LazyLibrary.h"
 #include "core/base/SafeSave.h"
@@ -14,6 +16,7 @@
 #include <gdal.h>
 #include <gdal_alg.h>
 #include <gdalwarper.h>
+#include <ogr_api.h>
 #include <ogr_srs_api.h>
 
 #include <algorithm>
@@ -29,14 +32,14 @@ namespace orvena::gis {
 
 namespace {
 
+using namespace warp;
+
 // The width of the web mercator world in metres (the equator of a sphere of
 // 6378137 m), which the tile of zoom 0 covers; each zoom halves the tile.
 constexpr double kWorld = 2.0 * 20037508.342789244;
 constexpr int kTile = 256;
 constexpr int kDeepestZoom = 22;
-// What GDAL may hold of the tiles while it writes them, and what its warper
-// works on at a time.
-constexpr GIntBig kCacheBytes = 64 * 1024 * 1024;
+// What GDAL's warper works on at a time.
 constexpr double kWarpBytes = 32.0 * 1024 * 1024;
 // Of the progress, the part of the deepest zoom; the shallower zooms take
 // the rest.
@@ -48,142 +51,18 @@ const QString kEmpty = QStringLiteral("immagine vuota");
 const QString kNoScale = QStringLiteral("scale nulle");
 const QString kOffTheWorld = QStringLiteral("coordinate fuori dal mondo");
 const QString kNoZoom = QStringLiteral("zoom %1");
-const QString kGdalFailed = QStringLiteral("errore di GDAL");
 const QString kNoGdal = QStringLiteral("GDAL non può essere caricato: %1");
-
-// Pixels of the sheet <-> its own degrees <-> web mercator metres <-> pixels
-// of the tiles, for GDAL's warper.
-// A sheet calibrated from its points goes through its model instead of the
-// world file's six numbers.
-struct Placement {
-    std::array<double, 6> sheet;
-    std::array<double, 6> sheetInverse;
-    std::array<double, 6> tiles;
-    std::array<double, 6> tilesInverse;
-    const DatumTransform* toMercator;
-    const SheetModel* model = nullptr;
-
-    // A pixel of the sheet to its own degrees (NaN where it has none).
-    void toDegrees(double& x, double& y) const {
-        if (!model) {
-            GDALApplyGeoTransform(const_cast<double*>(sheet.data()), x, y, &x, &y);
-            return;
-        }
-        const auto p = model->forward(x, y);
-        x = p ? p->lon : NAN;
-        y = p ? p->lat : NAN;
-    }
-    void toPixel(double& x, double& y) const {
-        if (!model) {
-            GDALApplyGeoTransform(const_cast<double*>(sheetInverse.data()), x, y, &x, &y);
-            return;
-        }
-        const auto p = model->inverse({x, y});
-        x = p ? p->x() : NAN;
-        y = p ? p->y() : NAN;
-    }
-};
-
-int place(void* arg, int tilesToSheet, int count, double* x, double* y, double*, int* ok) {
-    const auto* p = static_cast<const Placement*>(arg);
-    for (int i = 0; i < count; ++i)
-        if (tilesToSheet)
-            GDALApplyGeoTransform(const_cast<double*>(p->tiles.data()), x[i], y[i], &x[i], &y[i]);
-        else
-            p->toDegrees(x[i], y[i]);
-    if (tilesToSheet)
-        p->toMercator->inverse(x, y, std::size_t(count));
-    else
-        p->toMercator->forward(x, y, std::size_t(count));
-    for (int i = 0; i < count; ++i) {
-        if (std::isfinite(x[i]) && std::isfinite(y[i])) {
-            if (tilesToSheet)
-                p->toPixel(x[i], y[i]);
-            else
-                GDALApplyGeoTransform(const_cast<double*>(p->tilesInverse.data()), x[i], y[i],
-                                      &x[i], &y[i]);
-        }
-        ok[i] = std::isfinite(x[i]) && std::isfinite(y[i]);
-    }
-    return TRUE;
-}
-
-struct Watch {
-    const Progress* progress;
-    double from;
-    double share;
-};
-
-int CPL_STDCALL watch(double complete, const char*, void* arg) {
-    const auto* w = static_cast<const Watch*>(arg);
-    if (!w->progress || !*w->progress) return TRUE;
-    const double done = w->from + std::clamp(complete, 0.0, 1.0) * w->share;
-    return (*w->progress)(qint64(std::lround(done * 1000)), 1000) ? TRUE : FALSE;
-}
-
-// GDAL's drivers, its messages kept from the terminal and its cache bounded,
-// for the time one file is written.
-class GdalSession {
-public:
-    GdalSession() {
-        static std::once_flag registered;
-        std::call_once(registered, [] { GDALAllRegister(); });
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-        cache_ = GDALGetCacheMax64();
-        GDALSetCacheMax64(std::min(cache_, kCacheBytes));
-    }
-    ~GdalSession() {
-        GDALSetCacheMax64(cache_);
-        CPLPopErrorHandler();
-    }
-    GdalSession(const GdalSession&) = delete;
-    GdalSession& operator=(const GdalSession&) = delete;
-    static QString lastError() {
-        const QString text = QString::fromUtf8(CPLGetLastErrorMsg());
-        return text.isEmpty() ? kGdalFailed : text;
-    }
-
-private:
-    GIntBig cache_;
-};
-
-struct DatasetClose {
-    void operator()(void* ds) const { GDALClose(ds); }
-};
-using Dataset = std::unique_ptr<void, DatasetClose>;
-
-// The picture as a GDAL dataset over its own pixels: red, green, blue and,
-// when it has one, alpha, each a band 4 bytes apart.
-Dataset pictureDataset(QImage& picture, const std::array<double, 6>& sheet, bool* alpha) {
-    *alpha = picture.hasAlphaChannel();
-    const QImage::Format plain = *alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-    if (picture.format() != plain) picture.convertTo(plain);
-    Dataset ds(GDALCreate(GDALGetDriverByName("MEM"), "", picture.width(), picture.height(), 0,
-                          GDT_Byte, nullptr));
-    if (!ds) return nullptr;
-    constexpr bool little = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
-    const std::array<int, 4> offsets = {little ? 2 : 1, little ? 1 : 2, little ? 0 : 3,
-                                        little ? 3 : 0};
-    uchar* bits = picture.bits();
-    for (int band = 0; band < (*alpha ? 4 : 3); ++band) {
-        char pointer[64] = {};
-        CPLPrintPointer(pointer, bits + offsets[band], sizeof(pointer));
-        const QByteArray data = QByteArray("DATAPOINTER=") + pointer;
-        const QByteArray line = "LINEOFFSET=" + QByteArray::number(picture.bytesPerLine());
-        const char* options[] = {data.constData(), "PIXELOFFSET=4", line.constData(), nullptr};
-        if (GDALAddBand(ds.get(), GDT_Byte, const_cast<char**>(options)) != CE_None) return nullptr;
-    }
-    GDALSetGeoTransform(ds.get(), const_cast<double*>(sheet.data()));
-    return ds;
-}
 
 } // namespace
 
 // Either the world file or the model places the sheet.
 static MbTilesResult writeTiles(QImage picture, const WorldFile* world, const SheetModel* model,
                                 Datum datum, const QString& name, bool jpeg, const QString& path,
-                                const Progress& progress, const QString& operationKey) {
+                                const Progress& progress, const QString& operationKey,
+                                const std::vector<QPointF>& border = {}) {
+    // A sheet cut at its border is transparent outside it, which JPEG cannot
+    // keep: its tiles are PNG.
+    jpeg = jpeg && border.size() < 3;
     MbTilesResult result;
     const QString file = QFileInfo(path).fileName();
     const int width = picture.width(), height = picture.height();
@@ -233,7 +112,7 @@ static MbTilesResult writeTiles(QImage picture, const WorldFile* world, const Sh
             kNoPlace.arg(name, toMercator.isValid() ? mercatorDegrees.error() : toMercator.error());
         return result;
     }
-    placement.toMercator = &toMercator;
+    placement.toTarget = &toMercator;
     std::array<double, kEdge> mx = x, my = y;
     toMercator.forward(mx.data(), my.data(), kEdge);
     const auto [minX, maxX] = std::minmax_element(mx.begin(), mx.end());
@@ -345,6 +224,10 @@ static MbTilesResult writeTiles(QImage picture, const WorldFile* world, const Sh
     const QByteArray scaleY = QByteArray::number(spanY / height / (tile / kTile), 'g', 10);
     warp->papszWarpOptions = CSLSetNameValue(warp->papszWarpOptions, "XSCALE", scaleX.constData());
     warp->papszWarpOptions = CSLSetNameValue(warp->papszWarpOptions, "YSCALE", scaleY.constData());
+    // The border, in the sheet's pixels, cuts the sheet: outside it the tiles
+    // stay as they were set above.
+    OGRGeometryH cutline = border.size() >= 3 ? borderPolygon(border) : nullptr;
+    warp->hCutline = cutline;
     warp->pfnTransformer = GDALApproxTransform;
     warp->pTransformerArg = GDALCreateApproxTransformer(place, &placement, 0.125);
     warp->pfnProgress = watch;
@@ -355,7 +238,9 @@ static MbTilesResult writeTiles(QImage picture, const WorldFile* world, const Sh
     if (operation) GDALDestroyWarpOperation(operation);
     GDALDestroyApproxTransformer(warp->pTransformerArg);
     warp->pTransformerArg = nullptr;
+    warp->hCutline = nullptr;
     GDALDestroyWarpOptions(warp);
+    if (cutline) OGR_G_DestroyGeometry(cutline);
     sheet.reset();
 
     // The shallower zooms, each from the one below it.
@@ -413,10 +298,10 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
 }
 
 MbTilesResult writeMbTiles(QImage picture, const SheetModel& model, const QString& name, bool jpeg,
-                           const QString& path, const Progress& progress,
-                           const QString& operation) {
+                           const QString& path, const Progress& progress, const QString& operation,
+                           const std::vector<QPointF>& border) {
     return writeTiles(std::move(picture), nullptr, &model, model.datum(), name, jpeg, path,
-                      progress, operation);
+                      progress, operation, border);
 }
 
 } // namespace orvena::gis

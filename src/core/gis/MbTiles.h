@@ -10,7 +10,10 @@
 #include "core/gis/GisFormats.h"
 
 #include <QImage>
+#include <QPointF>
 #include <QString>
+
+#include <vector>
 
 namespace orvena::gis {
 
@@ -46,9 +49,11 @@ MbTilesResult writeMbTiles(QImage picture, const WorldFile& world, Datum datum, 
                            bool jpeg, const QString& path, const Progress& progress = {},
                            const QString& operation = {});
 // The same for a sheet calibrated from its points, placed by its model (in
-// the model's datum) rather than a world file.
+// the model's datum) rather than a world file. A border (the sheet's pixels,
+// three corners or more) cuts the sheet there: the tiles are PNG, transparent
+// outside it, so that neighbouring sheets meet without a white margin.
 MbTilesResult writeMbTiles(QImage picture, const SheetModel& model, const QString& name, bool jpeg,
                            const QString& path, const Progress& progress = {},
-                           const QString& operation = {});
+                           const QString& operation = {}, const std::vector<QPointF>& border = {});
 
 } // namespace orvena::gis
