@@ -46,7 +46,8 @@ private slots:
              {std::array{"zoom", "zoom", "zoom.html", "Ingrandire e ridurre"},
               std::array{"part of a word, any case", "STAMPAN", "stampa.html", "Stampare la carta"},
               std::array{"two words", "nuova area", "nuovaarea.html", "Nuova Area"},
-              std::array{"a message", "salvare l'imm", "salva.html", "Salvare la carta"}})
+              std::array{"a message", "salvare l'imm", "salva.html", "Salvare la carta"},
+              std::array{"a track menu entry", "elenco tr", "tracce.html", "L'elenco delle tracce"}})
             QTest::newRow(tag) << QString(typed) << QString(page) << QString(heading);
     }
 
