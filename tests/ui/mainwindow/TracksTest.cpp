@@ -1,6 +1,8 @@
 #include "MapWindow.h"
 
 #include "app/TrackArguments.h"
+#include "core/archive/AreaDatums.h"
+#include "core/archive/WorkingPair.h"
 
 #include "core/geo/Geodesic.h"
 #include "core/geo/SheetPosition.h"
@@ -110,21 +112,68 @@ double geodMetres(double lat1, double lon1, double lat2, double lon2) {
     return QString::fromLatin1(geod.readAllStandardOutput()).split(u'\t').value(2).toDouble();
 }
 
+// Positions in seconds of arc (latitude, longitude) from WGS 84 to the
+// geographic system code as cs2cs takes them, with PROJ's choice of operation
+// for the extent of the sheet laid out as l (the one a sheet in that datum
+// takes); as they are for "EPSG:4326".
+QList<QPointF> inDatum(const QString& code, const demo::SheetLayout& l,
+                       const QList<QPointF>& wgs84) {
+    if (code == QStringLiteral("EPSG:4326")) return wgs84;
+    QProcess cs2cs;
+    cs2cs.start(QStringLiteral("cs2cs"),
+                {QStringLiteral("-f"), QStringLiteral("%.10f"), QStringLiteral("--bbox"),
+                 QStringLiteral("%1,%2,%3,%4")
+                     .arg(l.lonWest / 3600.0, 0, 'f', 6)
+                     .arg(l.latSouth / 3600.0, 0, 'f', 6)
+                     .arg(l.lonEast / 3600.0, 0, 'f', 6)
+                     .arg(l.latNorth / 3600.0, 0, 'f', 6),
+                 QStringLiteral("EPSG:4326"), code});
+    for (const QPointF& p : wgs84)
+        cs2cs.write(QStringLiteral("%1 %2\n").arg(p.x() / 3600, 0, 'f', 10).arg(p.y() / 3600, 0, 'f', 10).toLatin1());
+    cs2cs.closeWriteChannel();
+    QList<QPointF> out;
+    if (!cs2cs.waitForFinished(30000)) return out;
+    for (const QString& line : QString::fromLatin1(cs2cs.readAllStandardOutput()).split(u'\n'))
+        if (const QStringList v = line.simplified().split(u' '); v.size() >= 2)
+            out << QPointF(v[0].toDouble() * 3600, v[1].toDouble() * 3600);
+    return out;
+}
+
 } // namespace
 
 class TracksTest : public QObject {
     Q_OBJECT
 private slots:
+    void trackOverTheSheet_data() {
+        QTest::addColumn<QString>("datum");
+        QTest::newRow("WGS 84") << QStringLiteral("EPSG:4326");
+        QTest::newRow("ED50") << QStringLiteral("EPSG:4230");
+        QTest::newRow("Roma 40") << QStringLiteral("EPSG:4265");
+    }
+
     // Opened with a bad file beside it, the track is drawn on the sheet where
-    // its model puts it (within a pixel, at zoom 100 and a step in), listed
-    // with its figures, brings its start's sheet when clicked, and goes with
-    // its file. The bad file is told by name.
+    // its calibration puts the track's points once cs2cs has taken them to the
+    // sheet's datum (within a pixel, at zoom 100 and a step in), listed with
+    // its figures, brings its start's sheet when clicked, and goes with its
+    // file. The bad file is told by name.
     void trackOverTheSheet() {
+        QFETCH(QString, datum);
         Workspace ws;
+        const QString ne = sheet("NE");
+        if (datum != QStringLiteral("EPSG:4326")) {
+            WorkingPair pair(ws.folder.path());
+            areadatums::store(pair, ne, datum);
+        }
+        // The start, a point of the east leg and one of the south leg in the
+        // sheet's graticule: seconds, latitude first.
+        const QList<QPointF> own =
+            inDatum(datum, layoutOf(ne),
+                    {QPointF(sec(45, 25), sec(9, 46)), QPointF(sec(45, 25), sec(9, 50)),
+                     QPointF(sec(45, 23) + 30, sec(9, 54))});
+        QCOMPARE(own.size(), 3);
         MainWindow& w = ws.start();
         auto* tracks = w.findChild<TrackMenus*>();
         QVERIFY(tracks);
-        const QString ne = sheet("NE");
         Workspace::choose(w.f1area, ne);
         const QString walk = writeWalk(ws, QStringLiteral("X"), sec(45, 0), sec(9, 0));
         QFile bad(ws.file(QStringLiteral("rotto.kml")));
@@ -168,10 +217,10 @@ private slots:
                 }()
                           : clean;
             // The east leg at 9°50', the south leg at 45°23'30".
-            const double y = c.pixelY(sec(45, 25)) * scale;
-            const double x = c.pixelX(sec(9, 54)) * scale;
-            const auto across = lineCentre(base, drawn, QPoint(int(c.pixelX(sec(9, 50)) * scale), int(y)), false);
-            const auto along = lineCentre(base, drawn, QPoint(int(x), int(c.pixelY(sec(45, 23) + 30) * scale)), true);
+            const double y = c.pixelY(own[1].x()) * scale;
+            const double x = c.pixelX(own[2].y()) * scale;
+            const auto across = lineCentre(base, drawn, QPoint(int(c.pixelX(own[1].y()) * scale), int(y)), false);
+            const auto along = lineCentre(base, drawn, QPoint(int(x), int(c.pixelY(own[2].x()) * scale)), true);
             QVERIFY2(across && std::abs(*across - y) <= 1.0, qPrintable(QString::number(across.value_or(-1)) + " / " + QString::number(y)));
             QVERIFY2(along && std::abs(*along - x) <= 1.0, qPrintable(QString::number(along.value_or(-1)) + " / " + QString::number(x)));
         }
@@ -189,8 +238,8 @@ private slots:
                  QStringLiteral("Tratto: %1 · 0:20:00 · salita 50 m · media %2 km/h")
                      .arg(lengthText(east),
                           QString::number(east / 1200 * 3.6, 'f', 1).replace(u'.', u',')));
-        const QPoint besideLine(int(c.pixelX(sec(9, 50)) * w.Image1->width() / 1600),
-                                int(c.pixelY(sec(45, 25)) * w.Image1->width() / 1600) + 3);
+        const QPoint besideLine(int(c.pixelX(own[1].y()) * w.Image1->width() / 1600),
+                                int(c.pixelY(own[1].x()) * w.Image1->width() / 1600) + 3);
         const auto yellowAt = [&] {
             const QColor at = w.Image1->grab().toImage().pixelColor(besideLine);
             return at.red() > 200 && at.green() > 180 && at.blue() < 120;
@@ -204,8 +253,8 @@ private slots:
         list.lista->setCurrentCell(0, 2);
         emit list.lista->cellClicked(0, 2);
         QCOMPARE(combo::text(w.f1area), ne);
-        QVERIFY(std::abs(w.Image1->left() + c.twipsX(sec(9, 46)) - view::kReferenceX) < 1);
-        QVERIFY(std::abs(w.Image1->top() + c.twipsY(sec(45, 25)) - view::kReferenceY) < 1);
+        QVERIFY(std::abs(w.Image1->left() + c.twipsX(own[0].y()) - view::kReferenceX) < 1);
+        QVERIFY(std::abs(w.Image1->top() + c.twipsY(own[0].x()) - view::kReferenceY) < 1);
 
         list.cmdchiudi_Click();
         QCOMPARE(list.lista->rowCount(), 0);
