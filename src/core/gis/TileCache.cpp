@@ -1,5 +1,7 @@
 #include "core/gis/TileCache.h"
 
+#include "core/base/QuietGdal.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -26,24 +28,6 @@ constexpr int kTile = 256;
 
 const QString kNotMade = QStringLiteral("La copia a tessere della cartina non è stata creata: %1");
 const QString kCancelled = QStringLiteral("operazione annullata");
-
-class QuietGdal {
-public:
-    QuietGdal() {
-        static std::once_flag registered;
-        std::call_once(registered, [] { GDALAllRegister(); });
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-    }
-    ~QuietGdal() { CPLPopErrorHandler(); }
-    QuietGdal(const QuietGdal&) = delete;
-    QuietGdal& operator=(const QuietGdal&) = delete;
-};
-
-struct DatasetClose {
-    void operator()(void* ds) const { GDALClose(ds); }
-};
-using Dataset = std::unique_ptr<void, DatasetClose>;
 
 // Progress over a share of the whole: GDAL's fraction mapped into [from, from + share).
 struct Watch {
@@ -111,9 +95,9 @@ QString TileCache::tiledCopy(const QString& sheet, const Progress& progress, QSt
     };
     const QuietGdal quiet;
     {
-        const Dataset source(GDALOpenEx(QFile::encodeName(sheet).constData(),
-                                        GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr,
-                                        nullptr));
+        const GdalDataset source(GDALOpenEx(QFile::encodeName(sheet).constData(),
+                                            GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr,
+                                            nullptr));
         if (!source) return fail(gdalError());
         // A palette is expanded: the tiles are read as colours.
         const bool palette = GDALGetRasterColorTable(GDALGetRasterBand(source.get(), 1)) != nullptr;
@@ -136,7 +120,7 @@ QString TileCache::tiledCopy(const QString& sheet, const Progress& progress, QSt
         Watch copying{&progress, 0.0, 0.6};
         GDALTranslateOptionsSetProgress(options, watch, &copying);
         int usage = 0;
-        const Dataset copy(
+        const GdalDataset copy(
             GDALTranslate(QFile::encodeName(partial).constData(), source.get(), options, &usage));
         GDALTranslateOptionsFree(options);
         if (!copy)
@@ -144,8 +128,9 @@ QString TileCache::tiledCopy(const QString& sheet, const Progress& progress, QSt
                                                                               : gdalError());
     }
     {
-        const Dataset copy(GDALOpenEx(QFile::encodeName(partial).constData(),
-                                      GDAL_OF_RASTER | GDAL_OF_UPDATE, nullptr, nullptr, nullptr));
+        const GdalDataset copy(GDALOpenEx(QFile::encodeName(partial).constData(),
+                                          GDAL_OF_RASTER | GDAL_OF_UPDATE, nullptr, nullptr,
+                                          nullptr));
         if (!copy) return fail(gdalError());
         std::vector<int> factors;
         for (int f = 2;
@@ -179,8 +164,8 @@ void TileCache::trim(const QString& keep) const {
 
 QImage readTiles(const QString& tiledCopy, const QRect& area, double scale) {
     const QuietGdal quiet;
-    const Dataset ds(GDALOpenEx(QFile::encodeName(tiledCopy).constData(),
-                                GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
+    const GdalDataset ds(GDALOpenEx(QFile::encodeName(tiledCopy).constData(),
+                                    GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
     if (!ds || GDALGetRasterCount(ds.get()) < 1) return {};
     const QRect whole(0, 0, GDALGetRasterXSize(ds.get()), GDALGetRasterYSize(ds.get()));
     const QRect part = area.intersected(whole);
