@@ -38,8 +38,9 @@ const demo::SheetLayout& layoutOf(const QString& name) {
     qFatal("no layout");
 }
 
-// A GPX 1.1 file: a track east along 45°25' from 9°46' to 9°54', then south
-// along 9°54' to 45°22' (all on the north-east sheet), 20 minutes a leg, up
+// A GPX 1.1 file: a track east along 45°25' from 9°36' (on the north-west
+// sheet) to 9°54', then south along 9°54' to 45°22' (on the north-east
+// sheet), 20 minutes a leg, up
 // 50 m and down 30 m; a waypoint there, one named as a place of that sheet
 // where it lies, one far from every sheet.
 QString writeWalk(Workspace& ws, const QString& existingPlace, int placeLat, int placeLon) {
@@ -63,7 +64,7 @@ QString writeWalk(Workspace& ws, const QString& existingPlace, int placeLat, int
     const QStringList elevations = {QStringLiteral("100"), QStringLiteral("150"),
                                     QStringLiteral("120")};
     int i = 0;
-    for (const auto& [lat, lon] : {std::pair{sec(45, 25), sec(9, 46)},
+    for (const auto& [lat, lon] : {std::pair{sec(45, 25), sec(9, 36)},
                                    {sec(45, 25), sec(9, 54)}, {sec(45, 22), sec(9, 54)}}) {
         text += QStringLiteral("<trkpt lat=\"%1\" lon=\"%2\"><ele>%3</ele>"
                                "<time>2024-05-01T%4:00Z</time></trkpt>\n")
@@ -145,32 +146,41 @@ class TracksTest : public QObject {
     Q_OBJECT
 private slots:
     void trackOverTheSheet_data() {
-        QTest::addColumn<QString>("datum");
-        QTest::newRow("WGS 84") << QStringLiteral("EPSG:4326");
-        QTest::newRow("ED50") << QStringLiteral("EPSG:4230");
-        QTest::newRow("Roma 40") << QStringLiteral("EPSG:4265");
+        QTest::addColumn<QString>("datum");     // of the north-east sheet
+        QTest::addColumn<QString>("westDatum"); // of the north-west one
+        QTest::newRow("WGS 84") << QStringLiteral("EPSG:4326") << QStringLiteral("EPSG:4326");
+        QTest::newRow("ED50 beside Roma 40")
+            << QStringLiteral("EPSG:4230") << QStringLiteral("EPSG:4265");
+        QTest::newRow("Roma 40 beside WGS 84")
+            << QStringLiteral("EPSG:4265") << QStringLiteral("EPSG:4326");
     }
 
-    // Opened with a bad file beside it, the track is drawn on the sheet where
-    // its calibration puts the track's points once cs2cs has taken them to the
-    // sheet's datum (within a pixel, at zoom 100 and a step in), listed with
-    // its figures, brings its start's sheet when clicked, and goes with its
-    // file. The bad file is told by name.
+    // Opened with a bad file beside it, the track is drawn on each sheet it
+    // crosses where the sheet's calibration puts its points once cs2cs has
+    // taken them to the sheet's datum (within a pixel, at zoom 100 and a step
+    // in), listed with its figures, brings its start's sheet when clicked, and
+    // goes with its file. The bad file is told by name.
     void trackOverTheSheet() {
         QFETCH(QString, datum);
+        QFETCH(QString, westDatum);
         Workspace ws;
         const QString ne = sheet("NE");
-        if (datum != QStringLiteral("EPSG:4326")) {
+        const QString no = sheet("NO");
+        {
             WorkingPair pair(ws.folder.path());
-            areadatums::store(pair, ne, datum);
+            for (const auto& [name, code] : {std::pair{ne, datum}, std::pair{no, westDatum}})
+                if (code != QStringLiteral("EPSG:4326")) areadatums::store(pair, name, code);
         }
-        // The start, a point of the east leg and one of the south leg in the
-        // sheet's graticule: seconds, latitude first.
-        const QList<QPointF> own =
-            inDatum(datum, layoutOf(ne),
-                    {QPointF(sec(45, 25), sec(9, 46)), QPointF(sec(45, 25), sec(9, 50)),
-                     QPointF(sec(45, 23) + 30, sec(9, 54))});
-        QCOMPARE(own.size(), 3);
+        // In the sheets' graticules (seconds, latitude first): on the
+        // north-east sheet a point of the east leg and one of the south leg,
+        // on the north-west one the start and a point of the east leg.
+        const QList<QPointF> own = inDatum(
+            datum, layoutOf(ne),
+            {QPointF(sec(45, 25), sec(9, 50)), QPointF(sec(45, 23) + 30, sec(9, 54))});
+        const QList<QPointF> west = inDatum(
+            westDatum, layoutOf(no),
+            {QPointF(sec(45, 25), sec(9, 36)), QPointF(sec(45, 25), sec(9, 38))});
+        QCOMPARE(own.size() + west.size(), 4);
         MainWindow& w = ws.start();
         auto* tracks = w.findChild<TrackMenus*>();
         QVERIFY(tracks);
@@ -189,7 +199,7 @@ private slots:
         QVERIFY(list.isVisible());
         QCOMPARE(list.lista->rowCount(), 1);
         QCOMPARE(list.lista->item(0, 0)->text(), QStringLiteral("Giro"));
-        const double east = geodesic::inverse({sec(9, 46) / 3600.0, sec(45, 25) / 3600.0},
+        const double east = geodesic::inverse({sec(9, 36) / 3600.0, sec(45, 25) / 3600.0},
                                               {sec(9, 54) / 3600.0, sec(45, 25) / 3600.0})
                                 .metres;
         const double south = geodesic::inverse({sec(9, 54) / 3600.0, sec(45, 25) / 3600.0},
@@ -217,10 +227,10 @@ private slots:
                 }()
                           : clean;
             // The east leg at 9°50', the south leg at 45°23'30".
-            const double y = c.pixelY(own[1].x()) * scale;
-            const double x = c.pixelX(own[2].y()) * scale;
-            const auto across = lineCentre(base, drawn, QPoint(int(c.pixelX(own[1].y()) * scale), int(y)), false);
-            const auto along = lineCentre(base, drawn, QPoint(int(x), int(c.pixelY(own[2].x()) * scale)), true);
+            const double y = c.pixelY(own[0].x()) * scale;
+            const double x = c.pixelX(own[1].y()) * scale;
+            const auto across = lineCentre(base, drawn, QPoint(int(c.pixelX(own[0].y()) * scale), int(y)), false);
+            const auto along = lineCentre(base, drawn, QPoint(int(x), int(c.pixelY(own[1].x()) * scale)), true);
             QVERIFY2(across && std::abs(*across - y) <= 1.0, qPrintable(QString::number(across.value_or(-1)) + " / " + QString::number(y)));
             QVERIFY2(along && std::abs(*along - x) <= 1.0, qPrintable(QString::number(along.value_or(-1)) + " / " + QString::number(x)));
         }
@@ -238,8 +248,8 @@ private slots:
                  QStringLiteral("Tratto: %1 · 0:20:00 · salita 50 m · media %2 km/h")
                      .arg(lengthText(east),
                           QString::number(east / 1200 * 3.6, 'f', 1).replace(u'.', u',')));
-        const QPoint besideLine(int(c.pixelX(own[1].y()) * w.Image1->width() / 1600),
-                                int(c.pixelY(own[1].x()) * w.Image1->width() / 1600) + 3);
+        const QPoint besideLine(int(c.pixelX(own[0].y()) * w.Image1->width() / 1600),
+                                int(c.pixelY(own[0].x()) * w.Image1->width() / 1600) + 3);
         const auto yellowAt = [&] {
             const QColor at = w.Image1->grab().toImage().pixelColor(besideLine);
             return at.red() > 200 && at.green() > 180 && at.blue() < 120;
@@ -248,18 +258,28 @@ private slots:
         profile->close();
         QVERIFY(!yellowAt());
 
-        // Its start is shown at the window's reference point from another sheet.
+        // Its start is shown at the window's reference point from another
+        // sheet, on the north-west sheet, where the east leg is drawn too.
         Workspace::choose(w.f1area, sheet("SO"));
         list.lista->setCurrentCell(0, 2);
         emit list.lista->cellClicked(0, 2);
-        QCOMPARE(combo::text(w.f1area), ne);
-        QVERIFY(std::abs(w.Image1->left() + c.twipsX(own[0].y()) - view::kReferenceX) < 1);
-        QVERIFY(std::abs(w.Image1->top() + c.twipsY(own[0].x()) - view::kReferenceY) < 1);
+        QCOMPARE(combo::text(w.f1area), no);
+        const demo::SheetCalibration& cw = layoutOf(no).calibration;
+        QVERIFY(std::abs(w.Image1->left() + cw.twipsX(west[0].y()) - view::kReferenceX) < 1);
+        QVERIFY(std::abs(w.Image1->top() + cw.twipsY(west[0].x()) - view::kReferenceY) < 1);
+        const QImage drawnWest = w.Image1->grab().toImage();
+        tracks->tracks().setVisible(0, 0, false);
+        const QImage cleanWest = w.Image1->grab().toImage();
+        tracks->tracks().setVisible(0, 0, true);
+        const auto westLeg = lineCentre(cleanWest, drawnWest,
+                                        QPoint(int(cw.pixelX(west[1].y())), int(cw.pixelY(west[1].x()))), false);
+        QVERIFY2(westLeg && std::abs(*westLeg - cw.pixelY(west[1].x())) <= 1.0,
+                 qPrintable(QString::number(westLeg.value_or(-1)) + " / " + QString::number(cw.pixelY(west[1].x()))));
 
         list.cmdchiudi_Click();
         QCOMPARE(list.lista->rowCount(), 0);
         QVERIFY(tracks->tracks().empty());
-        QCOMPARE(w.Image1->grab().toImage(), clean);
+        QCOMPARE(w.Image1->grab().toImage(), cleanWest);
     }
 
     // "--traccia FILE..." beside a place name: the files up to the next
@@ -280,7 +300,7 @@ private slots:
         Workspace ws;
         MainWindow& w = ws.start();
         openCommandLineTracks(w, {writeWalk(ws, QStringLiteral("X"), 0, 0)}, false);
-        QCOMPARE(combo::text(w.f1area), sheet("NE"));
+        QCOMPARE(combo::text(w.f1area), sheet("NO"));
         QVERIFY(ws.dialogs.texts().isEmpty());
     }
 
