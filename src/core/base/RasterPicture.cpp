@@ -1,5 +1,7 @@
 #include "core/base/RasterPicture.h"
 
+#include "core/base/QuietGdal.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -18,34 +20,9 @@ namespace {
 // Rows decoded at a time, rounded up to whole blocks.
 constexpr int kBandRows = 256;
 
-// GDAL's drivers registered once; its messages kept from the terminal while
-// one file is read.
-class QuietGdal {
-public:
-    QuietGdal() {
-        static std::once_flag registered;
-        std::call_once(registered, [] { GDALAllRegister(); });
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-    }
-    ~QuietGdal() { CPLPopErrorHandler(); }
-    QuietGdal(const QuietGdal&) = delete;
-    QuietGdal& operator=(const QuietGdal&) = delete;
-};
-
-struct DatasetClose {
-    void operator()(void* ds) const { GDALClose(ds); }
-};
-using Dataset = std::unique_ptr<void, DatasetClose>;
-
-Dataset openRaster(const QString& fileName) {
+GdalDataset openRaster(const QString& fileName) {
     const char* const drivers[] = {"GTiff", "PNG", nullptr};
-    return Dataset(GDALOpenEx(QFile::encodeName(fileName).constData(),
-                              GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr));
-}
-
-QString lastError() {
-    return QString::fromUtf8(CPLGetLastErrorMsg());
+    return openGdalRaster(fileName, drivers);
 }
 
 // Whether every block of the band lies within a file of that many bytes (a
@@ -90,9 +67,9 @@ QByteArray rasterFormat(const QString& fileName) {
 RasterHeader rasterHeader(const QString& fileName, bool blocks) {
     RasterHeader header;
     const QuietGdal quiet;
-    const Dataset ds = openRaster(fileName);
+    const GdalDataset ds = openRaster(fileName);
     if (!ds || GDALGetRasterCount(ds.get()) < 1) {
-        header.error = lastError();
+        header.error = QuietGdal::message();
         return header;
     }
     header.opened = true;
@@ -111,10 +88,10 @@ RasterHeader rasterHeader(const QString& fileName, bool blocks) {
 
 QImage readRaster(const QString& fileName, qint64 limitBytes, bool* damaged, QString* error) {
     const QuietGdal quiet;
-    const Dataset ds = openRaster(fileName);
+    const GdalDataset ds = openRaster(fileName);
     const int count = ds ? GDALGetRasterCount(ds.get()) : 0;
     if (count < 1) {
-        *error = lastError();
+        *error = QuietGdal::message();
         return {};
     }
     const int width = GDALGetRasterXSize(ds.get());

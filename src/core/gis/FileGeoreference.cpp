@@ -1,5 +1,6 @@
 #include "core/gis/FileGeoreference.h"
 
+#include "core/base/QuietGdal.h"
 #include "core/geo/SheetModel.h"
 
 #include <QFile>
@@ -15,10 +16,6 @@
 namespace orvena::gis {
 
 namespace {
-
-struct DatasetClose {
-    void operator()(void* ds) const { GDALClose(ds); }
-};
 
 // The EPSG code of a coordinate system, identified when the file names none.
 int epsgOf(OGRSpatialReferenceH srs) {
@@ -37,14 +34,11 @@ int epsgOf(OGRSpatialReferenceH srs) {
 } // namespace
 
 std::optional<FileGeoreference> fileGeoreference(const QString& fileName) {
-    static std::once_flag registered;
-    std::call_once(registered, [] { GDALAllRegister(); });
-    CPLPushErrorHandler(CPLQuietErrorHandler);
     const char* const drivers[] = {"GTiff", nullptr};
-    const std::unique_ptr<void, DatasetClose> ds(GDALOpenEx(QFile::encodeName(fileName).constData(),
-                                                            GDAL_OF_RASTER | GDAL_OF_READONLY,
-                                                            drivers, nullptr, nullptr));
-    CPLPopErrorHandler();
+    const GdalDataset ds = [&] {
+        const QuietGdal quiet;
+        return openGdalRaster(fileName, drivers);
+    }();
     if (!ds) return std::nullopt;
     std::array<double, 6> t{};
     OGRSpatialReferenceH srs = GDALGetSpatialRef(ds.get());

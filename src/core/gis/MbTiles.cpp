@@ -40,7 +40,6 @@ constexpr double kWorld = 2.0 * 20037508.342789244;
 constexpr int kTile = 256;
 constexpr int kDeepestZoom = 22;
 // What GDAL's warper works on at a time.
-constexpr double kWarpBytes = 32.0 * 1024 * 1024;
 // Of the progress, the part of the deepest zoom; the shallower zooms take
 // the rest.
 constexpr double kWarpShare = 0.8;
@@ -202,18 +201,7 @@ static MbTilesResult writeTiles(QImage picture, const WorldFile* world, const Sh
     // The deepest zoom: GDAL's warper, bilinear, over the placement above
     // (within an eighth of a pixel of it).
     Watch warpWatch{&progress, 0.0, kWarpShare};
-    GDALWarpOptions* warp = GDALCreateWarpOptions();
-    warp->hSrcDS = sheet.get();
-    warp->hDstDS = tiles.get();
-    warp->nBandCount = 3;
-    warp->panSrcBands = static_cast<int*>(CPLMalloc(3 * sizeof(int)));
-    warp->panDstBands = static_cast<int*>(CPLMalloc(3 * sizeof(int)));
-    for (int b = 0; b < 3; ++b)
-        warp->panSrcBands[b] = warp->panDstBands[b] = b + 1;
-    warp->nSrcAlphaBand = alpha ? 4 : 0;
-    warp->nDstAlphaBand = 4;
-    warp->eResampleAlg = GRA_Bilinear;
-    warp->dfWarpMemoryLimit = kWarpBytes;
+    GDALWarpOptions* warp = warp::rgbWarp(sheet.get(), tiles.get(), alpha);
     // Where the sheet does not reach: transparent, and white under it for
     // JPEG, which keeps no transparency.
     warp->papszWarpOptions =

@@ -30,7 +30,6 @@ const QString kKmzCannot = QStringLiteral("Il KMZ di %1 non può essere scritto 
 const QString kTiffCannot = QStringLiteral("Il GeoTIFF %1 non può essere scritto (%2).");
 const QString kNotPlaced = QStringLiteral("il foglio non si colloca in WGS 84");
 const QString kNoGdal = QStringLiteral("GDAL non può essere caricato: %1");
-constexpr double kWarpBytes = 32.0 * 1024 * 1024;
 
 // A sheet's pixels placed in WGS 84 degrees, with the operation that takes it
 // there (which the placement points to).
@@ -53,8 +52,8 @@ void placeSheet(Placed& p, QSize size, const SheetPlace& place) {
     // The edges, five points a side, in the sheet's degrees and in WGS 84.
     std::vector<double> x, y;
     for (int i = 0; i < 5; ++i)
-        for (const QPointF e : {QPointF(i / 4.0, 0), QPointF(1, i / 4.0), QPointF(i / 4.0, 1),
-                                QPointF(0, i / 4.0)}) {
+        for (const QPointF e :
+             {QPointF(i / 4.0, 0), QPointF(1, i / 4.0), QPointF(i / 4.0, 1), QPointF(0, i / 4.0)}) {
             double ex = e.x() * size.width(), ey = e.y() * size.height();
             pl.toDegrees(ex, ey);
             x.push_back(ex);
@@ -162,9 +161,9 @@ RasterResult writeKmz(QImage picture, const SheetPlace& place, const KmzLayout& 
         result.writeFailed = disk;
         return result;
     };
-    if (!zip) return fail(folderFailureReason(QFileInfo(path).absolutePath(),
-                                              GdalSession::lastError()),
-                          true);
+    if (!zip)
+        return fail(folderFailureReason(QFileInfo(path).absolutePath(), GdalSession::lastError()),
+                    true);
     const QByteArray escaped = name.toHtmlEscaped().toUtf8();
     QByteArray kml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                      "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n<Document>\n<name>" +
@@ -184,18 +183,7 @@ RasterResult writeKmz(QImage picture, const SheetPlace& place, const KmzLayout& 
             tile.fill(Qt::transparent);
             bool tileAlpha = true;
             Dataset target = pictureDataset(tile, p.placement.tiles, &tileAlpha);
-            GDALWarpOptions* warp = GDALCreateWarpOptions();
-            warp->hSrcDS = sheet.get();
-            warp->hDstDS = target.get();
-            warp->nBandCount = 3;
-            warp->panSrcBands = static_cast<int*>(CPLMalloc(3 * sizeof(int)));
-            warp->panDstBands = static_cast<int*>(CPLMalloc(3 * sizeof(int)));
-            for (int b = 0; b < 3; ++b)
-                warp->panSrcBands[b] = warp->panDstBands[b] = b + 1;
-            warp->nSrcAlphaBand = alpha ? 4 : 0;
-            warp->nDstAlphaBand = 4;
-            warp->eResampleAlg = GRA_Bilinear;
-            warp->dfWarpMemoryLimit = kWarpBytes;
+            GDALWarpOptions* warp = warp::rgbWarp(sheet.get(), target.get(), alpha);
             warp->papszWarpOptions = CSLSetNameValue(warp->papszWarpOptions, "INIT_DEST", "0");
             warp->hCutline = cutline;
             warp->pfnTransformer = GDALApproxTransform;
@@ -230,8 +218,8 @@ RasterResult writeKmz(QImage picture, const SheetPlace& place, const KmzLayout& 
             QImage plain(w, h, QImage::Format_RGB32);
             plain.fill(Qt::white);
             QPainter(&plain).drawImage(0, 0, tile);
-            const QByteArray href = "files/" + QByteArray::number(r) + '_' +
-                                    QByteArray::number(c) + ".jpg";
+            const QByteArray href =
+                "files/" + QByteArray::number(r) + '_' + QByteArray::number(c) + ".jpg";
             tiles.append({href, jpegTile(plain)});
             kml += "<GroundOverlay>\n<name>" + escaped + ' ' + QByteArray::number(r + 1) + ',' +
                    QByteArray::number(c + 1) + "</name>\n<drawOrder>50</drawOrder>\n<Icon><href>" +
@@ -249,9 +237,9 @@ RasterResult writeKmz(QImage picture, const SheetPlace& place, const KmzLayout& 
         if (CPLCreateFileInZip(zip, entry.constData(), nullptr) != CE_None ||
             CPLWriteFileInZip(zip, bytes.constData(), int(bytes.size())) != CE_None ||
             CPLCloseFileInZip(zip) != CE_None)
-            return fail(folderFailureReason(QFileInfo(path).absolutePath(),
-                                            GdalSession::lastError()),
-                        true);
+            return fail(
+                folderFailureReason(QFileInfo(path).absolutePath(), GdalSession::lastError()),
+                true);
     }
     const CPLErr closed = CPLCloseZip(zip);
     zip = nullptr;
@@ -276,8 +264,8 @@ RasterResult writeGeoTiff(QImage picture, const std::optional<std::array<double,
     const GdalSession gdal;
     const QString partial = path + QStringLiteral(".parziale");
     bool alpha = false;
-    Dataset ds = pictureDataset(picture, geoTransform.value_or(std::array<double, 6>{0, 1, 0, 0, 0, 1}),
-                                &alpha);
+    Dataset ds = pictureDataset(
+        picture, geoTransform.value_or(std::array<double, 6>{0, 1, 0, 0, 0, 1}), &alpha);
     const auto fail = [&](const QString& why) {
         QFile::remove(partial);
         result.error = kTiffCannot.arg(file, why);
@@ -308,8 +296,8 @@ RasterResult writeGeoTiff(QImage picture, const std::optional<std::array<double,
     QFile::remove(partial);
     Dataset tiff(GDALCreateCopy(GDALGetDriverByName("GTiff"), partial.toUtf8().constData(),
                                 ds.get(), FALSE, const_cast<char**>(options), nullptr, nullptr));
-    if (!tiff) return fail(folderFailureReason(QFileInfo(path).absolutePath(),
-                                               GdalSession::lastError()));
+    if (!tiff)
+        return fail(folderFailureReason(QFileInfo(path).absolutePath(), GdalSession::lastError()));
     tiff.reset();
     if (CPLGetLastErrorType() == CE_Failure)
         return fail(folderFailureReason(QFileInfo(path).absolutePath(), GdalSession::lastError()));

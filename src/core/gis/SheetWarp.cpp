@@ -11,6 +11,8 @@ namespace orvena::gis::warp {
 namespace {
 // What GDAL may hold of a raster while it writes it.
 constexpr GIntBig kCacheBytes = 64 * 1024 * 1024;
+// What the warper may hold of a chunk at a time.
+constexpr double kWarpBytes = 32.0 * 1024 * 1024;
 const QString kGdalFailed = QStringLiteral("errore di GDAL");
 } // namespace
 
@@ -99,6 +101,22 @@ OGRGeometryH borderPolygon(const std::vector<QPointF>& border) {
     OGRGeometryH polygon = nullptr;
     if (OGR_G_CreateFromWkt(&text, nullptr, &polygon) != OGRERR_NONE) return nullptr;
     return polygon;
+}
+
+GDALWarpOptions* rgbWarp(GDALDatasetH source, GDALDatasetH target, bool sourceAlpha) {
+    GDALWarpOptions* warp = GDALCreateWarpOptions();
+    warp->hSrcDS = source;
+    warp->hDstDS = target;
+    warp->nBandCount = 3;
+    warp->panSrcBands = static_cast<int*>(CPLMalloc(3 * sizeof(int)));
+    warp->panDstBands = static_cast<int*>(CPLMalloc(3 * sizeof(int)));
+    for (int b = 0; b < 3; ++b)
+        warp->panSrcBands[b] = warp->panDstBands[b] = b + 1;
+    warp->nSrcAlphaBand = sourceAlpha ? 4 : 0;
+    warp->nDstAlphaBand = 4;
+    warp->eResampleAlg = GRA_Bilinear;
+    warp->dfWarpMemoryLimit = kWarpBytes;
+    return warp;
 }
 
 } // namespace orvena::gis::warp

@@ -6,6 +6,7 @@
 // dataset and the border as a cutline.
 
 #include "core/base/Progress.h"
+#include "core/base/QuietGdal.h"
 #include "core/geo/Datum.h"
 #include "core/geo/SheetModel.h"
 
@@ -15,6 +16,7 @@
 
 #include <cpl_port.h>
 #include <gdal.h>
+#include <gdalwarper.h>
 #include <ogr_api.h>
 
 #include <array>
@@ -57,7 +59,6 @@ struct Placement {
     }
 };
 
-
 // GDAL's transformer over a Placement: the target's pixels to the sheet's
 // and back.
 int place(void* arg, int tilesToSheet, int count, double* x, double* y, double*, int* ok);
@@ -85,13 +86,8 @@ private:
     GIntBig cache_;
 };
 
-struct DatasetClose {
-    void operator()(void* ds) const { GDALClose(ds); }
-};
-using Dataset = std::unique_ptr<void, DatasetClose>;
+using Dataset = GdalDataset;
 
-// The picture as a GDAL dataset over its own pixels: red, green, blue and,
-// when it has one, alpha, each a band 4 bytes apart.
 // The picture as a GDAL dataset over its own pixels: red, green, blue and,
 // when it has one, alpha, each a band 4 bytes apart; placed by sheet.
 Dataset pictureDataset(QImage& picture, const std::array<double, 6>& sheet, bool* alpha);
@@ -99,5 +95,11 @@ Dataset pictureDataset(QImage& picture, const std::array<double, 6>& sheet, bool
 // The border (the sheet's pixels) as an OGR polygon, closed; null when it
 // cannot be made.
 OGRGeometryH borderPolygon(const std::vector<QPointF>& border);
+
+// GDAL's warper over red, green and blue, the source's alpha band when it has
+// one, an alpha band in the target; bilinear, its memory bounded. The caller
+// sets the transformer, the cutline and the rest, and frees it
+// (GDALDestroyWarpOptions).
+GDALWarpOptions* rgbWarp(GDALDatasetH source, GDALDatasetH target, bool sourceAlpha);
 
 } // namespace orvena::gis::warp

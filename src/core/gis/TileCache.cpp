@@ -1,5 +1,8 @@
 #include "core/gis/TileCache.h"
 
+#include "core/base/QuietGdal.h"
+#include "core/gis/SheetWarp.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -26,43 +29,6 @@ constexpr int kTile = 256;
 
 const QString kNotMade = QStringLiteral("La copia a tessere della cartina non è stata creata: %1");
 const QString kCancelled = QStringLiteral("operazione annullata");
-
-class QuietGdal {
-public:
-    QuietGdal() {
-        static std::once_flag registered;
-        std::call_once(registered, [] { GDALAllRegister(); });
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-    }
-    ~QuietGdal() { CPLPopErrorHandler(); }
-    QuietGdal(const QuietGdal&) = delete;
-    QuietGdal& operator=(const QuietGdal&) = delete;
-};
-
-struct DatasetClose {
-    void operator()(void* ds) const { GDALClose(ds); }
-};
-using Dataset = std::unique_ptr<void, DatasetClose>;
-
-// Progress over a share of the whole: GDAL's fraction mapped into [from, from + share).
-struct Watch {
-    const Progress* progress;
-    double from;
-    double share;
-};
-
-int CPL_STDCALL watch(double complete, const char*, void* arg) {
-    const auto* w = static_cast<const Watch*>(arg);
-    if (!w->progress || !*w->progress) return TRUE;
-    const double done = w->from + std::clamp(complete, 0.0, 1.0) * w->share;
-    return (*w->progress)(qint64(done * 1000), 1000) ? TRUE : FALSE;
-}
-
-QString gdalError() {
-    const QString text = QString::fromUtf8(CPLGetLastErrorMsg());
-    return text.isEmpty() ? QStringLiteral("errore di GDAL") : text;
-}
 
 } // namespace
 
@@ -111,10 +77,10 @@ QString TileCache::tiledCopy(const QString& sheet, const Progress& progress, QSt
     };
     const QuietGdal quiet;
     {
-        const Dataset source(GDALOpenEx(QFile::encodeName(sheet).constData(),
-                                        GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr,
-                                        nullptr));
-        if (!source) return fail(gdalError());
+        const GdalDataset source(GDALOpenEx(QFile::encodeName(sheet).constData(),
+                                            GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr,
+                                            nullptr));
+        if (!source) return fail(warp::GdalSession::lastError());
         // A palette is expanded: the tiles are read as colours.
         const bool palette = GDALGetRasterColorTable(GDALGetRasterBand(source.get(), 1)) != nullptr;
         const char* const argv[] = {"-of",
@@ -133,31 +99,34 @@ QString TileCache::tiledCopy(const QString& sheet, const Progress& progress, QSt
                                     "rgb",
                                     nullptr};
         GDALTranslateOptions* options = GDALTranslateOptionsNew(const_cast<char**>(argv), nullptr);
-        Watch copying{&progress, 0.0, 0.6};
-        GDALTranslateOptionsSetProgress(options, watch, &copying);
+        warp::Watch copying{&progress, 0.0, 0.6};
+        GDALTranslateOptionsSetProgress(options, warp::watch, &copying);
         int usage = 0;
-        const Dataset copy(
+        const GdalDataset copy(
             GDALTranslate(QFile::encodeName(partial).constData(), source.get(), options, &usage));
         GDALTranslateOptionsFree(options);
         if (!copy)
-            return fail(progress && CPLGetLastErrorNo() == CPLE_UserInterrupt ? kCancelled
-                                                                              : gdalError());
+            return fail(progress && CPLGetLastErrorNo() == CPLE_UserInterrupt
+                            ? kCancelled
+                            : warp::GdalSession::lastError());
     }
     {
-        const Dataset copy(GDALOpenEx(QFile::encodeName(partial).constData(),
-                                      GDAL_OF_RASTER | GDAL_OF_UPDATE, nullptr, nullptr, nullptr));
-        if (!copy) return fail(gdalError());
+        const GdalDataset copy(GDALOpenEx(QFile::encodeName(partial).constData(),
+                                          GDAL_OF_RASTER | GDAL_OF_UPDATE, nullptr, nullptr,
+                                          nullptr));
+        if (!copy) return fail(warp::GdalSession::lastError());
         std::vector<int> factors;
         for (int f = 2;
              std::max(GDALGetRasterXSize(copy.get()), GDALGetRasterYSize(copy.get())) / (f / 2) >
              kTile;
              f *= 2)
             factors.push_back(f);
-        Watch overviews{&progress, 0.6, 0.4};
+        warp::Watch overviews{&progress, 0.6, 0.4};
         if (!factors.empty() &&
             GDALBuildOverviews(copy.get(), "AVERAGE", int(factors.size()), factors.data(), 0,
-                               nullptr, watch, &overviews) != CE_None)
-            return fail(CPLGetLastErrorNo() == CPLE_UserInterrupt ? kCancelled : gdalError());
+                               nullptr, warp::watch, &overviews) != CE_None)
+            return fail(CPLGetLastErrorNo() == CPLE_UserInterrupt ? kCancelled
+                                                                  : warp::GdalSession::lastError());
     }
     if (!QFile::rename(partial, target)) return fail(QStringLiteral("la copia non si può salvare"));
     trim(name);
@@ -179,8 +148,8 @@ void TileCache::trim(const QString& keep) const {
 
 QImage readTiles(const QString& tiledCopy, const QRect& area, double scale) {
     const QuietGdal quiet;
-    const Dataset ds(GDALOpenEx(QFile::encodeName(tiledCopy).constData(),
-                                GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
+    const GdalDataset ds(GDALOpenEx(QFile::encodeName(tiledCopy).constData(),
+                                    GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
     if (!ds || GDALGetRasterCount(ds.get()) < 1) return {};
     const QRect whole(0, 0, GDALGetRasterXSize(ds.get()), GDALGetRasterYSize(ds.get()));
     const QRect part = area.intersected(whole);

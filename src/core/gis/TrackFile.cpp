@@ -1,5 +1,7 @@
 #include "core/gis/TrackFile.h"
 
+#include "core/base/QuietGdal.h"
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QTimeZone>
@@ -18,32 +20,13 @@ namespace {
 
 const QString kRefused = QStringLiteral("Il file \"%1\" non si può aprire come traccia: %2.");
 const QString kMissing = QStringLiteral("il file non c'è o non si può leggere");
-const QString kUnknownFormat =
-    QStringLiteral("non è un file GPX, KML, KMZ o GeoJSON leggibile");
+const QString kUnknownFormat = QStringLiteral("non è un file GPX, KML, KMZ o GeoJSON leggibile");
 const QString kDamaged = QStringLiteral("il file è danneggiato o incompleto");
 const QString kDetail = QStringLiteral(" (%1)");
 const QString kEmpty = QStringLiteral("il file non contiene tracce, percorsi né punti");
 
-const QStringList kSuffixes = {QStringLiteral("gpx"), QStringLiteral("kml"),
-                               QStringLiteral("kmz"), QStringLiteral("geojson"),
-                               QStringLiteral("json")};
-
-// GDAL's drivers registered once, its messages kept from the terminal while
-// a file is read, and the failure it reports kept.
-class QuietOgr {
-public:
-    QuietOgr() {
-        static std::once_flag registered;
-        std::call_once(registered, [] { GDALAllRegister(); });
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-    }
-    ~QuietOgr() { CPLPopErrorHandler(); }
-    QuietOgr(const QuietOgr&) = delete;
-    QuietOgr& operator=(const QuietOgr&) = delete;
-    static bool failed() { return CPLGetLastErrorType() >= CE_Failure; }
-    static QString message() { return QString::fromUtf8(CPLGetLastErrorMsg()); }
-};
+const QStringList kSuffixes = {QStringLiteral("gpx"), QStringLiteral("kml"), QStringLiteral("kmz"),
+                               QStringLiteral("geojson"), QStringLiteral("json")};
 
 struct FeatureFree {
     void operator()(void* f) const { OGR_F_Destroy(f); }
@@ -119,8 +102,8 @@ void addVertices(OGRGeometryH g, std::vector<TrackPoint>& points) {
     }
     const bool z = OGR_G_Is3D(g);
     for (int i = 0, n = OGR_G_GetPointCount(g); i < n; ++i)
-        points.push_back({{OGR_G_GetX(g, i), OGR_G_GetY(g, i)},
-                          z ? OGR_G_GetZ(g, i) : kNoValue, kNoValue});
+        points.push_back(
+            {{OGR_G_GetX(g, i), OGR_G_GetY(g, i)}, z ? OGR_G_GetZ(g, i) : kNoValue, kNoValue});
 }
 
 // Any vector file: its points as waypoints, its lines as tracks.
@@ -191,8 +174,8 @@ void readGpxLines(GDALDatasetH ds, const char* lines, const char* points, const 
             track = &byFid[id];
             trackFid = id;
         }
-        track->points.push_back({{OGR_G_GetX(g, 0), OGR_G_GetY(g, 0)}, numberAt(f.get(), ele),
-                                 timeAt(f.get(), time)});
+        track->points.push_back(
+            {{OGR_G_GetX(g, 0), OGR_G_GetY(g, 0)}, numberAt(f.get(), ele), timeAt(f.get(), time)});
     }
     for (auto& [id, track] : byFid)
         if (!track.points.empty()) file.tracks.push_back(std::move(track));
@@ -209,7 +192,7 @@ bool beginsAsTrackFile(const QString& path) {
 }
 
 QString damaged() {
-    const QString detail = QuietOgr::message();
+    const QString detail = QuietGdal::message();
     return kDamaged + (detail.isEmpty() ? QString() : kDetail.arg(detail));
 }
 
@@ -235,10 +218,10 @@ TrackFile readTrackFile(const QString& path) {
     };
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable()) return refuse(kMissing);
-    const QuietOgr quiet;
+    const QuietGdal quiet;
     const QByteArray name = QFile::encodeName(info.absoluteFilePath());
-    GDALDatasetH ds = GDALOpenEx(name.constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr,
-                                 nullptr, nullptr);
+    GDALDatasetH ds =
+        GDALOpenEx(name.constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
     if (!ds) return refuse(beginsAsTrackFile(path) ? damaged() : kUnknownFormat);
     if (isGpx(ds)) {
         if (OGRLayerH w = GDALDatasetGetLayerByName(ds, "waypoints")) readFeatures(w, file);
@@ -248,7 +231,7 @@ TrackFile readTrackFile(const QString& path) {
         for (int i = 0, n = GDALDatasetGetLayerCount(ds); i < n; ++i)
             readFeatures(GDALDatasetGetLayer(ds, i), file);
     }
-    const bool failed = QuietOgr::failed();
+    const bool failed = QuietGdal::failed();
     const QString why = damaged();
     GDALClose(ds);
     if (failed) return refuse(why);
