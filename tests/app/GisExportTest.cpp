@@ -305,6 +305,53 @@ private slots:
         }
     }
 
+    // A sheet of more KMZ tiles than the limit (100 unless set): asked, yes
+    // lowers its resolution within the limit; no, or not asked, keeps its own
+    // and the report names the sheet.
+    void kmzTileLimit_data() {
+        QTest::addColumn<int>("most"); // 0: the default
+        QTest::addColumn<bool>("ask");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("within the default") << 0 << true << 0;
+        QTest::newRow("over the limit, yes") << 2 << true << int(AnswerYes);
+        QTest::newRow("over the limit, no") << 2 << true << int(AnswerNo);
+        QTest::newRow("over the limit, not asked") << 2 << false << 0;
+    }
+    void kmzTileLimit() {
+        QFETCH(int, most);
+        QFETCH(bool, ask);
+        QFETCH(int, answer);
+        atlas_->dialogs.takeTexts();
+        if (answer != 0) atlas_->dialogs.queueAnswer(answer);
+        gis::GisExportOptions options;
+        options.kmz = true;
+        options.askKmzResolution = ask;
+        if (most > 0) options.kmzMostTiles = most;
+        options.onlySheet = QStringLiteral("valfonda_se.jpg");
+        const QString target = atlas_->file(QStringLiteral("kmz-%1-%2").arg(most).arg(answer));
+        const gis::GisExportReport report =
+            gis::exportForGis(atlas_->folder.path(), target, {}, options);
+        const QString text = gis::reportText(report);
+        QVERIFY2(report.ok() && report.kmzSets == 1, qPrintable(text));
+        const int overlays = run("unzip", {"-p", target + "/valfonda_se.kmz", "doc.kml"}, QString())
+                                 .out.count(QLatin1String("<GroundOverlay>"));
+        const QStringList asked = atlas_->dialogs.takeTexts();
+        const bool over = most > 0;
+        QCOMPARE(asked.size(), over && ask ? 1 : 0);
+        static const QRegularExpression question(QStringLiteral(
+            "^Il foglio valfonda_se.jpg richiede 4 tessere KMZ, più delle 2 che molti GPS "
+            "accettano.\nRidurre la risoluzione a (\\d+) tessere\\?$"));
+        const auto m = question.match(asked.value(0));
+        QVERIFY2(asked.isEmpty() || (m.hasMatch() && m.captured(1).toInt() <= 2),
+                 qPrintable(asked.value(0)));
+        const bool lowered = answer == AnswerYes;
+        QCOMPARE(overlays, lowered ? m.captured(1).toInt() : 4);
+        QCOMPARE(text.contains(QStringLiteral(
+                     "valfonda_se.jpg: 4 tessere KMZ, più delle 2 che molti GPS accettano")),
+                 over && !lowered);
+        QVERIFY(text.endsWith(QLatin1String("Fogli in KMZ: 1")) == (!over || lowered));
+    }
+
     void placesReadByOgr_data() {
         test::addRows<Ogr>({
             {"GPX", gis::PlaceFormat::Gpx, "localita.gpx", "name", "desc", {}},

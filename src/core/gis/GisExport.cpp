@@ -8,6 +8,7 @@
 #include "core/archive/LockWaits.h"
 #include "core/archive/Schema.h"
 #include "core/base/Dialogs.h"
+#include "core/base/Hourglass.h"
 #include "core/base/Numbers.h"
 #include "core/base/Picture.h"
 #include "core/base/SafeSave.h"
@@ -590,17 +591,14 @@ private:
             report_.tilesSkipped << kSheetProblem.arg(name, layout.error);
             return;
         }
-        if (layout.tiles() > kKmzMostTiles) {
-            const KmzLayout fewer = kmzLayout(size, place, kmzScaleWithinLimit(size, place));
+        const int most = std::max(options_.kmzMostTiles, 1);
+        if (layout.tiles() > most) {
+            const KmzLayout fewer = kmzLayout(size, place, kmzScaleWithinLimit(size, place, most));
             if (options_.askKmzResolution &&
-                dialogs().message(kAskLower.arg(name)
-                                      .arg(layout.tiles())
-                                      .arg(kKmzMostTiles)
-                                      .arg(fewer.tiles()),
-                                  Buttons::YesNo) == AnswerYes)
+                askLower(kAskLower.arg(name).arg(layout.tiles()).arg(most).arg(fewer.tiles())))
                 layout = fewer;
             else
-                report_.kmzNotes << kManyTiles.arg(name).arg(layout.tiles()).arg(kKmzMostTiles);
+                report_.kmzNotes << kManyTiles.arg(name).arg(layout.tiles()).arg(most);
         }
         const RasterResult r = gis::writeKmz(std::move(picture.image), place, layout, name, path,
                                              [&](qint64, qint64) { return tick(); });
@@ -612,6 +610,15 @@ private:
         }
         report_.written << path;
         ++report_.kmzSets;
+    }
+
+    // The question, never under the hourglass (put back after it).
+    static bool askLower(const QString& question) {
+        const bool busy = hourglass::isBusy();
+        hourglass::reset();
+        const bool yes = dialogs().message(question, Buttons::YesNo) == AnswerYes;
+        if (busy) hourglass::set();
+        return yes;
     }
 
     std::optional<Datum> datumOf(const QString& sheet) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/Progress.h"
+#include "core/gis/SheetRasters.h"
 
 #include <QList>
 #include <QString>
@@ -55,11 +56,13 @@ struct GisExportOptions {
     bool tiles = false;   // also each calibrated sheet as <sheet>.mbtiles
     bool kmz = false;     // also each calibrated sheet as <sheet>.kmz, for GPS units
     bool geoTiff = false; // also each calibrated sheet as <sheet>.geo.tif beside its world file
-    // A sheet whose KMZ takes more than 100 tiles: whether to ask, through
-    // the dialogs, for a lower resolution that keeps it within them (without
-    // asking it keeps the sheet's own and the report says so).
+    // A sheet whose KMZ takes more than kmzMostTiles tiles: whether to ask,
+    // through the dialogs, for a lower resolution that keeps it within them
+    // (without asking, or answered no, it keeps the sheet's own and the
+    // report names it).
     bool askKmzResolution = false;
-    QString onlySheet; // not empty: KMZ of that sheet alone
+    int kmzMostTiles = kKmzMostTiles; // at least 1
+    QString onlySheet;                // not empty: KMZ of that sheet alone
 };
 
 // Reads area.mdb and localita.mdb of workingFolder (read-only, never changed,

@@ -122,11 +122,12 @@ KmzLayout kmzLayout(QSize size, const SheetPlace& place, double scale) {
     return layoutOf(p, size, scale);
 }
 
-double kmzScaleWithinLimit(QSize size, const SheetPlace& place) {
+double kmzScaleWithinLimit(QSize size, const SheetPlace& place, int most) {
     Placed p;
     placeSheet(p, size, place);
     double scale = 1;
-    while (layoutOf(p, size, scale).tiles() > kKmzMostTiles)
+    most = std::max(most, 1);
+    while (layoutOf(p, size, scale).tiles() > most)
         scale *= 1.05;
     return scale;
 }

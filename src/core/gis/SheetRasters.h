@@ -55,9 +55,9 @@ struct KmzLayout {
     int tiles() const { return columns * rows; }
 };
 KmzLayout kmzLayout(QSize size, const SheetPlace& place, double scale = 1);
-// The smallest scale (from 1 up) at which the sheet takes at most
-// kKmzMostTiles tiles.
-double kmzScaleWithinLimit(QSize size, const SheetPlace& place);
+// The smallest scale (from 1 up) at which the sheet takes at most most
+// tiles (at least one).
+double kmzScaleWithinLimit(QSize size, const SheetPlace& place, int most = kKmzMostTiles);
 
 // Writes picture as the KMZ path: a doc.kml of GroundOverlays, each a
 // baseline JPEG tile (white outside the sheet) with its LatLonBox, warped by

@@ -122,6 +122,7 @@ void MainWindow::connectEvents() {
     connect(mnhelp, &QAction::triggered, this, &MainWindow::mnhelp_Click);
     connect(mnesportagis, &QAction::triggered, this, &MainWindow::mnesportagis_Click);
     connect(mnesportambtiles, &QAction::triggered, this, &MainWindow::mnesportambtiles_Click);
+    connect(mnesportakmz, &QAction::triggered, this, &MainWindow::mnesportakmz_Click);
     connect(mncopiapos, &QAction::triggered, this, &MainWindow::mncopiapos_Click);
     connect(mnareacanc, &QAction::triggered, this, &MainWindow::mnareacanc_Click);
     connect(mncollega, &QAction::triggered, this, &MainWindow::mncollega_Click);

@@ -86,6 +86,7 @@ public:
     QAction* mncollega;        // "Area > Collegamenti": the links editor
     QAction* mncalibra;        // "Area > Calibrazione…": the calibration window
     QAction* mnimportamap;     // "Area > Importa calibrazione (.map)…"
+    QAction* mnesportakmz;     // "Area > Esporta KMZ per GPS…"
     QAction* mnesportambtiles; // "Area > Esporta per GIS con MBTiles…"
     QAction* mnesportagis;     // "Area > Esporta per GIS…", the last of "Area"
     QAction* mnloccerca;       // "Località > Ricerca": the search window
@@ -263,6 +264,9 @@ private slots:
     void mncomprdb_Click();
     void mnesportagis_Click();
     void mnesportambtiles_Click();
+    // KmzExport.cpp: the sheet shown (or, asked, every sheet) as KMZ for GPS
+    // units.
+    void mnesportakmz_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override; // MainWindow.cpp

@@ -138,6 +138,7 @@ void MainWindow::buildMenu() {
     mnareacanc = entry(area, "mnareacanc", QStringLiteral("Elimina Area"));
     mncollega = entry(area, "mncollega", QStringLiteral("Collegamenti"));
     buildCalibrationMenu(area);
+    mnesportakmz = entry(area, "mnesportakmz", QStringLiteral("Esporta KMZ per GPS…"));
     mnesportambtiles =
         entry(area, "mnesportambtiles", QStringLiteral("Esporta per GIS con MBTiles…"));
     mnesportagis = entry(area, "mnesportagis", QStringLiteral("Esporta per GIS…"));

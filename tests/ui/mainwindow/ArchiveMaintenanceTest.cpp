@@ -1,10 +1,11 @@
-// The menu entries Esporta, Importa, Compatta Data Base and Esporta per GIS… on the
-// demo atlas.
+// The menu entries Esporta, Importa, Compatta Data Base, Esporta per GIS… and
+// Esporta KMZ per GPS… on the demo atlas.
 #include "MapWindow.h"
 #include "ReadOnlyFolder.h"
 
 #include "core/archive/Compaction.h"
 
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -151,6 +152,47 @@ private slots:
         w.mnesportambtiles->trigger();
         QVERIFY(lastMessage(ws).endsWith("Fogli in MBTiles: 4"));
         QVERIFY(QFileInfo::exists(ws.file("telefono/valfonda_se.mbtiles")));
+    }
+
+    // "Esporta KMZ per GPS…" writes the sheet shown; with none shown it asks
+    // whether to write every sheet.
+    void kmzEntry_data() {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("written");
+        QTest::newRow("the sheet shown")
+            << "valfonda_se.jpg" << 0 << QStringList{"valfonda_se.kmz"};
+        QTest::newRow("none shown, every sheet")
+            << QString() << int(AnswerYes)
+            << QStringList{"valfonda_ne.kmz", "valfonda_no.kmz", "valfonda_se.kmz",
+                           "valfonda_so.kmz"};
+        QTest::newRow("none shown, declined") << QString() << int(AnswerNo) << QStringList();
+    }
+    void kmzEntry() {
+        QFETCH(QString, sheet);
+        QFETCH(int, answer);
+        QFETCH(QStringList, written);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        if (!sheet.isEmpty()) Workspace::choose(w.f1area, sheet);
+        ws.dialogs.takeTexts();
+        if (answer != 0) ws.dialogs.queueAnswer(answer);
+        ws.dialogs.queueFile(ws.file("gps"));
+        w.mnesportakmz->trigger();
+        QCOMPARE(ws.dialogs.fileDialogs(), written.isEmpty() ? 0 : 1);
+        QCOMPARE(QDir(ws.file("gps")).entryList(QStringList{"*.kmz"}), written);
+        QStringList shown;
+        for (const auto& s : ws.dialogs.shown())
+            shown << (s.hourglassBusy ? QStringLiteral("(hourglass up)") : s.text);
+        if (sheet.isEmpty())
+            QCOMPARE(shown.value(0),
+                     "Nessun foglio è mostrato. Esportare in KMZ tutti i fogli calibrati?");
+        QCOMPARE(shown.size(), (sheet.isEmpty() ? 1 : 0) + (written.isEmpty() ? 0 : 1));
+        if (!written.isEmpty())
+            QVERIFY2(
+                shown.last().startsWith("Esportazione per GIS completata.") &&
+                    shown.last().endsWith(QStringLiteral("Fogli in KMZ: %1").arg(written.size())),
+                qPrintable(shown.last()));
     }
 };
 
