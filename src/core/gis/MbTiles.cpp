@@ -220,14 +220,7 @@ static MbTilesResult writeTiles(QImage picture, const WorldFile* world, const Sh
     warp->pTransformerArg = GDALCreateApproxTransformer(place, &placement, 0.125);
     warp->pfnProgress = watch;
     warp->pProgressArg = &warpWatch;
-    GDALWarpOperationH operation = GDALCreateWarpOperation(warp);
-    const CPLErr warped =
-        operation ? GDALChunkAndWarpImage(operation, 0, 0, columns, rows) : CE_Failure;
-    if (operation) GDALDestroyWarpOperation(operation);
-    GDALDestroyApproxTransformer(warp->pTransformerArg);
-    warp->pTransformerArg = nullptr;
-    warp->hCutline = nullptr;
-    GDALDestroyWarpOptions(warp);
+    const CPLErr warped = warp::runWarp(warp, columns, rows);
     if (cutline) OGR_G_DestroyGeometry(cutline);
     sheet.reset();
 

@@ -188,14 +188,7 @@ RasterResult writeKmz(QImage picture, const SheetPlace& place, const KmzLayout& 
             warp->hCutline = cutline;
             warp->pfnTransformer = GDALApproxTransform;
             warp->pTransformerArg = GDALCreateApproxTransformer(warp::place, &p.placement, 0.125);
-            GDALWarpOperationH operation = GDALCreateWarpOperation(warp);
-            const CPLErr warped =
-                operation ? GDALChunkAndWarpImage(operation, 0, 0, w, h) : CE_Failure;
-            if (operation) GDALDestroyWarpOperation(operation);
-            GDALDestroyApproxTransformer(warp->pTransformerArg);
-            warp->pTransformerArg = nullptr;
-            warp->hCutline = nullptr;
-            GDALDestroyWarpOptions(warp);
+            const CPLErr warped = warp::runWarp(warp, w, h);
             target.reset();
             if (warped != CE_None) {
                 if (cutline) OGR_G_DestroyGeometry(cutline);

@@ -119,4 +119,16 @@ GDALWarpOptions* rgbWarp(GDALDatasetH source, GDALDatasetH target, bool sourceAl
     return warp;
 }
 
+CPLErr runWarp(GDALWarpOptions* warp, int width, int height) {
+    GDALWarpOperationH operation = GDALCreateWarpOperation(warp);
+    const CPLErr warped =
+        operation ? GDALChunkAndWarpImage(operation, 0, 0, width, height) : CE_Failure;
+    if (operation) GDALDestroyWarpOperation(operation);
+    GDALDestroyApproxTransformer(warp->pTransformerArg);
+    warp->pTransformerArg = nullptr;
+    warp->hCutline = nullptr;
+    GDALDestroyWarpOptions(warp);
+    return warped;
+}
+
 } // namespace orvena::gis::warp

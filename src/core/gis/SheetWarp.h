@@ -102,4 +102,8 @@ OGRGeometryH borderPolygon(const std::vector<QPointF>& border);
 // (GDALDestroyWarpOptions).
 GDALWarpOptions* rgbWarp(GDALDatasetH source, GDALDatasetH target, bool sourceAlpha);
 
+// Runs the warp over the target's width by height pixels, then frees the
+// options and their approximating transformer; the cutline stays the caller's.
+CPLErr runWarp(GDALWarpOptions* warp, int width, int height);
+
 } // namespace orvena::gis::warp
