@@ -2,8 +2,11 @@
 
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/AtlasServer.h"
 #include "core/archive/AreaDatums.h"
+#include "core/archive/FieldText.h"
 #include "core/archive/WorkingPair.h"
+#include "core/server/ServerConnection.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -110,13 +113,12 @@ QString axisText(const AreaFields& f) {
 // Whether the AREA record still holds the fields its points were stored
 // with; one rewritten since (a new two-point set-up, an earlier build) no
 // longer goes with them.
-bool sameFields(const QString& axis, SQLite::Statement& row, int first) {
+bool sameFields(const QString& axis, const std::array<QVariant, 6>& fields) {
     const QStringList v = axis.split(u' ');
     if (v.size() != 6) return false;
     for (int i = 0; i < 6; ++i) {
-        const SQLite::Column c = row.getColumn(first + i);
-        if (c.isNull()) return false;
-        const double stored = c.getDouble(), expected = v[i].toDouble();
+        if (fields[i].isNull()) return false;
+        const double stored = fields[i].toDouble(), expected = v[i].toDouble();
         if (i < 2 ? float(stored) != float(expected)
                   : std::llround(stored) != std::llround(expected))
             return false;
@@ -124,13 +126,28 @@ bool sameFields(const QString& axis, SQLite::Statement& row, int first) {
     return true;
 }
 
-// MODEL, GRID, POINTS, BORDER, AXIS from column first, then the AREA
-// record's six fields.
-std::optional<SheetPoints> fromStatement(SQLite::Statement& row, int first) {
-    if (!sameFields(text(row.getColumn(first + 4)), row, first + 5)) return std::nullopt;
-    return fromRow(text(row.getColumn(first)), row.getColumn(first + 1).getInt(),
-                   text(row.getColumn(first + 2)), text(row.getColumn(first + 3)));
+// A row of joined() (or the server's): AREA, MODEL, GRID, POINTS, BORDER,
+// AXIS, then the AREA record's six fields, each value by its column.
+template <class Value> std::optional<SheetPoints> fromValues(const Value& value) {
+    std::array<QVariant, 6> fields;
+    for (int i = 0; i < 6; ++i)
+        fields[i] = value(6 + i);
+    if (!sameFields(value(5).toString(), fields)) return std::nullopt;
+    return fromRow(value(1).toString(), value(2).toInt(), value(3).toString(),
+                   value(4).toString());
 }
+
+std::optional<SheetPoints> fromStatement(SQLite::Statement& row) {
+    return fromValues([&](int i) { return columnValue(row.getColumn(i)); });
+}
+
+std::optional<SheetPoints> fromResult(const server::Result& r, int row) {
+    return fromValues([&](int i) { return r.value(row, i); });
+}
+
+constexpr const char* kServerJoined =
+    "SELECT c.AREA, c.MODEL, c.GRID, c.POINTS, c.BORDER, c.AXIS, a.COLA, a.COLO, a.PXLAO,"
+    " a.SECLAO, a.PXLOO, a.SECLOO FROM area_calibration c JOIN area a ON a.AREA = c.AREA";
 
 // The rows with the fields of their sheet's AREA record.
 std::string joined(const std::string& where) {
@@ -172,11 +189,31 @@ QHash<QString, SheetPoints> readAll(SQLite::Database& db) {
     if (!present(db)) return all;
     SQLite::Statement row(db, joined(""));
     while (row.executeStep())
-        if (const auto s = fromStatement(row, 1)) all.insert(text(row.getColumn(0)), *s);
+        if (const auto s = fromStatement(row)) all.insert(text(row.getColumn(0)), *s);
+    return all;
+}
+
+QHash<QString, SheetPoints> readAll(server::Connection& connection) {
+    QHash<QString, SheetPoints> all;
+    const server::Result r =
+        connection.exec((std::string(kServerJoined) + " ORDER BY a.id").c_str());
+    for (int i = 0; i < r.rows(); ++i)
+        if (const auto s = fromResult(r, i)) all.insert(r.text(i, 0), *s);
     return all;
 }
 
 std::optional<SheetPoints> readIn(const QString& folder, const QString& area) {
+    if (atlasserver::onServer(folder)) {
+        try {
+            const server::Result r = atlasserver::connection(folder).exec(
+                (std::string(kServerJoined) + " WHERE c.AREA = $1 ORDER BY a.id").c_str(),
+                {area.toUtf8()});
+            for (int i = 0; i < r.rows(); ++i)
+                if (const auto s = fromResult(r, i)) return s;
+        } catch (const std::exception&) {
+        }
+        return std::nullopt;
+    }
     try {
         SQLite::Database db(archivefile::nativePath(
                                 QDir(folder).filePath(QString::fromLatin1(Archives::kAreaFile))),
@@ -186,7 +223,7 @@ std::optional<SheetPoints> readIn(const QString& folder, const QString& area) {
         SQLite::Statement row(db, joined(" WHERE c.AREA = ?"));
         row.bind(1, area.toStdString());
         while (row.executeStep())
-            if (const auto s = fromStatement(row, 1)) return s;
+            if (const auto s = fromStatement(row)) return s;
         return std::nullopt;
     } catch (const SQLite::Exception&) {
         return std::nullopt;

@@ -36,6 +36,10 @@ namespace orvena {
 
 class WorkingPair;
 
+namespace server {
+class Connection;
+}
+
 namespace areacalibrations {
 
 inline constexpr const char* kTable = "AREA_CALIBRATION";
@@ -51,8 +55,11 @@ std::string copyRows(const char* from, const char* areas, const char* absentFrom
 // Every sheet's points, by name, on a connection to area.mdb; rows that do
 // not read, or whose sheet's AREA fields changed since, are left out. Throws the engine's failure (SQLite::Exception).
 QHash<QString, SheetPoints> readAll(SQLite::Database& db);
-// The points of the sheet named exactly area in folder's area.mdb; nothing
-// when it has none or the file cannot be read.
+// The same from a server atlas's table area_calibration. Throws the server's
+// failure (server::ServerError).
+QHash<QString, SheetPoints> readAll(server::Connection& connection);
+// The points of the sheet named exactly area in folder's area.mdb (or on its
+// server); nothing when it has none or the archive cannot be read.
 std::optional<SheetPoints> readIn(const QString& folder, const QString& area);
 
 // In ONE transaction of the pair over area.mdb: the AREA record of area gets

@@ -2,9 +2,11 @@
 
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/AtlasServer.h"
 #include "core/archive/LockWaits.h"
 #include "core/archive/RecordView.h"
 #include "core/archive/WorkingPair.h"
+#include "core/server/ServerConnection.h"
 
 #include <QDir>
 
@@ -76,7 +78,26 @@ QHash<QString, SheetDatum> readAll(SQLite::Database& db) {
     return datums;
 }
 
+QHash<QString, SheetDatum> readAll(server::Connection& connection) {
+    QHash<QString, SheetDatum> datums;
+    const server::Result r = connection.exec("SELECT AREA, DATUM, OPERAZIONE FROM area_datum");
+    for (int i = 0; i < r.rows(); ++i)
+        datums.insert(r.text(i, 0), {r.text(i, 1), r.text(i, 2)});
+    return datums;
+}
+
 SheetDatum readIn(const QString& folder, const QString& area) {
+    if (atlasserver::onServer(folder)) {
+        try {
+            const server::Result r =
+                atlasserver::connection(folder).exec("SELECT DATUM, OPERAZIONE FROM area_datum "
+                                                     "WHERE AREA = $1",
+                                                     {area.toUtf8()});
+            return r.rows() > 0 ? SheetDatum{r.text(0, 0), r.text(0, 1)} : SheetDatum();
+        } catch (const std::exception&) {
+            return {};
+        }
+    }
     try {
         SQLite::Database db(archivefile::nativePath(
                                 QDir(folder).filePath(QString::fromLatin1(Archives::kAreaFile))),

@@ -29,6 +29,10 @@ class Database;
 
 namespace orvena {
 
+namespace server {
+class Connection;
+}
+
 class RecordView;
 class WorkingPair;
 
@@ -57,8 +61,12 @@ std::string addOperationIn(const std::string& schema);
 // esparea.mdb); empty when none has one. Throws the engine's failure
 // (SQLite::Exception).
 QHash<QString, SheetDatum> readAll(SQLite::Database& db);
+// The same from a server atlas's table area_datum. Throws the server's
+// failure (server::ServerError).
+QHash<QString, SheetDatum> readAll(server::Connection& connection);
 // The code of the sheet named exactly area in folder's area.mdb, read through a
-// connection of its own; empty when there is none or the file cannot be read
+// connection of its own (on a server atlas, through the program's kept
+// connection to it); empty when there is none or the archive cannot be read
 // (a sheet is then shown as one without a datum).
 SheetDatum readIn(const QString& folder, const QString& area);
 
