@@ -14,6 +14,8 @@
 #include "core/geo/SheetLookup.h"
 #include "core/geo/SheetOutlines.h"
 #include "core/gis/GisExport.h"
+#include "ui/windows/LocalityEditor.h"
+#include "ui/windows/LocalitySearch.h"
 
 #include <QDirIterator>
 #include <QProcess>
@@ -58,6 +60,10 @@ QString moveToServer(Workspace& ws, const QString& user = QString()) {
     if (!outcome.problem.isEmpty()) qFatal("%s", qPrintable(outcome.problem));
     for (const char* file : {Archives::kAreaFile, Archives::kLocalityFile})
         QFile::rename(ws.file(file), ws.file(QString::fromLatin1(file) + ".su-server"));
+    if (!user.isEmpty()) // a role that may only read
+        psql(database, "DO $$BEGIN CREATE ROLE " + user + " LOGIN; EXCEPTION WHEN "
+                       "duplicate_object THEN NULL; END$$; GRANT SELECT ON ALL TABLES IN SCHEMA "
+                       "public TO " + user);
     const QString connection =
         "dbname=" + database + (user.isEmpty() ? QString() : " user=" + user);
     writeFile(ws.file(atlasserver::kSettingFile), "# l'atlante\n" + connection.toUtf8() + "\n");
@@ -198,15 +204,7 @@ private slots:
         QVERIFY(expected.contains("gis/" + sheet("NO").section('.', 0, 0) + ".mbtiles"));
         QDir(ws.file("gis")).removeRecursively();
 
-        const QString connection = moveToServer(ws);
-        if (!role.isEmpty()) {
-            const QString database = connection.section('=', 1);
-            QCOMPARE(psql(database, "CREATE ROLE " + role + " LOGIN; GRANT SELECT ON ALL TABLES "
-                                    "IN SCHEMA public TO " + role),
-                     QString());
-            writeFile(ws.file(atlasserver::kSettingFile),
-                      (connection + " user=" + role).toUtf8());
-        }
+        moveToServer(ws, role);
         const Ran onServer = run(ws.folder.path(), args);
         QCOMPARE(onServer.exitCode, 0);
         QCOMPARE(onServer.said, onFiles.said);
@@ -218,16 +216,21 @@ private slots:
 
     // The main window on the atlas kept on the server, as on the files: the
     // sheet shown with its places in the list, the area box listing every
-    // sheet, the neighbour opened by the arrow keys, the read-out of a point.
+    // sheet, the neighbour opened by the arrow keys, every place in "Cerca".
+    // A read-only role reads the same, and a change in the locality editor is
+    // refused as on a read-only archive, nothing changed.
     void mainWindow_data() {
         QTest::addColumn<bool>("onServer");
-        QTest::newRow("file") << false;
-        QTest::newRow("server") << true;
+        QTest::addColumn<QString>("role");
+        QTest::newRow("file") << false << QString();
+        QTest::newRow("server") << true << QString();
+        QTest::newRow("server, read-only role") << true << "lettore";
     }
     void mainWindow() {
         QFETCH(bool, onServer);
+        QFETCH(QString, role);
         Workspace ws;
-        if (onServer) moveToServer(ws);
+        const QString connection = onServer ? moveToServer(ws, role) : QString();
         MainWindow& w = ws.start();
         QCOMPARE(combo::lines(w.f1area).size(), int(demo::demoSheets().size()));
         Workspace::choose(w.f1area, sheet("NO"));
@@ -241,7 +244,36 @@ private slots:
         QCOMPARE(combo::text(w.f1area), sheet("NE"));
         QCOMPARE(combo::lines(w.cmbloc), placesOf(sheet("NE")));
         QCOMPARE(w.shownSheet().name, sheet("NE"));
+
+        w.mnloccerca->trigger(); // "Cerca": every place listed, in the table's order
+        auto* search = w.findChild<LocalitySearch*>(QStringLiteral("Form3"));
+        QVERIFY(search);
+        activated(search);
+        QStringList listed;
+        for (int i = 2; i < search->lineCount(); ++i)
+            listed << search->lineText(i).simplified();
+        QStringList places;
+        for (const auto& p : demo::demoPlaces())
+            places << (p.area + ' ' + p.name).simplified();
+        QCOMPARE(listed, places);
         checkTold(ws, "");
+        if (role.isEmpty()) return;
+
+        w.mnlocagg->trigger();
+        LocalityEditor* editor = w.localityEditor();
+        QVERIFY(editor);
+        Workspace::choose(editor->cmbarea, kNE);
+        Workspace::choose(editor->cmbloc, "VILLAFREDDA");
+        editor->angleBoxes()[0]->setText("46");
+        editor->cmdmod->click();
+        QCOMPARE(ws.dialogs.texts().size(), 1);
+        QVERIFY2(ws.dialogs.texts()[0].contains("in sola lettura"),
+                 qPrintable(ws.dialogs.texts()[0]));
+        QVERIFY2(ws.dialogs.texts()[0].contains(connection.section(' ', 0, 0).section('=', 1)),
+                 qPrintable(ws.dialogs.texts()[0]));
+        QCOMPARE(psql(connection.section(' ', 0, 0).section('=', 1),
+                      "SELECT LAGR FROM localita WHERE LOCALITA = 'VILLAFREDDA'"),
+                 QString("45"));
     }
 
     // The server ended the program's connections: the next read says so,
