@@ -8,7 +8,7 @@ namespace orvena {
 namespace {
 
 constexpr int kAlongSide = 8;     // points along each side of the border
-constexpr int kMeshCells = 8;     // cells a side when one transform will not do
+constexpr int kMeshCells[] = {8, 32}; // cells a side when one transform will not do
 constexpr double kTolerance = 0.5; // shown pixels
 
 std::optional<QPointF> carry(const SheetFrame& from, const SheetFrame& to, QPointF p) {
@@ -88,14 +88,24 @@ SheetJoin joinSheets(const SheetFrame& shown, const SheetFrame& neighbour,
         join.pieces.push_back({r, *whole});
         return join;
     }
-    const double w = r.width() / kMeshCells, h = r.height() / kMeshCells;
-    for (int j = 0; j < kMeshCells; ++j)
-        for (int i = 0; i < kMeshCells; ++i) {
-            const QRectF cell(r.left() + i * w, r.top() + j * h, w, h);
-            const auto t = cellTransform(neighbour, shown, cell);
-            if (!t) return {};
-            join.pieces.push_back({cell, *t});
-        }
+    // Finer meshes until each cell's middle lies within the tolerance.
+    for (const int cells : kMeshCells) {
+        join.pieces.clear();
+        bool close = true;
+        const double w = r.width() / cells, h = r.height() / cells;
+        for (int j = 0; j < cells; ++j)
+            for (int i = 0; i < cells; ++i) {
+                const QRectF cell(r.left() + i * w, r.top() + j * h, w, h);
+                const auto t = cellTransform(neighbour, shown, cell);
+                if (!t) return {};
+                const auto middle = carry(neighbour, shown, cell.center());
+                if (!middle) return {};
+                const QPointF d = t->map(cell.center()) - *middle;
+                close = close && std::hypot(d.x(), d.y()) <= kTolerance;
+                join.pieces.push_back({cell, *t});
+            }
+        if (close) break;
+    }
     return join;
 }
 
