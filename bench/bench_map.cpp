@@ -14,6 +14,7 @@
 // first screen, and the arrow clicks again beside the same clicks with the
 // entry off.
 #include "DemoAtlas.h"
+#include "Sheets.h"
 #include "Workspace.h"
 #include "ui/widgets/KeyPreview.h"
 #include "ui/map/MapView.h"

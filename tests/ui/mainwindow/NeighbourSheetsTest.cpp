@@ -168,7 +168,7 @@ private slots:
         const QImage off = w.centralWidget()->grab().toImage();
 
         w.mnfoglicollegati->trigger();
-        QTRY_VERIFY(!neighbours->busy());
+        QTRY_VERIFY_WITH_TIMEOUT(!neighbours->busy(), 30000);
         QStringList drawn = neighbours->drawn();
         drawn.sort();
         QStringList expected = row.drawn;
@@ -213,7 +213,7 @@ private slots:
             w.Image1->setLeft(view::kReferenceX - w.Image1->widthTwips() - 1);
             w.imgde_Click(false);
             QCOMPARE(combo::text(w.f1area), QStringLiteral("ne.png"));
-            QTRY_VERIFY(!neighbours->busy());
+            QTRY_VERIFY_WITH_TIMEOUT(!neighbours->busy(), 30000);
             drawn = neighbours->drawn();
             drawn.sort();
             QCOMPARE(drawn, QStringList({"no.bmp", "se.bmp", "so.png"}));
