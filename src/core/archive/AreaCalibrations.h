@@ -32,6 +32,10 @@ namespace SQLite {
 class Database;
 }
 
+namespace orvena::server {
+class Connection;
+}
+
 namespace orvena {
 
 class WorkingPair;
@@ -55,7 +59,7 @@ QHash<QString, SheetPoints> readAll(SQLite::Database& db);
 // when it has none or the file cannot be read.
 std::optional<SheetPoints> readIn(const QString& folder, const QString& area);
 
-// In ONE transaction of the pair over area.mdb: the AREA record of area gets
+// In ONE transaction of the pair over area.mdb (or on the atlas's server): the AREA record of area gets
 // fields (a record is added when there is none), its points row becomes
 // points, and its datum row datumCode. ArchiveError with the Italian reason
 // on failure; nothing is changed then.
@@ -68,6 +72,9 @@ void forget(WorkingPair& pair, const QString& area);
 // On a connection with area.mdb as main, inside the caller's transaction: the
 // points of area go when no AREA record of exactly that name is left.
 void forgetUnlessListed(SQLite::Database& db, const QString& area);
+// The same on the atlas's server, inside the caller's transaction
+// (ServerError on a failure).
+void forgetUnlessListed(server::Connection& server, const QString& area);
 
 } // namespace areacalibrations
 
