@@ -152,7 +152,10 @@ void sendRows(Session& session, server::Connection& c, const std::string& select
     int code = SQLITE_ROW;
     try {
         c.copyIn(copy, [&](QByteArray& piece) {
-            for (int n = 0; n < 1000 && (code = sqlite3_step(statement)) == SQLITE_ROW; ++n) {
+            // A statement stepped past its end would start again.
+            for (int n = 0; n < 1000 && code == SQLITE_ROW &&
+                            (code = sqlite3_step(statement)) == SQLITE_ROW;
+                 ++n) {
                 for (int i = 0; i < columns; ++i) {
                     if (i) piece += '\t';
                     server::appendCopyField(
