@@ -144,9 +144,12 @@ std::string joined(const std::string& where) {
 // The points row's columns after its sheet's name.
 std::vector<server::Parameter> rowValues(const QString& area, const SheetPoints& points,
                                          const AreaFields& fields) {
-    return {area.toUtf8(),          fitModelCode(points.model).toUtf8(),
-            QByteArray::number(points.grid), pointsJson(points),
-            borderJson(points),     axisText(fields).toUtf8()};
+    return {area.toUtf8(),
+            fitModelCode(points.model).toUtf8(),
+            QByteArray::number(points.grid),
+            pointsJson(points),
+            borderJson(points),
+            axisText(fields).toUtf8()};
 }
 
 // store() on the atlas's server, inside the pair's transaction: the sheet's
@@ -157,14 +160,14 @@ void storeOnServer(server::Connection& c, const QString& area, const SheetPoints
     const server::Parameter name = area.toUtf8();
     const server::Result found =
         c.exec("SELECT id FROM area WHERE AREA = $1 ORDER BY id LIMIT 1 FOR UPDATE", {name});
-    const std::vector<server::Parameter> values = {
-        found.rows() > 0 ? found.bytes(0, 0) : name.value(),
-        QByteArray::number(fields.cola, 'g', 17),
-        QByteArray::number(fields.colo, 'g', 17),
-        QByteArray::number(fields.pxlao),
-        QByteArray::number(fields.seclao),
-        QByteArray::number(fields.pxloo),
-        QByteArray::number(fields.secloo)};
+    const std::vector<server::Parameter> values = {found.rows() > 0 ? found.bytes(0, 0)
+                                                                    : name.value(),
+                                                   QByteArray::number(fields.cola, 'g', 17),
+                                                   QByteArray::number(fields.colo, 'g', 17),
+                                                   QByteArray::number(fields.pxlao),
+                                                   QByteArray::number(fields.seclao),
+                                                   QByteArray::number(fields.pxloo),
+                                                   QByteArray::number(fields.secloo)};
     c.exec(found.rows() > 0
                ? "UPDATE area SET COLA = $2, COLO = $3, PXLAO = $4, SECLAO = $5, PXLOO = $6, "
                  "SECLOO = $7 WHERE id = $1"

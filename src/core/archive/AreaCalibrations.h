@@ -59,10 +59,10 @@ QHash<QString, SheetPoints> readAll(SQLite::Database& db);
 // when it has none or the file cannot be read.
 std::optional<SheetPoints> readIn(const QString& folder, const QString& area);
 
-// In ONE transaction of the pair over area.mdb (or on the atlas's server): the AREA record of area gets
-// fields (a record is added when there is none), its points row becomes
-// points, and its datum row datumCode. ArchiveError with the Italian reason
-// on failure; nothing is changed then.
+// In ONE transaction of the pair over area.mdb (or on the atlas's server):
+// the AREA record of area gets fields (a record is added when there is
+// none), its points row becomes points, and its datum row datumCode.
+// ArchiveError with the Italian reason on failure; nothing is changed then.
 void store(WorkingPair& pair, const QString& area, const SheetPoints& points,
            const AreaFields& fields, const QString& datumCode);
 

@@ -73,8 +73,7 @@ void deleteOnServer(WorkingPair& pair, const QString& area, const Progress& prog
                     .integer(0, 0);
             if (changed == 0) break;
             done += changed;
-            if (progress && !progress(done, std::max<std::int64_t>(total, done)))
-                throw Cancelled{};
+            if (progress && !progress(done, std::max<std::int64_t>(total, done))) throw Cancelled{};
         }
         result.localitiesDeleted = done;
     } catch (const server::ServerError& e) {

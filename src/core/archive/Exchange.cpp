@@ -180,8 +180,10 @@ MaintenanceResult exportArchives(const QString& folder, const Progress& progress
                                  const FaultPoint& fault) {
     const QString areaOut = name(Archives::kExchangeAreaFile);
     const QString placesOut = name(Archives::kExchangeLocalityFile);
+    const atlasserver::Setting server = atlasserver::of(folder);
+    if (!server.problem.isEmpty()) return MaintenanceResult::failedWith(server.problem);
     try {
-        const bool onServer = atlasserver::onServer(folder);
+        const bool onServer = server.onServer();
         checkAll(folder, onServer);
         Session session(folder, Archives::kExchangeAreaFile, Session::Access::ReadWrite);
         session.attach(Archives::kExchangeLocalityFile, "xl", Session::Access::ReadWrite);
@@ -242,7 +244,9 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
     const QString placesIn = name(Archives::kLocalityFile);
     const QString placesFrom = name(Archives::kExchangeLocalityFile);
     const char* loc = WorkingPair::kLocalitySchema;
-    if (atlasserver::onServer(folder)) return serverexchange::importArchives(folder, progress, fault);
+    const atlasserver::Setting server = atlasserver::of(folder);
+    if (!server.problem.isEmpty()) return MaintenanceResult::failedWith(server.problem);
+    if (server.onServer()) return serverexchange::importArchives(folder, progress, fault);
     try {
         checkAll(folder, false);
         WorkingPair pair(folder);

@@ -63,15 +63,20 @@ server::Connection& serverOf(const QString& folder) {
 
 void bind(sqlite3_stmt* statement, int at, const QVariant& value) {
     switch (value.typeId()) {
-    case QMetaType::LongLong: sqlite3_bind_int64(statement, at, value.toLongLong()); break;
-    case QMetaType::Double: sqlite3_bind_double(statement, at, value.toDouble()); break;
-    case QMetaType::QString:
-    {
+    case QMetaType::LongLong:
+        sqlite3_bind_int64(statement, at, value.toLongLong());
+        break;
+    case QMetaType::Double:
+        sqlite3_bind_double(statement, at, value.toDouble());
+        break;
+    case QMetaType::QString: {
         const QByteArray text = value.toString().toUtf8();
         sqlite3_bind_text(statement, at, text.constData(), int(text.size()), SQLITE_TRANSIENT);
         break;
     }
-    default: sqlite3_bind_null(statement, at); break;
+    default:
+        sqlite3_bind_null(statement, at);
+        break;
     }
 }
 
@@ -113,8 +118,7 @@ void copyRows(Session& session, server::Connection& c, const std::string& select
 std::string createIn(const char* create, const char* table, const char* schema) {
     std::string sql = create;
     const std::string bare = std::string("EXISTS ") + table + " (";
-    sql.replace(sql.find(bare), bare.size(),
-                std::string("EXISTS ") + schema + "." + table + " (");
+    sql.replace(sql.find(bare), bare.size(), std::string("EXISTS ") + schema + "." + table + " (");
     return sql;
 }
 
@@ -136,35 +140,34 @@ constexpr const char* kExchangeTables[] = {
 // joins by hashing.
 std::string same(const char* a, const char* b, const char* field) {
     const std::string x = std::string(a) + "." + field, y = std::string(b) + "." + field;
-    return "(" + x + " IS NULL) = (" + y + " IS NULL) AND coalesce(" + x + ", '') = coalesce(" +
-           y + ", '')";
+    return "(" + x + " IS NULL) = (" + y + " IS NULL) AND coalesce(" + x + ", '') = coalesce(" + y +
+           ", '')";
 }
 
 // Sends the rows of a query over the exchange files to a COPY on the server,
 // each value as its text (a null as null).
-void sendRows(Session& session, server::Connection& c, const std::string& select,
-              const char* copy, const QString& blame) {
+void sendRows(Session& session, server::Connection& c, const std::string& select, const char* copy,
+              const QString& blame) {
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(session.handle(), select.c_str(), -1, &statement, nullptr) !=
-        SQLITE_OK)
+    if (sqlite3_prepare_v2(session.handle(), select.c_str(), -1, &statement, nullptr) != SQLITE_OK)
         throw session.failure(blame, SQLITE_ERROR);
     const int columns = sqlite3_column_count(statement);
     int code = SQLITE_ROW;
     try {
         c.copyIn(copy, [&](QByteArray& piece) {
             // A statement stepped past its end would start again.
-            for (int n = 0; n < 1000 && code == SQLITE_ROW &&
-                            (code = sqlite3_step(statement)) == SQLITE_ROW;
+            for (int n = 0;
+                 n < 1000 && code == SQLITE_ROW && (code = sqlite3_step(statement)) == SQLITE_ROW;
                  ++n) {
                 for (int i = 0; i < columns; ++i) {
                     if (i) piece += '\t';
                     server::appendCopyField(
-                        piece, sqlite3_column_type(statement, i) == SQLITE_NULL
-                                   ? server::Parameter()
-                                   : server::Parameter(QByteArray(
-                                         reinterpret_cast<const char*>(
-                                             sqlite3_column_text(statement, i)),
-                                         sqlite3_column_bytes(statement, i))));
+                        piece,
+                        sqlite3_column_type(statement, i) == SQLITE_NULL
+                            ? server::Parameter()
+                            : server::Parameter(QByteArray(
+                                  reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
+                                  sqlite3_column_bytes(statement, i))));
                 }
                 piece += '\n';
             }
@@ -205,8 +208,7 @@ void attachWorkingCopy(Session& session, const QString& folder) {
                 session.exec(areadatums::createIn("wa"), areas);
                 session.exec(areadatums::addOperationIn("wa"), areas);
                 copyRows(session, c, "SELECT AREA, DATUM, OPERAZIONE FROM area_datum",
-                         std::string("wa.") + areadatums::kTable, "AREA, DATUM, OPERAZIONE",
-                         areas);
+                         std::string("wa.") + areadatums::kTable, "AREA, DATUM, OPERAZIONE", areas);
             }
             if (c.exec("SELECT count(*) FROM area_calibration").integer(0, 0) > 0) {
                 session.exec(areacalibrations::createIn("wa"), areas);
@@ -281,8 +283,7 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
                              areadatums::kTable,
                          "COPY x_datum FROM STDIN", areaIn);
             }
-            if (hasTable(session, areacalibrations::existsIn("main"),
-                         Archives::kExchangeAreaFile))
+            if (hasTable(session, areacalibrations::existsIn("main"), Archives::kExchangeAreaFile))
                 sendRows(session, c,
                          std::string("SELECT AREA, MODEL, GRID, POINTS, BORDER, AXIS FROM main.") +
                              areacalibrations::kTable,
@@ -304,11 +305,11 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
                     same("w", "e", "AREA") + ") ORDER BY e.n")
                        .c_str());
             // A sheet with no datum takes the exchange file's; one it has stays.
-            const server::Result datums = c.exec(
-                "INSERT INTO area_datum (AREA, DATUM, OPERAZIONE) SELECT d.AREA, d.DATUM, "
-                "d.OPERAZIONE FROM x_datum d WHERE EXISTS (SELECT 1 FROM area a WHERE "
-                "a.AREA = d.AREA) AND NOT EXISTS (SELECT 1 FROM area_datum m WHERE "
-                "m.AREA = d.AREA) RETURNING AREA, DATUM");
+            const server::Result datums =
+                c.exec("INSERT INTO area_datum (AREA, DATUM, OPERAZIONE) SELECT d.AREA, d.DATUM, "
+                       "d.OPERAZIONE FROM x_datum d WHERE EXISTS (SELECT 1 FROM area a WHERE "
+                       "a.AREA = d.AREA) AND NOT EXISTS (SELECT 1 FROM area_datum m WHERE "
+                       "m.AREA = d.AREA) RETURNING AREA, DATUM");
             for (int r = 0; r < datums.rows(); ++r)
                 done.datumsCopied.append({datums.text(r, 0), datums.text(r, 1)});
             session.faultAt(fault, "import:areas", areaIn);
@@ -325,8 +326,7 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
                 "e.AREA, e.LOCALITA, e.LAGR, e.LAMN, e.LASE, e.LOGR, e.LOMN, e.LOSE FROM "
                 "x_localita e WHERE e.n >= $1 AND e.n < $2 AND e.n IN (SELECT n FROM x_first) "
                 "AND NOT EXISTS (SELECT 1 FROM localita w WHERE " +
-                same("w", "e", "AREA") + " AND " + same("w", "e", "LOCALITA") +
-                ") ORDER BY e.n";
+                same("w", "e", "AREA") + " AND " + same("w", "e", "LOCALITA") + ") ORDER BY e.n";
             for (qint64 from = first; from <= last; from += kChunk) {
                 c.exec(addPlaces.c_str(),
                        {QByteArray::number(from), QByteArray::number(from + kChunk)});

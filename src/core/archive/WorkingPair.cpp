@@ -41,7 +41,11 @@ bool rollbackJournal(const std::string& mode) {
 
 WorkingPair::WorkingPair(const QString& folder)
     : folder_(folder) {
-    if (atlasserver::onServer(folder)) {
+    // A server named in a setting that cannot be used is no reason to write
+    // the folder's files instead.
+    const atlasserver::Setting setting = atlasserver::of(folder);
+    if (!setting.problem.isEmpty()) throw ArchiveError(setting.problem);
+    if (setting.onServer()) {
         server_ = &atlasserver::connection(folder);
         return;
     }

@@ -61,7 +61,8 @@ QStringList query(const QString& db, const char* sql) {
 // Everything the atlas on db holds, in the order added.
 QStringList dump(const QString& db) {
     return query(db, "SELECT 'a', AREA, COLA::text, COLO::text, PXLAO::text, SECLAO::text, "
-                     "PXLOO::text, SECLOO::text, NORD, EST, SUD, OVEST FROM area UNION ALL SELECT 'l', AREA, LOCALITA, LAGR::text, "
+                     "PXLOO::text, SECLOO::text, NORD, EST, SUD, OVEST FROM area UNION ALL SELECT "
+                     "'l', AREA, LOCALITA, LAGR::text, "
                      "LAMN::text, LASE::text, LOGR::text, LOMN::text, LOSE::text, PX::text, "
                      "PY::text, NULL FROM localita UNION ALL SELECT 'd', AREA, DATUM, "
                      "OPERAZIONE, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL FROM "
@@ -193,8 +194,8 @@ enum class First { Insert, Delete };
 struct RaceRow {
     const char* tag;
     First first;
-    qint64 deleted;     // places deleted with the sheet
-    const char* loser;  // what the place's user is told (a part of it), "" for nothing
+    qint64 deleted;    // places deleted with the sheet
+    const char* loser; // what the place's user is told (a part of it), "" for nothing
 };
 
 using Writer = std::function<QString(const QString& folder)>;
@@ -310,7 +311,7 @@ private slots:
         };
         const MaintenanceResult stopped = importArchives(folder.path(), progress, fault);
         QCOMPARE(stopped.outcome, row.stop == Stop::Cancel ? MaintenanceResult::Outcome::Cancelled
-                                                          : MaintenanceResult::Outcome::Failed);
+                                                           : MaintenanceResult::Outcome::Failed);
         QVERIFY2(stopped.problem().contains(row.told), qPrintable(stopped.problem()));
         QCOMPARE(dump(db), before);
 
@@ -383,10 +384,10 @@ private slots:
     void readOnlyRoleRefused_data() {
         const auto pointsOf = [] {
             SheetPoints points{FitModel::Affine, 23032, {}, {}};
-            for (const QPointF p : {QPointF(0, 0), QPointF(1000, 0), QPointF(0, 800),
-                                    QPointF(1000, 800)})
-                points.points.push_back({p.x(), p.y(), true, 5000000 - 2 * p.y(),
-                                         500000 + 2 * p.x()});
+            for (const QPointF p :
+                 {QPointF(0, 0), QPointF(1000, 0), QPointF(0, 800), QPointF(1000, 800)})
+                points.points.push_back(
+                    {p.x(), p.y(), true, 5000000 - 2 * p.y(), 500000 + 2 * p.x()});
             return points;
         };
         test::addRows<RoleRow>({
@@ -423,16 +424,14 @@ private slots:
             {"set-up stored with its datum",
              [](const QString& folder) {
                  RecordView areas("Data1", Archives::kAreaFile, "AREA", {});
-                 const QString problem =
-                     areas.openOnServer(atlasserver::of(folder).connection);
+                 const QString problem = areas.openOnServer(atlasserver::of(folder).connection);
                  if (!problem.isEmpty()) return problem;
                  return failureOf([&] {
-                     areadatums::storeWithRecord(areas, "Foglio N", "EPSG:4230", std::nullopt,
-                                                 [&] {
-                                                     areas.addNew();
-                                                     areas.setField("AREA", "Foglio N");
-                                                     areas.update();
-                                                 });
+                     areadatums::storeWithRecord(areas, "Foglio N", "EPSG:4230", std::nullopt, [&] {
+                         areas.addNew();
+                         areas.setField("AREA", "Foglio N");
+                         areas.update();
+                     });
                  });
              }},
             {"datum and points taken away",
