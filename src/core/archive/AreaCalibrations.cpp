@@ -157,6 +157,45 @@ std::string joined(const std::string& where) {
            " c JOIN main.AREA a ON a.AREA = c.AREA AND a.AREA = c.AREA COLLATE BINARY" + where;
 }
 
+// The points row's columns after its sheet's name.
+std::vector<server::Parameter> rowValues(const QString& area, const SheetPoints& points,
+                                         const AreaFields& fields) {
+    return {area.toUtf8(),
+            fitModelCode(points.model).toUtf8(),
+            QByteArray::number(points.grid),
+            pointsJson(points),
+            borderJson(points),
+            axisText(fields).toUtf8()};
+}
+
+// store() on the atlas's server, inside the pair's transaction: the sheet's
+// first row of exactly that name (in the order rows were added) gets the
+// fields, or a row is added.
+void storeOnServer(server::Connection& c, const QString& area, const SheetPoints& points,
+                   const AreaFields& fields) {
+    const server::Parameter name = area.toUtf8();
+    const server::Result found =
+        c.exec("SELECT id FROM area WHERE AREA = $1 ORDER BY id LIMIT 1 FOR UPDATE", {name});
+    const std::vector<server::Parameter> values = {found.rows() > 0 ? found.bytes(0, 0)
+                                                                    : name.value(),
+                                                   QByteArray::number(fields.cola, 'g', 17),
+                                                   QByteArray::number(fields.colo, 'g', 17),
+                                                   QByteArray::number(fields.pxlao),
+                                                   QByteArray::number(fields.seclao),
+                                                   QByteArray::number(fields.pxloo),
+                                                   QByteArray::number(fields.secloo)};
+    c.exec(found.rows() > 0
+               ? "UPDATE area SET COLA = $2, COLO = $3, PXLAO = $4, SECLAO = $5, PXLOO = $6, "
+                 "SECLOO = $7 WHERE id = $1"
+               : "INSERT INTO area (AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO) "
+                 "VALUES ($1, $2, $3, $4, $5, $6, $7)",
+           values);
+    c.exec("INSERT INTO area_calibration (AREA, MODEL, GRID, POINTS, BORDER, AXIS) VALUES "
+           "($1, $2, $3, $4, $5, $6) ON CONFLICT (AREA) DO UPDATE SET MODEL = $2, GRID = $3, "
+           "POINTS = $4, BORDER = $5, AXIS = $6",
+           rowValues(area, points, fields));
+}
+
 } // namespace
 
 namespace areacalibrations {
@@ -232,6 +271,13 @@ std::optional<SheetPoints> readIn(const QString& folder, const QString& area) {
 
 void store(WorkingPair& pair, const QString& area, const SheetPoints& points,
            const AreaFields& fields, const QString& datumCode) {
+    if (pair.onServer()) {
+        pair.transaction([&] {
+            storeOnServer(pair.server(), area, points, fields);
+            if (!datumCode.isEmpty()) areadatums::store(pair, area, datumCode);
+        });
+        return;
+    }
     SQLite::Database& db = pair.db();
     const std::string name = area.toStdString();
     pair.transaction([&] {
@@ -269,6 +315,12 @@ void store(WorkingPair& pair, const QString& area, const SheetPoints& points,
 }
 
 void forget(WorkingPair& pair, const QString& area) {
+    if (pair.onServer()) {
+        pair.transaction([&] {
+            pair.server().exec("DELETE FROM area_calibration WHERE AREA = $1", {area.toUtf8()});
+        });
+        return;
+    }
     SQLite::Database& db = pair.db();
     pair.transaction([&] {
         if (!present(db)) return;
@@ -285,6 +337,12 @@ void forgetUnlessListed(SQLite::Database& db, const QString& area) {
                                    " WHERE AREA = ?1 AND AREA = ?1 COLLATE BINARY)");
     drop.bind(1, area.toStdString());
     drop.exec();
+}
+
+void forgetUnlessListed(server::Connection& server, const QString& area) {
+    server.exec("DELETE FROM area_calibration WHERE AREA = $1 AND NOT EXISTS "
+                "(SELECT 1 FROM area WHERE AREA = $1)",
+                {area.toUtf8()});
 }
 
 } // namespace areacalibrations

@@ -32,6 +32,10 @@ namespace SQLite {
 class Database;
 }
 
+namespace orvena::server {
+class Connection;
+}
+
 namespace orvena {
 
 class WorkingPair;
@@ -62,10 +66,10 @@ QHash<QString, SheetPoints> readAll(server::Connection& connection);
 // server); nothing when it has none or the archive cannot be read.
 std::optional<SheetPoints> readIn(const QString& folder, const QString& area);
 
-// In ONE transaction of the pair over area.mdb: the AREA record of area gets
-// fields (a record is added when there is none), its points row becomes
-// points, and its datum row datumCode. ArchiveError with the Italian reason
-// on failure; nothing is changed then.
+// In ONE transaction of the pair over area.mdb (or on the atlas's server):
+// the AREA record of area gets fields (a record is added when there is
+// none), its points row becomes points, and its datum row datumCode.
+// ArchiveError with the Italian reason on failure; nothing is changed then.
 void store(WorkingPair& pair, const QString& area, const SheetPoints& points,
            const AreaFields& fields, const QString& datumCode);
 
@@ -75,6 +79,9 @@ void forget(WorkingPair& pair, const QString& area);
 // On a connection with area.mdb as main, inside the caller's transaction: the
 // points of area go when no AREA record of exactly that name is left.
 void forgetUnlessListed(SQLite::Database& db, const QString& area);
+// The same on the atlas's server, inside the caller's transaction
+// (ServerError on a failure).
+void forgetUnlessListed(server::Connection& server, const QString& area);
 
 } // namespace areacalibrations
 

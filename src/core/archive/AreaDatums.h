@@ -27,6 +27,10 @@ namespace SQLite {
 class Database;
 }
 
+namespace orvena::server {
+class Connection;
+}
+
 namespace orvena {
 
 namespace server {
@@ -71,7 +75,7 @@ QHash<QString, SheetDatum> readAll(server::Connection& connection);
 SheetDatum readIn(const QString& folder, const QString& area);
 
 // Stores code and operation as the datum of the sheet named area, in one
-// transaction of the pair over area.mdb; an empty code takes the sheet's
+// transaction of the pair over area.mdb (or on the atlas's server); an empty code takes the sheet's
 // datum away. No operation keeps the one stored while the code stays the
 // same. ArchiveError with the Italian reason on failure.
 void store(WorkingPair& pair, const QString& area, const QString& code,
@@ -93,6 +97,9 @@ void setBetweenWrites(std::function<void()> hook);
 // On a connection with area.mdb as main, inside the caller's transaction: the
 // datum of area goes when no AREA record of exactly that name is left.
 void forgetUnlessListed(SQLite::Database& db, const QString& area);
+// The same on the atlas's server, inside the caller's transaction
+// (ServerError on a failure).
+void forgetUnlessListed(server::Connection& server, const QString& area);
 
 } // namespace areadatums
 
