@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/base/PictureTiles.h"
+
 #include <QImage>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace orvena {
@@ -27,10 +30,17 @@ enum class PictureOutcome {
 struct PictureLoad {
     PictureOutcome outcome = PictureOutcome::Unreadable;
     QImage image;    // null unless Ok or Damaged
+    // A sheet drawn from tiles instead (image null): its pixels read a part
+    // at a time.
+    std::shared_ptr<const PictureTiles> tiles;
     QString message; // for Damaged and Refused, the Italian text for the user;
                      // for Unreadable, why (not meant for the user)
-    bool shown() const { return !image.isNull(); }
+    bool shown() const { return !image.isNull() || tiles != nullptr; }
 };
+
+// The picture's size in pixels as its header gives it, without decoding it;
+// invalid when no reader knows the file.
+QSize pictureSize(const QString& fileName);
 
 // Checks a picture file's header against its size without decoding it:
 // Refused or Unreadable when decoding is pointless, otherwise Ok.
