@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "core/archive/Archives.h"
+#include "core/archive/AtlasServer.h"
 #include "core/archive/RecordView.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
@@ -102,6 +103,15 @@ std::unique_ptr<MainWindow> startUp(Archives& archives, const QString& folder,
 void showAndActivate(MainWindow& window) {
     window.show();
     ActivationTracker::instance().windowActivated(&window);
+}
+
+bool takeServerArgument(QStringList& arguments) {
+    const qsizetype at = arguments.indexOf(QStringLiteral("--archivio"));
+    if (at < 0) return true;
+    if (at + 1 >= arguments.size() || arguments.at(at + 1).trimmed().isEmpty()) return false;
+    atlasserver::setFromCommandLine(arguments.at(at + 1));
+    arguments.remove(at, 2);
+    return true;
 }
 
 QString commandLineOf(const QStringList& arguments) {

@@ -35,6 +35,11 @@ std::unique_ptr<MainWindow> startUp(Archives& archives, const QString& folder,
 // Shows the main window and runs its first activation.
 void showAndActivate(MainWindow& window);
 
+// Takes "--archivio CONNESSIONE" out of the arguments: the atlas's archives
+// are then on that server (core/archive/AtlasServer.h). False when the
+// option has no connection after it.
+bool takeServerArgument(QStringList& arguments);
+
 // The program's command line: every argument joined by single blanks.
 QString commandLineOf(const QStringList& arguments);
 

@@ -29,7 +29,12 @@ int main(int argc, char** argv) {
 
     // Everything lives in the working folder: the four archives and the sheets.
     orvena::Archives archives;
-    const orvena::TrackArguments arguments = orvena::takeTrackArguments(app.arguments().mid(1));
+    QStringList given = app.arguments().mid(1);
+    if (!orvena::takeServerArgument(given)) {
+        orvena::dialogs().message(QStringLiteral("Uso: orvena [LOCALITÀ] --archivio CONNESSIONE"));
+        return 2;
+    }
+    const orvena::TrackArguments arguments = orvena::takeTrackArguments(given);
     const auto window = orvena::startUp(archives, QDir::currentPath(),
                                         orvena::commandLineOf(arguments.others));
     if (!window) return 1;

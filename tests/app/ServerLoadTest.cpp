@@ -6,6 +6,7 @@
 #include "TestMain.h"
 
 #include "core/archive/Archives.h"
+#include "core/archive/AtlasServer.h"
 #include "core/server/ServerConnection.h"
 
 #include <QProcess>
@@ -179,6 +180,45 @@ private slots:
         QFETCH(QString, connection);
         QFETCH(QString, shown);
         QCOMPARE(server::Connection::shown(connection), shown);
+    }
+
+    // Which server an atlas names: the command line over the file beside the
+    // sheets, whose first line that is neither blank nor a comment counts; a
+    // file naming a password is refused.
+    void serverSetting_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("no-file") << QString() << "" << "" << "";
+        QTest::newRow("first-line") << "# atlante\n\n  service=atlante \nhost=x\n" << ""
+                                    << "service=atlante" << "";
+        QTest::newRow("command-line-wins") << "service=atlante" << "dbname=prova"
+                                           << "dbname=prova" << "";
+        QTest::newRow("password") << "host=x password=segreta" << "" << ""
+                                  << "contiene una password";
+        QTest::newRow("uri-password") << "postgresql://anna:segreta@x/atlante" << "" << ""
+                                      << "contiene una password";
+        QTest::newRow("only-comments") << "# niente\n" << "" << "" << "";
+    }
+    void serverSetting() {
+        QFETCH(QString, file);
+        QFETCH(QString, commandLine);
+        QFETCH(QString, connection);
+        QFETCH(QString, problem);
+        test::TempFolder folder;
+        if (!file.isNull()) {
+            QFile f(folder.file(atlasserver::kSettingFile));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(file.toUtf8());
+        }
+        atlasserver::setFromCommandLine(commandLine);
+        const atlasserver::Setting setting = atlasserver::of(folder.path());
+        atlasserver::setFromCommandLine({});
+        QCOMPARE(setting.connection, connection);
+        QVERIFY2(problem.isEmpty() ? setting.problem.isEmpty() : setting.problem.contains(problem),
+                 qPrintable(setting.problem));
+        QVERIFY(!setting.problem.contains("segreta"));
     }
 
     void unreachableServerNamedWithoutPassword() {

@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
+#include "core/archive/AtlasServer.h"
 #include "core/archive/InterruptedChange.h"
 #include "core/archive/Schema.h"
 
@@ -69,7 +70,13 @@ Archives::~Archives() {
 
 QString Archives::openAll(const QString& folder) {
     closeAll();
-    const std::array<RecordView*, 4> views = {Data1, Data2, Data3, Data4};
+    const atlasserver::Setting setting = atlasserver::of(folder);
+    if (!setting.problem.isEmpty()) return setting.problem;
+    // On a server the areas and places are there; the exchange files stay
+    // in the folder, as the way atlases travel.
+    const std::vector<RecordView*> views =
+        setting.onServer() ? std::vector<RecordView*>{Data3, Data4}
+                           : std::vector<RecordView*>{Data1, Data2, Data3, Data4};
     const QDir dir(folder);
 
     // First only read: a file that is not ours stops everything before any
@@ -97,6 +104,15 @@ QString Archives::openAll(const QString& folder) {
         if (!existed) createdFiles_ << view->fileName();
     }
 
+    if (setting.onServer()) {
+        for (RecordView* view : {Data1, Data2}) {
+            const QString problem = view->openOnServer(setting.connection);
+            if (!problem.isEmpty()) {
+                closeAll();
+                return problem;
+            }
+        }
+    }
     for (RecordView* view : views) {
         const QString problem = view->open(folder);
         if (!problem.isEmpty()) {

@@ -33,6 +33,9 @@ public:
     // or opened, so a foreign file stops start-up before anything is written.
     // Empty text on success; the views then stand at their end until their
     // first refresh().
+    // When the folder's atlas is on a server (core/archive/AtlasServer.h)
+    // Data1 and Data2 are opened there and only the exchange files in the
+    // folder; a server that cannot be reached or holds no atlas is told.
     // Archives of ours left with the hot journals of an interrupted change
     // are rolled back first, all files of the change together.
     QString openAll(const QString& folder);

@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
+#include "core/archive/AtlasServer.h"
 #include "core/archive/FieldText.h"
 #include "core/archive/ServerTexts.h"
 #include "core/server/ServerConnection.h"
@@ -16,9 +17,6 @@ namespace orvena {
 namespace {
 
 const QString kBadSource = QStringLiteral("Origine dei record non valida: %1");
-const QString kNotAtlas = QStringLiteral(
-    "Il database del server %1 non contiene un atlante di Orvena (caricatelo con orvena "
-    "--carica-archivi).");
 // What another user did meanwhile to the record being written: the place (or
 // sheet) named.
 const QString kPlaceChanged = QStringLiteral(
@@ -36,10 +34,6 @@ const QString kSheetDeleted = QStringLiteral(
     "Il foglio %1 è stato eliminato da un altro utente nel frattempo: la modifica non è stata "
     "registrata.");
 
-constexpr const char* kNoPermission = "42501";
-// As a file's refusal reads: "L'archivio localita.mdb sul server ... è in sola
-// lettura o mancano i permessi per scriverlo."
-const QString kOnServer = QStringLiteral("L'archivio %1 sul server %2 %3.");
 
 // A value as a statement's parameter (its text; a null as none).
 server::Parameter parameterOf(const QVariant& value) {
@@ -67,7 +61,7 @@ QString ServerTable::open(const QString& connection) {
     auto server = std::make_unique<server::Connection>();
     if (QString problem = server->open(connection); !problem.isEmpty()) return problem;
     try {
-        if (!serverschema::isAtlas(*server)) return kNotAtlas.arg(server->name());
+        if (!serverschema::isAtlas(*server)) return atlasserver::notAtlas(server->name());
     } catch (const server::ServerError& e) {
         return e.message();
     }
@@ -81,14 +75,7 @@ bool ServerTable::places() const {
 }
 
 void ServerTable::failure(const server::ServerError& e) const {
-    // A refusal for want of permission reads as a read-only archive, a lost
-    // connection as one that cannot be opened; the sentence is the server's.
-    if (e.state() == kNoPermission)
-        throw ArchiveError(fileName_, SQLITE_READONLY,
-                           kOnServer.arg(fileName_, server_->name(),
-                                         failureReason(SQLITE_READONLY)));
-    throw ArchiveError(fileName_, e.lostConnection() ? SQLITE_CANTOPEN : SQLITE_ERROR,
-                       e.message());
+    atlasserver::fail(fileName_, *server_, e);
 }
 
 std::vector<std::int64_t> ServerTable::keys(const char* source, const QStringList& params) {
