@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     w.resize(1280, 900);
     QCoreApplication::processEvents();
     const QString big = QStringLiteral("enorme.jpg");
-    if (!test::writeStreamedJpeg(ws.file(big), side)) {
+    if (!test::writeStreamedJpeg(ws.file(big), side, side)) {
         std::fprintf(stderr, "the sheet could not be made\n");
         return 1;
     }
@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
 
     // 100 megapixels: opened again from its tiles beside decoding it whole.
     const QString hundred = QStringLiteral("cento.jpg");
-    if (!test::writeStreamedJpeg(ws.file(hundred), side100)) return 1;
+    if (!test::writeStreamedJpeg(ws.file(hundred), side100, side100)) return 1;
     addSheet(ws, hundred, side100 / 2);
     Workspace::choose(w.f1area, kSmall);
     openMarked(ws, hundred); // the copy made

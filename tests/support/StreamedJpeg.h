@@ -14,10 +14,10 @@
 
 namespace orvena::test {
 
-// A side x side JPEG (quality 75, baseline): a paper tint varying across the
+// A width x height JPEG (quality 75, baseline): a paper tint varying across the
 // sheet, a dark grid every 50 pixels and a heavier one every 500, so that
 // every part differs from its neighbours. Whether it was written.
-inline bool writeStreamedJpeg(const QString& path, int side) {
+inline bool writeStreamedJpeg(const QString& path, int width, int height) {
     FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!out) return false;
     jpeg_compress_struct info{};
@@ -25,17 +25,17 @@ inline bool writeStreamedJpeg(const QString& path, int side) {
     info.err = jpeg_std_error(&errors);
     jpeg_create_compress(&info);
     jpeg_stdio_dest(&info, out);
-    info.image_width = JDIMENSION(side);
-    info.image_height = JDIMENSION(side);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
     info.input_components = 3;
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 75, TRUE);
     jpeg_start_compress(&info, TRUE);
-    std::vector<JSAMPLE> row(std::size_t(side) * 3);
+    std::vector<JSAMPLE> row(std::size_t(width) * 3);
     while (info.next_scanline < info.image_height) {
         const int y = int(info.next_scanline);
-        for (int x = 0; x < side; ++x) {
+        for (int x = 0; x < width; ++x) {
             JSAMPLE* p = row.data() + std::size_t(x) * 3;
             const bool heavy = x % 500 < 3 || y % 500 < 3;
             const bool grid = x % 50 == 0 || y % 50 == 0;

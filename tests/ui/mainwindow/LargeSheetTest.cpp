@@ -28,14 +28,14 @@ constexpr int kLimitMB = 900;
 
 const QString kPlace = QStringLiteral("PUNTO");
 
-// A side x side JPEG written a row at a time (or, with options, that JPEG
+// A JPEG of size written a row at a time (or, with options, that JPEG
 // made by gdal_translate into another format), with its record (the
 // read-out's worked calibration) and one place at (x, y) pixels.
-QString addSheet(Workspace& ws, const QString& name, int side, QPoint place,
+QString addSheet(Workspace& ws, const QString& name, QSize size, QPoint place,
                  const QStringList& options = {}) {
     const QString jpeg = options.isEmpty() ? ws.file(name) : ws.file("sorgente.jpg");
     const QString sheet = ws.file(name);
-    if (!writeStreamedJpeg(jpeg, side) ||
+    if (!writeStreamedJpeg(jpeg, size.width(), size.height()) ||
         (!options.isEmpty() && !gdalTranslate(jpeg, sheet, options)))
         return {};
     addRecord(ws.archives.Data1, {{"AREA", name}, {"COLA", 12.0}, {"COLO", 10.0}},
@@ -107,7 +107,7 @@ private slots:
         Workspace ws;
         MainWindow& w = ws.start();
         makeRoomForTheSheet(w);
-        const QString sheet = addSheet(ws, "grande.jpg", 6200, QPoint(3000, 2500));
+        const QString sheet = addSheet(ws, "grande.jpg", QSize(6200, 6200), QPoint(3000, 2500));
         QVERIFY(!sheet.isEmpty() && gis::drawnFromTiles(pictureSize(sheet)));
         Workspace::choose(w.f1area, "grande.jpg");
         Workspace::choose(w.cmbloc, kPlace);
@@ -141,7 +141,7 @@ private slots:
         Workspace ws;
         MainWindow& w = ws.start();
         Workspace::choose(w.f1area, kNE);
-        const QString sheet = addSheet(ws, "rotta.tif", 6200, QPoint(10, 10),
+        const QString sheet = addSheet(ws, "rotta.tif", QSize(6200, 6200), QPoint(10, 10),
                                        {"-co", "TILED=YES", "-co", "COMPRESS=DEFLATE"});
         QVERIFY(!sheet.isEmpty());
         QFile file(sheet);
@@ -156,6 +156,48 @@ private slots:
         QCOMPARE(tiledCopies(), copies);
     }
 
+    void saved_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("told"); // none when empty
+        QTest::newRow("from tiles, in bands, with the mark") << QSize(7000, 5000) << "";
+        QTest::newRow("decoded, wider than a bitmap may be")
+            << QSize(33000, 200)
+            << "L'immagine di 33.000 x 200 pixel è troppo grande per un file bitmap (al massimo "
+               "32.767 pixel per lato e 4 GB di dati): non è stata salvata.";
+    }
+
+    // "Salva" of a sheet drawn from tiles writes what the map composes, the
+    // mark included; a picture no bitmap holds is refused before a name is
+    // asked, and nothing is written.
+    void saved() {
+        QFETCH(QSize, size);
+        QFETCH(QString, told);
+        Workspace ws;
+        MainWindow& w = ws.start();
+        QVERIFY(!addSheet(ws, "foglio.jpg", size, QPoint(150, 120)).isEmpty());
+        Workspace::choose(w.f1area, "foglio.jpg");
+        Workspace::choose(w.cmbloc, kPlace);
+        QCOMPARE(bool(w.Image1->composition().tiles()), told.isEmpty());
+        ws.dialogs.takeTexts();
+        const QStringList before = QDir(ws.folder.path()).entryList(QDir::Files);
+        ws.dialogs.queueFile(QStringLiteral("salvata.bmp"));
+        QTest::mouseClick(w.cmdsalva, Qt::LeftButton);
+        checkTold(ws, told);
+        if (!told.isEmpty()) {
+            QCOMPARE(ws.dialogs.fileDialogs(), 0);
+            QCOMPARE(QDir(ws.folder.path()).entryList(QDir::Files), before);
+            return;
+        }
+        const QImage saved(ws.file("salvata.bmp"), "BMP");
+        QCOMPARE(saved.size(), size);
+        const Composition& marked = w.Image1->marked();
+        for (const QRect part : {QRect(100, 60, 200, 150), QRect(6900, 4900, 100, 100),
+                                 QRect(0, 4700, 300, 300)})
+            QCOMPARE(saved.copy(part).convertToFormat(QImage::Format_RGB32),
+                     marked.composePart(part));
+        QVERIFY(findSprite(saved, markers::downArrow(), QRect(120, 80, 40, 40)));
+    }
+
 private:
     // A 20,000 x 20,000 JPEG opened, marked far inside, zoomed out and moved
     // while the process may not take the address space its decoded pixels
@@ -165,7 +207,7 @@ private:
         QCOMPARE(setrlimit(RLIMIT_AS, &limit), 0);
         Workspace ws;
         MainWindow& w = ws.start();
-        QVERIFY(!addSheet(ws, "enorme.jpg", 20000, QPoint(15000, 17000)).isEmpty());
+        QVERIFY(!addSheet(ws, "enorme.jpg", QSize(20000, 20000), QPoint(15000, 17000)).isEmpty());
         Workspace::choose(w.f1area, "enorme.jpg");
         QVERIFY(w.Image1->composition().tiles());
         QCOMPARE(w.Image1->size(), QSize(20000, 20000));
