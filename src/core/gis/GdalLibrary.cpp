@@ -115,6 +115,10 @@ void GDALClose(GDALDatasetH a0) {
     ORVENA_GDAL_CALL(GDALClose)(a0);
 }
 
+CPLErr GDALComputeRasterMinMax(GDALRasterBandH a0, int a1, double a2[2]) {
+    return ORVENA_GDAL_CALL(GDALComputeRasterMinMax)(a0, a1, a2);
+}
+
 GDALDatasetH GDALCreate(GDALDriverH a0, const char* a1, int a2, int a3, int a4, GDALDataType a5,
                         CSLConstList a6) {
     return ORVENA_GDAL_CALL(GDALCreate)(a0, a1, a2, a3, a4, a5, a6);
