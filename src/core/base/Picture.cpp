@@ -175,11 +175,6 @@ void allowLargePictures() {
     QImageReader::setAllocationLimit(kPictureAllocationLimitMB);
 }
 
-QSize pictureSize(const QString& fileName) {
-    if (!rasterFormat(fileName).isEmpty()) return rasterHeader(fileName, false).size;
-    return QImageReader(fileName).size();
-}
-
 PictureLoad checkPicture(const QString& fileName) {
     PictureLoad result;
     if (fileName.isEmpty() || !QFileInfo(fileName).isFile()) {

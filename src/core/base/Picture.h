@@ -38,10 +38,6 @@ struct PictureLoad {
     bool shown() const { return !image.isNull() || tiles != nullptr; }
 };
 
-// The picture's size in pixels as its header gives it, without decoding it;
-// invalid when no reader knows the file.
-QSize pictureSize(const QString& fileName);
-
 // Checks a picture file's header against its size without decoding it:
 // Refused or Unreadable when decoding is pointless, otherwise Ok.
 PictureLoad checkPicture(const QString& fileName);

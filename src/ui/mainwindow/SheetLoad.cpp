@@ -5,6 +5,7 @@
 // (core/gis/TileCache), made at its first opening under a progress dialog.
 #include "ui/mainwindow/MainWindow.h"
 
+#include "core/base/PicturePreview.h"
 #include "core/gis/TileCache.h"
 #include "core/gis/TiledSheet.h"
 #include "core/state/ViewGeometry.h"

@@ -7,6 +7,7 @@
 #include "support/StreamedJpeg.h"
 
 #include "core/base/Picture.h"
+#include "core/base/PicturePreview.h"
 #include "core/gis/TiledSheet.h"
 #include "core/state/ViewGeometry.h"
 
