@@ -10,6 +10,8 @@ packages=(
     libpoppler-qt6-dev
     libsqlite3-dev libsqlitecpp-dev sqlite3
     libturbojpeg0-dev
+    # very large JPEG sheets written a row at a time by the tests and benchmarks
+    libjpeg62-turbo-dev
     # datums and projections (PROJ, with its database), tiles (GDAL)
     libproj-dev proj-data libgdal-dev
     # atlases on a PostgreSQL server (libpq), and the throwaway server of the tests

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/base/PictureTiles.h"
+
 #include <QImage>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace orvena {
@@ -27,9 +30,12 @@ enum class PictureOutcome {
 struct PictureLoad {
     PictureOutcome outcome = PictureOutcome::Unreadable;
     QImage image;    // null unless Ok or Damaged
+    // A sheet drawn from tiles instead (image null): its pixels read a part
+    // at a time.
+    std::shared_ptr<const PictureTiles> tiles;
     QString message; // for Damaged and Refused, the Italian text for the user;
                      // for Unreadable, why (not meant for the user)
-    bool shown() const { return !image.isNull(); }
+    bool shown() const { return !image.isNull() || tiles != nullptr; }
 };
 
 // Checks a picture file's header against its size without decoding it:

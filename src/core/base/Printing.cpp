@@ -155,21 +155,29 @@ QImage paintPage(const PrintDocument& document) {
     return page;
 }
 
-void paintPictureFrom(QPainter& painter, const QSizeF& pageTwips, const QImage& picture,
-                      QPointF source) {
-    if (picture.isNull()) return;
-    const QRectF placed(QPointF(1, 1) - source, QSizeF(picture.size()) * twips::kPerPixel);
+void paintPartFrom(QPainter& painter, const QSizeF& pageTwips, QSize size,
+                   const std::function<QImage(const QRect&)>& partOf, QPointF source) {
+    if (size.isEmpty()) return;
+    const QRectF placed(QPointF(1, 1) - source, QSizeF(size) * twips::kPerPixel);
     const QRectF shown = placed & QRectF(QPointF(0, 0), pageTwips);
     if (shown.isEmpty()) return;
     // The whole picture pixels under the page, and no more: a large sheet
     // never goes whole into the printer's document.
     const QRectF part((shown.topLeft() - placed.topLeft()) / twips::kPerPixel,
                       shown.size() / twips::kPerPixel);
-    const QRect pixels = part.toAlignedRect() & picture.rect();
+    const QRect pixels = part.toAlignedRect() & QRect(QPoint(0, 0), size);
     if (pixels.isEmpty()) return;
     const QRectF target(placed.topLeft() + QPointF(pixels.topLeft()) * twips::kPerPixel,
                         QSizeF(pixels.size()) * twips::kPerPixel);
-    painter.drawImage(target, picture.copy(pixels));
+    painter.drawImage(target, partOf(pixels));
+}
+
+void paintPictureFrom(QPainter& painter, const QSizeF& pageTwips, const QImage& picture,
+                      QPointF source) {
+    if (picture.isNull()) return;
+    paintPartFrom(
+        painter, pageTwips, picture.size(), [&picture](const QRect& r) { return picture.copy(r); },
+        source);
 }
 
 } // namespace orvena

@@ -64,6 +64,10 @@ QImage paintPage(const PrintDocument& document);
 // Paints picture (15 twips a pixel) with its point source, in twips, at page
 // point (1, 1): the page shows the picture from that point on, right and
 // down, cut at the page's edges. Only the part that shows is painted.
+// paintPartFrom() does the same for a picture of size given a part at a time:
+// partOf(pixels) gives the pixels of that part (inside the picture).
+void paintPartFrom(QPainter& painter, const QSizeF& pageTwips, QSize size,
+                   const std::function<QImage(const QRect&)>& partOf, QPointF source);
 void paintPictureFrom(QPainter& painter, const QSizeF& pageTwips, const QImage& picture,
                       QPointF source);
 

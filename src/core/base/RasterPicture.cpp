@@ -10,6 +10,7 @@
 #include <gdal.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <mutex>
 
@@ -158,14 +159,42 @@ QImage readRaster(const QString& fileName, qint64 limitBytes, bool* damaged, QSt
     }
     const int step =
         std::max(1, by) * std::max(1, (kBandRows + std::max(1, by) - 1) / std::max(1, by));
+    // Samples of more than a byte (16-bit scans) are scaled from their band's
+    // range to bytes: read as floats, then put in their byte.
+    std::vector<std::pair<double, double>> ranges(planes.size(), {0.0, 0.0});
+    bool wide = false;
+    for (std::size_t i = 0; i < planes.size(); ++i) {
+        GDALRasterBandH band = GDALGetRasterBand(ds.get(), planes[i].band);
+        if (palette || GDALGetRasterDataType(band) == GDT_Byte) continue;
+        double range[2] = {0, 255};
+        if (GDALComputeRasterMinMax(band, FALSE, range) != CE_None) *damaged = true;
+        ranges[i] = {range[0], range[1] > range[0] ? 255.0 / (range[1] - range[0]) : 0.0};
+        wide = true;
+    }
+    std::vector<float> samples(wide ? std::size_t(width) * std::size_t(step) : 0);
     for (int y = 0; y < height; y += step) {
         const int rows = std::min(step, height - y);
-        for (const Plane& p : planes) {
+        for (std::size_t i = 0; i < planes.size(); ++i) {
+            const Plane& p = planes[i];
             uchar* to = image.scanLine(y) + p.byte;
-            if (GDALRasterIO(GDALGetRasterBand(ds.get(), p.band), GF_Read, 0, y, width, rows, to,
-                             width, rows, GDT_Byte, pixelSpace,
-                             int(image.bytesPerLine())) != CE_None)
+            GDALRasterBandH band = GDALGetRasterBand(ds.get(), p.band);
+            if (ranges[i].second == 0.0 && (palette || GDALGetRasterDataType(band) == GDT_Byte)) {
+                if (GDALRasterIO(band, GF_Read, 0, y, width, rows, to, width, rows, GDT_Byte,
+                                 pixelSpace, int(image.bytesPerLine())) != CE_None)
+                    *damaged = true;
+                continue;
+            }
+            if (GDALRasterIO(band, GF_Read, 0, y, width, rows, samples.data(), width, rows,
+                             GDT_Float32, 0, 0) != CE_None)
                 *damaged = true;
+            const auto [low, factor] = ranges[i];
+            for (int r = 0; r < rows; ++r) {
+                uchar* line = image.scanLine(y + r) + p.byte;
+                const float* in = samples.data() + std::size_t(r) * std::size_t(width);
+                for (int x = 0; x < width; ++x)
+                    line[std::size_t(x) * 4] =
+                        uchar(std::clamp(std::lround((in[x] - low) * factor), 0L, 255L));
+            }
         }
     }
     return image;

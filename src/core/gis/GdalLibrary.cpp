@@ -74,6 +74,10 @@ void CPLQuietErrorHandler(CPLErr a0, CPLErrorNum a1, const char* a2) {
     ORVENA_GDAL_CALL(CPLQuietErrorHandler)(a0, a1, a2);
 }
 
+void CPLSetThreadLocalConfigOption(const char* a0, const char* a1) {
+    ORVENA_GDAL_CALL(CPLSetThreadLocalConfigOption)(a0, a1);
+}
+
 CPLErr CPLWriteFileInZip(void* a0, const void* a1, int a2) {
     return ORVENA_GDAL_CALL(CPLWriteFileInZip)(a0, a1, a2);
 }
@@ -109,6 +113,10 @@ CPLErr GDALChunkAndWarpImage(GDALWarpOperationH a0, int a1, int a2, int a3, int 
 
 void GDALClose(GDALDatasetH a0) {
     ORVENA_GDAL_CALL(GDALClose)(a0);
+}
+
+CPLErr GDALComputeRasterMinMax(GDALRasterBandH a0, int a1, double a2[2]) {
+    return ORVENA_GDAL_CALL(GDALComputeRasterMinMax)(a0, a1, a2);
 }
 
 GDALDatasetH GDALCreate(GDALDriverH a0, const char* a1, int a2, int a3, int a4, GDALDataType a5,
@@ -169,6 +177,10 @@ void GDALDestroyWarpOptions(GDALWarpOptions* a0) {
     ORVENA_GDAL_CALL(GDALDestroyWarpOptions)(a0);
 }
 
+CPLErr GDALFlushRasterCache(GDALRasterBandH a0) {
+    return ORVENA_GDAL_CALL(GDALFlushRasterCache)(a0);
+}
+
 int GDALGCPsToGeoTransform(int a0, const GDAL_GCP* a1, double* a2, int a3) {
     return ORVENA_GDAL_CALL(GDALGCPsToGeoTransform)(a0, a1, a2, a3);
 }
@@ -209,8 +221,24 @@ const char* GDALGetMetadataItem(GDALMajorObjectH a0, const char* a1, const char*
     return ORVENA_GDAL_CALL(GDALGetMetadataItem)(a0, a1, a2);
 }
 
+GDALRasterBandH GDALGetOverview(GDALRasterBandH a0, int a1) {
+    return ORVENA_GDAL_CALL(GDALGetOverview)(a0, a1);
+}
+
+int GDALGetOverviewCount(GDALRasterBandH a0) {
+    return ORVENA_GDAL_CALL(GDALGetOverviewCount)(a0);
+}
+
 GDALRasterBandH GDALGetRasterBand(GDALDatasetH a0, int a1) {
     return ORVENA_GDAL_CALL(GDALGetRasterBand)(a0, a1);
+}
+
+int GDALGetRasterBandXSize(GDALRasterBandH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterBandXSize)(a0);
+}
+
+int GDALGetRasterBandYSize(GDALRasterBandH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterBandYSize)(a0);
 }
 
 GDALColorInterp GDALGetRasterColorInterpretation(GDALRasterBandH a0) {
@@ -223,6 +251,10 @@ GDALColorTableH GDALGetRasterColorTable(GDALRasterBandH a0) {
 
 int GDALGetRasterCount(GDALDatasetH a0) {
     return ORVENA_GDAL_CALL(GDALGetRasterCount)(a0);
+}
+
+GDALDataType GDALGetRasterDataType(GDALRasterBandH a0) {
+    return ORVENA_GDAL_CALL(GDALGetRasterDataType)(a0);
 }
 
 int GDALGetRasterXSize(GDALDatasetH a0) {

@@ -1,6 +1,7 @@
 #include "core/gis/TileCache.h"
 
 #include "core/base/QuietGdal.h"
+#include "core/base/SafeSave.h"
 #include "core/gis/SheetWarp.h"
 
 #include <QCryptographicHash>
@@ -24,11 +25,44 @@ namespace orvena::gis {
 
 namespace {
 
-constexpr qint64 kHashedBytes = 1 << 20;
+constexpr qint64 kHashedChunk = qint64(4) << 20;
 constexpr int kTile = 256;
+// The share of the progress the sheet's bytes take to read, and that of the
+// copy's rows; the overviews take the rest.
+constexpr double kHashShare = 0.05;
+constexpr double kRowsShare = 0.6;
+// The copy's JPEG quality: its size stays near a JPEG sheet's own.
+constexpr const char* kJpegQuality = "85";
+constexpr const char* kJpegQualityOption = "JPEG_QUALITY=85";
 
 const QString kNotMade = QStringLiteral("La copia a tessere della cartina non è stata creata: %1");
 const QString kCancelled = QStringLiteral("operazione annullata");
+
+// gdal_translate's arguments for the copy: JPEG tiles of 256 pixels (YCbCr
+// for colour), colours for a palette, the first three bands of more (an alpha
+// band is dropped: the map is opaque), samples of more than a byte scaled
+// from their range to bytes.
+std::vector<const char*> copyOptions(GDALDatasetH source) {
+    const int count = GDALGetRasterCount(source);
+    GDALRasterBandH first = GDALGetRasterBand(source, 1);
+    const bool palette = GDALGetRasterColorTable(first) != nullptr;
+    const bool colour = palette || count >= 3;
+    std::vector<const char*> argv{"-of",      "GTiff",         "-co", "TILED=YES",
+                                  "-co",      "BLOCKXSIZE=256", "-co", "BLOCKYSIZE=256",
+                                  "-co",      "COMPRESS=JPEG",  "-co", "BIGTIFF=IF_SAFER",
+                                  "-co",      kJpegQualityOption};
+    if (colour) argv.insert(argv.end(), {"-co", "PHOTOMETRIC=YCBCR"});
+    if (palette)
+        argv.insert(argv.end(), {"-expand", "rgb"});
+    else if (count >= 3)
+        argv.insert(argv.end(), {"-b", "1", "-b", "2", "-b", "3"});
+    else
+        argv.insert(argv.end(), {"-b", "1"});
+    if (GDALGetRasterDataType(first) != GDT_Byte)
+        argv.insert(argv.end(), {"-ot", "Byte", "-scale"});
+    argv.push_back(nullptr);
+    return argv;
+}
 
 } // namespace
 
@@ -38,25 +72,82 @@ TileCache::TileCache(QString folder, qint64 limitBytes)
                                : std::move(folder))
     , limit_(limitBytes) {}
 
-QString TileCache::copyName(const QString& sheet) const {
+QString TileCache::notePath(const QString& sheet) const {
+    const QByteArray path = QFileInfo(sheet).absoluteFilePath().toUtf8();
+    return QDir(folder_).absoluteFilePath(
+        QStringLiteral("note/") +
+        QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex()));
+}
+
+namespace {
+
+// "size time name": the sheet's file as last seen and its copy's name.
+QByteArray noteOf(const QFileInfo& info, const QString& name) {
+    return QByteArray::number(info.size()) + ' ' +
+           QByteArray::number(info.lastModified().toMSecsSinceEpoch()) + ' ' + name.toLatin1();
+}
+
+} // namespace
+
+void TileCache::writeNote(const QString& sheet, const QString& name) const {
+    const QString path = notePath(sheet);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    SafeSave note(path);
+    if (note.create()) note.commit(note.write(noteOf(QFileInfo(sheet), name)) > 0);
+}
+
+QString TileCache::readyCopy(const QString& sheet) const {
+    const QFileInfo info(sheet);
+    QFile note(notePath(sheet));
+    if (!info.isFile() || !note.open(QIODevice::ReadOnly)) return {};
+    const QByteArray text = note.readAll();
+    const QString name = QString::fromLatin1(text.mid(text.lastIndexOf(' ') + 1));
+    if (name.isEmpty() || text != noteOf(info, name)) return {};
+    const QString copy = QDir(folder_).absoluteFilePath(name);
+    if (!QFileInfo::exists(copy)) return {};
+    // Used now: the last to be dropped.
+    QFile(copy).setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
+    return copy;
+}
+
+QString TileCache::copyName(const QString& sheet, const Progress& progress) const {
     const QFileInfo info(sheet);
     QFile file(sheet);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly)) return {};
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    hash.addData(QByteArray::number(info.size()) + ' ' +
-                 QByteArray::number(info.lastModified().toMSecsSinceEpoch()) + ' ');
-    hash.addData(file.read(kHashedBytes));
-    if (file.size() > kHashedBytes) {
-        file.seek(std::max(kHashedBytes, file.size() - kHashedBytes));
-        hash.addData(file.read(kHashedBytes));
+    if (const QString ready = readyCopy(sheet); !ready.isEmpty()) return QFileInfo(ready).fileName();
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    hash.addData(QByteArray::number(info.size()) + ' ');
+    QByteArray chunk(kHashedChunk, Qt::Uninitialized);
+    for (qint64 done = 0;;) {
+        const qint64 read = file.read(chunk.data(), chunk.size());
+        if (read < 0) return {};
+        if (read == 0) break;
+        hash.addData(QByteArrayView(chunk.constData(), read));
+        done += read;
+        if (progress && !progress(done, info.size())) return {};
     }
-    return QString::fromLatin1(hash.result().toHex()) + QStringLiteral(".tif");
+    const QString name = QString::fromLatin1(hash.result().toHex()) + QStringLiteral(".tif");
+    writeNote(sheet, name);
+    return name;
 }
 
-QString TileCache::tiledCopy(const QString& sheet, const Progress& progress, QString* error) {
-    const QString name = copyName(sheet);
+QString TileCache::tiledCopy(const QString& sheet, const Progress& reported, QString* error) {
+    // Whether the user cancelled is kept here: GDAL's last error may be
+    // another by the time its work has unwound.
+    bool cancelled = false;
+    const Progress progress = [&](qint64 done, qint64 total) {
+        cancelled = cancelled || (reported && !reported(done, total));
+        return !cancelled;
+    };
+    const Progress hashing = [&](qint64 done, qint64 total) {
+        const warp::Watch share{&progress, 0.0, kHashShare};
+        return warp::watch(total > 0 ? double(done) / double(total) : 1.0, nullptr,
+                           const_cast<warp::Watch*>(&share)) != FALSE;
+    };
+    const QString name = copyName(sheet, hashing);
     if (name.isEmpty()) {
-        *error = kNotMade.arg(QStringLiteral("la cartina non si può leggere"));
+        *error = kNotMade.arg(cancelled ? kCancelled
+                                        : QStringLiteral("la cartina non si può leggere"));
         return {};
     }
     const QString target = QDir(folder_).absoluteFilePath(name);
@@ -75,40 +166,23 @@ QString TileCache::tiledCopy(const QString& sheet, const Progress& progress, QSt
         *error = kNotMade.arg(why);
         return QString();
     };
-    const QuietGdal quiet;
+    // GDAL's block cache stays small however large the sheet.
+    const warp::GdalSession session;
     {
         const GdalDataset source(GDALOpenEx(QFile::encodeName(sheet).constData(),
                                             GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr,
                                             nullptr));
         if (!source) return fail(warp::GdalSession::lastError());
-        // A palette is expanded: the tiles are read as colours.
-        const bool palette = GDALGetRasterColorTable(GDALGetRasterBand(source.get(), 1)) != nullptr;
-        const char* const argv[] = {"-of",
-                                    "GTiff",
-                                    "-co",
-                                    "TILED=YES",
-                                    "-co",
-                                    "BLOCKXSIZE=256",
-                                    "-co",
-                                    "BLOCKYSIZE=256",
-                                    "-co",
-                                    "COMPRESS=DEFLATE",
-                                    "-co",
-                                    "BIGTIFF=IF_SAFER",
-                                    palette ? "-expand" : nullptr,
-                                    "rgb",
-                                    nullptr};
-        GDALTranslateOptions* options = GDALTranslateOptionsNew(const_cast<char**>(argv), nullptr);
-        warp::Watch copying{&progress, 0.0, 0.6};
+        const std::vector<const char*> argv = copyOptions(source.get());
+        GDALTranslateOptions* options = GDALTranslateOptionsNew(const_cast<char**>(argv.data()), nullptr);
+        warp::Watch copying{&progress, kHashShare, kRowsShare};
         GDALTranslateOptionsSetProgress(options, warp::watch, &copying);
         int usage = 0;
         const GdalDataset copy(
             GDALTranslate(QFile::encodeName(partial).constData(), source.get(), options, &usage));
         GDALTranslateOptionsFree(options);
         if (!copy)
-            return fail(progress && CPLGetLastErrorNo() == CPLE_UserInterrupt
-                            ? kCancelled
-                            : warp::GdalSession::lastError());
+            return fail(cancelled ? kCancelled : warp::GdalSession::lastError());
     }
     {
         const GdalDataset copy(GDALOpenEx(QFile::encodeName(partial).constData(),
@@ -121,12 +195,13 @@ QString TileCache::tiledCopy(const QString& sheet, const Progress& progress, QSt
              kTile;
              f *= 2)
             factors.push_back(f);
-        warp::Watch overviews{&progress, 0.6, 0.4};
+        warp::Watch overviews{&progress, kHashShare + kRowsShare, 1.0 - kHashShare - kRowsShare};
+        CPLSetThreadLocalConfigOption("JPEG_QUALITY_OVERVIEW", kJpegQuality);
         if (!factors.empty() &&
             GDALBuildOverviews(copy.get(), "AVERAGE", int(factors.size()), factors.data(), 0,
                                nullptr, warp::watch, &overviews) != CE_None)
-            return fail(CPLGetLastErrorNo() == CPLE_UserInterrupt ? kCancelled
-                                                                  : warp::GdalSession::lastError());
+            return fail(cancelled ? kCancelled : warp::GdalSession::lastError());
+        CPLSetThreadLocalConfigOption("JPEG_QUALITY_OVERVIEW", nullptr);
     }
     if (!QFile::rename(partial, target)) return fail(QStringLiteral("la copia non si può salvare"));
     trim(name);

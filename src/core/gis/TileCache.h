@@ -2,11 +2,13 @@
 
 // Sheets too large to decode whole, kept as tiled GeoTIFFs with overviews in
 // the user's cache folder, so that a view reads only the tiles it shows at
-// the overview nearest its zoom. The cache is judged by the sheet's size,
-// modification time and a hash of its first and last megabyte (never by
-// touching the sheet), and kept under a size limit, the least recently used
-// copies dropped first. Nothing here draws: the view that reads these tiles
-// is yet to come.
+// the overview nearest its zoom (core/gis/TiledSheet). A copy is named by
+// the sheet's content (its size and a hash of all its bytes); a note per
+// sheet file remembers the size, time and content last seen there, so an
+// unchanged file is never read again to find its copy, while a file touched
+// or copied over with the same bytes is read once and finds its copy still
+// good. The cache is kept under a size limit, the least recently used copies
+// dropped first.
 
 #include "core/base/Progress.h"
 
@@ -24,13 +26,20 @@ public:
 
     const QString& folder() const { return folder_; }
 
-    // The name of the tiled copy of sheet: its identity's hash, ".tif".
-    // Empty when the sheet cannot be read.
-    QString copyName(const QString& sheet) const;
+    // The name of the tiled copy of sheet as its bytes are now: the hash of
+    // its size and content, ".tif" (the note of the sheet's file answers
+    // when size and time are as noted). Empty when the sheet cannot be read;
+    // progress runs over its bytes when they are read.
+    QString copyName(const QString& sheet, const Progress& progress = {}) const;
 
-    // The tiled copy of sheet, made (with overviews down to a tile) when
-    // there is none for the sheet as it is now; progress runs over the
-    // copy's rows and then its overviews, and false cancels, leaving no copy.
+    // The tiled copy of sheet when one is there for the sheet as it is now
+    // and its file is as noted (nothing read but the note); empty otherwise.
+    QString readyCopy(const QString& sheet) const;
+
+    // The tiled copy of sheet, made (JPEG tiles of 256 pixels, with
+    // overviews halving down to a tile) when there is none for the sheet as
+    // it is now; progress runs over the sheet's bytes, the copy's rows and
+    // then its overviews, and false cancels, leaving no copy.
     // Empty, with why in Italian, when it cannot be made.
     QString tiledCopy(const QString& sheet, const Progress& progress, QString* error);
 
@@ -39,6 +48,9 @@ public:
     void trim(const QString& keep = QString()) const;
 
 private:
+    QString notePath(const QString& sheet) const;
+    void writeNote(const QString& sheet, const QString& name) const;
+
     QString folder_;
     qint64 limit_;
 };

@@ -61,7 +61,7 @@ void MainWindow::loadArea() {
         const PictureLoad picture = loadSheet(area);
         if (!picture.shown()) throw PictureNotShown(picture);
         damage = damageNotice(picture, area);
-        showSheetAtOrigin(picture.image, area);
+        showSheetAtOrigin(picture, area);
 
         // Until the area's record is read, nothing is computed with the
         // scales of the sheet shown before.

@@ -143,13 +143,15 @@ public:
     // the picture returned, or calls keepShownSheet() to have the shown sheet
     // back whole. showSheet() puts a decoded sheet into Image1, without marks
     // (fileName: where it came from); showSheetAtOrigin() also shows it at
-    // natural size at the sheet origin. damageNotice(): the message for a
+    // natural size at the sheet origin. loadTiles(): a sheet too large to
+    // decode, from its tiled copy (made at its first opening). damageNotice(): the message for a
     // damaged sheet (as the file is now on disk) not yet told in this
     // session, empty otherwise: a damaged sheet is told once.
     PictureLoad loadSheet(const QString& fileName);
     void keepShownSheet();
-    void showSheet(const QImage& sheet, const QString& fileName);
-    void showSheetAtOrigin(const QImage& sheet, const QString& fileName);
+    void showSheet(const PictureLoad& sheet, const QString& fileName);
+    void showSheetAtOrigin(const PictureLoad& sheet, const QString& fileName);
+    PictureLoad loadTiles(const QString& fileName);
     static QString damageNotice(const PictureLoad& picture, const QString& fileName);
 
     // --- Navigation.

@@ -80,7 +80,7 @@ bool bringSheetIn(MainWindow& w, hourglass::Scope& busy, const QString& chosen,
         dialogs().message(kCopyFailed);
         return false;
     }
-    w.showSheetAtOrigin(picture.image, target);
+    w.showSheetAtOrigin(picture, target);
     return true;
 }
 

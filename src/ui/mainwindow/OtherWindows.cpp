@@ -51,7 +51,7 @@ void MainWindow::mnlocagg_Click() {
             combo::setText(f1area, area);
             const PictureLoad picture = loadSheet(area);
             if (picture.shown()) {
-                showSheetAtOrigin(picture.image, area);
+                showSheetAtOrigin(picture, area);
                 try {
                     Image1->setShownSheet(sheets_.sheet(area));
                 } catch (const ArchiveError&) {

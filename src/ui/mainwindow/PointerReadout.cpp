@@ -114,7 +114,7 @@ void MainWindow::followSheetDatum() {
     const QString& area = shownSheet().name;
     if (const SheetModel model = loadSheetModel(folder_, area); model.isValid()) {
         sheetPositionKey_.clear();
-        sheetPosition_ = SheetPosition(model, Image1->sheet().width(), Image1->sheet().height(),
+        sheetPosition_ = SheetPosition(model, Image1->composition().size().width(), Image1->composition().size().height(),
                                        shownSheet().datum.operation);
         if (const QString missing = sheetPosition_.problemToTellOnce(); !missing.isEmpty())
             dialogs().message(missing);
@@ -128,8 +128,8 @@ void MainWindow::followSheetDatum() {
     const auto& colo = shownSheet().calibration.colo;
     if (datum && cola && colo) {
         if (const auto in = shownSheet().calibration.readoutInput(0, 0, float(*cola), float(*colo)))
-            extent = sheetExtent(*in, int(twips::fromPixels(Image1->sheet().width())),
-                                 int(twips::fromPixels(Image1->sheet().height())));
+            extent = sheetExtent(*in, int(twips::fromPixels(Image1->composition().size().width())),
+                                 int(twips::fromPixels(Image1->composition().size().height())));
     }
     QString key = area + u'\n' + code + u'\n' + stored.operation;
     if (extent)

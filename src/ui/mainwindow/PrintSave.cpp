@@ -74,6 +74,16 @@ QImage windowPicture(QWidget& window) {
     return picture;
 }
 
+// The map as the map image composes it, read a part at a time: only the
+// pixels under the page are composed, from the decoded sheet or its tiles.
+PrintDocument mapDocument(const QString& name, const Composition& map, QPointF source) {
+    return {name, QPageLayout::Landscape, [map, source](QPainter& p, const QSizeF& page) {
+                paintPartFrom(
+                    p, page, map.isNull() ? QSize() : map.size(),
+                    [&map](const QRect& part) { return map.composePart(part); }, source);
+            }};
+}
+
 PrintDocument pictureDocument(const QString& name, const QImage& picture, QPointF source) {
     // The page is printed across (landscape).
     return {name, QPageLayout::Landscape, [picture, source](QPainter& p, const QSizeF& page) {
@@ -89,7 +99,7 @@ void MainWindow::cmdstampa_Click() {
     const QString folder = folder_;
     const QString name = printName(folder);
     const PrintOutcome outcome = dialogs().print(
-        {pictureDocument(name, Image1->picture(), source),
+        {mapDocument(name, Image1->composition(), source),
          pictureDocument(name + QStringLiteral("-finestra"), windowPicture(*this), QPointF(0, 0))},
         folder);
     switch (outcome.kind) {
@@ -105,6 +115,13 @@ void MainWindow::cmdstampa_Click() {
 }
 
 void MainWindow::cmdsalva_Click() {
+    // A picture no bitmap can hold is told before anything is chosen or written.
+    const Composition& marked = Image1->marked();
+    if (const QString tooLarge = bitmapTooLarge(marked.isNull() ? kBlankPicture : marked.size());
+        !tooLarge.isEmpty()) {
+        dialogs().message(tooLarge);
+        return;
+    }
     const QString folder = folder_;
     const auto chosen = dialogs().saveFile(kSaveTitle, kSaveFilter, folder);
     if (!chosen || chosen->isEmpty()) return;
@@ -120,13 +137,22 @@ void MainWindow::cmdsalva_Click() {
                           DefaultButton::Decline) != AnswerYes)
         return;
     hourglass::Scope busy;
+    QString error;
+    if (marked.tiles()) {
+        // Written a band at a time from the tiles, the marks drawn on each.
+        const bool saved = saveBitmapInBands(
+            marked.size(), [&marked](const QRect& band) { return marked.composePart(band); },
+            target, &error);
+        busy.end();
+        if (!saved) dialogs().message(kSaveFailed.arg(error));
+        return;
+    }
     QImage picture = Image1->markedPicture();
     if (picture.isNull()) {
         // Nothing marked yet: a blank picture of the window's colour.
         picture = QImage(kBlankPicture, QImage::Format_RGB32);
         picture.fill(palette().color(QPalette::Window));
     }
-    QString error;
     const bool saved = saveBitmap(picture, target, &error);
     busy.end();
     if (!saved) dialogs().message(kSaveFailed.arg(error));

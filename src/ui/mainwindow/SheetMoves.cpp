@@ -78,7 +78,7 @@ void MainWindow::moveTo(Side side) {
         Sheet next = sheets_.sheet(name);
         if (next.exists()) picture = loadSheet(name);
         if (picture.shown()) {
-            showSheet(picture.image, name);
+            showSheet(picture, name);
             Image1->setShownSheet(std::move(next));
             followSheetDatum();
             Image1->placeAsNeighbour(side);

@@ -85,6 +85,8 @@ public:
     // The picture as it was last marked (its sheet and every mark on it then),
     // kept through later loads until the next marking; null before any.
     QImage markedPicture() const { return marked_.compose(); }
+    // The same as a recipe: its sheet (decoded or in tiles) and its marks.
+    const Composition& marked() const { return marked_; }
     // Lets go of the pixels of the sheet shown and of the one last marked
     // before another sheet is decoded.
     void releaseSheet();

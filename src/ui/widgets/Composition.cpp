@@ -79,12 +79,18 @@ Composition::Composition(QImage sheet, QString file)
     , file_(std::move(file))
     , size_(sheet_.size()) {}
 
+Composition::Composition(std::shared_ptr<const PictureTiles> tiles, QString file)
+    : tiles_(std::move(tiles))
+    , file_(std::move(file))
+    , size_(tiles_ ? tiles_->size() : QSize()) {}
+
 void Composition::releaseSheet() {
+    if (tiles_) tiles_->forget();
     if (!file_.isEmpty()) sheet_ = QImage();
 }
 
 bool Composition::reloadSheet() {
-    if (!sheet_.isNull()) return true;
+    if (!sheet_.isNull() || tiles_) return true;
     if (file_.isEmpty()) return false;
     auto picture = loadPicture(file_);
     if (!picture || picture->size() != size_) return false;
@@ -93,6 +99,7 @@ bool Composition::reloadSheet() {
 }
 
 QImage Composition::compose() const {
+    if (tiles_) return {};
     QImage sheet = sheet_;
     if (sheet.isNull() && !file_.isEmpty()) sheet = loadPicture(file_).value_or(QImage());
     if (sheet.isNull() || marks_.empty()) return sheet;
@@ -103,11 +110,27 @@ QImage Composition::compose() const {
 }
 
 QImage Composition::composePart(const QRect& part) const {
-    QImage composed = paintable(sheet_.copy(part));
+    QImage composed = tiles_ ? tiles_->read(part, 1.0).image : paintable(sheet_.copy(part));
+    if (composed.isNull()) return composed;
     QPainter p(&composed);
     p.translate(-part.topLeft());
     paintMarks(p, marks_, part);
     return composed;
+}
+
+PictureTiles::Part Composition::composeScaled(const QRect& area, double scale) const {
+    if (!tiles_) {
+        const QRect part = area & sheet_.rect();
+        return {part.isEmpty() ? QImage() : composePart(part), QRectF(part)};
+    }
+    PictureTiles::Part part = tiles_->read(area, scale);
+    if (part.image.isNull() || marks_.empty()) return part;
+    QPainter p(&part.image);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.scale(part.image.width() / part.covered.width(), part.image.height() / part.covered.height());
+    p.translate(-part.covered.topLeft());
+    paintMarks(p, marks_, part.covered.toAlignedRect());
+    return part;
 }
 
 std::vector<QRect> Composition::markedParts(const QRect& area) const {

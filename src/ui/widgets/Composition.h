@@ -1,11 +1,14 @@
 #pragma once
 
+#include "core/base/PictureTiles.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QPointF>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 namespace orvena {
@@ -34,39 +37,53 @@ struct Mark {
 //
 // A composition may let go of its sheet's pixels and keep the file they came
 // from (releaseSheet): it then decodes the file again when it is composed.
+//
+// A sheet too large to decode is held as its tiles instead (PictureTiles):
+// it is then composed a part at a time, never whole.
 class Composition {
 public:
     Composition() = default;
     // file: where the sheet was decoded from, empty when unknown.
     Composition(QImage sheet, QString file);
+    // A sheet drawn from tiles; file: where it came from.
+    Composition(std::shared_ptr<const PictureTiles> tiles, QString file);
 
+    // The decoded sheet; null for one drawn from tiles.
     const QImage& sheet() const { return sheet_; }
+    const std::shared_ptr<const PictureTiles>& tiles() const { return tiles_; }
     const QString& file() const { return file_; }
     const std::vector<Mark>& marks() const { return marks_; }
     // The sheet's size in pixels, known even once its pixels are let go.
     QSize size() const { return size_; }
     // Nothing to compose: no sheet and no file to decode it from.
-    bool isNull() const { return sheet_.isNull() && file_.isEmpty(); }
+    bool isNull() const { return sheet_.isNull() && file_.isEmpty() && !tiles_; }
 
     void add(Mark mark);
 
-    // Lets go of the sheet's pixels if the file can give them back.
+    // Lets go of the sheet's pixels if the file can give them back (of the
+    // tiles kept decoded, for a sheet drawn from tiles).
     void releaseSheet();
     // Decodes the sheet from its file again; false when that fails.
     bool reloadSheet();
 
     // The whole composed picture: a copy of the sheet with every mark painted
     // on it, or the sheet itself, shared, while nothing is marked. Decodes the
-    // file again if the sheet was let go; null when there is nothing to compose.
+    // file again if the sheet was let go; null when there is nothing to compose
+    // and for a sheet drawn from tiles.
     QImage compose() const;
     // The composed pixels of part (in sheet pixels, inside the sheet), painted
     // from the sheet held: the same pixels compose() gives there.
     QImage composePart(const QRect& part) const;
+    // The composed pixels of area at the resolution nearest scale not below
+    // it (a decoded sheet: at full size), the marks painted over them at that
+    // resolution; covered is the part of the sheet the image shows.
+    PictureTiles::Part composeScaled(const QRect& area, double scale) const;
     // The parts of area that marks may change, overlapping ones joined.
     std::vector<QRect> markedParts(const QRect& area) const;
 
 private:
     QImage sheet_;
+    std::shared_ptr<const PictureTiles> tiles_;
     QString file_;
     QSize size_;
     std::vector<Mark> marks_;

@@ -38,6 +38,10 @@ void MapImage::setPicture(const QImage& sheet, const QString& file) {
     setComposition(Composition(sheet, file));
 }
 
+void MapImage::setTiles(std::shared_ptr<const PictureTiles> tiles, const QString& file) {
+    setComposition(Composition(std::move(tiles), file));
+}
+
 void MapImage::setComposition(const Composition& composition) {
     composition_ = composition;
     takeNaturalSize();
@@ -159,6 +163,7 @@ private:
 void MapImage::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect exposed = event->rect();
+    if (composition_.tiles()) return paintTiles(painter, exposed);
     const QImage& sheet = composition_.sheet();
     if (sheet.isNull() || width() <= 0 || height() <= 0) {
         painter.fillRect(exposed, palette().window());
@@ -184,6 +189,40 @@ void MapImage::paintEvent(QPaintEvent* event) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const MarksPutIn marks(composition_, source.toAlignedRect().adjusted(-1, -1, 1, 1));
     painter.drawImage(QRectF(target), sheet, source);
+}
+
+// A sheet drawn from tiles: the exposed part (with the margin of a stretched
+// paint) read at the overview nearest the size shown, the marks painted over
+// it at that resolution, and drawn scaled to the widget.
+void MapImage::paintTiles(QPainter& painter, const QRect& exposed) {
+    const QSize sheet = composition_.size();
+    if (sheet.isEmpty() || width() <= 0 || height() <= 0) {
+        painter.fillRect(exposed, palette().window());
+        return;
+    }
+    const double sx = double(sheet.width()) / width();
+    const double sy = double(sheet.height()) / height();
+    const bool natural = sheet == size();
+    const int mx = natural ? 0 : 2 + int(std::ceil(2 / sx));
+    const int my = natural ? 0 : 2 + int(std::ceil(2 / sy));
+    const QRect target = exposed.adjusted(-mx, -my, mx, my) & rect();
+    const QRectF source(target.x() * sx, target.y() * sy, target.width() * sx,
+                        target.height() * sy);
+    const PictureTiles::Part part = composition_.composeScaled(
+        natural ? source.toAlignedRect() : source.toAlignedRect().adjusted(-1, -1, 1, 1),
+        1.0 / std::max(sx, sy));
+    if (part.image.isNull()) {
+        painter.fillRect(exposed, palette().window());
+        return;
+    }
+    const double kx = part.image.width() / part.covered.width();
+    const double ky = part.image.height() / part.covered.height();
+    const QRectF from((source.x() - part.covered.x()) * kx, (source.y() - part.covered.y()) * ky,
+                      source.width() * kx, source.height() * ky);
+    painter.setClipRect(exposed);
+    if (!natural || kx != 1.0 || ky != 1.0)
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(target), part.image, from);
 }
 
 void MapImage::mouseMoveEvent(QMouseEvent* event) {

@@ -6,6 +6,9 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+
+class QPainter;
 
 namespace orvena {
 
@@ -36,6 +39,9 @@ public:
     const Composition& composition() const { return composition_; }
     // Shows sheet with no marks; file is where it was decoded from, if known.
     void setPicture(const QImage& sheet, const QString& file = QString());
+    // Shows a sheet drawn from tiles with no marks: each paint reads the tiles
+    // it shows at the overview nearest the size shown.
+    void setTiles(std::shared_ptr<const PictureTiles> tiles, const QString& file);
     void setComposition(const Composition& composition);
     // Lets go of the sheet's pixels before another sheet is decoded (size and
     // place stay, nothing is painted); restoreSheet() decodes them again.
@@ -88,6 +94,7 @@ protected:
 private:
     void place();
     void takeNaturalSize();
+    void paintTiles(QPainter& painter, const QRect& exposed);
 
     Composition composition_;
     bool stretch_ = false;

@@ -135,8 +135,8 @@ void LinksEditor::Form_Activate() {
         if (cola && colo && pxlao && seclao && pxloo && secloo)
             extent_ = sheetExtent({0, 0, float(*cola), float(*colo), *pxlao, *seclao, *pxloo,
                                    *secloo},
-                                  int(twips::fromPixels(image_.sheet().width())),
-                                  int(twips::fromPixels(image_.sheet().height())));
+                                  int(twips::fromPixels(image_.composition().size().width())),
+                                  int(twips::fromPixels(image_.composition().size().height())));
         const areadatums::SheetDatum stored = areadatums::readIn(QDir::currentPath(), area);
         datumchoice::show(cmbdatum, stored.code);
         showOperations(stored.operation);

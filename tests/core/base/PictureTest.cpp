@@ -87,6 +87,9 @@ private slots:
                    png, "a.png",
                    creation({"TILED=YES", "COMPRESS=JPEG", "PHOTOMETRIC=YCBCR", "JPEG_QUALITY=95"}))
             << "a.tif" << int(O::Ok) << picture << 10;
+        QTest::newRow("16-bit tiff, scaled from its range to bytes")
+            << translated(png, "a.png", {"-ot", "UInt16", "-scale", "0", "255", "1000", "3550"})
+            << "a.tif" << int(O::Ok) << picture << 2;
         const QByteArray gif = encoded(picture, "gif");
         QImage gifPixels;
         gifPixels.loadFromData(gif);

@@ -1,9 +1,11 @@
 #include "core/gis/TileCache.h"
+#include "core/gis/TiledSheet.h"
 #include "core/base/Picture.h"
 #include "support/GdalTools.h"
 #include "support/TempFolder.h"
 #include "support/TestMain.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QProcess>
 
@@ -44,9 +46,10 @@ private slots:
         QTest::addColumn<QRect>("area");
         QTest::addColumn<double>("scale");
         QTest::addColumn<double>("tolerance"); // mean difference against the picture scaled by Qt
-        QTest::newRow("full size") << QRect(100, 200, 300, 150) << 1.0 << 0.0;
+        // The copy's tiles are JPEG: near the sheet, not equal to it.
+        QTest::newRow("full size") << QRect(100, 200, 300, 150) << 1.0 << 1.5;
         QTest::newRow("a quarter") << QRect(0, 0, 3000, 2000) << 0.25 << 3.0;
-        QTest::newRow("past the edge") << QRect(2900, 1900, 300, 300) << 1.0 << 0.0;
+        QTest::newRow("past the edge") << QRect(2900, 1900, 300, 300) << 1.0 << 1.5;
     }
 
     // The tiled copy reads as the sheet reads whole, at full size and at an
@@ -66,15 +69,73 @@ private slots:
         const QRect part = area.intersected(whole.rect());
         const QImage expected = whole.copy(part).scaled(part.size() * scale, Qt::IgnoreAspectRatio,
                                                         Qt::SmoothTransformation);
-        const QImage tiles = readTiles(copy, area, scale);
-        QCOMPARE(tiles.size(), expected.size());
-        const double mean = meanDifference(tiles, expected);
-        QVERIFY2(mean <= tolerance, qPrintable(QString::number(mean)));
+        // Read in one go, and through the tiles a view keeps (twice: the
+        // second read comes from the tiles kept).
+        const auto tiled = TiledSheet::open(copy);
+        QVERIFY(tiled && tiled->size() == whole.size());
+        for (const QImage& tiles : std::initializer_list<QImage>{readTiles(copy, area, scale), tiled->read(area, scale).image,
+                                    tiled->read(area, scale).image}) {
+            QCOMPARE(tiles.size(), expected.size());
+            const double mean = meanDifference(tiles, expected);
+            QVERIFY2(mean <= tolerance, qPrintable(QString::number(mean)));
+        }
+        QCOMPARE(tiled->read(area, scale).covered, QRectF(part));
+        QVERIFY(tiled->keptBytes() > 0 && tiled->keptBytes() <= kKeptTileBytes);
     }
 
-    // One copy per sheet as it is: found again, made anew when the sheet
-    // changes, none left by a cancel, the oldest dropped over the limit.
-    void lifecycle() {
+    void identity_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("madeAgain");
+        QTest::newRow("unchanged") << "" << false;
+        QTest::newRow("touched") << "touch" << false;
+        QTest::newRow("copied over, same bytes") << "copy" << false;
+        QTest::newRow("another picture") << "redraw" << true;
+        QTest::newRow("a byte changed in the middle") << "byte" << true;
+    }
+
+    // A copy is the sheet's content's: found again whatever the file's time,
+    // made anew when any byte changed (a cancel then leaves no copy).
+    void identity() {
+        QFETCH(QString, change);
+        QFETCH(bool, madeAgain);
+        test::TempFolder folder;
+        const QString sheet = makeSheet(folder, "grande.tif", 40);
+        TileCache cache(folder.file("cache"));
+        QString error;
+        const QString first = cache.tiledCopy(sheet, {}, &error);
+        QVERIFY2(!first.isEmpty(), qPrintable(error));
+        QCOMPARE(cache.readyCopy(sheet), first);
+        const QDateTime later = QDateTime::currentDateTime().addSecs(60);
+        if (change == "copy") {
+            QVERIFY(QFile::copy(sheet, folder.file("altra.tif")) && QFile::remove(sheet) &&
+                    QFile::copy(folder.file("altra.tif"), sheet));
+        } else if (change == "redraw") {
+            QVERIFY(!makeSheet(folder, "grande.tif", 90).isEmpty());
+        } else if (change == "byte") {
+            QFile f(sheet);
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(f.size() / 2));
+            const char byte = f.peek(1).at(0);
+            QVERIFY(f.putChar(char(byte ^ 0x55)));
+        }
+        if (!change.isEmpty()) {
+            QFile f(sheet);
+            QVERIFY(f.open(QIODevice::ReadWrite) &&
+                    f.setFileTime(later, QFileDevice::FileModificationTime));
+            QCOMPARE(cache.readyCopy(sheet), QString()); // the file's note no longer holds
+        }
+        // Reading the sheet's bytes passes; copying its rows is cancelled.
+        const auto cancelCopy = [](qint64 done, qint64 total) { return done * 20 <= total; };
+        const QString second = cache.tiledCopy(sheet, cancelCopy, &error);
+        QCOMPARE(second, madeAgain ? QString() : first);
+        if (madeAgain) QVERIFY2(error.contains("annullata"), qPrintable(error));
+        QCOMPARE(QDir(cache.folder()).entryList(QDir::Files),
+                 QStringList{QFileInfo(first).fileName()});
+        QCOMPARE(cache.readyCopy(sheet), second);
+    }
+
+    // The copy is tiled in JPEG with overviews halving down to a tile; over
+    // the cache's limit the least recently used copies go.
+    void madeAndTrimmed() {
         test::TempFolder folder;
         const QString sheet = makeSheet(folder, "grande.tif", 40);
         TileCache cache(folder.file("cache"), 1);
@@ -84,28 +145,16 @@ private slots:
             sheet, [&](qint64, qint64) { return ++reports > 0; }, &error);
         QVERIFY2(!first.isEmpty(), qPrintable(error));
         QVERIFY(reports > 1);
-        QProcess info; // tiled, with overviews halving down to a tile
+        QProcess info;
         info.start("gdalinfo", {first});
         QVERIFY(info.waitForFinished(60000));
         const QString text = QString::fromUtf8(info.readAllStandardOutput());
-        QVERIFY2(text.contains("Block=256x256") &&
+        QVERIFY2(text.contains("Block=256x256") && text.contains("COMPRESSION=YCbCr JPEG") &&
                      text.contains("Overviews: 1500x1000, 750x500, 375x250, 188x125"),
                  qPrintable(text));
-        QCOMPARE(cache.tiledCopy(sheet, {}, &error), first);
-
-        const QString changed = makeSheet(folder, "grande.tif", 90);
-        QVERIFY(!changed.isEmpty());
-        QVERIFY(!cache.copyName(sheet).isEmpty() &&
-                QDir(cache.folder()).absoluteFilePath(cache.copyName(sheet)) != first);
-        QCOMPARE(cache.tiledCopy(
-                     sheet, [](qint64, qint64) { return false; }, &error),
-                 QString());
-        QVERIFY2(error.contains("annullata"), qPrintable(error));
-        QCOMPARE(QDir(cache.folder()).entryList(QDir::Files),
-                 QStringList{QFileInfo(first).fileName()});
-
-        const QString second = cache.tiledCopy(sheet, {}, &error);
-        QVERIFY(!second.isEmpty());
+        const QString other = makeSheet(folder, "altra.tif", 90);
+        const QString second = cache.tiledCopy(other, {}, &error);
+        QVERIFY(!second.isEmpty() && second != first);
         // Over the limit of one byte: only the copy just made stays.
         QCOMPARE(QDir(cache.folder()).entryList(QDir::Files),
                  QStringList{QFileInfo(second).fileName()});
