@@ -134,6 +134,10 @@ QString Connection::open(const QString& connection) {
     return {};
 }
 
+int Connection::backend() const {
+    return conn_ == nullptr ? 0 : PQbackendPID(conn_);
+}
+
 void Connection::close() {
     if (conn_ != nullptr) PQfinish(conn_);
     conn_ = nullptr;

@@ -79,6 +79,9 @@ public:
     QString open(const QString& connection);
     void close();
     bool isOpen() const { return conn_ != nullptr; }
+    // The server's process serving this connection (the one a notification
+    // names), 0 when closed.
+    int backend() const;
     // The server as messages name it: the database and where it is
     // ("atlante su db.example.org:5432").
     const QString& name() const { return name_; }

@@ -23,6 +23,7 @@ namespace orvena {
 class ArrowImage;
 class CalibrationWindow;
 class KeyPreview;
+class LiveChanges;
 class LocalityEditor;
 class LocalitySearch;
 class MapView;
@@ -243,6 +244,15 @@ private slots:
 public:
     CalibrationWindow* calibrationWindow() const;
 
+    // LiveRefresh.cpp: on an atlas kept on a server, what other programs
+    // commit is shown as it comes (liveChanges(): the listener, none on
+    // files): the sheet list, the shown sheet's record and places, and the
+    // open search, locality editor and links editor, each refreshed in place
+    // with what the user chose and typed kept.
+public:
+    LiveChanges* liveChanges() const { return live_; }
+    void refreshLive(const QStringList& tables);
+
     // --- The menu entries that open the other windows and run maintenance.
     // OtherWindows.cpp: the search, the locality editor (localityEditor(): the
     // one open now, none once closed by its frame; localityEditorOpen():
@@ -355,6 +365,12 @@ private:
     std::optional<Choice> chosen_;
     KeyPreview* keyPreview_ = nullptr;
     bool sheetMoveMessage_ = false; // a message of a sheet move is showing
+
+    // Live changes (LiveRefresh.cpp): started by the constructor when the
+    // record views are on a server; the marked place's boxes and mark.
+    void startLiveChanges();
+    void refreshMarkedPlace();
+    LiveChanges* live_ = nullptr;
 };
 
 // Whether a control is shown, as its own setting, whatever its window does
