@@ -12,6 +12,7 @@
 #include "core/archive/ServerLoad.h"
 #include "core/archive/SqlTexts.h"
 #include "core/server/ServerConnection.h"
+#include "ui/windows/LinksEditor.h"
 #include "ui/windows/LocalitySearch.h"
 
 #include <QListView>
@@ -21,7 +22,7 @@ using namespace orvena::test;
 
 namespace {
 
-enum class Other { AddPlace, DeletePlace, AddSheet, CutListenerThenAddPlace };
+enum class Other { AddPlace, DeletePlace, AddSheet, ChangeLinks, CutListenerThenAddPlace };
 
 struct Row {
     const char* tag;
@@ -72,6 +73,7 @@ private slots:
                  Row{"place added", Other::AddPlace, false, +1},
                  Row{"place deleted", Other::DeletePlace, false, -1},
                  Row{"sheet added", Other::AddSheet, true, 0},
+                 Row{"shown sheet's links changed", Other::ChangeLinks, false, 0},
                  Row{"listener cut, then a place added", Other::CutListenerThenAddPlace, false,
                      +1},
              })
@@ -98,6 +100,10 @@ private slots:
         QVERIFY(search);
         activated(search);
         QTRY_VERIFY_WITH_TIMEOUT(!search->busy(), 5000);
+        w.mncollega_Click();
+        auto* links = w.findChild<LinksEditor*>();
+        QVERIFY(links);
+        const QString north = combo::text(links->cmbnord);
         w.mnlocagg->trigger();
         LocalityEditor* editor = w.localityEditor();
         QVERIFY(editor);
@@ -112,6 +118,7 @@ private slots:
         QCOMPARE(search->List1->currentIndex().row(), 5);
         const QString searchLine = search->lineText(5);
         search->comtrova->setText("VILLA");
+        combo::setText(links->cmbest, "EST SCELTO");
 
         // The other user, on connections of its own.
         RecordView areas("Data1", Archives::kAreaFile, "AREA", {});
@@ -138,6 +145,15 @@ private slots:
             others.remove();
             break;
         case Other::AddSheet: addRecord(&areas, {{"AREA", kNewSheet}}); break;
+        case Other::ChangeLinks:
+            areas.setRecordSource(sql::kAreaByName, {shown});
+            areas.refresh();
+            QVERIFY(areas.findExact("AREA", shown));
+            areas.edit();
+            areas.setField("NORD", "NORD DI ALTRI");
+            areas.setField("EST", "EST DI ALTRI");
+            areas.update();
+            break;
         }
 
         // Within a second: the sheet list, the places, the search list.
@@ -149,7 +165,12 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(combo::lines(editor->cmbloc).contains(kNewPlace),
                                       row.placeChange > 0, 2000);
         }
+        // The links editor: a box as read shows what is stored now, the one
+        // changed keeps the choice.
+        QTRY_COMPARE_WITH_TIMEOUT(combo::text(links->cmbnord),
+                                  row.other == Other::ChangeLinks ? "NORD DI ALTRI" : north, 2000);
         // What this user chose and typed is where it was.
+        QCOMPARE(combo::text(links->cmbest), QString("EST SCELTO"));
         QCOMPARE(combo::text(w.f1area), shown);
         QCOMPARE(search->List1->currentIndex().row(), 5);
         QCOMPARE(search->lineText(5), searchLine);
