@@ -51,6 +51,11 @@ void MainWindow::refreshLive(const QStringList& tables) {
         if (places && shownSheet().exists() && isShown(cmbloc)) {
             combo::setLines(cmbloc, sheets_.places(shownSheet().name));
             refreshMarkedPlace();
+            const QString sheet = shownSheet().name;
+            Image1->remarkPlaces([this, &sheet](const QString& name) -> std::optional<QPointF> {
+                const std::optional<Place> place = sheets_.place(sheet, name);
+                return place ? markCorner(*place) : std::nullopt;
+            });
         }
     } catch (const ArchiveError&) {
         // The server cannot be read now: the next action tells why.

@@ -9,6 +9,7 @@
 #include "ui/map/AreaSetupMode.h"
 
 #include <QMainWindow>
+#include <QPointF>
 #include <QPointer>
 
 class QAction;
@@ -187,6 +188,9 @@ public slots:
     void cmbloc_Click();
 public:
     void MarkLocality(const Place& place);
+    // Where a place's mark has its arrow's corner on the sheet (twips at
+    // zoom 100); nothing when its stored position is not a number of twips.
+    static std::optional<QPointF> markCorner(const Place& place);
     // LocalityHandover.cpp: the locality the search window handed over
     // (takeChosenLocality(), its signal's slot: area and name as its line
     // reads them), shown at the next activation; else the locality of the

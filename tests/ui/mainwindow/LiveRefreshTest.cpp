@@ -22,7 +22,14 @@ using namespace orvena::test;
 
 namespace {
 
-enum class Other { AddPlace, DeletePlace, AddSheet, ChangeLinks, CutListenerThenAddPlace };
+enum class Other {
+    AddPlace,
+    DeletePlace,
+    MoveMarked,
+    AddSheet,
+    ChangeLinks,
+    CutListenerThenAddPlace
+};
 
 struct Row {
     const char* tag;
@@ -72,6 +79,7 @@ private slots:
         for (const Row& r : {
                  Row{"place added", Other::AddPlace, false, +1},
                  Row{"place deleted", Other::DeletePlace, false, -1},
+                 Row{"marked place moved", Other::MoveMarked, false, 0},
                  Row{"sheet added", Other::AddSheet, true, 0},
                  Row{"shown sheet's links changed", Other::ChangeLinks, false, 0},
                  Row{"listener cut, then a place added", Other::CutListenerThenAddPlace, false,
@@ -94,7 +102,11 @@ private slots:
         const QString marked = places.at(1), gone = places.at(2);
         Workspace::choose(w.f1area, shown);
         const bool lookupOnServer = w.shownSheet().exists();
-        if (lookupOnServer) Workspace::choose(w.cmbloc, marked);
+        QPointF arrow;
+        if (lookupOnServer) {
+            Workspace::choose(w.cmbloc, marked);
+            arrow = w.Image1->composition().marks().front().at;
+        }
         w.mnloccerca->trigger();
         auto* search = w.findChild<LocalitySearch*>();
         QVERIFY(search);
@@ -144,6 +156,14 @@ private slots:
             QVERIFY(others.findExact("LOCALITA", gone));
             others.remove();
             break;
+        case Other::MoveMarked:
+            others.setRecordSource(sql::kLocalityOfAreaByName, {shown, marked});
+            others.refresh();
+            QVERIFY(others.findExact("LOCALITA", marked));
+            others.edit();
+            others.setField("PX", others.field("PX").toDouble() + 300); // 20 pixels east
+            others.update();
+            break;
         case Other::AddSheet: addRecord(&areas, {{"AREA", kNewSheet}}); break;
         case Other::ChangeLinks:
             areas.setRecordSource(sql::kAreaByName, {shown});
@@ -188,6 +208,10 @@ private slots:
         expected.sort();
         QTRY_COMPARE_WITH_TIMEOUT(combo::lines(w.cmbloc), expected, 2000);
         QCOMPARE(combo::text(w.cmbloc), marked);
+        // The marked place's arrow where its record puts it now.
+        QTRY_COMPARE_WITH_TIMEOUT(w.Image1->composition().marks().front().at,
+                                  arrow + QPointF(row.other == Other::MoveMarked ? 20 : 0, 0),
+                                  2000);
     }
 };
 
