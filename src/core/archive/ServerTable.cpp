@@ -151,15 +151,11 @@ void ServerTable::keyedTexts(const char* sql, const QStringList& params,
     if (text == nullptr) throw ArchiveError(kBadSource.arg(QString::fromUtf8(sql)));
     try {
         const server::Result r = server_->exec(text, parametersOf(params));
-        std::vector<QByteArray> fields;
         std::vector<std::string_view> texts;
         for (int i = 0; i < r.rows(); ++i) {
-            fields.clear();
             texts.clear();
             for (int c = 1; c < r.columns(); ++c)
-                fields.push_back(r.bytes(i, c));
-            for (const QByteArray& f : fields)
-                texts.emplace_back(f.constData(), std::size_t(f.size()));
+                texts.push_back(r.view(i, c));
             if (texts.empty()) texts.emplace_back();
             fn(r.integer(i, 0), texts.data());
         }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 struct pg_conn;
@@ -49,6 +50,8 @@ public:
     int columns() const;
     bool isNull(int row, int column) const;
     QByteArray bytes(int row, int column) const;
+    // The same, without a copy: valid while the result lives.
+    std::string_view view(int row, int column) const;
     QString text(int row, int column) const;
     qint64 integer(int row, int column) const;
     // A value as the files' engine gives it: an integer as qlonglong, a real
