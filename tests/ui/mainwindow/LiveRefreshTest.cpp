@@ -102,11 +102,6 @@ private slots:
         const QString marked = places.at(1), gone = places.at(2);
         Workspace::choose(w.f1area, shown);
         const bool lookupOnServer = w.shownSheet().exists();
-        QPointF arrow;
-        if (lookupOnServer) {
-            Workspace::choose(w.cmbloc, marked);
-            arrow = w.Image1->composition().marks().front().at;
-        }
         w.mnloccerca->trigger();
         auto* search = w.findChild<LocalitySearch*>();
         QVERIFY(search);
@@ -125,6 +120,11 @@ private slots:
         ws.dialogs.takeTexts();
         // The windows' activations are over before the state is taken.
         QTest::qWait(300);
+        QPointF arrow;
+        if (lookupOnServer) {
+            Workspace::choose(w.cmbloc, marked);
+            arrow = w.Image1->composition().marks().front().at;
+        }
         const int searchLines = search->lineCount();
         search->List1->setCurrentIndex(search->List1->model()->index(5, 0));
         QCOMPARE(search->List1->currentIndex().row(), 5);
