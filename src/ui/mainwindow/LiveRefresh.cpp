@@ -6,6 +6,7 @@
 #include "core/archive/AtlasServer.h"
 #include "core/archive/LiveChanges.h"
 #include "core/archive/SqlTexts.h"
+#include "core/base/Hourglass.h"
 #include "ui/map/MapView.h"
 #include "ui/widgets/ComboText.h"
 #include "ui/windows/LinksEditor.h"
@@ -25,12 +26,12 @@ void MainWindow::startLiveChanges() {
         return backend == Data1->serverBackend() || backend == Data2->serverBackend() ||
                atlasserver::ownsBackend(backend);
     };
-    // A message, a question or an open list waits for the user: the
-    // handler that showed it goes on afterwards with the views as it left
-    // them, so nothing is read under it.
+    // A message, a question or an open list waits for the user, or long
+    // work shows its hourglass: the handler under it goes on afterwards with
+    // the views as it left them, so nothing is read meanwhile.
     const auto busy = [] {
         return QApplication::activeModalWidget() != nullptr ||
-               QApplication::activePopupWidget() != nullptr;
+               QApplication::activePopupWidget() != nullptr || hourglass::isBusy();
     };
     live_ = new LiveChanges(atlasserver::of(folder_).connection, own, busy, this);
     connect(live_, &LiveChanges::changed, this, &MainWindow::refreshLive);
