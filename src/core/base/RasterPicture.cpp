@@ -86,7 +86,8 @@ RasterHeader rasterHeader(const QString& fileName, bool blocks) {
     return header;
 }
 
-QImage readRaster(const QString& fileName, qint64 limitBytes, bool* damaged, QString* error) {
+QImage readRaster(const QString& fileName, qint64 limitBytes, bool* damaged, QString* error,
+                  QSize scaledTo) {
     const QuietGdal quiet;
     const GdalDataset ds = openRaster(fileName);
     const int count = ds ? GDALGetRasterCount(ds.get()) : 0;
@@ -94,8 +95,11 @@ QImage readRaster(const QString& fileName, qint64 limitBytes, bool* damaged, QSt
         *error = QuietGdal::message();
         return {};
     }
-    const int width = GDALGetRasterXSize(ds.get());
-    const int height = GDALGetRasterYSize(ds.get());
+    const int fullWidth = GDALGetRasterXSize(ds.get());
+    const int fullHeight = GDALGetRasterYSize(ds.get());
+    const bool scaled = !scaledTo.isEmpty();
+    const int width = scaled ? scaledTo.width() : fullWidth;
+    const int height = scaled ? scaledTo.height() : fullHeight;
     if (qint64(width) * height * 4 > limitBytes) {
         *error = QStringLiteral("picture over the allocation limit");
         return {};
@@ -144,6 +148,14 @@ QImage readRaster(const QString& fileName, qint64 limitBytes, bool* damaged, QSt
     const int pixelSpace = palette ? 1 : 4;
     int bx = 0, by = 0;
     GDALGetBlockSize(first, &bx, &by);
+    if (scaled) {
+        for (const Plane& p : planes)
+            if (GDALRasterIO(GDALGetRasterBand(ds.get(), p.band), GF_Read, 0, 0, fullWidth,
+                             fullHeight, image.bits() + p.byte, width, height, GDT_Byte,
+                             pixelSpace, int(image.bytesPerLine())) != CE_None)
+                *damaged = true;
+        return image;
+    }
     const int step =
         std::max(1, by) * std::max(1, (kBandRows + std::max(1, by) - 1) / std::max(1, by));
     for (int y = 0; y < height; y += step) {

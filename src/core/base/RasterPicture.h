@@ -29,7 +29,10 @@ RasterHeader rasterHeader(const QString& fileName, bool blocks = true);
 // Decodes the first picture of a TIFF or PNG into 32-bit pixels (ARGB32 when it has
 // an alpha band), row bands at a time: a band GDAL cannot read marks the
 // picture damaged and stays white. A null picture when the file does not open
-// or the picture is over the allocation limit.
-QImage readRaster(const QString& fileName, qint64 limitBytes, bool* damaged, QString* error);
+// or the picture is over the allocation limit. With scaledTo given, the
+// picture comes at that size, in one read (GDAL takes an overview of the
+// file's when it has one).
+QImage readRaster(const QString& fileName, qint64 limitBytes, bool* damaged, QString* error,
+                  QSize scaledTo = {});
 
 } // namespace orvena

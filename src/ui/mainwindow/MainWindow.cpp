@@ -7,6 +7,7 @@
 #include "ui/widgets/ComboText.h"
 #include "ui/widgets/KeyPreview.h"
 #include "ui/map/MapView.h"
+#include "ui/map/NeighbourSheets.h"
 #include "ui/widgets/Spinner.h"
 
 #include <QAction>
@@ -41,6 +42,8 @@ MainWindow::MainWindow(Archives& archives, const QString& commandLine, QWidget* 
     sizeWindow();
     connectEvents();
     new TrackMenus(*this); // the "Tracce" menu, the ruler, "Vai a coordinate…"
+    auto* neighbours = new NeighbourSheets(*Image1, folder_);
+    connect(mnfoglicollegati, &QAction::toggled, neighbours, &NeighbourSheets::setOn);
     keyPreview_ = new KeyPreview(
         this, [this](int& code) { Form_KeyDown(code); },
         [this](char16_t& ch) { Form_KeyPress(ch); });

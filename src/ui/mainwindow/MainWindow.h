@@ -86,6 +86,8 @@ public:
     QAction* mnapri;           // "Area > Nuova Area": the image of a set-up
     QAction* mnareacanc;       // "Area > Elimina Area": the delete mode
     QAction* mncollega;        // "Area > Collegamenti": the links editor
+    QAction* mnfoglicollegati; // "Area > Mostra fogli collegati": the linked sheets around
+                               // the map (ui/map/NeighbourSheets), off at every start
     QAction* mncalibra;        // "Area > Calibrazione…": the calibration window
     QAction* mnimportamap;     // "Area > Importa calibrazione (.map)…"
     QAction* mnesportakmz;     // "Area > Esporta KMZ per GPS…"

@@ -137,6 +137,8 @@ void MainWindow::buildMenu() {
     mnapri = entry(area, "mnapri", QStringLiteral("Nuova Area"));
     mnareacanc = entry(area, "mnareacanc", QStringLiteral("Elimina Area"));
     mncollega = entry(area, "mncollega", QStringLiteral("Collegamenti"));
+    mnfoglicollegati = entry(area, "mnfoglicollegati", QStringLiteral("Mostra fogli collegati"));
+    mnfoglicollegati->setCheckable(true);
     buildCalibrationMenu(area);
     mnesportakmz = entry(area, "mnesportakmz", QStringLiteral("Esporta KMZ per GPS…"));
     mnesportambtiles =

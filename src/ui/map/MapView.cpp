@@ -45,6 +45,7 @@ void MapView::setShownSheet(Sheet sheet) {
     shown_ = std::move(sheet);
     frameStale_ = true;
     if (!layers_.empty()) update();
+    emit sheetShown();
 }
 
 void MapView::setFrameSource(std::function<SheetFrame(const Sheet&, QSize)> source) {

@@ -99,6 +99,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 signals:
+    // Another sheet (or its record read again) was given to setShownSheet().
+    void sheetShown();
     // The view was asked to go past its edge on that side.
     void edgePassed(Side side);
     // A drag has moved the image and the button was released.

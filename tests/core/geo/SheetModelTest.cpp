@@ -3,11 +3,13 @@
 // per-axis fit of two points as the set-up's calibration, and refusals.
 #include "core/geo/SheetModel.h"
 #include "core/geo/Calibration.h"
+#include "core/geo/SheetJoin.h"
 #include "core/geo/PointTexts.h"
 #include "support/TestMain.h"
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -226,6 +228,70 @@ private slots:
                     {3004, Datum::Roma40Rome, Datum::Roma40Rome}};
         for (const auto& r : rows)
             QCOMPARE(datumForGrid(r.grid, r.sheet), r.datum);
+    }
+
+    // A sheet of 2000 x 1500 pixels (affine, UTM 33 / ED50) and its east
+    // neighbour, in its own model: every point of the neighbour lands where
+    // the two frames put it (within half a pixel, and a little more inside a
+    // mesh's cells), in one transform when that holds, in a mesh when the
+    // neighbour is bent; its border is carried along.
+    void neighbourPlacedThroughBothFrames_data() {
+        QTest::addColumn<FitModel>("model");
+        QTest::addColumn<Mapping>("mapping");
+        QTest::addColumn<QList<QPointF>>("border");
+        QTest::addColumn<bool>("mesh");
+        const Mapping affine = [](double x, double y) {
+            return QPointF(404200 + 2.1 * x + 0.02 * y, 4650030 + 0.015 * x - 2.0 * y);
+        };
+        const Mapping bent = [](double x, double y) {
+            return QPointF(404200 + 2.1 * x + 2e-5 * x * y, 4650030 - 2.0 * y + 2e-5 * x * x);
+        };
+        const QList<QPointF> cut = {{0, 50}, {1900, 50}, {1900, 1500}, {0, 1500}};
+        QTest::newRow("affine") << FitModel::Affine << affine << QList<QPointF>() << false;
+        QTest::newRow("affine, a border") << FitModel::Affine << affine << cut << false;
+        QTest::newRow("bent") << FitModel::Polynomial2 << bent << QList<QPointF>() << true;
+    }
+    void neighbourPlacedThroughBothFrames() {
+        QFETCH(FitModel, model);
+        QFETCH(Mapping, mapping);
+        QFETCH(QList<QPointF>, border);
+        QFETCH(bool, mesh);
+        const auto frameOf = [](const QString& name, FitModel m, const Mapping& to) {
+            Sheet sheet;
+            sheet.name = name;
+            sheet.datum.code = QStringLiteral("EPSG:4230");
+            return SheetFrame(sheet, QSize(2000, 1500),
+                              SheetModel::fit(pointsOf(m, lattice(4, 3, 650), to), Datum::Ed50));
+        };
+        const SheetFrame shown = frameOf("a", FitModel::Affine, [](double x, double y) {
+            return QPointF(400000 + 2.1 * x + 0.02 * y, 4650000 + 0.015 * x - 2.0 * y);
+        });
+        const SheetFrame east = frameOf("b", model, mapping);
+        QVERIFY(shown.isValid() && east.isValid());
+        const SheetJoin join = joinSheets(shown, east, {border.begin(), border.end()});
+        QVERIFY(join.isValid());
+        QCOMPARE(join.pieces.size() > 1, mesh);
+        QVERIFY(std::abs(join.scale - 1.0) < 0.05);
+        const QRectF kept = border.isEmpty() ? QRectF(0, 0, 2000, 1500)
+                                             : QPolygonF(border).boundingRect();
+        QCOMPARE(join.border.size(), qsizetype(8 * 4));
+        QVERIFY(std::hypot(join.border[0].x() - (2000 + kept.left()),
+                           join.border[0].y() - kept.top()) < 1.0);
+        for (int j = 0; j <= 10; ++j)
+            for (int i = 0; i <= 10; ++i) {
+                const QPointF p(kept.left() + kept.width() * i / 10.0,
+                                kept.top() + kept.height() * j / 10.0);
+                const auto piece = std::find_if(join.pieces.begin(), join.pieces.end(),
+                                                [&](const JoinPiece& c) {
+                                                    return c.source.adjusted(0, 0, 1e-9, 1e-9)
+                                                        .contains(p);
+                                                });
+                QVERIFY(piece != join.pieces.end());
+                const QPointF truth = *shown.fromWgs84(*east.toWgs84(p));
+                const QPointF d = piece->toShown.map(p) - truth;
+                QVERIFY2(std::hypot(d.x(), d.y()) < (mesh ? 1.0 : 0.5),
+                         qPrintable(QStringLiteral("%1 %2").arg(d.x()).arg(d.y())));
+            }
     }
 };
 

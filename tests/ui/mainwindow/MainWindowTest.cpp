@@ -100,7 +100,7 @@ private slots:
         }
         QCOMPARE(captions,
                  QStringList({"Area", "  Nuova Area", "  Elimina Area", "  Collegamenti",
-                              "  Calibrazione…", "  Importa calibrazione (.map)…",
+                              "  Mostra fogli collegati", "  Calibrazione…", "  Importa calibrazione (.map)…",
                               "  Esporta KMZ per GPS…", "  Esporta per GIS con MBTiles…", "  Esporta per GIS…", "Località",
                               "  Ricerca", "  Aggiornamento", "  Copia posizione WGS 84",
                               "  Vai a coordinate…", "Tracce", "  Apri…", "  Elenco tracce",
