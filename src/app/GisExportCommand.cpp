@@ -1,5 +1,6 @@
 #include "app/GisExportCommand.h"
 
+#include "core/archive/AtlasServer.h"
 #include "core/gis/GisExport.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,7 @@ constexpr const char* kOption = "--esporta-gis";
 constexpr const char* kTilesOption = "--mbtiles";
 constexpr const char* kKmzOption = "--kmz";
 constexpr const char* kGeoTiffOption = "--geotiff";
+constexpr const char* kServerOption = "--archivio";
 } // namespace
 
 bool isExportCommand(int argc, char** argv) {
@@ -29,8 +31,13 @@ int runExportCommand(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     GisExportOptions options;
     bool known = args.size() >= 3 && !args.at(2).isEmpty();
-    for (const QString& option : args.mid(3)) {
-        if (option == QLatin1String(kTilesOption))
+    const QStringList given = args.mid(3);
+    for (qsizetype i = 0; i < given.size(); ++i) {
+        const QString& option = given.at(i);
+        if (option == QLatin1String(kServerOption) && i + 1 < given.size() &&
+            !given.at(i + 1).trimmed().isEmpty())
+            atlasserver::setFromCommandLine(given.at(++i));
+        else if (option == QLatin1String(kTilesOption))
             options.tiles = true;
         else if (option == QLatin1String(kKmzOption))
             options.kmz = true;
@@ -40,7 +47,8 @@ int runExportCommand(int argc, char** argv) {
             known = false;
     }
     if (!known) {
-        err << "Uso: orvena --esporta-gis CARTELLA [--mbtiles] [--kmz] [--geotiff]\n";
+        err << "Uso: orvena --esporta-gis CARTELLA [--mbtiles] [--kmz] [--geotiff] "
+               "[--archivio CONNESSIONE]\n";
         return 2;
     }
     const GisExportReport report = exportForGis(QDir::currentPath(), args.at(2), {}, options);

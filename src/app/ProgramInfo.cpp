@@ -11,8 +11,9 @@ constexpr const char* kHelpOption = "--help";
 constexpr const char* kVersionOption = "--version";
 
 constexpr const char* kUsage =
-    "Uso: orvena [LOCALITÀ] [--traccia FILE...]\n"
+    "Uso: orvena [LOCALITÀ] [--traccia FILE...] [--archivio CONNESSIONE]\n"
     "     orvena --esporta-gis CARTELLA [--mbtiles] [--kmz] [--geotiff]\n"
+    "            [--archivio CONNESSIONE]\n"
     "     orvena --importa-calibrazione FILE.map...\n"
     "     orvena --carica-archivi CONNESSIONE\n"
     "     orvena --help | --version\n"
@@ -41,6 +42,9 @@ constexpr const char* kUsage =
     "                             porta nella cartella corrente il foglio di ogni\n"
     "                             file .map con i suoi punti di riferimento, senza\n"
     "                             aprire finestre; un resoconto per file\n"
+    "  --archivio CONNESSIONE     usa l'atlante sul server PostgreSQL indicato\n"
+    "                             invece di area.mdb e localita.mdb della cartella\n"
+    "                             (vale più del file server-atlante.txt)\n"
     "  --carica-archivi CONNESSIONE\n"
     "                             carica area.mdb e localita.mdb della cartella\n"
     "                             corrente nel database vuoto del server PostgreSQL\n"

@@ -14,7 +14,8 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("expected"); // a regular expression over the output
         QTest::newRow("help") << "--help"
-                              << "^Uso: orvena \\[LOCALITÀ\\] \\[--traccia FILE...\\]\n(.|\n)*--mbtiles";
+                              << "^Uso: orvena \\[LOCALITÀ\\] \\[--traccia FILE...\\] "
+                                 "\\[--archivio CONNESSIONE\\]\n(.|\n)*--mbtiles";
         QTest::newRow("version") << "--version"
                                  << "^orvena \\d+\\.\\d+\n$";
     }
@@ -48,7 +49,7 @@ private slots:
         options.removeDuplicates();
         options.sort();
         // Every option the program takes, in its usage.
-        QCOMPARE(options, (QStringList{"--carica-archivi", "--esporta-gis", "--geotiff", "--help",
+        QCOMPARE(options, (QStringList{"--archivio", "--carica-archivi", "--esporta-gis", "--geotiff", "--help",
                                        "--importa-calibrazione", "--kmz", "--mbtiles", "--traccia",
                                        "--version"}));
         for (const char* page : {"/man/orvena.1", "/man/it/orvena.1"}) {

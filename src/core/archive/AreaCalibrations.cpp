@@ -2,8 +2,11 @@
 
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/AtlasServer.h"
 #include "core/archive/AreaDatums.h"
+#include "core/archive/FieldText.h"
 #include "core/archive/WorkingPair.h"
+#include "core/server/ServerConnection.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -110,13 +113,12 @@ QString axisText(const AreaFields& f) {
 // Whether the AREA record still holds the fields its points were stored
 // with; one rewritten since (a new two-point set-up, an earlier build) no
 // longer goes with them.
-bool sameFields(const QString& axis, SQLite::Statement& row, int first) {
+bool sameFields(const QString& axis, const std::array<QVariant, 6>& fields) {
     const QStringList v = axis.split(u' ');
     if (v.size() != 6) return false;
     for (int i = 0; i < 6; ++i) {
-        const SQLite::Column c = row.getColumn(first + i);
-        if (c.isNull()) return false;
-        const double stored = c.getDouble(), expected = v[i].toDouble();
+        if (fields[i].isNull()) return false;
+        const double stored = fields[i].toDouble(), expected = v[i].toDouble();
         if (i < 2 ? float(stored) != float(expected)
                   : std::llround(stored) != std::llround(expected))
             return false;
@@ -124,13 +126,28 @@ bool sameFields(const QString& axis, SQLite::Statement& row, int first) {
     return true;
 }
 
-// MODEL, GRID, POINTS, BORDER, AXIS from column first, then the AREA
-// record's six fields.
-std::optional<SheetPoints> fromStatement(SQLite::Statement& row, int first) {
-    if (!sameFields(text(row.getColumn(first + 4)), row, first + 5)) return std::nullopt;
-    return fromRow(text(row.getColumn(first)), row.getColumn(first + 1).getInt(),
-                   text(row.getColumn(first + 2)), text(row.getColumn(first + 3)));
+// A row of joined() (or the server's): AREA, MODEL, GRID, POINTS, BORDER,
+// AXIS, then the AREA record's six fields, each value by its column.
+template <class Value> std::optional<SheetPoints> fromValues(const Value& value) {
+    std::array<QVariant, 6> fields;
+    for (int i = 0; i < 6; ++i)
+        fields[i] = value(6 + i);
+    if (!sameFields(value(5).toString(), fields)) return std::nullopt;
+    return fromRow(value(1).toString(), value(2).toInt(), value(3).toString(),
+                   value(4).toString());
 }
+
+std::optional<SheetPoints> fromStatement(SQLite::Statement& row) {
+    return fromValues([&](int i) { return columnValue(row.getColumn(i)); });
+}
+
+std::optional<SheetPoints> fromResult(const server::Result& r, int row) {
+    return fromValues([&](int i) { return r.value(row, i); });
+}
+
+constexpr const char* kServerJoined =
+    "SELECT c.AREA, c.MODEL, c.GRID, c.POINTS, c.BORDER, c.AXIS, a.COLA, a.COLO, a.PXLAO,"
+    " a.SECLAO, a.PXLOO, a.SECLOO FROM area_calibration c JOIN area a ON a.AREA = c.AREA";
 
 // The rows with the fields of their sheet's AREA record.
 std::string joined(const std::string& where) {
@@ -138,6 +155,45 @@ std::string joined(const std::string& where) {
            " a.PXLAO, a.SECLAO, a.PXLOO, a.SECLOO FROM " +
            table("main") +
            " c JOIN main.AREA a ON a.AREA = c.AREA AND a.AREA = c.AREA COLLATE BINARY" + where;
+}
+
+// The points row's columns after its sheet's name.
+std::vector<server::Parameter> rowValues(const QString& area, const SheetPoints& points,
+                                         const AreaFields& fields) {
+    return {area.toUtf8(),
+            fitModelCode(points.model).toUtf8(),
+            QByteArray::number(points.grid),
+            pointsJson(points),
+            borderJson(points),
+            axisText(fields).toUtf8()};
+}
+
+// store() on the atlas's server, inside the pair's transaction: the sheet's
+// first row of exactly that name (in the order rows were added) gets the
+// fields, or a row is added.
+void storeOnServer(server::Connection& c, const QString& area, const SheetPoints& points,
+                   const AreaFields& fields) {
+    const server::Parameter name = area.toUtf8();
+    const server::Result found =
+        c.exec("SELECT id FROM area WHERE AREA = $1 ORDER BY id LIMIT 1 FOR UPDATE", {name});
+    const std::vector<server::Parameter> values = {found.rows() > 0 ? found.bytes(0, 0)
+                                                                    : name.value(),
+                                                   QByteArray::number(fields.cola, 'g', 17),
+                                                   QByteArray::number(fields.colo, 'g', 17),
+                                                   QByteArray::number(fields.pxlao),
+                                                   QByteArray::number(fields.seclao),
+                                                   QByteArray::number(fields.pxloo),
+                                                   QByteArray::number(fields.secloo)};
+    c.exec(found.rows() > 0
+               ? "UPDATE area SET COLA = $2, COLO = $3, PXLAO = $4, SECLAO = $5, PXLOO = $6, "
+                 "SECLOO = $7 WHERE id = $1"
+               : "INSERT INTO area (AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO) "
+                 "VALUES ($1, $2, $3, $4, $5, $6, $7)",
+           values);
+    c.exec("INSERT INTO area_calibration (AREA, MODEL, GRID, POINTS, BORDER, AXIS) VALUES "
+           "($1, $2, $3, $4, $5, $6) ON CONFLICT (AREA) DO UPDATE SET MODEL = $2, GRID = $3, "
+           "POINTS = $4, BORDER = $5, AXIS = $6",
+           rowValues(area, points, fields));
 }
 
 } // namespace
@@ -172,11 +228,31 @@ QHash<QString, SheetPoints> readAll(SQLite::Database& db) {
     if (!present(db)) return all;
     SQLite::Statement row(db, joined(""));
     while (row.executeStep())
-        if (const auto s = fromStatement(row, 1)) all.insert(text(row.getColumn(0)), *s);
+        if (const auto s = fromStatement(row)) all.insert(text(row.getColumn(0)), *s);
+    return all;
+}
+
+QHash<QString, SheetPoints> readAll(server::Connection& connection) {
+    QHash<QString, SheetPoints> all;
+    const server::Result r =
+        connection.exec((std::string(kServerJoined) + " ORDER BY a.id").c_str());
+    for (int i = 0; i < r.rows(); ++i)
+        if (const auto s = fromResult(r, i)) all.insert(r.text(i, 0), *s);
     return all;
 }
 
 std::optional<SheetPoints> readIn(const QString& folder, const QString& area) {
+    if (atlasserver::onServer(folder)) {
+        try {
+            const server::Result r = atlasserver::connection(folder).exec(
+                (std::string(kServerJoined) + " WHERE c.AREA = $1 ORDER BY a.id").c_str(),
+                {area.toUtf8()});
+            for (int i = 0; i < r.rows(); ++i)
+                if (const auto s = fromResult(r, i)) return s;
+        } catch (const std::exception&) {
+        }
+        return std::nullopt;
+    }
     try {
         SQLite::Database db(archivefile::nativePath(
                                 QDir(folder).filePath(QString::fromLatin1(Archives::kAreaFile))),
@@ -186,7 +262,7 @@ std::optional<SheetPoints> readIn(const QString& folder, const QString& area) {
         SQLite::Statement row(db, joined(" WHERE c.AREA = ?"));
         row.bind(1, area.toStdString());
         while (row.executeStep())
-            if (const auto s = fromStatement(row, 1)) return s;
+            if (const auto s = fromStatement(row)) return s;
         return std::nullopt;
     } catch (const SQLite::Exception&) {
         return std::nullopt;
@@ -195,6 +271,13 @@ std::optional<SheetPoints> readIn(const QString& folder, const QString& area) {
 
 void store(WorkingPair& pair, const QString& area, const SheetPoints& points,
            const AreaFields& fields, const QString& datumCode) {
+    if (pair.onServer()) {
+        pair.transaction([&] {
+            storeOnServer(pair.server(), area, points, fields);
+            if (!datumCode.isEmpty()) areadatums::store(pair, area, datumCode);
+        });
+        return;
+    }
     SQLite::Database& db = pair.db();
     const std::string name = area.toStdString();
     pair.transaction([&] {
@@ -232,6 +315,12 @@ void store(WorkingPair& pair, const QString& area, const SheetPoints& points,
 }
 
 void forget(WorkingPair& pair, const QString& area) {
+    if (pair.onServer()) {
+        pair.transaction([&] {
+            pair.server().exec("DELETE FROM area_calibration WHERE AREA = $1", {area.toUtf8()});
+        });
+        return;
+    }
     SQLite::Database& db = pair.db();
     pair.transaction([&] {
         if (!present(db)) return;
@@ -248,6 +337,12 @@ void forgetUnlessListed(SQLite::Database& db, const QString& area) {
                                    " WHERE AREA = ?1 AND AREA = ?1 COLLATE BINARY)");
     drop.bind(1, area.toStdString());
     drop.exec();
+}
+
+void forgetUnlessListed(server::Connection& server, const QString& area) {
+    server.exec("DELETE FROM area_calibration WHERE AREA = $1 AND NOT EXISTS "
+                "(SELECT 1 FROM area WHERE AREA = $1)",
+                {area.toUtf8()});
 }
 
 } // namespace areacalibrations

@@ -32,9 +32,17 @@ namespace SQLite {
 class Database;
 }
 
+namespace orvena::server {
+class Connection;
+}
+
 namespace orvena {
 
 class WorkingPair;
+
+namespace server {
+class Connection;
+}
 
 namespace areacalibrations {
 
@@ -51,14 +59,17 @@ std::string copyRows(const char* from, const char* areas, const char* absentFrom
 // Every sheet's points, by name, on a connection to area.mdb; rows that do
 // not read, or whose sheet's AREA fields changed since, are left out. Throws the engine's failure (SQLite::Exception).
 QHash<QString, SheetPoints> readAll(SQLite::Database& db);
-// The points of the sheet named exactly area in folder's area.mdb; nothing
-// when it has none or the file cannot be read.
+// The same from a server atlas's table area_calibration. Throws the server's
+// failure (server::ServerError).
+QHash<QString, SheetPoints> readAll(server::Connection& connection);
+// The points of the sheet named exactly area in folder's area.mdb (or on its
+// server); nothing when it has none or the archive cannot be read.
 std::optional<SheetPoints> readIn(const QString& folder, const QString& area);
 
-// In ONE transaction of the pair over area.mdb: the AREA record of area gets
-// fields (a record is added when there is none), its points row becomes
-// points, and its datum row datumCode. ArchiveError with the Italian reason
-// on failure; nothing is changed then.
+// In ONE transaction of the pair over area.mdb (or on the atlas's server):
+// the AREA record of area gets fields (a record is added when there is
+// none), its points row becomes points, and its datum row datumCode.
+// ArchiveError with the Italian reason on failure; nothing is changed then.
 void store(WorkingPair& pair, const QString& area, const SheetPoints& points,
            const AreaFields& fields, const QString& datumCode);
 
@@ -68,6 +79,9 @@ void forget(WorkingPair& pair, const QString& area);
 // On a connection with area.mdb as main, inside the caller's transaction: the
 // points of area go when no AREA record of exactly that name is left.
 void forgetUnlessListed(SQLite::Database& db, const QString& area);
+// The same on the atlas's server, inside the caller's transaction
+// (ServerError on a failure).
+void forgetUnlessListed(server::Connection& server, const QString& area);
 
 } // namespace areacalibrations
 

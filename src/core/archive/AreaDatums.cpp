@@ -2,9 +2,11 @@
 
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/AtlasServer.h"
 #include "core/archive/LockWaits.h"
 #include "core/archive/RecordView.h"
 #include "core/archive/WorkingPair.h"
+#include "core/server/ServerConnection.h"
 
 #include <QDir>
 
@@ -76,7 +78,26 @@ QHash<QString, SheetDatum> readAll(SQLite::Database& db) {
     return datums;
 }
 
+QHash<QString, SheetDatum> readAll(server::Connection& connection) {
+    QHash<QString, SheetDatum> datums;
+    const server::Result r = connection.exec("SELECT AREA, DATUM, OPERAZIONE FROM area_datum");
+    for (int i = 0; i < r.rows(); ++i)
+        datums.insert(r.text(i, 0), {r.text(i, 1), r.text(i, 2)});
+    return datums;
+}
+
 SheetDatum readIn(const QString& folder, const QString& area) {
+    if (atlasserver::onServer(folder)) {
+        try {
+            const server::Result r =
+                atlasserver::connection(folder).exec("SELECT DATUM, OPERAZIONE FROM area_datum "
+                                                     "WHERE AREA = $1",
+                                                     {area.toUtf8()});
+            return r.rows() > 0 ? SheetDatum{r.text(0, 0), r.text(0, 1)} : SheetDatum();
+        } catch (const std::exception&) {
+            return {};
+        }
+    }
     try {
         SQLite::Database db(archivefile::nativePath(
                                 QDir(folder).filePath(QString::fromLatin1(Archives::kAreaFile))),
@@ -132,6 +153,25 @@ void put(SQLite::Database& db, const QString& area, const QString& code,
     put.exec();
 }
 
+// The same on the atlas's server (table area_datum, every column there).
+void put(server::Connection& c, const QString& area, const QString& code,
+         const std::optional<QString>& operation) {
+    const server::Parameter name = area.toUtf8();
+    if (code.isEmpty()) {
+        c.exec("DELETE FROM area_datum WHERE AREA = $1", {name});
+        return;
+    }
+    const server::Parameter chosen = operation && !operation->isEmpty()
+                                         ? server::Parameter(operation->toUtf8())
+                                         : std::nullopt;
+    c.exec(operation ? "INSERT INTO area_datum (AREA, DATUM, OPERAZIONE) VALUES ($1, $2, $3) "
+                       "ON CONFLICT (AREA) DO UPDATE SET DATUM = $2, OPERAZIONE = $3"
+                     : "INSERT INTO area_datum (AREA, DATUM, OPERAZIONE) VALUES ($1, $2, $3) "
+                       "ON CONFLICT (AREA) DO UPDATE SET DATUM = $2, OPERAZIONE = CASE WHEN "
+                       "area_datum.DATUM = $2 THEN area_datum.OPERAZIONE END",
+           {name, code.toUtf8(), chosen});
+}
+
 std::function<void()>& betweenWrites() {
     static std::function<void()> hook;
     return hook;
@@ -141,7 +181,12 @@ std::function<void()>& betweenWrites() {
 
 void store(WorkingPair& pair, const QString& area, const QString& code,
            const std::optional<QString>& operation) {
-    pair.transaction([&] { put(pair.db(), area, code, operation); });
+    pair.transaction([&] {
+        if (pair.onServer())
+            put(pair.server(), area, code, operation);
+        else
+            put(pair.db(), area, code, operation);
+    });
 }
 
 void storeWithRecord(RecordView& areas, const QString& area, const QString& code,
@@ -150,7 +195,11 @@ void storeWithRecord(RecordView& areas, const QString& area, const QString& code
     areas.transaction([&] {
         writeRecord();
         if (const auto& hook = betweenWrites()) hook();
-        areas.onConnection([&](SQLite::Database& db) { put(db, area, code, operation); });
+        if (areas.onServer())
+            areas.onServerConnection(
+                [&](server::Connection& c) { put(c, area, code, operation); });
+        else
+            areas.onConnection([&](SQLite::Database& db) { put(db, area, code, operation); });
     });
 }
 
@@ -165,6 +214,12 @@ void forgetUnlessListed(SQLite::Database& db, const QString& area) {
                                    " WHERE AREA = ?1 AND AREA = ?1 COLLATE BINARY)");
     drop.bind(1, area.toStdString());
     drop.exec();
+}
+
+void forgetUnlessListed(server::Connection& server, const QString& area) {
+    server.exec("DELETE FROM area_datum WHERE AREA = $1 AND NOT EXISTS "
+                "(SELECT 1 FROM area WHERE AREA = $1)",
+                {area.toUtf8()});
 }
 
 } // namespace orvena::areadatums

@@ -27,7 +27,15 @@ namespace SQLite {
 class Database;
 }
 
+namespace orvena::server {
+class Connection;
+}
+
 namespace orvena {
+
+namespace server {
+class Connection;
+}
 
 class RecordView;
 class WorkingPair;
@@ -57,13 +65,17 @@ std::string addOperationIn(const std::string& schema);
 // esparea.mdb); empty when none has one. Throws the engine's failure
 // (SQLite::Exception).
 QHash<QString, SheetDatum> readAll(SQLite::Database& db);
+// The same from a server atlas's table area_datum. Throws the server's
+// failure (server::ServerError).
+QHash<QString, SheetDatum> readAll(server::Connection& connection);
 // The code of the sheet named exactly area in folder's area.mdb, read through a
-// connection of its own; empty when there is none or the file cannot be read
+// connection of its own (on a server atlas, through the program's kept
+// connection to it); empty when there is none or the archive cannot be read
 // (a sheet is then shown as one without a datum).
 SheetDatum readIn(const QString& folder, const QString& area);
 
 // Stores code and operation as the datum of the sheet named area, in one
-// transaction of the pair over area.mdb; an empty code takes the sheet's
+// transaction of the pair over area.mdb (or on the atlas's server); an empty code takes the sheet's
 // datum away. No operation keeps the one stored while the code stays the
 // same. ArchiveError with the Italian reason on failure.
 void store(WorkingPair& pair, const QString& area, const QString& code,
@@ -85,6 +97,9 @@ void setBetweenWrites(std::function<void()> hook);
 // On a connection with area.mdb as main, inside the caller's transaction: the
 // datum of area goes when no AREA record of exactly that name is left.
 void forgetUnlessListed(SQLite::Database& db, const QString& area);
+// The same on the atlas's server, inside the caller's transaction
+// (ServerError on a failure).
+void forgetUnlessListed(server::Connection& server, const QString& area);
 
 } // namespace areadatums
 

@@ -3,9 +3,11 @@
 #include "core/archive/AreaCalibrations.h"
 #include "core/archive/AreaDatums.h"
 #include "core/archive/WorkingPair.h"
+#include "core/server/ServerConnection.h"
 
 #include <SQLiteCpp/Statement.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace orvena {
@@ -37,10 +39,62 @@ AreaDeletionResult failedWith(const std::exception& e) {
     return failed;
 }
 
+// The deletion on the atlas's server, inside the pair's transaction. The
+// sheet's row goes first: a place being added on the sheet by another user
+// holds that row (server::Records::insert) until it is committed, so this
+// waits for it and then deletes it with the others; a place added after this
+// finds its sheet gone. The server is blamed as localita.mdb from the places
+// on, as the files are.
+void deleteOnServer(WorkingPair& pair, const QString& area, const Progress& progress,
+                    AreaDeletionResult& result) {
+    server::Connection& c = pair.server();
+    const server::Parameter name = area.toUtf8();
+    const char* blame = "area.mdb";
+    try {
+        const server::Result sheet =
+            c.exec("DELETE FROM area WHERE id = (SELECT id FROM area WHERE AREA = $1 "
+                   "ORDER BY id LIMIT 1) RETURNING id",
+                   {name});
+        result.areaFound = sheet.rows() > 0;
+        if (!result.areaFound) return;
+        areadatums::forgetUnlessListed(c, area);
+        areacalibrations::forgetUnlessListed(c, area);
+        blame = "localita.mdb";
+        const qint64 total =
+            c.exec("SELECT count(*) FROM localita WHERE AREA = $1", {name}).integer(0, 0);
+        if (progress && !progress(0, total)) throw Cancelled{};
+        const server::Parameter batch = QByteArray::number(kBatch);
+        std::int64_t done = 0;
+        for (;;) {
+            const qint64 changed =
+                c.exec("WITH d AS (DELETE FROM localita WHERE id IN (SELECT id FROM localita "
+                       "WHERE AREA = $1 LIMIT $2) RETURNING 1) SELECT count(*) FROM d",
+                       {name, batch})
+                    .integer(0, 0);
+            if (changed == 0) break;
+            done += changed;
+            if (progress && !progress(done, std::max<std::int64_t>(total, done))) throw Cancelled{};
+        }
+        result.localitiesDeleted = done;
+    } catch (const server::ServerError& e) {
+        pair.fail(QString::fromLatin1(blame), e);
+    }
+}
+
 } // namespace
 
 AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area, const Progress& progress) {
     AreaDeletionResult result;
+    if (pair.onServer()) {
+        try {
+            pair.transaction([&] { deleteOnServer(pair, area, progress, result); });
+        } catch (const Cancelled&) {
+            return AreaDeletionResult{false, 0, true, {}};
+        } catch (const std::exception& e) {
+            return failedWith(e);
+        }
+        return result;
+    }
     const std::string name = area.toStdString();
     SQLite::Database& db = pair.db();
     try {

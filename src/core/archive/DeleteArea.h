@@ -26,7 +26,9 @@ struct AreaDeletionResult {
 // record of that name. A name found nowhere deletes nothing
 // and is no failure. After a failure, a cancel or a crash at any instant both
 // files are as before or as after, never in between. The progress counts
-// places deleted; stopping it rolls everything back.
+// places deleted; stopping it rolls everything back. For an atlas on a
+// server the same in one server transaction, the sheet's row first: a place
+// another user adds on the sheet meanwhile is deleted with it or refused.
 AreaDeletionResult deleteArea(const QString& folder, const QString& area,
                               const Progress& progress = {});
 AreaDeletionResult deleteArea(WorkingPair& pair, const QString& area,

@@ -3,8 +3,10 @@
 #include "core/archive/Archives.h"
 #include "core/archive/AreaCalibrations.h"
 #include "core/archive/AreaDatums.h"
+#include "core/archive/AtlasServer.h"
 #include "core/archive/MaintenanceSession.h"
 #include "core/archive/Schema.h"
+#include "core/archive/ServerExchange.h"
 #include "core/archive/Transaction.h"
 #include "core/archive/WorkingPair.h"
 
@@ -112,10 +114,14 @@ QList<std::pair<QString, QString>> datumsToCopy(Session& session, const char* fr
     return rows;
 }
 
-void checkAll(const QString& folder) {
+// The four archives (only the exchange files for an atlas on a server).
+void checkAll(const QString& folder, bool onServer) {
     const QDir dir(folder);
-    maintenance::checkArchive(dir.filePath(name(Archives::kAreaFile)), schema::kAreaTable);
-    maintenance::checkArchive(dir.filePath(name(Archives::kLocalityFile)), schema::kLocalityTable);
+    if (!onServer) {
+        maintenance::checkArchive(dir.filePath(name(Archives::kAreaFile)), schema::kAreaTable);
+        maintenance::checkArchive(dir.filePath(name(Archives::kLocalityFile)),
+                                  schema::kLocalityTable);
+    }
     maintenance::checkArchive(dir.filePath(name(Archives::kExchangeAreaFile)), schema::kAreaTable);
     maintenance::checkArchive(dir.filePath(name(Archives::kExchangeLocalityFile)),
                               schema::kLocalityTable);
@@ -174,12 +180,19 @@ MaintenanceResult exportArchives(const QString& folder, const Progress& progress
                                  const FaultPoint& fault) {
     const QString areaOut = name(Archives::kExchangeAreaFile);
     const QString placesOut = name(Archives::kExchangeLocalityFile);
+    const atlasserver::Setting server = atlasserver::of(folder);
+    if (!server.problem.isEmpty()) return MaintenanceResult::failedWith(server.problem);
     try {
-        checkAll(folder);
+        const bool onServer = server.onServer();
+        checkAll(folder, onServer);
         Session session(folder, Archives::kExchangeAreaFile, Session::Access::ReadWrite);
         session.attach(Archives::kExchangeLocalityFile, "xl", Session::Access::ReadWrite);
-        session.attach(Archives::kAreaFile, "wa", Session::Access::ReadOnly);
-        session.attach(Archives::kLocalityFile, "wl", Session::Access::ReadOnly);
+        if (onServer) {
+            serverexchange::attachWorkingCopy(session, folder);
+        } else {
+            session.attach(Archives::kAreaFile, "wa", Session::Access::ReadOnly);
+            session.attach(Archives::kLocalityFile, "wl", Session::Access::ReadOnly);
+        }
         // The engine commits the two exchange files together only in
         // rollback-journal mode (a file left in WAL by another tool goes back).
         session.exec("PRAGMA main.journal_mode = DELETE", areaOut);
@@ -231,8 +244,11 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
     const QString placesIn = name(Archives::kLocalityFile);
     const QString placesFrom = name(Archives::kExchangeLocalityFile);
     const char* loc = WorkingPair::kLocalitySchema;
+    const atlasserver::Setting server = atlasserver::of(folder);
+    if (!server.problem.isEmpty()) return MaintenanceResult::failedWith(server.problem);
+    if (server.onServer()) return serverexchange::importArchives(folder, progress, fault);
     try {
-        checkAll(folder);
+        checkAll(folder, false);
         WorkingPair pair(folder);
         Session session(folder, pair.db().getHandle());
         session.exec(std::string("PRAGMA ") + loc + ".cache_size = " + maintenance::kCacheKiB,

@@ -664,6 +664,12 @@ void RecordView::onConnection(const std::function<void(SQLite::Database&)>& fn) 
     }
 }
 
+void RecordView::onServerConnection(const std::function<void(server::Connection&)>& fn) {
+    d->requireOpen();
+    if (!d->server) throw ArchiveError(fileName_, SQLITE_MISUSE);
+    d->server->onConnection(fn);
+}
+
 void RecordView::beginTransaction() {
     d->requireOpen();
     d->followReplacedFile();

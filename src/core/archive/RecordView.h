@@ -19,6 +19,10 @@ namespace SQLite {
 class Database;
 }
 
+namespace orvena::server {
+class Connection;
+}
+
 namespace orvena {
 
 class RecordView;
@@ -170,6 +174,10 @@ public:
     // of the same file that must go with the view's (inside transaction()).
     // An engine failure comes out as ArchiveError naming the file.
     void onConnection(const std::function<void(SQLite::Database&)>& fn);
+    // The same for a view on the server: fn gets the view's own connection,
+    // inside its transaction; a server failure comes out as ArchiveError
+    // naming the view's file (atlasserver::fail).
+    void onServerConnection(const std::function<void(server::Connection&)>& fn);
 
     // The number of keys in the current result (for tests and benchmarks).
     std::size_t resultSize() const;

@@ -92,6 +92,14 @@ bool ServerTable::places() const {
     return table_.compare(QLatin1String("localita"), Qt::CaseInsensitive) == 0;
 }
 
+void ServerTable::onConnection(const std::function<void(server::Connection&)>& fn) {
+    try {
+        fn(*server_);
+    } catch (const server::ServerError& e) {
+        failure(e);
+    }
+}
+
 void ServerTable::failure(const server::ServerError& e) const {
     atlasserver::fail(fileName_, *server_, e);
 }

@@ -69,6 +69,8 @@ public:
     void begin();
     void commit();
     void rollback() noexcept;
+    // Runs fn with the table's connection (RecordView::onServerConnection).
+    void onConnection(const std::function<void(server::Connection&)>& fn);
 
 private:
     [[noreturn]] void failure(const server::ServerError& e) const;

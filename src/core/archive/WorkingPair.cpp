@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
 #include "core/archive/Archives.h"
+#include "core/archive/AtlasServer.h"
 #include "core/archive/LockWaits.h"
 #include "core/archive/MaintenanceSession.h"
 #include "core/archive/Schema.h"
@@ -40,6 +41,14 @@ bool rollbackJournal(const std::string& mode) {
 
 WorkingPair::WorkingPair(const QString& folder)
     : folder_(folder) {
+    // A server named in a setting that cannot be used is no reason to write
+    // the folder's files instead.
+    const atlasserver::Setting setting = atlasserver::of(folder);
+    if (!setting.problem.isEmpty()) throw ArchiveError(setting.problem);
+    if (setting.onServer()) {
+        server_ = &atlasserver::connection(folder);
+        return;
+    }
     const QDir dir(folder);
     const QString areaPath = dir.filePath(QString::fromLatin1(Archives::kAreaFile));
     const QString localityPath = dir.filePath(QString::fromLatin1(Archives::kLocalityFile));
@@ -129,7 +138,12 @@ WorkingPair::WorkingPair(const QString& folder)
 WorkingPair::~WorkingPair() = default;
 
 SQLite::Database& WorkingPair::db() {
+    if (!db_) throw ArchiveError(QString::fromLatin1(Archives::kAreaFile), SQLITE_MISUSE);
     return *db_;
+}
+
+void WorkingPair::fail(const QString& fileName, const server::ServerError& e) const {
+    atlasserver::fail(fileName, *server_, e);
 }
 
 void WorkingPair::fail(const QString& fileName, const SQLite::Exception& e) {

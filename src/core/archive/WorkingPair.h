@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/archive/ArchiveFailure.h"
+#include "core/server/ServerConnection.h"
 
 #include <QString>
 #include <SQLiteCpp/Database.h>
@@ -23,6 +24,11 @@ namespace orvena {
 //
 // In SQL, table AREA is "main.AREA" (or plain AREA) and the places are
 // "loc.localita". Values are always bound parameters.
+//
+// An atlas kept on a server (AtlasServer.h) has no files to pair: the pair
+// then stands for the program's connection to that server, and each writer
+// gives its statements for the server too (onServer(), server()); a change
+// is one server transaction, its failures told as the files' are.
 class WorkingPair {
 public:
     // The schema name of localita.mdb on this connection.
@@ -39,7 +45,10 @@ public:
     WorkingPair& operator=(const WorkingPair&) = delete;
 
     const QString& folder() const { return folder_; }
+    // The files' connection; an atlas on a server has none (ArchiveError).
     SQLite::Database& db();
+    bool onServer() const { return server_ != nullptr; }
+    server::Connection& server() { return *server_; }
 
     // Runs fn() in one transaction over both files (BEGIN IMMEDIATE ...
     // COMMIT): all or nothing. Any exception out of fn, or a commit that
@@ -57,8 +66,12 @@ public:
     // written more of (records added or freed) when it failed or began to
     // commit; area.mdb otherwise.
     [[noreturn]] void fail(const SQLite::Exception& e) const;
+    // A server's failure as the archive fileName's (atlasserver::fail).
+    [[noreturn]] void fail(const QString& fileName, const server::ServerError& e) const;
 
 private:
+    template <class Fn> void onServerTransaction(Fn& fn);
+
     // Runs fn as the work of a transaction level, noting which file the
     // change has written more of before a failure and before the outermost
     // commit: a failed commit may take the change with it.
@@ -70,6 +83,7 @@ private:
     const char* busiestFile() const;
 
     QString folder_;
+    server::Connection* server_ = nullptr; // the atlas's server, when it is on one
     std::unique_ptr<SQLite::Database> db_;
     int depth_ = 0; // the transaction levels open
     std::array<qint64, 2> footprintAtBegin_{};
@@ -85,6 +99,10 @@ template <class Fn> void WorkingPair::transaction(Fn&& fn) {
             : depth(++d) {}
         ~Level() { --depth; }
     };
+    if (server_) {
+        onServerTransaction(fn);
+        return;
+    }
     try {
         if (depth_ == 0) {
             SQLite::Transaction whole(*db_, SQLite::TransactionBehavior::IMMEDIATE);
@@ -99,6 +117,30 @@ template <class Fn> void WorkingPair::transaction(Fn&& fn) {
         }
     } catch (const SQLite::Exception& e) {
         fail(e);
+    }
+}
+
+template <class Fn> void WorkingPair::onServerTransaction(Fn& fn) {
+    try {
+        server_->begin();
+    } catch (const server::ServerError& e) {
+        fail(QStringLiteral("area.mdb"), e);
+    }
+    // A writer that knows which archive a failure concerns turns it into an
+    // ArchiveError itself; anything else is blamed on area.mdb.
+    try {
+        fn();
+    } catch (const server::ServerError& e) {
+        server_->rollback();
+        fail(QStringLiteral("area.mdb"), e);
+    } catch (...) {
+        server_->rollback();
+        throw;
+    }
+    try {
+        server_->commit();
+    } catch (const server::ServerError& e) {
+        fail(QStringLiteral("area.mdb"), e);
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // Sheets and places read from the archives as values, through read-only
-// connections of the look-up's own: reading here never moves a record view.
+// connections of the look-up's own (on a server atlas, the program's kept
+// connection to it): reading here never moves a record view.
 
 #include "core/geo/Sheet.h"
 
@@ -63,6 +64,8 @@ public:
 private:
     enum class Archive { Areas, Places };
     template <class Fn> auto reading(Archive archive, Fn&& fn) const;
+    template <class Fn> auto serving(Archive archive, Fn&& fn) const;
+    bool onServer() const;
     Sheet withDatum(Sheet sheet) const;
 
     QString folder_;

@@ -1,6 +1,7 @@
 #include "core/geo/SheetOutlines.h"
 
 #include "core/archive/AreaCalibrations.h"
+#include "core/archive/AtlasServer.h"
 #include "core/geo/SheetLookup.h"
 #include "core/geo/SheetModel.h"
 
@@ -83,7 +84,9 @@ SheetOutlines SheetOutlines::read(const QString& folder) {
     SheetOutlines out;
     try {
         QHash<QString, SheetPoints> points;
-        {
+        if (atlasserver::onServer(folder)) {
+            points = areacalibrations::readAll(atlasserver::connection(folder));
+        } else {
             SQLite::Database db(QDir(folder).filePath(QStringLiteral("area.mdb")).toStdString(),
                                 SQLite::OPEN_READONLY);
             points = areacalibrations::readAll(db);

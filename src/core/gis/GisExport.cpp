@@ -4,8 +4,8 @@
 #include "core/archive/Archives.h"
 #include "core/archive/AreaCalibrations.h"
 #include "core/archive/AreaDatums.h"
+#include "core/archive/AtlasServer.h"
 #include "core/archive/FieldText.h"
-#include "core/archive/LockWaits.h"
 #include "core/archive/Schema.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
@@ -14,6 +14,7 @@
 #include "core/base/SafeSave.h"
 #include "core/geo/Datum.h"
 #include "core/geo/Sheet.h"
+#include "core/gis/GisArchives.h"
 #include "core/gis/GisFormats.h"
 #include "core/gis/MbTiles.h"
 #include "core/gis/OziMap.h"
@@ -27,8 +28,6 @@
 #include <QLocale>
 #include <QSet>
 
-#include <SQLiteCpp/SQLiteCpp.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <array>
@@ -41,16 +40,7 @@ namespace {
 
 // The export reads only; its queries name the columns it needs, so a file
 // whose columns are spelled in another letter case reads the same.
-const char* const kCountAreas = "select count(*) from AREA";
-const char* const kSheetNames = "select AREA from AREA";
-const char* const kCountPlaces = "select count(*) from localita";
-const char* const kAreas =
-    "select AREA, COLA, COLO, PXLAO, SECLAO, PXLOO, SECLOO from AREA order by AREA";
-const char* const kPlaces = "select AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, LOMN, LOSE "
-                            "from localita order by AREA, LOCALITA";
-
 const QString kCannotCreateFolder = QStringLiteral("La cartella %1 non può essere creata.");
-const QString kCannotRead = QStringLiteral("L'archivio %1 non può essere letto (%2).");
 const QString kSheetProblem = QStringLiteral("%1: %2");
 const QString kNotTiled = QStringLiteral(", non scritto in MBTiles");
 const QString kFolderReadOnly =
@@ -130,13 +120,13 @@ private:
     QString message_;
 };
 
-QString columnText(const SQLite::Statement& row, int index) {
-    return fieldText(columnValue(row.getColumn(index)));
+QString columnText(const GisArchives::Row& row, int index) {
+    return fieldText(row(index));
 }
 
 // A number field read as the program reads every stored number.
-std::optional<double> columnNumber(const SQLite::Statement& row, int index) {
-    return storedNumber(columnValue(row.getColumn(index)));
+std::optional<double> columnNumber(const GisArchives::Row& row, int index) {
+    return storedNumber(row(index));
 }
 
 // An area name is a bare file name of the working folder; anything else could
@@ -178,25 +168,26 @@ public:
     void operator()() {
         const QString areaPath = working_.filePath(QString::fromLatin1(Archives::kAreaFile));
         const QString placePath = working_.filePath(QString::fromLatin1(Archives::kLocalityFile));
-        checkArchive(areaPath, schema::kAreaTable);
-        checkArchive(placePath, schema::kLocalityTable);
+        const bool onServer = atlasserver::onServer(working_.path());
+        if (!onServer) {
+            checkArchive(areaPath, schema::kAreaTable);
+            checkArchive(placePath, schema::kLocalityTable);
+        }
         if (!QDir().mkpath(target_.path()))
             throw ExportFailure(kCannotCreateFolder.arg(QDir::toNativeSeparators(target_.path())));
 
-        SQLite::Database areas = open(areaPath);
-        SQLite::Database places = open(placePath);
         try {
-            datums_ = areadatums::readAll(areas);
-            points_ = areacalibrations::readAll(areas);
-        } catch (const SQLite::Exception& e) {
-            throw readFailure(areaPath, e);
+            const std::unique_ptr<GisArchives> archives = GisArchives::open(working_.path());
+            datums_ = archives->datums();
+            points_ = archives->points();
+            names_ = sheetFileNames(archives->sheetNames());
+            total_ = archives->sheetCount() * sheetSteps() + archives->placeCount();
+            if (!tick()) return;
+            if (!writeSheets(*archives)) return;
+            writePlaces(*archives);
+        } catch (const ArchiveError& e) {
+            throw ExportFailure(e.italianMessage());
         }
-        names_ = sheetFileNames(sheetNames(areas, areaPath));
-        const qint64 sheets = count(areas, kCountAreas, areaPath);
-        total_ = sheets * sheetSteps() + count(places, kCountPlaces, placePath);
-        if (!tick()) return;
-        if (!writeSheets(areas, areaPath)) return;
-        writePlaces(places, placePath);
     }
 
 private:
@@ -210,33 +201,6 @@ private:
         // export (from the menu), so it must not say that it ends.
         const QString problem = archivefile::describe(path, t, archivefile::requiredColumns(t));
         if (!problem.isEmpty()) throw ExportFailure(problem);
-    }
-
-    static ExportFailure readFailure(const QString& path, const std::exception& e) {
-        return ExportFailure(
-            kCannotRead.arg(QFileInfo(path).fileName(), QString::fromUtf8(e.what())));
-    }
-
-    static SQLite::Database open(const QString& path) {
-        try {
-            SQLite::Database db(archivefile::nativePath(path), SQLite::OPEN_READONLY);
-            db.setBusyTimeout(lockwait::kGisExportMs);
-            return db;
-        } catch (const SQLite::Exception& e) {
-            throw readFailure(path, e);
-        }
-    }
-
-    static QStringList sheetNames(SQLite::Database& db, const QString& path) {
-        QStringList names;
-        try {
-            SQLite::Statement row(db, kSheetNames);
-            while (row.executeStep())
-                names << columnText(row, 0);
-        } catch (const SQLite::Exception& e) {
-            throw readFailure(path, e);
-        }
-        return names;
     }
 
     // Writes bytes as path, once in an export: false (and a line of the
@@ -261,24 +225,16 @@ private:
         return true;
     }
 
-    static qint64 count(SQLite::Database& db, const char* sql, const QString& path) {
-        try {
-            return db.execAndGet(sql).getInt64();
-        } catch (const SQLite::Exception& e) {
-            throw readFailure(path, e);
-        }
-    }
-
     bool tick() {
         if (progress_ && !progress_(done_, total_)) report_.cancelled = true;
         return !report_.cancelled;
     }
 
-    bool writeSheets(SQLite::Database& db, const QString& path) {
+    bool writeSheets(GisArchives& archives) {
         QSet<QString> seen;
-        try {
-            SQLite::Statement row(db, kAreas);
-            while (row.executeStep()) {
+        bool finished = true;
+        archives.sheets([&](const GisArchives::Row& row) {
+            {
                 const qint64 next = done_ + sheetSteps();
                 ++done_;
                 const QString name = columnText(row, 0);
@@ -292,17 +248,16 @@ private:
                             << kUnknownDatum.arg(name, unknownDatumText(code));
                     writeSheet(name, row);
                 }
-                if (report_.cancelled) return false;
+                if (report_.cancelled) return finished = false;
                 done_ = next;
-                if (!tick()) return false;
+                if (!tick()) return finished = false;
             }
-        } catch (const SQLite::Exception& e) {
-            throw readFailure(path, e);
-        }
-        return true;
+            return true;
+        });
+        return finished;
     }
 
-    void writeSheet(const QString& name, const SQLite::Statement& row) {
+    void writeSheet(const QString& name, const GisArchives::Row& row) {
         if (!isBareFileName(name)) {
             report_.sheetsSkipped << kBadName.arg(name);
             return;
@@ -650,7 +605,7 @@ private:
             {datumName(datum), t.operationName(), t.areaOfUse(), t.accuracy(), 1});
     }
 
-    void writePlaces(SQLite::Database& db, const QString& path) {
+    void writePlaces(GisArchives& archives) {
         constexpr std::array formats{PlaceFormat::Gpx, PlaceFormat::Kml, PlaceFormat::GeoJson,
                                      PlaceFormat::Csv};
         std::vector<std::unique_ptr<SafeSave>> files;
@@ -662,16 +617,12 @@ private:
             writers.back()->begin();
             files.push_back(std::move(file));
         }
-        try {
-            SQLite::Statement row(db, kPlaces);
-            while (row.executeStep()) {
-                ++done_;
-                addPlace(row, writers);
-                if (done_ % 1000 == 0 && !tick()) return; // the files are dropped unwritten
-            }
-        } catch (const SQLite::Exception& e) {
-            throw readFailure(path, e);
-        }
+        archives.places([&](const GisArchives::Row& row) {
+            ++done_;
+            addPlace(row, writers);
+            return done_ % 1000 != 0 || tick();
+        });
+        if (report_.cancelled) return; // the files are dropped unwritten
         // All four whole on the disk before any takes its name.
         for (std::size_t i = 0; i < files.size(); ++i)
             if (!files[i]->check(writers[i]->finish())) throw ExportFailure(files[i]->error());
@@ -682,7 +633,7 @@ private:
         tick();
     }
 
-    void addPlace(const SQLite::Statement& row,
+    void addPlace(const GisArchives::Row& row,
                   const std::vector<std::unique_ptr<PlaceWriter>>& writers) {
         const auto lat =
             decimalDegrees(columnNumber(row, 2), columnNumber(row, 3), columnNumber(row, 4));

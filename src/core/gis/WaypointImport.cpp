@@ -5,6 +5,7 @@
 #include "core/base/Twips.h"
 #include "core/geo/SheetFrame.h"
 #include "core/geo/SheetLookup.h"
+#include "core/server/ServerConnection.h"
 
 #include <SQLiteCpp/Statement.h>
 
@@ -22,6 +23,14 @@ constexpr const char* kPlaceCount =
 constexpr const char* kAddPlace =
     "insert into loc.localita (AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, LOMN, LOSE, PX, PY) "
     "values (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
+// The same on the atlas's server, the sheet's row held until the commit (a
+// deletion of the sheet meanwhile waits, or leaves the place refused).
+constexpr const char* kServerPlaceCount =
+    "SELECT (SELECT count(*) FROM localita WHERE AREA = $1 AND LOCALITA = $2), "
+    "(SELECT count(*) FROM (SELECT 1 FROM area WHERE AREA = $1 FOR KEY SHARE) s)";
+constexpr const char* kServerAddPlace =
+    "INSERT INTO localita (AREA, LOCALITA, LAGR, LAMN, LASE, LOGR, LOMN, LOSE, PX, PY) "
+    "VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10)";
 constexpr int kNameLength = 50;
 
 const QString kReport = QStringLiteral("Località aggiunte: %1. Già presenti sul foglio: %2. "
@@ -39,6 +48,26 @@ struct NewPlace {
     std::array<std::int32_t, 6> angles;
     double px, py;
 };
+
+// Adds p on the atlas's server unless its sheet has it already (or is gone):
+// whether it was added.
+bool addOnServer(WorkingPair& pair, const NewPlace& p) {
+    server::Connection& c = pair.server();
+    try {
+        const server::Parameter sheet = p.sheet.toUtf8(), name = p.name.toUtf8();
+        const server::Result seen = c.exec(kServerPlaceCount, {sheet, name});
+        if (seen.integer(0, 0) > 0 || seen.integer(0, 1) == 0) return false;
+        std::vector<server::Parameter> values = {sheet, name};
+        for (const std::int32_t a : p.angles)
+            values.emplace_back(QByteArray::number(a));
+        values.emplace_back(QByteArray::number(p.px, 'g', 17));
+        values.emplace_back(QByteArray::number(p.py, 'g', 17));
+        c.exec(kServerAddPlace, values);
+        return true;
+    } catch (const server::ServerError& e) {
+        pair.fail(QStringLiteral("localita.mdb"), e);
+    }
+}
 
 } // namespace
 
@@ -82,6 +111,14 @@ WaypointImportReport importWaypoints(const QString& folder, const std::vector<Wa
             if (!placed) report.offSheet << (name.isEmpty() ? QStringLiteral("(senza nome)") : name);
         }
         WorkingPair pair(folder);
+        if (pair.onServer()) {
+            pair.transaction([&] {
+                for (const NewPlace& p : places)
+                    (addOnServer(pair, p) ? report.added : report.skipped)
+                        << QStringLiteral("%1 (%2)").arg(p.name, p.sheet);
+            });
+            return report;
+        }
         SQLite::Database& db = pair.db();
         pair.transaction([&] {
             for (const NewPlace& p : places) {

@@ -32,7 +32,10 @@ public:
     const QString& message() const { return message_; }
     const QByteArray& state() const { return state_; }
     // The connection was lost (the server went away or cannot be reached).
-    bool lostConnection() const { return state_.isEmpty() || state_.startsWith("08"); }
+    // (class 08, or the server shutting down or ending the connection: 57P0x)
+    bool lostConnection() const {
+        return state_.isEmpty() || state_.startsWith("08") || state_.startsWith("57P0");
+    }
 
 private:
     QString message_;

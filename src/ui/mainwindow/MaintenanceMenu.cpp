@@ -5,8 +5,10 @@
 // sheets' tiles "Esporta per GIS con MBTiles…").
 #include "ui/mainwindow/MainWindow.h"
 
+#include "core/archive/AtlasServer.h"
 #include "core/archive/Compaction.h"
 #include "core/archive/Exchange.h"
+#include "core/archive/ServerExchange.h"
 #include "core/archive/SqlTexts.h"
 #include "core/base/Dialogs.h"
 #include "core/base/Hourglass.h"
@@ -97,6 +99,14 @@ void MainWindow::mnimporta_Click() {
 
 void MainWindow::mncomprdb_Click() {
     hourglass::Scope busy;
+    // An atlas on a server: the server keeps its own storage, the folder's
+    // files are left alone.
+    if (atlasserver::onServer(QDir::currentPath())) {
+        const QString told = serverexchange::compact(QDir::currentPath());
+        busy.end();
+        dialogs().message(told);
+        return;
+    }
     const CompactionReport report = withProgress(this, kCompactTitle, [this](const Progress& p) {
         return compactArchives(QDir::currentPath(), {Data1, Data2, Data3, Data4}, p);
     });
