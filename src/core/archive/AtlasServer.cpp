@@ -93,6 +93,13 @@ server::Connection& connection(const QString& folder) {
     return *entry->server;
 }
 
+bool ownsBackend(int backend) {
+    for (const std::shared_ptr<Kept>& entry : std::as_const(kept))
+        if (backend != 0 && entry && entry->server && entry->server->backend() == backend)
+            return true;
+    return false;
+}
+
 QString notAtlas(const QString& serverName) {
     return kNotAtlas.arg(serverName);
 }

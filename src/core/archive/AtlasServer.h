@@ -47,6 +47,9 @@ bool onServer(const QString& folder);
 // call and kept; made again after the server went away. ArchiveError naming
 // the server when it cannot be reached or holds no atlas of ours.
 server::Connection& connection(const QString& folder);
+// Whether backend is the server's process of one of the connections kept on
+// the calling thread (a change committed there is the program's own).
+bool ownsBackend(int backend);
 // The sentence for a server database that holds no atlas of ours.
 QString notAtlas(const QString& serverName);
 // Lets go of the connections kept (tests, and before the setting changes).

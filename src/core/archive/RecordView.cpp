@@ -346,6 +346,10 @@ bool RecordView::onServer() const {
     return d->server != nullptr;
 }
 
+int RecordView::serverBackend() const {
+    return d->server ? d->server->backend() : 0;
+}
+
 void RecordView::close() {
     d->server.reset();
     d->cancelPending();
@@ -452,7 +456,8 @@ void RecordView::readKeyedTexts(const char* sql, const QStringList& params,
 
 RecordView::Stamp RecordView::stamp() const {
     // A file replaced since it was opened is read again at the next refresh();
-    // a server's table is read again every time (for now).
+    // a server's table tells by what the program's listeners heard.
+    if (d->server) return d->server->stamp().value_or(Stamp{});
     if (!d->conn.isOpen() || d->conn.fileReplaced()) return {};
     Stamp stamp;
     stamp.opening = d->conn.opening();

@@ -80,6 +80,9 @@ public:
     // files only.
     QString openOnServer(const QString& connection);
     bool onServer() const;
+    // On a server, the server's process serving the view (whose committed
+    // changes the program's listeners hear as its own); 0 otherwise.
+    int serverBackend() const;
     void close();
     bool isOpen() const;
 
@@ -104,7 +107,9 @@ public:
     // What the file was when it was last read: equal stamps mean nothing has
     // been written to it since, through this view or any other connection,
     // and it has not been opened again. A stamp that is not known() (the file
-    // closed, or the engine would not tell) matches nothing.
+    // closed, or the engine would not tell) matches nothing. On a server the
+    // stamp is known while the program listens for committed changes
+    // (core/archive/LiveChanges): it changes with every one heard.
     struct Stamp {
         std::uint64_t opening = 0;
         bool known() const { return opening != 0; }

@@ -6,10 +6,13 @@
 #include "core/archive/FieldText.h"
 #include "core/archive/ServerTexts.h"
 #include "core/server/ServerConnection.h"
+#include "core/server/ServerListener.h"
 #include "core/server/ServerRecords.h"
 #include "core/server/ServerSchema.h"
 
 #include <QHash>
+
+#include <atomic>
 #include <sqlite3.h>
 
 namespace orvena {
@@ -67,7 +70,22 @@ QString ServerTable::open(const QString& connection) {
     }
     columns_ = archivefile::requiredColumns(table_);
     server_ = std::move(server);
+    static std::atomic<std::uint64_t> openings{0};
+    opening_ = ++openings;
     return {};
+}
+
+std::optional<RecordView::Stamp> ServerTable::stamp() const {
+    if (!server::Listener::anyListening()) return std::nullopt;
+    RecordView::Stamp stamp;
+    stamp.opening = opening_;
+    stamp.changes = writes_;
+    stamp.version = std::int64_t(server::Listener::heardChanges(table_));
+    return stamp;
+}
+
+int ServerTable::backend() const {
+    return server_ ? server_->backend() : 0;
 }
 
 bool ServerTable::places() const {
@@ -141,15 +159,11 @@ void ServerTable::keyedTexts(const char* sql, const QStringList& params,
     if (text == nullptr) throw ArchiveError(kBadSource.arg(QString::fromUtf8(sql)));
     try {
         const server::Result r = server_->exec(text, parametersOf(params));
-        std::vector<QByteArray> fields;
         std::vector<std::string_view> texts;
         for (int i = 0; i < r.rows(); ++i) {
-            fields.clear();
             texts.clear();
             for (int c = 1; c < r.columns(); ++c)
-                fields.push_back(r.bytes(i, c));
-            for (const QByteArray& f : fields)
-                texts.emplace_back(f.constData(), std::size_t(f.size()));
+                texts.push_back(r.view(i, c));
             if (texts.empty()) texts.emplace_back();
             fn(r.integer(i, 0), texts.data());
         }
@@ -199,6 +213,7 @@ struct ServerTable::Written {
 
 void ServerTable::insert(const QStringList& names, const std::vector<QVariant>& values,
                          const Row& written) {
+    ++writes_;
     const Written w(names, values);
     try {
         told(server::Records(*server_, table_.toLatin1().constData(), w.fields).insert(w.values),
@@ -210,6 +225,7 @@ void ServerTable::insert(const QStringList& names, const std::vector<QVariant>& 
 
 void ServerTable::update(const QStringList& names, const std::vector<QVariant>& values,
                          std::int64_t key, const Row& read) {
+    ++writes_;
     const Written w(names, values);
     Row written = read;
     for (qsizetype i = 0; i < names.size(); ++i)
@@ -229,6 +245,7 @@ void ServerTable::update(const QStringList& names, const std::vector<QVariant>& 
 }
 
 void ServerTable::remove(std::int64_t key, const Row& read) {
+    ++writes_;
     try {
         told(server::Records(*server_, table_.toLatin1().constData(), {})
                  .remove(server::StoredRow{key, read.back().toByteArray(), {}}),

@@ -57,6 +57,14 @@ public:
                 std::int64_t key, const Row& read);
     void remove(std::int64_t key, const Row& read);
 
+    // What the view's stamp is made of on a server (RecordView::Stamp): this
+    // table's opening (a number of its own, never 0), the changes written
+    // through it, and the changes of its table the program's listeners heard;
+    // nothing while none listens (a table that cannot tell it changed).
+    std::optional<RecordView::Stamp> stamp() const;
+    // The server's process serving this table's connection (0: none).
+    int backend() const;
+
     // Transactions one inside another: BEGIN, then savepoints.
     void begin();
     void commit();
@@ -76,6 +84,8 @@ private:
     QString table_;
     QStringList columns_;
     std::unique_ptr<server::Connection> server_;
+    std::uint64_t opening_ = 0;
+    std::int64_t writes_ = 0;
 };
 
 } // namespace orvena

@@ -50,6 +50,8 @@ public:
     void clear();
 
     Mode mode() const { return mode_; }
+    // The key of the last search (empty while every place is listed).
+    const QString& key() const { return key_; }
     std::uint64_t generation() const { return generation_; }
     std::size_t count() const;
     Index place(std::size_t row) const;

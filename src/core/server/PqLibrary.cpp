@@ -11,6 +11,10 @@
 
 extern "C" {
 
+int PQbackendPID(const PGconn* a0) {
+    return ORVENA_PQ_CALL(PQbackendPID)(a0);
+}
+
 void PQclear(PGresult* a0) {
     ORVENA_PQ_CALL(PQclear)(a0);
 }

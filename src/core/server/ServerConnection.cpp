@@ -55,6 +55,9 @@ bool Result::isNull(int row, int column) const {
 QByteArray Result::bytes(int row, int column) const {
     return QByteArray(PQgetvalue(result_, row, column), PQgetlength(result_, row, column));
 }
+std::string_view Result::view(int row, int column) const {
+    return {PQgetvalue(result_, row, column), std::size_t(PQgetlength(result_, row, column))};
+}
 QString Result::text(int row, int column) const {
     return QString::fromUtf8(PQgetvalue(result_, row, column), PQgetlength(result_, row, column));
 }
@@ -132,6 +135,10 @@ QString Connection::open(const QString& connection) {
                                                : host,
                      trimmed(PQport(conn_)));
     return {};
+}
+
+int Connection::backend() const {
+    return conn_ == nullptr ? 0 : PQbackendPID(conn_);
 }
 
 void Connection::close() {

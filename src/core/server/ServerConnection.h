@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 struct pg_conn;
@@ -52,6 +53,8 @@ public:
     int columns() const;
     bool isNull(int row, int column) const;
     QByteArray bytes(int row, int column) const;
+    // The same, without a copy: valid while the result lives.
+    std::string_view view(int row, int column) const;
     QString text(int row, int column) const;
     qint64 integer(int row, int column) const;
     // A value as the files' engine gives it: an integer as qlonglong, a real
@@ -82,6 +85,9 @@ public:
     QString open(const QString& connection);
     void close();
     bool isOpen() const { return conn_ != nullptr; }
+    // The server's process serving this connection (the one a notification
+    // names), 0 when closed.
+    int backend() const;
     // The server as messages name it: the database and where it is
     // ("atlante su db.example.org:5432").
     const QString& name() const { return name_; }

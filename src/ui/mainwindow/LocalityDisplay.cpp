@@ -59,6 +59,13 @@ void MainWindow::cmbloc_Click() {
     dialogs().message(kLocalityMissing);
 }
 
+std::optional<QPointF> MainWindow::markCorner(const Place& place) {
+    const auto px = position(place.px);
+    const auto py = position(place.py);
+    if (!px || !py) return std::nullopt;
+    return QPointF(*px - kArrowOffsetX, *py - kArrowOffsetY);
+}
+
 void MainWindow::MarkLocality(const Place& place) {
     // A position that is not a number marks nothing and changes nothing.
     const auto px = position(place.px);
@@ -81,8 +88,9 @@ void MainWindow::MarkLocality(const Place& place) {
     const double top = Image1->top();
     state_.markerTop = wholeTwips(top + *py - kArrowOffsetY);
     state_.markerLeft = wholeTwips(left + *px - kArrowOffsetX);
-    const double x = *px - kArrowOffsetX;
-    const double y = *py - kArrowOffsetY;
+    const QPointF corner = *markCorner(place);
+    const double x = corner.x();
+    const double y = corner.y();
 
     Image1->hide();
     // The place's layer goes over the marks painted since the sheet was loaded.

@@ -61,6 +61,7 @@ MainWindow::MainWindow(Archives& archives, const QString& commandLine, QWidget* 
     // The record views and their bound texts are the window's, as its
     // controls are (a window that was never made leaves them to Archives).
     archives.giveViewsTo(this);
+    startLiveChanges();
 }
 
 MainWindow::~MainWindow() {

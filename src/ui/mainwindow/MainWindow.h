@@ -9,6 +9,7 @@
 #include "ui/map/AreaSetupMode.h"
 
 #include <QMainWindow>
+#include <QPointF>
 #include <QPointer>
 
 class QAction;
@@ -23,6 +24,7 @@ namespace orvena {
 class ArrowImage;
 class CalibrationWindow;
 class KeyPreview;
+class LiveChanges;
 class LocalityEditor;
 class LocalitySearch;
 class MapView;
@@ -190,6 +192,9 @@ public slots:
     void cmbloc_Click();
 public:
     void MarkLocality(const Place& place);
+    // Where a place's mark has its arrow's corner on the sheet (twips at
+    // zoom 100); nothing when its stored position is not a number of twips.
+    static std::optional<QPointF> markCorner(const Place& place);
     // LocalityHandover.cpp: the locality the search window handed over
     // (takeChosenLocality(), its signal's slot: area and name as its line
     // reads them), shown at the next activation; else the locality of the
@@ -246,6 +251,15 @@ private slots:
     void mnimportamap_Click();
 public:
     CalibrationWindow* calibrationWindow() const;
+
+    // LiveRefresh.cpp: on an atlas kept on a server, what other programs
+    // commit is shown as it comes (liveChanges(): the listener, none on
+    // files): the sheet list, the shown sheet's record and places, and the
+    // open search, locality editor and links editor, each refreshed in place
+    // with what the user chose and typed kept.
+public:
+    LiveChanges* liveChanges() const { return live_; }
+    void refreshLive(const QStringList& tables);
 
     // --- The menu entries that open the other windows and run maintenance.
     // OtherWindows.cpp: the search, the locality editor (localityEditor(): the
@@ -359,6 +373,12 @@ private:
     std::optional<Choice> chosen_;
     KeyPreview* keyPreview_ = nullptr;
     bool sheetMoveMessage_ = false; // a message of a sheet move is showing
+
+    // Live changes (LiveRefresh.cpp): started by the constructor when the
+    // record views are on a server; the marked place's boxes and mark.
+    void startLiveChanges();
+    void refreshMarkedPlace();
+    LiveChanges* live_ = nullptr;
 };
 
 // Whether a control is shown, as its own setting, whatever its window does

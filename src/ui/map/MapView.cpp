@@ -70,9 +70,37 @@ void MapView::markPlace(const QString& name, double x, double y, const QColor& c
         marked_ = marked;
         return;
     }
+    if (marked.marks().size() != marksCounted_) markedPlaces_.clear();
     const double sheetWidth = twips::fromPixels(marked.size().width());
     for (Mark& m : placeMark(name, x, y, sheetWidth, colour))
         marked.add(std::move(m));
+    markedPlaces_.push_back({name, QPointF(x, y), colour});
+    marksCounted_ = marked.marks().size();
+    marked_ = marked;
+    setComposition(marked);
+}
+
+void MapView::remarkPlaces(const MarkCorner& where) {
+    if (composition().isNull() || composition().marks().size() != marksCounted_) {
+        markedPlaces_.clear();
+        return;
+    }
+    std::vector<MarkedPlace> now;
+    for (const MarkedPlace& p : markedPlaces_)
+        if (const std::optional<QPointF> corner = where(p.name))
+            now.push_back({p.name, *corner, p.colour});
+    const bool same = std::equal(now.begin(), now.end(), markedPlaces_.begin(), markedPlaces_.end(),
+                                 [](const MarkedPlace& a, const MarkedPlace& b) {
+                                     return a.name == b.name && a.corner == b.corner;
+                                 });
+    if (same) return;
+    Composition marked = composition().unmarked();
+    const double sheetWidth = twips::fromPixels(marked.size().width());
+    for (const MarkedPlace& p : now)
+        for (Mark& m : placeMark(p.name, p.corner.x(), p.corner.y(), sheetWidth, p.colour))
+            marked.add(std::move(m));
+    markedPlaces_ = std::move(now);
+    marksCounted_ = marked.marks().size();
     marked_ = marked;
     setComposition(marked);
 }

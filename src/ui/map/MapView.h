@@ -8,6 +8,7 @@
 #include <QSizeF>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace orvena {
@@ -87,6 +88,11 @@ public:
     QImage markedPicture() const { return marked_.compose(); }
     // The same as a recipe: its sheet (decoded or in tiles) and its marks.
     const Composition& marked() const { return marked_; }
+    // The places marked on the sheet shown drawn again where where() now puts
+    // each one's arrow corner (nothing: the place is gone, and its mark with
+    // it), when one of them moved or went; the sheet's other marks go too.
+    using MarkCorner = std::function<std::optional<QPointF>(const QString& name)>;
+    void remarkPlaces(const MarkCorner& where);
     // Lets go of the pixels of the sheet shown and of the one last marked
     // before another sheet is decoded.
     void releaseSheet();
@@ -112,6 +118,15 @@ private:
     bool pickMode_ = false;
     QPointF clickAt_; // the last pointer position, twips on the image
     Composition marked_;
+    // The places marked on the sheet shown, and the marks it held after the
+    // last of them (fewer: another sheet was shown since).
+    struct MarkedPlace {
+        QString name;
+        QPointF corner;
+        QColor colour;
+    };
+    std::vector<MarkedPlace> markedPlaces_;
+    std::size_t marksCounted_ = 0;
     std::vector<const MapLayer*> layers_;
     std::function<SheetFrame(const Sheet&, QSize)> frameSource_;
     mutable SheetFrame frame_;

@@ -59,6 +59,12 @@ public:
     bool isNull() const { return sheet_.isNull() && file_.isEmpty() && !tiles_; }
 
     void add(Mark mark);
+    // The same sheet without any mark.
+    Composition unmarked() const {
+        Composition c = *this;
+        c.marks_.clear();
+        return c;
+    }
 
     // Lets go of the sheet's pixels if the file can give them back (of the
     // tiles kept decoded, for a sheet drawn from tiles).

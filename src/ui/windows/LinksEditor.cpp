@@ -124,9 +124,6 @@ void LinksEditor::Form_Activate() {
         const auto colo = parseNumber(data1_.text(QStringLiteral("COLO")), QLocale::c());
         emit recordRead(QSizeF(image_.widthTwips(), image_.heightTwips()), cola, colo);
 
-        const std::array<const char*, 4> fields{"NORD", "EST", "SUD", "OVEST"};
-        for (std::size_t i = 0; i < boxes.size(); ++i)
-            combo::setText(boxes[i], data1_.text(QString::fromLatin1(fields[i])));
         const auto number = [this](const char* field) {
             return parseNumber(data1_.text(QString::fromLatin1(field)), QLocale::c());
         };
@@ -137,11 +134,43 @@ void LinksEditor::Form_Activate() {
                                    *secloo},
                                   int(twips::fromPixels(image_.composition().size().width())),
                                   int(twips::fromPixels(image_.composition().size().height())));
-        const areadatums::SheetDatum stored = areadatums::readIn(QDir::currentPath(), area);
-        datumchoice::show(cmbdatum, stored.code);
-        showOperations(stored.operation);
+        showRecord(true);
     } catch (const ArchiveError& e) {
         dialogs().message(e.italianMessage());
+    }
+}
+
+void LinksEditor::showRecord(bool all) {
+    const std::array<QComboBox*, 4> boxes{cmbnord, cmbest, cmbsud, cmbovest};
+    const std::array<const char*, 4> fields{"NORD", "EST", "SUD", "OVEST"};
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const QString stored = data1_.text(QString::fromLatin1(fields[i]));
+        if (all || combo::text(boxes[i]) == readLinks_[i]) combo::setText(boxes[i], stored);
+        readLinks_[i] = stored;
+    }
+    const bool datumAsRead = datumchoice::code(cmbdatum) == readDatum_ &&
+                             cmbtrasf->currentData().toString() == readOperation_;
+    const areadatums::SheetDatum stored = areadatums::readIn(QDir::currentPath(), recordArea_);
+    if (all || datumAsRead) {
+        datumchoice::show(cmbdatum, stored.code);
+        showOperations(stored.operation);
+        readDatum_ = datumchoice::code(cmbdatum);
+        readOperation_ = cmbtrasf->currentData().toString();
+    }
+}
+
+void LinksEditor::refreshKeepingState() {
+    if (!isVisible()) return;
+    const std::array<QComboBox*, 4> boxes{cmbnord, cmbest, cmbsud, cmbovest};
+    try {
+        data1_.setRecordSource(sql::kAreaList);
+        data1_.refresh();
+        const QStringList names = data1_.texts(QStringLiteral("AREA"));
+        for (QComboBox* box : boxes)
+            combo::setLines(box, names);
+        if (hasRecord_ && findRecord(recordArea_)) showRecord(false);
+    } catch (const ArchiveError&) {
+        // The server cannot be read now: "Modifica" tells why.
     }
 }
 

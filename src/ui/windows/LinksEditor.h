@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <optional>
 
 class QComboBox;
@@ -53,6 +54,11 @@ public:
     void present();
 
     void Form_Activate();
+    // The sheets and the record read again in place, after other programs
+    // changed them: the lists take the sheets there are now, and a box still
+    // showing what was read shows what is stored now; a box the user changed
+    // keeps the choice.
+    void refreshKeepingState();
     void cmdmod_Click();
     void cmdesci_Click();
 
@@ -68,6 +74,10 @@ private:
     // Stands Data1 on the first record whose AREA is exactly name; false when
     // there is none.
     bool findRecord(const QString& name);
+    // The four links, the datum and the operation of the record found, as
+    // read and shown, into the boxes still showing what was read before
+    // (all of them when all is true).
+    void showRecord(bool all);
     // Fills cmbtrasf for the datum chosen in cmbdatum and the sheet's extent,
     // on the line of the operation key (empty: PROJ's choice).
     void showOperations(const QString& key);
@@ -80,6 +90,11 @@ private:
     bool hasRecord_ = false;
     // The sheet's extent in its own degrees, from its record and picture.
     std::optional<GeoBox> extent_;
+    // What the boxes showed as read from the record: the four links, the
+    // datum's code and the operation's key.
+    std::array<QString, 4> readLinks_;
+    QString readDatum_;
+    QString readOperation_;
 };
 
 } // namespace orvena

@@ -172,8 +172,22 @@ void LocalityEditor::cmbarea_Click() {
     data2_.setRecordSource(sql::kLocalityOfAreaInTableOrder, {area});
     data2_.refresh();
     combo::setLines(cmbloc, data2_.texts(kName, kArea, area));
+    listedArea_ = area;
     busy.end();
     if (!shown) dialogs().message(kSheetMissing);
+}
+
+void LocalityEditor::refreshKeepingState(bool areas, bool places) {
+    if (!isVisible()) return;
+    try {
+        if (areas) Form_Load();
+        if (!places || listedArea_.isEmpty()) return;
+        data2_.setRecordSource(sql::kLocalityOfAreaInTableOrder, {listedArea_});
+        data2_.refresh();
+        combo::setLines(cmbloc, data2_.texts(kName, kArea, listedArea_));
+    } catch (const ArchiveError&) {
+        // The server cannot be read now: the next change tells why.
+    }
 }
 
 // The chosen place into the boxes, and its stored position as the one held.

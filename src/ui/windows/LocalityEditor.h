@@ -94,6 +94,11 @@ public:
     void cmdann_Click();
     void cmdesci_Click();
 
+    // The lists read again in place, after other programs changed the
+    // sheets (areas) or the places: the sheets, and the places of the sheet
+    // listed; the texts chosen or typed and every box stay as they are.
+    void refreshKeepingState(bool areas, bool places);
+
     // Whether a click on the main window's map is awaited ("Clicca la
     // posizione" pressed, the editor not yet back).
     bool capturing() const { return capturing_; }
@@ -146,6 +151,8 @@ private:
     bool captured_ = false;
     bool capturing_ = false;
     bool unloaded_ = false;
+    // The sheet whose places cmbloc lists.
+    QString listedArea_;
 };
 
 } // namespace orvena

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -176,6 +177,7 @@ void LocalitySearch::continueListing() {
         return failed(model_->line(0), e);
     }
     model_->grow();
+    restoreView();
     if (busy()) work_->start();
 }
 
@@ -218,6 +220,48 @@ void LocalitySearch::cmdcerca_Click() {
         return failed(kSearchTitle, e);
     }
     if (busy()) work_->start();
+}
+
+void LocalitySearch::refreshKeepingState() {
+    if (!isVisible()) return;
+    const QModelIndex current = List1->currentIndex();
+    const ViewState state{List1->verticalScrollBar()->value(), current.isValid() ? current.row() : -1,
+                          current.isValid() ? model_->line(current.row()) : QString()};
+    const QString title = model_->line(0);
+    try {
+        if (title == kFullTitle)
+            listing_.listAll();
+        else
+            listing_.search(listing_.key());
+        model_->show(title);
+    } catch (const ArchiveError&) {
+        // The server cannot be read now: the list stays as it was, and the
+        // next search tells why.
+        return;
+    }
+    restore_ = state;
+    restoreView();
+    if (busy()) work_->start();
+}
+
+void LocalitySearch::restoreView() {
+    if (!restore_) return;
+    const int wanted = std::max(restore_->scroll, restore_->row);
+    if (lineCount() <= wanted && busy()) return;
+    const ViewState state = *std::exchange(restore_, std::nullopt);
+    // The line chosen by its text, where it was or a little off (places
+    // added or gone before it).
+    int found = -1;
+    for (int d = 0; state.row >= 0 && d <= 100 && found < 0; ++d)
+        for (const int row : {state.row - d, state.row + d})
+            if (row >= 2 && row < lineCount() && model_->line(row) == state.text) {
+                found = row;
+                break;
+            }
+    if (found >= 0)
+        List1->selectionModel()->setCurrentIndex(model_->index(found),
+                                                 QItemSelectionModel::ClearAndSelect);
+    List1->verticalScrollBar()->setValue(state.scroll);
 }
 
 // The clicked line goes to the main window as it reads: its first 50

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class QLineEdit;
 class QListView;
 class QModelIndex;
@@ -46,6 +48,11 @@ public:
     void List1_Click(const QModelIndex& line);
     void cmdesci_Click();
 
+    // The list read again in place, after other programs changed the places:
+    // the same list or search (the key last searched, whatever the box now
+    // holds), the line chosen and the scroll position kept as the lines come.
+    void refreshKeepingState();
+
     // The lines of List1 as the user sees them (for tests and benchmarks).
     int lineCount() const;
     QString lineText(int row) const;
@@ -66,11 +73,20 @@ private:
     // The next step of the listing, then the new lines to the view.
     void continueListing();
     void failed(const QString& title, const ArchiveError& e);
+    // Puts the view back where refreshKeepingState() found it, once the list
+    // holds that far (or holds all it will).
+    void restoreView();
 
     LocalityListing listing_;
     LocalityListModel* model_;
     QTimer* work_;
     QString pendingKey_;
+    struct ViewState {
+        int scroll = 0;
+        int row = -1; // the line chosen, -1 for none
+        QString text; // its text
+    };
+    std::optional<ViewState> restore_;
 };
 
 } // namespace orvena
