@@ -4,11 +4,10 @@
 // that goes away is told naming it, and the next action after its return
 // works again.
 #include "MapWindow.h"
+#include "ServerAtlas.h"
 
 #include "core/archive/AreaCalibrations.h"
 #include "core/archive/AreaDatums.h"
-#include "core/archive/AtlasServer.h"
-#include "core/archive/ServerLoad.h"
 #include "core/archive/WorkingPair.h"
 #include "core/geo/LocalityChecks.h"
 #include "core/geo/SheetLookup.h"
@@ -25,14 +24,6 @@ using namespace orvena::test;
 
 namespace {
 
-QString psql(const QString& database, const QString& sql) {
-    QProcess p;
-    p.start("psql", {"-X", "-q", "-A", "-t", "-v", "ON_ERROR_STOP=1", "-d", database, "-c", sql});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        return "psql: " + QString::fromUtf8(p.readAllStandardError());
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
 // The demo atlas with what the files keep beside AREA: a datum with an
 // operation of its own, a datum alone, and a sheet calibrated by points.
 void enrich(Workspace& ws) {
@@ -41,34 +32,21 @@ void enrich(Workspace& ws) {
     areadatums::store(pair, sheet("SE"), "EPSG:4230");
     SheetPoints points;
     points.model = FitModel::Affine;
-    points.points = {{0, 0, false, 45.9, 9.1}, {1600, 0, false, 45.9, 9.3},
-                     {0, 1200, false, 45.7, 9.1}, {1600, 1200, false, 45.7, 9.3}};
+    points.points = {{0, 0, false, 45.9, 9.1},
+                     {1600, 0, false, 45.9, 9.3},
+                     {0, 1200, false, 45.7, 9.1},
+                     {1600, 1200, false, 45.7, 9.3}};
     points.border = {{10, 10}, {1590, 10}, {1590, 1190}};
-    areacalibrations::store(pair, sheet("NO"), points, {45.9, 9.1, 0, 165240, 0, 32760},
-                            QString());
+    areacalibrations::store(pair, sheet("NO"), points, {45.9, 9.1, 0, 165240, 0, 32760}, QString());
 }
 
-// Loads the folder's two archives onto a fresh database, then takes them out
-// of the folder and names the database in server-atlante.txt: the folder is
-// a server atlas from now on. The connection string.
-QString moveToServer(Workspace& ws, const QString& user = QString()) {
-    static int databases = 0;
-    const QString database = QStringLiteral("letture_%1").arg(++databases);
-    if (const QString said = psql("postgres", "CREATE DATABASE " + database); !said.isEmpty())
-        qFatal("%s", qPrintable(said));
-    const auto outcome = serverload::load(ws.folder.path(), "dbname=" + database);
-    if (!outcome.problem.isEmpty()) qFatal("%s", qPrintable(outcome.problem));
+// The folder's two archives loaded onto a fresh database and taken out of
+// the folder, the database named in its server setting: the connection.
+QString moveToServer(Workspace& ws, const QString& role = QString()) {
+    const QString database = loadOnServer(ws.folder.path());
     for (const char* file : {Archives::kAreaFile, Archives::kLocalityFile})
         QFile::rename(ws.file(file), ws.file(QString::fromLatin1(file) + ".su-server"));
-    if (!user.isEmpty()) // a role that may only read
-        psql(database, "DO $$BEGIN CREATE ROLE " + user + " LOGIN; EXCEPTION WHEN "
-                       "duplicate_object THEN NULL; END$$; GRANT SELECT ON ALL TABLES IN SCHEMA "
-                       "public TO " + user);
-    const QString connection =
-        "dbname=" + database + (user.isEmpty() ? QString() : " user=" + user);
-    writeFile(ws.file(atlasserver::kSettingFile), "# l'atlante\n" + connection.toUtf8() + "\n");
-    atlasserver::closeConnections();
-    return connection;
+    return useServer(ws.folder.path(), database, role);
 }
 
 QString text(const Sheet& s) {
@@ -95,10 +73,10 @@ QStringList lookups(const QString& folder) {
     const SheetLookup l(folder);
     QStringList out;
     bool listed = true;
-    out << text(l.sheet(kNE)) << text(l.sheet(kNE.toUpper(), &listed))
-        << QString::number(listed) << text(l.sheetCaseBlind(kNE.toUpper()))
-        << l.sheetNames().join(',') << text(l.neighbour(l.sheet(kNE), Side::West))
-        << text(l.place(kNE, "VILLAFREDDA")) << text(l.place(kNE, "villafredda"));
+    out << text(l.sheet(kNE)) << text(l.sheet(kNE.toUpper(), &listed)) << QString::number(listed)
+        << text(l.sheetCaseBlind(kNE.toUpper())) << l.sheetNames().join(',')
+        << text(l.neighbour(l.sheet(kNE), Side::West)) << text(l.place(kNE, "VILLAFREDDA"))
+        << text(l.place(kNE, "villafredda"));
     for (const QString& name : l.sheetNames())
         out << l.places(name).join(',') << l.places(name.toUpper()).join(',');
     for (const Place& p : l.placesNamed("villafredda"))
@@ -111,8 +89,9 @@ QStringList lookups(const QString& folder) {
     }
     const SheetOutlines outlines = SheetOutlines::read(folder);
     for (const auto& p : demo::demoPlaces())
-        out << outlines.holding({p.lonDeg + p.lonMin / 60.0 + p.lonSec / 3600.0,
-                                 p.latDeg + p.latMin / 60.0 + p.latSec / 3600.0})
+        out << outlines
+                   .holding({p.lonDeg + p.lonMin / 60.0 + p.lonSec / 3600.0,
+                             p.latDeg + p.latMin / 60.0 + p.latSec / 3600.0})
                    .join(',');
     return out;
 }
@@ -149,10 +128,7 @@ Ran run(const QString& folder, const QStringList& args) {
 class ServerReadsTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
-        if (qEnvironmentVariableIsEmpty("ORVENA_TEST_SERVER"))
-            QSKIP("no PostgreSQL server programs here (Debian package postgresql)");
-    }
+    void init() { ORVENA_NEEDS_SERVER(); }
     void cleanup() {
         atlasserver::setFromCommandLine(QString());
         atlasserver::closeConnections();
@@ -191,7 +167,7 @@ private slots:
     void gisExportSameBytes_data() {
         QTest::addColumn<QString>("role");
         QTest::newRow("owner") << QString();
-        QTest::newRow("read-only role") << "lettore";
+        QTest::newRow("read-only role") << kReader;
     }
     void gisExportSameBytes() {
         QFETCH(QString, role);
@@ -229,7 +205,7 @@ private slots:
         QTest::addColumn<QString>("role");
         QTest::newRow("file") << false << QString();
         QTest::newRow("server") << true << QString();
-        QTest::newRow("server, read-only role") << true << "lettore";
+        QTest::newRow("server, read-only role") << true << kReader;
     }
     void mainWindow() {
         QFETCH(bool, onServer);

@@ -256,15 +256,8 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
         session.attach(Archives::kExchangeAreaFile, "xa", Session::Access::ReadOnly);
         session.attach(Archives::kExchangeLocalityFile, "xl", Session::Access::ReadOnly);
 
-        const qint64 areas =
-            session.number("SELECT count(*) FROM xa.AREA", name(Archives::kExchangeAreaFile));
-        const qint64 first =
-            session.number("SELECT coalesce(min(rowid), 1) FROM xl.localita", placesFrom);
-        const qint64 last =
-            session.number("SELECT coalesce(max(rowid), 0) FROM xl.localita", placesFrom);
+        const auto [areas, first, last] = startImport(session, "xa.AREA", progress);
         const qint64 total = areas + (last - first + 1);
-        session.setProgress(&progress, total);
-        session.report(0);
 
         // A place repeated inside the exchange file is added once, its first
         // copy. One statement adds a chunk of places: the places it looks

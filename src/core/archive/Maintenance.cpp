@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveFailure.h"
 #include "core/archive/ArchiveFile.h"
+#include "core/archive/Archives.h"
 #include "core/archive/FieldText.h"
 #include "core/archive/LockWaits.h"
 #include "core/archive/MaintenanceSession.h"
@@ -215,6 +216,18 @@ void Session::setProgress(const Progress* progress, qint64 total) {
 void Session::report(qint64 done) {
     if (cancelled_ || !progress_) return;
     if (!(*progress_)(std::min(done, total_), total_)) cancelled_ = true;
+}
+
+ImportSpan startImport(Session& session, const std::string& areaTable, const Progress& progress) {
+    const QString areaFile = QString::fromUtf8(Archives::kExchangeAreaFile);
+    const QString placesFile = QString::fromUtf8(Archives::kExchangeLocalityFile);
+    ImportSpan span;
+    span.areas = session.number("SELECT count(*) FROM " + areaTable, areaFile);
+    span.first = session.number("SELECT coalesce(min(rowid), 1) FROM xl.localita", placesFile);
+    span.last = session.number("SELECT coalesce(max(rowid), 0) FROM xl.localita", placesFile);
+    session.setProgress(&progress, span.total());
+    session.report(0);
+    return span;
 }
 
 void Session::faultAt(const FaultPoint& fault, const char* point, const QString& file) {

@@ -100,6 +100,19 @@ private:
     bool cancelled_ = false;
 };
 
+// What an import of the exchange files goes through: the sheets of the area
+// table, then the places of xl.localita by rowid from first to last.
+struct ImportSpan {
+    qint64 areas = 0;
+    qint64 first = 1;
+    qint64 last = 0;
+    qint64 total() const { return areas + (last - first + 1); }
+};
+
+// Counts the span (areaTable is the attached exchange area table), sets the
+// session's progress to it and reports nothing done yet.
+ImportSpan startImport(Session& session, const std::string& areaTable, const Progress& progress);
+
 // The URI SQLite opens a file of folder with, read-only or read-write, never
 // creating it.
 std::string fileUri(const QString& folder, const char* file, Session::Access access);

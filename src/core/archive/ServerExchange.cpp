@@ -249,15 +249,8 @@ MaintenanceResult importArchives(const QString& folder, const Progress& progress
         server::Connection& c = serverOf(folder);
         server = &c;
 
-        const qint64 areas =
-            session.number("SELECT count(*) FROM main.AREA", name(Archives::kExchangeAreaFile));
-        const qint64 first =
-            session.number("SELECT coalesce(min(rowid), 1) FROM xl.localita", placesFrom);
-        const qint64 last =
-            session.number("SELECT coalesce(max(rowid), 0) FROM xl.localita", placesFrom);
+        const auto [areas, first, last] = startImport(session, "main.AREA", progress);
         const qint64 total = areas + (last - first + 1);
-        session.setProgress(&progress, total);
-        session.report(0);
         if (session.cancelled()) return MaintenanceResult::cancelled();
 
         MaintenanceResult done;

@@ -94,6 +94,14 @@ bool LinksEditor::findRecord(const QString& name) {
     return data1_.findExact(QStringLiteral("AREA"), name);
 }
 
+void LinksEditor::listAreas() {
+    data1_.setRecordSource(sql::kAreaList);
+    data1_.refresh();
+    const QStringList names = data1_.texts(QStringLiteral("AREA"));
+    for (QComboBox* box : {cmbnord, cmbest, cmbsud, cmbovest})
+        combo::setLines(box, names);
+}
+
 void LinksEditor::Form_Activate() {
     const std::array<QComboBox*, 4> boxes{cmbnord, cmbest, cmbsud, cmbovest};
     for (QComboBox* box : boxes)
@@ -109,11 +117,7 @@ void LinksEditor::Form_Activate() {
     // area was chosen in the main window since the editor opened.
     Label1->setText(kAreaCaption + area);
     try {
-        data1_.setRecordSource(sql::kAreaList);
-        data1_.refresh();
-        const QStringList names = data1_.texts(QStringLiteral("AREA"));
-        for (QComboBox* box : boxes)
-            combo::setLines(box, names);
+        listAreas();
 
         if (!findRecord(area)) return;
         hasRecord_ = true;
@@ -130,10 +134,10 @@ void LinksEditor::Form_Activate() {
         const auto pxlao = number("PXLAO"), seclao = number("SECLAO");
         const auto pxloo = number("PXLOO"), secloo = number("SECLOO");
         if (cola && colo && pxlao && seclao && pxloo && secloo)
-            extent_ = sheetExtent({0, 0, float(*cola), float(*colo), *pxlao, *seclao, *pxloo,
-                                   *secloo},
-                                  int(twips::fromPixels(image_.composition().size().width())),
-                                  int(twips::fromPixels(image_.composition().size().height())));
+            extent_ =
+                sheetExtent({0, 0, float(*cola), float(*colo), *pxlao, *seclao, *pxloo, *secloo},
+                            int(twips::fromPixels(image_.composition().size().width())),
+                            int(twips::fromPixels(image_.composition().size().height())));
         showRecord(true);
     } catch (const ArchiveError& e) {
         dialogs().message(e.italianMessage());
@@ -161,13 +165,8 @@ void LinksEditor::showRecord(bool all) {
 
 void LinksEditor::refreshKeepingState() {
     if (!isVisible()) return;
-    const std::array<QComboBox*, 4> boxes{cmbnord, cmbest, cmbsud, cmbovest};
     try {
-        data1_.setRecordSource(sql::kAreaList);
-        data1_.refresh();
-        const QStringList names = data1_.texts(QStringLiteral("AREA"));
-        for (QComboBox* box : boxes)
-            combo::setLines(box, names);
+        listAreas();
         if (hasRecord_ && findRecord(recordArea_)) showRecord(false);
     } catch (const ArchiveError&) {
         // The server cannot be read now: "Modifica" tells why.
@@ -187,15 +186,16 @@ void LinksEditor::cmdmod_Click() {
             return;
         }
         // The links and the datum go in one transaction.
-        areadatums::storeWithRecord(data1_, recordArea_, datumchoice::code(cmbdatum),
-                                    cmbtrasf->currentData().toString(), [this] {
-            data1_.edit();
-            data1_.setField(QStringLiteral("NORD"), combo::text(cmbnord));
-            data1_.setField(QStringLiteral("EST"), combo::text(cmbest));
-            data1_.setField(QStringLiteral("SUD"), combo::text(cmbsud));
-            data1_.setField(QStringLiteral("OVEST"), combo::text(cmbovest));
-            data1_.update();
-        });
+        areadatums::storeWithRecord(
+            data1_, recordArea_, datumchoice::code(cmbdatum), cmbtrasf->currentData().toString(),
+            [this] {
+                data1_.edit();
+                data1_.setField(QStringLiteral("NORD"), combo::text(cmbnord));
+                data1_.setField(QStringLiteral("EST"), combo::text(cmbest));
+                data1_.setField(QStringLiteral("SUD"), combo::text(cmbsud));
+                data1_.setField(QStringLiteral("OVEST"), combo::text(cmbovest));
+                data1_.update();
+            });
         data1_.refresh();
         findRecord(recordArea_);
     } catch (const ArchiveError& e) {

@@ -74,6 +74,8 @@ private:
     // Stands Data1 on the first record whose AREA is exactly name; false when
     // there is none.
     bool findRecord(const QString& name);
+    // Lists every sheet in the four link boxes.
+    void listAreas();
     // The four links, the datum and the operation of the record found, as
     // read and shown, into the boxes still showing what was read before
     // (all of them when all is true).

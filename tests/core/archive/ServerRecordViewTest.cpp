@@ -4,14 +4,13 @@
 // program issues: names folded as the files fold them (A-Z only), equal ones
 // in the order they were added. Two users changing the same place: the second
 // is told, naming it, what the first did meanwhile, and shown what is stored.
+#include "ServerAtlas.h"
 #include "TempFolder.h"
 #include "TestMain.h"
 
 #include "core/archive/Archives.h"
 #include "core/archive/RecordView.h"
-#include "core/archive/ServerLoad.h"
 #include "core/archive/SqlTexts.h"
-#include "core/server/ServerConnection.h"
 #include "core/server/ServerRecords.h"
 
 #include <QFile>
@@ -32,8 +31,8 @@ enum class Act { Modify, Delete, Insert, DeleteSheet };
 
 struct Change {
     const char* tag;
-    Act first;  // what user A does
-    Act second; // what user B then does, standing where it stood before
+    Act first;           // what user A does
+    Act second;          // what user B then does, standing where it stood before
     const char* message; // what B is told (a part of it)
     const char* stored;  // ROMA's LAGR as B's view shows it afterwards ("" when gone)
 };
@@ -47,15 +46,16 @@ void act(RecordView& places, Act act) {
         places.setField("LAGR", 46);
         places.update();
         break;
-    case Act::Delete: places.remove(); break;
+    case Act::Delete:
+        places.remove();
+        break;
     case Act::Insert:
         places.addNew();
         places.setField("AREA", "Foglio Z");
         places.setField("LOCALITA", "NUOVA");
         places.update();
         break;
-    case Act::DeleteSheet:
-    {
+    case Act::DeleteSheet: {
         // The sheet with its places, as "Elimina Area" deletes it.
         server::Connection c;
         QCOMPARE(c.open("dbname=postgres"), QString());
@@ -70,11 +70,11 @@ QStringList walk(RecordView& view, const char* sql, const QStringList& params) {
     QStringList out;
     view.setRecordSource(sql, params);
     view.refresh();
-    const QStringList fields = view.table() == "AREA"
-                                   ? QStringList{"AREA", "COLA", "COLO", "PXLAO", "SECLAO", "PXLOO",
-                                                 "SECLOO", "NORD", "EST", "SUD", "OVEST"}
-                                   : QStringList{"AREA", "LOCALITA", "LAGR", "LAMN", "LASE", "LOGR",
-                                                 "LOMN", "LOSE", "PX", "PY"};
+    const QStringList fields =
+        view.table() == "AREA" ? QStringList{"AREA",   "COLA", "COLO", "PXLAO", "SECLAO", "PXLOO",
+                                             "SECLOO", "NORD", "EST",  "SUD",   "OVEST"}
+                               : QStringList{"AREA", "LOCALITA", "LAGR", "LAMN", "LASE",
+                                             "LOGR", "LOMN",     "LOSE", "PX",   "PY"};
     for (; !view.eof(); view.moveNext()) {
         QStringList texts;
         for (const QString& f : fields)
@@ -107,8 +107,7 @@ class ServerRecordViewTest : public QObject {
 
 private slots:
     void initTestCase() {
-        if (qEnvironmentVariableIsEmpty("ORVENA_TEST_SERVER"))
-            QSKIP("no PostgreSQL server programs here (Debian package postgresql)");
+        ORVENA_NEEDS_SERVER();
         QVERIFY(createArchive(folder_.file(Archives::kAreaFile), "AREA").isEmpty());
         QVERIFY(createArchive(folder_.file(Archives::kLocalityFile), "localita").isEmpty());
         {
@@ -123,8 +122,8 @@ private slots:
                        "(NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
             SQLite::Database places(folder_.file(Archives::kLocalityFile).toStdString(),
                                     SQLite::OPEN_READWRITE);
-            const char* names[] = {"ROMA", "roma", "Roma_", "ROMAB", "ÀNCONA", "ancona", "àncona",
-                                   "Z", "_A", "a"};
+            const char* names[] = {"ROMA",   "roma",   "Roma_", "ROMAB", "ÀNCONA",
+                                   "ancona", "àncona", "Z",     "_A",    "a"};
             const char* sheets[] = {"Foglio A", "foglio a", "Foglio_B", "FoglioB", "Àrea"};
             int n = 0;
             for (const char* sheet : sheets)
@@ -211,24 +210,23 @@ private slots:
         admin.exec("CREATE ROLE lettore LOGIN");
         admin.exec("GRANT SELECT ON ALL TABLES IN SCHEMA public TO lettore");
         RecordView reader{"Data2", Archives::kLocalityFile, "localita", {}};
-        QCOMPARE(reader.openOnServer("dbname=postgres user=lettore password=segreta"),
-                 QString());
+        QCOMPARE(reader.openOnServer("dbname=postgres user=lettore password=segreta"), QString());
         QCOMPARE(walk(reader, sql::kLocalityAll, {}), walk(filePlaces_, sql::kLocalityAll, {}));
         reader.setRecordSource(sql::kLocalityByName, {"ROMA"});
         reader.refresh();
-        for (const auto& change : std::initializer_list<std::function<void()>>{
-                 [&] {
-                     reader.addNew();
-                     reader.setField("AREA", "Foglio A");
-                     reader.setField("LOCALITA", "NUOVA");
-                     reader.update();
-                 },
-                 [&] {
-                     reader.edit();
-                     reader.setField("LAGR", 1);
-                     reader.update();
-                 },
-                 [&] { reader.remove(); }}) {
+        for (const auto& change :
+             std::initializer_list<std::function<void()>>{[&] {
+                                                              reader.addNew();
+                                                              reader.setField("AREA", "Foglio A");
+                                                              reader.setField("LOCALITA", "NUOVA");
+                                                              reader.update();
+                                                          },
+                                                          [&] {
+                                                              reader.edit();
+                                                              reader.setField("LAGR", 1);
+                                                              reader.update();
+                                                          },
+                                                          [&] { reader.remove(); }}) {
             try {
                 change();
                 QFAIL("a change went through");
@@ -266,10 +264,13 @@ private slots:
     // both standing on the same place when the first one acts.
     void secondUserTold_data() {
         test::addRows<Change>({
-            {"modify-after-modify", Act::Modify, Act::Modify, "ROMA del foglio Foglio Z è stata "
-                                                              "modificata da un altro utente", "46"},
+            {"modify-after-modify", Act::Modify, Act::Modify,
+             "ROMA del foglio Foglio Z è stata "
+             "modificata da un altro utente",
+             "46"},
             {"modify-after-delete", Act::Delete, Act::Modify, "è stata eliminata da un altro", ""},
-            {"delete-after-modify", Act::Modify, Act::Delete, "è stata modificata da un altro", "46"},
+            {"delete-after-modify", Act::Modify, Act::Delete, "è stata modificata da un altro",
+             "46"},
             {"delete-after-delete", Act::Delete, Act::Delete, "è stata eliminata da un altro", ""},
             {"same-name-added-twice", Act::Insert, Act::Insert,
              "La località NUOVA del foglio Foglio Z c'è già", "20"},

@@ -6,18 +6,17 @@
 // a place on it leaves no place without its sheet and tells the loser; a
 // read-only role is refused every change with the read-only message, nothing
 // changed, while the owner's goes through.
+#include "ServerAtlas.h"
 #include "TempFolder.h"
 #include "TestMain.h"
 
 #include "core/archive/Archives.h"
 #include "core/archive/AreaCalibrations.h"
 #include "core/archive/AreaDatums.h"
-#include "core/archive/AtlasServer.h"
 #include "core/archive/DeleteArea.h"
 #include "core/archive/Exchange.h"
 #include "core/archive/RecordView.h"
 #include "core/archive/ServerExchange.h"
-#include "core/archive/ServerLoad.h"
 #include "core/archive/WorkingPair.h"
 #include "core/geo/SheetModelStore.h"
 #include "core/gis/OziMapImport.h"
@@ -33,30 +32,11 @@
 #include <thread>
 
 using namespace orvena;
+using namespace orvena::test;
 
 namespace {
 
 const char* const kExchange[] = {Archives::kExchangeAreaFile, Archives::kExchangeLocalityFile};
-
-// Runs sql on the server's database db as its superuser: the rows'
-// texts, each row's fields joined by '|'.
-QStringList query(const QString& db, const char* sql) {
-    server::Connection c;
-    if (const QString problem = c.open("dbname=" + db); !problem.isEmpty()) return {problem};
-    QStringList out;
-    try {
-        const server::Result r = c.exec(sql);
-        for (int i = 0; i < r.rows(); ++i) {
-            QStringList fields;
-            for (int f = 0; f < r.columns(); ++f)
-                fields << (r.isNull(i, f) ? "NULL" : r.text(i, f));
-            out << fields.join('|');
-        }
-    } catch (const server::ServerError& e) {
-        return {e.message()};
-    }
-    return out;
-}
 
 // Everything the atlas on db holds, in the order added.
 QStringList dump(const QString& db) {
@@ -129,27 +109,6 @@ constexpr const char* kSourcePlaces =
     "('foglio a', 'roma', 1, 2, 3, 4, 5, 6, 7, 8), "
     "('Foglio B', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)";
 
-int databases = 0;
-
-// A new database on the test's server holding the archives of folder: its
-// name.
-QString loadAtlas(const QString& folder) {
-    const QString db = QStringLiteral("atlante%1").arg(++databases);
-    query("postgres", ("CREATE DATABASE " + db).toUtf8().constData());
-    const serverload::Outcome loaded = serverload::load(folder, "dbname=" + db);
-    if (!loaded.problem.isEmpty()) qWarning() << loaded.problem;
-    query(db, "GRANT SELECT ON ALL TABLES IN SCHEMA public TO lettore");
-    return db;
-}
-
-// The folder's atlas kept on db, reached as role (empty: the superuser).
-void useServer(const QString& folder, const QString& db, const QString& role = {}) {
-    atlasserver::closeConnections();
-    QFile file(QDir(folder).filePath(atlasserver::kSettingFile));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(("dbname=" + db + (role.isEmpty() ? "" : " user=" + role) + "\n").toUtf8());
-}
-
 void copyExchange(const QString& from, const QString& to) {
     for (const char* file : kExchange) {
         QFile::remove(QDir(to).filePath(file));
@@ -160,10 +119,8 @@ void copyExchange(const QString& from, const QString& to) {
 // Waits until some connection to db is waiting for a lock another holds.
 bool someoneWaits(const QString& db) {
     for (int i = 0; i < 500; ++i) {
-        if (query(db, ("SELECT count(*) FROM pg_stat_activity WHERE datname = '" + db +
-                       "' AND wait_event_type = 'Lock'")
-                          .toUtf8()
-                          .constData()) != QStringList{"0"})
+        if (query(db, "SELECT count(*) FROM pg_stat_activity WHERE datname = '" + db +
+                          "' AND wait_event_type = 'Lock'") != QStringList{"0"})
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -224,11 +181,7 @@ class ServerWritesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        if (qEnvironmentVariableIsEmpty("ORVENA_TEST_SERVER"))
-            QSKIP("no PostgreSQL server programs here (Debian package postgresql)");
-        query("postgres", "CREATE ROLE lettore LOGIN");
-    }
+    void initTestCase() { ORVENA_NEEDS_SERVER(); }
     void cleanup() { atlasserver::closeConnections(); }
 
     void exchangeAsTheFiles_data() {
@@ -253,7 +206,7 @@ private slots:
         writeArchives(source.path(), kSourceAreas, kSourcePlaces);
         writeArchives(target.path(), row.targetAreas, row.targetPlaces);
         writeArchives(files.path(), row.targetAreas, row.targetPlaces);
-        const QString from = loadAtlas(source.path()), to = loadAtlas(target.path());
+        const QString from = loadOnServer(source.path()), to = loadOnServer(target.path());
 
         useServer(source.path(), from);
         QVERIFY(exportArchives(source.path()).done());
@@ -292,7 +245,7 @@ private slots:
         test::TempFolder folder, source;
         writeArchives(source.path(), kSourceAreas, kSourcePlaces);
         writeArchives(folder.path(), "INSERT INTO AREA (AREA) VALUES ('Foglio Z')");
-        const QString db = loadAtlas(folder.path()), from = loadAtlas(source.path());
+        const QString db = loadOnServer(folder.path()), from = loadOnServer(source.path());
         useServer(source.path(), from);
         QVERIFY(exportArchives(source.path()).done());
         copyExchange(source.path(), folder.path());
@@ -332,7 +285,7 @@ private slots:
         QFETCH(RaceRow, row);
         test::TempFolder folder;
         writeArchives(folder.path(), kSourceAreas, kSourcePlaces);
-        const QString db = loadAtlas(folder.path());
+        const QString db = loadOnServer(folder.path());
         useServer(folder.path(), db);
 
         QString loser;
@@ -459,10 +412,10 @@ private slots:
         QFETCH(RoleRow, row);
         test::TempFolder folder;
         writeArchives(folder.path(), kSourceAreas, kSourcePlaces);
-        const QString db = loadAtlas(folder.path());
+        const QString db = loadOnServer(folder.path());
         const QStringList before = dump(db);
 
-        useServer(folder.path(), db, "lettore");
+        useServer(folder.path(), db, kReader);
         const QString refused = row.write(folder.path());
         QVERIFY2(refused.contains("in sola lettura"), qPrintable(refused));
         QVERIFY2(refused.contains("atlante"), qPrintable(refused));
@@ -478,7 +431,7 @@ private slots:
     void compactionOnServer() {
         test::TempFolder folder;
         writeArchives(folder.path(), kSourceAreas, kSourcePlaces);
-        const QString db = loadAtlas(folder.path());
+        const QString db = loadOnServer(folder.path());
         useServer(folder.path(), db);
         const QDateTime written = QFileInfo(folder.file(Archives::kAreaFile)).lastModified();
         QVERIFY(serverexchange::compact(folder.path()).contains("VACUUM ANALYZE"));

@@ -3,6 +3,7 @@
 #include "core/base/Picture.h"
 #include "support/GdalTools.h"
 #include "support/TempFolder.h"
+#include "support/TestPictures.h"
 #include "support/TestMain.h"
 
 #include <QDateTime>
@@ -24,17 +25,6 @@ QString makeSheet(const test::TempFolder& folder, const QString& name, int shade
     const QString tif = folder.file(name);
     if (!image.save(png) || !test::gdalTranslate(png, tif, {"-co", "COMPRESS=LZW"})) return {};
     return tif;
-}
-
-double meanDifference(const QImage& a, const QImage& b) {
-    qint64 off = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            off += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    return double(off) / (3.0 * a.width() * a.height());
 }
 
 } // namespace
@@ -76,7 +66,7 @@ private slots:
         for (const QImage& tiles : std::initializer_list<QImage>{readTiles(copy, area, scale), tiled->read(area, scale).image,
                                     tiled->read(area, scale).image}) {
             QCOMPARE(tiles.size(), expected.size());
-            const double mean = meanDifference(tiles, expected);
+            const double mean = test::meanDifference(tiles, expected);
             QVERIFY2(mean <= tolerance, qPrintable(QString::number(mean)));
         }
         QCOMPARE(tiled->read(area, scale).covered, QRectF(part));

@@ -4,9 +4,9 @@
 // says which; the same name added twice to a sheet, once; a sheet deleted
 // while a place is added on it leaves no place without its sheet, whichever
 // comes first; and every committed change is heard by the other program.
+#include "ServerAtlas.h"
 #include "TestMain.h"
 
-#include "core/server/ServerConnection.h"
 #include "core/server/ServerListener.h"
 #include "core/server/ServerRecords.h"
 #include "core/server/ServerSchema.h"
@@ -51,10 +51,14 @@ class ServerRecordsTest : public QObject {
     // A user's change of the place ROMA as read in read.
     Change act(Records& records, Act act, const StoredRow& read) {
         switch (act) {
-        case Act::Modify: return records.update(read, place("Foglio A", "ROMA", "46"));
-        case Act::Delete: return records.remove(read);
-        case Act::InsertSame: return records.insert(place("Foglio A", "NAPOLI"));
-        case Act::Rename: return records.update(read, place("Foglio A", "NAPOLI"));
+        case Act::Modify:
+            return records.update(read, place("Foglio A", "ROMA", "46"));
+        case Act::Delete:
+            return records.remove(read);
+        case Act::InsertSame:
+            return records.insert(place("Foglio A", "NAPOLI"));
+        case Act::Rename:
+            return records.update(read, place("Foglio A", "NAPOLI"));
         }
         return Change::Done;
     }
@@ -75,12 +79,9 @@ class ServerRecordsTest : public QObject {
 
 private slots:
     void init() {
-        if (qEnvironmentVariableIsEmpty("ORVENA_TEST_SERVER"))
-            QSKIP("no PostgreSQL server programs here (Debian package postgresql)");
+        ORVENA_NEEDS_SERVER();
         const QString database = QStringLiteral("atlante%1").arg(++databases);
-        Connection admin;
-        QCOMPARE(admin.open("dbname=postgres"), QString());
-        admin.exec(("CREATE DATABASE " + database).toUtf8().constData());
+        QCOMPARE(test::psql("postgres", "CREATE DATABASE " + database), QString());
         connection_ = "dbname=" + database;
         QCOMPARE(a_.open(connection_), QString());
         QCOMPARE(b_.open(connection_), QString());
@@ -171,8 +172,8 @@ private slots:
         QStringList tables;
         for (const QList<QVariant>& signal : heard)
             tables << signal.at(0).toString();
-        QCOMPARE(tables, (QStringList{"localita", "area", "area_datum", "area_calibration",
-                                      "localita"}));
+        QCOMPARE(tables,
+                 (QStringList{"localita", "area", "area_datum", "area_calibration", "localita"}));
         // Nothing of a transaction not committed.
         a_.exec("BEGIN");
         a_.exec("UPDATE area SET COLA = 1");

@@ -5,6 +5,7 @@
 #include "support/GdalTools.h"
 #include "support/MapWindow.h"
 #include "support/StreamedJpeg.h"
+#include "support/TestPictures.h"
 
 #include "core/base/Picture.h"
 #include "core/base/PicturePreview.h"
@@ -55,17 +56,6 @@ QStringList tiledCopies() {
     while (it.hasNext())
         copies << it.next();
     return copies;
-}
-
-double meanDifference(const QImage& a, const QImage& b) {
-    qint64 off = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            off += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    return double(off) / (3.0 * a.width() * a.height());
 }
 
 // The window round the reference point, where a marked place comes.

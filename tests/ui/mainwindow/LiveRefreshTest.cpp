@@ -6,12 +6,10 @@
 // place: the sheet and place chosen, the line chosen in the search list and
 // every text typed stay. A listener cut off by the server listens again.
 #include "MapWindow.h"
+#include "ServerAtlas.h"
 
-#include "core/archive/AtlasServer.h"
 #include "core/archive/LiveChanges.h"
-#include "core/archive/ServerLoad.h"
 #include "core/archive/SqlTexts.h"
-#include "core/server/ServerConnection.h"
 #include "ui/windows/LinksEditor.h"
 #include "ui/windows/LocalitySearch.h"
 
@@ -34,8 +32,8 @@ enum class Other {
 struct Row {
     const char* tag;
     Other other;
-    bool sheetListed;  // the sheet "Foglio Nuovo" in the sheet list afterwards
-    int placeChange;   // places of the shown sheet: +1 added, -1 gone, 0 as they were
+    bool sheetListed; // the sheet "Foglio Nuovo" in the sheet list afterwards
+    int placeChange;  // places of the shown sheet: +1 added, -1 gone, 0 as they were
 };
 
 const QString kNewPlace = QStringLiteral("NUOVA DI ALTRI");
@@ -46,18 +44,11 @@ Q_DECLARE_METATYPE(Row)
 
 class LiveRefreshTest : public QObject {
     Q_OBJECT
-    int database_ = 0;
 
-    // A database of the row's own holding the demo atlas; the folder keeps
-    // the sheets' pictures only.
-    QString loadAtlas(Workspace& ws) {
-        server::Connection admin;
-        if (!admin.open("dbname=postgres").isEmpty()) return {};
-        const QString name = QStringLiteral("live%1").arg(++database_);
-        admin.exec(("CREATE DATABASE " + name).toUtf8().constData());
-        const QString connection = "dbname=" + name;
-        const serverload::Outcome loaded = serverload::load(ws.folder.path(), connection);
-        if (!loaded.problem.isEmpty()) return {};
+    // The demo atlas on a database of the row's own; the folder keeps the
+    // sheets' pictures only.
+    static QString loadAtlas(Workspace& ws) {
+        const QString connection = "dbname=" + loadOnServer(ws.folder.path());
         QFile::remove(ws.file(Archives::kAreaFile));
         QFile::remove(ws.file(Archives::kLocalityFile));
         atlasserver::setFromCommandLine(connection);
@@ -65,27 +56,21 @@ class LiveRefreshTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        if (qEnvironmentVariableIsEmpty("ORVENA_TEST_SERVER"))
-            QSKIP("no PostgreSQL server programs here (Debian package postgresql)");
-    }
+    void initTestCase() { ORVENA_NEEDS_SERVER(); }
     void cleanup() {
         atlasserver::closeConnections();
         atlasserver::setFromCommandLine({});
     }
 
     void othersChangesShownInPlace_data() {
-        QTest::addColumn<Row>("row");
-        for (const Row& r : {
-                 Row{"place added", Other::AddPlace, false, +1},
-                 Row{"place deleted", Other::DeletePlace, false, -1},
-                 Row{"marked place moved", Other::MoveMarked, false, 0},
-                 Row{"sheet added", Other::AddSheet, true, 0},
-                 Row{"shown sheet's links changed", Other::ChangeLinks, false, 0},
-                 Row{"listener cut, then a place added", Other::CutListenerThenAddPlace, false,
-                     +1},
-             })
-            QTest::newRow(r.tag) << r;
+        addRows<Row>({
+            {"place added", Other::AddPlace, false, +1},
+            {"place deleted", Other::DeletePlace, false, -1},
+            {"marked place moved", Other::MoveMarked, false, 0},
+            {"sheet added", Other::AddSheet, true, 0},
+            {"shown sheet's links changed", Other::ChangeLinks, false, 0},
+            {"listener cut, then a place added", Other::CutListenerThenAddPlace, false, +1},
+        });
     }
     void othersChangesShownInPlace() {
         QFETCH(Row, row);
@@ -148,7 +133,8 @@ private slots:
         switch (row.other) {
         case Other::AddPlace:
         case Other::CutListenerThenAddPlace:
-            addRecord(&others, {{"AREA", shown}, {"LOCALITA", kNewPlace}, {"PX", 100}, {"PY", 100}});
+            addRecord(&others,
+                      {{"AREA", shown}, {"LOCALITA", kNewPlace}, {"PX", 100}, {"PY", 100}});
             break;
         case Other::DeletePlace:
             others.setRecordSource(sql::kLocalityOfAreaByName, {shown, gone});
@@ -164,7 +150,9 @@ private slots:
             others.setField("PX", others.field("PX").toDouble() + 300); // 20 pixels east
             others.update();
             break;
-        case Other::AddSheet: addRecord(&areas, {{"AREA", kNewSheet}}); break;
+        case Other::AddSheet:
+            addRecord(&areas, {{"AREA", kNewSheet}});
+            break;
         case Other::ChangeLinks:
             areas.setRecordSource(sql::kAreaByName, {shown});
             areas.refresh();
