@@ -31,8 +31,8 @@ enum class Act { Modify, Delete, Insert, DeleteSheet };
 
 struct Change {
     const char* tag;
-    Act first;           // what user A does
-    Act second;          // what user B then does, standing where it stood before
+    Act first;  // what user A does
+    Act second; // what user B then does, standing where it stood before
     const char* message; // what B is told (a part of it)
     const char* stored;  // ROMA's LAGR as B's view shows it afterwards ("" when gone)
 };
@@ -46,16 +46,15 @@ void act(RecordView& places, Act act) {
         places.setField("LAGR", 46);
         places.update();
         break;
-    case Act::Delete:
-        places.remove();
-        break;
+    case Act::Delete: places.remove(); break;
     case Act::Insert:
         places.addNew();
         places.setField("AREA", "Foglio Z");
         places.setField("LOCALITA", "NUOVA");
         places.update();
         break;
-    case Act::DeleteSheet: {
+    case Act::DeleteSheet:
+    {
         // The sheet with its places, as "Elimina Area" deletes it.
         server::Connection c;
         QCOMPARE(c.open("dbname=postgres"), QString());
@@ -70,11 +69,11 @@ QStringList walk(RecordView& view, const char* sql, const QStringList& params) {
     QStringList out;
     view.setRecordSource(sql, params);
     view.refresh();
-    const QStringList fields =
-        view.table() == "AREA" ? QStringList{"AREA",   "COLA", "COLO", "PXLAO", "SECLAO", "PXLOO",
-                                             "SECLOO", "NORD", "EST",  "SUD",   "OVEST"}
-                               : QStringList{"AREA", "LOCALITA", "LAGR", "LAMN", "LASE",
-                                             "LOGR", "LOMN",     "LOSE", "PX",   "PY"};
+    const QStringList fields = view.table() == "AREA"
+                                   ? QStringList{"AREA", "COLA", "COLO", "PXLAO", "SECLAO", "PXLOO",
+                                                 "SECLOO", "NORD", "EST", "SUD", "OVEST"}
+                                   : QStringList{"AREA", "LOCALITA", "LAGR", "LAMN", "LASE", "LOGR",
+                                                 "LOMN", "LOSE", "PX", "PY"};
     for (; !view.eof(); view.moveNext()) {
         QStringList texts;
         for (const QString& f : fields)
@@ -122,8 +121,8 @@ private slots:
                        "(NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
             SQLite::Database places(folder_.file(Archives::kLocalityFile).toStdString(),
                                     SQLite::OPEN_READWRITE);
-            const char* names[] = {"ROMA",   "roma",   "Roma_", "ROMAB", "ÀNCONA",
-                                   "ancona", "àncona", "Z",     "_A",    "a"};
+            const char* names[] = {"ROMA", "roma", "Roma_", "ROMAB", "ÀNCONA", "ancona", "àncona",
+                                   "Z", "_A", "a"};
             const char* sheets[] = {"Foglio A", "foglio a", "Foglio_B", "FoglioB", "Àrea"};
             int n = 0;
             for (const char* sheet : sheets)
@@ -210,23 +209,24 @@ private slots:
         admin.exec("CREATE ROLE lettore LOGIN");
         admin.exec("GRANT SELECT ON ALL TABLES IN SCHEMA public TO lettore");
         RecordView reader{"Data2", Archives::kLocalityFile, "localita", {}};
-        QCOMPARE(reader.openOnServer("dbname=postgres user=lettore password=segreta"), QString());
+        QCOMPARE(reader.openOnServer("dbname=postgres user=lettore password=segreta"),
+                 QString());
         QCOMPARE(walk(reader, sql::kLocalityAll, {}), walk(filePlaces_, sql::kLocalityAll, {}));
         reader.setRecordSource(sql::kLocalityByName, {"ROMA"});
         reader.refresh();
-        for (const auto& change :
-             std::initializer_list<std::function<void()>>{[&] {
-                                                              reader.addNew();
-                                                              reader.setField("AREA", "Foglio A");
-                                                              reader.setField("LOCALITA", "NUOVA");
-                                                              reader.update();
-                                                          },
-                                                          [&] {
-                                                              reader.edit();
-                                                              reader.setField("LAGR", 1);
-                                                              reader.update();
-                                                          },
-                                                          [&] { reader.remove(); }}) {
+        for (const auto& change : std::initializer_list<std::function<void()>>{
+                 [&] {
+                     reader.addNew();
+                     reader.setField("AREA", "Foglio A");
+                     reader.setField("LOCALITA", "NUOVA");
+                     reader.update();
+                 },
+                 [&] {
+                     reader.edit();
+                     reader.setField("LAGR", 1);
+                     reader.update();
+                 },
+                 [&] { reader.remove(); }}) {
             try {
                 change();
                 QFAIL("a change went through");
@@ -264,13 +264,10 @@ private slots:
     // both standing on the same place when the first one acts.
     void secondUserTold_data() {
         test::addRows<Change>({
-            {"modify-after-modify", Act::Modify, Act::Modify,
-             "ROMA del foglio Foglio Z è stata "
-             "modificata da un altro utente",
-             "46"},
+            {"modify-after-modify", Act::Modify, Act::Modify, "ROMA del foglio Foglio Z è stata "
+                                                              "modificata da un altro utente", "46"},
             {"modify-after-delete", Act::Delete, Act::Modify, "è stata eliminata da un altro", ""},
-            {"delete-after-modify", Act::Modify, Act::Delete, "è stata modificata da un altro",
-             "46"},
+            {"delete-after-modify", Act::Modify, Act::Delete, "è stata modificata da un altro", "46"},
             {"delete-after-delete", Act::Delete, Act::Delete, "è stata eliminata da un altro", ""},
             {"same-name-added-twice", Act::Insert, Act::Insert,
              "La località NUOVA del foglio Foglio Z c'è già", "20"},

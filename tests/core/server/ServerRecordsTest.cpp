@@ -51,14 +51,10 @@ class ServerRecordsTest : public QObject {
     // A user's change of the place ROMA as read in read.
     Change act(Records& records, Act act, const StoredRow& read) {
         switch (act) {
-        case Act::Modify:
-            return records.update(read, place("Foglio A", "ROMA", "46"));
-        case Act::Delete:
-            return records.remove(read);
-        case Act::InsertSame:
-            return records.insert(place("Foglio A", "NAPOLI"));
-        case Act::Rename:
-            return records.update(read, place("Foglio A", "NAPOLI"));
+        case Act::Modify: return records.update(read, place("Foglio A", "ROMA", "46"));
+        case Act::Delete: return records.remove(read);
+        case Act::InsertSame: return records.insert(place("Foglio A", "NAPOLI"));
+        case Act::Rename: return records.update(read, place("Foglio A", "NAPOLI"));
         }
         return Change::Done;
     }
@@ -172,8 +168,8 @@ private slots:
         QStringList tables;
         for (const QList<QVariant>& signal : heard)
             tables << signal.at(0).toString();
-        QCOMPARE(tables,
-                 (QStringList{"localita", "area", "area_datum", "area_calibration", "localita"}));
+        QCOMPARE(tables, (QStringList{"localita", "area", "area_datum", "area_calibration",
+                                      "localita"}));
         // Nothing of a transaction not committed.
         a_.exec("BEGIN");
         a_.exec("UPDATE area SET COLA = 1");
