@@ -6,11 +6,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QRegularExpression>
 #include <sqlite3.h>
 
 #include <memory>
+#include <unordered_map>
 
 namespace orvena::atlasserver {
 
@@ -43,12 +43,8 @@ bool holdsPassword(const QString& text) {
            text.contains(QStringLiteral("password="), Qt::CaseInsensitive);
 }
 
-struct Kept {
-    QString connection;
-    std::unique_ptr<server::Connection> server;
-};
-
-thread_local QHash<QString, std::shared_ptr<Kept>> kept;
+// The connections kept on this thread, by the connection text.
+thread_local std::unordered_map<QString, std::unique_ptr<server::Connection>> kept;
 
 } // namespace
 
@@ -78,8 +74,8 @@ bool onServer(const QString& folder) {
 server::Connection& connection(const QString& folder) {
     const Setting setting = of(folder);
     if (!setting.problem.isEmpty()) throw ArchiveError(setting.problem);
-    std::shared_ptr<Kept>& entry = kept[setting.connection];
-    if (entry && entry->server && entry->server->isOpen()) return *entry->server;
+    std::unique_ptr<server::Connection>& entry = kept[setting.connection];
+    if (entry && entry->isOpen()) return *entry;
     auto server = std::make_unique<server::Connection>();
     if (const QString problem = server->open(setting.connection); !problem.isEmpty())
         throw ArchiveError(QString(), SQLITE_CANTOPEN, problem);
@@ -89,14 +85,13 @@ server::Connection& connection(const QString& folder) {
     } catch (const server::ServerError& e) {
         throw ArchiveError(QString(), SQLITE_CANTOPEN, e.message());
     }
-    entry = std::make_shared<Kept>(Kept{setting.connection, std::move(server)});
-    return *entry->server;
+    entry = std::move(server);
+    return *entry;
 }
 
 bool ownsBackend(int backend) {
-    for (const std::shared_ptr<Kept>& entry : std::as_const(kept))
-        if (backend != 0 && entry && entry->server && entry->server->backend() == backend)
-            return true;
+    for (const auto& [text, server] : kept)
+        if (backend != 0 && server && server->backend() == backend) return true;
     return false;
 }
 
